@@ -1,0 +1,51 @@
+// The command-line host's subcommands: each is a row of the table in Commands.cpp with its
+// name, one-line help, the options it adds and its handler. Only the host prints and exits.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "hostlib/HostSettings.h"
+
+namespace CLI {
+class App;
+}
+
+namespace lumora::cli {
+
+enum class ExitStatus : int {
+  kDone = 0,          // the command did its work
+  kComponentNo = 1,   // the component answered false or failed (wizard cancelled, query failed)
+  kBadUsage = 2,      // bad usage or input; nothing written
+};
+
+// What the command line said, filled by the options each command adds.
+struct Invocation {
+  HostSettings host;
+  std::string object;
+  std::vector<std::string> features;
+  std::string script;
+  bool scriptGiven = false;
+};
+
+struct Command {
+  const char* name;
+  const char* help;
+  void (*addOptions)(CLI::App& sub, Invocation& invocation);
+  ExitStatus (*run)(const Invocation& invocation);
+};
+
+const std::vector<Command>& Commands();
+
+// Attaches the local host library to the component for the invocation's settings.
+void AttachHost(const Invocation& invocation);
+
+// One line on standard error: "lumora: MESSAGE".
+void PrintError(const std::string& message);
+
+ExitStatus RunBuild(const Invocation& invocation);
+ExitStatus RunShow(const Invocation& invocation);
+void AddBuildOptions(CLI::App& sub, Invocation& invocation);
+void AddShowOptions(CLI::App& sub, Invocation& invocation);
+
+}  // namespace lumora::cli

@@ -1,0 +1,127 @@
+// lumora show OBJECT: the stored choices, readably.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <sstream>
+
+#include "Command.h"
+#include "host/contract/Failure.h"
+#include "hostlib/DesignObjectFile.h"
+
+namespace lumora::cli {
+namespace {
+
+// Element i of an array property as text, or "" when the property is shorter or no array.
+std::string TextAt(const Value& array, int32_t i) {
+  try {
+    return array.At(i).ToString();
+  } catch (const Failure&) {
+    return {};
+  }
+}
+
+bool FlagAt(const Value& array, int32_t i) {
+  try {
+    return array.At(i).ToBool();
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+int32_t UpperBoundOf(const Value& array) {
+  try {
+    return array.IsEmpty() ? -1 : array.UpperBound();
+  } catch (const Failure&) {
+    return -1;
+  }
+}
+
+void PrintAttributes(std::ostringstream& out, const std::string& attributes) {
+  std::istringstream lines(attributes);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out << "        " << line << "\n";
+  }
+}
+
+}  // namespace
+
+void AddShowOptions(CLI::App& sub, Invocation& invocation) {
+  sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
+}
+
+ExitStatus RunShow(const Invocation& invocation) {
+  std::unique_ptr<DesignObjectFile> object;
+  try {
+    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
+  } catch (const DesignObjectFileError& e) {
+    PrintError(e.what());
+    return ExitStatus::kBadUsage;
+  }
+  std::ostringstream out;
+  out << "Design object: " << invocation.object << "\n";
+
+  const Value version = object->GetProperty("DTDBVerNo");
+  out << "Desktop database drivers: ";
+  if (version.IsEmpty()) {
+    out << "not stored (reads as 3.5)\n";
+  } else {
+    std::string v;
+    try {
+      const int32_t n = version.ToLong();
+      v = n == 0 ? "3.5" : n == 1 ? "4.0" : n < 0 ? "not chosen" : "unknown";
+      v += " (DTDBVerNo " + std::to_string(n) + ")";
+    } catch (const Failure&) {
+      v = "unreadable DTDBVerNo";
+    }
+    out << v << "\n";
+  }
+
+  const Value drivers = object->GetProperty("Drivers");
+  const Value driversInfo = object->GetProperty("DriversInfo");
+  const Value driversSelections = object->GetProperty("DriversSelections");
+  out << "\nDrivers";
+  if (drivers.IsEmpty()) {
+    out << ": none stored\n";
+  } else {
+    out << ":\n";
+    int shown = 0;
+    for (int32_t i = 0; i <= UpperBoundOf(drivers); ++i) {
+      const std::string name = TextAt(drivers, i);
+      if (name.empty()) continue;
+      ++shown;
+      out << "  [" << (FlagAt(driversSelections, i) ? 'x' : ' ') << "] " << name << "\n";
+      PrintAttributes(out, TextAt(driversInfo, i));
+    }
+    if (shown == 0) out << "  (none selected)\n";
+  }
+
+  const Value sources = object->GetProperty("DataSources");
+  const Value sourcesInfo = object->GetProperty("DataSourcesInfo");
+  const Value sourcesTypes = object->GetProperty("DataSourcesTypes");
+  const Value sourcesSelections = object->GetProperty("DataSourcesSelections");
+  const Value sourcesUninstall = object->GetProperty("DataSourcesUninstFlags");
+  out << "\nData sources";
+  if (sources.IsEmpty()) {
+    out << ": none stored\n";
+  } else {
+    out << ":\n";
+    int shown = 0;
+    for (int32_t i = 0; i <= UpperBoundOf(sources); ++i) {
+      const std::string name = TextAt(sources, i);
+      if (name.empty()) continue;
+      ++shown;
+      std::string type = TextAt(sourcesTypes, i);
+      if (type.empty()) type = "user";
+      out << "  [" << (FlagAt(sourcesSelections, i) ? 'x' : ' ') << "] " << name << "  (" << type
+          << (FlagAt(sourcesUninstall, i) ? ", uninstalled with the application" : "") << ")\n";
+      PrintAttributes(out, TextAt(sourcesInfo, i));
+    }
+    if (shown == 0) out << "  (none selected)\n";
+  }
+  std::fputs(out.str().c_str(), stdout);
+  return ExitStatus::kDone;
+}
+
+}  // namespace lumora::cli

@@ -1,0 +1,28 @@
+// The setup object's feature paths and how the build-time answer for each is computed. The
+// table holds all 64 paths, language sub-features spelled out, in the order they are listed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumora {
+
+struct FeatureRow {
+  enum class Rule {
+    Always,            // the object's own parts: always included
+    Driver,            // included when the named driver is selected
+    AnyDriverVersion,  // included when any driver is selected and the version matches
+    DriverVersion,     // included when the named driver is selected and the version matches
+  };
+  std::string path;    // as listed ("DTDB 3.5\ACCESS DRIVER\ENGLISH")
+  Rule rule = Rule::Always;
+  std::string driver;  // the driver's ODBC name, for the Driver rules
+  int32_t version = 0; // DTDBVerNo required, for the version rules
+};
+
+const std::vector<FeatureRow>& FeatureTable();
+// The row whose path equals `upperPath` (already upper-cased), or null.
+const FeatureRow* FindFeature(const std::string& upperPath);
+
+}  // namespace lumora

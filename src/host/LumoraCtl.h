@@ -1,0 +1,40 @@
+// LumoraCtl, the component's one creatable class. The host calls IDevWizard_Display to let the
+// author configure the object, and ISetupDesignObjectBuild_IsIncluded at build time. It keeps
+// the current wizard session and service object until the next Display replaces them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/contract/DesignObject.h"
+
+namespace lumora {
+
+class Wizard;
+class WizAPI;
+
+class LumoraCtl {
+ public:
+  LumoraCtl();
+  ~LumoraCtl();
+  LumoraCtl(const LumoraCtl&) = delete;
+  LumoraCtl& operator=(const LumoraCtl&) = delete;
+
+  // Runs the wizard modally on the design object; true when the author finished and the
+  // choices were written back. Traps every failure ("LumoraCtl:IDevWizard_Display").
+  bool IDevWizard_Display(DesignObject* oObject);
+
+  // Whether the feature at `FeaturePath` goes into the build, from the stored choices alone.
+  // Traps nothing: a failure reading the design object goes back to the caller.
+  bool ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject, const std::string& FeaturePath);
+
+  // The current session and service object (null before the first call that makes them).
+  Wizard* CurrentWizard() const { return wizard_.get(); }
+  WizAPI* CurrentWizAPI() const { return wizAPI_.get(); }
+
+ private:
+  std::shared_ptr<Wizard> wizard_;
+  std::shared_ptr<WizAPI> wizAPI_;
+};
+
+}  // namespace lumora

@@ -1,0 +1,40 @@
+#include "hostlib/memory/StandardUtilities.h"
+
+#include "host/contract/Text.h"
+
+namespace lumora {
+namespace {
+
+std::string TrimBlanks(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(" \t");
+  return std::string(s.substr(b, e - b + 1));
+}
+
+}  // namespace
+
+std::string StandardPathHelper::AddBackslash(const std::string& path) {
+  if (path.empty() || path.back() == '\\' || path.back() == '/') return path;
+  return path + "\\";
+}
+
+std::string StandardFieldParser::GetValue(const std::string& text, const std::string& key,
+                                          bool caseSensitive) {
+  const std::string wanted = caseSensitive ? TrimBlanks(key) : UCase(TrimBlanks(key));
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view field(text.data() + start, end - start);
+    size_t eq = field.find('=');
+    if (eq != std::string_view::npos) {
+      std::string name = TrimBlanks(field.substr(0, eq));
+      if ((caseSensitive ? name : UCase(name)) == wanted) return TrimBlanks(field.substr(eq + 1));
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+}  // namespace lumora
