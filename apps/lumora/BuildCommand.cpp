@@ -44,11 +44,11 @@ ExitStatus RunBuild(const Invocation& invocation) {
     } catch (const Failure& failure) {
       std::fputs(out.c_str(), stdout);
       std::fflush(stdout);
-      std::fprintf(stderr, "%s\n",
-                   StderrErrorReport::Format(failure.number(), failure.description(),
-                                             failure.source(),
-                                             "LumoraCtl:ISetupDesignObjectBuild_IsIncluded")
-                       .c_str());
+      std::fprintf(
+          stderr, "%s\n",
+          StderrErrorReport::Format(failure.number(), failure.description(), failure.source(),
+                                    "LumoraCtl:ISetupDesignObjectBuild_IsIncluded")
+              .c_str());
       return ExitStatus::kComponentNo;
     }
   }

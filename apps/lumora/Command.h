@@ -14,9 +14,9 @@ class App;
 namespace lumora::cli {
 
 enum class ExitStatus : int {
-  kDone = 0,          // the command did its work
-  kComponentNo = 1,   // the component answered false or failed (wizard cancelled, query failed)
-  kBadUsage = 2,      // bad usage or input; nothing written
+  kDone = 0,         // the command did its work
+  kComponentNo = 1,  // the component answered false or failed (wizard cancelled, query failed)
+  kBadUsage = 2,     // bad usage or input; nothing written
 };
 
 // What the command line said, filled by the options each command adds.

@@ -1,8 +1,8 @@
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 #include "Command.h"
 #include "host/contract/Environment.h"

@@ -53,4 +53,6 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace lumora::cli
 
-int main(int argc, char** argv) { return lumora::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return lumora::cli::Main(argc, argv);
+}

@@ -15,10 +15,10 @@ struct FeatureRow {
     AnyDriverVersion,  // included when any driver is selected and the version matches
     DriverVersion,     // included when the named driver is selected and the version matches
   };
-  std::string path;    // as listed ("DTDB 3.5\ACCESS DRIVER\ENGLISH")
+  std::string path;  // as listed ("DTDB 3.5\ACCESS DRIVER\ENGLISH")
   Rule rule = Rule::Always;
-  std::string driver;  // the driver's ODBC name, for the Driver rules
-  int32_t version = 0; // DTDBVerNo required, for the version rules
+  std::string driver;   // the driver's ODBC name, for the Driver rules
+  int32_t version = 0;  // DTDBVerNo required, for the version rules
 };
 
 const std::vector<FeatureRow>& FeatureTable();

@@ -15,7 +15,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-[[noreturn]] void Fail(const std::string& message) { throw DesignObjectFileError(message); }
+[[noreturn]] void Fail(const std::string& message) {
+  throw DesignObjectFileError(message);
+}
 
 // Line and column (both 1-based) of the byte at `offset` (nlohmann counts bytes read, so the
 // offending byte is offset - 1).
@@ -68,15 +70,18 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
   auto it = document.find("properties");
   if (it != document.end()) {
     if (!it->is_object()) Fail(path + ": not a design object: \"properties\" must be an object");
-    for (const auto& [name, value] : it->items()) FromJson(value, path + ": property \"" + name + "\"");
+    for (const auto& [name, value] : it->items())
+      FromJson(value, path + ": property \"" + name + "\"");
   }
   return DesignObjectFile(path, std::move(document));
 }
 
 Value DesignObjectFile::FromJson(const Json& json, const std::string& where) {
   switch (json.type()) {
-    case Json::value_t::null: return Value::Null();
-    case Json::value_t::boolean: return Value::Boolean(json.get<bool>());
+    case Json::value_t::null:
+      return Value::Null();
+    case Json::value_t::boolean:
+      return Value::Boolean(json.get<bool>());
     case Json::value_t::number_integer:
     case Json::value_t::number_unsigned: {
       if (json.is_number_unsigned() &&
@@ -89,8 +94,10 @@ Value DesignObjectFile::FromJson(const Json& json, const std::string& where) {
       }
       return Value::Integer(static_cast<int32_t>(v));
     }
-    case Json::value_t::number_float: return Value::Double(json.get<double>());
-    case Json::value_t::string: return Value::String(json.get<std::string>());
+    case Json::value_t::number_float:
+      return Value::Double(json.get<double>());
+    case Json::value_t::string:
+      return Value::String(json.get<std::string>());
     case Json::value_t::array: {
       bool allStrings = true, allBooleans = !json.empty();
       for (const Json& e : json) {
@@ -112,19 +119,26 @@ Value DesignObjectFile::FromJson(const Json& json, const std::string& where) {
       }
       return Value::MakeObject(std::move(members));
     }
-    default: Fail(where + ": a value of a kind a design object cannot hold");
+    default:
+      Fail(where + ": a value of a kind a design object cannot hold");
   }
 }
 
 Json DesignObjectFile::ToJson(const Value& value) {
   switch (value.kind()) {
     case Value::Kind::Empty:
-    case Value::Kind::Null: return Json(nullptr);
-    case Value::Kind::Boolean: return Json(value.ToBool());
-    case Value::Kind::Integer: return Json(value.ToLong());
-    case Value::Kind::Double: return Json(value.ToDouble());
-    case Value::Kind::String: return Json(value.ToString());
-    case Value::Kind::StringArray: return Json(value.AsStrings());
+    case Value::Kind::Null:
+      return Json(nullptr);
+    case Value::Kind::Boolean:
+      return Json(value.ToBool());
+    case Value::Kind::Integer:
+      return Json(value.ToLong());
+    case Value::Kind::Double:
+      return Json(value.ToDouble());
+    case Value::Kind::String:
+      return Json(value.ToString());
+    case Value::Kind::StringArray:
+      return Json(value.AsStrings());
     case Value::Kind::BooleanArray: {
       Json array = Json::array();
       for (bool b : value.AsBooleans()) array.push_back(b);
@@ -167,7 +181,9 @@ void DesignObjectFile::PutProperty(const std::string& name, const Value& value) 
   modified_ = true;
 }
 
-std::string DesignObjectFile::Serialize() const { return document_.dump(2) + "\n"; }
+std::string DesignObjectFile::Serialize() const {
+  return document_.dump(2) + "\n";
+}
 
 void DesignObjectFile::Save() {
   WriteFileAtomically(path_, Serialize());

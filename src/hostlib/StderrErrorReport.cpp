@@ -8,8 +8,8 @@ std::string StderrErrorReport::Format(int32_t number, const std::string& descrip
          " (" + source + ")";
 }
 
-void StderrErrorReport::ReportError(int32_t& number, std::string& description,
-                                    std::string& source, std::string& procedure) {
+void StderrErrorReport::ReportError(int32_t& number, std::string& description, std::string& source,
+                                    std::string& procedure) {
   const std::string line = Format(number, description, source, procedure) + "\n";
   std::fputs(line.c_str(), out_);
   std::fflush(out_);

@@ -68,9 +68,9 @@ class WizAPI {
   void SaveDrvsDSNsSelections(forms::ListView& lvw, DataSources& oDrvDSN);
   bool AreAllDrvsUnselected(forms::ListView& lvwDrivers);
   bool AreAllDSNsUnselected(forms::ListView& lvwDSNs);
-  void AddOneDrvDSNToCombo(const Driver& oDrvDSN, forms::ComboBox& cboBox,
-                           forms::TextBox& txtTxt, forms::OptionButton& optUser,
-                           forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
+  void AddOneDrvDSNToCombo(const Driver& oDrvDSN, forms::ComboBox& cboBox, forms::TextBox& txtTxt,
+                           forms::OptionButton& optUser, forms::OptionButton& optSystem,
+                           forms::CheckBox& chkUninst);
   void AddOneDrvDSNToCombo(const DataSource& oDrvDSN, forms::ComboBox& cboBox,
                            forms::TextBox& txtTxt, forms::OptionButton& optUser,
                            forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
@@ -80,21 +80,20 @@ class WizAPI {
   void AddDrvsDSNsToCombo(const DataSources& oDrvDSN, forms::ComboBox& cboBox,
                           forms::TextBox& txtTxt, forms::OptionButton& optUser,
                           forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
-  void ShowOneDrvDSNAttribs(const Driver& oDrvDSN, forms::ComboBox& cboBox,
-                            forms::TextBox& txtTxt, forms::OptionButton& optUser,
-                            forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
+  void ShowOneDrvDSNAttribs(const Driver& oDrvDSN, forms::ComboBox& cboBox, forms::TextBox& txtTxt,
+                            forms::OptionButton& optUser, forms::OptionButton& optSystem,
+                            forms::CheckBox& chkUninst);
   void ShowOneDrvDSNAttribs(const DataSource& oDrvDSN, forms::ComboBox& cboBox,
                             forms::TextBox& txtTxt, forms::OptionButton& optUser,
                             forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
-  void ShowDrvsDSNsAttribs(const Drivers& oDrvDSN, forms::ComboBox& cboBox,
-                           forms::TextBox& txtTxt, forms::OptionButton& optUser,
-                           forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
+  void ShowDrvsDSNsAttribs(const Drivers& oDrvDSN, forms::ComboBox& cboBox, forms::TextBox& txtTxt,
+                           forms::OptionButton& optUser, forms::OptionButton& optSystem,
+                           forms::CheckBox& chkUninst);
   void ShowDrvsDSNsAttribs(const DataSources& oDrvDSN, forms::ComboBox& cboBox,
                            forms::TextBox& txtTxt, forms::OptionButton& optUser,
                            forms::OptionButton& optSystem, forms::CheckBox& chkUninst);
   void UpdateAttribsString(Drivers& oDrvDSN, forms::ComboBox& cboBox, forms::TextBox& txtTxt);
-  void UpdateAttribsString(DataSources& oDrvDSN, forms::ComboBox& cboBox,
-                           forms::TextBox& txtTxt);
+  void UpdateAttribsString(DataSources& oDrvDSN, forms::ComboBox& cboBox, forms::TextBox& txtTxt);
 };
 
 }  // namespace lumora

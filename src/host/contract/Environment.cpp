@@ -37,7 +37,9 @@ HostLibrary& Host() {
   return *state().host;
 }
 
-const std::string& ComponentFolder() { return state().folder; }
+const std::string& ComponentFolder() {
+  return state().folder;
+}
 
 ErrorReporter& SharedErrorReporter() {
   if (!state().reporter) state().reporter = std::make_unique<ErrorReporter>();

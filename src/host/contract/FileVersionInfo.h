@@ -8,8 +8,8 @@
 namespace lumora {
 
 struct FileVersion {
-  std::string text;          // first result: the file-version text ("4.0.6019.0"), or ""
-  std::string productText;   // second result: the product-version text, or ""
+  std::string text;         // first result: the file-version text ("4.0.6019.0"), or ""
+  std::string productText;  // second result: the product-version text, or ""
 };
 
 class FileVersionInfo {

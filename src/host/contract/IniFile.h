@@ -18,8 +18,7 @@ class IniFile {
   // count passes 32767. `value` receives the last slot's value (unused by the catalogue).
   // Returns true when at least one slot key was found.
   virtual bool FindIniFileEntry(const std::string& file, const std::string& section,
-                                const std::string& keyStem, std::string& value,
-                                int16_t& count) = 0;
+                                const std::string& keyStem, std::string& value, int16_t& count) = 0;
 };
 
 }  // namespace lumora

@@ -39,7 +39,9 @@ std::string UCase(std::string_view text) {
   return out;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return UCase(a) == UCase(b); }
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return UCase(a) == UCase(b);
+}
 
 std::string TrimSpaces(std::string_view text) {
   size_t b = text.find_first_not_of(' ');

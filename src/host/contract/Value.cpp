@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "host/contract/Failure.h"
 #include "host/contract/Int16.h"
@@ -58,17 +58,37 @@ std::string FormatDouble(double d) {
 
 }  // namespace
 
-Value Value::Null() { return Value(Storage(NullTag{})); }
-Value Value::Boolean(bool b) { return Value(Storage(b)); }
-Value Value::Integer(int32_t i) { return Value(Storage(i)); }
-Value Value::Double(double d) { return Value(Storage(d)); }
-Value Value::String(std::string s) { return Value(Storage(std::move(s))); }
-Value Value::Strings(std::vector<std::string> items) { return Value(Storage(std::move(items))); }
-Value Value::Booleans(std::vector<bool> items) { return Value(Storage(std::move(items))); }
-Value Value::MakeList(List items) { return Value(Storage(std::move(items))); }
-Value Value::MakeObject(Object members) { return Value(Storage(std::move(members))); }
+Value Value::Null() {
+  return Value(Storage(NullTag{}));
+}
+Value Value::Boolean(bool b) {
+  return Value(Storage(b));
+}
+Value Value::Integer(int32_t i) {
+  return Value(Storage(i));
+}
+Value Value::Double(double d) {
+  return Value(Storage(d));
+}
+Value Value::String(std::string s) {
+  return Value(Storage(std::move(s)));
+}
+Value Value::Strings(std::vector<std::string> items) {
+  return Value(Storage(std::move(items)));
+}
+Value Value::Booleans(std::vector<bool> items) {
+  return Value(Storage(std::move(items)));
+}
+Value Value::MakeList(List items) {
+  return Value(Storage(std::move(items)));
+}
+Value Value::MakeObject(Object members) {
+  return Value(Storage(std::move(members)));
+}
 
-Value::Kind Value::kind() const { return static_cast<Kind>(storage_.index()); }
+Value::Kind Value::kind() const {
+  return static_cast<Kind>(storage_.index());
+}
 
 bool Value::IsArray() const {
   Kind k = kind();
@@ -77,39 +97,52 @@ bool Value::IsArray() const {
 
 int32_t Value::ToLong() const {
   switch (kind()) {
-    case Kind::Empty: return 0;
-    case Kind::Null: Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
-    case Kind::Boolean: return std::get<bool>(storage_) ? -1 : 0;
-    case Kind::Integer: return std::get<int32_t>(storage_);
-    case Kind::Double: return RoundToLong(std::get<double>(storage_));
+    case Kind::Empty:
+      return 0;
+    case Kind::Null:
+      Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
+    case Kind::Boolean:
+      return std::get<bool>(storage_) ? -1 : 0;
+    case Kind::Integer:
+      return std::get<int32_t>(storage_);
+    case Kind::Double:
+      return RoundToLong(std::get<double>(storage_));
     case Kind::String: {
       double d = 0;
       if (!ParseNumber(std::get<std::string>(storage_), d)) Raise(kTypeMismatch);
       return RoundToLong(d);
     }
-    default: Raise(kTypeMismatch);
+    default:
+      Raise(kTypeMismatch);
   }
 }
 
 double Value::ToDouble() const {
   switch (kind()) {
-    case Kind::Empty: return 0;
-    case Kind::Double: return std::get<double>(storage_);
+    case Kind::Empty:
+      return 0;
+    case Kind::Double:
+      return std::get<double>(storage_);
     case Kind::String: {
       double d = 0;
       if (!ParseNumber(std::get<std::string>(storage_), d)) Raise(kTypeMismatch);
       return d;
     }
-    default: return ToLong();
+    default:
+      return ToLong();
   }
 }
 
 bool Value::ToBool() const {
   switch (kind()) {
-    case Kind::Empty: return false;
-    case Kind::Boolean: return std::get<bool>(storage_);
-    case Kind::Integer: return std::get<int32_t>(storage_) != 0;
-    case Kind::Double: return std::get<double>(storage_) != 0;
+    case Kind::Empty:
+      return false;
+    case Kind::Boolean:
+      return std::get<bool>(storage_);
+    case Kind::Integer:
+      return std::get<int32_t>(storage_) != 0;
+    case Kind::Double:
+      return std::get<double>(storage_) != 0;
     case Kind::String: {
       const std::string t = Trim(std::get<std::string>(storage_));
       if (EqualsIgnoringAsciiCase(t, "true")) return true;
@@ -118,20 +151,29 @@ bool Value::ToBool() const {
       if (!ParseNumber(t, d)) Raise(kTypeMismatch);
       return d != 0;
     }
-    case Kind::Null: Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
-    default: Raise(kTypeMismatch);
+    case Kind::Null:
+      Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
+    default:
+      Raise(kTypeMismatch);
   }
 }
 
 std::string Value::ToString() const {
   switch (kind()) {
-    case Kind::Empty: return {};
-    case Kind::Boolean: return std::get<bool>(storage_) ? "True" : "False";
-    case Kind::Integer: return std::to_string(std::get<int32_t>(storage_));
-    case Kind::Double: return FormatDouble(std::get<double>(storage_));
-    case Kind::String: return std::get<std::string>(storage_);
-    case Kind::Null: Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
-    default: Raise(kTypeMismatch);
+    case Kind::Empty:
+      return {};
+    case Kind::Boolean:
+      return std::get<bool>(storage_) ? "True" : "False";
+    case Kind::Integer:
+      return std::to_string(std::get<int32_t>(storage_));
+    case Kind::Double:
+      return FormatDouble(std::get<double>(storage_));
+    case Kind::String:
+      return std::get<std::string>(storage_);
+    case Kind::Null:
+      Raise(kInvalidUseOfNull, "Invalid use of Null", kComponentSource);
+    default:
+      Raise(kTypeMismatch);
   }
 }
 
@@ -141,8 +183,10 @@ int32_t Value::UpperBound() const {
       return ToInt32(static_cast<int64_t>(std::get<std::vector<std::string>>(storage_).size()) - 1);
     case Kind::BooleanArray:
       return ToInt32(static_cast<int64_t>(std::get<std::vector<bool>>(storage_).size()) - 1);
-    case Kind::List: return ToInt32(static_cast<int64_t>(std::get<List>(storage_).size()) - 1);
-    default: Raise(kTypeMismatch);
+    case Kind::List:
+      return ToInt32(static_cast<int64_t>(std::get<List>(storage_).size()) - 1);
+    default:
+      Raise(kTypeMismatch);
   }
 }
 
@@ -150,9 +194,12 @@ Value Value::At(int32_t index) const {
   if (!IsArray()) Raise(kTypeMismatch);
   if (index < 0 || index > UpperBound()) Raise(kSubscriptOutOfRange);
   switch (kind()) {
-    case Kind::StringArray: return String(std::get<std::vector<std::string>>(storage_)[index]);
-    case Kind::BooleanArray: return Boolean(std::get<std::vector<bool>>(storage_)[index]);
-    default: return std::get<List>(storage_)[index];
+    case Kind::StringArray:
+      return String(std::get<std::vector<std::string>>(storage_)[index]);
+    case Kind::BooleanArray:
+      return Boolean(std::get<std::vector<bool>>(storage_)[index]);
+    default:
+      return std::get<List>(storage_)[index];
   }
 }
 
@@ -176,6 +223,8 @@ const Value::Object& Value::AsObject() const {
   return std::get<Object>(storage_);
 }
 
-bool Value::operator==(const Value& other) const { return storage_ == other.storage_; }
+bool Value::operator==(const Value& other) const {
+  return storage_ == other.storage_;
+}
 
 }  // namespace lumora

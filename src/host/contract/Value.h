@@ -15,7 +15,18 @@ namespace lumora {
 
 class Value {
  public:
-  enum class Kind { Empty, Null, Boolean, Integer, Double, String, StringArray, BooleanArray, List, Object };
+  enum class Kind {
+    Empty,
+    Null,
+    Boolean,
+    Integer,
+    Double,
+    String,
+    StringArray,
+    BooleanArray,
+    List,
+    Object
+  };
   using List = std::vector<Value>;
   using Object = std::vector<std::pair<std::string, Value>>;  // keys in their stored order
 
@@ -35,10 +46,10 @@ class Value {
   bool IsArray() const;
 
   // Classic conversions; each fails with 13 (type mismatch), 94 (null) or 6 (overflow).
-  int32_t ToLong() const;         // empty gives 0
-  bool ToBool() const;            // empty gives false
-  double ToDouble() const;        // empty gives 0
-  std::string ToString() const;   // empty gives ""
+  int32_t ToLong() const;        // empty gives 0
+  bool ToBool() const;           // empty gives false
+  double ToDouble() const;       // empty gives 0
+  std::string ToString() const;  // empty gives ""
 
   // Array access: UBound (-1 for an empty array) and element i (fails with 9 out of range).
   int32_t UpperBound() const;

@@ -29,7 +29,9 @@ std::unique_ptr<RegistryConstants> ConfigurableHostLibrary::NewRegistryConstants
   return Make(registryConstants);
 }
 
-std::unique_ptr<IniFile> ConfigurableHostLibrary::NewIniFile() { return Make(iniFile); }
+std::unique_ptr<IniFile> ConfigurableHostLibrary::NewIniFile() {
+  return Make(iniFile);
+}
 
 std::unique_ptr<SystemFolders> ConfigurableHostLibrary::NewSystemFolders() {
   if (systemFolders) return systemFolders();
