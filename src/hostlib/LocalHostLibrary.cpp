@@ -1,6 +1,7 @@
 #include "hostlib/LocalHostLibrary.h"
 
 #include "host/contract/Failure.h"
+#include "hostlib/ProfileIniFile.h"
 #include "hostlib/StderrErrorReport.h"
 #include "hostlib/memory/StandardUtilities.h"
 
@@ -22,7 +23,7 @@ std::unique_ptr<RegistryConstants> LocalHostLibrary::NewRegistryConstants() {
 }
 
 std::unique_ptr<IniFile> LocalHostLibrary::NewIniFile() {
-  Raise(kObjectNotSet, "the profile-file helper is not built yet", "lumora host");
+  return std::make_unique<ProfileIniFile>();
 }
 
 std::unique_ptr<SystemFolders> LocalHostLibrary::NewSystemFolders() {
