@@ -8,9 +8,10 @@
 #include "platform/ProfileFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -55,12 +56,23 @@ bool SameName(std::string_view a, std::string_view b) {
          });
 }
 
+// The bytes of the file at `path`; nullopt when it is missing, a folder or unreadable.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return bytes.str();
+}
+
 // The sections of `file` in file order, comments left out; nullopt when it cannot be read.
 std::optional<std::vector<Section>> Parse(const std::string& file) {
-  std::ifstream in(ProfileFileSystemPath(file), std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;  // a folder opens but does not read
+  const std::optional<std::string> content = ReadWholeFile(ProfileFileSystemPath(file));
+  if (!content) return std::nullopt;
+  const std::string& text = *content;
 
   std::vector<Section> sections;
   size_t pos = 0;
