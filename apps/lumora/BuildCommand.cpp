@@ -8,6 +8,7 @@
 #include "host/LumoraCtl.h"
 #include "host/contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
+#include "hostlib/HostSetupError.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {
@@ -29,7 +30,12 @@ ExitStatus RunBuild(const Invocation& invocation) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;
   }
-  AttachHost(invocation);
+  try {
+    AttachHost(invocation);
+  } catch (const HostSetupError& e) {
+    PrintError(e.what());
+    return ExitStatus::kBadUsage;
+  }
 
   std::vector<std::string> features = invocation.features;
   if (features.empty()) {

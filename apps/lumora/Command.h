@@ -37,7 +37,9 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
-// Attaches the local host library to the component for the invocation's settings.
+// Attaches the local host library to the component for the invocation's settings; throws
+// HostSetupError (naming the file and line) when a registry export or host settings file
+// cannot be used. The commands print it and end with kBadUsage.
 void AttachHost(const Invocation& invocation);
 
 // One line on standard error: "lumora: MESSAGE".

@@ -38,6 +38,8 @@ std::string OwnFolder() {
 }  // namespace
 
 void AttachHost(const Invocation& invocation) {
+  // Throws HostSetupError for an unusable --registry export or --host-config file, before the
+  // component is attached.
   HostSettings settings = invocation.host;
   if (settings.componentDir.empty()) settings.componentDir = OwnFolder();
   const std::string folder = settings.componentDir;

@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "host/contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
+#include "hostlib/HostSetupError.h"
 
 namespace lumora::cli {
 namespace {
@@ -56,6 +57,12 @@ ExitStatus RunShow(const Invocation& invocation) {
   try {
     object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   } catch (const DesignObjectFileError& e) {
+    PrintError(e.what());
+    return ExitStatus::kBadUsage;
+  }
+  try {
+    AttachHost(invocation);  // checks the host settings like every other command
+  } catch (const HostSetupError& e) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;
   }

@@ -1,13 +1,32 @@
 #include "hostlib/LocalHostLibrary.h"
 
 #include "host/contract/Failure.h"
+#include "hostlib/HostRegistry.h"
+#include "hostlib/HostSetupError.h"
+#include "hostlib/PeFileVersion.h"
 #include "hostlib/ProfileIniFile.h"
+#include "hostlib/RegFile.h"
 #include "hostlib/StderrErrorReport.h"
+#include "hostlib/UnixOdbcRegistry.h"
 #include "hostlib/memory/StandardUtilities.h"
 
 namespace lumora {
 
-LocalHostLibrary::LocalHostLibrary(HostSettings settings) : settings_(std::move(settings)) {}
+LocalHostLibrary::LocalHostLibrary(HostSettings settings)
+    : settings_(std::move(settings)), config_(LoadHostConfig(settings_.hostConfig)) {
+  drives_ = std::make_shared<const DriveMap>(config_.drives);
+  const std::string& source = settings_.registry;
+  if (source == "none") {
+    registry_ = std::make_shared<const RegistryTree>();
+  } else if (source != "unixodbc" && !source.empty()) {
+    registry_ = LoadRegFile(source);
+  }
+}
+
+std::shared_ptr<const RegistryTree> LocalHostLibrary::Registry() {
+  if (!registry_) registry_ = LoadUnixOdbcRegistry(LocateUnixOdbcFiles());
+  return registry_;
+}
 LocalHostLibrary::~LocalHostLibrary() = default;
 
 std::unique_ptr<ErrorReport> LocalHostLibrary::NewErrorReport() {
@@ -15,11 +34,11 @@ std::unique_ptr<ErrorReport> LocalHostLibrary::NewErrorReport() {
 }
 
 std::shared_ptr<RegistryKey> LocalHostLibrary::NewRegistryKey() {
-  Raise(kObjectNotSet, "the registry sources are not built yet", "lumora host");
+  return std::make_shared<TreeRegistryKey>(Registry());
 }
 
 std::unique_ptr<RegistryConstants> LocalHostLibrary::NewRegistryConstants() {
-  Raise(kObjectNotSet, "the registry sources are not built yet", "lumora host");
+  return std::make_unique<TreeRegistryConstants>();
 }
 
 std::unique_ptr<IniFile> LocalHostLibrary::NewIniFile() {
@@ -27,7 +46,7 @@ std::unique_ptr<IniFile> LocalHostLibrary::NewIniFile() {
 }
 
 std::unique_ptr<SystemFolders> LocalHostLibrary::NewSystemFolders() {
-  Raise(kObjectNotSet, "the system folders are not built yet", "lumora host");
+  return std::make_unique<FixedSystemFolders>(config_.folders);
 }
 
 std::unique_ptr<PathHelper> LocalHostLibrary::NewPathHelper() {
@@ -35,7 +54,7 @@ std::unique_ptr<PathHelper> LocalHostLibrary::NewPathHelper() {
 }
 
 std::unique_ptr<FileVersionInfo> LocalHostLibrary::NewFileVersionInfo() {
-  Raise(kObjectNotSet, "the file-version reader is not built yet", "lumora host");
+  return std::make_unique<PeFileVersionInfo>(drives_);
 }
 
 std::unique_ptr<FieldParser> LocalHostLibrary::NewFieldParser() {

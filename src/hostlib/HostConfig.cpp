@@ -1,0 +1,193 @@
+#include "hostlib/HostConfig.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "host/contract/Text.h"
+#include "hostlib/HostSetupError.h"
+
+namespace lumora {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t\r");
+  if (b == std::string_view::npos) return {};
+  size_t e = s.find_last_not_of(" \t\r");
+  return s.substr(b, e - b + 1);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string HomeFolder() {
+  if (const char* h = std::getenv("HOME"); h != nullptr && *h != '\0') return h;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    return pw->pw_dir;
+  }
+  return {};
+}
+
+// The entry of `folder` whose name equals `name` ignoring case, or "" when there is none.
+std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return {};
+  const std::string wanted = UCase(name);
+  std::string found;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (UCase(entry->d_name) == wanted) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
+  HostConfig config;
+  enum class Section { kNone, kFolders, kDrives } section = Section::kNone;
+  int number = 0;
+  size_t pos = 0;
+  auto fail = [&](const std::string& message) {
+    throw HostSetupError(path + ":" + std::to_string(number) + ": " + message);
+  };
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    ++number;
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.front() == '[') {
+      const size_t close = line.find(']');
+      if (close == std::string_view::npos) fail("section line without a closing ]");
+      const std::string_view after = Trim(line.substr(close + 1));
+      if (!after.empty() && after.front() != ';' && after.front() != '#') {
+        fail("unexpected text after the section name");
+      }
+      const std::string name = UCase(Trim(line.substr(1, close - 1)));
+      if (name == "SYSTEMFOLDERS") {
+        section = Section::kFolders;
+      } else if (name == "DRIVES") {
+        section = Section::kDrives;
+      } else {
+        fail("unknown section [" + std::string(Trim(line.substr(1, close - 1))) +
+             "] (expected [SystemFolders] or [Drives])");
+      }
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) fail("name=value expected: \"" + std::string(line) + "\"");
+    const std::string key(Trim(line.substr(0, eq)));
+    const std::string value(Trim(line.substr(eq + 1)));
+    const std::string upper = UCase(key);
+    if (section == Section::kNone) fail("\"" + key + "\" given before any section");
+    if (section == Section::kFolders) {
+      std::string folder = value;
+      if (!folder.empty() && folder.back() != '\\') folder += '\\';
+      FolderSet& f = config.folders;
+      if (upper == "SYSTEMFOLDER") {
+        f.system = folder;
+      } else if (upper == "WINDOWSFOLDER") {
+        f.windows = folder;
+      } else if (upper == "COMMONFILESSYSTEMFOLDER") {
+        f.commonFilesSystem = folder;
+      } else if (upper == "COMMONFILESFOLDER") {
+        f.commonFiles = folder;
+      } else if (upper == "PROGRAMFILESFOLDER") {
+        f.programFiles = folder;
+      } else if (upper == "DAOFOLDER") {
+        f.dao = folder;
+      } else {
+        fail("unknown system folder \"" + key +
+             "\" (expected SystemFolder, WindowsFolder, CommonFilesSystemFolder, "
+             "CommonFilesFolder, ProgramFilesFolder or DaoFolder)");
+      }
+    } else {
+      std::string_view letter = upper;
+      if (letter.size() == 2 && letter[1] == ':') letter.remove_suffix(1);
+      if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'Z') {
+        fail("a drive is one letter, not \"" + key + "\"");
+      }
+      if (value.empty()) fail("drive " + key + " has no folder");
+      config.drives[letter[0]] = value;
+    }
+  }
+  return config;
+}
+
+HostConfig LoadHostConfig(const std::string& path) {
+  if (path.empty()) return HostConfig{};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw HostSetupError(path + ": cannot read the host settings file");
+  std::ostringstream content;
+  content << in.rdbuf();
+  return ParseHostConfig(content.str(), path);
+}
+
+DriveMap::DriveMap(std::map<char, std::string> drives) : drives_(std::move(drives)) {
+  if (drives_.count('C') == 0) {
+    std::string prefix;
+    if (const char* p = std::getenv("WINEPREFIX"); p != nullptr && *p != '\0') {
+      prefix = p;
+    } else if (std::string home = HomeFolder(); !home.empty()) {
+      prefix = home + "/.wine";
+    }
+    if (!prefix.empty() && IsDirectory(prefix + "/drive_c")) drives_['C'] = prefix + "/drive_c";
+  }
+}
+
+std::optional<std::string> DriveMap::ToLocalPath(std::string_view windowsPath) const {
+  if (windowsPath.size() < 3 || windowsPath[1] != ':' ||
+      (windowsPath[2] != '\\' && windowsPath[2] != '/')) {
+    return std::nullopt;
+  }
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0])));
+  auto drive = drives_.find(letter);
+  if (drive == drives_.end()) return std::nullopt;
+
+  std::vector<std::string> parts;
+  size_t start = 3;
+  while (start <= windowsPath.size()) {
+    size_t end = windowsPath.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = windowsPath.size();
+    const std::string_view part = windowsPath.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.emplace_back(part);
+    }
+    start = end + 1;
+  }
+  std::string local = drive->second;
+  while (local.size() > 1 && local.back() == '/') local.pop_back();
+  for (const std::string& part : parts) {
+    std::string next = local + "/" + part;
+    if (!Exists(next)) {
+      const std::string match = FindIgnoringCase(local, part);
+      if (!match.empty()) next = local + "/" + match;
+    }
+    local = std::move(next);
+  }
+  return local;
+}
+
+}  // namespace lumora

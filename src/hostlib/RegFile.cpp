@@ -1,0 +1,484 @@
+#include "hostlib/RegFile.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "host/contract/Text.h"
+#include "hostlib/HostRegistry.h"
+#include "hostlib/HostSetupError.h"
+
+namespace lumora {
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+enum class Format { kRegedit4, kVersion5 };
+
+// Reads the file's lines one by one, numbering them from 1.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+  bool Next(std::string_view& line) {
+    if (pos_ > text_.size() || (pos_ == text_.size() && pos_ > 0 && text_.back() == '\n')) {
+      return false;
+    }
+    size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = end + 1;
+    ++number_;
+    return true;
+  }
+  int number() const { return number_; }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+  int number_ = 0;
+};
+
+std::string_view TrimLeft(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t");
+  return b == std::string_view::npos ? std::string_view() : s.substr(b);
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimLeft(s);
+  size_t e = s.find_last_not_of(" \t");
+  return e == std::string_view::npos ? std::string_view() : s.substr(0, e + 1);
+}
+
+bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(s[i])) !=
+        std::toupper(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+struct RootName {
+  const char* name;
+  int32_t root;
+};
+constexpr RootName kRoots[] = {
+    {"HKEY_CLASSES_ROOT", kClassesRoot},         {"HKEY_CURRENT_USER", kCurrentUserRoot},
+    {"HKEY_LOCAL_MACHINE", kLocalMachineRoot},   {"HKEY_USERS", kUsersRoot},
+    {"HKEY_CURRENT_CONFIG", kCurrentConfigRoot}, {"HKEY_DYN_DATA", kDynDataRoot},
+};
+
+class Parser {
+ public:
+  Parser(std::string text, std::string path) : text_(std::move(text)), path_(std::move(path)) {}
+
+  std::shared_ptr<RegistryTree> Run() {
+    tree_ = std::make_shared<RegistryTree>();
+    LineReader lines(text_);
+    std::string_view line;
+    bool header = false;
+    while (lines.Next(line)) {
+      line_ = lines.number();
+      std::string_view t = Trim(line);
+      if (!header) {
+        if (t.empty()) continue;
+        if (t == "REGEDIT4") {
+          format_ = Format::kRegedit4;
+        } else if (t == "Windows Registry Editor Version 5.00") {
+          format_ = Format::kVersion5;
+        } else {
+          Fail(
+              "not a registry export: the first line must be \"REGEDIT4\" or \"Windows "
+              "Registry Editor Version 5.00\"");
+        }
+        header = true;
+        continue;
+      }
+      if (t.empty() || t.front() == ';') continue;
+      if (t.front() == '[') {
+        KeyLine(t);
+      } else if (t.front() == '@' || t.front() == '"') {
+        ValueLine(t, lines);
+      } else {
+        Fail("unexpected line (expected a [key], a \"name\"=value or @=value line)");
+      }
+    }
+    if (!header) {
+      line_ = lines.number() > 0 ? lines.number() : 1;
+      Fail("not a registry export: the file is empty");
+    }
+    return tree_;
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& message) const {
+    throw HostSetupError(path_ + ":" + std::to_string(line_) + ": " + message);
+  }
+
+  void KeyLine(std::string_view t) {
+    const size_t close = t.rfind(']');
+    if (close == std::string_view::npos) Fail("key line without a closing ]");
+    std::string_view name = t.substr(1, close - 1);
+    bool remove = false;
+    if (!name.empty() && name.front() == '-') {
+      remove = true;
+      name.remove_prefix(1);
+    }
+    if (name.empty() || name.front() == ' ' || name.front() == '\t') {
+      Fail("key line without a key name");
+    }
+    const size_t slash = name.find('\\');
+    const std::string_view rootName = name.substr(0, slash);
+    const std::string_view rest =
+        slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
+    const RootName* root = nullptr;
+    for (const RootName& r : kRoots) {
+      if (rootName.size() == std::string_view(r.name).size() &&
+          StartsWithIgnoringCase(rootName, r.name)) {
+        root = &r;
+      }
+    }
+    if (root == nullptr) Fail("unknown root key \"" + std::string(rootName) + "\"");
+    RegistryTreeKey& rootKey = tree_->Root(root->root);
+    if (remove) {
+      if (Trim(rest).empty()) Fail("a root key cannot be deleted");
+      RegistryTree::Remove(rootKey, rest);
+      key_ = nullptr;
+      skipping_ = true;
+      return;
+    }
+    key_ = &RegistryTree::Create(rootKey, rest);
+    skipping_ = false;
+  }
+
+  // A quoted string starting at t[pos] == '"'; pos ends after the closing quote.
+  std::string QuotedString(std::string_view t, size_t& pos) {
+    std::string out;
+    ++pos;
+    while (pos < t.size()) {
+      const char c = t[pos++];
+      if (c == '"') return out;
+      if (c != '\\') {
+        out.push_back(c);
+        continue;
+      }
+      if (pos >= t.size()) break;
+      const char e = t[pos++];
+      switch (e) {
+        case '\\':
+          out.push_back('\\');
+          break;
+        case '"':
+          out.push_back('"');
+          break;
+        case 'n':
+          out.push_back('\n');
+          break;
+        case 'r':
+          out.push_back('\r');
+          break;
+        case '0':
+          Fail("\\0 is not allowed in a string");
+        default:  // kept as written, as the platform's import does
+          out.push_back('\\');
+          out.push_back(e);
+      }
+    }
+    Fail("unterminated string (a closing \" is missing)");
+  }
+
+  // Only blanks or a ; comment may follow a complete value.
+  void ExpectEnd(std::string_view t, size_t pos) {
+    std::string_view rest = TrimLeft(t.substr(pos));
+    if (!rest.empty() && rest.front() != ';') {
+      Fail("unexpected text after the value: \"" + std::string(rest) + "\"");
+    }
+  }
+
+  void ValueLine(std::string_view t, LineReader& lines) {
+    if (key_ == nullptr && !skipping_) Fail("value line before the first [key] line");
+    std::string name;
+    size_t pos = 0;
+    if (t.front() == '@') {
+      pos = 1;
+    } else {
+      name = QuotedString(t, pos);
+    }
+    while (pos < t.size() && (t[pos] == ' ' || t[pos] == '\t')) ++pos;
+    if (pos >= t.size() || t[pos] != '=') Fail("= expected after the value name");
+    ++pos;
+    while (pos < t.size() && (t[pos] == ' ' || t[pos] == '\t')) ++pos;
+    std::string_view data = t.substr(pos);
+
+    if (!data.empty() && data.front() == '"') {
+      size_t p = 0;
+      std::string text = QuotedString(data, p);
+      ExpectEnd(data, p);
+      Set(std::move(name), Value::String(std::move(text)));
+    } else if (!data.empty() && data.front() == '-') {
+      ExpectEnd(data, 1);
+      if (key_ != nullptr) key_->RemoveValue(name);
+    } else if (StartsWithIgnoringCase(data, "dword:")) {
+      size_t p = 6;
+      uint32_t v = 0;
+      int digits = 0;
+      while (p < data.size() && HexDigit(data[p]) >= 0) {
+        v = (v << 4) | static_cast<uint32_t>(HexDigit(data[p++]));
+        if (++digits > 8) Fail("dword value with more than 8 hex digits");
+      }
+      if (digits == 0) Fail("dword value without hex digits");
+      ExpectEnd(data, p);
+      Set(std::move(name), DwordValue(v));
+    } else if (StartsWithIgnoringCase(data, "hex")) {
+      HexValue(std::move(name), data, lines);
+    } else {
+      Fail("unknown value data \"" + std::string(data) +
+           "\" (expected \"text\", dword:, hex:, hex(N): or -)");
+    }
+  }
+
+  void HexValue(std::string name, std::string_view data, LineReader& lines) {
+    size_t p = 3;
+    uint32_t type = 3;  // REG_BINARY
+    if (p < data.size() && data[p] == '(') {
+      ++p;
+      type = 0;
+      int digits = 0;
+      while (p < data.size() && HexDigit(data[p]) >= 0) {
+        type = (type << 4) | static_cast<uint32_t>(HexDigit(data[p++]));
+        if (++digits > 8) Fail("hex(N) type with more than 8 hex digits");
+      }
+      if (digits == 0 || p >= data.size() || data[p] != ')') Fail("malformed hex(N) type");
+      ++p;
+    }
+    if (p >= data.size() || data[p] != ':') Fail(": expected after the hex type");
+    ++p;
+    // Join the continued lines: a line ending in a backslash carries on in the next one;
+    // blank and comment lines between them are skipped.
+    std::string list(Trim(data.substr(p)));
+    while (!list.empty() && list.back() == '\\') {
+      list.pop_back();
+      std::string_view next;
+      bool found = false;
+      while (lines.Next(next)) {
+        line_ = lines.number();
+        next = Trim(next);
+        if (next.empty() || next.front() == ';') continue;
+        found = true;
+        break;
+      }
+      if (!found) Fail("the file ends inside a continued hex value");
+      list += std::string(next);
+    }
+    std::string bytes;
+    size_t i = 0;
+    while (i < list.size()) {
+      while (i < list.size() && (list[i] == ' ' || list[i] == '\t')) ++i;
+      if (i >= list.size()) break;
+      if (list[i] == ';') break;
+      int hi = HexDigit(list[i]);
+      if (hi < 0) Fail("malformed hex byte list near \"" + list.substr(i) + "\"");
+      int value = hi;
+      ++i;
+      if (i < list.size() && HexDigit(list[i]) >= 0) value = value * 16 + HexDigit(list[i++]);
+      bytes.push_back(static_cast<char>(value));
+      while (i < list.size() && (list[i] == ' ' || list[i] == '\t')) ++i;
+      if (i >= list.size() || list[i] == ';') break;
+      if (list[i] != ',') Fail("malformed hex byte list near \"" + list.substr(i) + "\"");
+      ++i;
+    }
+    Set(std::move(name), HexData(type, bytes));
+  }
+
+  std::string TextOf(std::string_view bytes) const {
+    std::string text;
+    if (format_ == Format::kVersion5) {
+      text = Utf16LeToUtf8(bytes);
+    } else {
+      text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+    }
+    return text;
+  }
+
+  Value HexData(uint32_t type, const std::string& bytes) const {
+    switch (type) {
+      case 1:    // REG_SZ
+      case 2: {  // REG_EXPAND_SZ
+        std::string text = TextOf(bytes);
+        return Value::String(text.substr(0, text.find('\0')));
+      }
+      case 7: {  // REG_MULTI_SZ: strings up to the first empty one
+        const std::string text = TextOf(bytes);
+        std::string joined;
+        size_t start = 0;
+        bool first = true;
+        while (start < text.size()) {
+          size_t end = text.find('\0', start);
+          if (end == std::string::npos) end = text.size();
+          if (end == start) break;
+          if (!first) joined += "\r\n";
+          joined += text.substr(start, end - start);
+          first = false;
+          start = end + 1;
+        }
+        return Value::String(joined);
+      }
+      case 4:  // REG_DWORD (little-endian)
+        if (bytes.size() == 4) {
+          uint32_t v = 0;
+          for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes[k]);
+          return DwordValue(v);
+        }
+        break;
+      case 11:  // REG_QWORD
+        if (bytes.size() == 8) {
+          uint64_t v = 0;
+          for (int k = 7; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(bytes[k]);
+          return Value::String(std::to_string(v));
+        }
+        break;
+      default:
+        break;
+    }
+    return Value::String(HexPairs(bytes));
+  }
+
+  void Set(std::string name, Value data) {
+    if (key_ != nullptr) key_->SetValue(std::move(name), std::move(data));
+  }
+
+  std::string text_;
+  std::string path_;
+  std::shared_ptr<RegistryTree> tree_;
+  Format format_ = Format::kRegedit4;
+  RegistryTreeKey* key_ = nullptr;
+  bool skipping_ = false;  // inside a deleted key: its values go nowhere
+  int line_ = 0;
+};
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  size_t i = 0;
+  auto unit = [&](size_t k) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[k]) |
+                                 (static_cast<unsigned char>(bytes[k + 1]) << 8));
+  };
+  while (i + 1 < bytes.size()) {
+    uint32_t c = unit(i);
+    i += 2;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < bytes.size()) {
+      const uint32_t low = unit(i);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    size_t n = 0;
+    uint32_t c = 0;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    } else if ((b & 0xE0) == 0xC0) {
+      n = 1;
+      c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      n = 2;
+      c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      n = 3;
+      c = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + n >= bytes.size()) return false;
+    for (size_t k = 1; k <= n; ++k) {
+      const auto cb = static_cast<unsigned char>(bytes[i + k]);
+      if ((cb & 0xC0) != 0x80) return false;
+      c = (c << 6) | (cb & 0x3F);
+    }
+    if ((n == 1 && c < 0x80) || (n == 2 && c < 0x800) || (n == 3 && c < 0x10000) || c > 0x10FFFF ||
+        (c >= 0xD800 && c <= 0xDFFF)) {
+      return false;
+    }
+    i += n + 1;
+  }
+  return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  // 0x80..0x9F differ from Latin-1; unassigned positions map to themselves.
+  static const uint16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? k80[b - 0x80] : b);
+  }
+  return out;
+}
+
+std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path) {
+  std::string text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    text = Utf16LeToUtf8(bytes.substr(2));
+  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    text = std::string(bytes.substr(3));
+  } else {
+    text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  }
+  return Parser(std::move(text), path).Run();
+}
+
+std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw HostSetupError(path + ": cannot read the registry export");
+  std::ostringstream content;
+  content << in.rdbuf();
+  return ParseRegFile(content.str(), path);
+}
+
+}  // namespace lumora

@@ -1,0 +1,27 @@
+// Registry exports (.reg files) as a registry source. Both header forms are read, "REGEDIT4"
+// (8-bit text) and "Windows Registry Editor Version 5.00" (usually UTF-16LE with a byte-order
+// mark); 8-bit text is taken as UTF-8 when it is valid UTF-8 and as Windows-1252 otherwise.
+// HKEY_CURRENT_USER becomes the user root and HKEY_LOCAL_MACHINE the machine root; the other
+// classic roots are kept under their own numbers. Values keep their file order; [-key] and
+// "name"=- delete. A malformed file is refused with its path and line number.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "hostlib/RegistryTree.h"
+
+namespace lumora {
+
+// Reads and parses the export at `path`; throws HostSetupError naming the file and line.
+std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path);
+// Parses `bytes` as the content of `path` (used in messages); throws HostSetupError.
+std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path);
+
+// Text decoding shared by the registry sources.
+std::string Utf16LeToUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+}  // namespace lumora
