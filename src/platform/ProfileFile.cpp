@@ -4,7 +4,8 @@
 // missing "]" is accepted); lines before the first section belong to no section and cannot be
 // reached; any other line is an entry split at its first "=", and an entry whose name starts
 // with ";" is a comment. There are no inline comments and "#" means nothing. Bytes are taken as
-// they are (one fixed single-byte code page); names match with ASCII case folding.
+// they are (one fixed single-byte code page); names match with ASCII case folding. A UTF-8 byte
+// order mark is part of the first line, as on Windows; UTF-16 files are not decoded.
 #include "platform/ProfileFile.h"
 
 #include <algorithm>
@@ -70,6 +71,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 // The sections of `file` in file order, comments left out; nullopt when it cannot be read.
 std::optional<std::vector<Section>> Parse(const std::string& file) {
+  // The name arrives the Windows way ("<component folder>\lumora.ini"); backslashes become "/"
+  // here, where the file is opened. A relative name is taken from the working folder (Windows
+  // would look in its own folder).
   const std::optional<std::string> content = ReadWholeFile(ProfileFileSystemPath(file));
   if (!content) return std::nullopt;
   const std::string& text = *content;

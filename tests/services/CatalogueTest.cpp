@@ -48,13 +48,15 @@ std::vector<std::string> Names(const Collection& c) {
   return names;
 }
 
+// The first member of that name; a missing one fails the test and stands in as a blank record.
 template <class Collection>
 auto Member(const Collection& c, const std::string& name) {
-  for (const auto& member : c) {
+  using Ptr = std::decay_t<decltype(*c.begin())>;
+  for (const Ptr& member : c) {
     if (member->Name() == name) return member;
   }
   ADD_FAILURE() << "no member " << name;
-  return typename std::decay_t<decltype(*c.begin())>();
+  return std::make_shared<typename Ptr::element_type>();
 }
 
 const char* const kTwoVersions =

@@ -211,6 +211,25 @@ TEST_F(PersistenceTest, ShortDriversInfoStopsTheLoadAndKeepsWhatWasAdded) {
   EXPECT_EQ(host_.reports()[0].procedure, "WizAPI:GetDriversFromObject");
 }
 
+TEST_F(PersistenceTest, StoredArraysPastThe16BitCounterFailWithOverflow) {
+  // 32768 elements: the counter reaches 32767 and its next step overflows after the last one.
+  std::vector<std::string> names(32768);
+  names[0] = "A";
+  const Value vNames = Value::Strings(names);
+  const Value vInfo = Value::Strings(std::vector<std::string>(32768));
+  const Value vSels = Value::Booleans(std::vector<bool>(32768, true));
+  WizardData session;
+  MemoryDesignObject object;
+  api_.GetDriversFromObject(object, session, vNames, vInfo, vSels);
+  EXPECT_EQ(Names(*session.Drivers), (std::vector<std::string>{"A"}));  // no catalogue drivers
+  api_.GetDataSourcesFromObject(session, vNames, vInfo, vInfo, vSels, vSels);
+  EXPECT_EQ(session.DataSources->Count(), 1);
+  ASSERT_EQ(host_.reports().size(), 2u);
+  EXPECT_EQ(host_.reports()[0].number, kOverflow);
+  EXPECT_EQ(host_.procedures(), (std::vector<std::string>{"WizAPI:GetDriversFromObject",
+                                                          "WizAPI:GetDataSourcesFromObject"}));
+}
+
 TEST_F(PersistenceTest, RoundTripsThroughAFileAndThroughMemory) {
   WizardData session;
   session.Drivers->Add(MakeDriver("SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll\r\n", true));
