@@ -1,0 +1,111 @@
+// The host settings file and the drive mapping of Windows paths.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "hostlib/HostConfig.h"
+#include "hostlib/HostSetupError.h"
+#include "hostlib/LocalHostLibrary.h"
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+TEST(HostConfig, ReadsFoldersAndDrivesWithCommentsAndDefaults) {
+  HostConfig c = ParseHostConfig(
+      "[SystemFolders]        ; as the host reports them\r\n"
+      "SystemFolder=D:\\WINNT\\System32\\\r\n"
+      "windowsfolder = D:\\WINNT\r\n"
+      "DaoFolder=\r\n"
+      "# the rest are defaults\r\n"
+      "[Drives]\r\n"
+      "d=/srv/winnt\r\n"
+      "E:=/mnt/e\r\n",
+      "host.ini");
+  EXPECT_EQ(c.folders.system, "D:\\WINNT\\System32\\");
+  EXPECT_EQ(c.folders.windows, "D:\\WINNT\\");  // the backslash is added
+  EXPECT_EQ(c.folders.dao, "");                 // empty stays empty
+  EXPECT_EQ(c.folders.programFiles, "C:\\Program Files\\");
+  EXPECT_EQ(c.folders.commonFilesSystem, "C:\\Program Files\\Common Files\\System\\");
+  EXPECT_EQ(c.drives, (std::map<char, std::string>{{'D', "/srv/winnt"}, {'E', "/mnt/e"}}));
+  EXPECT_EQ(LoadHostConfig("").folders.system, "C:\\Windows\\System32\\");
+}
+
+TEST(HostConfig, MistakesNameTheFileAndLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"[Folders]\n", "host.ini:1: unknown section [Folders]"},
+      {"[SystemFolders]\nSystemFolder=C:\\\nSysFolder=C:\\\n", "host.ini:3: unknown system folder"},
+      {"[Drives]\nC=/x\n\nCC=/y\n", "host.ini:4: a drive is one letter"},
+      {"[Drives]\nC=\n", "host.ini:2: drive C has no folder"},
+      {"[Drives]\nC /x\n", "host.ini:2: name=value expected"},
+      {"C=/x\n", "host.ini:1: \"C\" given before any section"},
+      {"[Drives\n", "host.ini:1: section line without a closing ]"},
+  };
+  for (const auto& [text, message] : cases) {
+    try {
+      ParseHostConfig(text, "host.ini");
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const HostSetupError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+  }
+  EXPECT_THROW(LoadHostConfig("/nonexistent/host.ini"), HostSetupError);
+}
+
+TEST(DriveMap, MapsDrivesAndMatchesNamesIgnoringCase) {
+  testing::TempDir dir;
+  ::mkdir(dir.File("windows").c_str(), 0755);
+  ::mkdir(dir.File("windows/system32").c_str(), 0755);
+  dir.Write("windows/system32/odbcjt32.dll", "x");
+  DriveMap map({{'C', dir.path() + "/"}});
+  EXPECT_EQ(map.ToLocalPath("c:\\WINDOWS\\System32\\ODBCJT32.DLL"),
+            dir.File("windows/system32/odbcjt32.dll"));
+  EXPECT_EQ(map.ToLocalPath("C:/Windows/./x/../System32/new.dll"),
+            dir.File("windows/system32/new.dll"));
+  EXPECT_EQ(map.ToLocalPath("D:\\file"), std::nullopt);
+  EXPECT_EQ(map.ToLocalPath("\\\\server\\share\\file"), std::nullopt);
+  EXPECT_EQ(map.ToLocalPath("C:relative"), std::nullopt);
+}
+
+TEST(DriveMap, DriveCFallsBackToTheWinePrefix) {
+  testing::TempDir dir;
+  const char* old = std::getenv("WINEPREFIX");
+  const std::string saved = old ? old : "";
+  ::setenv("WINEPREFIX", dir.path().c_str(), 1);
+  EXPECT_FALSE(DriveMap({}).drives().count('C'));  // no drive_c yet
+  ::mkdir(dir.File("drive_c").c_str(), 0755);
+  EXPECT_EQ(DriveMap({}).ToLocalPath("C:\\x.dll"), dir.File("drive_c/x.dll"));
+  EXPECT_EQ(DriveMap({{'C', "/elsewhere"}}).ToLocalPath("C:\\x.dll"), "/elsewhere/x.dll");
+  if (old)
+    ::setenv("WINEPREFIX", saved.c_str(), 1);
+  else
+    ::unsetenv("WINEPREFIX");
+}
+
+TEST(LocalHostLibrary, ServesTheConfiguredFoldersAndRefusesBadSettings) {
+  testing::TempDir dir;
+  dir.Write("host.ini", "[SystemFolders]\nSystemFolder=E:\\Sys\\\n");
+  HostSettings settings;
+  settings.hostConfig = dir.File("host.ini");
+  settings.registry = "none";
+  LocalHostLibrary library(settings);
+  EXPECT_EQ(library.NewSystemFolders()->SystemFolder(), "E:\\Sys\\");
+  EXPECT_EQ(library.NewSystemFolders()->WindowsFolder(), "C:\\Windows\\");
+  auto key = library.NewRegistryKey();
+  key->SetRoot(library.NewRegistryConstants()->CurrentUserRoot());
+  int32_t access = library.NewRegistryConstants()->ReadAccess();
+  EXPECT_EQ(key->OpenSubKey("SOFTWARE", access), nullptr);
+
+  dir.Write("bad.ini", "[SystemFolders]\nOops\n");
+  settings.hostConfig = dir.File("bad.ini");
+  EXPECT_THROW(LocalHostLibrary{settings}, HostSetupError);
+  settings.hostConfig.clear();
+  dir.Write("bad.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"a\"=oops\n");
+  settings.registry = dir.File("bad.reg");
+  EXPECT_THROW(LocalHostLibrary{settings}, HostSetupError);
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,199 @@
+// The PE version reader on executables that the tests build byte by byte.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "hostlib/PeFileVersion.h"
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+struct Language {
+  uint16_t id;
+  uint32_t fileMs;
+  uint32_t fileLs;
+};
+
+// A minimal PE image with one .rsrc section holding the version resource in each language.
+class PeBuilder {
+ public:
+  bool pe64 = false;
+  bool withResource = true;
+  std::vector<Language> languages = {{0x409, 0x00040000, 0x17830000}};  // 4.0.6019.0
+
+  std::string Build() const {
+    std::string image(0x200, '\0');
+    Put16(image, 0, 0x5A4D);  // "MZ"
+    Put32(image, 0x3C, 0x80);
+    std::memcpy(&image[0x80], "PE\0\0", 4);
+    const uint32_t coff = 0x84;
+    Put16(image, coff, pe64 ? 0x8664 : 0x14C);
+    Put16(image, coff + 2, 1);  // one section
+    const uint16_t optionalSize = pe64 ? 240 : 224;
+    Put16(image, coff + 16, optionalSize);
+    const uint32_t opt = coff + 20;
+    Put16(image, opt, pe64 ? 0x20B : 0x10B);
+    Put32(image, opt + (pe64 ? 108 : 92), 16);
+    const std::string rsrc = Resources();
+    const uint32_t dirs = opt + (pe64 ? 112 : 96);
+    if (withResource) {
+      Put32(image, dirs + 16, 0x1000);
+      Put32(image, dirs + 20, static_cast<uint32_t>(rsrc.size()));
+    }
+    const uint32_t section = opt + optionalSize;
+    std::memcpy(&image[section], ".rsrc", 5);
+    Put32(image, section + 8, static_cast<uint32_t>(rsrc.size()));
+    Put32(image, section + 12, 0x1000);
+    Put32(image, section + 16, static_cast<uint32_t>(rsrc.size()));
+    Put32(image, section + 20, 0x200);
+    return image + rsrc;
+  }
+
+  static void Put16(std::string& s, size_t at, uint32_t v) {
+    if (s.size() < at + 2) s.resize(at + 2, '\0');
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+  }
+  static void Put32(std::string& s, size_t at, uint32_t v) {
+    Put16(s, at, v & 0xFFFF);
+    Put16(s, at + 2, v >> 16);
+  }
+
+ private:
+  // Directories: type 16 at 0, id 1 at 0x18, languages at 0x30; data entries after them,
+  // then one 92-byte VS_VERSIONINFO per language.
+  std::string Resources() const {
+    const uint32_t n = static_cast<uint32_t>(languages.size());
+    std::string r;
+    Put16(r, 14, 1);
+    Put32(r, 16, 16);
+    Put32(r, 20, 0x80000000u | 0x18);
+    Put16(r, 0x18 + 14, 1);
+    Put32(r, 0x18 + 16, 1);
+    Put32(r, 0x18 + 20, 0x80000000u | 0x30);
+    Put16(r, 0x30 + 14, static_cast<uint16_t>(n));
+    const uint32_t entries = 0x30 + 16 + 8 * n;
+    const uint32_t blocks = entries + 16 * n;
+    for (uint32_t i = 0; i < n; ++i) {
+      Put32(r, 0x30 + 16 + 8 * i, languages[i].id);
+      Put32(r, 0x30 + 20 + 8 * i, entries + 16 * i);
+      Put32(r, entries + 16 * i, 0x1000 + blocks + 92 * i);
+      Put32(r, entries + 16 * i + 4, 92);
+      const uint32_t b = blocks + 92 * i;
+      Put16(r, b, 92);
+      Put16(r, b + 2, 52);
+      const char16_t key[] = u"VS_VERSION_INFO";
+      for (int k = 0; k < 16; ++k) Put16(r, b + 6 + 2 * k, key[k]);
+      Put32(r, b + 40, 0xFEEF04BD);
+      Put32(r, b + 44, 0x00010000);
+      Put32(r, b + 48, languages[i].fileMs);
+      Put32(r, b + 52, languages[i].fileLs);
+      Put32(r, b + 56, languages[i].fileMs);
+      Put32(r, b + 60, languages[i].fileLs);
+      Put32(r, b + 88, 0);  // the block's last field, so the section ends with it
+    }
+    return r;
+  }
+};
+
+std::string VersionOf(const std::string& image) {
+  auto v = ReadPeVersion(image);
+  return v ? VersionText(v->file) : "";
+}
+
+TEST(PeFileVersion, ReadsTheFixedNumbersOfPe32AndPe32Plus) {
+  PeBuilder jet40;
+  EXPECT_EQ(VersionOf(jet40.Build()), "4.0.6019.0");
+  jet40.pe64 = true;
+  EXPECT_EQ(VersionOf(jet40.Build()), "4.0.6019.0");
+
+  PeBuilder jet35;
+  jet35.languages = {{0x409, 0x00030033, 0x06B10000}};  // 3.51.1713.0
+  const std::string text = VersionOf(jet35.Build());
+  EXPECT_EQ(text, "3.51.1713.0");
+  EXPECT_EQ(text.rfind("3.5", 0), 0u);
+}
+
+TEST(PeFileVersion, PrefersUsEnglishElseTheFirstLanguage) {
+  PeBuilder b;
+  b.languages = {{0x407, 0x00030033, 0}, {0x409, 0x00040000, 0}};
+  EXPECT_EQ(VersionOf(b.Build()), "4.0.0.0");
+  b.languages = {{0x407, 0x00030033, 0}, {0x40C, 0x00040000, 0}};
+  EXPECT_EQ(VersionOf(b.Build()), "3.51.0.0");
+}
+
+TEST(PeFileVersion, NoVersionResourceGivesNothing) {
+  PeBuilder b;
+  b.withResource = false;
+  EXPECT_FALSE(ReadPeVersion(b.Build()));
+  EXPECT_FALSE(ReadPeVersion("not an executable at all"));
+  EXPECT_FALSE(ReadPeVersion(""));
+}
+
+TEST(PeFileVersion, EveryTruncationGivesNothingAndNeverCrashes) {
+  for (bool pe64 : {false, true}) {
+    PeBuilder b;
+    b.pe64 = pe64;
+    const std::string image = b.Build();
+    for (size_t cut = 0; cut < image.size(); ++cut) {
+      EXPECT_FALSE(ReadPeVersion(image.substr(0, cut))) << "cut at " << cut;
+    }
+  }
+}
+
+TEST(PeFileVersion, MalformedStructuresGiveNothing) {
+  PeBuilder b;
+  const std::string good = b.Build();
+  const size_t rsrc = 0x200;
+  auto with = [&](size_t at, uint32_t v, bool wide) {
+    std::string s = good;
+    if (wide) {
+      PeBuilder::Put32(s, at, v);
+    } else {
+      PeBuilder::Put16(s, at, v);
+    }
+    return s;
+  };
+  EXPECT_FALSE(ReadPeVersion(with(0x3C, 0xFFFFFFF0u, true)));       // e_lfanew past the end
+  EXPECT_FALSE(ReadPeVersion(with(0x84 + 16, 0xFFFF, false)));      // optional header too big
+  EXPECT_FALSE(ReadPeVersion(with(0x84 + 20, 0x1234, false)));      // unknown magic
+  EXPECT_FALSE(ReadPeVersion(with(0x84 + 2, 0xFFFF, false)));       // too many sections
+  EXPECT_FALSE(ReadPeVersion(with(rsrc + 14, 0xFFFF, false)));      // entry count past the end
+  EXPECT_FALSE(ReadPeVersion(with(rsrc + 20, 0x80000000u, true)));  // directory loops to root
+  EXPECT_FALSE(ReadPeVersion(with(rsrc + 0x18 + 20, 0x30, true)));  // leaf where a dir is due
+  const size_t block = rsrc + 0x30 + 16 + 8 + 16;
+  EXPECT_FALSE(ReadPeVersion(with(block, 0, false)));               // wLength 0
+  EXPECT_FALSE(ReadPeVersion(with(block, 0xFFFF, false)));          // wLength past the data
+  EXPECT_FALSE(ReadPeVersion(with(block + 40, 0xFEEF04BC, true)));  // bad signature
+  EXPECT_FALSE(ReadPeVersion(with(block + 6, 'X', false)));         // wrong key
+  EXPECT_TRUE(ReadPeVersion(good));
+}
+
+TEST(PeFileVersion, LoadsLocalAndMappedWindowsPaths) {
+  testing::TempDir dir;
+  ::mkdir(dir.File("Windows").c_str(), 0755);
+  ::mkdir(dir.File("Windows/system32").c_str(), 0755);
+  dir.Write("Windows/system32/ODBCJT32.DLL", PeBuilder().Build());
+  auto drives = std::make_shared<DriveMap>(std::map<char, std::string>{{'C', dir.path()}});
+  PeFileVersionInfo info(drives);
+
+  EXPECT_TRUE(info.Load("c:\\WINDOWS\\System32\\odbcjt32.dll"));
+  EXPECT_EQ(info.GetVersion().text, "4.0.6019.0");
+  EXPECT_EQ(info.GetVersion().productText, "4.0.6019.0");
+
+  EXPECT_TRUE(info.Load(dir.File("Windows/system32/ODBCJT32.DLL")));
+  EXPECT_EQ(info.GetVersion().text, "4.0.6019.0");
+
+  EXPECT_FALSE(info.Load("D:\\Windows\\System32\\odbcjt32.dll"));  // unmapped drive
+  EXPECT_EQ(info.GetVersion().text, "");
+  EXPECT_FALSE(info.Load("C:\\Windows\\System32\\missing.dll"));
+  EXPECT_FALSE(info.Load(dir.path()));  // a folder
+  EXPECT_FALSE(info.Load("relative\\odbcjt32.dll"));
+  EXPECT_EQ(info.GetVersion().text, "");
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,158 @@
+// Registry exports as a registry source: both header forms, encodings, value types,
+// continuations, deletions and the errors a malformed file gets.
+#include <gtest/gtest.h>
+
+#include "hostlib/HostRegistry.h"
+#include "hostlib/HostSetupError.h"
+#include "hostlib/RegFile.h"
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+// name=data lines of the key at `path` below `root`, in value order; "<missing>" without key.
+std::vector<std::string> ValuesOf(const std::shared_ptr<RegistryTree>& tree, int32_t root,
+                                  const std::string& path) {
+  TreeRegistryKey key(tree);
+  key.SetRoot(root);
+  int32_t access = kKeyReadAccess;
+  auto opened = key.OpenSubKey(path, access);
+  if (!opened) return {"<missing>"};
+  std::vector<std::string> out;
+  auto values = opened->Values();
+  for (int16_t i = 1; i <= values->Count(); ++i) {
+    auto v = values->Item(i);
+    out.push_back(v->Name() + "=" + v->Data().ToString());
+  }
+  return out;
+}
+
+std::string Utf16(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) {
+    out.push_back(c);
+    out.push_back('\0');
+  }
+  return out;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
+  auto tree = ParseRegFile(
+      "REGEDIT4\r\n\r\n"
+      "; exported\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\Orders]\r\n"
+      "\"Driver\"=\"C:\\\\WINNT\\\\System32\\\\odbcjt32.dll\"\r\n"
+      "\"Quote \\\"q\\\"\" = \"a \\\"b\\\"\"   ; trailing comment\r\n"
+      "@=\"default\"\r\n"
+      "\"DriverId\"=dword:00000019\r\n"
+      "\"Big\"=dword:ffffffff\r\n"
+      "\"Path\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,00\r\n"
+      "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
+      "\"Bin\"=hex:01,0a,\\\r\n"
+      "  ff\r\n"
+      "\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+      "\"Driver\"=\"replaced in place\"\r\n",
+      "test.reg");
+  EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "software\\odbc\\odbc.ini\\ORDERS"),
+            (Lines{"Driver=replaced in place", "Quote \"q\"=a \"b\"", "=default", "DriverId=25",
+                   "Big=4294967295", "Path=%SystemRoot%", "Multi=a\r\nbc", "Bin=01,0a,ff", "Q=1"}));
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE"), Lines{"<missing>"});
+}
+
+TEST(RegFile, Version5InUtf16WithHexTextAsUtf16) {
+  auto tree = ParseRegFile(
+      Utf16("Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\ODBC Data Sources]\r\n"
+            "\"Sales\"=\"SQL Server\"\r\n"
+            "\"E\"=hex(2):25,00,53,00,00,00\r\n"
+            "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
+          std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
+      "test.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"),
+            (Lines{"Sales=SQL Server", "E=%S", "M=a\r\nb", "\xC3\xA9=\xD0\xBA"}));
+}
+
+TEST(RegFile, EightBitTextIsUtf8OrWindows1252) {
+  auto utf8 =
+      ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n", "a.reg");
+  EXPECT_EQ(ValuesOf(utf8, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
+  auto ansi = ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "b.reg");
+  EXPECT_EQ(ValuesOf(ansi, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
+}
+
+TEST(RegFile, DeletionsRemoveKeysWithSubtreesAndSingleValues) {
+  auto tree = ParseRegFile(
+      "Windows Registry Editor Version 5.00\n"
+      "[HKEY_CURRENT_USER\\A\\B\\C]\n\"x\"=\"1\"\n"
+      "[HKEY_CURRENT_USER\\A\\D]\n\"keep\"=\"1\"\n\"drop\"=\"2\"\n\"last\"=\"3\"\n"
+      "[-HKEY_CURRENT_USER\\A\\B]\n\"ignored\"=\"inside a deleted key\"\n"
+      "[HKEY_CURRENT_USER\\A\\D]\n\"DROP\"=-\n",
+      "test.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B\\C"), Lines{"<missing>"});
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B"), Lines{"<missing>"});
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\D"), (Lines{"keep=1", "last=3"}));
+}
+
+TEST(RegFile, ContinuationsSkipBlankAndCommentLines) {
+  auto tree = ParseRegFile(
+      "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"b\"=hex:01,\\\n\n; note\n  02,\\\n  "
+      "03\n\"after\"=\"y\"\n",
+      "test.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "K"), (Lines{"b=01,02,03", "after=y"}));
+}
+
+TEST(RegFile, MalformedFilesNameTheFileAndLine) {
+  struct Case {
+    std::string text;
+    int line;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"", 1, "empty"},
+      {"\n\nREGEDIT5\n", 3, "not a registry export"},
+      {"REGEDIT4\n\"v\"=\"1\"\n", 2, "before the first [key]"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K\n", 2, "closing ]"},
+      {"REGEDIT4\n[ HKEY_CURRENT_USER\\K]\n", 2, "without a key name"},
+      {"REGEDIT4\n[HKEY_NOWHERE\\K]\n", 2, "unknown root key \"HKEY_NOWHERE\""},
+      {"REGEDIT4\n[-HKEY_CURRENT_USER]\n", 2, "root key cannot be deleted"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"open\n", 3, "unterminated string"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\" \"1\"\n", 3, "= expected"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"1\" junk\n", 3, "unexpected text"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=dword:123456789\n", 3, "more than 8"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=dword:\n", 3, "without hex digits"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,zz\n", 3, "malformed hex byte list"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex(x):01\n", 3, "malformed hex(N)"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n", 3, "ends inside"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n02,\\\n\n", 5, "ends inside"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=str:\"x\"\n", 3, "unknown value data"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"ok\"=\"1\"\nv=1\n", 4, "unexpected line"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseRegFile(c.text, "dir/bad.reg");
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const HostSetupError& e) {
+      const std::string what = e.what();
+      EXPECT_EQ(what.rfind("dir/bad.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
+      EXPECT_NE(what.find(c.says), std::string::npos) << what;
+    }
+  }
+}
+
+TEST(RegFile, AMissingFileIsRefusedWithItsPath) {
+  try {
+    LoadRegFile("/nonexistent/x.reg");
+    FAIL();
+  } catch (const HostSetupError& e) {
+    EXPECT_NE(std::string(e.what()).find("/nonexistent/x.reg"), std::string::npos);
+  }
+  testing::TempDir dir;
+  dir.Write("u.reg", Utf16("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\K]\r\n"
+                           "\"a\"=\"b\"\r\n"));
+  EXPECT_EQ(ValuesOf(LoadRegFile(dir.File("u.reg")), kCurrentUserRoot, "K"), Lines{"a=b"});
+}
+
+}  // namespace
+}  // namespace lumora

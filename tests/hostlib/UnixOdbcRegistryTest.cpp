@@ -1,0 +1,119 @@
+// unixODBC's data-source files as a registry source, and where they are found.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <tuple>
+
+#include "hostlib/HostRegistry.h"
+#include "hostlib/UnixOdbcRegistry.h"
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines ValuesOf(const RegistryTreeKey& root, const std::string& path) {
+  const RegistryTreeKey* key = RegistryTree::Find(&root, path);
+  if (key == nullptr) return {"<missing>"};
+  Lines out;
+  for (const auto& v : key->values()) out.push_back(v.name + "=" + v.data.ToString());
+  return out;
+}
+
+const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
+
+TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
+  RegistryTreeKey root("");
+  AddOdbcIniToRoot(
+      "# comment\n"
+      "[ODBC]\nTrace = Yes\n"
+      "  [ Sales ]  \r\n"
+      "Driver = PostgreSQL \r\n"
+      " Description=  lots of  space   \n"
+      "  ; indented comment\n"
+      "Database = C:\\data\\x.mdb ; kept\n"
+      "=no name\n"
+      "Flag\n"
+      "driver = second Driver entry ignored\n"
+      "[sales]\nDriver=repeated section ignored\n"
+      "[Other]junk\nServer=h\n",
+      root);
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
+            (Lines{"Driver=PostgreSQL", "Description=lots of  space",
+                   "Database=C:\\data\\x.mdb ; kept", "Flag="}));
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "OTHER"), Lines{"Server=h"});
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC"), Lines{"<missing>"});
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC Data Sources"), (Lines{"Sales=PostgreSQL", "Other="}));
+}
+
+TEST(UnixOdbcRegistry, AnOdbcDataSourcesSectionIsTheListWhenPresent) {
+  RegistryTreeKey root("");
+  AddOdbcIniToRoot("[A]\nDriver=x\n[odbc data sources]\nB = Driver B\nA=Driver A\n", root);
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC Data Sources"), (Lines{"B=Driver B", "A=Driver A"}));
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "A"), Lines{"Driver=x"});
+}
+
+TEST(UnixOdbcRegistry, UserAndSystemFilesAreTheTwoRoots) {
+  testing::TempDir dir;
+  dir.Write("user.ini", "[Mine]\nDriver=d1\n");
+  dir.Write("odbc.ini", "[Ours]\nDriver=d2\n");
+  auto tree = LoadUnixOdbcRegistry({dir.File("user.ini"), dir.File("odbc.ini")});
+  EXPECT_EQ(ValuesOf(*tree->FindRoot(kCurrentUserRoot), kOdbcIni + "ODBC Data Sources"),
+            Lines{"Mine=d1"});
+  EXPECT_EQ(ValuesOf(*tree->FindRoot(kLocalMachineRoot), kOdbcIni + "ODBC Data Sources"),
+            Lines{"Ours=d2"});
+  auto empty = LoadUnixOdbcRegistry({dir.File("none.ini"), dir.File("none2.ini")});
+  EXPECT_EQ(empty->FindRoot(kCurrentUserRoot), nullptr);
+}
+
+// The paths `odbcinst -j` prints for user and system data sources.
+std::pair<std::string, std::string> OdbcinstPaths() {
+  auto r = testing::RunProcess("/bin/sh", {"-c", "odbcinst -j"});
+  std::string user, system;
+  std::istringstream lines(r.out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t colon = line.find(": ");
+    if (colon == std::string::npos) continue;
+    if (line.rfind("USER DATA SOURCES", 0) == 0) user = line.substr(colon + 2);
+    if (line.rfind("SYSTEM DATA SOURCES", 0) == 0) system = line.substr(colon + 2);
+  }
+  return {user, system};
+}
+
+TEST(UnixOdbcRegistry, FindsTheFilesWhereOdbcinstDoes) {
+  if (std::system("command -v odbcinst >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "odbcinst is not installed";
+  }
+  const char* oldIni = std::getenv("ODBCINI");
+  const char* oldSys = std::getenv("ODBCSYSINI");
+  const std::string savedIni = oldIni ? oldIni : "";
+  const std::string savedSys = oldSys ? oldSys : "";
+  ::unsetenv("ODBCINI");
+  ::unsetenv("ODBCSYSINI");
+  auto [user, system] = OdbcinstPaths();
+  UnixOdbcFiles files = LocateUnixOdbcFiles();
+  EXPECT_EQ(files.userFile, user);
+  EXPECT_EQ(files.systemFile, system);
+
+  ::setenv("ODBCINI", "/tmp/lumora-u.ini", 1);
+  ::setenv("ODBCSYSINI", "/tmp/lumora-sys", 1);
+  std::tie(user, system) = OdbcinstPaths();
+  files = LocateUnixOdbcFiles();
+  EXPECT_EQ(files.userFile, user);
+  EXPECT_EQ(files.systemFile, system);
+
+  if (oldIni)
+    ::setenv("ODBCINI", savedIni.c_str(), 1);
+  else
+    ::unsetenv("ODBCINI");
+  if (oldSys)
+    ::setenv("ODBCSYSINI", savedSys.c_str(), 1);
+  else
+    ::unsetenv("ODBCSYSINI");
+}
+
+}  // namespace
+}  // namespace lumora
