@@ -1,0 +1,132 @@
+// A list view with its ListItems (key, text, check mark) and ColumnHeaders (key, text, width,
+// Tag). Collections are 1-based; a duplicate key fails with 35602 "Key is not unique in
+// collection", an index out of range with 35600, an unknown key with 35601. Setting an item's
+// Checked in code raises nothing; a person ticking an item raises ItemCheck (with Checked
+// already holding the new state) and then the list's Click (see UserInput::Tick).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms/Control.h"
+
+namespace lumora::forms {
+
+class ListView;
+
+// Classic View values.
+enum ListViewView : int16_t { kIcon = 0, kSmallIcon = 1, kList = 2, kReport = 3 };
+
+inline constexpr int32_t kElementNotFound = 35601;
+
+class ListItem {
+ public:
+  ListItem(ListView& owner, std::string key, std::string text);
+  const std::string& Key() const { return key_; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text);
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  const std::string& Tag() const { return tag_; }
+  void SetTag(std::string tag) { tag_ = std::move(tag); }
+  // The item's 1-based position in its list.
+  int32_t Index() const;
+
+ private:
+  ListView& owner_;
+  std::string key_;
+  std::string text_;
+  bool checked_ = false;
+  std::string tag_;
+};
+
+class ColumnHeader {
+ public:
+  ColumnHeader(ListView& owner, std::string key, std::string text, int32_t width);
+  const std::string& Key() const { return key_; }
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text);
+  int32_t Width() const { return width_; }
+  void SetWidth(int32_t twips);
+  const std::string& Tag() const { return tag_; }
+  void SetTag(std::string tag) { tag_ = std::move(tag); }
+
+ private:
+  ListView& owner_;
+  std::string key_;
+  std::string text_;
+  int32_t width_;
+  std::string tag_;
+};
+
+// The shared shape of ListItems and ColumnHeaders: owned entries, 1-based, keys unique when
+// given ("" means no key).
+template <class Entry>
+class KeyedEntries {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+  Entry& Item(int32_t index) const;
+  Entry& Item(const std::string& key) const;
+  void Remove(int32_t index);
+  void Clear();
+  auto begin() const { return entries_.begin(); }
+  auto end() const { return entries_.end(); }
+
+ protected:
+  explicit KeyedEntries(ListView& owner) : owner_(owner) {}
+  // Inserts at 1-based `index` (0: at the end); 35602 for a duplicate key, 35600 for a bad index.
+  Entry& Insert(int32_t index, std::unique_ptr<Entry> entry);
+  ListView& owner_;
+  std::vector<std::unique_ptr<Entry>> entries_;
+  friend class ListItem;
+};
+
+class ListItemCollection : public KeyedEntries<ListItem> {
+ public:
+  explicit ListItemCollection(ListView& owner) : KeyedEntries(owner) {}
+  ListItem& Add(int32_t index = 0, std::string key = {}, std::string text = {});
+};
+
+class ColumnHeaderCollection : public KeyedEntries<ColumnHeader> {
+ public:
+  explicit ColumnHeaderCollection(ListView& owner) : KeyedEntries(owner) {}
+  ColumnHeader& Add(int32_t index = 0, std::string key = {}, std::string text = {},
+                    int32_t width = 1440);
+};
+
+class ListView : public Control {
+ public:
+  ListView(std::string name, int16_t index);
+  const char* TypeName() const override { return "ListView"; }
+  bool CanHaveFocus() const override { return true; }
+
+  ListItemCollection& ListItems() { return items_; }
+  const ListItemCollection& ListItems() const { return items_; }
+  ColumnHeaderCollection& ColumnHeaders() { return columns_; }
+  const ColumnHeaderCollection& ColumnHeaders() const { return columns_; }
+
+  int16_t View() const { return view_; }
+  void SetView(int16_t view);
+  bool HideColumnHeaders() const { return hideColumnHeaders_; }
+  void SetHideColumnHeaders(bool on);
+  bool Checkboxes() const { return checkboxes_; }
+  void SetCheckboxes(bool on);
+
+  // A person toggled an item's check box; Checked holds the new state already.
+  std::function<void(ListItem& item)> OnItemCheck;
+
+  // Called by the entries when they change (observers hear ItemsChanged).
+  void EntriesChanged() { NotifyItemsChanged(); }
+
+ private:
+  ListItemCollection items_;
+  ColumnHeaderCollection columns_;
+  int16_t view_ = kIcon;
+  bool hideColumnHeaders_ = false;
+  bool checkboxes_ = false;
+};
+
+}  // namespace lumora::forms
