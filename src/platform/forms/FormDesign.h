@@ -51,6 +51,9 @@ void BuildForm(Form& form, const DesignNode& root, const std::string& file);
 class DesignedForm : public Form {
  public:
   DesignedForm(const std::string& designText, const std::string& file);
+
+ private:
+  DesignedForm(const DesignNode& root, const std::string& file);
 };
 
 // Creates a control of a classic type name ("Frame", "ListView", ...); null for an unknown one.
