@@ -123,6 +123,20 @@ void ParseControl(const Word& word, ScriptAction& action, const std::string& whe
   action.index = static_cast<int16_t>(std::stol(digits));
 }
 
+// The action as the script wrote it, for messages ("click cmdNav(3)").
+std::string ActionText(const ScriptAction& action) {
+  static const char* const verbs[] = {"click", "tick", "untick", "choose", "type",
+                                      "focus", "key",  "close",  "dump"};
+  std::string text = verbs[static_cast<int>(action.kind)];
+  if (!action.control.empty()) {
+    text += " " + action.control;
+    if (action.index >= 0) text += "(" + std::to_string(action.index) + ")";
+  } else if (action.kind == Kind::Key) {
+    text += " " + action.text;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::vector<ScriptAction> ParseScript(const std::string& text, const std::string& file) {
@@ -288,7 +302,8 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
                                   ? action.control + "(" + std::to_string(action.index) + ")"
                                   : action.control;
     if (control == nullptr)
-      return Refuse(action, "no control named " + shown + " on " + form.Name());
+      return Refuse(action,
+                    ActionText(action) + ": no control named " + shown + " on " + form.Name());
     auto wrongType = [&](const char* wanted) {
       Refuse(action, shown + " is a " + control->TypeName() + ", not " + wanted);
     };
@@ -348,9 +363,7 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
         break;
     }
   }
-  if (!outcome)
-    Refuse(action, "cannot " + std::string(action.kind == Kind::Close ? "close" : "do this") +
-                       ": " + outcome.reason);
+  if (!outcome) Refuse(action, ActionText(action) + ": " + outcome.reason);
 }
 
 int16_t ScriptDriver::MsgBox(const std::string& prompt, int32_t, const std::string& title) {
