@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "model/MemberName.h"
+
 namespace lumora {
 
 class DataSource {
@@ -23,13 +25,14 @@ class DataSource {
     systemDSN_ = value;
     if (value) userDSN_ = false;
   }
-  const std::string& Name() const { return name_; }
-  void SetName(std::string value) { name_ = std::move(value); }
+  const std::string& Name() const { return name_.get(); }
+  void SetName(std::string value) { name_.set(std::move(value)); }
+  const MemberName& NameHandle() const { return name_; }
   const std::string& AttribsString() const { return attribsString_; }
   void SetAttribsString(std::string value) { attribsString_ = std::move(value); }
 
  private:
-  std::string name_;
+  MemberName name_;
   std::string attribsString_;
   bool userDSN_ = true;
   bool systemDSN_ = false;

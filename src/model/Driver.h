@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "model/MemberName.h"
+
 namespace lumora {
 
 class Driver {
@@ -16,14 +18,15 @@ class Driver {
   // The driver belongs to the desktop-database family (read from a "DTDB35 "/"DTDB40 " list).
   bool DTDBDriver() const { return dtdbDriver_; }
   void SetDTDBDriver(bool value) { dtdbDriver_ = value; }
-  const std::string& Name() const { return name_; }
-  void SetName(std::string value) { name_ = std::move(value); }
+  const std::string& Name() const { return name_.get(); }
+  void SetName(std::string value) { name_.set(std::move(value)); }
+  const MemberName& NameHandle() const { return name_; }
   // name=value lines joined by CR LF, kept exactly as set.
   const std::string& AttribsString() const { return attribsString_; }
   void SetAttribsString(std::string value) { attribsString_ = std::move(value); }
 
  private:
-  std::string name_;
+  MemberName name_;
   std::string attribsString_;
   bool objectProvided_ = false;
   bool selected_ = false;

@@ -3,15 +3,19 @@
 // a record whose name is already held; Remove drops the first member of that name. Count and
 // positions are 16-bit: with 32768 members Count fails with error 6. Item, Add, Remove and
 // RemoveAll trap failures and report them under the family's names ("Drivers:Add").
+// Add looks the name up in an index of the members' names (see MemberName.h), so filling a
+// collection stays linear however many records it takes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/contract/Int16.h"
 #include "host/contract/Trap.h"
+#include "model/MemberName.h"
 
 namespace lumora {
 
@@ -20,6 +24,13 @@ class ItemCollection {
  public:
   using Ptr = std::shared_ptr<Record>;
   using const_iterator = typename std::vector<Ptr>::const_iterator;
+
+  ItemCollection() = default;
+  ItemCollection(const ItemCollection&) = delete;
+  ItemCollection& operator=(const ItemCollection&) = delete;
+  ~ItemCollection() {
+    for (const Ptr& member : members_) member->NameHandle().Release();
+  }
 
   int16_t Count() const { return ToInt16(static_cast<int64_t>(members_.size())); }
 
@@ -35,12 +46,11 @@ class ItemCollection {
   void Add(const Ptr& record) {
     Trap(Family::kAdd, [&] {
       if (!record) Raise(kObjectNotSet);
-      const std::string& name = record->Name();
-      for (int16_t i = 1, n = Count(); i <= n; ++i) {
-        if (members_[i - 1]->Name() == name) return;
-        if (i == INT16_MAX) break;
-      }
+      Count();  // the scan's 16-bit bound: a 32768-member collection refuses more
+      if (Names().count(record->Name()) != 0) return;
       members_.push_back(record);
+      record->NameHandle().Hold();
+      ++names_[record->Name()];
     });
   }
 
@@ -48,9 +58,10 @@ class ItemCollection {
     Trap(Family::kRemove, [&] {
       if (!record) Raise(kObjectNotSet);
       const std::string name = record->Name();
-      for (int16_t i = 1, n = Count(); i <= n; ++i) {
+      const int16_t count = Count();
+      for (int16_t i = 1; i <= count; ++i) {
         if (members_[i - 1]->Name() == name) {
-          members_.erase(members_.begin() + (i - 1));
+          Drop(i);
           return;
         }
         if (i == INT16_MAX) break;
@@ -60,7 +71,7 @@ class ItemCollection {
 
   void RemoveAll() {
     Trap(Family::kRemoveAll, [&] {
-      for (int16_t i = Count(); i >= 1; --i) members_.erase(members_.begin() + (i - 1));
+      for (int16_t i = Count(); i >= 1; --i) Drop(i);
     });
   }
 
@@ -69,7 +80,29 @@ class ItemCollection {
   const_iterator end() const { return members_.end(); }
 
  private:
+  // The members' names with how many members carry each, rebuilt when a held record was
+  // renamed since it was last built.
+  const std::unordered_map<std::string, int32_t>& Names() {
+    if (namesGeneration_ != MemberName::Generation()) {
+      names_.clear();
+      for (const Ptr& member : members_) ++names_[member->Name()];
+      namesGeneration_ = MemberName::Generation();
+    }
+    return names_;
+  }
+
+  void Drop(int16_t position) {
+    Names();  // bring the index up to date before it loses the member
+    const Ptr member = members_[position - 1];
+    members_.erase(members_.begin() + (position - 1));
+    member->NameHandle().Release();
+    auto it = names_.find(member->Name());
+    if (it != names_.end() && --it->second == 0) names_.erase(it);
+  }
+
   std::vector<Ptr> members_;
+  std::unordered_map<std::string, int32_t> names_;
+  uint64_t namesGeneration_ = 0;
 };
 
 }  // namespace lumora

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "model/MemberName.h"
+
 namespace lumora {
 
 class Translator {
@@ -12,13 +14,14 @@ class Translator {
   void SetSelected(bool value) { selected_ = value; }
   bool ObjectProvided() const { return objectProvided_; }
   void SetObjectProvided(bool value) { objectProvided_ = value; }
-  const std::string& Name() const { return name_; }
-  void SetName(std::string value) { name_ = std::move(value); }
+  const std::string& Name() const { return name_.get(); }
+  void SetName(std::string value) { name_.set(std::move(value)); }
+  const MemberName& NameHandle() const { return name_; }
   const std::string& AttribsString() const { return attribsString_; }
   void SetAttribsString(std::string value) { attribsString_ = std::move(value); }
 
  private:
-  std::string name_;
+  MemberName name_;
   std::string attribsString_;
   bool objectProvided_ = false;
   bool selected_ = false;

@@ -71,6 +71,28 @@ TEST_F(Collections, RemoveDropsTheFirstMemberOfThatNameByAnyRecord) {
   EXPECT_EQ(drivers.Count(), 2) << "names compare exactly";
 }
 
+TEST_F(Collections, AddSeesNamesChangedAfterAdding) {
+  Drivers first, second;
+  DriverPtr shared = MakeDriver("Old");
+  first.Add(shared);
+  second.Add(shared);
+  second.Add(MakeDriver("Other"));
+  shared->SetName("New");
+  first.Add(MakeDriver("New"));
+  second.Add(MakeDriver("New"));
+  EXPECT_EQ(Names(first), (std::vector<std::string>{"New"}));
+  EXPECT_EQ(Names(second), (std::vector<std::string>{"New", "Other"}));
+  first.Add(MakeDriver("Old"));
+  EXPECT_EQ(Names(first), (std::vector<std::string>{"New", "Old"})) << "the old name is free";
+  first.Remove(MakeDriver("New"));
+  first.Add(MakeDriver("New"));
+  EXPECT_EQ(Names(first), (std::vector<std::string>{"Old", "New"}));
+  Driver copy = *shared;  // a copy is held by no collection
+  copy.SetName("Other");
+  second.Add(MakeDriver("Other"));
+  EXPECT_EQ(second.Count(), 2);
+}
+
 TEST_F(Collections, EmptyNamesAreMembersLikeAnyOther) {
   DataSources sources;
   sources.Add(std::make_shared<DataSource>());
