@@ -4,6 +4,7 @@
 #include "host/contract/Failure.h"
 #include "host/contract/Text.h"
 #include "host/contract/Value.h"
+#include "hostlib/memory/StandardUtilities.h"
 
 namespace lumora {
 namespace {
@@ -77,6 +78,32 @@ TEST(Text, UpperCasesPerCodePointLikeThePlatform) {
       << "invalid bytes pass";
   EXPECT_TRUE(EqualsIgnoringCase("Orders", "ORDERS"));
   EXPECT_FALSE(EqualsIgnoringCase("Orders", "Orders "));
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST(PathHelper, AddsTheSeparatorThePathUses) {
+  StandardPathHelper helper;
+  EXPECT_EQ(helper.AddBackslash("C:\\Windows\\System32"), "C:\\Windows\\System32\\");
+  EXPECT_EQ(helper.AddBackslash("C:\\Windows\\"), "C:\\Windows\\");
+  EXPECT_EQ(helper.AddBackslash("/opt/lumora"), "/opt/lumora/");
+  EXPECT_EQ(helper.AddBackslash("/opt/lumora/"), "/opt/lumora/");
+  EXPECT_EQ(helper.AddBackslash("C:"), "C:\\");
+  EXPECT_EQ(helper.AddBackslash(""), "");
+}
+
+TEST(FieldParser, FindsKeysIgnoringCaseAndBlanks) {
+  StandardFieldParser parser;
+  const std::string font = "Name=MS Sans Serif;Bold=0;Italic=0;Size=8";
+  EXPECT_EQ(parser.GetValue(font, "name", false), "MS Sans Serif");
+  EXPECT_EQ(parser.GetValue(font, "Size", false), "8");
+  EXPECT_EQ(parser.GetValue(" Size = 9 ;", "SIZE", false), "9");
+  EXPECT_EQ(parser.GetValue(font, "name", true), "");
+  EXPECT_EQ(parser.GetValue(font, "Missing", false), "");
 }
 
 }  // namespace

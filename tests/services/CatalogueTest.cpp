@@ -120,8 +120,8 @@ TEST_F(CatalogueTest, EmptyCollectionTakesTheListedDriversInListOrder) {
   EXPECT_TRUE(host_.reports().empty());
   // The catalogue lies beside the component, named the Windows way.
   ASSERT_EQ(questions_->size(), 2u);
-  EXPECT_EQ((*questions_)[0], dir_.path() + "\\lumora.ini|Drivers|Driver");
-  EXPECT_EQ((*questions_)[1], dir_.path() + "\\lumora.ini|DTDB35 Drivers|Driver");
+  EXPECT_EQ((*questions_)[0], dir_.path() + "/lumora.ini|Drivers|Driver");
+  EXPECT_EQ((*questions_)[1], dir_.path() + "/lumora.ini|DTDB35 Drivers|Driver");
 }
 
 TEST_F(CatalogueTest, SwitchingVersionsPrunesTheOtherVersionAndRefreshesAttributes) {
@@ -200,7 +200,7 @@ TEST_F(CatalogueTest, OtherVersionNumbersReadTheDriversListTwice) {
   api_.ReadDrvsBVProvided(drivers, 2, true);
   EXPECT_EQ(Names(drivers), (std::vector<std::string>{"SQL Server", "Microsoft ODBC for Oracle"}));
   ASSERT_EQ(questions_->size(), 2u);
-  EXPECT_EQ((*questions_)[1], dir_.path() + "\\lumora.ini|Drivers|Driver");
+  EXPECT_EQ((*questions_)[1], dir_.path() + "/lumora.ini|Drivers|Driver");
   // A desktop-database driver survives: the "Drivers" list has no prefix, so nothing is pruned.
   drivers.Add(MakeDriver("Access", "", false, true));
   api_.ReadDrvsBVProvided(drivers, -1, false);

@@ -16,7 +16,8 @@ std::string TrimBlanks(std::string_view s) {
 
 std::string StandardPathHelper::AddBackslash(const std::string& path) {
   if (path.empty() || path.back() == '\\' || path.back() == '/') return path;
-  return path + "\\";
+  const bool posix = path.find('/') != std::string::npos && path.find('\\') == std::string::npos;
+  return path + (posix ? "/" : "\\");
 }
 
 std::string StandardFieldParser::GetValue(const std::string& text, const std::string& key,
