@@ -47,7 +47,9 @@ void PrintError(const std::string& message);
 
 ExitStatus RunBuild(const Invocation& invocation);
 ExitStatus RunShow(const Invocation& invocation);
+ExitStatus RunWizard(const Invocation& invocation);
 void AddBuildOptions(CLI::App& sub, Invocation& invocation);
 void AddShowOptions(CLI::App& sub, Invocation& invocation);
+void AddWizardOptions(CLI::App& sub, Invocation& invocation);
 
 }  // namespace lumora::cli

@@ -18,6 +18,10 @@ const std::vector<Command>& Commands() {
        AddBuildOptions, RunBuild},
       {"show", "Print the choices stored in a design object: drivers, data sources, version",
        AddShowOptions, RunShow},
+      {"wizard",
+       "Open the wizard on a design object; with --script FILE it runs headless, driven by the "
+       "actions in FILE. Finish rewrites the object; anything else leaves it untouched",
+       AddWizardOptions, RunWizard},
   };
   return table;
 }

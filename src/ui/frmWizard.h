@@ -54,6 +54,7 @@ class frmWizard : public forms::DesignedForm {
   forms::ControlArray<forms::Label> lblStep{*this, "lblStep"};
   forms::ControlArray<forms::Label> lblBranding{*this, "lblBranding"};
   forms::Frame& fraImage = Get<forms::Frame>("fraImage");
+  forms::Frame& fraPageArea = Get<forms::Frame>("fraPageArea");  // holds the page frames
   forms::Image& imgSidePanel = Get<forms::Image>("imgSidePanel");
   forms::Frame& fraBranding = Get<forms::Frame>("fraBranding");
   forms::PictureBox& picNav = Get<forms::PictureBox>("picNav");
