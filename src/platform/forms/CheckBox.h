@@ -1,5 +1,6 @@
 // A check box with the classic values 0 unchecked, 1 checked, 2 grayed. Changing Value, in code
-// or by a person's click, raises Click; setting the value it already has raises nothing.
+// or by a person's click (which checks an unchecked or grayed box and unchecks a checked one),
+// raises Click; setting the value it already has raises nothing.
 #pragma once
 
 #include "platform/forms/Control.h"

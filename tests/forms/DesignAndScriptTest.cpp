@@ -1,0 +1,188 @@
+// Reading form designs and wizard scripts: what they build, and errors that name the line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/forms/Application.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Components.h"
+#include "platform/forms/FormDesign.h"
+#include "platform/forms/OptionButton.h"
+#include "platform/forms/ScriptDriver.h"
+#include "platform/forms/TextBox.h"
+#include "support/TestHost.h"
+
+namespace lumora::forms {
+namespace {
+
+const char* kDesign = R"(# a comment
+Form frmSmall {
+    Caption: "Small \"one\""
+    Width: 4000
+    Height: 3000
+    KeyPreview: true
+    Frame fraPage(0) {
+        Width: 3000
+        Height: 2000
+        TextBox txtName { Text: "a\tb" MultiLine: true Width: 900 Height: 300 }
+        OptionButton optA { Value: true Width: 900 Height: 300 }
+    }
+    PictureBox picBar {
+        Width: 4000
+        Height: 500
+        Top: 2000
+        CommandButton cmdGo(2) { Caption: "Go" Cancel: true Width: 900 Height: 300 }
+    }
+    ImageList img { ListImages: ["user_dsn", "system_dsn"] }
+}
+)";
+
+TEST(FormDesign, BuildsControlsInOrderInsideTheirContainers) {
+  DesignedForm form(kDesign, "small.gml");
+  EXPECT_EQ(form.Name(), "frmSmall");
+  EXPECT_EQ(form.Caption(), "Small \"one\"");
+  EXPECT_TRUE(form.KeyPreview());
+  ASSERT_EQ(form.ControlCount(), 6);
+  std::vector<std::string> names;
+  for (const Control* c : form.Controls()) names.push_back(c->DisplayName());
+  EXPECT_EQ(names, (std::vector<std::string>{"fraPage(0)", "txtName", "optA", "picBar", "cmdGo(2)",
+                                             "img"}));
+  auto& text = form.Get<TextBox>("txtName");
+  EXPECT_EQ(text.Text(), "a\tb");
+  EXPECT_TRUE(text.MultiLine());
+  EXPECT_EQ(text.Container(), form.Find("fraPage", 0));
+  EXPECT_TRUE(form.Get<OptionButton>("optA").Value());
+  EXPECT_TRUE(form.Get<CommandButton>("cmdGo", 2).Cancel());
+  EXPECT_EQ(form.Get<ImageList>("img").Keys(),
+            (std::vector<std::string>{"user_dsn", "system_dsn"}));
+  EXPECT_THROW(form.Get<TextBox>("cmdGo", 2), Failure);
+  try {
+    form.Get<CommandButton>("cmdGo", 7);
+    FAIL();
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number(), 340);
+  }
+}
+
+std::string DesignErrorOf(const std::string& text) {
+  try {
+    DesignedForm form(text, "bad.gml");
+  } catch (const DesignError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(FormDesign, ErrorsNameTheFileAndLine) {
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n    Text: \"x\"\n  }\n}\n"),
+            "bad.gml:3: a Label has no property 'Text'");
+  EXPECT_EQ(DesignErrorOf("Form f {\n\n  Gizmo g { }\n}\n"),
+            "bad.gml:3: unknown control type 'Gizmo'");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Colour: 3 }\n}"),
+            "bad.gml:2: unknown property 'Colour'");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n    Caption: 3\n  }\n}"),
+            "bad.gml:3: Caption expects a string");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Caption: \"open\n}"),
+            "bad.gml:2: unterminated string");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { }\n  Label l { }\n}"),
+            "bad.gml:3: a control named l is declared twice");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n"), "bad.gml:2: the block of l is not closed");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Left: x }\n}"),
+            "bad.gml:2: expected a value (a string, number, true, false or a list), found 'x'");
+  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Label m { } }\n}"),
+            "bad.gml:2: a Label cannot hold controls");
+  EXPECT_EQ(DesignErrorOf("Label l { }"), "bad.gml:1: the design must declare a Form, not a Label");
+}
+
+TEST(WizardScript, ParsesActionsQuotesEscapesAndComments) {
+  auto actions = ParseScript(
+      "# start\n\nclick cmdNav(3)  # next\ntick lvwDrivers \"SQL \\\"Server\\\"\"\n"
+      "choose cboVersion #1\nchoose cboVersion \"4.0 # not a comment\"\ntype txtA "
+      "\"a\\r\\nb\\t\\\\\"\n"
+      "key Escape\nclose\ndump\n",
+      "s.txt");
+  ASSERT_EQ(actions.size(), 8u);
+  EXPECT_EQ(actions[0].kind, ScriptAction::Kind::Click);
+  EXPECT_EQ(actions[0].control, "cmdNav");
+  EXPECT_EQ(actions[0].index, 3);
+  EXPECT_EQ(actions[0].line, 3);
+  EXPECT_EQ(actions[1].text, "SQL \"Server\"");
+  EXPECT_EQ(actions[2].number, 1);
+  EXPECT_EQ(actions[3].text, "4.0 # not a comment");
+  EXPECT_EQ(actions[4].text, "a\r\nb\t\\");
+  EXPECT_EQ(actions[5].text, "Escape");
+  EXPECT_EQ(actions[7].line, 10);
+}
+
+std::string ScriptErrorOf(const std::string& text) {
+  try {
+    ParseScript(text, "s.txt");
+  } catch (const ScriptError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {
+  EXPECT_EQ(ScriptErrorOf("dump\njump x\n"),
+            "s.txt:2: unknown action 'jump' (use click, tick, untick, choose, type, focus, key, "
+            "close or dump)");
+  EXPECT_EQ(ScriptErrorOf("type txtA \"open\n"),
+            "s.txt:1: unterminated text (a closing \" is missing)");
+  EXPECT_EQ(ScriptErrorOf("\n\nkey Space\n"),
+            "s.txt:3: unknown key 'Space' (use Escape, F1 or Enter)");
+  EXPECT_EQ(ScriptErrorOf("type txtA \"\\q\"\n"),
+            "s.txt:1: unknown escape \\q (use \\\" \\\\ \\r \\n \\t)");
+  EXPECT_EQ(ScriptErrorOf("click\n"), "s.txt:1: usage: click CONTROL");
+  EXPECT_EQ(ScriptErrorOf("click cmdNav(x)\n"), "s.txt:1: bad index in 'cmdNav(x)'");
+  EXPECT_EQ(ScriptErrorOf("tick lvw text\n"),
+            "s.txt:1: usage: tick LIST \"text\" (the text in double quotes)");
+}
+
+TEST(ScriptDriver, PlaysThroughUserInputAndStopsAtWhatAPersonCannotDo) {
+  testing::TestHost host;
+  DesignedForm form(kDesign, "small.gml");
+  std::vector<std::string> log;
+  auto& go = form.Get<CommandButton>("cmdGo", 2);
+  go.OnClick = [&] {
+    log.push_back("go");
+    MsgBox("Done \"now\"", kVbOKOnly, "Title");
+  };
+  auto& text = form.Get<TextBox>("txtName");
+  text.OnLostFocus = [&] { log.push_back("lost"); };
+  std::ostringstream out;
+  auto driver = std::make_shared<ScriptDriver>(
+      ParseScript("type txtName \"x\"\nclick cmdGo(2)\nclick cmdGo(5)\ndump\n", "s"), "s", out);
+  App().SetModalDriver(driver);
+  App().SetPresenter(driver);
+  form.Show(ShowMode::Modal);
+  App().SetModalDriver(nullptr);
+  App().SetPresenter(nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"lost", "go"}));
+  EXPECT_EQ(out.str(), "{\"msgbox\":{\"title\":\"Title\",\"text\":\"Done \\\"now\\\"\"}}\n");
+  EXPECT_TRUE(driver->Failed());
+  EXPECT_EQ(driver->Message(), "s:3: click cmdGo(5): no control named cmdGo(5) on frmSmall");
+  EXPECT_FALSE(form.IsLoaded());  // closed with the close box
+}
+
+TEST(ScriptDriver, DumpGivesTheKeysThatApply) {
+  testing::TestHost host;
+  DesignedForm form(kDesign, "small.gml");
+  form.Show(ShowMode::Modeless);
+  const std::string dump = DumpForm(form, 4);
+  EXPECT_EQ(
+      dump.rfind("{\"caption\":\"Small \\\"one\\\"\",\"step\":4,\"focus\":\"\",\"controls\":[", 0),
+      0u)
+      << dump;
+  EXPECT_NE(
+      dump.find("{\"name\":\"txtName\",\"type\":\"TextBox\",\"text\":\"a\\tb\",\"enabled\":true"),
+      std::string::npos);
+  EXPECT_NE(
+      dump.find("{\"name\":\"cmdGo\",\"index\":2,\"type\":\"CommandButton\",\"caption\":\"Go\""),
+      std::string::npos);
+  EXPECT_NE(dump.find("\"value\":true"), std::string::npos);
+  form.Unload();
+}
+
+}  // namespace
+}  // namespace lumora::forms

@@ -1,0 +1,357 @@
+// The classic event semantics the wizard's pages stand on.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms/Application.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/FormObserver.h"
+#include "platform/forms/Frame.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/ListView.h"
+#include "platform/forms/OptionButton.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserInput.h"
+#include "support/TestHost.h"
+
+namespace lumora::forms {
+namespace {
+
+template <class T>
+T& Place(Form& form, const std::string& name, Control* container = nullptr,
+         int16_t index = kNoIndex) {
+  T& control = form.Add(std::make_unique<T>(name, index), container);
+  control.SetWidth(600);
+  control.SetHeight(300);
+  return control;
+}
+
+// A modal driver that runs a callback and then closes the window, like a person would.
+class CallbackDriver : public ModalDriver {
+ public:
+  std::function<void(Form&)> play;
+  void RunModal(Form& form) override {
+    if (play) play(form);
+    if (form.IsLoaded()) UserInput::CloseBox(form);
+  }
+};
+
+class FormEvents : public ::testing::Test {
+ protected:
+  FormEvents() {
+    form.SetWidth(7500);
+    form.SetHeight(5400);
+  }
+  ~FormEvents() override { form.Unload(kAppWindows); }
+  void ShowModeless() { form.Show(ShowMode::Modeless); }
+
+  testing::TestHost host;
+  Form form{"frmTest"};
+  std::vector<std::string> log;
+};
+
+TEST_F(FormEvents, ComboListIndexRaisesClickInCodeButNotForTheSameIndex) {
+  auto& combo = Place<ComboBox>(form, "cboVersion");
+  combo.OnClick = [&] { log.push_back("Click " + std::to_string(combo.ListIndex())); };
+  combo.AddItem("3.5");
+  combo.AddItem("4.0");
+  combo.SetListIndex(1);
+  combo.SetListIndex(1);
+  combo.SetListIndex(0);
+  EXPECT_EQ(log, (std::vector<std::string>{"Click 1", "Click 0"}));
+  EXPECT_EQ(combo.Text(), "3.5");
+  EXPECT_THROW(combo.SetListIndex(2), Failure);
+  combo.Clear();  // back to -1 without Click
+  EXPECT_EQ(combo.ListIndex(), -1);
+  EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(FormEvents, PersonChoosingTheSameEntryStillClicks) {
+  auto& combo = Place<ComboBox>(form, "cboVersion");
+  combo.AddItem("3.5");
+  combo.SetListIndex(0);
+  combo.OnClick = [&] { log.push_back("Click"); };
+  ShowModeless();
+  ASSERT_TRUE(UserInput::Choose(combo, 0));
+  EXPECT_EQ(log, std::vector<std::string>{"Click"});
+  EXPECT_FALSE(UserInput::Choose(combo, 1));
+}
+
+TEST_F(FormEvents, OptionGroupClearsOthersOfItsContainerWithoutTheirClick) {
+  auto& frame = Place<Frame>(form, "fraTypes");
+  auto& user = Place<OptionButton>(form, "optUser", &frame);
+  auto& system = Place<OptionButton>(form, "optSystem", &frame);
+  auto& outside = Place<OptionButton>(form, "optOutside");
+  user.OnClick = [&] { log.push_back("user"); };
+  system.OnClick = [&] { log.push_back("system"); };
+  outside.OnClick = [&] { log.push_back("outside"); };
+  user.SetValue(true);
+  outside.SetValue(true);
+  system.SetValue(true);
+  system.SetValue(true);  // already chosen: nothing
+  user.SetValue(false);   // false raises nothing
+  EXPECT_EQ(log, (std::vector<std::string>{"user", "outside", "system"}));
+  EXPECT_FALSE(user.Value());
+  EXPECT_TRUE(system.Value());
+  EXPECT_TRUE(outside.Value());  // another container, another group
+}
+
+TEST_F(FormEvents, CheckBoxClicksOnlyWhenItsValueChanges) {
+  auto& check = Place<CheckBox>(form, "chkUninst");
+  check.OnClick = [&] { log.push_back(std::to_string(check.Value())); };
+  check.SetValue(kChecked);
+  check.SetValue(kChecked);
+  check.SetValue(kGrayed);
+  EXPECT_THROW(check.SetValue(3), Failure);
+  ShowModeless();
+  ASSERT_TRUE(UserInput::Click(check));  // grayed -> checked on a person's click
+  ASSERT_TRUE(UserInput::Click(check));  // checked -> unchecked
+  EXPECT_EQ(log, (std::vector<std::string>{"1", "2", "1", "0"}));
+}
+
+TEST_F(FormEvents, TextChangeOnlyForADifferentText) {
+  auto& box = Place<TextBox>(form, "txtName");
+  box.OnChange = [&] { log.push_back(box.Text()); };
+  box.SetText("a");
+  box.SetText("a");
+  box.SetText("");
+  EXPECT_EQ(log, (std::vector<std::string>{"a", ""}));
+}
+
+TEST_F(FormEvents, TextBoxLeftSeesLostFocusBeforeTheButtonsClick) {
+  auto& box = Place<TextBox>(form, "txtAttrib");
+  auto& button = Place<CommandButton>(form, "cmdNext");
+  box.OnGotFocus = [&] { log.push_back("txt GotFocus"); };
+  box.OnLostFocus = [&] { log.push_back("txt LostFocus"); };
+  box.OnChange = [&] { log.push_back("txt Change"); };
+  button.OnGotFocus = [&] { log.push_back("cmd GotFocus"); };
+  button.OnClick = [&] { log.push_back("cmd Click"); };
+  ShowModeless();
+  ASSERT_TRUE(UserInput::Type(box, "Driver=x"));
+  ASSERT_TRUE(UserInput::Click(button));
+  EXPECT_EQ(log, (std::vector<std::string>{"txt GotFocus", "txt Change", "txt LostFocus",
+                                           "cmd GotFocus", "cmd Click"}));
+  EXPECT_EQ(form.ActiveControl(), &button);
+}
+
+TEST_F(FormEvents, TickingRaisesItemCheckWithTheNewStateThenClick) {
+  auto& list = Place<ListView>(form, "lvwDrivers");
+  list.SetCheckboxes(true);
+  list.ListItems().Add(0, "a", "SQL Server");
+  list.OnItemCheck = [&](ListItem& item) {
+    log.push_back("ItemCheck " + item.Text() + (item.Checked() ? " on" : " off"));
+  };
+  list.OnClick = [&] { log.push_back("Click"); };
+  list.ListItems().Item(1).SetChecked(true);  // in code: no event
+  list.ListItems().Item(1).SetChecked(false);
+  EXPECT_TRUE(log.empty());
+  ShowModeless();
+  ASSERT_TRUE(UserInput::Tick(list, 1, true));
+  ASSERT_TRUE(UserInput::Tick(list, 1, true));  // already ticked: a person does nothing
+  EXPECT_EQ(log, (std::vector<std::string>{"ItemCheck SQL Server on", "Click"}));
+  EXPECT_FALSE(UserInput::Tick(list, 2, true));
+}
+
+TEST_F(FormEvents, DuplicateListItemKeyFailsWith35602) {
+  auto& list = Place<ListView>(form, "lvwDSNs");
+  list.ListItems().Add(0, "k1", "one");
+  list.ListItems().Add(0, "", "no key");
+  list.ListItems().Add(0, "", "no key either");
+  try {
+    list.ListItems().Add(0, "k1", "again");
+    FAIL() << "duplicate key accepted";
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number(), 35602);
+    EXPECT_EQ(f.description(), "Key is not unique in collection");
+  }
+  EXPECT_EQ(list.ListItems().Count(), 3);
+  EXPECT_EQ(list.ListItems().Item("k1").Text(), "one");
+  list.ListItems().Add(1, "k0", "first");
+  EXPECT_EQ(list.ListItems().Item(1).Text(), "first");
+  EXPECT_EQ(list.ListItems().Item("k1").Index(), 2);
+  try {
+    list.ListItems().Item(9);
+    FAIL();
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number(), 35600);
+  }
+}
+
+TEST_F(FormEvents, KeyPreviewLetsTheFormSeeKeysFirstAndSwallowThem) {
+  auto& box = Place<TextBox>(form, "txtName");
+  box.OnKeyDown = [&](int16_t& key, int16_t) { log.push_back("txt " + std::to_string(key)); };
+  form.OnKeyDown = [&](int16_t& key, int16_t) {
+    log.push_back("form " + std::to_string(key));
+    if (key == 65) key = 0;  // the form eats 'A'
+  };
+  form.SetKeyPreview(true);
+  ShowModeless();
+  UserInput::Focus(box);
+  UserInput::Key(form, 66);
+  UserInput::Key(form, 65);
+  EXPECT_EQ(log, (std::vector<std::string>{"form 66", "txt 66", "form 65"}));
+  form.SetKeyPreview(false);
+  log.clear();
+  UserInput::Key(form, 66);
+  EXPECT_EQ(log, std::vector<std::string>{"txt 66"});
+}
+
+TEST_F(FormEvents, EscapeClicksTheCancelButtonUnlessTheFormHandledIt) {
+  auto& cancel = Place<CommandButton>(form, "cmdCancel");
+  cancel.SetCancel(true);
+  cancel.OnClick = [&] { log.push_back("cancel"); };
+  ShowModeless();
+  UserInput::Key(form, kKeyEscape);
+  form.SetKeyPreview(true);
+  form.OnKeyDown = [&](int16_t& key, int16_t) {
+    if (key == kKeyEscape) form.Unload();
+  };
+  UserInput::Key(form, kKeyEscape);
+  EXPECT_EQ(log, std::vector<std::string>{"cancel"});
+  EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST_F(FormEvents, SendKeysIsDeliveredAfterTheClickHandlerReturns) {
+  auto& help = Place<CommandButton>(form, "cmdHelp");
+  form.SetKeyPreview(true);
+  form.OnKeyDown = [&](int16_t& key, int16_t) { log.push_back("key " + std::to_string(key)); };
+  help.OnClick = [&] {
+    form.SendKeys(kKeyF1);
+    log.push_back("click done");
+  };
+  ShowModeless();
+  UserInput::Click(help);
+  EXPECT_EQ(log, (std::vector<std::string>{"click done", "key 112"}));
+}
+
+TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {
+  form.OnQueryUnload = [&](int16_t& cancel, int16_t mode) {
+    log.push_back("QueryUnload " + std::to_string(mode));
+    if (mode == kFormControlMenu && log.size() == 1) cancel = 1;
+  };
+  form.OnUnload = [&](int16_t&) { log.push_back("Unload"); };
+  ShowModeless();
+  UserInput::CloseBox(form);
+  EXPECT_TRUE(form.IsLoaded());
+  UserInput::CloseBox(form);
+  EXPECT_FALSE(form.IsLoaded());
+  form.Load();
+  EXPECT_TRUE(form.Unload());
+  EXPECT_EQ(log, (std::vector<std::string>{"QueryUnload 0", "QueryUnload 0", "Unload",
+                                           "QueryUnload 1", "Unload"}));
+  EXPECT_FALSE(UserInput::CloseBox(form));
+}
+
+TEST_F(FormEvents, LoadedFormsCollectionFollowsLoadAndUnload) {
+  const int16_t before = App().FormCount();
+  Form other("frmOther");
+  form.Load();
+  other.Load();
+  ASSERT_EQ(App().FormCount(), before + 2);
+  EXPECT_EQ(App().FormAt(before).Name(), "frmTest");
+  EXPECT_EQ(App().FormAt(before + 1).Name(), "frmOther");
+  form.Unload();
+  EXPECT_EQ(App().FormCount(), before + 1);
+  EXPECT_EQ(App().FormAt(before).Name(), "frmOther");
+  EXPECT_THROW(App().FormAt(before + 1), Failure);
+}
+
+TEST_F(FormEvents, MissingPropertiesFailWith438) {
+  auto& box = Place<TextBox>(form, "txtName");
+  auto& label = Place<Label>(form, "lblName");
+  auto expect438 = [](auto&& touch) {
+    try {
+      touch();
+      ADD_FAILURE() << "no failure";
+    } catch (const Failure& f) {
+      EXPECT_EQ(f.number(), 438);
+      EXPECT_EQ(f.description(), "Object doesn't support this property or method");
+    }
+  };
+  expect438([&] { box.Caption(); });
+  expect438([&] { box.SetCaption("x"); });
+  expect438([&] { label.Text(); });
+  expect438([&] { label.SubItems("Tabs"); });
+  label.SetCaption("fine");
+  EXPECT_EQ(label.Caption(), "fine");
+}
+
+TEST_F(FormEvents, ModalShowActivatesOnceAndReturnsWhenUnloaded) {
+  auto driver = std::make_shared<CallbackDriver>();
+  driver->play = [&](Form& f) { log.push_back(f.IsShown() ? "shown" : "hidden"); };
+  App().SetModalDriver(driver);
+  form.OnLoad = [&] { log.push_back("Load"); };
+  form.OnActivate = [&] { log.push_back("Activate"); };
+  form.Show(ShowMode::Modal);
+  App().SetModalDriver(nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"Load", "Activate", "shown"}));
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_THROW(form.Show(ShowMode::Modal), Failure);  // no driver
+}
+
+TEST_F(FormEvents, ControlsInsideAHiddenPageCannotBeReached) {
+  auto& page = Place<Frame>(form, "fraStep", nullptr, 1);
+  page.SetWidth(5000);
+  auto& add = Place<CommandButton>(form, "cmdAdd", &page);
+  add.OnClick = [&] { log.push_back("click"); };
+  ShowModeless();
+  page.SetLeft(-10000);
+  InputOutcome outcome = UserInput::Click(add);
+  EXPECT_FALSE(outcome);
+  EXPECT_NE(outcome.reason.find("fraStep(1)"), std::string::npos) << outcome.reason;
+  page.SetLeft(0);
+  page.SetEnabled(false);
+  EXPECT_FALSE(UserInput::Click(add));
+  page.SetEnabled(true);
+  add.SetVisible(false);
+  EXPECT_FALSE(UserInput::Click(add));
+  add.SetVisible(true);
+  EXPECT_TRUE(UserInput::Click(add));
+  EXPECT_EQ(log, std::vector<std::string>{"click"});
+  EXPECT_THROW(Place<Label>(form, "cmdAdd"), Failure);  // duplicate name
+}
+
+TEST_F(FormEvents, FailureEscapingAHandlerIsReportedUnderTheEventsName) {
+  auto& button = Place<CommandButton>(form, "cmdNav", nullptr, 3);
+  button.OnClick = [] { Raise(kSubscriptOutOfRange); };
+  ShowModeless();
+  EXPECT_TRUE(UserInput::Click(button));
+  EXPECT_EQ(host.procedures(), std::vector<std::string>{"frmTest:cmdNav_Click"});
+}
+
+// Observers hear property changes, entry changes and focus moves.
+class Recorder : public FormObserver {
+ public:
+  std::vector<std::string> seen;
+  void PropertyChanged(Control& c, Property p) override {
+    seen.push_back(c.DisplayName() + "." + PropertyName(p));
+  }
+  void ItemsChanged(Control& c) override { seen.push_back(c.DisplayName() + " items"); }
+  void FocusChanged(Form&, Control*, Control* now) override {
+    seen.push_back("focus " + (now ? now->DisplayName() : std::string("none")));
+  }
+};
+
+TEST_F(FormEvents, ObserversHearEveryChangeOnce) {
+  Recorder recorder;
+  form.AddObserver(&recorder);
+  auto& list = Place<ListView>(form, "lvw");
+  list.ListItems().Add(0, "", "x");
+  list.ListItems().Item(1).SetChecked(true);
+  list.SetEnabled(false);
+  list.SetEnabled(false);
+  form.SetCaption("T");
+  form.RemoveObserver(&recorder);
+  form.SetCaption("U");
+  EXPECT_EQ(recorder.seen,
+            (std::vector<std::string>{"lvw.Width", "lvw.Height", "lvw items", "lvw items",
+                                      "lvw.Enabled", "frmTest.Caption"}));
+}
+
+}  // namespace
+}  // namespace lumora::forms
