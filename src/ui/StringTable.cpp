@@ -71,6 +71,20 @@ const Entry* FindIn(const Entry (&table)[N], int32_t id) {
   return nullptr;
 }
 
+using Overlay = std::vector<std::pair<int32_t, std::optional<std::string>>>;
+Overlay& CurrentOverlay() {
+  static Overlay overlay;
+  return overlay;
+}
+
+// The overlaid entry for `id`, if the overlay has one.
+const std::optional<std::string>* Overlaid(int32_t id) {
+  for (const auto& [key, text] : CurrentOverlay()) {
+    if (key == id) return &text;
+  }
+  return nullptr;
+}
+
 [[noreturn]] void NotFound(int32_t id) {
   Raise(kResourceNotFound, "Resource with identifier '" + std::to_string(id) + "' not found",
         kComponentSource);
@@ -78,13 +92,26 @@ const Entry* FindIn(const Entry (&table)[N], int32_t id) {
 
 }  // namespace
 
+ResStringOverlay::ResStringOverlay(Overlay entries) {
+  CurrentOverlay() = std::move(entries);
+}
+
+ResStringOverlay::~ResStringOverlay() {
+  CurrentOverlay().clear();
+}
+
 std::string LoadResString(int32_t id) {
+  if (const auto* overlaid = Overlaid(id)) {
+    if (!*overlaid) NotFound(id);
+    return **overlaid;
+  }
   const Entry* entry = FindIn(kStrings, id);
   if (entry == nullptr) NotFound(id);
   return std::string(entry->text);
 }
 
 bool HasResString(int32_t id) {
+  if (const auto* overlaid = Overlaid(id)) return overlaid->has_value();
   return FindIn(kStrings, id) != nullptr;
 }
 

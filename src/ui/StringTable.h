@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lumora {
 
@@ -15,6 +18,16 @@ inline constexpr int32_t kResourceNotFound = 326;
 std::string LoadResString(int32_t id);
 // Whether the table holds `id`.
 bool HasResString(int32_t id);
+
+// Entries laid over the table while the object lives (a test's multi-part or missing entries):
+// an overlaid entry wins over the built-in one; an overlaid std::nullopt hides it.
+class ResStringOverlay {
+ public:
+  explicit ResStringOverlay(std::vector<std::pair<int32_t, std::optional<std::string>>> entries);
+  ~ResStringOverlay();
+  ResStringOverlay(const ResStringOverlay&) = delete;
+  ResStringOverlay& operator=(const ResStringOverlay&) = delete;
+};
 
 // The picture of bitmap resource `id`, as a file name relative to the component folder (5000 is
 // the side-panel artwork); fails with 326 for an unknown identifier.
