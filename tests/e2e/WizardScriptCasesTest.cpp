@@ -1,0 +1,144 @@
+// Scripted wizard runs, one per folder of tests/e2e/cases (see README.md there): each runs
+// `lumora wizard` on a copy of its object and compares the exit status, the output and the
+// object left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::RunProcess;
+using testing::TempDir;
+
+fs::path CasesFolder() {
+  return fs::path(__FILE__).parent_path() / "cases";
+}
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(CasesFolder(), error)) {
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Replaced(std::string text, const std::string& what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos;
+       at = text.find(what, at + with.size())) {
+    text.replace(at, what.size(), with);
+  }
+  return text;
+}
+
+// Every non-empty line of `expected` must occur in `actual`.
+void ExpectLinesIn(const std::string& expected, const std::string& actual, const char* stream) {
+  std::istringstream lines(expected);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.empty()) continue;
+    EXPECT_NE(actual.find(line), std::string::npos) << stream << " lacks: " << line << "\n"
+                                                    << stream << " was:\n"
+                                                    << actual;
+  }
+}
+
+class WizardScriptCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WizardScriptCase, LeavesWhatItMust) {
+  const fs::path folder = CasesFolder() / GetParam();
+  auto has = [&](const char* name) { return fs::exists(folder / name); };
+  auto read = [&](const char* name) { return ReadFile((folder / name).string()); };
+
+  TempDir temp;
+  const std::string component = temp.File("component");
+  fs::create_directory(component);
+  fs::copy_file(
+      has("lumora.ini") ? folder / "lumora.ini" : fs::path(testing::BinDir()) / "lumora.ini",
+      fs::path(component) / "lumora.ini");
+  const std::string startObject = read("object.json");
+  temp.Write("object.json", startObject);
+  temp.Write("script", read("script"));
+
+  std::vector<std::string> args = {"wizard",          temp.File("object.json"),
+                                   "--script",        temp.File("script"),
+                                   "--component-dir", component,
+                                   "--registry"};
+  if (has("registry.reg")) {
+    temp.Write("registry.reg", read("registry.reg"));
+    args.push_back(temp.File("registry.reg"));
+  } else {
+    args.push_back("none");
+  }
+  if (has("args")) {
+    std::istringstream words(read("args"));
+    for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
+  }
+
+  auto result = RunProcess(testing::BinDir() + "/lumora", args);
+  const std::string out = Replaced(result.out, temp.path(), "$CASE");
+  const std::string err = Replaced(result.err, temp.path(), "$CASE");
+
+  ASSERT_TRUE(has("exit")) << "the case needs an exit file";
+  EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
+  if (has("stdout")) {
+    EXPECT_EQ(out, read("stdout"));
+  }
+  if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
+  if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
+  if (has("stderr")) {
+    EXPECT_EQ(err, read("stderr"));
+  }
+
+  const std::string endObject = ReadFile(temp.File("object.json"));
+  if (has("object.expected.json")) {
+    EXPECT_EQ(nlohmann::ordered_json::parse(endObject),
+              nlohmann::ordered_json::parse(read("object.expected.json")))
+        << endObject;
+  } else {
+    EXPECT_EQ(endObject, startObject) << "the object must be left byte for byte as it was";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WizardScriptCase, ::testing::ValuesIn(CaseNames()),
+                         [](const auto& param) {
+                           std::string name = param.param;
+                           for (char& c : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+TEST(WizardCommand, WithoutAScriptSaysHowToRunItAndWritesNothing) {
+  TempDir temp;
+  temp.Write("o.json", "{\"properties\": {}}\n");
+  auto r = RunProcess(testing::BinDir() + "/lumora",
+                      {"wizard", temp.File("o.json"), "--registry", "none"});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("use --script"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
+}
+
+TEST(WizardCommand, ReadsTheScriptFromStandardInput) {
+  TempDir temp;
+  temp.Write("o.json", "{\"properties\": {}}\n");
+  auto r = RunProcess(testing::BinDir() + "/lumora",
+                      {"wizard", temp.File("o.json"), "--script", "-", "--registry", "none"},
+                      "dump\nclick cmdNope\n");
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.out.rfind("{\"caption\":\"Lumora - Step 1\"", 0), 0u) << r.out;
+  EXPECT_NE(r.err.find("<stdin>:2: click cmdNope"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace lumora
