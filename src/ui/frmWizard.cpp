@@ -3,6 +3,7 @@
 
 #include "host/contract/Int16.h"
 #include "host/contract/Trap.h"
+#include "platform/forms/Application.h"
 #include "ui/StringTable.h"
 #include "ui/Wizard.h"
 #include "ui/modWizard.h"
@@ -16,6 +17,7 @@ struct SharedSlot {
 };
 
 SharedSlot& Slot() {
+  forms::App();  // constructed first, so it outlives a form still loaded at exit
   static SharedSlot slot;
   return slot;
 }
