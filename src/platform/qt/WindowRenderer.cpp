@@ -1,0 +1,190 @@
+#include "platform/qt/WindowRenderer.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/forms/Form.h"
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/HelpWindow.h"
+#include "platform/qt/Playback.h"
+
+namespace lumora::forms {
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+}  // namespace
+
+struct WindowRenderer::Private {
+  FormWindow* window = nullptr;  // the window shown modally now (innermost), or null
+  QPointer<HelpWindow> help;
+  Playback* playback = nullptr;
+};
+
+WindowRenderer::WindowRenderer() : d_(std::make_unique<Private>()) {}
+
+WindowRenderer::~WindowRenderer() {
+  delete d_->help.data();
+}
+
+void WindowRenderer::RunModal(Form& form) {
+  if (!form.IsLoaded()) return;
+  FormWindow window(form);
+  FormWindow* outer = d_->window;
+  d_->window = &window;
+
+  // Hidden switches for the project's own scripts (screenshots, first-frame benchmark); they
+  // are not options of any command.
+  std::unique_ptr<Playback> playback;
+  if (const std::string script = Env("LUMORA_QT_PLAYBACK"); !script.empty()) {
+    playback = std::make_unique<Playback>(window, script, Env("LUMORA_QT_GRAB"));
+    d_->playback = playback.get();
+    window.onFirstFrame = [p = playback.get()] { p->Start(); };
+  } else if (!Env("LUMORA_QT_FIRST_FRAME").empty()) {
+    window.onFirstFrame = [&window] {
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      std::printf("first-frame %lld\n",
+                  static_cast<long long>(
+                      std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+      std::fflush(stdout);
+      window.Dialog().close();
+    };
+  }
+
+  window.Exec();
+  d_->playback = nullptr;
+  d_->window = outer;
+  // The loop may end without the form having unloaded (the application quit): the session ends.
+  if (form.IsLoaded()) form.Unload(kAppWindows);
+}
+
+int16_t WindowRenderer::MsgBox(const std::string& prompt, int32_t buttons,
+                               const std::string& title) {
+  QWidget* parent = d_->window != nullptr ? &d_->window->Dialog() : QApplication::activeWindow();
+  QMessageBox box(parent);
+  box.setObjectName(QStringLiteral("msgBox"));
+  box.setWindowTitle(title.empty() ? QApplication::applicationName()
+                                   : QString::fromStdString(title));
+  box.setText(QString::fromStdString(prompt));
+  box.setTextFormat(Qt::PlainText);
+  switch (buttons & 0x70) {  // classic icon bits
+    case 16:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case 32:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case 48:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case 64:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      box.setIcon(QMessageBox::NoIcon);
+  }
+  // Classic button sets (the low bits) and the classic answers.
+  struct Choice {
+    QMessageBox::StandardButton button;
+    int16_t answer;
+  };
+  std::vector<Choice> choices;
+  switch (buttons & 0x7) {
+    case 1:
+      choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}};
+      break;
+    case 2:
+      choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+      break;
+    case 3:
+      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}};
+      break;
+    case 4:
+      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}};
+      break;
+    case 5:
+      choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}};
+      break;
+    default:
+      choices = {{QMessageBox::Ok, kVbOK}};
+  }
+  QMessageBox::StandardButtons set;
+  for (const Choice& choice : choices) set |= choice.button;
+  box.setStandardButtons(set);
+  box.setDefaultButton(choices.front().button);
+  if (d_->playback != nullptr) d_->playback->Answer(box);
+  const int chosen = box.exec();
+  for (const Choice& choice : choices) {
+    if (chosen == choice.button) return choice.answer;
+  }
+  return choices.back().answer;  // the window closed otherwise: its escape answer
+}
+
+void WindowRenderer::ShowHelp(const std::string& helpFile, int32_t contextId) {
+  QWidget* parent = d_->window != nullptr ? &d_->window->Dialog() : nullptr;
+  if (d_->help.isNull() || d_->help->parentWidget() != parent) {
+    delete d_->help.data();
+    d_->help = new HelpWindow(parent);
+  }
+  d_->help->ShowTopic(helpFile, contextId);
+  if (d_->playback != nullptr) d_->playback->Shoot(*d_->help, "help");
+}
+
+// --- Display and application -------------------------------------------------------------------
+
+bool DisplayAvailable(std::string* why) {
+  auto refuse = [&](std::string reason) {
+    if (why != nullptr) *why = std::move(reason);
+    return false;
+  };
+  const std::string platform = Env("QT_QPA_PLATFORM");
+  if (!platform.empty()) {
+    const std::string name = platform.substr(0, platform.find(':'));
+    if (name == "offscreen" || name == "minimal") {
+      return refuse("the Qt platform is \"" + name + "\" (QT_QPA_PLATFORM), which shows no window");
+    }
+    return true;
+  }
+  if (!Env("WAYLAND_DISPLAY").empty()) return true;
+  const std::string display = Env("DISPLAY");
+  if (display.empty()) return refuse("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+  // A local X display ":N" is reachable when its socket exists.
+  if (display.front() == ':') {
+    const std::string number = display.substr(1, display.find('.') - 1);
+    struct stat info {};
+    if (::stat(("/tmp/.X11-unix/X" + number).c_str(), &info) != 0) {
+      return refuse("the display " + display + " (DISPLAY) cannot be reached");
+    }
+  }
+  return true;
+}
+
+struct GuiApplication::Owned {
+  int argc = 1;
+  char name[8] = "lumora";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QApplication> app;
+};
+
+GuiApplication::GuiApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  owned_ = std::make_unique<Owned>();
+  owned_->app = std::make_unique<QApplication>(owned_->argc, owned_->argv);
+  QApplication::setApplicationName(QStringLiteral("Lumora"));
+}
+
+GuiApplication::~GuiApplication() = default;
+
+}  // namespace lumora::forms

@@ -1,0 +1,102 @@
+// The help-file reader against the lumora.chm that the build compiles from data/help, and the
+// help window that shows its topics.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/qt/ChmFile.h"
+#include "platform/qt/HelpWindow.h"
+
+namespace lumora::forms {
+namespace {
+
+std::string BuiltHelpFile() {
+  const char* bin = std::getenv("LUMORA_BIN_DIR");
+  return std::string(bin != nullptr ? bin : "build/bin") + "/lumora.chm";
+}
+
+class ChmFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::ifstream(BuiltHelpFile())) GTEST_SKIP() << "no " << BuiltHelpFile() << " was built";
+  }
+};
+
+TEST_F(ChmFileTest, shouldReadEachPageTopicOfTheBuiltHelpFile) {
+  ChmFile file(BuiltHelpFile());
+  ASSERT_TRUE(file.IsOpen()) << file.Error();
+  for (int topic : {0, 1, 3, 4, 6}) {
+    const std::optional<std::string> html = file.Read(file.TopicPath(topic));
+    ASSERT_TRUE(html.has_value()) << "topic " << topic;
+    EXPECT_NE(html->find("<h1>"), std::string::npos) << "topic " << topic;
+  }
+  const std::optional<std::string> advanced = file.Read("/topic1.html");
+  ASSERT_TRUE(advanced.has_value());
+  EXPECT_NE(advanced->find("Advanced driver attributes"), std::string::npos);
+  // The stylesheet the topics link to lies in the file too; a path without "/" finds it.
+  EXPECT_TRUE(file.Read("lumora.css").has_value());
+}
+
+TEST_F(ChmFileTest, shouldNameTheDefaultTopicAndUseItForContextZero) {
+  ChmFile file(BuiltHelpFile());
+  EXPECT_EQ(file.DefaultTopic(), "/topic0.html");
+  EXPECT_EQ(file.TopicPath(0), "/topic0.html");
+  EXPECT_EQ(file.TopicPath(6), "/topic6.html");
+}
+
+TEST_F(ChmFileTest, shouldFindNothingForAnObjectTheFileDoesNotHold) {
+  ChmFile file(BuiltHelpFile());
+  EXPECT_FALSE(file.Read("/topic99.html").has_value());
+  EXPECT_FALSE(file.Read("").has_value());
+}
+
+TEST(ChmFileErrors, shouldSayWhyAMissingOrForeignFileCannotBeOpened) {
+  ChmFile missing("/nonexistent/lumora.chm");
+  EXPECT_FALSE(missing.IsOpen());
+  EXPECT_NE(missing.Error().find("/nonexistent/lumora.chm"), std::string::npos);
+  EXPECT_FALSE(missing.Read("/topic0.html").has_value());
+  EXPECT_EQ(missing.DefaultTopic(), "");
+
+  const std::string junk = ::testing::TempDir() + "junk.chm";
+  std::ofstream(junk) << "this is not compiled help\n";
+  ChmFile foreign(junk);
+  EXPECT_FALSE(foreign.IsOpen());
+  EXPECT_NE(foreign.Error().find("cannot be read"), std::string::npos);
+
+  ChmFile folder(::testing::TempDir());
+  EXPECT_FALSE(folder.IsOpen());
+}
+
+TEST_F(ChmFileTest, shouldShowATopicWithItsStylesheetInTheHelpWindow) {
+  HelpWindow window(nullptr);
+  window.ShowTopic(BuiltHelpFile(), 6);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_NE(window.ShownText().indexOf("Summary"), -1) << window.ShownText().toStdString();
+  EXPECT_EQ(window.windowTitle(), "Help - Step 3: Summary");
+  // The heading wears the colour that the topic's stylesheet, read from the file, gives it.
+  auto* browser = window.findChild<QTextBrowser*>("helpBrowser");
+  ASSERT_NE(browser, nullptr);
+  const QTextCharFormat heading = browser->document()->begin().charFormat();
+  EXPECT_EQ(heading.foreground().color(), QColor("#1f3b63"));
+  // The same window moves to another topic.
+  window.ShowTopic(BuiltHelpFile(), 1);
+  EXPECT_NE(window.ShownText().indexOf("Advanced driver attributes"), -1);
+}
+
+TEST(HelpWindowErrors, shouldSayInTheWindowWhenTheFileOrTopicIsMissing) {
+  HelpWindow window(nullptr);
+  window.ShowTopic("/nonexistent/lumora.chm", 3);
+  EXPECT_NE(window.ShownText().indexOf("/nonexistent/lumora.chm does not exist"), -1);
+  if (std::ifstream(BuiltHelpFile())) {
+    window.ShowTopic(BuiltHelpFile(), 42);
+    EXPECT_NE(window.ShownText().indexOf("has no topic 42"), -1);
+  }
+}
+
+}  // namespace
+}  // namespace lumora::forms

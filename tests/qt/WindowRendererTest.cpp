@@ -1,0 +1,499 @@
+// The window renderer against a small form of its own: what the window shows follows the
+// runtime, and what a person does in the window reaches the runtime as the classic events.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "ModalRun.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/FormDesign.h"
+#include "platform/forms/Frame.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/ListView.h"
+#include "platform/forms/OptionButton.h"
+#include "platform/forms/TextBox.h"
+#include "support/TestHost.h"
+
+namespace lumora::forms {
+namespace {
+
+using testing::ModalRun;
+using testing::Widget;
+
+const char* const kDesign = R"(
+Form frmTest {
+    Caption: "Test window"
+    Left: 600
+    Top: 600
+    Width: 6000
+    Height: 4200
+    KeyPreview: true
+    Frame fraPage(0) {
+        Left: 0
+        Top: 0
+        Width: 6000
+        Height: 3000
+        BorderStyle: 0
+        TextBox txtName {
+            Left: 120
+            Top: 120
+            Width: 2400
+            Height: 315
+        }
+        TextBox txtNotes {
+            MultiLine: true
+            ScrollBars: 3
+            Left: 120
+            Top: 480
+            Width: 2400
+            Height: 900
+        }
+        ListView lvwItems {
+            Checkboxes: true
+            View: 3
+            HideColumnHeaders: true
+            Left: 2640
+            Top: 120
+            Width: 3000
+            Height: 1500
+        }
+        ComboBox cboKind {
+            Style: 2
+            Left: 120
+            Top: 1500
+            Width: 2400
+            Height: 315
+        }
+        CheckBox chkFlag {
+            Caption: "&Flag"
+            Left: 120
+            Top: 1900
+            Width: 1500
+            Height: 255
+        }
+        OptionButton optA {
+            Caption: "Option &A"
+            Value: true
+            Left: 120
+            Top: 2200
+            Width: 1500
+            Height: 255
+        }
+        OptionButton optB {
+            Caption: "Option &B"
+            Left: 1800
+            Top: 2200
+            Width: 1500
+            Height: 255
+        }
+        Label lblInfo {
+            Caption: "Fish && chips"
+            Left: 2640
+            Top: 1700
+            Width: 3000
+            Height: 255
+        }
+    }
+    Frame fraPage(1) {
+        Caption: "Second page"
+        Left: -10000
+        Top: 0
+        Width: 6000
+        Height: 3000
+        CommandButton cmdHidden {
+            Caption: "&Hidden"
+            Left: 120
+            Top: 120
+            Width: 1200
+            Height: 375
+        }
+    }
+    CommandButton cmdNext {
+        Caption: "&Next"
+        Left: 3000
+        Top: 3200
+        Width: 1200
+        Height: 375
+    }
+    CommandButton cmdCancel {
+        Caption: "Cancel"
+        Cancel: true
+        Left: 4320
+        Top: 3200
+        Width: 1200
+        Height: 375
+    }
+}
+)";
+
+// The test form with every event it raises written to a log.
+class TestForm : public DesignedForm {
+ public:
+  TestForm() : DesignedForm(kDesign, "test.gml") {
+    auto log = [this](const char* what) { return [this, what] { events.push_back(what); }; };
+    txtName.OnLostFocus = log("txtName_LostFocus");
+    txtName.OnGotFocus = log("txtName_GotFocus");
+    txtName.OnChange = log("txtName_Change");
+    txtNotes.OnChange = log("txtNotes_Change");
+    txtNotes.OnLostFocus = log("txtNotes_LostFocus");
+    cmdNext.OnGotFocus = log("cmdNext_GotFocus");
+    cmdNext.OnClick = log("cmdNext_Click");
+    cmdCancel.OnClick = log("cmdCancel_Click");
+    cboKind.OnClick = log("cboKind_Click");
+    chkFlag.OnClick = log("chkFlag_Click");
+    optB.OnClick = log("optB_Click");
+    lvwItems.OnClick = log("lvwItems_Click");
+    lvwItems.OnItemCheck = [this](ListItem& item) {
+      events.push_back("lvwItems_ItemCheck " + item.Text() + (item.Checked() ? " on" : " off"));
+    };
+    OnKeyDown = [this](int16_t& key, int16_t) {
+      events.push_back("Form_KeyDown " + std::to_string(key));
+    };
+    OnQueryUnload = [this](int16_t&, int16_t mode) {
+      events.push_back("Form_QueryUnload " + std::to_string(mode));
+    };
+    lvwItems.ColumnHeaders().Add(0, "main", "main", 2800);
+    for (const char* text : {"Alpha", "Beta", "Gamma"}) lvwItems.ListItems().Add(0, {}, text);
+    cboKind.AddItem("First");
+    cboKind.AddItem("Second");
+  }
+
+  TextBox& txtName = Get<TextBox>("txtName");
+  TextBox& txtNotes = Get<TextBox>("txtNotes");
+  ListView& lvwItems = Get<ListView>("lvwItems");
+  ComboBox& cboKind = Get<ComboBox>("cboKind");
+  CheckBox& chkFlag = Get<CheckBox>("chkFlag");
+  OptionButton& optA = Get<OptionButton>("optA");
+  OptionButton& optB = Get<OptionButton>("optB");
+  Label& lblInfo = Get<Label>("lblInfo");
+  CommandButton& cmdNext = Get<CommandButton>("cmdNext");
+  CommandButton& cmdCancel = Get<CommandButton>("cmdCancel");
+  Frame& page0 = Get<Frame>("fraPage", 0);
+  Frame& page1 = Get<Frame>("fraPage", 1);
+  std::vector<std::string> events;
+
+  bool Logged(const std::string& event) const {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
+  // The position of `event` in the log (npos when absent).
+  size_t Position(const std::string& event) const {
+    auto found = std::find(events.begin(), events.end(), event);
+    return found == events.end() ? std::string::npos : static_cast<size_t>(found - events.begin());
+  }
+};
+
+class WindowRendererTest : public ::testing::Test {
+ protected:
+  testing::TestHost host_;
+  ModalRun run_;
+  TestForm form_;
+};
+
+int Px(int twips) {
+  const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+  return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+// --- The window follows the runtime
+// ---------------------------------------------------------------
+
+TEST_F(WindowRendererTest, shouldShowEveryControlAsTheDesignPlacesIt) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Test window");
+    auto* name = Widget<QLineEdit>(dialog, "txtName");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->geometry(), QRect(Px(120), Px(120), Px(2400), Px(315)));
+    EXPECT_TRUE(name->isVisible());
+    // The client area is what the controls cover: 6000 x 3575 twips.
+    EXPECT_EQ(dialog.size(), QSize(Px(6000), Px(3575)));
+    EXPECT_NE(Widget<QPlainTextEdit>(dialog, "txtNotes"), nullptr);
+    EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNext")->text(), "&Next");
+    EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->text(), "&Flag");
+    EXPECT_EQ(Widget<QLabel>(dialog, "lblInfo")->text(), "Fish & chips");
+    EXPECT_TRUE(Widget<QRadioButton>(dialog, "optA")->isChecked());
+    EXPECT_EQ(Widget<QGroupBox>(dialog, "fraPage(1)")->title(), "Second page");
+    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    ASSERT_EQ(items->topLevelItemCount(), 3);
+    EXPECT_EQ(items->topLevelItem(1)->text(0), "Beta");
+    EXPECT_EQ(items->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    EXPECT_TRUE(items->isHeaderHidden());
+    auto* kind = Widget<QComboBox>(dialog, "cboKind");
+    EXPECT_EQ(kind->count(), 2);
+    EXPECT_EQ(kind->currentIndex(), -1);
+  });
+}
+
+TEST_F(WindowRendererTest, shouldNotShowAFrameMovedOffItsContainer) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* hidden = Widget<QPushButton>(dialog, "cmdHidden");
+    EXPECT_FALSE(hidden->isVisible());
+    // Alt+H belongs to a button no one can see: nothing happens.
+    QTest::keyClick(&dialog, Qt::Key_H, Qt::AltModifier);
+    QTest::qWait(200);
+    form_.page1.SetLeft(0);
+    form_.page0.SetLeft(-10000);
+    EXPECT_TRUE(hidden->isVisible());
+    EXPECT_FALSE(Widget<QLineEdit>(dialog, "txtName")->isVisible());
+  });
+}
+
+TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    form_.SetCaption("Renamed");
+    form_.cmdNext.SetCaption("&Finish");
+    form_.cmdNext.SetEnabled(false);
+    form_.txtName.SetText("typed in code");
+    form_.txtNotes.SetText("one\r\ntwo");
+    form_.chkFlag.SetValue(kGrayed);
+    form_.optB.SetValue(true);
+    form_.lvwItems.ListItems().Item(3).SetChecked(true);
+    form_.lvwItems.ListItems().Add(0, {}, "Delta");
+    form_.cboKind.SetListIndex(1);
+    form_.lblInfo.SetLeft(2700);
+    form_.lblInfo.SetVisible(false);
+    Font font;
+    font.size = 12;
+    font.bold = true;
+    form_.txtName.SetFont(font);
+
+    EXPECT_EQ(dialog.windowTitle(), "Renamed");
+    EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNext")->text(), "&Finish");
+    EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNext")->isEnabled());
+    EXPECT_EQ(Widget<QLineEdit>(dialog, "txtName")->text(), "typed in code");
+    EXPECT_EQ(Widget<QPlainTextEdit>(dialog, "txtNotes")->toPlainText(), "one\ntwo");
+    EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->checkState(), Qt::PartiallyChecked);
+    EXPECT_TRUE(Widget<QRadioButton>(dialog, "optB")->isChecked());
+    EXPECT_FALSE(Widget<QRadioButton>(dialog, "optA")->isChecked());
+    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    ASSERT_EQ(items->topLevelItemCount(), 4);
+    EXPECT_EQ(items->topLevelItem(2)->checkState(0), Qt::Checked);
+    EXPECT_EQ(items->topLevelItem(3)->text(0), "Delta");
+    EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->currentText(), "Second");
+    auto* label = Widget<QLabel>(dialog, "lblInfo");
+    EXPECT_EQ(label->x(), Px(2700));
+    EXPECT_FALSE(label->isVisible());
+    const QFont shown = Widget<QLineEdit>(dialog, "txtName")->font();
+    EXPECT_EQ(shown.pointSizeF(), 12);
+    EXPECT_TRUE(shown.bold());
+    // The classic dialog face becomes this platform's user-interface face.
+    EXPECT_EQ(shown.family(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+
+    form_.lvwItems.ListItems().Clear();
+    form_.cboKind.Clear();
+    EXPECT_EQ(items->topLevelItemCount(), 0);
+    EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->count(), 0);
+  });
+  // Changes made in code raise their own events once, and the window echoes none back.
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "txtName_Change"), 1);
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "cboKind_Click"), 1);
+  EXPECT_FALSE(form_.Logged("lvwItems_Click"));
+}
+
+// --- A person's actions reach the runtime
+// ---------------------------------------------------------
+
+TEST_F(WindowRendererTest, shouldLetATextBoxLoseTheFocusBeforeTheButtonIsClicked) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* name = Widget<QLineEdit>(dialog, "txtName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, "abc");
+    EXPECT_EQ(form_.txtName.Text(), "abc");
+    EXPECT_EQ(form_.ActiveControl(), &form_.txtName);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
+  });
+  // One Change per keystroke, as a person typing raises them.
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "txtName_Change"), 3);
+  ASSERT_TRUE(form_.Logged("cmdNext_Click"));
+  EXPECT_LT(form_.Position("txtName_LostFocus"), form_.Position("cmdNext_GotFocus"));
+  EXPECT_LT(form_.Position("cmdNext_GotFocus"), form_.Position("cmdNext_Click"));
+}
+
+TEST_F(WindowRendererTest, shouldStoreMultiLineTextWithClassicLineEnds) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* notes = Widget<QPlainTextEdit>(dialog, "txtNotes");
+    QTest::mouseClick(notes->viewport(), Qt::LeftButton);
+    QTest::keyClicks(notes, "a=1");
+    QTest::keyClick(notes, Qt::Key_Return);  // a new line, not the form's Enter
+    QTest::keyClicks(notes, "b=2");
+    EXPECT_EQ(form_.txtNotes.Text(), "a=1\r\nb=2");
+    QTest::mouseClick(Widget<QLineEdit>(dialog, "txtName"), Qt::LeftButton);
+  });
+  EXPECT_TRUE(form_.Logged("txtNotes_LostFocus"));
+  EXPECT_FALSE(form_.Logged("Form_KeyDown 13"));
+}
+
+TEST_F(WindowRendererTest, shouldRaiseItemCheckAndClickWhenAPersonTicksAnEntry) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    // A person toggles the entry's check box; the list view's own item change is the signal.
+    items->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(form_.lvwItems.ListItems().Item(2).Checked());
+    items->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_FALSE(form_.lvwItems.ListItems().Item(2).Checked());
+  });
+  const std::vector<std::string> expected = {"lvwItems_ItemCheck Beta on", "lvwItems_Click",
+                                             "lvwItems_ItemCheck Beta off", "lvwItems_Click"};
+  std::vector<std::string> ticks;
+  for (const std::string& e : form_.events) {
+    if (e.rfind("lvwItems_", 0) == 0) ticks.push_back(e);
+  }
+  EXPECT_EQ(ticks, expected);
+}
+
+TEST_F(WindowRendererTest, shouldTickAnEntryWhenItsCheckBoxIsClickedWithTheMouse) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    const QRect row = items->visualItemRect(items->topLevelItem(0));
+    // The check box sits at the start of the row.
+    QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + row.height() / 2 + 2, row.center().y()));
+    EXPECT_TRUE(form_.lvwItems.ListItems().Item(1).Checked());
+  });
+  EXPECT_TRUE(form_.Logged("lvwItems_ItemCheck Alpha on"));
+}
+
+TEST_F(WindowRendererTest, shouldRefuseATickThatTheRuntimeRefuses) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    form_.lvwItems.SetEnabled(false);
+    items->setEnabled(true);  // as if the window lagged behind: the runtime still decides
+    items->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    EXPECT_FALSE(form_.lvwItems.ListItems().Item(1).Checked());
+    EXPECT_EQ(items->topLevelItem(0)->checkState(0), Qt::Unchecked);
+  });
+  EXPECT_FALSE(form_.Logged("lvwItems_Click"));
+}
+
+TEST_F(WindowRendererTest, shouldChooseComboEntriesAndClickCheckAndOptionButtons) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* kind = Widget<QComboBox>(dialog, "cboKind");
+    kind->setFocus();
+    QTest::keyClick(kind, Qt::Key_Down);  // a person picks the next entry
+    EXPECT_EQ(form_.cboKind.ListIndex(), 0);
+    auto* flag = Widget<QCheckBox>(dialog, "chkFlag");
+    QTest::mouseClick(flag, Qt::LeftButton, {}, QPoint(8, flag->height() / 2));  // on the box
+    EXPECT_EQ(form_.chkFlag.Value(), kChecked);
+    EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->checkState(), Qt::Checked);
+    QTest::mouseClick(Widget<QRadioButton>(dialog, "optB"), Qt::LeftButton);
+    EXPECT_TRUE(form_.optB.Value());
+    EXPECT_FALSE(form_.optA.Value());
+    EXPECT_FALSE(Widget<QRadioButton>(dialog, "optA")->isChecked());
+  });
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "cboKind_Click"), 1);
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "chkFlag_Click"), 1);
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "optB_Click"), 1);
+}
+
+TEST_F(WindowRendererTest, shouldClickAButtonByItsMnemonic) {
+  run_.Run(form_, [&](QDialog& dialog) {
+    QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(form_.Logged("cmdNext_Click"), 2000);
+  });
+}
+
+TEST_F(WindowRendererTest, shouldSendEscapeAndF1ToTheFormFirst) {
+  form_.SetHelpContextID(4);
+  App().SetHelpFile("/nonexistent/help.chm");
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* name = Widget<QLineEdit>(dialog, "txtName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClick(name, Qt::Key_F1);
+    auto* help = dialog.findChild<QWidget*>("helpWindow");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    QTest::keyClick(name, Qt::Key_Escape);
+  });
+  App().SetHelpFile({});
+  EXPECT_TRUE(form_.Logged("Form_KeyDown 112"));
+  ASSERT_TRUE(form_.Logged("Form_KeyDown 27"));
+  // Escape then clicks the form's Cancel button.
+  EXPECT_LT(form_.Position("Form_KeyDown 27"), form_.Position("cmdCancel_Click"));
+}
+
+TEST_F(WindowRendererTest, shouldAskTheFormWhenTheCloseBoxIsUsed) {
+  form_.OnQueryUnload = [this](int16_t& cancel, int16_t mode) {
+    form_.events.push_back("Form_QueryUnload " + std::to_string(mode));
+    cancel = 1;  // the first close is refused
+    form_.OnQueryUnload = nullptr;
+  };
+  run_.Run(form_, [&](QDialog& dialog) {
+    dialog.close();
+    EXPECT_TRUE(form_.IsLoaded());
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.close();
+    EXPECT_FALSE(form_.IsLoaded());
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_TRUE(form_.Logged("Form_QueryUnload 0"));
+}
+
+TEST_F(WindowRendererTest, shouldEndTheModalShowWhenAHandlerUnloadsTheForm) {
+  form_.cmdNext.OnClick = [this] { form_.Unload(); };
+  bool returned = false;
+  run_.Run(
+      form_,
+      [&](QDialog& dialog) {
+        QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
+      },
+      [&] {
+        form_.Show(ShowMode::Modal);
+        returned = true;
+      });
+  EXPECT_TRUE(returned);
+  EXPECT_FALSE(form_.IsLoaded());
+}
+
+TEST_F(WindowRendererTest, shouldShowAMessageBoxWithTheTitleAndText) {
+  QString title, text;
+  form_.cmdNext.OnClick = [] { MsgBox("'X' is already in the list.", kVbOKOnly, "Add New Item"); };
+  run_.Run(form_, [&](QDialog& dialog) {
+    QTimer::singleShot(50, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+      box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
+  });
+  EXPECT_EQ(title, "Add New Item");
+  EXPECT_EQ(text, "'X' is already in the list.");
+}
+
+TEST_F(WindowRendererTest, shouldNotEchoAHandlerChangeBackIntoTheRuntime) {
+  // A Change handler that rewrites the text (upper case) must not start a loop.
+  form_.txtName.OnChange = [this] {
+    form_.events.push_back("txtName_Change");
+    std::string upper = form_.txtName.Text();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    form_.txtName.SetText(upper);
+  };
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* name = Widget<QLineEdit>(dialog, "txtName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, "ab");
+    EXPECT_EQ(name->text(), "AB");
+    EXPECT_EQ(form_.txtName.Text(), "AB");
+  });
+  // Per key: the typed text's Change, then the rewrite's Change (which changes nothing more).
+  EXPECT_EQ(std::count(form_.events.begin(), form_.events.end(), "txtName_Change"), 4);
+}
+
+}  // namespace
+}  // namespace lumora::forms
