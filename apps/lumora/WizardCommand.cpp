@@ -1,6 +1,7 @@
 // lumora wizard OBJECT [--script FILE]: the wizard on a design object, played headless from a
-// script. Exit 0 after Finish (the object rewritten), 1 when the wizard ended otherwise (the file
-// untouched), 2 for a bad script or bad input (nothing written).
+// script, or in a window (WizardWindow.cpp) when no script is given. Exit 0 after Finish (the
+// object rewritten), 1 when the wizard ended otherwise (the file untouched), 2 for a bad script or
+// bad input (nothing written).
 #include <CLI/CLI.hpp>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "Command.h"
+#include "WizardWindow.h"
 #include "host/LumoraCtl.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/HostSetupError.h"
@@ -48,6 +50,17 @@ class DriverInstallation {
   DriverInstallation& operator=(const DriverInstallation&) = delete;
 };
 
+// Writes the object back after Finish.
+ExitStatus SaveObject(DesignObjectFile& object) {
+  try {
+    object.Save();
+  } catch (const DesignObjectFileError& e) {
+    PrintError(e.what());
+    return ExitStatus::kComponentNo;
+  }
+  return ExitStatus::kDone;
+}
+
 }  // namespace
 
 void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
@@ -67,10 +80,10 @@ ExitStatus RunWizard(const Invocation& invocation) {
     return ExitStatus::kBadUsage;
   }
   if (!invocation.scriptGiven) {
-    PrintError(
-        "the wizard window is not available yet; use --script FILE to drive the wizard "
-        "headless");
-    return ExitStatus::kBadUsage;
+    bool finished = false;
+    const ExitStatus status = RunWizardWindow(invocation, *object, finished);
+    if (status != ExitStatus::kDone) return status;
+    return finished ? SaveObject(*object) : ExitStatus::kComponentNo;
   }
   const std::string scriptName = invocation.script == "-" ? "<stdin>" : invocation.script;
   std::string scriptText;
@@ -115,13 +128,7 @@ ExitStatus RunWizard(const Invocation& invocation) {
     return ExitStatus::kBadUsage;
   }
   if (!finished) return ExitStatus::kComponentNo;
-  try {
-    object->Save();
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
-  return ExitStatus::kDone;
+  return SaveObject(*object);
 }
 
 }  // namespace lumora::cli
