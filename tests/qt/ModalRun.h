@@ -27,9 +27,9 @@ class ModalRun {
     forms::App().SetPresenter(nullptr);
   }
 
-  // Shows `form` modally (Show(Modal), or `show` when given) and runs `steps` with its dialog.
-  void Run(forms::Form& form, const std::function<void(QDialog&)>& steps,
-           const std::function<void()>& show = {}) {
+  // Runs `show` (which shows a form modally and returns when it has closed) and, once the
+  // modal window is up, `steps` with its dialog. Every form still loaded afterwards is unloaded.
+  void Run(const std::function<void(QDialog&)>& steps, const std::function<void()>& show) {
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (dialog != nullptr) {
@@ -38,13 +38,16 @@ class ModalRun {
       } else {
         ADD_FAILURE() << "no modal window is shown";
       }
-      if (form.IsLoaded()) form.Unload(forms::kAppWindows);
+      for (int16_t i = forms::App().FormCount(); i > 0; --i) {
+        forms::Form& loaded = forms::App().FormAt(static_cast<int16_t>(i - 1));
+        if (loaded.IsLoaded()) loaded.Unload(forms::kAppWindows);
+      }
     });
-    if (show) {
-      show();
-    } else {
-      form.Show(forms::ShowMode::Modal);
-    }
+    show();
+  }
+  // Shows `form` modally and runs `steps` with its dialog.
+  void Run(forms::Form& form, const std::function<void(QDialog&)>& steps) {
+    Run(steps, [&] { form.Show(forms::ShowMode::Modal); });
   }
 
   forms::WindowRenderer& renderer() { return *renderer_; }

@@ -446,7 +446,6 @@ TEST_F(WindowRendererTest, shouldEndTheModalShowWhenAHandlerUnloadsTheForm) {
   form_.cmdNext.OnClick = [this] { form_.Unload(); };
   bool returned = false;
   run_.Run(
-      form_,
       [&](QDialog& dialog) {
         QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
       },

@@ -1,0 +1,225 @@
+// The wizard in its window, driven with the mouse and keyboard as a person drives it: the
+// component entry runs on a design object, the window renderer shows frmWizard, and QTest's
+// clicks and keys go through the window to the page handlers.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ModalRun.h"
+#include "host/LumoraCtl.h"
+#include "host/contract/Environment.h"
+#include "host/contract/Value.h"
+#include "hostlib/LocalHostLibrary.h"
+#include "hostlib/memory/MemoryDesignObject.h"
+#include "ui/Wizard.h"
+#include "ui/frmWizard.h"
+
+namespace lumora {
+namespace {
+
+using testing::ModalRun;
+using testing::Widget;
+
+std::string BinFolder() {
+  const char* bin = std::getenv("LUMORA_BIN_DIR");
+  return bin != nullptr ? bin : "build/bin";
+}
+
+// The wizard on an object holding one unticked driver and one data source, with the shipped
+// catalogue and no registered data sources.
+class WizardWindow : public ::testing::Test {
+ protected:
+  WizardWindow() {
+    HostSettings settings;
+    settings.componentDir = BinFolder();
+    settings.registry = "none";
+    component::Attach(std::make_shared<LocalHostLibrary>(settings), BinFolder());
+    object_.PutProperty("DTDBVerNo", Value::Integer(0));
+    object_.PutProperty("Drivers", Value::Strings({"SQL Server"}));
+    object_.PutProperty("DriversInfo", Value::Strings({"Driver=<WINSYSDIR>\\sqlsrv32.dll"}));
+    object_.PutProperty("DriversSelections", Value::Booleans({false}));
+    object_.ClearLog();
+  }
+  ~WizardWindow() override {
+    frmWizard::Reset();
+    component::Detach();
+  }
+
+  // Runs the wizard entry while `steps` act on its window; returns what the entry returned.
+  bool Display(const std::function<void(QDialog&)>& steps) {
+    bool result = false;
+    run_.Run(steps, [&] { result = control_.IDevWizard_Display(&object_); });
+    return result;
+  }
+
+  frmWizard& Form() { return *frmWizard::Existing(); }
+  bool WroteAnything() const {
+    for (const std::string& entry : object_.log()) {
+      if (entry.rfind("put ", 0) == 0) return true;
+    }
+    return false;
+  }
+
+  // Ticks entry `row` (0-based) of a list view by clicking its check box.
+  static void ClickCheckBox(QTreeWidget* list, int row) {
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(rect.left() + rect.height() / 2 + 2, rect.center().y()));
+  }
+  static int Row(QTreeWidget* list, const QString& text) {
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+      if (list->topLevelItem(i)->text(0) == text) return i;
+    }
+    ADD_FAILURE() << "no entry " << text.toStdString();
+    return 0;
+  }
+
+  MemoryDesignObject object_;
+  ModalRun run_;
+  LumoraCtl control_;
+};
+
+TEST_F(WizardWindow, shouldEnableAdvancedWhenADriverIsTickedWithTheMouse) {
+  Display([&](QDialog& dialog) {
+    auto* advanced = Widget<QPushButton>(dialog, "cmdDrvAdv");
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ASSERT_NE(drivers, nullptr);
+    EXPECT_FALSE(advanced->isEnabled());
+    const int row = Row(drivers, "SQL Server");
+    ClickCheckBox(drivers, row);
+    EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), Qt::Checked);
+    EXPECT_TRUE(advanced->isEnabled());
+    ClickCheckBox(drivers, row);  // unticking the last one disables it again
+    EXPECT_FALSE(advanced->isEnabled());
+  });
+}
+
+TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
+  const bool finished = Display([&](QDialog& dialog) {
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
+    ASSERT_EQ(Form().CurrentStep, 1);
+    EXPECT_EQ(dialog.windowTitle(), "Lumora - Advanced Driver Attributes");
+    EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNav(2)")->isVisible());  // no Back here
+    auto* close = Widget<QPushButton>(dialog, "cmdNav(3)");
+    EXPECT_EQ(close->text(), "&Close");
+    auto* attributes = Widget<QPlainTextEdit>(dialog, "txtDrvAttrib");
+    ASSERT_TRUE(attributes->isVisible());
+    EXPECT_EQ(attributes->toPlainText(), "Driver=<WINSYSDIR>\\sqlsrv32.dll");
+    QTest::mouseClick(attributes->viewport(), Qt::LeftButton);
+    attributes->selectAll();
+    QTest::keyClicks(attributes, "Driver=edited.dll");
+    QTest::keyClick(attributes, Qt::Key_Return);
+    QTest::keyClicks(attributes, "Setup=setup.dll");
+    // Leaving the box commits its text to the working copy before Close commits the copy.
+    QTest::mouseClick(close, Qt::LeftButton);
+    ASSERT_EQ(Form().CurrentStep, 0);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
+    ASSERT_EQ(Form().CurrentStep, 6);
+    EXPECT_NE(
+        Widget<QPlainTextEdit>(dialog, "txtSummary")->toPlainText().indexOf("     SQL Server"), -1);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Finish
+  });
+  ASSERT_TRUE(finished);
+  const Value storedNames = object_.Peek("Drivers");
+  const Value storedInfos = object_.Peek("DriversInfo");
+  const std::vector<std::string>& names = storedNames.AsStrings();
+  const std::vector<std::string>& infos = storedInfos.AsStrings();
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], "SQL Server");
+  EXPECT_EQ(infos[0], "Driver=edited.dll\r\nSetup=setup.dll");
+}
+
+TEST_F(WizardWindow, shouldEndWithNothingWrittenWhenEscapeIsPressed) {
+  const bool finished = Display([&](QDialog& dialog) {
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
+    auto* attributes = Widget<QPlainTextEdit>(dialog, "txtDrvAttrib");
+    QTest::mouseClick(attributes->viewport(), Qt::LeftButton);
+    QTest::keyClicks(attributes, "Extra=1");
+    QTest::keyClick(attributes, Qt::Key_Escape);  // even on an advanced page
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_FALSE(finished);
+  EXPECT_FALSE(WroteAnything());
+  EXPECT_FALSE(control_.CurrentWizard()->ReturnCode);
+}
+
+TEST_F(WizardWindow, shouldEndWithNothingWrittenWhenTheCloseBoxIsUsed) {
+  const bool finished = Display([&](QDialog& dialog) { dialog.close(); });
+  EXPECT_FALSE(finished);
+  EXPECT_FALSE(WroteAnything());
+}
+
+TEST_F(WizardWindow, shouldShowTheDuplicateDriverNameInAMessageBox) {
+  QString title, text;
+  Display([&](QDialog& dialog) {
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
+    auto* name = Widget<QLineEdit>(dialog, "txtNewDriver");
+    auto* add = Widget<QPushButton>(dialog, "cmdAddDrv");
+    EXPECT_FALSE(add->isEnabled());
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, "SQL Server");
+    EXPECT_TRUE(add->isEnabled());
+    QTimer::singleShot(50, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr) << "no message box";
+      title = box->windowTitle();
+      text = box->text();
+      box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(add, Qt::LeftButton);
+    // Nothing was added and the typed name stays.
+    EXPECT_EQ(name->text(), "SQL Server");
+    EXPECT_EQ(Form().WorkDrivers->Count(), Form().OwnerWizard->Drivers->Count());
+  });
+  EXPECT_EQ(title, "Add New Driver");
+  EXPECT_EQ(text, "'SQL Server' is already in the drivers list.");
+}
+
+TEST_F(WizardWindow, shouldMoveOnWithAltN) {
+  Display([&](QDialog& dialog) {
+    QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
+    EXPECT_EQ(dialog.windowTitle(), "Lumora - Step 2");
+    EXPECT_TRUE(Widget<QTreeWidget>(dialog, "lvwDSNs")->isVisible());
+    EXPECT_FALSE(Widget<QTreeWidget>(dialog, "lvwDrivers")->isVisible());
+    QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{6}, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), QString("&Finish"),
+                              2000);
+    QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);  // Back from the summary
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
+    EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), "&Next");
+  });
+}
+
+TEST_F(WizardWindow, shouldOpenThePageTopicOfTheHelpFileWithTheHelpButton) {
+  Display([&](QDialog& dialog) {
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
+    ASSERT_EQ(Form().CurrentStep, 6);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);
+    auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
+    ASSERT_NE(browser, nullptr) << "no help window";
+    EXPECT_TRUE(browser->window()->isVisible());
+    EXPECT_NE(browser->toPlainText().indexOf("Summary"), -1)
+        << browser->toPlainText().toStdString();
+  });
+}
+
+}  // namespace
+}  // namespace lumora
