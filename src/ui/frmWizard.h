@@ -112,6 +112,32 @@ class frmWizard : public forms::DesignedForm {
   void ShowStepCaption(int16_t step);
 
   // --- Page handlers (navigation, activation, pages): declared here by their files ----------
+  // Navigation (frmWizardNavigation.cpp).
+  void SetStep(int16_t step);
+  void SetNavBtns(int16_t step);
+  void cmdNav_Click(int16_t Index);
+  void Form_KeyDown(int16_t& KeyCode, int16_t Shift);
+  // First showing (frmWizardActivate.cpp).
+  void Form_Activate();
+  // Driver pages and data-source pages (frmWizardPages.cpp).
+  void lvwDrivers_Click();
+  void cboProvidedDrivers_Click();
+  void cmdDrvAdv_Click();
+  void cboDrivers_Click();
+  void txtDrvAttrib_LostFocus();
+  void txtNewDriver_Change();
+  void cmdAddDrv_Click();
+  void lvwDSNs_Click();
+  void cmdDSNAdv_Click();
+  void cboDSNs_Click();
+  void txtDSNAttrib_LostFocus();
+  void txtNewDSN_Change();
+  void cmdAddDSN_Click();
+  void optUserDSN_Click();
+  void optSystemDSN_Click();
+  void chkUninstDSN_Click();
+  // Summary (frmWizardSummary.cpp).
+  void AddSummary();
 
  private:
   // Connects the form's and controls' events to the handlers (frmWizardEvents.cpp).

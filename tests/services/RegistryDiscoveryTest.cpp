@@ -176,8 +176,10 @@ TEST_F(RegistryDiscovery, AFailureKeepsTheRecordsAddedSoFar) {
   EXPECT_EQ(host.reports()[0].number, 5);
 }
 
-TEST_F(RegistryDiscovery, WithoutARegistryTheFailureIsReported) {
-  // No registry objects supplied: the host fails with 91.
+TEST_F(RegistryDiscovery, AFailingHostIsReported) {
+  host.host().registryConstants = []() -> std::unique_ptr<RegistryConstants> {
+    Raise(kObjectNotSet);
+  };
   Discover(kCurrentUserRoot);
   EXPECT_EQ(sources.Count(), 0);
   ASSERT_FALSE(host.reports().empty());

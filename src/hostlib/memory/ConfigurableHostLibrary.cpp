@@ -6,10 +6,40 @@
 namespace lumora {
 namespace {
 
-template <class T>
-auto Make(const std::function<T()>& factory) {
-  if (!factory) Raise(kObjectNotSet);
-  return factory();
+// A registry without keys.
+class EmptyRegistryKey : public RegistryKey {
+ public:
+  std::shared_ptr<RegistryValues> Values() override { Raise(kObjectNotSet); }
+  void SetRoot(int32_t) override {}
+  std::shared_ptr<RegistryKey> OpenSubKey(const std::string&, int32_t&) override { return nullptr; }
+};
+
+class ClassicRegistryConstants : public RegistryConstants {
+ public:
+  int32_t ReadAccess() override { return 0x20019; }
+  int32_t CurrentUserRoot() override { return static_cast<int32_t>(0x80000001u); }
+  int32_t LocalMachineRoot() override { return static_cast<int32_t>(0x80000002u); }
+};
+
+class NoListsIniFile : public IniFile {
+ public:
+  bool FindIniFileEntry(const std::string&, const std::string&, const std::string&, std::string&,
+                        int16_t& count) override {
+    count = 0;
+    return false;
+  }
+};
+
+class NoVersionInfo : public FileVersionInfo {
+ public:
+  bool Load(const std::string&) override { return false; }
+  FileVersion GetVersion() override { return {}; }
+};
+
+template <class T, class Default>
+T Make(const std::function<T()>& factory) {
+  if (factory) return factory();
+  return T(new Default());
 }
 
 }  // namespace
@@ -22,15 +52,15 @@ std::unique_ptr<ErrorReport> ConfigurableHostLibrary::NewErrorReport() {
 }
 
 std::shared_ptr<RegistryKey> ConfigurableHostLibrary::NewRegistryKey() {
-  return Make(registryKey);
+  return Make<std::shared_ptr<RegistryKey>, EmptyRegistryKey>(registryKey);
 }
 
 std::unique_ptr<RegistryConstants> ConfigurableHostLibrary::NewRegistryConstants() {
-  return Make(registryConstants);
+  return Make<std::unique_ptr<RegistryConstants>, ClassicRegistryConstants>(registryConstants);
 }
 
 std::unique_ptr<IniFile> ConfigurableHostLibrary::NewIniFile() {
-  return Make(iniFile);
+  return Make<std::unique_ptr<IniFile>, NoListsIniFile>(iniFile);
 }
 
 std::unique_ptr<SystemFolders> ConfigurableHostLibrary::NewSystemFolders() {
@@ -43,7 +73,7 @@ std::unique_ptr<PathHelper> ConfigurableHostLibrary::NewPathHelper() {
 }
 
 std::unique_ptr<FileVersionInfo> ConfigurableHostLibrary::NewFileVersionInfo() {
-  return Make(fileVersionInfo);
+  return Make<std::unique_ptr<FileVersionInfo>, NoVersionInfo>(fileVersionInfo);
 }
 
 std::unique_ptr<FieldParser> ConfigurableHostLibrary::NewFieldParser() {

@@ -1,7 +1,7 @@
 // A host library for tests whose every object comes from a replaceable factory. By default
 // error reports are recorded in `reports`, the system folders are the usual Windows ones,
-// PathHelper and FieldParser behave as the real ones, and every other object fails with 91
-// (object not set) until a test supplies a factory.
+// PathHelper and FieldParser behave as the real ones, and the machine is bare: the registry
+// has no keys, no profile file has a list, and no file has a version.
 #pragma once
 
 #include <functional>

@@ -155,4 +155,25 @@ void Form::RemoveObserver(FormObserver* observer) {
   observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
+int32_t Form::TextWidth(std::string_view text) const {
+  // Twentieths of a point per em; widths in hundredths of an em.
+  const double emTwips = GetFont().size * 20.0;
+  int64_t hundredths = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) == 0x80) continue;  // a UTF-8 continuation byte
+    if (c == ' ') {
+      hundredths += 25;
+    } else if (c == 'i' || c == 'l' || c == 'I' || c == '.' || c == ',' || c == '\'' || c == '|') {
+      hundredths += 25;
+    } else if (c == 'm' || c == 'w' || c == 'M' || c == 'W') {
+      hundredths += 80;
+    } else if (c >= 'A' && c <= 'Z') {
+      hundredths += 62;
+    } else {
+      hundredths += 50;
+    }
+  }
+  return static_cast<int32_t>(hundredths * emTwips / 100.0 + 0.5);
+}
+
 }  // namespace lumora::forms

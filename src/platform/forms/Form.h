@@ -41,6 +41,11 @@ class Form : public Control {
   std::string Caption() const override { return caption_; }
   void SetCaption(std::string caption) override;
 
+  // The width in twips that `text` takes in the form's font. Without a display the runtime
+  // measures with fixed proportions of the font's size (a space a quarter of an em, most
+  // letters about half of one), close to the classic sans-serif faces.
+  int32_t TextWidth(std::string_view text) const;
+
   // KeyPreview: the form's KeyDown sees every key before the focused control.
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool on);
