@@ -101,6 +101,13 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   }
 
   const std::string endObject = ReadFile(temp.File("object.json"));
+  if (has("build.contains")) {
+    // The host's build-time answers for the object the run left.
+    auto build = RunProcess(testing::BinDir() + "/lumora",
+                            {"build", temp.File("object.json"), "--registry", "none"});
+    EXPECT_EQ(build.exitStatus, 0) << build.err;
+    ExpectLinesIn(read("build.contains"), build.out, "lumora build");
+  }
   if (has("object.expected.json")) {
     EXPECT_EQ(nlohmann::ordered_json::parse(endObject),
               nlohmann::ordered_json::parse(read("object.expected.json")))
