@@ -417,6 +417,7 @@ Form frmWizard {
             Width: 1020
             Height: 360
             TabIndex: 0
+            Enabled: false  # there is no page before step 1
         }
         CommandButton cmdNav(3) {
             Tag: "103"
