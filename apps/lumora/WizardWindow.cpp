@@ -27,8 +27,9 @@ ExitStatus RunWizardWindow(const Invocation& invocation, DesignObjectFile& objec
 #ifndef LUMORA_HAVE_QT
   (void)object;
   (void)invocation;
-  PrintError(std::string("this lumora was built without Qt6, so it cannot open the wizard window") +
-             kInstead);
+  PrintError(
+      "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
+      "FILE to drive the wizard headless");
   return ExitStatus::kBadUsage;
 #else
   std::string why;
