@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 namespace lumora {
@@ -46,13 +51,47 @@ std::string Describe(const std::string& what) {
 DesignObjectFile::DesignObjectFile(std::string path, Json document)
     : path_(std::move(path)), document_(std::move(document)) {}
 
-DesignObjectFile DesignObjectFile::Load(const std::string& path) {
+namespace {
+
+// The file's bytes, or nullopt when it cannot be read.
+std::optional<std::string> ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) Fail(path + ": cannot open the design object: " + std::strerror(errno));
+  if (!in) return std::nullopt;
   std::ostringstream buffer;
   buffer << in.rdbuf();
-  if (in.bad()) Fail(path + ": cannot read the design object");
-  return Parse(path, buffer.str());
+  if (in.bad()) return std::nullopt;
+  return buffer.str();
+}
+
+enum class InjectedFault { None, Write, Rename };
+
+InjectedFault FaultFromEnvironment() {
+  const char* fault = std::getenv("LUMORA_TEST_SAVE_FAULT");
+  if (fault == nullptr) return InjectedFault::None;
+  const std::string_view f(fault);
+  if (f == "write") return InjectedFault::Write;
+  if (f == "rename") return InjectedFault::Rename;
+  return InjectedFault::None;
+}
+
+std::string Timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+  return buf;
+}
+
+void WriteAtomically(const std::string& path, const std::string& text, InjectedFault fault);
+
+}  // namespace
+
+DesignObjectFile DesignObjectFile::Load(const std::string& path) {
+  errno = 0;
+  std::optional<std::string> text = ReadWhole(path);
+  if (!text) Fail(path + ": cannot read the design object: " + std::strerror(errno));
+  return Parse(path, *text);
 }
 
 DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
@@ -73,7 +112,9 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
     for (const auto& [name, value] : it->items())
       FromJson(value, path + ": property \"" + name + "\"");
   }
-  return DesignObjectFile(path, std::move(document));
+  DesignObjectFile file(path, std::move(document));
+  file.readText_ = text;
+  return file;
 }
 
 Value DesignObjectFile::FromJson(const Json& json, const std::string& where) {
@@ -186,11 +227,55 @@ std::string DesignObjectFile::Serialize() const {
 }
 
 void DesignObjectFile::Save() {
-  WriteFileAtomically(path_, Serialize());
+  const std::string text = Serialize();
+  const std::optional<std::string> onDisk = ReadWhole(path_);
+  if (onDisk && *onDisk != readText_) {
+    const std::string recovery = WriteRecoveryFile(path_, text);
+    Fail(path_ +
+         ": the file was changed by someone else while it was open; it was not "
+         "overwritten" +
+         (recovery.empty() ? std::string("; your choices could not be kept")
+                           : "; your choices are in " + recovery));
+  }
+  try {
+    WriteAtomically(path_, text, FaultFromEnvironment());
+  } catch (const DesignObjectFileError& e) {
+    const std::string recovery = WriteRecoveryFile(path_, text);
+    Fail(std::string(e.what()) + "; the object was left as it was" +
+         (recovery.empty() ? std::string("; your choices could not be kept anywhere")
+                           : "; your choices are in " + recovery));
+  }
+  readText_ = text;
   modified_ = false;
 }
 
+std::string WriteRecoveryFile(const std::string& path, const std::string& text) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() > 5 && name.ends_with(".json")) name.resize(name.size() - 5);
+  const std::string recoveryName = name + ".recovered-" + Timestamp() + ".json";
+  const std::string besideIt =
+      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + recoveryName;
+  std::error_code ignored;
+  const std::string inTemp =
+      (std::filesystem::temp_directory_path(ignored) / recoveryName).string();
+  for (const std::string& candidate : {besideIt, inTemp}) {
+    try {
+      WriteAtomically(candidate, text, InjectedFault::None);
+      return candidate;
+    } catch (const DesignObjectFileError&) {
+    }
+  }
+  return {};
+}
+
 void WriteFileAtomically(const std::string& path, const std::string& text) {
+  WriteAtomically(path, text, FaultFromEnvironment());
+}
+
+namespace {
+
+void WriteAtomically(const std::string& path, const std::string& text, InjectedFault fault) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -209,7 +294,14 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
   };
   size_t written = 0;
   while (written < text.size()) {
-    ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (fault == InjectedFault::Write && written >= text.size() / 2) {
+      errno = ENOSPC;
+      failAndClean("cannot write the design object");
+    }
+    const size_t chunk = fault == InjectedFault::Write
+                             ? std::max<size_t>(1, text.size() / 2 - written)
+                             : text.size() - written;
+    ssize_t n = ::write(fd, text.data() + written, chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
       failAndClean("cannot write the design object");
@@ -228,6 +320,10 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     ::unlink(temp.c_str());
     Fail(path + ": cannot close the new design object: " + std::strerror(errno));
   }
+  if (fault == InjectedFault::Rename) {
+    ::unlink(temp.c_str());
+    Fail(path + ": cannot replace the design object: " + std::strerror(EACCES));
+  }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     ::unlink(temp.c_str());
@@ -235,4 +331,5 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
   }
 }
 
+}  // namespace
 }  // namespace lumora

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "hostlib/DesignObjectFile.h"
@@ -137,6 +138,91 @@ TEST(DesignObjectFile, FailedSaveLeavesTheOldFile) {
     ::chmod(dir.path().c_str(), 0700);
   }
   EXPECT_EQ(ReadFile(dir.File("o.json")), R"({"properties": {"DTDBVerNo": 0}})");
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+// Sets the save-fault hook of the whole process for one test.
+class InjectedSaveFault {
+ public:
+  explicit InjectedSaveFault(const char* fault) { ::setenv("LUMORA_TEST_SAVE_FAULT", fault, 1); }
+  ~InjectedSaveFault() { ::unsetenv("LUMORA_TEST_SAVE_FAULT"); }
+};
+
+std::vector<std::string> Files(const std::string& folder) {
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(folder)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string SaveError(DesignObjectFile& file) {
+  try {
+    file.Save();
+  } catch (const DesignObjectFileError& e) {
+    return e.what();
+  }
+  return "saved";
+}
+
+TEST(DesignObjectFaults, AFailedWriteOrRenameKeepsTheOldFileAndTheChoices) {
+  for (const char* fault : {"write", "rename"}) {
+    TempDir dir;
+    const std::string old = R"({"properties": {"DTDBVerNo": 0}})";
+    dir.Write("o.json", old);
+    DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+    file.PutProperty("DTDBVerNo", Value::Integer(1));
+    std::string error;
+    {
+      InjectedSaveFault injected(fault);
+      error = SaveError(file);
+    }
+    EXPECT_EQ(ReadFile(dir.File("o.json")), old) << fault;
+    const std::vector<std::string> files = Files(dir.path());
+    ASSERT_EQ(files.size(), 2u) << fault << ": the object and one recovery file, no temporary";
+    const std::string recovery = files[0] == "o.json" ? files[1] : files[0];
+    EXPECT_EQ(recovery.rfind("o.recovered-", 0), 0u) << recovery;
+    EXPECT_EQ(DesignObjectFile::Load(dir.File(recovery)).GetProperty("DTDBVerNo").ToLong(), 1);
+    EXPECT_NE(error.find(dir.File("o.json")), std::string::npos) << error;
+    EXPECT_NE(error.find("left as it was"), std::string::npos) << error;
+    EXPECT_NE(error.find(dir.File(recovery)), std::string::npos) << error;
+  }
+}
+
+TEST(DesignObjectFaults, AFileChangedBySomeoneElseIsNotOverwritten) {
+  TempDir dir;
+  dir.Write("o.json", R"({"properties": {}})");
+  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+  const std::string theirs = R"({"properties": {"Drivers": ["theirs"]}})";
+  dir.Write("o.json", theirs);
+  file.PutProperty("Drivers", Value::Strings({"mine"}));
+  const std::string error = SaveError(file);
+  EXPECT_NE(error.find("changed by someone else"), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(dir.File("o.json")), theirs);
+  const std::vector<std::string> files = Files(dir.path());
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(DesignObjectFile::Load(dir.File(files[1])).GetProperty("Drivers"),
+            Value::Strings({"mine"}));
+}
+
+TEST(DesignObjectFaults, SavingTwiceIsNotAConflictWithItself) {
+  TempDir dir;
+  dir.Write("o.json", "{}");
+  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+  file.PutProperty("DTDBVerNo", Value::Integer(1));
+  file.Save();
+  file.PutProperty("DTDBVerNo", Value::Integer(0));
+  EXPECT_EQ(SaveError(file), "saved");
+  EXPECT_EQ(Files(dir.path()), std::vector<std::string>{"o.json"});
 }
 
 }  // namespace
