@@ -378,18 +378,19 @@ Form frmWizard {
         Height: 600
         BorderStyle: 0
 
+        # The two branding labels lie one pixel apart, one over the other: an embossed mark.
         Label lblBranding(0) {
             Caption: "Brevant"
             FontBold: true
-            Left: 120
-            Top: 60
+            Left: 135
+            Top: 195
             Width: 1860
             Height: 225
         }
         Label lblBranding(1) {
             Caption: "Brevant"
             Left: 120
-            Top: 315
+            Top: 180
             Width: 1860
             Height: 225
         }
