@@ -378,12 +378,13 @@ Form frmWizard {
         Height: 600
         BorderStyle: 0
 
-        # The two branding labels lie one pixel apart, one over the other: an embossed mark.
+        # The two branding labels lie one over the other (the classic embossed mark; with the
+        # form's font on both they read as one).
         Label lblBranding(0) {
             Caption: "Brevant"
             FontBold: true
-            Left: 135
-            Top: 195
+            Left: 120
+            Top: 180
             Width: 1860
             Height: 225
         }
