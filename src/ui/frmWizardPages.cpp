@@ -193,29 +193,34 @@ void frmWizard::cmdAddDSN_Click() {
 
 // The type and uninstall controls change every data source of the working copy whose name is
 // the combo's text; with no entry chosen none matches.
+namespace {
+template <class Change>
+void ChangeChosenDataSources(const DataSources& work, const forms::ComboBox& combo, Change change) {
+  for (const DataSourcePtr& source : work) {
+    if (source->Name() == combo.Text()) change(*source);
+  }
+}
+}  // namespace
+
 void frmWizard::optUserDSN_Click() {
   Trap(reporter_, "frmWizard:optUserDSN_Click", [&] {
-    for (const DataSourcePtr& source : *WorkDataSources) {
-      if (source->Name() == cboDSNs.Text()) source->SetUserDSN(optUserDSN.Value());
-    }
+    ChangeChosenDataSources(*WorkDataSources, cboDSNs,
+                            [&](DataSource& s) { s.SetUserDSN(optUserDSN.Value()); });
   });
 }
 
 void frmWizard::optSystemDSN_Click() {
   Trap(reporter_, "frmWizard:optSystemDSN_Click", [&] {
-    for (const DataSourcePtr& source : *WorkDataSources) {
-      if (source->Name() == cboDSNs.Text()) source->SetSystemDSN(optSystemDSN.Value());
-    }
+    ChangeChosenDataSources(*WorkDataSources, cboDSNs,
+                            [&](DataSource& s) { s.SetSystemDSN(optSystemDSN.Value()); });
   });
 }
 
 void frmWizard::chkUninstDSN_Click() {
   Trap(reporter_, "frmWizard:chkUninstDSN_Click", [&] {
-    for (const DataSourcePtr& source : *WorkDataSources) {
-      if (source->Name() == cboDSNs.Text()) {
-        source->SetUninstall(chkUninstDSN.Value() == forms::kChecked);
-      }
-    }
+    ChangeChosenDataSources(*WorkDataSources, cboDSNs, [&](DataSource& s) {
+      s.SetUninstall(chkUninstDSN.Value() == forms::kChecked);
+    });
   });
 }
 
