@@ -1,17 +1,51 @@
-// lumora build OBJECT [FEATURE...]: the host's build-time questions, one line per feature.
+// lumora build OBJECT [FEATURE...]: the host's build-time questions, one line per feature, asked
+// of the component's ISetupDesignObjectBuild.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
 #include "Command.h"
-#include "host/FeatureTable.h"
-#include "host/LumoraCtl.h"
-#include "host/contract/Failure.h"
+#include "ComponentHost.h"
 #include "hostlib/DesignObjectFile.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {
+namespace {
+
+// The setup object's feature tree as the host lays it out, asked in full when no path is given:
+// the object's own parts, the two server drivers and the desktop-database drivers of 3.5 and 4.0
+// (4.0 has no FoxPro driver), each driver with its language sub-features.
+std::vector<std::string> AllFeaturePaths() {
+  std::vector<std::string> paths = {"ODBC",
+                                    "Lumora",
+                                    "Lumora\\OLEDB",
+                                    "LumoraA",
+                                    "LumoraA\\ENGLISH",
+                                    "LumoraA\\GERMAN",
+                                    "LumoraA\\JAPANESE",
+                                    "LumoraA\\OLEDB GERMAN",
+                                    "LumoraA\\OLEDB ENGLISH",
+                                    "LumoraA\\OLEDB JAPANESE"};
+  auto withLanguages = [&paths](const std::string& path) {
+    paths.push_back(path);
+    for (const char* language : {"ENGLISH", "GERMAN", "JAPANESE"}) {
+      paths.push_back(path + "\\" + language);
+    }
+  };
+  withLanguages("ORACLE DRIVER");
+  withLanguages("SQL SERVER DRIVER");
+  for (const char* group : {"DTDB 3.5", "DTDB 4.0"}) {
+    paths.push_back(group);
+    for (const char* driver : {"ACCESS DRIVER", "DBASE DRIVER", "EXCEL DRIVER", "FOXPRO DRIVER",
+                               "PARADOX DRIVER", "TEXT DRIVER"}) {
+      if (std::string(group) == "DTDB 4.0" && std::string(driver) == "FOXPRO DRIVER") continue;
+      withLanguages(std::string(group) + "\\" + driver);
+    }
+  }
+  return paths;
+}
+
+}  // namespace
 
 void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
@@ -23,40 +57,48 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunBuild(const Invocation& invocation) {
-  std::unique_ptr<DesignObjectFile> object;
+  std::shared_ptr<DesignObjectFile> file;
   try {
-    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
+    file = std::make_shared<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   } catch (const DesignObjectFileError& e) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;
   }
+  Ref<ISetupDesignObjectBuild> build;
   try {
-    AttachHost(invocation);
-  } catch (const HostSetupError& e) {
+    const Component component = Component::Load(Component::Locate());
+    build.Adopt(static_cast<ISetupDesignObjectBuild*>(
+        component.CreateLumoraCtl(IID_ISetupDesignObjectBuild)));
+  } catch (const ComponentLoadError& e) {
     PrintError(e.what());
-    return ExitStatus::kBadUsage;
+    return ExitStatus::kComponentNo;
   }
+  Ref<IDesignObject> object(NewHostDesignObject(file, invocation, LUMORA_WIZARD_WINDOW));
 
   std::vector<std::string> features = invocation.features;
-  if (features.empty()) {
-    for (const FeatureRow& row : FeatureTable()) features.push_back(row.path);
-  }
-  LumoraCtl control;
+  if (features.empty()) features = AllFeaturePaths();
   std::string out;
   for (const std::string& feature : features) {
-    try {
-      const bool included = control.ISetupDesignObjectBuild_IsIncluded(object.get(), feature);
-      out += (included ? "true\t" : "false\t") + feature + "\n";
-    } catch (const Failure& failure) {
+    int32_t included = 0;
+    Ref<IFailureInfo> error;
+    const LumoraHResult result = build->lpVtbl->IsIncluded(
+        build.get(), object.get(), LumoraString{feature.data(), feature.size()}, &included,
+        error.Out());
+    if (LUMORA_FAILED(result)) {
       std::fputs(out.c_str(), stdout);
       std::fflush(stdout);
-      std::fprintf(
-          stderr, "%s\n",
-          StderrErrorReport::Format(failure.number(), failure.description(), failure.source(),
-                                    "LumoraCtl:ISetupDesignObjectBuild_IsIncluded")
-              .c_str());
+      const CallFailure failure = ReadCallFailure(result, error.get());
+      if (result == LUMORA_E_HOSTINPUT) {
+        PrintError(failure.description);
+        return ExitStatus::kBadUsage;
+      }
+      std::fprintf(stderr, "%s\n",
+                   StderrErrorReport::Format(failure.number, failure.description, failure.source,
+                                             "LumoraCtl:ISetupDesignObjectBuild_IsIncluded")
+                       .c_str());
       return ExitStatus::kComponentNo;
     }
+    out += (included != 0 ? "true\t" : "false\t") + feature + "\n";
   }
   std::fputs(out.c_str(), stdout);
   return ExitStatus::kDone;

@@ -26,6 +26,7 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
+  std::string library;  // register, unregister: the component's file
 };
 
 struct Command {
@@ -33,14 +34,14 @@ struct Command {
   const char* help;
   void (*addOptions)(CLI::App& sub, Invocation& invocation);
   ExitStatus (*run)(const Invocation& invocation);
+  bool takesHostSettings;  // --component-dir, --registry, --host-config
 };
 
 const std::vector<Command>& Commands();
 
-// Attaches the local host library to the component for the invocation's settings; throws
-// HostSetupError (naming the file and line) when a registry export or host settings file
-// cannot be used. The commands print it and end with kBadUsage.
-void AttachHost(const Invocation& invocation);
+// Checks the invocation's host settings as the component will read them; throws HostSetupError
+// (naming the file and line) when a registry export or host settings file cannot be used.
+void CheckHostSettings(const Invocation& invocation);
 
 // One line on standard error: "lumora: MESSAGE".
 void PrintError(const std::string& message);
@@ -48,8 +49,11 @@ void PrintError(const std::string& message);
 ExitStatus RunBuild(const Invocation& invocation);
 ExitStatus RunShow(const Invocation& invocation);
 ExitStatus RunWizard(const Invocation& invocation);
+ExitStatus RunRegister(const Invocation& invocation);
+ExitStatus RunUnregister(const Invocation& invocation);
 void AddBuildOptions(CLI::App& sub, Invocation& invocation);
 void AddShowOptions(CLI::App& sub, Invocation& invocation);
 void AddWizardOptions(CLI::App& sub, Invocation& invocation);
+void AddRegisterOptions(CLI::App& sub, Invocation& invocation);
 
 }  // namespace lumora::cli

@@ -1,11 +1,8 @@
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
 #include <cstdio>
-#include <memory>
 
 #include "Command.h"
-#include "host/contract/Environment.h"
 #include "hostlib/LocalHostLibrary.h"
 
 namespace lumora::cli {
@@ -15,39 +12,27 @@ const std::vector<Command>& Commands() {
       {"build",
        "Answer the build-time question for each FEATURE path (all 64 when none is given): "
        "one line each, true or false, a tab, the path",
-       AddBuildOptions, RunBuild},
+       AddBuildOptions, RunBuild, true},
       {"show", "Print the choices stored in a design object: drivers, data sources, version",
-       AddShowOptions, RunShow},
+       AddShowOptions, RunShow, true},
       {"wizard",
        "Open the wizard on a design object; with --script FILE it runs headless, driven by the "
        "actions in FILE. Finish rewrites the object; anything else leaves it untouched",
-       AddWizardOptions, RunWizard},
+       AddWizardOptions, RunWizard, true},
+      {"register",
+       "Record the component (class LumoraCtl, BVLumora.LumoraCtl) in your component registry, "
+       "$XDG_DATA_HOME/lumora/components.json, so that hosts load it from where it lies",
+       AddRegisterOptions, RunRegister, false},
+      {"unregister",
+       "Remove what `lumora register` recorded from your component registry; lumora then loads "
+       "the component installed beside it",
+       AddRegisterOptions, RunUnregister, false},
   };
   return table;
 }
 
-namespace {
-
-// The folder of this program's own file: the build and the install put the component's
-// files beside it.
-std::string OwnFolder() {
-  std::string path(4096, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (n <= 0) return ".";
-  path.resize(static_cast<size_t>(n));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-}  // namespace
-
-void AttachHost(const Invocation& invocation) {
-  // Throws HostSetupError for an unusable --registry export or --host-config file, before the
-  // component is attached.
-  HostSettings settings = invocation.host;
-  if (settings.componentDir.empty()) settings.componentDir = OwnFolder();
-  const std::string folder = settings.componentDir;
-  component::Attach(std::make_shared<LocalHostLibrary>(std::move(settings)), folder);
+void CheckHostSettings(const Invocation& invocation) {
+  LocalHostLibrary check(invocation.host);  // reads a .reg export and the settings file
 }
 
 void PrintError(const std::string& message) {

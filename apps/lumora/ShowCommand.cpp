@@ -61,7 +61,7 @@ ExitStatus RunShow(const Invocation& invocation) {
     return ExitStatus::kBadUsage;
   }
   try {
-    AttachHost(invocation);  // checks the host settings like every other command
+    CheckHostSettings(invocation);  // like every other command
   } catch (const HostSetupError& e) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;

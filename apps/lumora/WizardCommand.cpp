@@ -1,54 +1,18 @@
-// lumora wizard OBJECT [--script FILE]: the wizard on a design object, played headless from a
-// script, or in a window (WizardWindow.cpp) when no script is given. Exit 0 after Finish (the
-// object rewritten), 1 when the wizard ended otherwise (the file untouched), 2 for a bad script or
-// bad input (nothing written).
+// lumora wizard OBJECT [--script FILE]: the component's wizard on a design object, played headless
+// from a script, or in a window when no script is given (the component loads its window library
+// then). Exit 0 after Finish (the object rewritten), 1 when the wizard ended otherwise (the file
+// untouched), 2 for a bad script, bad host settings or no window to show (nothing written).
 #include <CLI/CLI.hpp>
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "Command.h"
-#include "WizardWindow.h"
-#include "host/LumoraCtl.h"
+#include "ComponentHost.h"
 #include "hostlib/DesignObjectFile.h"
-#include "hostlib/HostSetupError.h"
-#include "platform/forms/Application.h"
-#include "platform/forms/ScriptDriver.h"
-#include "ui/frmWizard.h"
 
 namespace lumora::cli {
 namespace {
-
-bool ReadScript(const std::string& path, std::string& text) {
-  if (path == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return !in.bad();
-}
-
-// Installs the script driver as the application's modal driver and presenter for one run.
-class DriverInstallation {
- public:
-  explicit DriverInstallation(std::shared_ptr<forms::ScriptDriver> driver) {
-    forms::App().SetModalDriver(driver);
-    forms::App().SetPresenter(driver);
-  }
-  ~DriverInstallation() {
-    forms::App().SetModalDriver(nullptr);
-    forms::App().SetPresenter(nullptr);
-  }
-  DriverInstallation(const DriverInstallation&) = delete;
-  DriverInstallation& operator=(const DriverInstallation&) = delete;
-};
 
 // Writes the object back after Finish.
 ExitStatus SaveObject(DesignObjectFile& object) {
@@ -69,66 +33,45 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
                  "Run headless, playing the actions of FILE (- for standard input): click, "
                  "tick, untick, choose, type, focus, key, close, dump")
       ->each([&invocation](const std::string&) { invocation.scriptGiven = true; });
+  sub.footer(
+      "Without --script the wizard opens in a window; that needs a display (DISPLAY or "
+      "WAYLAND_DISPLAY), for example under xvfb-run.");
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  std::unique_ptr<DesignObjectFile> object;
+  std::shared_ptr<DesignObjectFile> file;
   try {
-    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
+    file = std::make_shared<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   } catch (const DesignObjectFileError& e) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;
   }
-  if (!invocation.scriptGiven) {
-    bool finished = false;
-    const ExitStatus status = RunWizardWindow(invocation, *object, finished);
-    if (status != ExitStatus::kDone) return status;
-    return finished ? SaveObject(*object) : ExitStatus::kComponentNo;
-  }
-  const std::string scriptName = invocation.script == "-" ? "<stdin>" : invocation.script;
-  std::string scriptText;
-  if (!ReadScript(invocation.script, scriptText)) {
-    PrintError("cannot read the script " + scriptName);
-    return ExitStatus::kBadUsage;
-  }
-  std::vector<forms::ScriptAction> actions;
+  Ref<IDevWizard> wizard;
   try {
-    actions = forms::ParseScript(scriptText, scriptName);
-  } catch (const forms::ScriptError& e) {
+    const Component component = Component::Load(Component::Locate());
+    wizard.Adopt(static_cast<IDevWizard*>(component.CreateLumoraCtl(IID_IDevWizard)));
+  } catch (const ComponentLoadError& e) {
     PrintError(e.what());
-    return ExitStatus::kBadUsage;
+    return ExitStatus::kComponentNo;
   }
-  try {
-    AttachHost(invocation);
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
-
-  auto driver = std::make_shared<forms::ScriptDriver>(std::move(actions), scriptName, std::cout);
-  driver->SetStepReader([](const forms::Form& form) -> int32_t {
-    const auto* wizard = dynamic_cast<const frmWizard*>(&form);
-    return wizard != nullptr ? wizard->CurrentStep : 0;
-  });
-  bool finished = false;
+  const LumoraWizardMode mode =
+      invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
+  int32_t finished = 0;
+  LumoraHResult result = LUMORA_S_OK;
+  Ref<IFailureInfo> error;
   {
-    DriverInstallation installed(driver);
-    LumoraCtl control;
-    finished = control.IDevWizard_Display(object.get());
+    Ref<IDesignObject> object(NewHostDesignObject(file, invocation, mode));
+    result = wizard->lpVtbl->Display(wizard.get(), object.get(), &finished, error.Out());
+    wizard.Reset();  // ends the wizard session before the object is written
   }
   std::cout.flush();
-  if (driver->Failed()) {
-    PrintError(driver->Message() + "; nothing written");
-    return ExitStatus::kBadUsage;
+  if (LUMORA_FAILED(result)) {
+    const CallFailure failure = ReadCallFailure(result, error.get());
+    PrintError(failure.description);
+    return result == LUMORA_E_HOSTINPUT ? ExitStatus::kBadUsage : ExitStatus::kComponentNo;
   }
-  if (driver->UnplayedLine() != 0) {
-    PrintError(scriptName + ":" + std::to_string(driver->UnplayedLine()) +
-               ": the wizard had already closed; this action and the ones after it were not "
-               "played; nothing written");
-    return ExitStatus::kBadUsage;
-  }
-  if (!finished) return ExitStatus::kComponentNo;
-  return SaveObject(*object);
+  if (finished == 0) return ExitStatus::kComponentNo;
+  return SaveObject(*file);
 }
 
 }  // namespace lumora::cli

@@ -25,7 +25,8 @@ int Main(int argc, char** argv) {
       "sources. Its choices live in a design-object file (JSON). `lumora wizard` lets you tick\n"
       "drivers and data sources and stores them on Finish; `lumora build` answers, feature path\n"
       "by feature path, whether a feature goes into the installer; `lumora show` prints what is\n"
-      "stored.\n\n"
+      "stored. The wizard and the build answers come from the component libBVLumora.so, found\n"
+      "through `lumora register` or beside lumora.\n\n"
       "Exit status: 0 done, 1 the component answered false or failed, 2 bad usage or input.",
       "lumora"};
   app.require_subcommand(1);
@@ -35,7 +36,7 @@ int Main(int argc, char** argv) {
   for (const Command& command : Commands()) {
     CLI::App* sub = app.add_subcommand(command.name, command.help);
     command.addOptions(*sub, invocation);
-    AddHostOptions(*sub, invocation);
+    if (command.takesHostSettings) AddHostOptions(*sub, invocation);
     sub->callback([&chosen, &command] { chosen = &command; });
   }
   try {

@@ -28,9 +28,18 @@ void Application::FormUnloaded(Form& form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
 }
 
+namespace {
+Application* sharedApplication = nullptr;
+}
+
 Application& App() {
+  if (sharedApplication != nullptr) return *sharedApplication;
   static Application application;
   return application;
+}
+
+void ShareApplication(Application* shared) {
+  sharedApplication = shared;
 }
 
 int16_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) {

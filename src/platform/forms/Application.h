@@ -46,6 +46,11 @@ class Application {
 
 Application& App();
 
+// Makes App() answer `shared` in this copy of the forms runtime (null: its own application
+// again). A renderer built into a library of its own carries a copy of the runtime and must work
+// on the application of the component whose forms it shows.
+void ShareApplication(Application* shared);
+
 // The classic MsgBox through the application's presenter; returns the button chosen.
 int16_t MsgBox(const std::string& prompt, int32_t buttons = kVbOKOnly,
                const std::string& title = {});

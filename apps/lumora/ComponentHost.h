@@ -1,0 +1,98 @@
+// How lumora plays a setup-authoring host towards the component: it finds the class LumoraCtl in
+// the per-user component registry (falling back to libBVLumora.so beside the lumora binary),
+// loads the library with dlopen, and calls it only through its four exports and the interfaces of
+// include/lumora/BVLumora.h. The host's side of those interfaces lives here too: the design
+// object over a design-object file, which is also the host site handing over the command line's
+// settings, and the error-report object that prints each report on standard error.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "Command.h"
+#include "lumora/BVLumora.h"
+
+namespace lumora {
+class DesignObjectFile;
+}
+
+namespace lumora::cli {
+
+// The component cannot be found or loaded; what() says which file and why.
+class ComponentLoadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One interface pointer with its reference, released at the end of the scope.
+template <class Interface>
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(Interface* p) : p_(p) {}
+  ~Ref() { Reset(); }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  Interface* get() const { return p_; }
+  Interface* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  Interface** Out() {
+    Reset();
+    return &p_;
+  }
+  // Takes over the reference `p` carries.
+  void Adopt(Interface* p) {
+    Reset();
+    p_ = p;
+  }
+  void Reset() {
+    if (p_ != nullptr) p_->lpVtbl->Release(p_);
+    p_ = nullptr;
+  }
+
+ private:
+  Interface* p_ = nullptr;
+};
+
+class Component {
+ public:
+  // The library that the component registry names for LumoraCtl, else the one beside lumora.
+  static std::string Locate();
+  // libBVLumora.so beside the lumora binary.
+  static std::string LocateBesideLumora();
+  // Loads the library at `path`; throws ComponentLoadError.
+  static Component Load(const std::string& path);
+
+  const std::string& path() const { return path_; }
+  LumoraDllRegisterServerFn registerServer = nullptr;
+  LumoraDllUnregisterServerFn unregisterServer = nullptr;
+  LumoraDllGetClassObjectFn getClassObject = nullptr;
+  LumoraDllCanUnloadNowFn canUnloadNow = nullptr;
+
+  // A new LumoraCtl through the class factory, asked for `iid` (IID_IDevWizard or
+  // IID_ISetupDesignObjectBuild); throws ComponentLoadError when it cannot be made.
+  void* CreateLumoraCtl(const LumoraGuid& iid) const;
+
+ private:
+  std::string path_;
+};
+
+// The host's design object over `file` (shared with the caller), answering IHostSite with the
+// invocation's settings; one reference for the caller.
+IDesignObject* NewHostDesignObject(std::shared_ptr<DesignObjectFile> file,
+                                   const Invocation& invocation, LumoraWizardMode mode);
+
+// What a failing call of the component said, ready to print.
+struct CallFailure {
+  LumoraHResult result = LUMORA_S_OK;
+  int32_t number = 0;
+  std::string description;
+  std::string source;
+};
+CallFailure ReadCallFailure(LumoraHResult result, IFailureInfo* error);
+
+// "0x80004005"
+std::string ResultText(LumoraHResult result);
+
+}  // namespace lumora::cli

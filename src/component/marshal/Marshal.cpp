@@ -1,0 +1,264 @@
+#include "component/marshal/Marshal.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "host/contract/Failure.h"
+
+namespace lumora::marshal {
+namespace {
+
+LumoraString NewString(const std::string& text) {
+  if (text.empty()) return LumoraString{nullptr, 0};
+  char* data = new char[text.size()];
+  std::memcpy(data, text.data(), text.size());
+  return LumoraString{data, text.size()};
+}
+
+void FreeString(const LumoraString& text) {
+  delete[] text.data;
+}
+
+}  // namespace
+
+bool SameGuid(const LumoraGuid& a, const LumoraGuid& b) {
+  return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3 &&
+         std::memcmp(a.data4, b.data4, sizeof a.data4) == 0;
+}
+
+std::string GuidText(const LumoraGuid& g) {
+  char text[40];
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                static_cast<unsigned>(g.data1), g.data2, g.data3, g.data4[0], g.data4[1],
+                g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+  return text;
+}
+
+LumoraValue ToCValue(const Value& value) {
+  LumoraValue c{};
+  switch (value.kind()) {
+    case Value::Kind::Empty:
+      c.kind = LUMORA_VALUE_EMPTY;
+      break;
+    case Value::Kind::Null:
+      c.kind = LUMORA_VALUE_NULL;
+      break;
+    case Value::Kind::Boolean:
+      c.kind = LUMORA_VALUE_BOOLEAN;
+      c.as.boolean = value.ToBool() ? 1 : 0;
+      break;
+    case Value::Kind::Integer:
+      c.kind = LUMORA_VALUE_INTEGER;
+      c.as.integer = value.ToLong();
+      break;
+    case Value::Kind::Double:
+      c.kind = LUMORA_VALUE_DOUBLE;
+      c.as.number = value.ToDouble();
+      break;
+    case Value::Kind::String:
+      c.kind = LUMORA_VALUE_STRING;
+      c.as.string = NewString(value.ToString());
+      break;
+    case Value::Kind::StringArray: {
+      const auto& items = value.AsStrings();
+      auto* out = new LumoraString[items.size() == 0 ? 1 : items.size()];
+      for (size_t i = 0; i < items.size(); ++i) out[i] = NewString(items[i]);
+      c.kind = LUMORA_VALUE_STRING_ARRAY;
+      c.as.strings.items = out;
+      c.as.strings.count = items.size();
+      break;
+    }
+    case Value::Kind::BooleanArray: {
+      const auto& items = value.AsBooleans();
+      auto* out = new uint8_t[items.size() == 0 ? 1 : items.size()];
+      for (size_t i = 0; i < items.size(); ++i) out[i] = items[i] ? 1 : 0;
+      c.kind = LUMORA_VALUE_BOOLEAN_ARRAY;
+      c.as.booleans.items = out;
+      c.as.booleans.count = items.size();
+      break;
+    }
+    case Value::Kind::List: {
+      const auto& items = value.AsList();
+      auto* out = new LumoraValue[items.size() == 0 ? 1 : items.size()]();
+      for (size_t i = 0; i < items.size(); ++i) out[i] = ToCValue(items[i]);
+      c.kind = LUMORA_VALUE_LIST;
+      c.as.list.items = out;
+      c.as.list.count = items.size();
+      break;
+    }
+    case Value::Kind::Object: {
+      const auto& members = value.AsObject();
+      auto* out = new LumoraMember[members.size() == 0 ? 1 : members.size()]();
+      for (size_t i = 0; i < members.size(); ++i) {
+        out[i].name = NewString(members[i].first);
+        out[i].value = ToCValue(members[i].second);
+      }
+      c.kind = LUMORA_VALUE_OBJECT;
+      c.as.object.members = out;
+      c.as.object.count = members.size();
+      break;
+    }
+  }
+  return c;
+}
+
+void FreeCValue(LumoraValue& c) {
+  switch (c.kind) {
+    case LUMORA_VALUE_STRING:
+      FreeString(c.as.string);
+      break;
+    case LUMORA_VALUE_STRING_ARRAY:
+      for (size_t i = 0; i < c.as.strings.count; ++i) FreeString(c.as.strings.items[i]);
+      delete[] c.as.strings.items;
+      break;
+    case LUMORA_VALUE_BOOLEAN_ARRAY:
+      delete[] c.as.booleans.items;
+      break;
+    case LUMORA_VALUE_LIST: {
+      auto* items = const_cast<LumoraValue*>(c.as.list.items);
+      for (size_t i = 0; i < c.as.list.count; ++i) FreeCValue(items[i]);
+      delete[] items;
+      break;
+    }
+    case LUMORA_VALUE_OBJECT: {
+      auto* members = const_cast<LumoraMember*>(c.as.object.members);
+      for (size_t i = 0; i < c.as.object.count; ++i) {
+        FreeString(members[i].name);
+        FreeCValue(members[i].value);
+      }
+      delete[] members;
+      break;
+    }
+    default:
+      break;
+  }
+  c = LumoraValue{};
+}
+
+Value FromCValue(const LumoraValue& c) {
+  switch (c.kind) {
+    case LUMORA_VALUE_EMPTY:
+      return Value();
+    case LUMORA_VALUE_NULL:
+      return Value::Null();
+    case LUMORA_VALUE_BOOLEAN:
+      return Value::Boolean(c.as.boolean != 0);
+    case LUMORA_VALUE_INTEGER:
+      return Value::Integer(c.as.integer);
+    case LUMORA_VALUE_DOUBLE:
+      return Value::Double(c.as.number);
+    case LUMORA_VALUE_STRING:
+      return Value::String(Copy(c.as.string));
+    case LUMORA_VALUE_STRING_ARRAY: {
+      std::vector<std::string> items;
+      items.reserve(c.as.strings.count);
+      for (size_t i = 0; i < c.as.strings.count; ++i) items.push_back(Copy(c.as.strings.items[i]));
+      return Value::Strings(std::move(items));
+    }
+    case LUMORA_VALUE_BOOLEAN_ARRAY: {
+      std::vector<bool> items;
+      items.reserve(c.as.booleans.count);
+      for (size_t i = 0; i < c.as.booleans.count; ++i) items.push_back(c.as.booleans.items[i] != 0);
+      return Value::Booleans(std::move(items));
+    }
+    case LUMORA_VALUE_LIST: {
+      Value::List items;
+      items.reserve(c.as.list.count);
+      for (size_t i = 0; i < c.as.list.count; ++i) items.push_back(FromCValue(c.as.list.items[i]));
+      return Value::MakeList(std::move(items));
+    }
+    case LUMORA_VALUE_OBJECT: {
+      Value::Object members;
+      members.reserve(c.as.object.count);
+      for (size_t i = 0; i < c.as.object.count; ++i) {
+        members.emplace_back(Copy(c.as.object.members[i].name),
+                             FromCValue(c.as.object.members[i].value));
+      }
+      return Value::MakeObject(std::move(members));
+    }
+    default:
+      Raise(kTypeMismatch);
+  }
+}
+
+namespace {
+
+// A reference-counted failure: the strings it hands out live as long as the object.
+struct FailureInfoObject {
+  IFailureInfo face;
+  std::atomic<uint32_t> references{1};
+  FailureText failure;
+  std::atomic<long>* liveObjects;
+
+  static FailureInfoObject* Of(IFailureInfo* self) {
+    return reinterpret_cast<FailureInfoObject*>(self);
+  }
+
+  static LumoraHResult QueryInterface(IFailureInfo* self, const LumoraGuid* iid, void** out) {
+    if (out == nullptr) return LUMORA_E_POINTER;
+    *out = nullptr;
+    if (iid == nullptr) return LUMORA_E_INVALIDARG;
+    if (!SameGuid(*iid, IID_IUnknown) && !SameGuid(*iid, IID_IFailureInfo)) {
+      return LUMORA_E_NOINTERFACE;
+    }
+    AddRef(self);
+    *out = self;
+    return LUMORA_S_OK;
+  }
+  static uint32_t AddRef(IFailureInfo* self) { return ++Of(self)->references; }
+  static uint32_t Release(IFailureInfo* self) {
+    FailureInfoObject* object = Of(self);
+    const uint32_t left = --object->references;
+    if (left == 0) {
+      if (object->liveObjects != nullptr) --*object->liveObjects;
+      delete object;
+    }
+    return left;
+  }
+  static LumoraHResult GetNumber(IFailureInfo* self, int32_t* number) {
+    if (number == nullptr) return LUMORA_E_POINTER;
+    *number = Of(self)->failure.number;
+    return LUMORA_S_OK;
+  }
+  static LumoraHResult GetDescription(IFailureInfo* self, LumoraString* text) {
+    if (text == nullptr) return LUMORA_E_POINTER;
+    *text = View(Of(self)->failure.description);
+    return LUMORA_S_OK;
+  }
+  static LumoraHResult GetSource(IFailureInfo* self, LumoraString* text) {
+    if (text == nullptr) return LUMORA_E_POINTER;
+    *text = View(Of(self)->failure.source);
+    return LUMORA_S_OK;
+  }
+};
+
+const IFailureInfoVtbl kFailureInfoVtbl = {
+    FailureInfoObject::QueryInterface, FailureInfoObject::AddRef,
+    FailureInfoObject::Release,        FailureInfoObject::GetNumber,
+    FailureInfoObject::GetDescription, FailureInfoObject::GetSource};
+
+}  // namespace
+
+IFailureInfo* NewFailureInfo(FailureText failure, std::atomic<long>* liveObjects) {
+  auto* object = new (std::nothrow) FailureInfoObject{};
+  if (object == nullptr) return nullptr;
+  object->face.lpVtbl = &kFailureInfoVtbl;
+  object->failure = std::move(failure);
+  object->liveObjects = liveObjects;
+  if (liveObjects != nullptr) ++*liveObjects;
+  return &object->face;
+}
+
+FailureText ReadFailureInfo(IFailureInfo* info) {
+  FailureText failure;
+  if (info == nullptr) return failure;
+  LumoraString text{};
+  info->lpVtbl->GetNumber(info, &failure.number);
+  if (LUMORA_SUCCEEDED(info->lpVtbl->GetDescription(info, &text))) failure.description = Copy(text);
+  text = LumoraString{};
+  if (LUMORA_SUCCEEDED(info->lpVtbl->GetSource(info, &text))) failure.source = Copy(text);
+  return failure;
+}
+
+}  // namespace lumora::marshal
