@@ -40,6 +40,33 @@ std::pair<size_t, size_t> LineAndColumn(const std::string& text, size_t offset) 
   return {line, column};
 }
 
+// The deepest nesting of objects and arrays a design-object file may have, its own object
+// counting as the first level.
+constexpr int kMaxNesting = 100;
+
+// The offset of the bracket that opens level `levels` + 1 of `text`, or its size.
+size_t NestingOffset(const std::string& text, int levels) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > levels) return i;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return text.size();
+}
+
 std::string Describe(const std::string& what) {
   // nlohmann's messages start with "[json.exception.parse_error.101] parse error at ...: ".
   size_t pos = what.rfind(": ");
@@ -97,7 +124,18 @@ DesignObjectFile DesignObjectFile::Load(const std::string& path) {
 DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
   Json document;
   try {
-    document = Json::parse(text);
+    // Values nest a few levels; a file nesting deeper than kMaxNesting is refused before the
+    // readers and writers of values, which recurse once per level, could overflow the stack.
+    document = Json::parse(text, [&](int depth, Json::parse_event_t event, Json&) {
+      if (depth >= kMaxNesting && (event == Json::parse_event_t::object_start ||
+                                   event == Json::parse_event_t::array_start)) {
+        auto [line, column] = LineAndColumn(text, NestingOffset(text, kMaxNesting) + 1);
+        Fail(path + ":" + std::to_string(line) + ":" + std::to_string(column) +
+             ": not a design object: values nested deeper than " + std::to_string(kMaxNesting) +
+             " levels");
+      }
+      return true;
+    });
   } catch (const Json::parse_error& e) {
     auto [line, column] = LineAndColumn(text, e.byte);
     Fail(path + ":" + std::to_string(line) + ":" + std::to_string(column) +

@@ -11,6 +11,7 @@ namespace {
 constexpr uint64_t kMaxImageSize = 512u * 1024u * 1024u;
 constexpr uint32_t kFixedSignature = 0xFEEF04BD;
 constexpr uint32_t kMaxEntries = 4096;
+constexpr uint64_t kMaxVersionBlock = 0xFFFF;
 
 // Bounds-checked little-endian reads over the file.
 class Bytes {
@@ -60,8 +61,10 @@ class PeImage {
     auto dataRva = U32AtRva(resourceRva_ + *leaf);
     auto dataSize = U32AtRva(resourceRva_ + *leaf + 4);
     if (!dataRva || !dataSize) return std::nullopt;
+    // The block's own length is 16-bit, so no more than 64 KiB of it is ever read, whatever
+    // size its data entry claims.
     std::string block;
-    if (!ReadRva(*dataRva, *dataSize, block)) return std::nullopt;
+    if (!ReadRva(*dataRva, *dataSize, block, kMaxVersionBlock)) return std::nullopt;
     return FixedInfo(block);
   }
 
@@ -110,19 +113,22 @@ class PeImage {
     return true;
   }
 
-  // Copies `length` bytes at `rva` into `out`; bytes past a section's raw data read as zeros,
-  // bytes past the end of the file are an error.
-  bool ReadRva(uint64_t rva, uint64_t length, std::string& out) const {
+  // Copies the first `copy` of the `length` bytes at `rva` into `out`; bytes past a section's
+  // raw data read as zeros, bytes past the end of the file are an error. The whole `length` is
+  // checked, but a size field of the file never decides alone how much memory is taken.
+  bool ReadRva(uint64_t rva, uint64_t length, std::string& out, uint64_t copy = UINT64_MAX) const {
     for (const Section& s : sections_) {
       const uint64_t extent = std::max(s.virtualSize, s.rawSize);
       if (rva < s.virtualAddress || rva - s.virtualAddress >= extent) continue;
       const uint64_t inside = rva - s.virtualAddress;
       if (length > extent - inside) return false;
-      out.assign(length, '\0');
+      copy = std::min(copy, length);
+      out.assign(copy, '\0');
       if (inside < s.rawSize) {
         const uint64_t available = std::min<uint64_t>(length, s.rawSize - inside);
         if (!bytes_.Has(uint64_t{s.rawOffset} + inside, available)) return false;
-        out.replace(0, available, bytes_.Slice(s.rawOffset + inside, available));
+        const uint64_t copied = std::min(available, copy);
+        out.replace(0, copied, bytes_.Slice(s.rawOffset + inside, copied));
       }
       return true;
     }

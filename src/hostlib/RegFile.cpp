@@ -89,6 +89,25 @@ struct RootName {
   const char* name;
   int32_t root;
 };
+// The platform's registry is at most 512 levels deep; a deeper path is refused rather than
+// built into a tree whose teardown would recurse once per level.
+constexpr size_t kMaxKeyDepth = 512;
+
+// The number of non-empty backslash-separated components of a key path.
+size_t KeyDepth(std::string_view path) {
+  size_t depth = 0;
+  bool inside = false;
+  for (char c : path) {
+    if (c == '\\') {
+      inside = false;
+    } else if (!inside) {
+      inside = true;
+      ++depth;
+    }
+  }
+  return depth;
+}
+
 constexpr RootName kRoots[] = {
     {"HKEY_CLASSES_ROOT", kClassesRoot},         {"HKEY_CURRENT_USER", kCurrentUserRoot},
     {"HKEY_LOCAL_MACHINE", kLocalMachineRoot},   {"HKEY_USERS", kUsersRoot},
@@ -166,6 +185,9 @@ class Parser {
       }
     }
     if (root == nullptr) Fail("unknown root key \"" + std::string(rootName) + "\"");
+    if (KeyDepth(rest) > kMaxKeyDepth) {
+      Fail("key path deeper than " + std::to_string(kMaxKeyDepth) + " levels");
+    }
     RegistryTreeKey& rootKey = tree_->Root(root->root);
     if (remove) {
       if (Trim(rest).empty()) Fail("a root key cannot be deleted");

@@ -95,6 +95,25 @@ TEST(DesignObjectFile, RefusesBrokenFilesWithLineAndColumn) {
   EXPECT_EQ(RefusalOf(R"({"properties": {"DTDBVerNo": -2147483648}})"), "accepted");
 }
 
+// Reading a value, and writing the file, recurse once per level: 200,000 nested arrays used to
+// overflow the stack, and the indented text of a deep value grows with the square of its depth.
+TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
+  auto nested = [](int levels) {
+    return std::string(levels, '[') + "\"x\"" + std::string(levels, ']');
+  };
+  // The object is level 1, "properties" level 2: 98 arrays reach level 100.
+  EXPECT_EQ(RefusalOf("{\"properties\": {\"A\": " + nested(98) + "}}"), "accepted");
+  EXPECT_EQ(RefusalOf("{\"properties\": {\"A\": " + nested(99) + "}}"),
+            "obj.json:1:120: not a design object: values nested deeper than 100 levels");
+  // Brackets inside strings do not nest; the position names the first bracket too deep.
+  EXPECT_EQ(RefusalOf("{\"note\": \"[[{\\\"[\",\n \"other\": " + nested(200000) + "}"),
+            "obj.json:2:110: not a design object: values nested deeper than 100 levels");
+  std::string objects = "{\"x\": ";
+  for (int i = 0; i < 100; ++i) objects += "{\"k\":";
+  EXPECT_EQ(RefusalOf(objects + "1" + std::string(101, '}')),
+            "obj.json:1:502: not a design object: values nested deeper than 100 levels");
+}
+
 TEST(DesignObjectFile, MissingFileIsRefusedNamingIt) {
   try {
     DesignObjectFile::Load("/nonexistent/o.json");

@@ -172,6 +172,30 @@ TEST(PeFileVersion, MalformedStructuresGiveNothing) {
   EXPECT_TRUE(ReadPeVersion(good));
 }
 
+// A data entry may claim up to 4 GiB inside a section of that virtual size (the part past the
+// raw data reads as zeros). Only the block's own 16-bit length is read: taking the claim at its
+// word filled 4 GiB of zeros for a 700-byte file.
+TEST(PeFileVersion, AHugeDataSizeInsideTheSectionReadsOnlyTheBlock) {
+  const std::string good = PeBuilder().Build();
+  const size_t rsrc = 0x200, section = 0x84 + 20 + 224;
+  const size_t dataSize = rsrc + 0x30 + 16 + 8 + 4;
+  std::string image = good;
+  PeBuilder::Put32(image, section + 8, 0xFFFFFFFFu);  // virtual size
+  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  EXPECT_EQ(VersionOf(image), "4.0.6019.0");
+
+  // A claim past the section's extent is still malformed, and so is one whose raw part lies
+  // past the end of the file.
+  image = good;
+  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  EXPECT_FALSE(ReadPeVersion(image));
+  image = good;
+  PeBuilder::Put32(image, section + 8, 0xFFFFFFFFu);
+  PeBuilder::Put32(image, section + 16, 0xFFFFFFFFu);  // raw size far past the file
+  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  EXPECT_FALSE(ReadPeVersion(image));
+}
+
 TEST(PeFileVersion, LoadsLocalAndMappedWindowsPaths) {
   testing::TempDir dir;
   ::mkdir(dir.File("Windows").c_str(), 0755);

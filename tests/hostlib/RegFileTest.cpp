@@ -141,6 +141,27 @@ TEST(RegFile, MalformedFilesNameTheFileAndLine) {
   }
 }
 
+// Deeper trees would be torn down one stack frame per level; the platform stops at 512 levels.
+TEST(RegFile, KeyPathsDeeperThanTheRegistryAllowsAreRefused) {
+  auto path = [](size_t levels) {
+    std::string p = "HKEY_CURRENT_USER";
+    for (size_t i = 0; i < levels; ++i) p += "\\k";
+    return p;
+  };
+  // Empty components do not count: "\\\\" is one separator.
+  auto tree = ParseRegFile("REGEDIT4\n[" + path(511) + "\\\\last]\n\"v\"=\"1\"\n", "deep.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, path(511).substr(18) + "\\last"), Lines{"v=1"});
+
+  for (const std::string& line : {"[" + path(513) + "]", "[-" + path(100000) + "]"}) {
+    try {
+      ParseRegFile("REGEDIT4\n\n" + line + "\n", "deep.reg");
+      ADD_FAILURE() << "accepted a key " << line.size() << " characters long";
+    } catch (const HostSetupError& e) {
+      EXPECT_EQ(std::string(e.what()), "deep.reg:3: key path deeper than 512 levels");
+    }
+  }
+}
+
 TEST(RegFile, AMissingFileIsRefusedWithItsPath) {
   try {
     LoadRegFile("/nonexistent/x.reg");
