@@ -1,0 +1,93 @@
+// lumora as the host of the component: register and unregister call the component's exports,
+// and the other commands load the class that the component registry names, else the library
+// beside lumora.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+using testing::ReadFile;
+using testing::RunProcess;
+
+class HostCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("XDG_DATA_HOME");
+    if (old != nullptr) saved_ = old;
+    ::setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_) {
+      ::setenv("XDG_DATA_HOME", saved_->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_DATA_HOME");
+    }
+  }
+  static std::string Lumora() { return testing::BinDir() + "/lumora"; }
+  std::string Registry() const { return dir_.File("lumora/components.json"); }
+
+  testing::TempDir dir_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {
+  auto r = RunProcess(Lumora(), {"register"});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("registered BVLumora.LumoraCtl (", 0), 0u) << r.out;
+  EXPECT_NE(ReadFile(Registry()).find("Brevant Lumora Object Wizard"), std::string::npos);
+
+  r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "true\tODBC\n");
+
+  r = RunProcess(Lumora(), {"unregister"});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(Registry()));
+
+  r = RunProcess(Lumora(), {"register", dir_.File("missing.so")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find("cannot load the component"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(Registry()));
+}
+
+TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndFallsBackBesideLumora) {
+  // A registration naming a file that is no library: lumora must try that file.
+  std::filesystem::create_directories(dir_.File("lumora"));
+  std::filesystem::create_directories(dir_.File("fake"));
+  dir_.Write("fake/libBVLumora.so", "not a library");
+  dir_.Write("lumora/components.json",
+             "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
+                 dir_.File("fake/libBVLumora.so") +
+                 "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
+                 "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  auto r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so")), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+
+  // A registration whose file is gone: the library beside lumora answers.
+  std::filesystem::remove(dir_.File("fake/libBVLumora.so"));
+  r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "true\tODBC\n");
+}
+
+TEST_F(HostCommand, HelpListsTheRegistrationCommands) {
+  const auto r = RunProcess(Lumora(), {"--help"});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_NE(r.out.find("register"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("unregister"), std::string::npos) << r.out;
+  const auto sub = RunProcess(Lumora(), {"register", "--help"});
+  EXPECT_EQ(sub.exitStatus, 0);
+  EXPECT_NE(sub.out.find("LIBRARY"), std::string::npos) << sub.out;
+  EXPECT_EQ(sub.out.find("--registry"), std::string::npos) << "no host settings for registration";
+}
+
+}  // namespace
+}  // namespace lumora
