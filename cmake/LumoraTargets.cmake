@@ -37,6 +37,6 @@ function(lumora_test_suite name dir)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   lumora_apply_options(${name})
   gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-                       PROPERTIES ENVIRONMENT "LUMORA_BIN_DIR=${LUMORA_RUNTIME_DIR}"
+                       PROPERTIES ENVIRONMENT "LUMORA_BIN_DIR=${LUMORA_RUNTIME_DIR};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-xdg-data"
                        DISCOVERY_TIMEOUT 60)
 endfunction()
