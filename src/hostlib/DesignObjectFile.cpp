@@ -67,6 +67,32 @@ size_t NestingOffset(const std::string& text, int levels) {
   return text.size();
 }
 
+// The offset of the first number written as `number` outside the strings of `text`, or npos.
+size_t NumberOffset(const std::string& text, const std::string& number) {
+  if (number.empty()) return std::string::npos;
+  auto partOfNumber = [](char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+  };
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (text.compare(i, number.size(), number) == 0 &&
+               (i == 0 || !partOfNumber(text[i - 1])) &&
+               (i + number.size() == text.size() || !partOfNumber(text[i + number.size()]))) {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
 std::string Describe(const std::string& what) {
   // nlohmann's messages start with "[json.exception.parse_error.101] parse error at ...: ".
   size_t pos = what.rfind(": ");
@@ -140,6 +166,20 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
     auto [line, column] = LineAndColumn(text, e.byte);
     Fail(path + ":" + std::to_string(line) + ":" + std::to_string(column) +
          ": not valid JSON: " + Describe(e.what()));
+  } catch (const Json::out_of_range& e) {
+    // A number too large for a double ("1e400"); the reader names the number, not its place.
+    const std::string what = e.what();
+    const size_t open = what.find('\'');
+    const std::string number = open == std::string::npos
+                                   ? std::string()
+                                   : what.substr(open + 1, what.rfind('\'') - open - 1);
+    const size_t offset = NumberOffset(text, number);
+    const std::string where =
+        offset == std::string::npos
+            ? path
+            : path + ":" + std::to_string(LineAndColumn(text, offset + 1).first) + ":" +
+                  std::to_string(LineAndColumn(text, offset + 1).second);
+    Fail(where + ": not valid JSON: the number " + number + " is out of range");
   }
   if (!document.is_object()) {
     Fail(path + ":1:1: not a design object: the file must hold a JSON object");

@@ -95,6 +95,20 @@ TEST(DesignObjectFile, RefusesBrokenFilesWithLineAndColumn) {
   EXPECT_EQ(RefusalOf(R"({"properties": {"DTDBVerNo": -2147483648}})"), "accepted");
 }
 
+// A number beyond the range of a double is a different exception of the JSON reader; it escaped
+// as that exception, without the file's name, and ended the process.
+TEST(DesignObjectFile, RefusesNumbersBeyondADoubleNamingWhere) {
+  EXPECT_EQ(RefusalOf("{\"properties\": {\n  \"Ratio\": 1e400}}"),
+            "obj.json:2:12: not valid JSON: the number 1e400 is out of range");
+  // The same text inside a string, or as part of a longer number, is not the number.
+  EXPECT_EQ(RefusalOf("{\"note\": \"-1e400\", \"a\": 21e400,\n \"b\": [-1e400]}"),
+            "obj.json:1:25: not valid JSON: the number 21e400 is out of range");
+  EXPECT_EQ(RefusalOf("{\"note\": \"-1e400\",\n \"b\": [-1e400]}"),
+            "obj.json:2:8: not valid JSON: the number -1e400 is out of range");
+  EXPECT_EQ(RefusalOf("1e400{}"), "obj.json:1:1: not valid JSON: the number 1e400 is out of range");
+  EXPECT_EQ(RefusalOf(R"({"properties": {"Small": 1e-400, "Big": 1.7e308}})"), "accepted");
+}
+
 // Reading a value, and writing the file, recurse once per level: 200,000 nested arrays used to
 // overflow the stack, and the indented text of a deep value grows with the square of its depth.
 TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
