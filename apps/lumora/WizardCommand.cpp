@@ -35,7 +35,20 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
       ->each([&invocation](const std::string&) { invocation.scriptGiven = true; });
   sub.footer(
       "Without --script the wizard opens in a window; that needs a display (DISPLAY or "
-      "WAYLAND_DISPLAY), for example under xvfb-run.");
+      "WAYLAND_DISPLAY), for example under xvfb-run.\n\n"
+      "A script holds one action a line, as a person does it; # starts a comment; texts are in\n"
+      "double quotes with the escapes \\\" \\\\ \\r \\n \\t. Controls are named as in the form:\n"
+      "  click CONTROL              a button, option button or check box: click cmdNav(3)\n"
+      "  tick LIST \"text\"            tick (untick: clear) the first entry with that text\n"
+      "  choose COMBO \"text\"|#N      pick an entry by text or 0-based index\n"
+      "  type TEXTBOX \"text\"         move into the box and replace its text\n"
+      "  focus CONTROL              move the focus\n"
+      "  key Escape|F1|Enter        press a key on the form\n"
+      "  close                      close the window with its close box\n"
+      "  dump                       print the form's state as one JSON line\n"
+      "An action a person could not do stops the run naming its line (exit 2, nothing written).\n"
+      "Message boxes are answered OK and printed as {\"msgbox\":...}; help as {\"help\":...}.\n"
+      "Example: lumora wizard examples/object.json --script examples/demo.script --registry none");
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
