@@ -96,7 +96,8 @@ TEST(DesignObjectFile, RefusesBrokenFilesWithLineAndColumn) {
 }
 
 // A number beyond the range of a double is a different exception of the JSON reader; it escaped
-// as that exception, without the file's name, and ended the process.
+// as that exception, past the commands' handlers for design-object errors and without the
+// file's name.
 TEST(DesignObjectFile, RefusesNumbersBeyondADoubleNamingWhere) {
   EXPECT_EQ(RefusalOf("{\"properties\": {\n  \"Ratio\": 1e400}}"),
             "obj.json:2:12: not valid JSON: the number 1e400 is out of range");
