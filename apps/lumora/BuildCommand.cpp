@@ -57,22 +57,12 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunBuild(const Invocation& invocation) {
-  std::shared_ptr<DesignObjectFile> file;
-  try {
-    file = std::make_shared<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
+  if (!file) return ExitStatus::kBadUsage;
   Ref<ISetupDesignObjectBuild> build;
-  try {
-    const Component component = Component::Load(Component::Locate());
-    build.Adopt(static_cast<ISetupDesignObjectBuild*>(
-        component.CreateLumoraCtl(IID_ISetupDesignObjectBuild)));
-  } catch (const ComponentLoadError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  build.Adopt(
+      static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtlOrSay(IID_ISetupDesignObjectBuild)));
+  if (!build) return ExitStatus::kComponentNo;
   Ref<IDesignObject> object(NewHostDesignObject(file, invocation, LUMORA_WIZARD_WINDOW));
 
   std::vector<std::string> features = invocation.features;

@@ -306,4 +306,23 @@ std::string ResultText(LumoraHResult result) {
   return text;
 }
 
+std::shared_ptr<DesignObjectFile> LoadObjectOrSay(const std::string& path) {
+  try {
+    return std::make_shared<DesignObjectFile>(DesignObjectFile::Load(path));
+  } catch (const DesignObjectFileError& e) {
+    PrintError(e.what());
+    return nullptr;
+  }
+}
+
+void* CreateLumoraCtlOrSay(const LumoraGuid& iid) {
+  try {
+    const Component component = Component::Load(Component::Locate());
+    return component.CreateLumoraCtl(iid);
+  } catch (const ComponentLoadError& e) {
+    PrintError(e.what());
+    return nullptr;
+  }
+}
+
 }  // namespace lumora::cli

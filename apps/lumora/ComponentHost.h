@@ -78,6 +78,12 @@ class Component {
   std::string path_;
 };
 
+// The first two steps of every command that asks the component, each printing what went wrong:
+// the design-object file named on the command line (null when it cannot be read: exit 2), and a
+// new LumoraCtl for `iid` from the located component (null when it cannot be made: exit 1).
+std::shared_ptr<DesignObjectFile> LoadObjectOrSay(const std::string& path);
+void* CreateLumoraCtlOrSay(const LumoraGuid& iid);
+
 // The host's design object over `file` (shared with the caller), answering IHostSite with the
 // invocation's settings; one reference for the caller.
 IDesignObject* NewHostDesignObject(std::shared_ptr<DesignObjectFile> file,

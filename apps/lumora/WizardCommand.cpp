@@ -52,21 +52,11 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  std::shared_ptr<DesignObjectFile> file;
-  try {
-    file = std::make_shared<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
+  if (!file) return ExitStatus::kBadUsage;
   Ref<IDevWizard> wizard;
-  try {
-    const Component component = Component::Load(Component::Locate());
-    wizard.Adopt(static_cast<IDevWizard*>(component.CreateLumoraCtl(IID_IDevWizard)));
-  } catch (const ComponentLoadError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
+  if (!wizard) return ExitStatus::kComponentNo;
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
   int32_t finished = 0;

@@ -1,5 +1,7 @@
 #include "platform/forms/FormDesign.h"
 
+#include "platform/forms/TextEscapes.h"
+
 #include <cctype>
 #include <functional>
 #include <map>
@@ -69,25 +71,9 @@ class Lexer {
         if (ch == '\\') {
           if (pos_ >= text_.size()) Fail(token.line, "unterminated string");
           const char e = text_[pos_++];
-          switch (e) {
-            case '"':
-              ch = '"';
-              break;
-            case '\\':
-              ch = '\\';
-              break;
-            case 'n':
-              ch = '\n';
-              break;
-            case 'r':
-              ch = '\r';
-              break;
-            case 't':
-              ch = '\t';
-              break;
-            default:
-              Fail(token.line, std::string("unknown escape \\") + e);
-          }
+          const std::optional<char> decoded = Unescaped(e);
+          if (!decoded) Fail(token.line, std::string("unknown escape \\") + e);
+          ch = *decoded;
         }
         token.text += ch;
       }

@@ -1,5 +1,7 @@
 #include "platform/forms/ScriptDriver.h"
 
+#include "platform/forms/TextEscapes.h"
+
 #include <cctype>
 
 #include <nlohmann/json.hpp>
@@ -60,26 +62,12 @@ std::vector<Word> SplitLine(const std::string& line, const std::string& where) {
         if (ch == '\\') {
           if (i >= line.size()) break;
           const char e = line[i++];
-          switch (e) {
-            case '"':
-              ch = '"';
-              break;
-            case '\\':
-              ch = '\\';
-              break;
-            case 'r':
-              ch = '\r';
-              break;
-            case 'n':
-              ch = '\n';
-              break;
-            case 't':
-              ch = '\t';
-              break;
-            default:
-              throw ScriptError(where + "unknown escape \\" + std::string(1, e) +
-                                " (use \\\" \\\\ \\r \\n \\t)");
+          const std::optional<char> decoded = Unescaped(e);
+          if (!decoded) {
+            throw ScriptError(where + "unknown escape \\" + std::string(1, e) +
+                              " (use \\\" \\\\ \\r \\n \\t)");
           }
+          ch = *decoded;
         }
         w.text += ch;
       }
