@@ -274,7 +274,7 @@ TEST_F(PersistenceTest, RoundTripsThroughAFileAndThroughMemory) {
 
 TEST_F(PersistenceTest, CopiesAreNewRecordsWithoutTheDesktopDatabaseFlag) {
   Drivers source;
-  auto access = MakeDriver("Access", "Driver=jet", true);
+  auto access = MakeDriver("Access", "Driver=desktop.dll", true);
   access->SetObjectProvided(true);
   access->SetDTDBDriver(true);
   source.Add(access);
@@ -285,13 +285,13 @@ TEST_F(PersistenceTest, CopiesAreNewRecordsWithoutTheDesktopDatabaseFlag) {
   EXPECT_EQ(Names(target), (std::vector<std::string>{"Other", "Access"}));
   const DriverPtr copy = target.Item(2);
   EXPECT_NE(copy, access);
-  EXPECT_EQ(copy->AttribsString(), "Driver=jet");
+  EXPECT_EQ(copy->AttribsString(), "Driver=desktop.dll");
   EXPECT_TRUE(copy->Selected());
   EXPECT_TRUE(copy->ObjectProvided());
   EXPECT_FALSE(copy->DTDBDriver());
   EXPECT_EQ(target.Item(1)->AttribsString(), "Driver=kept");  // the target was not emptied
   copy->SetAttribsString("changed");
-  EXPECT_EQ(access->AttribsString(), "Driver=jet");
+  EXPECT_EQ(access->AttribsString(), "Driver=desktop.dll");
 
   DataSources sources;
   sources.Add(MakeSource("Sys", "Driver=s", true, true, true));
