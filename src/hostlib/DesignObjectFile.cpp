@@ -44,9 +44,10 @@ std::pair<size_t, size_t> LineAndColumn(const std::string& text, size_t offset) 
 // counting as the first level.
 constexpr int kMaxNesting = 100;
 
-// The offset of the bracket that opens level `levels` + 1 of `text`, or its size.
-size_t NestingOffset(const std::string& text, int levels) {
-  int depth = 0;
+// The offset of the first byte of `text` outside its JSON strings for which `stop(i)` holds, or
+// npos. Quotes and escapes inside strings are passed over.
+template <class Stop>
+size_t FindOutsideStrings(const std::string& text, Stop stop) {
   bool inString = false;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -58,13 +59,23 @@ size_t NestingOffset(const std::string& text, int levels) {
       }
     } else if (c == '"') {
       inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > levels) return i;
-    } else if (c == ']' || c == '}') {
-      --depth;
+    } else if (stop(i)) {
+      return i;
     }
   }
-  return text.size();
+  return std::string::npos;
+}
+
+// The offset of the bracket that opens level `levels` + 1 of `text`, or its size.
+size_t NestingOffset(const std::string& text, int levels) {
+  int depth = 0;
+  const size_t at = FindOutsideStrings(text, [&](size_t i) {
+    const char c = text[i];
+    if (c == '[' || c == '{') return ++depth > levels;
+    if (c == ']' || c == '}') --depth;
+    return false;
+  });
+  return at == std::string::npos ? text.size() : at;
 }
 
 // The offset of the first number written as `number` outside the strings of `text`, or npos.
@@ -73,24 +84,10 @@ size_t NumberOffset(const std::string& text, const std::string& number) {
   auto partOfNumber = [](char c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
   };
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (text.compare(i, number.size(), number) == 0 &&
-               (i == 0 || !partOfNumber(text[i - 1])) &&
-               (i + number.size() == text.size() || !partOfNumber(text[i + number.size()]))) {
-      return i;
-    }
-  }
-  return std::string::npos;
+  return FindOutsideStrings(text, [&](size_t i) {
+    return text.compare(i, number.size(), number) == 0 && (i == 0 || !partOfNumber(text[i - 1])) &&
+           (i + number.size() == text.size() || !partOfNumber(text[i + number.size()]));
+  });
 }
 
 std::string Describe(const std::string& what) {
