@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "host/contract/Environment.h"
+#include "contract/Environment.h"
 #include "hostlib/DesignObjectFile.h"
-#include "hostlib/memory/ConfigurableHostLibrary.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
 #include "services/WizAPI.h"
 #include "services/WizardData.h"
 

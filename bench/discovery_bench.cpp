@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/contract/Environment.h"
+#include "contract/Environment.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"
 

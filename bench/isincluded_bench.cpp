@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "host/FeatureTable.h"
-#include "host/LumoraCtl.h"
-#include "host/contract/Environment.h"
-#include "hostlib/memory/ConfigurableHostLibrary.h"
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "control/FeatureTable.h"
+#include "control/LumoraCtl.h"
+#include "contract/Environment.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
+#include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora {
 namespace {

@@ -11,8 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "component/marshal/Marshal.h"
-#include "host/contract/Failure.h"
+#include "marshal/Marshal.h"
+#include "contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "Command.h"
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/HostSetupError.h"
 

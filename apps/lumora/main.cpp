@@ -30,7 +30,7 @@ int Main(int argc, char** argv) {
       "Exit status: 0 done, 1 the component answered false or failed, 2 bad usage or input.",
       "lumora"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", "lumora 0.1.0");
+  app.set_version_flag("--version", "lumora " LUMORA_VERSION);
   Invocation invocation;
   const Command* chosen = nullptr;
   for (const Command& command : Commands()) {

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "component/ComponentState.h"
-#include "component/marshal/Marshal.h"
-#include "host/contract/Failure.h"
+#include "marshal/Marshal.h"
+#include "contract/Failure.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
 

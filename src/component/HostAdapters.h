@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/contract/DesignObject.h"
-#include "host/contract/HostLibrary.h"
+#include "contract/DesignObject.h"
+#include "contract/HostLibrary.h"
 #include "hostlib/HostSettings.h"
 #include "lumora/BVLumora.h"
 

@@ -8,10 +8,10 @@
 #include "component/ComponentState.h"
 #include "component/HostAdapters.h"
 #include "component/WizardModes.h"
-#include "component/marshal/Marshal.h"
-#include "host/LumoraCtl.h"
-#include "host/contract/Environment.h"
-#include "host/contract/Failure.h"
+#include "marshal/Marshal.h"
+#include "control/LumoraCtl.h"
+#include "contract/Environment.h"
+#include "contract/Failure.h"
 
 namespace lumora::com {
 namespace {

@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "component/ComponentState.h"
-#include "component/marshal/Marshal.h"
+#include "marshal/Marshal.h"
 #include "hostlib/DesignObjectFile.h"
 
 namespace lumora::com {

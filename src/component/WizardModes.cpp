@@ -10,10 +10,10 @@
 
 #include "component/ComponentState.h"
 #include "component/window/WindowPlugin.h"
-#include "host/LumoraCtl.h"
+#include "control/LumoraCtl.h"
+#include "contract/Environment.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ScriptDriver.h"
-#include "ui/frmWizard.h"
 
 namespace lumora::com {
 namespace {
@@ -65,10 +65,7 @@ class ScriptMode : public WizardMode {
   bool Run(LumoraCtl& control, DesignObject& object) override {
     auto driver =
         std::make_shared<forms::ScriptDriver>(std::move(actions_), scriptName_, std::cout);
-    driver->SetStepReader([](const forms::Form& form) -> int32_t {
-      const auto* wizard = dynamic_cast<const frmWizard*>(&form);
-      return wizard != nullptr ? wizard->CurrentStep : 0;
-    });
+    driver->SetStepReader([&control](const forms::Form&) { return control.CurrentStep(); });
     bool finished = false;
     {
       DriverInstallation installed(driver);
@@ -126,7 +123,7 @@ class WindowMode : public WizardMode {
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
     bool finished = false;
-    plugin_.runWithWindows(forms::App(), [&] { finished = control.IDevWizard_Display(&object); });
+    plugin_.runWithWindows(forms::App(), component::CurrentState(), [&] { finished = control.IDevWizard_Display(&object); });
     return finished;
   }
 

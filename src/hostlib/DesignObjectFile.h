@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/contract/DesignObject.h"
+#include "contract/DesignObject.h"
 
 namespace lumora {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 #include "hostlib/HostSetupError.h"
 
 namespace lumora {

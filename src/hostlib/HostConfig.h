@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "hostlib/memory/ConfigurableHostLibrary.h"
+#include "hostlib/SystemFolderSet.h"
 
 namespace lumora {
 

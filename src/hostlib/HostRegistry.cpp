@@ -1,6 +1,6 @@
 #include "hostlib/HostRegistry.h"
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora {
 namespace {

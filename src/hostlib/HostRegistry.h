@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "host/contract/Registry.h"
+#include "contract/Registry.h"
 #include "hostlib/RegistryTree.h"
 
 namespace lumora {

@@ -1,6 +1,6 @@
 #include "hostlib/LocalHostLibrary.h"
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/PeFileVersion.h"
@@ -8,7 +8,7 @@
 #include "hostlib/RegFile.h"
 #include "hostlib/StderrErrorReport.h"
 #include "hostlib/UnixOdbcRegistry.h"
-#include "hostlib/memory/StandardUtilities.h"
+#include "hostlib/StandardUtilities.h"
 
 namespace lumora {
 

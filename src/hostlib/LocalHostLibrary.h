@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "host/contract/HostLibrary.h"
+#include "contract/HostLibrary.h"
 #include "hostlib/HostConfig.h"
 #include "hostlib/HostSettings.h"
 #include "hostlib/RegistryTree.h"

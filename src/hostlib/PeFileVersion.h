@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/contract/FileVersionInfo.h"
+#include "contract/FileVersionInfo.h"
 #include "hostlib/HostConfig.h"
 
 namespace lumora {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "platform/ProfileFile.h"
 
 namespace lumora {

@@ -3,7 +3,7 @@
 // the file afresh; the object holds no state.
 #pragma once
 
-#include "host/contract/IniFile.h"
+#include "contract/IniFile.h"
 
 namespace lumora {
 

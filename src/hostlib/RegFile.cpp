@@ -5,7 +5,7 @@
 #include <sstream>
 #include <vector>
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
 

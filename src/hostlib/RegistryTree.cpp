@@ -1,6 +1,6 @@
 #include "hostlib/RegistryTree.h"
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 
 namespace lumora {
 namespace {

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 
 namespace lumora {
 

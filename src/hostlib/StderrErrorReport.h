@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "host/contract/ErrorReport.h"
+#include "contract/ErrorReport.h"
 
 namespace lumora {
 

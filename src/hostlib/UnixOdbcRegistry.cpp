@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 
 namespace lumora {
 namespace {

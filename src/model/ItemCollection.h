@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/contract/Int16.h"
-#include "host/contract/Trap.h"
+#include "contract/Int16.h"
+#include "contract/Trap.h"
 #include "model/MemberName.h"
 
 namespace lumora {

@@ -1,6 +1,6 @@
 // IsDriverSelected: the build-time selection test. It traps nothing: a "Drivers" value that is
 // not a list, or selections shorter than the names, go back to the caller as failures.
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 #include "services/WizAPI.h"
 
 namespace lumora {

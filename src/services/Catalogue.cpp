@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/Environment.h"
-#include "host/contract/HostLibrary.h"
-#include "host/contract/Int16.h"
-#include "host/contract/Text.h"
-#include "host/contract/Trap.h"
+#include "contract/Environment.h"
+#include "contract/HostLibrary.h"
+#include "contract/Int16.h"
+#include "contract/Text.h"
+#include "contract/Trap.h"
 #include "platform/ProfileFile.h"
 #include "services/WizAPI.h"
 

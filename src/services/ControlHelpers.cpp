@@ -2,9 +2,9 @@
 // collections and the wizard's controls. List views match records ignoring case; combo boxes
 // match exactly. The loops visit every entry and every record (no early exits) where the
 // wizard's behaviour depends on it: every matching record is updated.
-#include "host/contract/Int16.h"
-#include "host/contract/Text.h"
-#include "host/contract/Trap.h"
+#include "contract/Int16.h"
+#include "contract/Text.h"
+#include "contract/Trap.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/ListView.h"

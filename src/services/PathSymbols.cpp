@@ -2,10 +2,10 @@
 // folder's symbol, a backslash and the rest of the path ("<WINSYSDIR>\odbcjt32.dll").
 #include <memory>
 
-#include "host/contract/Environment.h"
-#include "host/contract/HostLibrary.h"
-#include "host/contract/Text.h"
-#include "host/contract/Trap.h"
+#include "contract/Environment.h"
+#include "contract/HostLibrary.h"
+#include "contract/Text.h"
+#include "contract/Trap.h"
 #include "services/WizAPI.h"
 
 namespace lumora {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/Int16.h"
-#include "host/contract/Text.h"
-#include "host/contract/Trap.h"
+#include "contract/Int16.h"
+#include "contract/Text.h"
+#include "contract/Trap.h"
 #include "services/WizAPI.h"
 
 namespace lumora {

@@ -6,11 +6,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "host/contract/Environment.h"
-#include "host/contract/HostLibrary.h"
-#include "host/contract/Int16.h"
-#include "host/contract/Text.h"
-#include "host/contract/Trap.h"
+#include "contract/Environment.h"
+#include "contract/HostLibrary.h"
+#include "contract/Int16.h"
+#include "contract/Text.h"
+#include "contract/Trap.h"
 #include "services/SortArrays.h"
 #include "services/WizAPI.h"
 

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "host/contract/Failure.h"
-#include "host/contract/Trap.h"
+#include "contract/Failure.h"
+#include "contract/Trap.h"
 
 namespace lumora::SortArrays {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/DesignObject.h"
-#include "host/contract/Value.h"
+#include "contract/DesignObject.h"
+#include "contract/Value.h"
 #include "model/Collections.h"
 #include "services/WizardData.h"
 

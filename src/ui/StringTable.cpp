@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora {
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/Wizard.h"
 
-#include "host/contract/Trap.h"
+#include "contract/Trap.h"
 #include "ui/frmWizard.h"
 
 namespace lumora {

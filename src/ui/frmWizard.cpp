@@ -1,8 +1,8 @@
 // frmWizard: the shared instance, the load handler, the close box and the window title.
 #include "ui/frmWizard.h"
 
-#include "host/contract/Int16.h"
-#include "host/contract/Trap.h"
+#include "contract/Int16.h"
+#include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "ui/StringTable.h"
 #include "ui/Wizard.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/contract/ErrorReporter.h"
+#include "contract/ErrorReporter.h"
 #include "model/Collections.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"

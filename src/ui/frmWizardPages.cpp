@@ -1,7 +1,7 @@
 // The driver pages (step 1 and the advanced driver page) and their data-source twins (step 2
 // and the advanced data-source page). The twins do the same with other controls, collections
 // and texts; each pair shares one implementation below, given the page's controls.
-#include "host/contract/Trap.h"
+#include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "ui/StringTable.h"
 #include "ui/Wizard.h"

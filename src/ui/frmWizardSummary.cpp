@@ -1,5 +1,5 @@
 // The summary page: what the setup will register, rebuilt every time the page is entered.
-#include "host/contract/Trap.h"
+#include "contract/Trap.h"
 #include "ui/StringTable.h"
 #include "ui/Wizard.h"
 #include "ui/frmWizard.h"

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <memory>
 
-#include "host/contract/Environment.h"
-#include "host/contract/HostLibrary.h"
-#include "host/contract/Int16.h"
-#include "host/contract/Trap.h"
-#include "host/contract/Value.h"
+#include "contract/Environment.h"
+#include "contract/HostLibrary.h"
+#include "contract/Int16.h"
+#include "contract/Trap.h"
+#include "contract/Value.h"
 #include "platform/FontQueries.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Form.h"

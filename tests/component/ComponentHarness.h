@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora::testing {

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "component/ComponentHarness.h"
-#include "component/marshal/Marshal.h"
+#include "marshal/Marshal.h"
 #include "support/RunProcess.h"
 
 extern "C" int LumoraPublicHeaderCheck(void);

@@ -19,8 +19,9 @@ using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
 
+// The suites run in the source folder.
 fs::path CasesFolder() {
-  return fs::path(__FILE__).parent_path() / "cases";
+  return fs::absolute("tests/e2e/cases");
 }
 
 std::vector<std::string> CaseNames() {

@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "host/FeatureTable.h"
-#include "host/LumoraCtl.h"
-#include "host/contract/Failure.h"
-#include "host/contract/Text.h"
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "control/FeatureTable.h"
+#include "control/LumoraCtl.h"
+#include "contract/Failure.h"
+#include "contract/Text.h"
+#include "support/doubles/MemoryDesignObject.h"
 #include "services/WizAPI.h"
 #include "support/TestHost.h"
 

@@ -1,9 +1,9 @@
 // The failure convention: trapping, reporting, and the lifetime of the error-report objects.
 #include <gtest/gtest.h>
 
-#include "host/contract/ErrorReporter.h"
-#include "host/contract/Trap.h"
-#include "hostlib/memory/ConfigurableHostLibrary.h"
+#include "contract/ErrorReporter.h"
+#include "contract/Trap.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
 #include "support/TestHost.h"
 
 namespace lumora {

@@ -1,10 +1,10 @@
 // Property values and their classic conversions.
 #include <gtest/gtest.h>
 
-#include "host/contract/Failure.h"
-#include "host/contract/Text.h"
-#include "host/contract/Value.h"
-#include "hostlib/memory/StandardUtilities.h"
+#include "contract/Failure.h"
+#include "contract/Text.h"
+#include "contract/Value.h"
+#include "hostlib/StandardUtilities.h"
 
 namespace lumora {
 namespace {

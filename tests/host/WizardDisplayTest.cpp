@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "host/LumoraCtl.h"
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "control/LumoraCtl.h"
+#include "support/doubles/MemoryDesignObject.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/UserInput.h"
 #include "support/TestHost.h"

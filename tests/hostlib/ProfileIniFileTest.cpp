@@ -1,7 +1,7 @@
 // The INI list helper: how it counts the slots of a numbered list section.
 #include <gtest/gtest.h>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "hostlib/ProfileIniFile.h"
 #include "support/RunProcess.h"

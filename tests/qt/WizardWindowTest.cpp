@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "ModalRun.h"
-#include "host/LumoraCtl.h"
-#include "host/contract/Environment.h"
-#include "host/contract/Value.h"
+#include "control/LumoraCtl.h"
+#include "contract/Environment.h"
+#include "contract/Value.h"
 #include "hostlib/LocalHostLibrary.h"
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "support/doubles/MemoryDesignObject.h"
 #include "ui/Wizard.h"
 #include "ui/frmWizard.h"
 

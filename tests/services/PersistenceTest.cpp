@@ -8,7 +8,7 @@
 
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "support/doubles/MemoryDesignObject.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"

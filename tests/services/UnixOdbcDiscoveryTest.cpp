@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "host/contract/Environment.h"
+#include "contract/Environment.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"

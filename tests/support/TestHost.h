@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/Environment.h"
-#include "hostlib/memory/ConfigurableHostLibrary.h"
+#include "contract/Environment.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
 
 namespace lumora::testing {
 

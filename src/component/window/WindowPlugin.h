@@ -10,6 +10,9 @@
 namespace lumora::forms {
 class Application;
 }
+namespace lumora::component {
+struct State;
+}
 
 namespace lumora::window {
 
@@ -17,13 +20,15 @@ struct WindowPlugin {
   int version;  // kPluginVersion of the library that made the table
   // Whether a window can be shown in this process; when not, `why` says what is missing.
   bool (*displayAvailable)(std::string* why);
-  // Makes the library's forms runtime work on `application` (the component's own), installs the
-  // window renderer as its modal driver and presenter, runs `body` (which shows the form) and
-  // uninstalls the renderer again.
-  void (*runWithWindows)(forms::Application& application, const std::function<void()>& body);
+  // Makes the library's copy of the runtime work on the component's process state (`application`
+  // and `state`: the host library, the component folder, the error reporter), installs the window
+  // renderer as the modal driver and presenter, runs `body` (which shows the form) and uninstalls
+  // the renderer again.
+  void (*runWithWindows)(forms::Application& application, component::State& state,
+                         const std::function<void()>& body);
 };
 
-inline constexpr int kPluginVersion = 1;
+inline constexpr int kPluginVersion = 2;
 inline constexpr const char* kPluginFile = "libBVLumoraQt.so";
 inline constexpr const char* kPluginEntry = "LumoraWindowPlugin";
 using PluginEntry = const WindowPlugin* (*)();

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "component/window/WindowPlugin.h"
+#include "contract/Environment.h"
 #include "platform/forms/Application.h"
 #include "platform/qt/WindowRenderer.h"
 
@@ -12,10 +13,12 @@ bool DisplayAvailable(std::string* why) {
   return forms::DisplayAvailable(why);
 }
 
-void RunWithWindows(forms::Application& application, const std::function<void()>& body) {
-  // This library carries a copy of the forms runtime of its own; the forms it shows are the
-  // component's, loaded in the component's application.
+void RunWithWindows(forms::Application& application, component::State& state,
+                    const std::function<void()>& body) {
+  // This library carries a copy of the runtime's code; the forms it shows, the folder their
+  // pictures lie in and the reporter of failures in their events are the component's.
   forms::ShareApplication(&application);
+  component::ShareState(&state);
   forms::GuiApplication gui;
   auto renderer = std::make_shared<forms::WindowRenderer>();
   application.SetModalDriver(renderer);
@@ -26,6 +29,7 @@ void RunWithWindows(forms::Application& application, const std::function<void()>
       application.SetModalDriver(nullptr);
       application.SetPresenter(nullptr);
       forms::ShareApplication(nullptr);
+      component::ShareState(nullptr);
     }
   } uninstall{application};
   body();

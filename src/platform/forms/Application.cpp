@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/contract/Int16.h"
+#include "contract/Int16.h"
 #include "platform/forms/Form.h"
 
 namespace lumora::forms {

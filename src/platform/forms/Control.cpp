@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/FormObserver.h"
 

@@ -1,7 +1,7 @@
 // The simple control types: labels, buttons, frames, text boxes, combo boxes, option buttons,
 // check boxes, picture boxes, images and the two inert components.
-#include "host/contract/Failure.h"
-#include "host/contract/Int16.h"
+#include "contract/Failure.h"
+#include "contract/Int16.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"

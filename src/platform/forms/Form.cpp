@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/contract/Int16.h"
+#include "contract/Int16.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/FormObserver.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "platform/forms/Control.h"
 
 namespace lumora::forms {

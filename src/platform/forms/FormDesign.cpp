@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"

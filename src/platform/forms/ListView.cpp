@@ -1,6 +1,6 @@
 #include "platform/forms/ListView.h"
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora::forms {
 

@@ -1,7 +1,7 @@
 #include "platform/forms/UserInput.h"
 
-#include "host/contract/Environment.h"
-#include "host/contract/Trap.h"
+#include "contract/Environment.h"
+#include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"

@@ -20,7 +20,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "host/contract/Environment.h"
+#include "contract/Environment.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"

@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "host/contract/ErrorReport.h"
-#include "host/contract/FieldParser.h"
-#include "host/contract/FileVersionInfo.h"
-#include "host/contract/IniFile.h"
-#include "host/contract/PathHelper.h"
-#include "host/contract/Registry.h"
-#include "host/contract/SystemFolders.h"
+#include "contract/ErrorReport.h"
+#include "contract/FieldParser.h"
+#include "contract/FileVersionInfo.h"
+#include "contract/IniFile.h"
+#include "contract/PathHelper.h"
+#include "contract/Registry.h"
+#include "contract/SystemFolders.h"
 
 namespace lumora {
 

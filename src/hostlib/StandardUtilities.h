@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "host/contract/FieldParser.h"
-#include "host/contract/PathHelper.h"
+#include "contract/FieldParser.h"
+#include "contract/PathHelper.h"
 
 namespace lumora {
 

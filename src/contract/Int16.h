@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-#include "hostlib/memory/MemoryDesignObject.h"
+#include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora {
 

@@ -8,19 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "host/contract/HostLibrary.h"
-#include "hostlib/memory/RecordingErrorReport.h"
+#include "contract/HostLibrary.h"
+#include "hostlib/SystemFolderSet.h"
+#include "support/doubles/RecordingErrorReport.h"
 
 namespace lumora {
-
-struct FolderSet {
-  std::string system = "C:\\Windows\\System32\\";
-  std::string windows = "C:\\Windows\\";
-  std::string commonFilesSystem = "C:\\Program Files\\Common Files\\System\\";
-  std::string commonFiles = "C:\\Program Files\\Common Files\\";
-  std::string programFiles = "C:\\Program Files\\";
-  std::string dao = "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO\\";
-};
 
 class ConfigurableHostLibrary : public HostLibrary {
  public:
@@ -45,21 +37,6 @@ class ConfigurableHostLibrary : public HostLibrary {
   std::unique_ptr<PathHelper> NewPathHelper() override;
   std::unique_ptr<FileVersionInfo> NewFileVersionInfo() override;
   std::unique_ptr<FieldParser> NewFieldParser() override;
-};
-
-// The system folders of a FolderSet.
-class FixedSystemFolders : public SystemFolders {
- public:
-  explicit FixedSystemFolders(FolderSet folders) : f_(std::move(folders)) {}
-  std::string SystemFolder() override { return f_.system; }
-  std::string WindowsFolder() override { return f_.windows; }
-  std::string CommonFilesSystemFolder() override { return f_.commonFilesSystem; }
-  std::string CommonFilesFolder() override { return f_.commonFiles; }
-  std::string ProgramFilesFolder() override { return f_.programFiles; }
-  std::string DaoFolder() override { return f_.dao; }
-
- private:
-  FolderSet f_;
 };
 
 }  // namespace lumora

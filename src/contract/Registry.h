@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 
 #include <cctype>
 #include <charconv>
@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/contract/Failure.h"
-#include "host/contract/Int16.h"
+#include "contract/Failure.h"
+#include "contract/Int16.h"
 
 namespace lumora {
 namespace {

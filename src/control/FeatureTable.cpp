@@ -1,8 +1,8 @@
-#include "host/FeatureTable.h"
+#include "control/FeatureTable.h"
 
 #include <unordered_map>
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 
 namespace lumora {
 namespace {

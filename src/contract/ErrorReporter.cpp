@@ -1,11 +1,11 @@
-#include "host/contract/ErrorReporter.h"
+#include "contract/ErrorReporter.h"
 
 #include <exception>
 #include <new>
 #include <string>
 
-#include "host/contract/Environment.h"
-#include "host/contract/HostLibrary.h"
+#include "contract/Environment.h"
+#include "contract/HostLibrary.h"
 
 namespace lumora {
 

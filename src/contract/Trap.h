@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "host/contract/Environment.h"
-#include "host/contract/ErrorReporter.h"
+#include "contract/Environment.h"
+#include "contract/ErrorReporter.h"
 
 namespace lumora {
 

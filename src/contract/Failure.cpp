@@ -1,4 +1,4 @@
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora {
 

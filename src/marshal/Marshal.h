@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora::marshal {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string_view>
 
-#include "host/contract/ErrorReport.h"
-#include "host/contract/Failure.h"
+#include "contract/ErrorReport.h"
+#include "contract/Failure.h"
 
 namespace lumora {
 

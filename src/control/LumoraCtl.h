@@ -3,10 +3,11 @@
 // the current wizard session and service object until the next Display replaces them.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "host/contract/DesignObject.h"
+#include "contract/DesignObject.h"
 
 namespace lumora {
 
@@ -31,6 +32,8 @@ class LumoraCtl {
   // The current session and service object (null before the first call that makes them).
   Wizard* CurrentWizard() const { return wizard_.get(); }
   WizAPI* CurrentWizAPI() const { return wizAPI_.get(); }
+  // The step the current session's form shows (0 without a session).
+  int32_t CurrentStep() const;
 
  private:
   std::shared_ptr<Wizard> wizard_;

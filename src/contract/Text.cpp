@@ -1,4 +1,4 @@
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

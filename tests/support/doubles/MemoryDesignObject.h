@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/contract/DesignObject.h"
+#include "contract/DesignObject.h"
 
 namespace lumora {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/contract/ErrorReport.h"
+#include "contract/ErrorReport.h"
 
 namespace lumora {
 

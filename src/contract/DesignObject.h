@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/contract/Value.h"
+#include "contract/Value.h"
 
 namespace lumora {
 

@@ -1,10 +1,10 @@
-#include "component/marshal/Marshal.h"
+#include "marshal/Marshal.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "host/contract/Failure.h"
+#include "contract/Failure.h"
 
 namespace lumora::marshal {
 namespace {

@@ -1,6 +1,6 @@
-#include "hostlib/memory/StandardUtilities.h"
+#include "hostlib/StandardUtilities.h"
 
-#include "host/contract/Text.h"
+#include "contract/Text.h"
 
 namespace lumora {
 namespace {

@@ -1,7 +1,7 @@
-#include "hostlib/memory/ConfigurableHostLibrary.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
 
-#include "host/contract/Failure.h"
-#include "hostlib/memory/StandardUtilities.h"
+#include "contract/Failure.h"
+#include "hostlib/StandardUtilities.h"
 
 namespace lumora {
 namespace {

@@ -1,9 +1,10 @@
 // The wizard entry: loads the stored choices into a fresh session, runs the wizard modally and
 // writes the choices back only when the author finished.
-#include "host/LumoraCtl.h"
-#include "host/contract/Trap.h"
+#include "control/LumoraCtl.h"
+#include "contract/Trap.h"
 #include "services/WizAPI.h"
 #include "ui/Wizard.h"
+#include "ui/frmWizard.h"
 
 namespace lumora {
 
@@ -46,6 +47,10 @@ bool LumoraCtl::IDevWizard_Display(DesignObject* oObject) {
     }
   });
   return result;
+}
+
+int32_t LumoraCtl::CurrentStep() const {
+  return wizard_ ? frmWizard::Shared().CurrentStep : 0;
 }
 
 }  // namespace lumora
