@@ -11,16 +11,16 @@
 
 #include <nlohmann/json.hpp>
 
-#include "marshal/Marshal.h"
 #include "contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
+#include "marshal/ComObject.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::cli {
 namespace {
 
 using marshal::Copy;
-using marshal::SameGuid;
 using marshal::View;
 
 // The folder of this program's own file: the build and the install put the component beside it.
@@ -75,29 +75,12 @@ LumoraHResult FailWith(IFailureInfo** error, const Failure& failure) {
 }
 
 // The error-report object: one line on standard error per report.
-struct HostErrorReport {
-  IErrorReport face;
-  std::atomic<uint32_t> references{1};
+struct HostErrorReport : marshal::ComObject<HostErrorReport> {
+  marshal::Face<IErrorReport, HostErrorReport> face;
 
-  static HostErrorReport* Of(IErrorReport* self) {
-    return reinterpret_cast<HostErrorReport*>(self);
-  }
-  static LumoraHResult QueryInterface(IErrorReport* self, const LumoraGuid* iid, void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (iid == nullptr) return LUMORA_E_INVALIDARG;
-    if (!SameGuid(*iid, IID_IUnknown) && !SameGuid(*iid, IID_IErrorReport)) {
-      return LUMORA_E_NOINTERFACE;
-    }
-    AddRef(self);
-    *out = self;
-    return LUMORA_S_OK;
-  }
-  static uint32_t AddRef(IErrorReport* self) { return ++Of(self)->references; }
-  static uint32_t Release(IErrorReport* self) {
-    const uint32_t left = --Of(self)->references;
-    if (left == 0) delete Of(self);
-    return left;
+  HostErrorReport();
+  LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
+    return Query(iid, out, {{&IID_IErrorReport, &face}});
   }
   static LumoraHResult ReportError(IErrorReport*, int32_t number, LumoraString description,
                                    LumoraString source, LumoraString procedure) {
@@ -109,55 +92,31 @@ struct HostErrorReport {
   }
 };
 
-const IErrorReportVtbl kErrorReportVtbl = {HostErrorReport::QueryInterface, HostErrorReport::AddRef,
-                                           HostErrorReport::Release, HostErrorReport::ReportError};
+using ErrorReportUnknown = marshal::Unknown<IErrorReport, HostErrorReport>;
+const IErrorReportVtbl kErrorReportVtbl = {ErrorReportUnknown::QueryInterface,
+                                           ErrorReportUnknown::AddRef, ErrorReportUnknown::Release,
+                                           HostErrorReport::ReportError};
+HostErrorReport::HostErrorReport() : face{&kErrorReportVtbl, this} {}
 
 // The design object over a file, with the host site on the same object.
-struct HostDesignObject;
-struct SiteFace {
-  const IHostSiteVtbl* lpVtbl;
-  HostDesignObject* owner;
-};
-
-struct HostDesignObject {
-  IDesignObject face;  // also the object's IUnknown
-  SiteFace site;
-  std::atomic<uint32_t> references{1};
+struct HostDesignObject : marshal::ComObject<HostDesignObject> {
+  marshal::Face<IDesignObject, HostDesignObject> face;  // also the object's IUnknown
+  marshal::Face<IHostSite, HostDesignObject> site;
   std::shared_ptr<DesignObjectFile> file;
   HostSettings settings;
   LumoraWizardMode mode;
   std::string script;
 
+  HostDesignObject();
+  LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
+    return Query(iid, out, {{&IID_IDesignObject, &face}, {&IID_IHostSite, &site}});
+  }
   static HostDesignObject* Of(IDesignObject* self) {
-    return reinterpret_cast<HostDesignObject*>(self);
+    return marshal::Face<IDesignObject, HostDesignObject>::OwnerOf(self);
   }
-  static HostDesignObject* Of(IHostSite* self) { return reinterpret_cast<SiteFace*>(self)->owner; }
-
-  LumoraHResult Query(const LumoraGuid* iid, void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (iid == nullptr) return LUMORA_E_INVALIDARG;
-    if (SameGuid(*iid, IID_IUnknown) || SameGuid(*iid, IID_IDesignObject)) {
-      *out = &face;
-    } else if (SameGuid(*iid, IID_IHostSite)) {
-      *out = &site;
-    } else {
-      return LUMORA_E_NOINTERFACE;
-    }
-    ++references;
-    return LUMORA_S_OK;
+  static HostDesignObject* Of(IHostSite* self) {
+    return marshal::Face<IHostSite, HostDesignObject>::OwnerOf(self);
   }
-  uint32_t Drop() {
-    const uint32_t left = --references;
-    if (left == 0) delete this;
-    return left;
-  }
-
-  static LumoraHResult QueryInterface(IDesignObject* self, const LumoraGuid* iid, void** out) {
-    return Of(self)->Query(iid, out);
-  }
-  static uint32_t AddRef(IDesignObject* self) { return ++Of(self)->references; }
-  static uint32_t Release(IDesignObject* self) { return Of(self)->Drop(); }
 
   static LumoraHResult GetProperty(IDesignObject* self, LumoraString name, LumoraValue* value,
                                    IFailureInfo** error) {
@@ -190,11 +149,6 @@ struct HostDesignObject {
     if (value != nullptr) marshal::FreeCValue(*value);
   }
 
-  static LumoraHResult SiteQueryInterface(IHostSite* self, const LumoraGuid* iid, void** out) {
-    return Of(self)->Query(iid, out);
-  }
-  static uint32_t SiteAddRef(IHostSite* self) { return ++Of(self)->references; }
-  static uint32_t SiteRelease(IHostSite* self) { return Of(self)->Drop(); }
   static LumoraHResult GetSettings(IHostSite* self, LumoraHostSettings* out) {
     if (out == nullptr) return LUMORA_E_POINTER;
     const HostDesignObject* object = Of(self);
@@ -207,21 +161,23 @@ struct HostDesignObject {
   }
   static LumoraHResult CreateErrorReport(IHostSite*, IErrorReport** report) {
     if (report == nullptr) return LUMORA_E_POINTER;
-    auto* made = new (std::nothrow) HostErrorReport{};
+    auto* made = new (std::nothrow) HostErrorReport();
     if (made == nullptr) return LUMORA_E_OUTOFMEMORY;
-    made->face.lpVtbl = &kErrorReportVtbl;
-    *report = &made->face;
+    *report = made->face.get();
     return LUMORA_S_OK;
   }
 };
 
+using DesignObjectUnknown = marshal::Unknown<IDesignObject, HostDesignObject>;
+using SiteUnknown = marshal::Unknown<IHostSite, HostDesignObject>;
 const IDesignObjectVtbl kDesignObjectVtbl = {
-    HostDesignObject::QueryInterface, HostDesignObject::AddRef,      HostDesignObject::Release,
-    HostDesignObject::GetProperty,    HostDesignObject::PutProperty, HostDesignObject::FreeValue};
-const IHostSiteVtbl kHostSiteVtbl = {HostDesignObject::SiteQueryInterface,
-                                     HostDesignObject::SiteAddRef, HostDesignObject::SiteRelease,
-                                     HostDesignObject::GetSettings,
+    DesignObjectUnknown::QueryInterface, DesignObjectUnknown::AddRef,
+    DesignObjectUnknown::Release,        HostDesignObject::GetProperty,
+    HostDesignObject::PutProperty,       HostDesignObject::FreeValue};
+const IHostSiteVtbl kHostSiteVtbl = {SiteUnknown::QueryInterface, SiteUnknown::AddRef,
+                                     SiteUnknown::Release, HostDesignObject::GetSettings,
                                      HostDesignObject::CreateErrorReport};
+HostDesignObject::HostDesignObject() : face{&kDesignObjectVtbl, this}, site{&kHostSiteVtbl, this} {}
 
 template <class Fn>
 Fn Export(void* library, const char* name, const std::string& path) {
@@ -281,14 +237,12 @@ void* Component::CreateLumoraCtl(const LumoraGuid& iid) const {
 
 IDesignObject* NewHostDesignObject(std::shared_ptr<DesignObjectFile> file,
                                    const Invocation& invocation, LumoraWizardMode mode) {
-  auto* object = new HostDesignObject{};
-  object->face.lpVtbl = &kDesignObjectVtbl;
-  object->site = SiteFace{&kHostSiteVtbl, object};
+  auto* object = new HostDesignObject();
   object->file = std::move(file);
   object->settings = invocation.host;
   object->mode = mode;
   object->script = invocation.script;
-  return &object->face;
+  return object->face.get();
 }
 
 CallFailure ReadCallFailure(LumoraHResult result, IFailureInfo* error) {

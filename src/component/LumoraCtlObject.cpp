@@ -8,15 +8,14 @@
 #include "component/ComponentState.h"
 #include "component/HostAdapters.h"
 #include "component/WizardModes.h"
-#include "marshal/Marshal.h"
-#include "control/LumoraCtl.h"
 #include "contract/Environment.h"
 #include "contract/Failure.h"
+#include "control/LumoraCtl.h"
+#include "marshal/ComObject.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::com {
 namespace {
-
-using marshal::SameGuid;
 
 // ---- The host library the component runs on ----------------------------------------------
 
@@ -94,44 +93,16 @@ std::atomic<long>& ControlObjects() {
   return count;
 }
 
-struct CtlObject;
-struct WizardFace {
-  const IDevWizardVtbl* lpVtbl;
-  CtlObject* owner;
-};
-struct BuildFace {
-  const ISetupDesignObjectBuildVtbl* lpVtbl;
-  CtlObject* owner;
-};
-
-struct CtlObject {
-  WizardFace wizard;  // also the object's IUnknown
-  BuildFace build;
-  std::atomic<uint32_t> references{1};
+struct CtlObject : marshal::ComObject<CtlObject> {
+  marshal::Face<IDevWizard, CtlObject> wizard;  // also the object's IUnknown
+  marshal::Face<ISetupDesignObjectBuild, CtlObject> build;
   std::unique_ptr<LumoraCtl> control = std::make_unique<LumoraCtl>();
 
   CtlObject();
   ~CtlObject();
 
   LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (iid == nullptr) return LUMORA_E_INVALIDARG;
-    if (SameGuid(*iid, IID_IUnknown) || SameGuid(*iid, IID_IDevWizard)) {
-      *out = &wizard;
-    } else if (SameGuid(*iid, IID_ISetupDesignObjectBuild)) {
-      *out = &build;
-    } else {
-      return LUMORA_E_NOINTERFACE;
-    }
-    ++references;
-    return LUMORA_S_OK;
-  }
-  uint32_t AddRef() { return ++references; }
-  uint32_t Release() {
-    const uint32_t left = --references;
-    if (left == 0) delete this;
-    return left;
+    return Query(iid, out, {{&IID_IDevWizard, &wizard}, {&IID_ISetupDesignObjectBuild, &build}});
   }
 
   LumoraHResult Display(IDesignObject* object, int32_t* result, IFailureInfo** error) {
@@ -180,40 +151,22 @@ struct CtlObject {
   }
 };
 
-CtlObject* Owner(IDevWizard* self) {
-  return reinterpret_cast<WizardFace*>(self)->owner;
-}
-CtlObject* Owner(ISetupDesignObjectBuild* self) {
-  return reinterpret_cast<BuildFace*>(self)->owner;
-}
-
-template <class Face>
-LumoraHResult QueryInterfaceOf(Face* self, const LumoraGuid* iid, void** out) {
-  return Owner(self)->QueryInterface(iid, out);
-}
-template <class Face>
-uint32_t AddRefOf(Face* self) {
-  return Owner(self)->AddRef();
-}
-template <class Face>
-uint32_t ReleaseOf(Face* self) {
-  return Owner(self)->Release();
-}
-
 LumoraHResult DisplayOf(IDevWizard* self, IDesignObject* object, int32_t* result,
                         IFailureInfo** error) {
-  return Owner(self)->Display(object, result, error);
+  return marshal::Face<IDevWizard, CtlObject>::OwnerOf(self)->Display(object, result, error);
 }
 LumoraHResult IsIncludedOf(ISetupDesignObjectBuild* self, IDesignObject* object,
                            LumoraString featurePath, int32_t* result, IFailureInfo** error) {
-  return Owner(self)->IsIncluded(object, featurePath, result, error);
+  return marshal::Face<ISetupDesignObjectBuild, CtlObject>::OwnerOf(self)->IsIncluded(
+      object, featurePath, result, error);
 }
 
-const IDevWizardVtbl kWizardVtbl = {QueryInterfaceOf<IDevWizard>, AddRefOf<IDevWizard>,
-                                    ReleaseOf<IDevWizard>, DisplayOf};
-const ISetupDesignObjectBuildVtbl kBuildVtbl = {QueryInterfaceOf<ISetupDesignObjectBuild>,
-                                                AddRefOf<ISetupDesignObjectBuild>,
-                                                ReleaseOf<ISetupDesignObjectBuild>, IsIncludedOf};
+using WizardUnknown = marshal::Unknown<IDevWizard, CtlObject>;
+using BuildUnknown = marshal::Unknown<ISetupDesignObjectBuild, CtlObject>;
+const IDevWizardVtbl kWizardVtbl = {WizardUnknown::QueryInterface, WizardUnknown::AddRef,
+                                    WizardUnknown::Release, DisplayOf};
+const ISetupDesignObjectBuildVtbl kBuildVtbl = {BuildUnknown::QueryInterface, BuildUnknown::AddRef,
+                                                BuildUnknown::Release, IsIncludedOf};
 
 CtlObject::CtlObject() : wizard{&kWizardVtbl, this}, build{&kBuildVtbl, this} {
   ++LiveObjects();
@@ -229,33 +182,15 @@ CtlObject::~CtlObject() {
 
 // ---- The class factory ----------------------------------------------------------------------
 
-struct FactoryObject {
-  IClassFactory face;
-  std::atomic<uint32_t> references{1};
+struct FactoryObject : marshal::ComObject<FactoryObject> {
+  marshal::Face<IClassFactory, FactoryObject> face;
 
-  static FactoryObject* Of(IClassFactory* self) { return reinterpret_cast<FactoryObject*>(self); }
+  FactoryObject();
+  ~FactoryObject() { --LiveObjects(); }
+  LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
+    return Query(iid, out, {{&IID_IClassFactory, &face}});
+  }
 
-  static LumoraHResult QueryInterface(IClassFactory* self, const LumoraGuid* iid, void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (iid == nullptr) return LUMORA_E_INVALIDARG;
-    if (!SameGuid(*iid, IID_IUnknown) && !SameGuid(*iid, IID_IClassFactory)) {
-      return LUMORA_E_NOINTERFACE;
-    }
-    AddRef(self);
-    *out = self;
-    return LUMORA_S_OK;
-  }
-  static uint32_t AddRef(IClassFactory* self) { return ++Of(self)->references; }
-  static uint32_t Release(IClassFactory* self) {
-    FactoryObject* factory = Of(self);
-    const uint32_t left = --factory->references;
-    if (left == 0) {
-      delete factory;
-      --LiveObjects();
-    }
-    return left;
-  }
   static LumoraHResult CreateInstance(IClassFactory*, IUnknown* outer, const LumoraGuid* iid,
                                       void** out) {
     if (out == nullptr) return LUMORA_E_POINTER;
@@ -280,9 +215,14 @@ struct FactoryObject {
   }
 };
 
-const IClassFactoryVtbl kFactoryVtbl = {FactoryObject::QueryInterface, FactoryObject::AddRef,
-                                        FactoryObject::Release, FactoryObject::CreateInstance,
+using FactoryUnknown = marshal::Unknown<IClassFactory, FactoryObject>;
+const IClassFactoryVtbl kFactoryVtbl = {FactoryUnknown::QueryInterface, FactoryUnknown::AddRef,
+                                        FactoryUnknown::Release, FactoryObject::CreateInstance,
                                         FactoryObject::LockServer};
+
+FactoryObject::FactoryObject() : face{&kFactoryVtbl, this} {
+  ++LiveObjects();
+}
 
 }  // namespace
 }  // namespace lumora::com
@@ -294,12 +234,10 @@ extern "C" LUMORA_EXPORT LumoraHResult DllGetClassObject(const LumoraGuid* clsid
   *out = nullptr;
   if (clsid == nullptr || iid == nullptr) return LUMORA_E_INVALIDARG;
   if (!lumora::marshal::SameGuid(*clsid, CLSID_LumoraCtl)) return LUMORA_CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) FactoryObject{};
+  auto* factory = new (std::nothrow) FactoryObject();
   if (factory == nullptr) return LUMORA_E_OUTOFMEMORY;
-  factory->face.lpVtbl = &kFactoryVtbl;
-  ++LiveObjects();
-  const LumoraHResult result = FactoryObject::QueryInterface(&factory->face, iid, out);
-  FactoryObject::Release(&factory->face);
+  const LumoraHResult result = factory->QueryInterface(iid, out);
+  factory->Release();
   return result;
 }
 

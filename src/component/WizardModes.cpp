@@ -10,8 +10,8 @@
 
 #include "component/ComponentState.h"
 #include "component/window/WindowPlugin.h"
-#include "control/LumoraCtl.h"
 #include "contract/Environment.h"
+#include "control/LumoraCtl.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ScriptDriver.h"
 
@@ -123,7 +123,8 @@ class WindowMode : public WizardMode {
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
     bool finished = false;
-    plugin_.runWithWindows(forms::App(), component::CurrentState(), [&] { finished = control.IDevWizard_Display(&object); });
+    plugin_.runWithWindows(forms::App(), component::CurrentState(),
+                           [&] { finished = control.IDevWizard_Display(&object); });
     return finished;
   }
 

@@ -1,7 +1,7 @@
 // Build-time feature inclusion.
+#include "contract/Text.h"
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
-#include "contract/Text.h"
 #include "services/WizAPI.h"
 
 namespace lumora {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "contract/Failure.h"
+#include "marshal/ComObject.h"
 
 namespace lumora::marshal {
 namespace {
@@ -185,69 +186,56 @@ Value FromCValue(const LumoraValue& c) {
 namespace {
 
 // A reference-counted failure: the strings it hands out live as long as the object.
-struct FailureInfoObject {
-  IFailureInfo face;
-  std::atomic<uint32_t> references{1};
+struct FailureInfoObject : ComObject<FailureInfoObject> {
+  using Self = FailureInfoObject;
+  Face<IFailureInfo, Self> face;
   FailureText failure;
   std::atomic<long>* liveObjects;
 
-  static FailureInfoObject* Of(IFailureInfo* self) {
-    return reinterpret_cast<FailureInfoObject*>(self);
+  FailureInfoObject(FailureText text, std::atomic<long>* live);
+  ~FailureInfoObject() {
+    if (liveObjects != nullptr) --*liveObjects;
+  }
+  LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
+    return Query(iid, out, {{&IID_IFailureInfo, &face}});
   }
 
-  static LumoraHResult QueryInterface(IFailureInfo* self, const LumoraGuid* iid, void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (iid == nullptr) return LUMORA_E_INVALIDARG;
-    if (!SameGuid(*iid, IID_IUnknown) && !SameGuid(*iid, IID_IFailureInfo)) {
-      return LUMORA_E_NOINTERFACE;
-    }
-    AddRef(self);
-    *out = self;
-    return LUMORA_S_OK;
-  }
-  static uint32_t AddRef(IFailureInfo* self) { return ++Of(self)->references; }
-  static uint32_t Release(IFailureInfo* self) {
-    FailureInfoObject* object = Of(self);
-    const uint32_t left = --object->references;
-    if (left == 0) {
-      if (object->liveObjects != nullptr) --*object->liveObjects;
-      delete object;
-    }
-    return left;
+  static const FailureText& Of(IFailureInfo* self) {
+    return Face<IFailureInfo, Self>::OwnerOf(self)->failure;
   }
   static LumoraHResult GetNumber(IFailureInfo* self, int32_t* number) {
     if (number == nullptr) return LUMORA_E_POINTER;
-    *number = Of(self)->failure.number;
+    *number = Of(self).number;
     return LUMORA_S_OK;
   }
   static LumoraHResult GetDescription(IFailureInfo* self, LumoraString* text) {
     if (text == nullptr) return LUMORA_E_POINTER;
-    *text = View(Of(self)->failure.description);
+    *text = View(Of(self).description);
     return LUMORA_S_OK;
   }
   static LumoraHResult GetSource(IFailureInfo* self, LumoraString* text) {
     if (text == nullptr) return LUMORA_E_POINTER;
-    *text = View(Of(self)->failure.source);
+    *text = View(Of(self).source);
     return LUMORA_S_OK;
   }
 };
 
+using FailureInfoUnknown = Unknown<IFailureInfo, FailureInfoObject>;
 const IFailureInfoVtbl kFailureInfoVtbl = {
-    FailureInfoObject::QueryInterface, FailureInfoObject::AddRef,
-    FailureInfoObject::Release,        FailureInfoObject::GetNumber,
-    FailureInfoObject::GetDescription, FailureInfoObject::GetSource};
+    FailureInfoUnknown::QueryInterface, FailureInfoUnknown::AddRef,
+    FailureInfoUnknown::Release,        FailureInfoObject::GetNumber,
+    FailureInfoObject::GetDescription,  FailureInfoObject::GetSource};
+
+FailureInfoObject::FailureInfoObject(FailureText text, std::atomic<long>* live)
+    : face{&kFailureInfoVtbl, this}, failure(std::move(text)), liveObjects(live) {
+  if (liveObjects != nullptr) ++*liveObjects;
+}
 
 }  // namespace
 
 IFailureInfo* NewFailureInfo(FailureText failure, std::atomic<long>* liveObjects) {
-  auto* object = new (std::nothrow) FailureInfoObject{};
-  if (object == nullptr) return nullptr;
-  object->face.lpVtbl = &kFailureInfoVtbl;
-  object->failure = std::move(failure);
-  object->liveObjects = liveObjects;
-  if (liveObjects != nullptr) ++*liveObjects;
-  return &object->face;
+  auto* object = new (std::nothrow) FailureInfoObject(std::move(failure), liveObjects);
+  return object != nullptr ? object->face.get() : nullptr;
 }
 
 FailureText ReadFailureInfo(IFailureInfo* info) {
