@@ -101,8 +101,6 @@ class frmWizard : public forms::DesignedForm {
 
   // The session; fails with 91 when the form has none.
   Wizard& Owner() const;
-  // The form's own error reporter (its handlers trap with it).
-  ErrorReporter& FormReporter() { return reporter_; }
 
   // --- Handlers of this file group ----------------------------------------------------------
   void Form_Load();

@@ -87,34 +87,7 @@ std::string GetResString(int16_t& id) {
 void ApplyResourceCaptions(forms::Form& form) {
   for (forms::Control* control : form.Controls()) {
     const std::string type = control->TypeName();
-    if (type == "Menu") {
-      IgnoreFailures([&] {
-        if (IsNumeric(control->Caption())) {
-          control->SetCaption(LoadResString(ToId(control->Caption())));
-        }
-      });
-    } else if (type == "TabStrip") {
-      IgnoreFailures([&] {
-        for (forms::SubItem* tab : control->SubItems("Tabs")) {
-          IgnoreFailures([&] {
-            if (IsNumeric(tab->tag)) tab->caption = LoadResString(ToId(tab->tag));
-          });
-          IgnoreFailures([&] {
-            if (IsNumeric(tab->toolTipText)) {
-              tab->toolTipText = LoadResString(ToId(tab->toolTipText));
-            }
-          });
-        }
-      });
-    } else if (type == "Toolbar") {
-      IgnoreFailures([&] {
-        for (forms::SubItem* button : control->SubItems("Buttons")) {
-          IgnoreFailures([&] {
-            if (IsNumeric(button->tag)) button->toolTipText = LoadResString(ToId(button->tag));
-          });
-        }
-      });
-    } else if (type == "ListView") {
+    if (type == "ListView") {
       IgnoreFailures([&] {
         auto& list = dynamic_cast<forms::ListView&>(*control);
         for (const auto& column : list.ColumnHeaders()) {

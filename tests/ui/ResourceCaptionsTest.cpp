@@ -54,18 +54,6 @@ TEST(GetResString, AMissingContinuationIsReportedAndWhatWasJoinedReturned) {
   EXPECT_EQ(host.reports()[0].procedure, "modWizard:GetResString");
 }
 
-// A control type with tabs, as a tab strip has them.
-class TabStrip : public forms::Control {
- public:
-  using Control::Control;
-  const char* TypeName() const override { return "TabStrip"; }
-  std::vector<forms::SubItem*> SubItems(std::string_view collection) override {
-    if (collection != "Tabs") return Control::SubItems(collection);
-    return {&tab};
-  }
-  forms::SubItem tab{"design", "1002", "1003"};
-};
-
 const char* kDesign = R"(Form frmT {
   Label lblNumeric { Caption: "design" Tag: "1002" ToolTipText: "8000" }
   Label lblWords { Caption: "design" Tag: "abc" }
@@ -83,7 +71,6 @@ TEST(ApplyResourceCaptions, ReplacesNumericTagsAndPassesOverWhatCannotTakeThem) 
   auto& list = form.Get<forms::ListView>("lvwList");
   list.ColumnHeaders().Add(0, "main", "main").SetTag("8000");
   list.ColumnHeaders().Add(0, "other", "keep").SetTag("x");
-  auto& tabs = form.Add(std::make_unique<TabStrip>("tabPages", forms::kNoIndex));
 
   ApplyResourceCaptions(form);
 
@@ -95,8 +82,6 @@ TEST(ApplyResourceCaptions, ReplacesNumericTagsAndPassesOverWhatCannotTakeThem) 
   EXPECT_EQ(form.Get<forms::Label>("lblJoined").Caption(), "one two");  // continuation followed
   EXPECT_EQ(list.ColumnHeaders().Item(1).Text(), "one _");              // single entry
   EXPECT_EQ(list.ColumnHeaders().Item(2).Text(), "keep");
-  EXPECT_EQ(tabs.tab.caption, "Available Drivers");
-  EXPECT_EQ(tabs.tab.toolTipText, "Advanced...");
   EXPECT_TRUE(host.reports().empty());
 }
 

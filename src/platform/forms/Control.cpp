@@ -177,9 +177,6 @@ std::string Control::Text() const {
 void Control::SetText(std::string) {
   NotSupported();
 }
-std::vector<SubItem*> Control::SubItems(std::string_view) {
-  NotSupported();
-}
 
 bool Control::IsReachable(std::string* reason) const {
   auto refuse = [&](std::string why) {

@@ -21,15 +21,6 @@ class Form;
 // Index of a control that is not a member of a control array.
 inline constexpr int16_t kNoIndex = -1;
 
-// An entry of a control's sub-item collection that carries captions (a tab of a tab strip, a
-// button of a toolbar, a menu item). None of our own controls has such entries; the caption walk
-// handles them for any control type that provides them.
-struct SubItem {
-  std::string caption;
-  std::string tag;
-  std::string toolTipText;
-};
-
 class Control {
  public:
   Control(std::string name, int16_t index);
@@ -91,8 +82,6 @@ class Control {
   virtual void SetCaption(std::string caption);
   virtual std::string Text() const;
   virtual void SetText(std::string text);
-  // Sub-item collections by classic name ("Tabs", "Buttons"); fails with 438 when absent.
-  virtual std::vector<SubItem*> SubItems(std::string_view collection);
 
   // Whether a person can give the control the focus (buttons, boxes, lists).
   virtual bool CanHaveFocus() const { return false; }
