@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "marshal/Marshal.h"
 #include "contract/Failure.h"
+#include "marshal/Marshal.h"
 #include "support/RunProcess.h"
 
 namespace lumora::testing {

@@ -12,6 +12,7 @@
 #include "component/ComponentHarness.h"
 #include "marshal/Marshal.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 extern "C" int LumoraPublicHeaderCheck(void);
 
@@ -289,22 +290,10 @@ TEST_F(ComponentWizard, AnUnplayableScriptIsRefusedAndNothingIsWritten) {
 // Registration, in a component registry of a temporary XDG data folder.
 class ComponentRegistration : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    if (old != nullptr) saved_ = old;
-    ::setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_) {
-      ::setenv("XDG_DATA_HOME", saved_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_DATA_HOME");
-    }
-  }
   std::string File() const { return dir_.File("lumora/components.json"); }
 
   testing::TempDir dir_;
-  std::optional<std::string> saved_;
+  testing::ScopedEnv env_{"XDG_DATA_HOME", dir_.path().c_str()};
 };
 
 TEST_F(ComponentRegistration, RecordsTheClassAndTypeLibraryAndRemovesThemWithoutATrace) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -17,23 +18,11 @@ using testing::RunProcess;
 
 class HostCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    if (old != nullptr) saved_ = old;
-    ::setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_) {
-      ::setenv("XDG_DATA_HOME", saved_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_DATA_HOME");
-    }
-  }
   static std::string Lumora() { return testing::BinDir() + "/lumora"; }
   std::string Registry() const { return dir_.File("lumora/components.json"); }
 
   testing::TempDir dir_;
-  std::optional<std::string> saved_;
+  testing::ScopedEnv env_{"XDG_DATA_HOME", dir_.path().c_str()};
 };
 
 TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {

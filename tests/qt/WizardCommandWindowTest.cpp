@@ -2,44 +2,16 @@
 // message that says what to do, exit status 2 and the object untouched.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
-#include <optional>
 #include <string>
 
 #include "platform/qt/WindowRenderer.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora::forms {
 namespace {
 
-// Sets environment variables for one test and puts the old values back afterwards.
-class Environment {
- public:
-  ~Environment() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-  }
-  void Set(const std::string& name, const char* value) {
-    if (saved_.count(name) == 0) {
-      const char* old = std::getenv(name.c_str());
-      saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    }
-    if (value != nullptr) {
-      setenv(name.c_str(), value, 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-
- private:
-  std::map<std::string, std::optional<std::string>> saved_;
-};
+using Environment = testing::ScopedEnv;
 
 TEST(DisplayAvailable, shouldSayWhichDisplayIsMissing) {
   Environment env;
