@@ -158,8 +158,13 @@ class Builder {
     row.file = FileKey(item, file->value, base, &row.component);
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
+      // The setup file goes with the driver's file: into the group of its component.
+      std::string group = base;
+      for (const InstallComponent& c : layout_.components) {
+        if (c.id == row.component) group = c.group;
+      }
       std::string ignored;
-      row.setupFile = FileKey(item, setup->value, base, &ignored);
+      row.setupFile = FileKey(item, setup->value, group, &ignored);
     }
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
