@@ -35,7 +35,8 @@ std::string MissingTool(std::initializer_list<const char*> tools) {
 
 // Every kind of item: a stored catalogue driver, 3.5 and 4.0 desktop drivers sharing one file,
 // an added driver with non-ASCII names in other folders, an attribute line without a value and a
-// blank line; system and user data sources; unselected items that must stay out.
+// blank line; system and user data sources, one whose driver is not exported; unselected items
+// that must stay out.
 constexpr const char* kEveryKind = R"J({"properties": {"DTDBVerNo": 1,
   "Drivers": ["SQL Server", "Microsoft Excel Driver (*.xls)", "Microsoft Paradox Driver (*.db )",
               "Pilote Ärzte", "Microsoft ODBC for Oracle"],
@@ -46,14 +47,15 @@ constexpr const char* kEveryKind = R"J({"properties": {"DTDBVerNo": 1,
     "Driver=<PROGRAMFILES>\\Acme\\ärzte.dll\r\nSetup=<COMMONFILES>\\System\\ärztesetup.dll\r\nDescription=\r\n\r\nVendor=Acme [EU]",
     "Driver=<WINSYSDIR>\\msorcl32.dll"],
   "DriversSelections": [true, true, true, true, false],
-  "DataSources": ["Bestellungen Köln", "Sales", "Old"],
+  "DataSources": ["Bestellungen Köln", "Sales", "Old", "Lager"],
   "DataSourcesInfo": [
     "DBQ=C:\\data\\köln.mdb\r\nDriver=<WINSYSDIR>\\odbcjt32.dll\r\nDriverName=Microsoft Paradox Driver (*.db )",
     "Description=\r\nServer=db1\r\nDriverName=SQL Server",
-    "DriverName=SQL Server"],
-  "DataSourcesTypes": ["system", "user", "user"],
-  "DataSourcesSelections": [true, true, false],
-  "DataSourcesUninstFlags": [false, true, false]}})J";
+    "DriverName=SQL Server",
+    "DriverName=Microsoft ODBC for Oracle\r\nServer=ora"],
+  "DataSourcesTypes": ["system", "user", "user", "USER"],
+  "DataSourcesSelections": [true, true, false, true],
+  "DataSourcesUninstFlags": [false, true, false, false]}})J";
 
 struct Exported {
   TempDir dir;
@@ -121,11 +123,12 @@ const std::map<std::string, std::vector<std::string>> kEveryKindRows = {
     {"ODBCDataSource",
      {"Bestellungen_K_ln\tMicrosoft_Excel_Driver___.xls_\tBestellungen Köln\tMicrosoft Paradox "
       "Driver (*.db )\t0",
-      "Sales\tSQL_Server\tSales\tSQL Server\t1"}},
+      "Sales\tSQL_Server\tSales\tSQL Server\t1",
+      "Lager\tODBCDataSources\tLager\tMicrosoft ODBC for Oracle\t1"}},
     {"ODBCSourceAttribute",
      {"Bestellungen_K_ln\tDBQ\tC:\\data\\köln.mdb",
       "Bestellungen_K_ln\tDriver\t[SystemFolder]odbcjt32.dll", "Sales\tDescription\t",
-      "Sales\tServer\tdb1"}},
+      "Sales\tServer\tdb1", "Lager\tServer\tora"}},
 };
 
 class ExportRoundTrip : public ::testing::TestWithParam<bool> {
@@ -267,6 +270,10 @@ TEST_P(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
        "Sales",
        "Sales|SQL Server|user|SQL_Server",
        {{"Description", ""}, {"Server", "db1"}}},
+      {"ODBCDataSource",
+       "Lager",
+       "Lager|Microsoft ODBC for Oracle|user|ODBCDataSources",
+       {{"Server", "ora"}}},
   };
   const auto& expected = GetParam() ? everyKind : example;
   for (const char* element : {"ODBCDriver", "ODBCTranslator", "ODBCDataSource"}) {
@@ -351,7 +358,8 @@ TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
   const std::vector<Item> everyKindSystem = {
       {"Bestellungen Köln", {"Driver=Microsoft Paradox Driver (*.db )", "DBQ=C:\\data\\köln.mdb"}}};
   const std::vector<Item> everyKindUser = {
-      {"Sales", {"Driver=SQL Server", "Description=", "Server=db1"}}};
+      {"Sales", {"Driver=SQL Server", "Description=", "Server=db1"}},
+      {"Lager", {"Driver=Microsoft ODBC for Oracle", "Server=ora"}}};
 
   auto names = [](const std::vector<Item>& items) {
     std::string out;
