@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Command.h"
+#include "ExportCommand.h"
 #include "hostlib/LocalHostLibrary.h"
 
 namespace lumora::cli {
@@ -15,6 +16,10 @@ const std::vector<Command>& Commands() {
        AddBuildOptions, RunBuild, true},
       {"show", "Print the choices stored in a design object: drivers, data sources, version",
        AddShowOptions, RunShow, true},
+      {"export",
+       "Write the stored choices as installer input: the installer database's ODBC tables "
+       "(.idt), a WiX v3 fragment, or unixODBC templates for odbcinst",
+       AddExportOptions, RunExport, true},
       {"wizard",
        "Open the wizard on a design object; with --script FILE it runs headless, driven by the "
        "actions in FILE. Finish rewrites the object; anything else leaves it untouched",

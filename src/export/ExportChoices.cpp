@@ -1,0 +1,154 @@
+#include "export/ExportChoices.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <set>
+
+#include "contract/Failure.h"
+#include "contract/Int16.h"
+#include "contract/Text.h"
+#include "hostlib/ProfileIniFile.h"
+#include "platform/ProfileFile.h"
+
+namespace lumora::exporting {
+namespace {
+
+std::string TextAt(const Value& array, int32_t i) {
+  try {
+    return array.At(i).ToString();
+  } catch (const Failure&) {
+    return {};
+  }
+}
+
+bool FlagAt(const Value& array, int32_t i) {
+  try {
+    return array.At(i).ToBool();
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+int32_t UpperBoundOf(const Value& array) {
+  try {
+    return array.IsEmpty() ? -1 : array.UpperBound();
+  } catch (const Failure&) {
+    return -1;
+  }
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The item's attribute text split at its CR LF separators; blank lines are dropped.
+void SetLines(ExportItem& item, const std::string& text) {
+  std::set<std::string> seen;
+  size_t start = 0;
+  int number = 0;
+  while (start <= text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 2;
+    ++number;
+    if (TrimSpaces(line).empty()) continue;
+    const size_t eq = line.find('=');
+    AttributeLine parsed{line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1)};
+    if (parsed.name.empty()) {
+      throw ExportError(Describe(item) + ", attribute line " + std::to_string(number) + " \"" +
+                        line + "\": the line has no name before its '='");
+    }
+    if (!seen.insert(parsed.name).second) {
+      throw ExportError(Describe(item) + ": attribute \"" + parsed.name +
+                        "\" is given twice; an installer holds one value per name");
+    }
+    item.lines.push_back(std::move(parsed));
+  }
+}
+
+}  // namespace
+
+std::string Describe(const ExportItem& item) {
+  const char* kind = item.kind == ItemKind::kDriver       ? "driver"
+                     : item.kind == ItemKind::kTranslator ? "translator"
+                                                          : "data source";
+  return std::string(kind) + " \"" + item.name + "\"";
+}
+
+const AttributeLine* FindLine(const ExportItem& item, std::string_view name) {
+  for (const AttributeLine& line : item.lines) {
+    if (EqualsIgnoringAsciiCase(line.name, name)) return &line;
+  }
+  return nullptr;
+}
+
+ExportChoices ReadStoredChoices(DesignObject& object) {
+  ExportChoices choices;
+  const Value drivers = object.GetProperty("Drivers");
+  const Value driversInfo = object.GetProperty("DriversInfo");
+  const Value driversSelections = object.GetProperty("DriversSelections");
+  for (int32_t i = 0; i <= UpperBoundOf(drivers); ++i) {
+    ExportItem item{ItemKind::kDriver, TextAt(drivers, i), {}, false};
+    if (item.name.empty() || !FlagAt(driversSelections, i)) continue;
+    SetLines(item, TextAt(driversInfo, i));
+    choices.drivers.push_back(std::move(item));
+  }
+  const Value sources = object.GetProperty("DataSources");
+  const Value sourcesInfo = object.GetProperty("DataSourcesInfo");
+  const Value sourcesTypes = object.GetProperty("DataSourcesTypes");
+  const Value sourcesSelections = object.GetProperty("DataSourcesSelections");
+  for (int32_t i = 0; i <= UpperBoundOf(sources); ++i) {
+    // Any type but "system", in any letter case, is a user data source, as the wizard loads it.
+    ExportItem item{
+        ItemKind::kDataSource, TextAt(sources, i), {}, UCase(TextAt(sourcesTypes, i)) == "SYSTEM"};
+    if (item.name.empty() || !FlagAt(sourcesSelections, i)) continue;
+    SetLines(item, TextAt(sourcesInfo, i));
+    choices.dataSources.push_back(std::move(item));
+  }
+  return choices;
+}
+
+// Mirrors the wizard's translator read (WizAPI::ReadTransBVProvided and ReadTransSections) with
+// the same profile functions: the slot count of [Translators] as the host's IniFile helper finds
+// it, slots "Translator0".. read with a size of 254, "NONE" and blank slots skipped, and each
+// listed value's own section read whole as the item's attribute lines.
+std::vector<ExportItem> ReadCatalogueTranslators(const std::string& componentDir) {
+  const std::string catalogue =
+      (componentDir.empty() || componentDir.back() == '/' ? componentDir : componentDir + "/") +
+      "lumora.ini";
+  if (::access(ProfileFileSystemPath(catalogue).c_str(), R_OK) != 0) {
+    throw ExportError(catalogue + ": no catalogue there to take translators from");
+  }
+  std::string value(255, ' ');
+  int16_t count = 0;
+  ProfileIniFile().FindIniFileEntry(catalogue, "Translators", "Translator", value, count);
+  std::vector<ExportItem> translators;
+  for (int16_t i = 0; i < count; i = ToInt16(i + 1)) {
+    const std::string key = "Translator" + std::to_string(i);
+    const std::string name =
+        GetPrivateProfileStringA("Translators", key.c_str(), "NONE", 254, catalogue).Text();
+    if (name == "NONE" || TrimSpaces(name).empty()) continue;
+    ProfileResult section;
+    for (uint32_t size = 1023;; size *= 2) {
+      section = GetPrivateProfileSectionA(name.c_str(), size, catalogue);
+      if (section.returned + 2 < size || size >= (1u << 30)) break;
+    }
+    std::string joined;
+    for (char c : section.Text()) joined += c == '\0' ? std::string("\r\n") : std::string(1, c);
+    ExportItem item{ItemKind::kTranslator, name, {}, false};
+    SetLines(item, joined);
+    translators.push_back(std::move(item));
+  }
+  return translators;
+}
+
+}  // namespace lumora::exporting

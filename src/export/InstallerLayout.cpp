@@ -1,0 +1,338 @@
+#include "export/InstallerLayout.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <tuple>
+
+#include "contract/Text.h"
+
+namespace lumora::exporting {
+namespace {
+
+constexpr size_t kIdentifierMax = 72;
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsIdentifierChar(char c) {
+  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.';
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// A path symbol at the start of a value: the folder it stands for, and where the rest begins
+// (after the symbol and one backslash).
+struct SymbolAt {
+  InstallFolder folder;
+  size_t rest = 0;
+};
+
+// The path symbols and the database folder property of each. "<COMMONFILES>\System" needs no
+// row of its own: it is the System folder under [CommonFilesFolder].
+struct SymbolRow {
+  const char* symbol;
+  const char* property;  // null: <DAO>, placed through the host's DAO folder
+};
+constexpr SymbolRow kSymbols[] = {
+    {"<WINSYSDIR>", "SystemFolder"},
+    {"<WINDIR>", "WindowsFolder"},
+    {"<COMMONFILES>", "CommonFilesFolder"},
+    {"<PROGRAMFILES>", "ProgramFilesFolder"},
+    {"<DAO>", nullptr},
+};
+
+std::vector<std::string> SplitFolders(std::string_view path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+// The DAO folder has no property of its own: it is placed under the host folder that holds it
+// (the longest that is a prefix of it, ignoring case).
+InstallFolder DaoFolder(const FolderSet& folders) {
+  const std::pair<const char*, const std::string*> candidates[] = {
+      {"SystemFolder", &folders.system},
+      {"WindowsFolder", &folders.windows},
+      {"CommonFilesFolder", &folders.commonFiles},
+      {"ProgramFilesFolder", &folders.programFiles},
+  };
+  const std::string dao = UCase(folders.dao);
+  const std::pair<const char*, const std::string*>* best = nullptr;
+  for (const auto& candidate : candidates) {
+    const std::string folder = UCase(*candidate.second);
+    if (!folder.empty() && dao.starts_with(folder) &&
+        (best == nullptr || folder.size() > best->second->size())) {
+      best = &candidate;
+    }
+  }
+  if (best == nullptr) {
+    throw ExportError("<DAO> stands for " + folders.dao +
+                      ", which lies in none of the installer's standard folders");
+  }
+  return {best->first, SplitFolders(std::string_view(folders.dao).substr(best->second->size()))};
+}
+
+std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& folders) {
+  for (const SymbolRow& row : kSymbols) {
+    const std::string_view symbol = row.symbol;
+    if (!value.starts_with(symbol)) continue;
+    if (value.size() > symbol.size() && value[symbol.size()] != '\\') continue;
+    SymbolAt at;
+    at.folder = row.property != nullptr ? InstallFolder{row.property, {}} : DaoFolder(folders);
+    at.rest = std::min(value.size(), symbol.size() + 1);
+    return at;
+  }
+  return std::nullopt;
+}
+
+std::string EscapeFormatted(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '[') {
+      out += "[\\[]";
+    } else if (c == ']') {
+      out += "[\\]]";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Where the file named by a Driver=, Translator= or Setup= value lies. A value without a path
+// symbol keeps its folders under TARGETDIR (a drive letter is dropped); a bare file name lies in
+// the system folder, where the driver manager looks for it.
+std::pair<InstallFolder, std::string> FileOf(const std::string& value, const FolderSet& folders) {
+  InstallFolder folder;
+  std::string_view rest = value;
+  if (auto symbol = LeadingSymbol(value, folders)) {
+    folder = symbol->folder;
+    rest.remove_prefix(symbol->rest);
+  } else {
+    if (rest.size() >= 2 && rest[1] == ':' && IsAsciiLetter(rest[0])) rest.remove_prefix(2);
+    folder.property =
+        rest.find_first_of("\\/") == std::string_view::npos ? "SystemFolder" : "TARGETDIR";
+  }
+  std::vector<std::string> parts = SplitFolders(rest);
+  std::string name = parts.empty() ? std::string() : parts.back();
+  if (!parts.empty()) parts.pop_back();
+  folder.subfolders.insert(folder.subfolders.end(), parts.begin(), parts.end());
+  return {folder, name};
+}
+
+class Builder {
+ public:
+  Builder(const FolderSet& folders, const std::string& component) : folders_(folders) {
+    if (!component.empty()) {
+      if (!IdentifierPool::IsValid(component)) {
+        throw ExportError("--component " + component +
+                          ": a component key is ASCII letters, digits, '_' and '.', starting "
+                          "with a letter or '_', at most 72 characters");
+      }
+      pool_.Reserve(component);
+      fixedComponent_ = component;
+    }
+  }
+
+  InstallRow Driver(const ExportItem& item, const char* fileLine) {
+    InstallRow row;
+    row.item = &item;
+    row.id = pool_.Make(item.name);
+    const std::string base = fixedComponent_.empty() ? row.id : fixedComponent_;
+    const AttributeLine* file = FindLine(item, fileLine);
+    if (file == nullptr || TrimSpaces(file->value).empty()) {
+      throw ExportError(Describe(item) + " has no " + fileLine +
+                        "= line: the installer database needs the file it installs");
+    }
+    row.file = FileKey(item, file->value, base, &row.component);
+    const AttributeLine* setup = FindLine(item, "Setup");
+    if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
+      // The setup file goes with the driver's file: into the group of its component.
+      std::string group = base;
+      for (const InstallComponent& c : layout_.components) {
+        if (c.id == row.component) group = c.group;
+      }
+      std::string ignored;
+      row.setupFile = FileKey(item, setup->value, group, &ignored);
+    }
+    for (const AttributeLine& line : item.lines) {
+      if (&line == file || &line == setup) continue;
+      row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
+    }
+    return row;
+  }
+
+  InstallRow DataSource(const ExportItem& item, const std::vector<InstallRow>& drivers) {
+    InstallRow row;
+    row.item = &item;
+    row.id = pool_.Make(item.name);
+    const AttributeLine* named = FindLine(item, "DriverName");
+    const AttributeLine* driver = FindLine(item, "Driver");
+    if (named != nullptr && !named->value.empty()) {
+      row.driverDescription = named->value;
+    } else if (driver != nullptr && !driver->value.empty() &&
+               driver->value.find_first_of("\\/<") == std::string::npos) {
+      row.driverDescription = driver->value;  // a driver's name rather than its file
+      named = nullptr;
+    } else {
+      throw ExportError(Describe(item) +
+                        " names no driver: give it a DriverName= line with the driver's name");
+    }
+    if (!fixedComponent_.empty()) {
+      row.component = ComponentIn(fixedComponent_, nullptr);
+    } else {
+      for (const InstallRow& d : drivers) {
+        if (UCase(d.item->name) == UCase(row.driverDescription)) row.component = d.component;
+      }
+      if (row.component.empty()) {
+        if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
+        row.component = ComponentIn(sharedSources_, nullptr);
+      }
+    }
+    for (const AttributeLine& line : item.lines) {
+      if (&line == named) continue;
+      row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
+    }
+    return row;
+  }
+
+  InstallerLayout Finish() {
+    layout_.files = std::move(files_);
+    return std::move(layout_);
+  }
+  InstallerLayout& layout() { return layout_; }
+
+ private:
+  // The key of the file `value` names, adding the file to `base`'s component in its folder
+  // when no earlier item brought it; `component` receives the file's component.
+  std::string FileKey(const ExportItem& item, const std::string& value, const std::string& base,
+                      std::string* component) {
+    auto [folder, name] = FileOf(value, folders_);
+    if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
+    std::vector<std::string> upperFolders;
+    for (const std::string& f : folder.subfolders) upperFolders.push_back(UCase(f));
+    const auto key = std::make_tuple(folder.property, upperFolders, UCase(name));
+    if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
+      *component = files_[found->second].component;
+      return files_[found->second].id;
+    }
+    InstallFile file{pool_.Make(name), name, folder, ComponentIn(base, &folder)};
+    fileIndex_[key] = files_.size();
+    *component = file.component;
+    files_.push_back(file);
+    return file.id;
+  }
+
+  // The component of `base` that holds files of `folder` (null: no file; any component of
+  // `base` will do), made when missing.
+  std::string ComponentIn(const std::string& base, const InstallFolder* folder) {
+    for (InstallComponent& c : layout_.components) {
+      if (c.group != base) continue;
+      if (folder == nullptr) return c.id;
+      if (!c.hasFolder) {
+        c.folder = *folder;
+        c.hasFolder = true;
+        return c.id;
+      }
+      if (!(c.folder < *folder) && !(*folder < c.folder)) return c.id;
+    }
+    const bool baseUsed = std::any_of(layout_.components.begin(), layout_.components.end(),
+                                      [&](const InstallComponent& c) { return c.group == base; });
+    InstallComponent made{baseUsed ? pool_.Make(base) : base, base, {}, false};
+    if (folder != nullptr) {
+      made.folder = *folder;
+      made.hasFolder = true;
+    }
+    layout_.components.push_back(made);
+    return made.id;
+  }
+
+  const FolderSet& folders_;
+  IdentifierPool pool_;
+  std::string fixedComponent_;
+  std::string sharedSources_;
+  InstallerLayout layout_;
+  std::vector<InstallFile> files_;
+  std::map<std::tuple<std::string, std::vector<std::string>, std::string>, size_t> fileIndex_;
+};
+
+}  // namespace
+
+bool IdentifierPool::IsValid(std::string_view id) {
+  if (id.empty() || id.size() > kIdentifierMax) return false;
+  if (!IsAsciiLetter(id[0]) && id[0] != '_') return false;
+  return std::all_of(id.begin(), id.end(), IsIdentifierChar);
+}
+
+bool IdentifierPool::Reserve(const std::string& id) {
+  return taken_.insert(LowerAscii(id)).second;
+}
+
+std::string IdentifierPool::Make(std::string_view text) {
+  std::string id;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      id += IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
+      ++i;
+      continue;
+    }
+    id += '_';  // one for the whole UTF-8 sequence
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
+  if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
+  std::string candidate = id;
+  for (int n = 2; !Reserve(candidate); ++n) {
+    const std::string suffix = "." + std::to_string(n);
+    candidate = id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size())) + suffix;
+  }
+  return candidate;
+}
+
+std::string FormattedValue(const std::string& value, const FolderSet& folders) {
+  const std::optional<SymbolAt> symbol = LeadingSymbol(value, folders);
+  if (!symbol) return EscapeFormatted(value);
+  std::string out = "[" + symbol->folder.property + "]";
+  for (const std::string& sub : symbol->folder.subfolders) out += EscapeFormatted(sub) + "\\";
+  return out + EscapeFormatted(std::string_view(value).substr(symbol->rest));
+}
+
+InstallerLayout LayOut(const ExportChoices& choices, const FolderSet& folders,
+                       const std::string& component) {
+  Builder builder(folders, component);
+  InstallerLayout& layout = builder.layout();
+  for (const ExportItem& item : choices.drivers) {
+    layout.drivers.push_back(builder.Driver(item, "Driver"));
+  }
+  for (const ExportItem& item : choices.translators) {
+    InstallRow row = builder.Driver(item, "Translator");
+    if (!row.attributes.empty()) {
+      layout.warnings.push_back(Describe(item) +
+                                ": the installer keeps no attributes of a "
+                                "translator but its files; left out: " +
+                                row.attributes.front().name +
+                                (row.attributes.size() > 1 ? ", ..." : ""));
+      row.attributes.clear();
+    }
+    layout.translators.push_back(std::move(row));
+  }
+  for (const ExportItem& item : choices.dataSources) {
+    layout.dataSources.push_back(builder.DataSource(item, layout.drivers));
+  }
+  return builder.Finish();
+}
+
+}  // namespace lumora::exporting

@@ -1,0 +1,90 @@
+// How the exported items sit in an installer database (the .idt tables and the WiX fragment
+// share it, so both name everything alike): a stable identifier for every driver, translator,
+// data source, file, component and folder; the file of each Driver=, Translator= and Setup= line;
+// the component each row belongs to; and attribute values in the database's formatted form, with
+// path symbols turned into its folder properties (<WINSYSDIR> into [SystemFolder], ...).
+//
+// Components: with a named component every row belongs to it; otherwise each driver and
+// translator gets one named from it, and a data source joins the component of the exported
+// driver it names (else one shared "ODBCDataSources" component). A file belongs to the component
+// of the first item that uses it, so a driver whose file an earlier driver already brought joins
+// that driver's component; a component holds files of one folder only, so a file in another
+// folder gets a further component of its own ("SQL_Server.2").
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "export/ExportChoices.h"
+#include "hostlib/SystemFolderSet.h"
+
+namespace lumora::exporting {
+
+// Identifiers as installer databases take them: ASCII letters, digits, '_' and '.', starting with
+// a letter or '_', at most 72 characters. Every other character (each UTF-8 sequence) becomes '_';
+// a taken identifier gets ".2", ".3", ... (compared ignoring ASCII case).
+class IdentifierPool {
+ public:
+  std::string Make(std::string_view text);
+  bool Reserve(const std::string& id);  // false when taken
+  static bool IsValid(std::string_view id);
+
+ private:
+  std::set<std::string> taken_;
+};
+
+// A folder of the installed system: one of the database's standard folder properties and the
+// folders below it ("System\" under CommonFilesFolder).
+struct InstallFolder {
+  std::string property;                 // "SystemFolder", "TARGETDIR", ...
+  std::vector<std::string> subfolders;  // in order, outermost first
+  bool operator<(const InstallFolder& o) const {
+    return std::tie(property, subfolders) < std::tie(o.property, o.subfolders);
+  }
+};
+
+struct InstallFile {
+  std::string id;  // the File table's key
+  std::string name;
+  InstallFolder folder;
+  std::string component;
+};
+
+struct InstallRow {
+  const ExportItem* item = nullptr;
+  std::string id;
+  std::string component;
+  std::string file;               // drivers and translators: the file key of Driver= / Translator=
+  std::string setupFile;          // "" without a Setup= line
+  std::string driverDescription;  // data sources: the driver's name
+  std::vector<AttributeLine> attributes;  // values in formatted form
+};
+
+struct InstallComponent {
+  std::string id;
+  std::string group;  // the component named for the item (or given); further ones share it
+  InstallFolder folder;
+  bool hasFolder = false;  // false: no file of its own (data sources only)
+};
+
+struct InstallerLayout {
+  std::vector<InstallComponent> components;  // in order of first use
+  std::vector<InstallFile> files;            // in order of first use
+  std::vector<InstallRow> drivers, translators, dataSources;
+  std::vector<std::string> warnings;
+};
+
+// `component` "" gives one component per driver. Throws ExportError naming the item when a
+// driver or translator has no file line, a data source names no driver, or `component` is no
+// valid identifier.
+InstallerLayout LayOut(const ExportChoices& choices, const FolderSet& folders,
+                       const std::string& component);
+
+// `value` as a formatted string: '[' and ']' escaped, a leading path symbol made a folder
+// property ("<WINSYSDIR>\x.dll" gives "[SystemFolder]x.dll").
+std::string FormattedValue(const std::string& value, const FolderSet& folders);
+
+}  // namespace lumora::exporting

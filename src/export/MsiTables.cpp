@@ -1,0 +1,100 @@
+// The .idt archive form of a table, as database tools import and export it: a line of column
+// names, a line of column types (s = text, S = nullable text, L = nullable localizable text,
+// i = integer, with its width), a line with the table name and its key columns, then one line per
+// row; cells are separated by tabs, lines end in CR LF. A cell cannot hold a tab or a line break.
+#include <string>
+#include <vector>
+
+#include "export/ExportWriters.h"
+#include "export/InstallerLayout.h"
+
+namespace lumora::exporting {
+namespace {
+
+class Table {
+ public:
+  Table(std::string name, std::vector<const char*> columns, std::vector<const char*> types,
+        std::vector<const char*> keys)
+      : name_(std::move(name)),
+        columns_(std::move(columns)),
+        types_(std::move(types)),
+        keys_(std::move(keys)) {}
+
+  void Add(const ExportItem& item, std::vector<std::string> cells) {
+    for (const std::string& cell : cells) {
+      if (cell.find_first_of("\t\r\n") != std::string::npos) {
+        throw ExportError(Describe(item) + ": \"" + cell +
+                          "\" holds a tab or a line break, which "
+                          "a table cell of " +
+                          name_ + " cannot carry");
+      }
+    }
+    rows_.push_back(std::move(cells));
+  }
+
+  OutputFile File() const {
+    std::string text;
+    auto line = [&text](const auto& cells) {
+      for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) text += '\t';
+        text += cells[i];
+      }
+      text += "\r\n";
+    };
+    line(columns_);
+    line(types_);
+    std::vector<std::string> header = {name_};
+    header.insert(header.end(), keys_.begin(), keys_.end());
+    line(header);
+    for (const auto& row : rows_) line(row);
+    return {name_ + ".idt", text};
+  }
+
+ private:
+  std::string name_;
+  std::vector<const char*> columns_, types_, keys_;
+  std::vector<std::vector<std::string>> rows_;
+};
+
+}  // namespace
+
+ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& options) {
+  const InstallerLayout layout = LayOut(choices, options.folders, options.component);
+  Table drivers("ODBCDriver", {"Driver", "Component_", "Description", "File_", "File_Setup"},
+                {"s72", "s72", "s255", "s72", "S72"}, {"Driver"});
+  Table translators("ODBCTranslator",
+                    {"Translator", "Component_", "Description", "File_", "File_Setup"},
+                    {"s72", "s72", "s255", "s72", "S72"}, {"Translator"});
+  Table attributes("ODBCAttribute", {"Driver_", "Attribute", "Value"}, {"s72", "s40", "L255"},
+                   {"Driver_", "Attribute"});
+  Table sources("ODBCDataSource",
+                {"DataSource", "Component_", "Description", "DriverDescription", "Registration"},
+                {"s72", "s72", "s255", "s255", "i2"}, {"DataSource"});
+  Table sourceAttributes("ODBCSourceAttribute", {"DataSource_", "Attribute", "Value"},
+                         {"s72", "s32", "S255"}, {"DataSource_", "Attribute"});
+  for (const InstallRow& row : layout.drivers) {
+    drivers.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+    for (const AttributeLine& a : row.attributes)
+      attributes.Add(*row.item, {row.id, a.name, a.value});
+  }
+  for (const InstallRow& row : layout.translators) {
+    translators.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+  }
+  for (const InstallRow& row : layout.dataSources) {
+    sources.Add(*row.item, {row.id, row.component, row.item->name, row.driverDescription,
+                            row.item->system ? "0" : "1"});
+    for (const AttributeLine& a : row.attributes) {
+      sourceAttributes.Add(*row.item, {row.id, a.name, a.value});
+    }
+  }
+  ExportOutput out;
+  out.warnings = layout.warnings;
+  // Names and values are UTF-8: the database takes them in that code page.
+  out.files.push_back({"_ForceCodepage.idt", "\r\n\r\n65001\t_ForceCodepage\r\n"});
+  for (const Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {
+    out.files.push_back(table->File());
+  }
+  return out;
+}
+
+}  // namespace lumora::exporting

@@ -1,0 +1,463 @@
+// lumora export checked by the tools that consume its output: msibuild and msiinfo (msitools)
+// with wixl, xmllint, and odbcinst. Each test skips, saying which tool is missing, when one is.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+using testing::ReadFile;
+using testing::RunProcess;
+using testing::TempDir;
+
+std::string Lumora() {
+  return testing::BinDir() + "/lumora";
+}
+
+std::string MissingTool(std::initializer_list<const char*> tools) {
+  for (const char* tool : tools) {
+    if (RunProcess("/bin/sh", {"-c", std::string("command -v ") + tool}).exitStatus != 0) {
+      return std::string(tool) + " is not installed (./setup installs it)";
+    }
+  }
+  return {};
+}
+
+#define SKIP_WITHOUT(...)                                                       \
+  if (const std::string missing = MissingTool({__VA_ARGS__}); !missing.empty()) \
+  GTEST_SKIP() << missing
+
+// Every kind of item: a stored catalogue driver, 3.5 and 4.0 desktop drivers sharing one file,
+// an added driver with non-ASCII names in other folders, an attribute line without a value and a
+// blank line; system and user data sources, one whose driver is not exported; unselected items
+// that must stay out.
+constexpr const char* kEveryKind = R"J({"properties": {"DTDBVerNo": 1,
+  "Drivers": ["SQL Server", "Microsoft Excel Driver (*.xls)", "Microsoft Paradox Driver (*.db )",
+              "Pilote Ärzte", "Microsoft ODBC for Oracle"],
+  "DriversInfo": [
+    "Driver=<WINSYSDIR>\\sqlsrv32.dll\r\nSetup=<WINSYSDIR>\\sqlsrv32.dll\r\nAPILevel=2\r\nFileUsage=0",
+    "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nSetup=<WINSYSDIR>\\odexl32.dll\r\nFileExtns=*.xls",
+    "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nSetup=<WINSYSDIR>\\odbcji32.dll\r\nFileUsage=1",
+    "Driver=<PROGRAMFILES>\\Acme\\ärzte.dll\r\nSetup=<COMMONFILES>\\System\\ärztesetup.dll\r\nDescription=\r\n\r\nVendor=Acme [EU]",
+    "Driver=<WINSYSDIR>\\msorcl32.dll"],
+  "DriversSelections": [true, true, true, true, false],
+  "DataSources": ["Bestellungen Köln", "Sales", "Old", "Lager"],
+  "DataSourcesInfo": [
+    "DBQ=C:\\data\\köln.mdb\r\nDriver=<WINSYSDIR>\\odbcjt32.dll\r\nDriverName=Microsoft Paradox Driver (*.db )",
+    "Description=\r\nServer=db1\r\nDriverName=SQL Server",
+    "DriverName=SQL Server",
+    "DriverName=Microsoft ODBC for Oracle\r\nServer=ora"],
+  "DataSourcesTypes": ["system", "user", "user", "USER"],
+  "DataSourcesSelections": [true, true, false, true],
+  "DataSourcesUninstFlags": [false, true, false, false]}})J";
+
+struct Exported {
+  TempDir dir;
+  std::string object;
+  std::string out;
+};
+
+// Exports `object` ("" for the bundled example) in `format` with the catalogue's translators;
+// drive C: is the folder drive_c of the run.
+void Export(Exported& run, const std::string& format, const char* object) {
+  run.object = "examples/object.json";
+  if (object != nullptr) {
+    run.dir.Write("object.json", object);
+    run.object = run.dir.File("object.json");
+  }
+  run.dir.Write("host.ini", "[Drives]\nC=" + run.dir.File("drive_c") + "\n");
+  run.out = run.dir.File("out");
+  auto r = RunProcess(
+      Lumora(), {"export", run.object, "--format", format, "--out", run.out, "--with-translators",
+                 "--component-dir", testing::BinDir(), "--host-config", run.dir.File("host.ini")});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// A table as msiinfo exports it or as written: the three heading lines, then the rows sorted.
+std::vector<std::string> TableLines(const std::string& text) {
+  std::vector<std::string> lines = Lines(text);
+  std::sort(lines.begin() + std::min<size_t>(3, lines.size()), lines.end());
+  return lines;
+}
+
+// Runs a tool found on the PATH; its standard output.
+std::string RunTool(const std::vector<std::string>& words) {
+  auto r = RunProcess("/usr/bin/env", words);
+  EXPECT_EQ(r.exitStatus, 0) << words.front() << "\n" << r.err;
+  return r.out;
+}
+
+// The rows expected of each table for the object with every kind of item.
+const std::map<std::string, std::vector<std::string>> kEveryKindRows = {
+    {"ODBCDriver",
+     {"SQL_Server\tSQL_Server\tSQL Server\tsqlsrv32.dll\tsqlsrv32.dll",
+      "Microsoft_Excel_Driver___.xls_\tMicrosoft_Excel_Driver___.xls_\tMicrosoft Excel Driver "
+      "(*.xls)\todbcjt32.dll\todexl32.dll",
+      "Microsoft_Paradox_Driver___.db__\tMicrosoft_Excel_Driver___.xls_\tMicrosoft Paradox "
+      "Driver (*.db )\todbcjt32.dll\todbcji32.dll",
+      "Pilote__rzte\tPilote__rzte\tPilote Ärzte\t_rzte.dll\t_rztesetup.dll"}},
+    {"ODBCTranslator",
+     {"Code_Page_Translator\tCode_Page_Translator\tCode Page Translator\tmscpxl32.dll\t"
+      "mscpxl32.dll"}},
+    {"ODBCAttribute",
+     {"SQL_Server\tAPILevel\t2", "SQL_Server\tFileUsage\t0",
+      "Microsoft_Excel_Driver___.xls_\tFileExtns\t*.xls",
+      "Microsoft_Paradox_Driver___.db__\tFileUsage\t1", "Pilote__rzte\tDescription\t",
+      "Pilote__rzte\tVendor\tAcme [\\[]EU[\\]]"}},
+    {"ODBCDataSource",
+     {"Bestellungen_K_ln\tMicrosoft_Excel_Driver___.xls_\tBestellungen Köln\tMicrosoft Paradox "
+      "Driver (*.db )\t0",
+      "Sales\tSQL_Server\tSales\tSQL Server\t1",
+      "Lager\tODBCDataSources\tLager\tMicrosoft ODBC for Oracle\t1"}},
+    {"ODBCSourceAttribute",
+     {"Bestellungen_K_ln\tDBQ\tC:\\data\\köln.mdb",
+      "Bestellungen_K_ln\tDriver\t[SystemFolder]odbcjt32.dll", "Sales\tDescription\t",
+      "Sales\tServer\tdb1", "Lager\tServer\tora"}},
+};
+
+class ExportRoundTrip : public ::testing::TestWithParam<bool> {
+ protected:
+  const char* Object() const { return GetParam() ? kEveryKind : nullptr; }
+};
+
+// The .idt files go into a package that wixl builds from the fragment's components and files;
+// every table reads back as written, and every file and component it names is in the package.
+TEST_P(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
+  SKIP_WITHOUT("msibuild", "msiinfo", "wixl");
+  Exported msi, wix;
+  ASSERT_NO_FATAL_FAILURE(Export(msi, "msi", Object()));
+  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix", Object()));
+  std::string files;
+  for (const std::string& line : Lines(ReadFile(wix.out + "/lumora-odbc.wxs"))) {
+    if (line.find("<ODBC") == std::string::npos && line.find("</ODBC") == std::string::npos &&
+        line.find("<Property ") == std::string::npos) {
+      files += line + "\n";
+    }
+  }
+  msi.dir.Write("files.wxs", files);
+  msi.dir.Write("product.wxs", R"(<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="*" Name="odbc" Language="1033" Version="1.0.0" Manufacturer="lumora"
+           UpgradeCode="6C3F0E55-8D0B-4C57-9E1A-2B5E4F1D7A10">
+    <Package InstallerVersion="200" Compressed="yes" />
+    <Media Id="1" Cabinet="p.cab" EmbedCab="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir" />
+    <Feature Id="ODBC" Level="1"><ComponentGroupRef Id="LumoraODBC" /></Feature>
+  </Product>
+</Wix>
+)");
+  for (const char* name : {"sqlsrv32.dll", "odbcjt32.dll", "odbcji32.dll", "odexl32.dll",
+                           "mscpxl32.dll", "ärzte.dll", "ärztesetup.dll"}) {
+    msi.dir.Write(name, "MZ");  // the files that wixl packs
+  }
+  const std::string package = msi.dir.File("odbc.msi");
+  RunTool({"sh", "-c",
+           "cd '" + msi.dir.path() + "' && wixl -o odbc.msi product.wxs files.wxs && msibuild " +
+               "odbc.msi -i out/_ForceCodepage.idt out/ODBCDriver.idt out/ODBCTranslator.idt " +
+               "out/ODBCAttribute.idt out/ODBCDataSource.idt out/ODBCSourceAttribute.idt"});
+
+  const std::string fileTable = RunTool({"msiinfo", "export", package, "File"});
+  const std::string componentTable = RunTool({"msiinfo", "export", package, "Component"});
+  for (const char* table :
+       {"ODBCDriver", "ODBCTranslator", "ODBCAttribute", "ODBCDataSource", "ODBCSourceAttribute"}) {
+    const std::string written = ReadFile(msi.out + "/" + table + ".idt");
+    const std::vector<std::string> back =
+        TableLines(RunTool({"msiinfo", "export", package, table}));
+    EXPECT_EQ(back, TableLines(written)) << table;
+    if (GetParam()) {
+      std::vector<std::string> expected = kEveryKindRows.at(table);
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(std::vector<std::string>(back.begin() + 3, back.end()), expected) << table;
+    }
+    for (size_t i = 3; i < back.size(); ++i) {
+      std::vector<std::string> cells;
+      std::istringstream row(back[i]);
+      for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
+      if (std::string(table) == "ODBCDriver" || std::string(table) == "ODBCTranslator" ||
+          std::string(table) == "ODBCDataSource") {
+        EXPECT_NE(componentTable.find("\n" + cells[1] + "\t"), std::string::npos) << back[i];
+      }
+      if (std::string(table) == "ODBCDriver" || std::string(table) == "ODBCTranslator") {
+        EXPECT_NE(fileTable.find("\n" + cells[3] + "\t"), std::string::npos) << back[i];
+        EXPECT_NE(fileTable.find("\n" + cells[4] + "\t"), std::string::npos) << back[i];
+      }
+    }
+  }
+}
+
+std::string XPath(const std::string& file, const std::string& expression) {
+  auto r = RunProcess("/usr/bin/xmllint", {"--xpath", expression, file});
+  if (r.exitStatus != 0) return "";
+  if (!r.out.empty() && r.out.back() == '\n') r.out.pop_back();
+  return r.out;
+}
+
+// The fragment is well-formed, and each stored driver, translator and data source is there with
+// its file, setup file, component and every attribute as a Property.
+TEST_P(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
+  SKIP_WITHOUT("xmllint");
+  Exported wix;
+  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix", Object()));
+  const std::string file = wix.out + "/lumora-odbc.wxs";
+  auto check = RunProcess("/usr/bin/xmllint", {"--noout", file});
+  ASSERT_EQ(check.exitStatus, 0) << check.err;
+
+  struct Expected {
+    const char* element;
+    const char* name;
+    const char* fields;  // Id|File or DriverName|SetupFile or Registration|Component
+    std::vector<std::pair<const char*, const char*>> properties;
+  };
+  const std::vector<Expected> example = {
+      {"ODBCDriver", "SQL Server", "SQL_Server|sqlsrv32.dll|sqlsrv32.dll|SQL_Server", {}},
+      {"ODBCDriver",
+       "Microsoft Access Driver (*.mdb)",
+       "Microsoft_Access_Driver___.mdb_|odbcjt32.dll|odbcji32.dll|Microsoft_Access_Driver___.mdb_",
+       {}},
+      {"ODBCTranslator",
+       "Code Page Translator",
+       "Code_Page_Translator|mscpxl32.dll|mscpxl32.dll|Code_Page_Translator",
+       {}},
+      {"ODBCDataSource",
+       "Orders",
+       "Orders|Microsoft Access Driver (*.mdb)|machine|Microsoft_Access_Driver___.mdb_",
+       {{"DBQ", "C:\\data\\orders.mdb"}, {"Driver", "[SystemFolder]odbcjt32.dll"}}},
+  };
+  const std::vector<Expected> everyKind = {
+      {"ODBCDriver",
+       "SQL Server",
+       "SQL_Server|sqlsrv32.dll|sqlsrv32.dll|SQL_Server",
+       {{"APILevel", "2"}, {"FileUsage", "0"}}},
+      {"ODBCDriver",
+       "Microsoft Excel Driver (*.xls)",
+       "Microsoft_Excel_Driver___.xls_|odbcjt32.dll|odexl32.dll|Microsoft_Excel_Driver___.xls_",
+       {{"FileExtns", "*.xls"}}},
+      {"ODBCDriver",
+       "Microsoft Paradox Driver (*.db )",
+       "Microsoft_Paradox_Driver___.db__|odbcjt32.dll|odbcji32.dll|"
+       "Microsoft_Excel_Driver___.xls_",
+       {{"FileUsage", "1"}}},
+      {"ODBCDriver",
+       "Pilote Ärzte",
+       "Pilote__rzte|_rzte.dll|_rztesetup.dll|Pilote__rzte",
+       {{"Description", ""}, {"Vendor", "Acme [\\[]EU[\\]]"}}},
+      {"ODBCTranslator",
+       "Code Page Translator",
+       "Code_Page_Translator|mscpxl32.dll|mscpxl32.dll|Code_Page_Translator",
+       {}},
+      {"ODBCDataSource",
+       "Bestellungen Köln",
+       "Bestellungen_K_ln|Microsoft Paradox Driver (*.db )|machine|"
+       "Microsoft_Excel_Driver___.xls_",
+       {{"DBQ", "C:\\data\\köln.mdb"}, {"Driver", "[SystemFolder]odbcjt32.dll"}}},
+      {"ODBCDataSource",
+       "Sales",
+       "Sales|SQL Server|user|SQL_Server",
+       {{"Description", ""}, {"Server", "db1"}}},
+      {"ODBCDataSource",
+       "Lager",
+       "Lager|Microsoft ODBC for Oracle|user|ODBCDataSources",
+       {{"Server", "ora"}}},
+  };
+  const auto& expected = GetParam() ? everyKind : example;
+  for (const char* element : {"ODBCDriver", "ODBCTranslator", "ODBCDataSource"}) {
+    const size_t count = std::count_if(expected.begin(), expected.end(), [&](const Expected& e) {
+      return std::string(e.element) == element;
+    });
+    EXPECT_EQ(XPath(file, "count(//*[local-name()='" + std::string(element) + "'])"),
+              std::to_string(count))
+        << element;
+  }
+  for (const Expected& e : expected) {
+    const std::string at =
+        "//*[local-name()='" + std::string(e.element) + "'][@Name='" + e.name + "']";
+    const bool source = std::string(e.element) == "ODBCDataSource";
+    const std::string fields = source ? "concat(" + at + "/@Id,'|'," + at + "/@DriverName,'|'," +
+                                            at + "/@Registration,'|'," + at + "/../@Id)"
+                                      : "concat(" + at + "/@Id,'|'," + at + "/../@Id,'|'," + at +
+                                            "/@SetupFile,'|'," + at + "/../../@Id)";
+    EXPECT_EQ(XPath(file, fields), e.fields) << e.name;
+    EXPECT_EQ(XPath(file, "count(" + at + "/*)"), std::to_string(e.properties.size())) << e.name;
+    for (const auto& [id, value] : e.properties) {
+      const std::string property = at + "/*[local-name()='Property'][@Id='" + id + "']";
+      EXPECT_EQ(XPath(file, "count(" + property + ")"), "1") << e.name << " " << id;
+      EXPECT_EQ(XPath(file, "string(" + property + "/@Value)"), value) << e.name << " " << id;
+    }
+  }
+}
+
+// odbcinst installs the templates into a fresh ODBCSYSINI and ODBCINI; its queries then list the
+// exported drivers and data sources, user and system apart, with their attributes.
+TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
+  SKIP_WITHOUT("odbcinst");
+  Exported run;
+  ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst", Object()));
+  const std::string sys = run.dir.File("sys"), home = run.dir.File("home");
+  for (const char* folder : {"sys", "home", "empty"}) {
+    std::filesystem::create_directories(run.dir.File(folder));
+  }
+  run.dir.Write("sys/odbc.ini", "");
+  run.dir.Write("sys/odbcinst.ini", "");
+  run.dir.Write("home/odbc.ini", "");
+  run.dir.Write("empty/odbc.ini", "");
+  auto odbcinst = [&](const std::string& sysDir, const std::string& userIni,
+                      std::vector<std::string> args) {
+    args.insert(args.begin(), {"ODBCSYSINI=" + sysDir, "ODBCINI=" + userIni, "odbcinst"});
+    auto r = RunProcess("/usr/bin/env", args);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    return r.out;
+  };
+  const std::string userIni = home + "/odbc.ini", emptyIni = run.dir.File("empty/odbc.ini");
+  odbcinst(sys, userIni, {"-i", "-d", "-f", run.out + "/odbcinst.ini"});
+  odbcinst(sys, userIni, {"-i", "-s", "-l", "-f", run.out + "/odbc-system.ini"});
+  odbcinst(sys, userIni, {"-i", "-s", "-h", "-f", run.out + "/odbc-user.ini"});
+
+  const std::string c = run.dir.File("drive_c");
+  struct Item {
+    const char* name;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Item> exampleDrivers = {{"SQL Server",
+                                             {"Driver=" + c + "/Windows/System32/sqlsrv32.dll",
+                                              "Setup=" + c + "/Windows/System32/sqlsrv32.dll"}},
+                                            {"Microsoft Access Driver (*.mdb)",
+                                             {"Driver=" + c + "/Windows/System32/odbcjt32.dll",
+                                              "Setup=" + c + "/Windows/System32/odbcji32.dll"}}};
+  const std::vector<Item> exampleSystem = {
+      {"Orders", {"Driver=Microsoft Access Driver (*.mdb)", "DBQ=C:\\data\\orders.mdb"}}};
+  const std::vector<Item> everyKindDrivers = {
+      {"SQL Server",
+       {"Driver=" + c + "/Windows/System32/sqlsrv32.dll",
+        "Setup=" + c + "/Windows/System32/sqlsrv32.dll", "APILevel=2", "FileUsage=0"}},
+      {"Microsoft Excel Driver (*.xls)",
+       {"Driver=" + c + "/Windows/System32/odbcjt32.dll",
+        "Setup=" + c + "/Windows/System32/odexl32.dll", "FileExtns=*.xls"}},
+      {"Microsoft Paradox Driver (*.db )",
+       {"Driver=" + c + "/Windows/System32/odbcjt32.dll",
+        "Setup=" + c + "/Windows/System32/odbcji32.dll", "FileUsage=1"}},
+      {"Pilote Ärzte",
+       {"Driver=" + c + "/Program Files/Acme/ärzte.dll",
+        "Setup=" + c + "/Program Files/Common Files/System/ärztesetup.dll",
+        "Description=", "Vendor=Acme [EU]"}}};
+  const std::vector<Item> everyKindSystem = {
+      {"Bestellungen Köln", {"Driver=Microsoft Paradox Driver (*.db )", "DBQ=C:\\data\\köln.mdb"}}};
+  const std::vector<Item> everyKindUser = {
+      {"Sales", {"Driver=SQL Server", "Description=", "Server=db1"}},
+      {"Lager", {"Driver=Microsoft ODBC for Oracle", "Server=ora"}}};
+
+  auto names = [](const std::vector<Item>& items) {
+    std::string out;
+    for (const Item& item : items) out += "[" + std::string(item.name) + "]\n";
+    return out;
+  };
+  const auto& drivers = GetParam() ? everyKindDrivers : exampleDrivers;
+  const auto& system = GetParam() ? everyKindSystem : exampleSystem;
+  const std::vector<Item> user = GetParam() ? everyKindUser : std::vector<Item>{};
+  // With nothing to list, odbcinst -q prints that it failed ("odbcinst: ...") and lists nothing.
+  auto listed = [&](const std::string& sysDir, const std::string& ini, const char* query) {
+    std::string out;
+    for (const std::string& line :
+         Lines(RunProcess("/usr/bin/env",
+                          {"ODBCSYSINI=" + sysDir, "ODBCINI=" + ini, "odbcinst", "-q", query})
+                   .out)) {
+      if (!line.starts_with("odbcinst: ")) out += line + "\n";
+    }
+    return out;
+  };
+  EXPECT_EQ(listed(sys, userIni, "-d"), names(drivers));
+  EXPECT_EQ(listed(sys, emptyIni, "-s"), names(system));
+  EXPECT_EQ(listed(run.dir.File("empty"), userIni, "-s"), names(user));
+  for (const auto& [items, query] :
+       {std::pair{&drivers, "-d"}, std::pair{&system, "-s"}, std::pair{&user, "-s"}}) {
+    for (const Item& item : *items) {
+      std::vector<std::string> lines = item.lines;
+      if (std::string(query) == "-d") lines.push_back("UsageCount=1");
+      lines.insert(lines.begin(), "[" + std::string(item.name) + "]");
+      std::vector<std::string> got = Lines(odbcinst(sys, userIni, {"-q", query, "-n", item.name}));
+      while (!got.empty() && got.back().empty()) got.pop_back();
+      EXPECT_EQ(got, lines) << item.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Objects, ExportRoundTrip, ::testing::Values(false, true),
+                         [](const auto& param) {
+                           return param.param ? "EveryKindOfItem" : "BundledExample";
+                         });
+
+// What a format cannot carry is refused with the item named: exit 2, nothing written.
+TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
+  struct Case {
+    const char* format;
+    const char* drivers;
+    const char* info;
+    const char* sources;
+    const char* sourcesInfo;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"msi", "\"SQL Server\"", "\"Driver=a.dll\\r\\nVendor=a\\tb\"", "\"\"", "\"\"",
+       "driver \"SQL Server\": \"a\tb\" holds a tab or a line break"},
+      {"odbcinst", "\"\"", "\"\"", "\"Sales [EU]\"", "\"DriverName=SQL Server\"",
+       "data source \"Sales [EU]\": an ini section name cannot hold"},
+      {"wix", "\"Added\"", "\"APILevel=1\"", "\"\"", "\"\"",
+       "driver \"Added\" has no Driver= line"},
+      {"msi", "\"\"", "\"\"", "\"Sales\"", "\"Server=db1\"",
+       "data source \"Sales\" names no driver"},
+      {"odbcinst", "\"A\"", "\"Driver=a.so\\r\\n=x\"", "\"\"", "\"\"",
+       "driver \"A\", attribute line 2 \"=x\": the line has no name"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.Write("o.json", std::string("{\"properties\": {\"Drivers\": [") + c.drivers +
+                            "], \"DriversInfo\": [" + c.info +
+                            "], \"DriversSelections\": [true], \"DataSources\": [" + c.sources +
+                            "], \"DataSourcesInfo\": [" + c.sourcesInfo +
+                            "], \"DataSourcesTypes\": [\"user\"], \"DataSourcesSelections\": "
+                            "[true]}}");
+    auto r = RunProcess(Lumora(), {"export", dir.File("o.json"), "--format", c.format, "--out",
+                                   dir.File("out"), "--registry", "none"});
+    EXPECT_EQ(r.exitStatus, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(dir.File("o.json")), std::string::npos) << r.err;
+    EXPECT_EQ(RunProcess("/bin/ls", {dir.File("out")}).exitStatus, 2) << "out was made";
+  }
+}
+
+TEST(ExportCommand, KeepsFilesOfTheSameNamesUnlessForced) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("out"));
+  dir.Write("out/odbc-user.ini", "mine");
+  const std::vector<std::string> args = {"export", "examples/object.json", "--format",   "odbcinst",
+                                         "--out",  dir.File("out"),        "--registry", "none"};
+  auto r = RunProcess(Lumora(), args);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("already holds odbc-user.ini"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("out/odbc-user.ini")), "mine");
+  EXPECT_EQ(RunProcess("/bin/ls", {dir.File("out/odbcinst.ini")}).exitStatus, 2);
+
+  std::vector<std::string> forced = args;
+  forced.push_back("--force");
+  r = RunProcess(Lumora(), forced);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(ReadFile(dir.File("out/odbc-user.ini")), "mine");
+}
+
+}  // namespace
+}  // namespace lumora
