@@ -116,15 +116,20 @@ std::shared_ptr<Record> Require(std::shared_ptr<Record> record) {
 // collection that could reach 32768 members on the way, where every further Add fails and is
 // reported.
 template <class Collection, class NewRecord, class Provide>
-void MergeList(Collection& pColl, const CatalogueList& list, NewRecord newRecord,
-               Provide provide) {
+void MergeList(Collection& pColl, const CatalogueList& list, NewRecord newRecord, Provide provide) {
   const size_t items = list.names.size();
   if (pColl.Count() == 0) {
     for (size_t k = 0; k < items; ++k) pColl.Add(newRecord(k));
     return;
   }
   const int16_t members = pColl.Count();
-  if (static_cast<size_t>(members) + items > static_cast<size_t>(INT16_MAX)) {
+  std::unordered_set<std::string> held;  // exact names
+  for (const auto& member : pColl) held.insert(member->Name());
+  std::unordered_set<std::string> newcomers;
+  for (const std::string& name : list.names) {
+    if (held.count(name) == 0) newcomers.insert(name);
+  }
+  if (static_cast<size_t>(members) + newcomers.size() > static_cast<size_t>(INT16_MAX)) {
     for (int16_t j = members; j >= 1; --j) {
       const auto member = Require(pColl.Item(j));
       for (size_t k = 0; k < items; ++k) {

@@ -27,8 +27,8 @@ using forms::TextBox;
 
 // What a data source adds to the editor; a driver has no type or uninstall flag to show.
 void ShowTypeAndUninstall(const Driver&, OptionButton&, OptionButton&, CheckBox&) {}
-void ShowTypeAndUninstall(const DataSource& source, OptionButton& optUser,
-                          OptionButton& optSystem, CheckBox& chkUninst) {
+void ShowTypeAndUninstall(const DataSource& source, OptionButton& optUser, OptionButton& optSystem,
+                          CheckBox& chkUninst) {
   if (source.UserDSN()) {
     optUser.SetValue(true);
   } else {
@@ -87,8 +87,8 @@ bool AllUnchecked(const char* procedure, ListView& lvw) {
 }
 
 template <class Record>
-void ShowOne(const Record& record, TextBox& txtTxt, OptionButton& optUser,
-             OptionButton& optSystem, CheckBox& chkUninst) {
+void ShowOne(const Record& record, TextBox& txtTxt, OptionButton& optUser, OptionButton& optSystem,
+             CheckBox& chkUninst) {
   Trap("WizAPI:ShowOneDrvDSNAttribs", [&] {
     txtTxt.SetText("");
     txtTxt.SetText(record.AttribsString());
