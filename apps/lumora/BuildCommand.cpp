@@ -1,48 +1,40 @@
 // lumora build OBJECT [FEATURE...]: the host's build-time questions, one line per feature, asked
-// of the component's ISetupDesignObjectBuild.
+// of the component's ISetupDesignObjectBuild. A FEATURE that is none of the setup object's paths
+// is noted on standard error; its answer, false, is printed like any other.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "contract/Text.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {
 namespace {
 
-// The setup object's feature tree as the host lays it out, asked in full when no path is given:
-// the object's own parts, the two server drivers and the desktop-database drivers of 3.5 and 4.0
-// (4.0 has no FoxPro driver), each driver with its language sub-features.
-std::vector<std::string> AllFeaturePaths() {
-  std::vector<std::string> paths = {"ODBC",
-                                    "Lumora",
-                                    "Lumora\\OLEDB",
-                                    "LumoraA",
-                                    "LumoraA\\ENGLISH",
-                                    "LumoraA\\GERMAN",
-                                    "LumoraA\\JAPANESE",
-                                    "LumoraA\\OLEDB GERMAN",
-                                    "LumoraA\\OLEDB ENGLISH",
-                                    "LumoraA\\OLEDB JAPANESE"};
-  auto withLanguages = [&paths](const std::string& path) {
-    paths.push_back(path);
-    for (const char* language : {"ENGLISH", "GERMAN", "JAPANESE"}) {
-      paths.push_back(path + "\\" + language);
-    }
+// The setup object's 64 feature paths, in the component's table order (written out from the
+// component's feature table when lumora is built).
+const std::vector<std::string>& AllFeaturePaths() {
+  static const std::vector<std::string> paths = {
+#include "FeaturePaths.inc"
   };
-  withLanguages("ORACLE DRIVER");
-  withLanguages("SQL SERVER DRIVER");
-  for (const char* group : {"DTDB 3.5", "DTDB 4.0"}) {
-    paths.push_back(group);
-    for (const char* driver : {"ACCESS DRIVER", "DBASE DRIVER", "EXCEL DRIVER", "FOXPRO DRIVER",
-                               "PARADOX DRIVER", "TEXT DRIVER"}) {
-      if (std::string(group) == "DTDB 4.0" && std::string(driver) == "FOXPRO DRIVER") continue;
-      withLanguages(std::string(group) + "\\" + driver);
-    }
-  }
   return paths;
+}
+
+// Whether the component knows `feature`: it compares the path up to a NUL with its own, ignoring
+// case, as a whole.
+bool IsFeaturePath(const std::string& feature) {
+  static const std::unordered_set<std::string> known = [] {
+    std::unordered_set<std::string> upper;
+    for (const std::string& path : AllFeaturePaths()) upper.insert(UCase(path));
+    return upper;
+  }();
+  return known.count(UCase(feature.substr(0, feature.find('\0')))) != 0;
 }
 
 }  // namespace
@@ -63,12 +55,21 @@ ExitStatus RunBuild(const Invocation& invocation) {
   build.Adopt(
       static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtlOrSay(IID_ISetupDesignObjectBuild)));
   if (!build) return ExitStatus::kComponentNo;
-  Ref<IDesignObject> object(NewHostDesignObject(file, invocation, LUMORA_WIZARD_WINDOW));
+  // The answers come from the design object alone: the component is handed no registry and no
+  // host settings file, so neither is read.
+  Invocation asked = invocation;
+  asked.host.registry = "none";
+  asked.host.hostConfig.clear();
+  Ref<IDesignObject> object(NewHostDesignObject(file, asked, LUMORA_WIZARD_WINDOW));
 
   std::vector<std::string> features = invocation.features;
   if (features.empty()) features = AllFeaturePaths();
   std::string out;
   for (const std::string& feature : features) {
+    if (!IsFeaturePath(feature)) {
+      PrintError("note: \"" + feature +
+                 "\" is not one of the setup object's 64 feature paths; the answer is false");
+    }
     int32_t included = 0;
     Ref<IFailureInfo> error;
     const LumoraHResult result = build->lpVtbl->IsIncluded(

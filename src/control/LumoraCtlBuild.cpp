@@ -26,7 +26,8 @@ bool LumoraCtl::ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject,
   const Value selections = pObject->GetProperty("DriversSelections");
   const bool selected = wizAPI_->IsDriverSelected(drivers, selections, driver);
   if (row->rule == Rule::Driver) return selected;
-  const bool versionMatches = pObject->GetProperty("DTDBVerNo").ToLong() == row->version;
+  // Compared as a number: a stored 1.4 is neither version, and an unset one counts as 0.
+  const bool versionMatches = pObject->GetProperty("DTDBVerNo").ToDouble() == row->version;
   return selected && versionMatches;
 }
 

@@ -1,24 +1,67 @@
 // IsDriverSelected: the build-time selection test. It traps nothing: a "Drivers" value that is
-// not a list, or selections shorter than the names, go back to the caller as failures.
+// not a list, or selections shorter than the names, go back to the caller as failures. Its loop
+// counter is 16-bit, as the wizard's when it loads the drivers: a list whose upper bound passes
+// 32767 fails with error 6 before the first element, and one of exactly 32768 elements fails
+// when the counter passes its last element.
+#include <cstdint>
+
+#include "contract/Int16.h"
 #include "contract/Text.h"
 #include "services/WizAPI.h"
 
 namespace lumora {
+namespace {
+
+// The next value of the 16-bit counter; passing 32767 fails with error 6.
+int16_t Next(int16_t i) {
+  return ToInt16(int32_t{i} + 1);
+}
+
+// Whether `name` upper-cased equals `wanted` (already upper-cased). Plain ASCII names are
+// compared in place; any other byte takes the full upper-casing.
+bool MatchesUpper(const std::string& name, const std::string& wanted) {
+  if (name.size() != wanted.size()) {
+    for (unsigned char c : name) {
+      if (c >= 0x80) return UCase(name) == wanted;
+    }
+    return false;
+  }
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) return UCase(name) == wanted;
+    const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (upper != wanted[i]) return false;
+  }
+  return true;
+}
+
+// Element i of the names, without a copy when they are a list of strings.
+const std::string& NameAt(const Value& vDrvs, int16_t i, std::string& scratch) {
+  if (vDrvs.kind() == Value::Kind::StringArray) {
+    const auto& names = vDrvs.AsStrings();
+    if (static_cast<size_t>(i) < names.size()) return names[static_cast<size_t>(i)];
+  }
+  scratch = vDrvs.At(i).ToString();
+  return scratch;
+}
+
+}  // namespace
 
 bool WizAPI::IsDriverSelected(const Value& vDrvs, const Value& vDrvsSels,
                               const std::string& strDrv) {
   if (vDrvs.IsEmpty()) return false;
-  const int32_t upper = vDrvs.UpperBound();
+  const int16_t upper = ToInt16(vDrvs.UpperBound());
+  std::string scratch;
   if (!strDrv.empty()) {
     const std::string wanted = UCase(strDrv);
-    for (int32_t i = 0; i <= upper; ++i) {
-      const std::string name = vDrvs.At(i).ToString();
-      if (!name.empty() && UCase(name) == wanted) return vDrvsSels.At(i).ToBool();
+    for (int16_t i = 0; i <= upper; i = Next(i)) {
+      const std::string& name = NameAt(vDrvs, i, scratch);
+      if (!name.empty() && MatchesUpper(name, wanted)) return vDrvsSels.At(i).ToBool();
     }
     return false;
   }
-  for (int32_t i = 0; i <= upper; ++i) {
-    if (!vDrvs.At(i).ToString().empty() && vDrvsSels.At(i).ToBool()) return true;
+  for (int16_t i = 0; i <= upper; i = Next(i)) {
+    if (!NameAt(vDrvs, i, scratch).empty() && vDrvsSels.At(i).ToBool()) return true;
   }
   return false;
 }

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "contract/Environment.h"
@@ -102,6 +104,76 @@ std::shared_ptr<Record> Require(std::shared_ptr<Record> record) {
   return record;
 }
 
+// Merges a catalogue list into a collection. Into an empty collection every item is added.
+// Otherwise every member/item pair is decided on its own, members from the last to the first
+// and items in list order: a member that matches an item (ignoring case) is provided by it;
+// every item that does not match it is offered to Add, which keeps it only when no member has
+// exactly its name. Members appended here lie behind the count taken first and are not visited.
+//
+// Once an item has been offered, its exact name is held, so offering it again changes nothing:
+// each item is offered once, at the first member it does not match. That is the outcome of
+// the pairwise walk without its members-times-items cost. The walk itself is kept for a
+// collection that could reach 32768 members on the way, where every further Add fails and is
+// reported.
+template <class Collection, class NewRecord, class Provide>
+void MergeList(Collection& pColl, const CatalogueList& list, NewRecord newRecord, Provide provide) {
+  const size_t items = list.names.size();
+  if (pColl.Count() == 0) {
+    for (size_t k = 0; k < items; ++k) pColl.Add(newRecord(k));
+    return;
+  }
+  const int16_t members = pColl.Count();
+  std::unordered_set<std::string> held;  // exact names
+  for (const auto& member : pColl) held.insert(member->Name());
+  std::unordered_set<std::string> newcomers;
+  for (const std::string& name : list.names) {
+    if (held.count(name) == 0) newcomers.insert(name);
+  }
+  if (static_cast<size_t>(members) + newcomers.size() > static_cast<size_t>(INT16_MAX)) {
+    for (int16_t j = members; j >= 1; --j) {
+      const auto member = Require(pColl.Item(j));
+      for (size_t k = 0; k < items; ++k) {
+        if (EqualsIgnoringCase(list.names[k], member->Name())) {
+          provide(*member, k);
+        } else {
+          pColl.Add(newRecord(k));
+        }
+      }
+    }
+    return;
+  }
+
+  std::vector<std::string> upper(items);
+  std::unordered_map<std::string, std::vector<size_t>> itemsOf;  // upper-cased name: items
+  for (size_t k = 0; k < items; ++k) {
+    upper[k] = UCase(list.names[k]);
+    itemsOf[upper[k]].push_back(k);
+  }
+  std::vector<size_t> waiting(items);  // items not offered yet, in list order
+  for (size_t k = 0; k < items; ++k) waiting[k] = k;
+  for (int16_t j = members; j >= 1; --j) {
+    const auto member = Require(pColl.Item(j));
+    const std::string name = UCase(member->Name());
+    // After the first member, the waiting items all match the member before: they share one
+    // upper-cased name, so they are offered together or not at all.
+    if (!waiting.empty() && (j == members || upper[waiting.front()] != name)) {
+      std::vector<size_t> still;
+      for (size_t k : waiting) {
+        if (upper[k] == name) {
+          still.push_back(k);
+        } else {
+          pColl.Add(newRecord(k));
+        }
+      }
+      waiting = std::move(still);
+    }
+    auto matched = itemsOf.find(name);
+    if (matched != itemsOf.end()) {
+      for (size_t k : matched->second) provide(*member, k);
+    }
+  }
+}
+
 }  // namespace
 
 void WizAPI::ReadDrvsBVProvided(Drivers& pDrvs, int32_t dtdbVerNumber, bool bChangingDTDBVer) {
@@ -137,7 +209,6 @@ void WizAPI::ReadDrvSections(int16_t nIndex, const std::string& sIni, const std:
                              bool bChangingDTDBVer) {
   Trap("WizAPI:ReadDrvSections", [&] {
     const CatalogueList list = ReadList(nIndex, sIni, sSec, sKey, sPrefix);
-    const size_t items = list.names.size();
     const bool dtdb = IsDTDBPrefix(sPrefix);
     auto newDriver = [&](size_t k) {
       auto d = std::make_shared<Driver>();
@@ -151,37 +222,19 @@ void WizAPI::ReadDrvSections(int16_t nIndex, const std::string& sIni, const std:
 
     // Prune: desktop-database drivers that the version's list does not name leave.
     if (!sPrefix.empty()) {
+      std::unordered_set<std::string> listed;
+      for (const std::string& name : list.names) listed.insert(UCase(name));
       for (int16_t j = pDrvs.Count(); j >= 1; --j) {
         const DriverPtr member = Require(pDrvs.Item(j));
-        if (!member->DTDBDriver()) continue;
-        bool listed = false;
-        for (size_t k = 0; k < items && !listed; ++k) {
-          listed = EqualsIgnoringCase(list.names[k], member->Name());
-        }
-        if (!listed) pDrvs.Remove(member);
+        if (member->DTDBDriver() && listed.count(UCase(member->Name())) == 0) pDrvs.Remove(member);
       }
     }
 
-    // Merge. Every member/item pair is decided on its own: a member that matches an item
-    // (ignoring case) is marked provided; every item that does not match it is offered to Add,
-    // which keeps it only when no member has exactly its name. Members appended here lie behind
-    // the count taken first and are not visited.
-    if (pDrvs.Count() == 0) {
-      for (size_t k = 0; k < items; ++k) pDrvs.Add(newDriver(k));
-      return;
-    }
-    const int16_t members = pDrvs.Count();
-    for (int16_t j = members; j >= 1; --j) {
-      const DriverPtr member = Require(pDrvs.Item(j));
-      for (size_t k = 0; k < items; ++k) {
-        if (EqualsIgnoringCase(list.names[k], member->Name())) {
-          member->SetObjectProvided(true);
-          if (!sPrefix.empty() && bChangingDTDBVer) member->SetAttribsString(list.texts[k]);
-        } else {
-          pDrvs.Add(newDriver(k));
-        }
-      }
-    }
+    auto provide = [&](Driver& member, size_t k) {
+      member.SetObjectProvided(true);
+      if (!sPrefix.empty() && bChangingDTDBVer) member.SetAttribsString(list.texts[k]);
+    };
+    MergeList(pDrvs, list, newDriver, provide);
   });
 }
 
@@ -189,7 +242,6 @@ void WizAPI::ReadTransSections(int16_t nIndex, const std::string& sIni, const st
                                const std::string& sKey, Translators& pTrans) {
   Trap("WizAPI:ReadTransSections", [&] {
     const CatalogueList list = ReadList(nIndex, sIni, sSec, sKey, "");
-    const size_t items = list.names.size();
     auto newTranslator = [&](size_t k) {
       auto t = std::make_shared<Translator>();
       t->SetAttribsString(list.texts[k]);
@@ -199,22 +251,11 @@ void WizAPI::ReadTransSections(int16_t nIndex, const std::string& sIni, const st
       return t;
     };
 
-    if (pTrans.Count() == 0) {
-      for (size_t k = 0; k < items; ++k) pTrans.Add(newTranslator(k));
-      return;
-    }
-    const int16_t members = pTrans.Count();
-    for (int16_t j = members; j >= 1; --j) {
-      const auto member = Require(pTrans.Item(j));
-      for (size_t k = 0; k < items; ++k) {
-        if (EqualsIgnoringCase(list.names[k], member->Name())) {
-          member->SetObjectProvided(true);
-          member->SetAttribsString(list.texts[k]);  // a translator always takes the catalogue's
-        } else {
-          pTrans.Add(newTranslator(k));
-        }
-      }
-    }
+    auto provide = [&](Translator& member, size_t k) {
+      member.SetObjectProvided(true);
+      member.SetAttribsString(list.texts[k]);  // a translator always takes the catalogue's
+    };
+    MergeList(pTrans, list, newTranslator, provide);
   });
 }
 

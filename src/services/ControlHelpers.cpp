@@ -2,6 +2,10 @@
 // collections and the wizard's controls. List views match records ignoring case; combo boxes
 // match exactly. The loops visit every entry and every record (no early exits) where the
 // wizard's behaviour depends on it: every matching record is updated.
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 #include "contract/Int16.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
@@ -23,8 +27,8 @@ using forms::TextBox;
 
 // What a data source adds to the editor; a driver has no type or uninstall flag to show.
 void ShowTypeAndUninstall(const Driver&, OptionButton&, OptionButton&, CheckBox&) {}
-void ShowTypeAndUninstall(const DataSource& source, OptionButton& optUser,
-                          OptionButton& optSystem, CheckBox& chkUninst) {
+void ShowTypeAndUninstall(const DataSource& source, OptionButton& optUser, OptionButton& optSystem,
+                          CheckBox& chkUninst) {
   if (source.UserDSN()) {
     optUser.SetValue(true);
   } else {
@@ -54,20 +58,22 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
   });
 }
 
+// Every entry, in list order, sets the Selected of every record whose name equals its text
+// ignoring case; a record matched by several entries ends with the last one's check mark. The
+// records are grouped by upper-cased name once, so each entry finds its records directly.
 template <class Collection>
 void SaveSelections(ListView& lvw, Collection& collection) {
   Trap("WizAPI:SaveDrvsDSNsSelections", [&] {
     const int16_t entries = ToInt16(lvw.ListItems().Count());
-    // Names are upper-cased once; the record count is read again for every entry.
-    std::vector<std::string> upperNames;
-    for (const auto& record : collection) upperNames.push_back(UCase(record->Name()));
+    if (entries < 1) return;
+    collection.Count();  // read for every entry: a collection past 32767 members fails here
+    std::unordered_map<std::string, std::vector<typename Collection::Ptr>> byName;
+    for (const auto& record : collection) byName[UCase(record->Name())].push_back(record);
     for (int16_t e = 1; e <= entries; ++e) {
       const forms::ListItem& item = lvw.ListItems().Item(e);
-      const std::string text = UCase(item.Text());
-      const int16_t count = collection.Count();
-      for (int16_t r = 1; r <= count; ++r) {
-        if (upperNames[r - 1] == text) collection.Item(r)->SetSelected(item.Checked());
-        if (r == INT16_MAX) break;
+      auto it = byName.find(UCase(item.Text()));
+      if (it != byName.end()) {
+        for (const auto& record : it->second) record->SetSelected(item.Checked());
       }
       if (e == INT16_MAX) break;
     }
@@ -76,19 +82,13 @@ void SaveSelections(ListView& lvw, Collection& collection) {
 
 bool AllUnchecked(const char* procedure, ListView& lvw) {
   bool result = false;
-  Trap(procedure, [&] {
-    bool allUnchecked = true;
-    for (const auto& item : lvw.ListItems()) {
-      if (item->Checked()) allUnchecked = false;
-    }
-    result = allUnchecked;
-  });
+  Trap(procedure, [&] { result = lvw.ListItems().CheckedCount() == 0; });
   return result;
 }
 
 template <class Record>
-void ShowOne(const Record& record, TextBox& txtTxt, OptionButton& optUser,
-             OptionButton& optSystem, CheckBox& chkUninst) {
+void ShowOne(const Record& record, TextBox& txtTxt, OptionButton& optUser, OptionButton& optSystem,
+             CheckBox& chkUninst) {
   Trap("WizAPI:ShowOneDrvDSNAttribs", [&] {
     txtTxt.SetText("");
     txtTxt.SetText(record.AttribsString());

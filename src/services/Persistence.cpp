@@ -5,6 +5,7 @@
 // catalogue's drivers; copying makes fresh records for the advanced pages' working copies.
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "contract/Int16.h"
@@ -44,6 +45,13 @@ void WizAPI::GetDriversFromObject(DesignObject& oObject, WizardData& oWizard, co
     Drivers catalogue;
     ReadDrvsBVProvided(catalogue, version, false);
 
+    // A stored driver that the catalogue lists as a desktop-database driver (in any letter
+    // case) is one too. It is not marked provided here.
+    std::unordered_set<std::string> desktop;
+    for (const DriverPtr& listed : catalogue) {
+      if (listed->DTDBDriver()) desktop.insert(UCase(listed->Name()));
+    }
+
     const int16_t upper = UpperBound16(vDrvs);
     for (int16_t i = 0; i <= upper; i = Next(i)) {
       const std::string name = vDrvs.At(i).ToString();
@@ -52,12 +60,7 @@ void WizAPI::GetDriversFromObject(DesignObject& oObject, WizardData& oWizard, co
       driver->SetName(name);
       driver->SetAttribsString(vDrvsInfo.At(i).ToString());
       driver->SetSelected(vDrvsSels.At(i).ToBool());
-      // A stored driver that the catalogue lists as a desktop-database driver (in any letter
-      // case) is one too. It is not marked provided here.
-      const std::string upperName = UCase(name);
-      for (const DriverPtr& listed : catalogue) {
-        if (UCase(listed->Name()) == upperName && listed->DTDBDriver()) driver->SetDTDBDriver(true);
-      }
+      if (!desktop.empty() && desktop.count(UCase(name)) != 0) driver->SetDTDBDriver(true);
       session.Add(driver);
     }
 

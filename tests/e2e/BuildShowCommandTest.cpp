@@ -34,6 +34,11 @@ TEST(BuildCommand, NamedFeaturesAnswerAsGivenInOrder) {
   EXPECT_EQ(r.out,
             "true\tdtdb 3.5\\access driver\\english\nfalse\tODBC \nfalse\tODBC\\\n"
             "true\tLumoraA\\OLEDB JAPANESE\n");
+  EXPECT_EQ(r.err,
+            "lumora: note: \"ODBC \" is not one of the setup object's 64 feature paths; the "
+            "answer is false\n"
+            "lumora: note: \"ODBC\\\" is not one of the setup object's 64 feature paths; the "
+            "answer is false\n");
 }
 
 TEST(BuildCommand, FailingQueryPrintsTheErrorAndExitsOne) {

@@ -4,13 +4,14 @@
 
 #include <set>
 
-#include "control/FeatureTable.h"
-#include "control/LumoraCtl.h"
 #include "contract/Failure.h"
 #include "contract/Text.h"
-#include "support/doubles/MemoryDesignObject.h"
+#include "control/FeatureTable.h"
+#include "control/LumoraCtl.h"
 #include "services/WizAPI.h"
+#include "support/RunProcess.h"
 #include "support/TestHost.h"
+#include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora {
 namespace {
@@ -81,6 +82,86 @@ TEST_F(BuildInclusion, VersionDecidesBetweenTheTwoDesktopFamilies) {
   EXPECT_TRUE(Ask(&object, "DTDB 4.0"));
   EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER"));
   EXPECT_FALSE(Ask(&object, "DTDB 3.5"));
+}
+
+// The version is compared as a number, never rounded; an unset one counts as 0.
+TEST_F(BuildInclusion, VersionIsComparedAsANumber) {
+  struct Case {
+    Value version;
+    bool in35;
+    bool in40;
+  };
+  const Case cases[] = {
+      {Value(), true, false},
+      {Value::Integer(0), true, false},
+      {Value::Integer(1), false, true},
+      {Value::Double(1.0), false, true},
+      {Value::Double(1.4), false, false},
+      {Value::Double(0.6), false, false},
+      {Value::String("1"), false, true},
+      {Value::Integer(2), false, false},
+  };
+  for (const Case& c : cases) {
+    MemoryDesignObject object = Selected({kAccess}, {true});
+    if (!c.version.IsEmpty()) object.PutProperty("DTDBVerNo", c.version);
+    EXPECT_EQ(Ask(&object, "DTDB 3.5\\ACCESS DRIVER"), c.in35) << c.version.ToString();
+    EXPECT_EQ(Ask(&object, "DTDB 3.5"), c.in35) << c.version.ToString();
+    EXPECT_EQ(Ask(&object, "DTDB 4.0\\ACCESS DRIVER"), c.in40) << c.version.ToString();
+  }
+}
+
+// The driver loop counter is 16-bit: an upper bound past 32767 fails before the first element,
+// and a list of 32768 elements fails once the counter passes the last one without a match.
+TEST_F(BuildInclusion, DriverLoopCounterIsSixteenBit) {
+  struct Case {
+    int32_t elements;
+    int32_t selectedAt;  // where "SQL Server" stands, selected; -1: nowhere
+    const char* path;
+    int32_t failure;  // 0: answers `answer`
+    bool answer;
+  };
+  const Case cases[] = {
+      {40001, 0, "SQL SERVER DRIVER", kOverflow, false},
+      {40001, 0, "DTDB 3.5", kOverflow, false},
+      {32768, 0, "SQL SERVER DRIVER", 0, true},
+      {32768, -1, "SQL SERVER DRIVER", kOverflow, false},
+      {32768, -1, "DTDB 3.5", kOverflow, false},
+      {32767, -1, "SQL SERVER DRIVER", 0, false},
+      {32767, 32766, "SQL SERVER DRIVER", 0, true},
+      {32767, 32766, "DTDB 3.5", 0, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> names(static_cast<size_t>(c.elements), "Other");
+    std::vector<bool> selections(static_cast<size_t>(c.elements), false);
+    if (c.selectedAt >= 0) {
+      names[static_cast<size_t>(c.selectedAt)] = "SQL Server";
+      selections[static_cast<size_t>(c.selectedAt)] = true;
+    }
+    MemoryDesignObject object = Selected(names, selections);
+    int32_t failure = 0;
+    bool answer = false;
+    try {
+      answer = Ask(&object, c.path);
+    } catch (const Failure& f) {
+      failure = f.number();
+    }
+    EXPECT_EQ(failure, c.failure) << c.elements << " " << c.selectedAt << " " << c.path;
+    EXPECT_EQ(answer, c.answer) << c.elements << " " << c.selectedAt << " " << c.path;
+  }
+}
+
+// lumora build, asked nothing, asks the table's paths in the table's order.
+TEST(BuildCommandPaths, AreTheTablesPathsInOrder) {
+  auto r = testing::RunProcess(testing::BinDir() + "/lumora",
+                               {"build", "examples/object.json", "--registry", "none"});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  std::string expected;
+  for (const FeatureRow& row : FeatureTable()) {
+    expected +=
+        (r.out.find("true\t" + row.path + "\n") != std::string::npos ? "true\t" : "false\t");
+    expected += row.path + "\n";
+  }
+  EXPECT_EQ(r.out, expected);
 }
 
 TEST_F(BuildInclusion, UnselectedAndPlaceholderDriversDoNotCount) {

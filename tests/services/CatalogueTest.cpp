@@ -183,6 +183,45 @@ TEST_F(CatalogueTest, CaseVariantIsAppendedOnlyWhenAnotherMemberFailsToMatchIt) 
   EXPECT_TRUE(Member(two, "SQL Server")->ObjectProvided());
 }
 
+// Every member/item pair decides on its own, members from the last: an item is appended at the
+// first member it does not match ignoring case, unless a member has exactly its name. Catalogue
+// duplicates, case variants on both sides and members renamed after they were added.
+TEST_F(CatalogueTest, MergeOffersEachItemAtTheFirstMemberItDoesNotMatch) {
+  struct Case {
+    std::vector<std::string> list;
+    std::vector<std::string> members;  // "a>b": added as a, then renamed b
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {{"SQL Server", "B", "A", "sql server"},
+       {"b", "SQL SERVER", "a"},
+       {"b", "SQL SERVER", "a", "SQL Server", "B", "sql server", "A"}},
+      {{"D", "D", "d"}, {"x"}, {"x", "D", "d"}},
+      {{"D", "d"}, {"d", "D"}, {"d", "D"}},
+      {{"SQL Server"}, {"old>SQL Server"}, {"SQL Server"}},
+      {{"SQL Server", "Other"},
+       {"SQL Server>new", "sql server"},
+       {"new", "sql server", "Other", "SQL Server"}},
+  };
+  for (const Case& c : cases) {
+    std::string content = "[Drivers]\n";
+    for (size_t k = 0; k < c.list.size(); ++k) {
+      content += "Driver" + std::to_string(k) + "=" + c.list[k] + "\n";
+    }
+    Catalogue(content);
+    Drivers drivers;
+    for (const std::string& spec : c.members) {
+      const size_t arrow = spec.find('>');
+      DriverPtr member = MakeDriver(spec.substr(0, arrow));
+      drivers.Add(member);
+      if (arrow != std::string::npos) member->SetName(spec.substr(arrow + 1));
+    }
+    api_.ReadDrvsBVProvided(drivers, 0, false);
+    EXPECT_EQ(Names(drivers), c.expected) << content;
+    EXPECT_TRUE(host_.reports().empty());
+  }
+}
+
 TEST_F(CatalogueTest, UnusedSlotsAreSkippedAndLaterSlotsStillRead) {
   Catalogue(
       "[Drivers]\nDriver0=NONE\nDriver1=\nDriver2=   \nDriver3=\"  \"\nDriver4=none\n"

@@ -39,7 +39,8 @@ class ControlHelpers : public ::testing::Test {
 
   std::vector<std::string> ListTexts() const {
     std::vector<std::string> out;
-    for (const auto& item : lvw.ListItems()) out.push_back(item->Text() + (item->Checked() ? "+" : ""));
+    for (const auto& item : lvw.ListItems())
+      out.push_back(item->Text() + (item->Checked() ? "+" : ""));
     return out;
   }
 
@@ -99,12 +100,64 @@ TEST_F(ControlHelpers, CheckMarksBecomeSelectionsIgnoringCaseForEveryMatch) {
   EXPECT_FALSE(sources.Item(4)->Selected());
 }
 
-TEST_F(ControlHelpers, AllUnselectedIsTrueForAnEmptyListAndFalseWithOneTick) {
+// Entries are matched to records by upper-cased name, through duplicates and case variants on
+// both sides, records renamed after they were added and entries whose text changed: each record
+// ends with the check mark of the last entry that matches it.
+TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
+  struct Entry {
+    const char* text;
+    bool checked;
+  };
+  struct Case {
+    std::vector<Entry> entries;
+    std::vector<std::string> records;  // all start selected; "a>b" is added as a, renamed b
+    std::vector<bool> expected;
+  };
+  const Case cases[] = {
+      {{{"Orders", true}, {"ORDERS", false}}, {"orders"}, {false}},
+      {{{"ORDERS", false}, {"Orders", true}}, {"orders"}, {true}},
+      {{{"Sales", false}}, {"Orders>Sales", "sales", "Orders"}, {false, false, true}},
+      {{{"Sales", true}, {"x", false}}, {"x>SALES", "Sales"}, {true, true}},
+      {{{"ß", false}, {"é", false}}, {"SS", "É"}, {true, false}},
+      {{}, {"Orders"}, {true}},
+  };
+  for (const Case& c : cases) {
+    lvw.ListItems().Clear();
+    for (size_t i = 0; i < c.entries.size(); ++i) {
+      lvw.ListItems()
+          .Add(0, "k" + std::to_string(i), c.entries[i].text)
+          .SetChecked(c.entries[i].checked);
+    }
+    DataSources sources;
+    for (const std::string& spec : c.records) {
+      const size_t arrow = spec.find('>');
+      auto record = Make<DataSource>(spec.substr(0, arrow), true);
+      sources.Add(record);
+      if (arrow != std::string::npos) record->SetName(spec.substr(arrow + 1));
+    }
+    api.SaveDrvsDSNsSelections(lvw, sources);
+    for (size_t r = 0; r < c.expected.size(); ++r) {
+      EXPECT_EQ(sources.Item(static_cast<int16_t>(r + 1))->Selected(), c.expected[r])
+          << c.records[r];
+    }
+  }
+}
+
+TEST_F(ControlHelpers, AllUnselectedFollowsEveryTickUntickRemovalAndClear) {
   EXPECT_TRUE(api.AreAllDrvsUnselected(lvw));
   lvw.ListItems().Add(0, "a", "a");
-  lvw.ListItems().Add(0, "b", "b").SetChecked(true);
+  ListItem& b = lvw.ListItems().Add(0, "b", "b");
+  b.SetChecked(true);
   EXPECT_FALSE(api.AreAllDrvsUnselected(lvw));
   EXPECT_FALSE(api.AreAllDSNsUnselected(lvw));
+  b.SetChecked(false);
+  EXPECT_TRUE(api.AreAllDrvsUnselected(lvw));
+  lvw.ListItems().Item(1).SetChecked(true);
+  lvw.ListItems().Remove(1);
+  EXPECT_TRUE(api.AreAllDrvsUnselected(lvw)) << "the checked entry left";
+  lvw.ListItems().Item(1).SetChecked(true);
+  lvw.ListItems().Clear();
+  EXPECT_TRUE(api.AreAllDSNsUnselected(lvw));
 }
 
 TEST_F(ControlHelpers, ComboListsSelectedRecordsAndShowsTheFirst) {

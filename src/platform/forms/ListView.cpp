@@ -1,5 +1,7 @@
 #include "platform/forms/ListView.h"
 
+#include <type_traits>
+
 #include "contract/Failure.h"
 
 namespace lumora::forms {
@@ -10,22 +12,19 @@ ListItem::ListItem(ListView& owner, std::string key, std::string text)
 void ListItem::SetText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
+  owner_.ListItems().textsKnown_ = false;
   owner_.EntriesChanged();
 }
 
 void ListItem::SetChecked(bool checked) {
   if (checked_ == checked) return;
   checked_ = checked;
+  owner_.ListItems().checked_ += checked ? 1 : -1;
   owner_.EntriesChanged();
 }
 
 int32_t ListItem::Index() const {
-  int32_t i = 1;
-  for (const auto& item : owner_.ListItems()) {
-    if (item.get() == this) return i;
-    ++i;
-  }
-  return 0;
+  return owner_.ListItems().IndexOf(*this);
 }
 
 ColumnHeader::ColumnHeader(ListView& owner, std::string key, std::string text, int32_t width)
@@ -34,6 +33,7 @@ ColumnHeader::ColumnHeader(ListView& owner, std::string key, std::string text, i
 void ColumnHeader::SetText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
+  owner_.ColumnHeaders().textsKnown_ = false;
   owner_.EntriesChanged();
 }
 
@@ -52,16 +52,53 @@ Entry& KeyedEntries<Entry>::Item(int32_t index) const {
 
 template <class Entry>
 Entry& KeyedEntries<Entry>::Item(const std::string& key) const {
-  for (const auto& entry : entries_) {
-    if (!key.empty() && entry->Key() == key) return *entry;
+  if (!key.empty()) {
+    auto it = keys_.find(key);
+    if (it != keys_.end()) return *it->second;
   }
   Raise(kElementNotFound, "Element not found", kComponentSource);
 }
 
 template <class Entry>
+int32_t KeyedEntries<Entry>::FirstIndexOfText(const std::string& text) const {
+  if (!textsKnown_) {
+    firstOfText_.clear();
+    for (int32_t i = Count(); i >= 1; --i) firstOfText_[entries_[i - 1]->Text()] = i;
+    textsKnown_ = true;
+  }
+  auto it = firstOfText_.find(text);
+  return it == firstOfText_.end() ? 0 : it->second;
+}
+
+template <class Entry>
+int32_t KeyedEntries<Entry>::IndexOf(const Entry& entry) const {
+  if (!positionsKnown_) {
+    positions_.clear();
+    for (int32_t i = 1; i <= Count(); ++i) positions_[entries_[i - 1].get()] = i;
+    positionsKnown_ = true;
+  }
+  auto it = positions_.find(&entry);
+  return it == positions_.end() ? 0 : it->second;
+}
+
+template <class Entry>
+void KeyedEntries<Entry>::PositionsMoved() const {
+  textsKnown_ = false;
+  positionsKnown_ = false;
+  firstOfText_.clear();
+  positions_.clear();
+}
+
+template <class Entry>
 void KeyedEntries<Entry>::Remove(int32_t index) {
   if (index < 1 || index > Count()) Raise(kIndexOutOfBounds);
+  const Entry& leaving = *entries_[static_cast<size_t>(index - 1)];
+  if (!leaving.Key().empty()) keys_.erase(leaving.Key());
+  if constexpr (std::is_same_v<Entry, ListItem>) {
+    if (leaving.Checked()) --checked_;
+  }
   entries_.erase(entries_.begin() + (index - 1));
+  PositionsMoved();
   owner_.EntriesChanged();
 }
 
@@ -69,6 +106,9 @@ template <class Entry>
 void KeyedEntries<Entry>::Clear() {
   if (entries_.empty()) return;
   entries_.clear();
+  keys_.clear();
+  checked_ = 0;
+  PositionsMoved();
   owner_.EntriesChanged();
 }
 
@@ -76,13 +116,22 @@ template <class Entry>
 Entry& KeyedEntries<Entry>::Insert(int32_t index, std::unique_ptr<Entry> entry) {
   if (index == 0) index = Count() + 1;
   if (index < 1 || index > Count() + 1) Raise(kIndexOutOfBounds);
-  if (!entry->Key().empty()) {
-    for (const auto& held : entries_) {
-      if (held->Key() == entry->Key()) Raise(kKeyNotUnique);
-    }
-  }
+  if (!entry->Key().empty() && keys_.count(entry->Key()) != 0) Raise(kKeyNotUnique);
   Entry& added = *entry;
+  if (!added.Key().empty()) keys_.emplace(added.Key(), &added);
+  if constexpr (std::is_same_v<Entry, ListItem>) {
+    if (added.Checked()) ++checked_;
+  }
+  const bool atEnd = index == Count() + 1;
   entries_.insert(entries_.begin() + (index - 1), std::move(entry));
+  if (atEnd) {
+    // Nothing moved: the known positions stay right, and the new entry is the first of its
+    // text only when no entry before it has that text.
+    if (positionsKnown_) positions_.emplace(&added, index);
+    if (textsKnown_) firstOfText_.emplace(added.Text(), index);
+  } else {
+    PositionsMoved();
+  }
   owner_.EntriesChanged();
   return added;
 }

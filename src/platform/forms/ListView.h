@@ -3,12 +3,16 @@
 // collection", an index out of range with 35600, an unknown key with 35601. Setting an item's
 // Checked in code raises nothing; a person ticking an item raises ItemCheck (with Checked
 // already holding the new state) and then the list's Click (see UserInput::Tick).
+// Keys are looked up in an index, so filling a list stays linear however long it grows; the
+// first entry of a text is found through an index built on demand and dropped whenever an entry
+// comes, goes or changes its text.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/forms/Control.h"
@@ -74,20 +78,36 @@ class KeyedEntries {
   void Clear();
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }
+  // The 1-based position of the first entry whose text is exactly `text`, or 0.
+  int32_t FirstIndexOfText(const std::string& text) const;
+  // The 1-based position of `entry`, or 0 when it is not one of these entries.
+  int32_t IndexOf(const Entry& entry) const;
 
  protected:
   explicit KeyedEntries(ListView& owner) : owner_(owner) {}
   // Inserts at 1-based `index` (0: at the end); 35602 for a duplicate key, 35600 for a bad index.
   Entry& Insert(int32_t index, std::unique_ptr<Entry> entry);
+  // Forgets the positions found so far (an entry came, went or was moved).
+  void PositionsMoved() const;
   ListView& owner_;
   std::vector<std::unique_ptr<Entry>> entries_;
+  std::unordered_map<std::string, Entry*> keys_;  // the non-empty keys
+  // Built on demand: the first position of each text, and every entry's position.
+  mutable std::unordered_map<std::string, int32_t> firstOfText_;
+  mutable std::unordered_map<const Entry*, int32_t> positions_;
+  mutable bool textsKnown_ = false;
+  mutable bool positionsKnown_ = false;
+  int32_t checked_ = 0;  // entries with a check mark (list items only)
   friend class ListItem;
+  friend class ColumnHeader;
 };
 
 class ListItemCollection : public KeyedEntries<ListItem> {
  public:
   explicit ListItemCollection(ListView& owner) : KeyedEntries(owner) {}
   ListItem& Add(int32_t index = 0, std::string key = {}, std::string text = {});
+  // How many entries are checked.
+  int32_t CheckedCount() const { return checked_; }
 };
 
 class ColumnHeaderCollection : public KeyedEntries<ColumnHeader> {

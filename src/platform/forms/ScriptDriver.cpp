@@ -311,13 +311,7 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
       case Kind::Untick: {
         auto* list = dynamic_cast<ListView*>(control);
         if (list == nullptr) return wrongType("a list view");
-        int32_t found = 0;
-        for (const auto& item : list->ListItems()) {
-          if (item->Text() == action.text) {
-            found = item->Index();
-            break;
-          }
-        }
+        const int32_t found = list->ListItems().FirstIndexOfText(action.text);
         if (found == 0) return Refuse(action, shown + " has no entry \"" + action.text + "\"");
         outcome = UserInput::Tick(*list, found, action.kind == Kind::Tick);
         break;

@@ -81,13 +81,7 @@ std::string Playback::Play(const ScriptAction& action) {
         outcome =
             action.kind == Kind::Click ? UserInput::Click(*control) : UserInput::Focus(*control);
       } else if (auto* list = dynamic_cast<ListView*>(control)) {
-        int32_t found = 0;
-        for (const auto& item : list->ListItems()) {
-          if (item->Text() == action.text) {
-            found = item->Index();
-            break;
-          }
-        }
+        const int32_t found = list->ListItems().FirstIndexOfText(action.text);
         if (found == 0) return control->DisplayName() + " has no entry \"" + action.text + "\"";
         outcome = UserInput::Tick(*list, found, action.kind == Kind::Tick);
       } else if (auto* combo = dynamic_cast<ComboBox*>(control)) {

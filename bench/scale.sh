@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# How the wizard's time grows with the number of items: the whole `lumora wizard` process, played
+# from a script, over design objects and catalogues of 1,024, 4,096, 16,384 and 32,767 items.
+#   open:  the wizard opens, dumps its first page and is left with Escape
+#   walk:  Advanced, Close, Next, Advanced, Close, Next, Back, Next, Finish (the object is saved)
+# Rows: stored drivers, stored data sources, both at once (N + N), and catalogue driver slots
+# (a new object). The last column is the growth from 4,096 to 32,767 items (8 times as many).
+# Then 10,000 user + 10,000 system unixODBC data sources: open, and tick all and Finish.
+# Every figure is the fastest of RUNS runs (default 1) in milliseconds.
+# Usage: bench/scale.sh [BUILD_DIR] [RUNS]   (default: build/default)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/default}"
+runs="${2:-1}"
+lumora="$build/bin/lumora"
+[[ -x "$lumora" ]] || { echo "build the lumora target in $build first" >&2; exit 2; }
+lumora=$(cd "$(dirname "$lumora")" && pwd)/lumora
+sizes=(${LUMORA_SCALE_SIZES:-1024 4096 16384 32767})
+
+dir=$(mktemp -d /tmp/lumora-scale-XXXXXX)
+trap 'rm -rf "$dir"' EXIT
+mkdir "$dir/shipped" "$dir/empty"
+cp "$build/bin/lumora.ini" "$dir/shipped/"
+printf '[Drivers]\n[DTDB35 Drivers]\n[DTDB40 Drivers]\n[Translators]\n' > "$dir/empty/lumora.ini"
+
+# object.json with DRIVERS stored drivers and SOURCES stored data sources, every other one
+# selected. The first stored drivers are the shipped catalogue's for version 3.5, so even 32,767
+# stored drivers leave the collection no room to overflow when the catalogue is merged in.
+object() {  # FILE DRIVERS SOURCES
+  awk -v drivers="$2" -v sources="$3" 'BEGIN {
+    split("SQL Server|Microsoft ODBC for Oracle|Microsoft Access Driver (*.mdb)|Microsoft dBase Driver (*.dbf)|Microsoft Excel Driver (*.xls)|Microsoft FoxPro Driver (*.dbf)|Microsoft Paradox Driver (*.db )|Microsoft Text Driver (*.txt; *.csv)", shipped, "|")
+    printf "{\"properties\": {\"DTDBVerNo\": 0"
+    list("Drivers", drivers, 0); list("DriversInfo", drivers, 1); list("DriversSelections", drivers, 2)
+    list("DataSources", sources, 3); list("DataSourcesInfo", sources, 4)
+    list("DataSourcesTypes", sources, 5); list("DataSourcesSelections", sources, 2)
+    list("DataSourcesUninstFlags", sources, 6)
+    print "}}"
+  }
+  function list(name, n, what,   i) {
+    printf ",\n\"%s\": [", name
+    for (i = 0; i < n; i++) {
+      if (i > 0) printf ","
+      if (what == 0) printf "\"%s\"", (i < 8 ? shipped[i + 1] : "Bench Driver " i)
+      else if (what == 1) printf "\"Driver=<WINSYSDIR>\\\\bench%d.dll\\r\\nAPILevel=1\"", i
+      else if (what == 2) printf (i % 2 == 0 ? "true" : "false")
+      else if (what == 3) printf "\"Bench Source %d\"", i
+      else if (what == 4) printf "\"Driver=Bench Driver %d\\r\\nDBQ=C:\\\\data\\\\db%d.mdb\"", i % 100, i
+      else if (what == 5) printf (i % 3 == 0 ? "\"system\"" : "\"user\"")
+      else printf "false"
+    }
+    printf "]"
+  }' > "$1"
+}
+
+# A catalogue of N driver slots, each with its section; the desktop-database lists are empty.
+catalogue() {  # FOLDER N
+  mkdir -p "$1"
+  awk -v n="$2" 'BEGIN {
+    print "[Drivers]"
+    for (i = 0; i < n; i++) printf "Driver%d=Bench Driver %d\n", i, i
+    print "[DTDB35 Drivers]\n[DTDB40 Drivers]\n[Translators]"
+    for (i = 0; i < n; i++) printf "[Bench Driver %d]\nDriver=<WINSYSDIR>\\bench%d.dll\nAPILevel=1\n", i, i
+  }' > "$1/lumora.ini"
+}
+
+printf 'dump\nkey Escape\n' > "$dir/open.script"
+printf '%s\n' 'click cmdDrvAdv' 'click cmdNav(3)' 'click cmdNav(3)' 'click cmdDSNAdv' \
+  'click cmdNav(3)' 'click cmdNav(3)' 'click cmdNav(2)' 'click cmdNav(3)' 'click cmdNav(3)' \
+  > "$dir/walk.script"
+{ echo 'tick lvwDrivers "Bench Driver 0"'; cat "$dir/walk.script"; } > "$dir/catalogue-walk.script"
+
+# The fastest of RUNS runs of one wizard session, in milliseconds; the object is restored first.
+run() {  # OBJECT SCRIPT COMPONENT_DIR EXPECTED_EXIT [--registry SOURCE]
+  local object=$1 script=$2 component=$3 expected=$4 best="" start end status
+  shift 4
+  local registry=("$@")
+  [[ ${#registry[@]} -gt 0 ]] || registry=(--registry none)
+  for _ in $(seq "$runs"); do
+    cp "$object" "$dir/run.json"
+    start=$(date +%s%N)
+    status=0
+    "$lumora" wizard "$dir/run.json" --script "$script" --component-dir "$component" \
+      "${registry[@]}" > "$dir/out" 2> "$dir/err" || status=$?
+    end=$(date +%s%N)
+    if [[ $status -ne $expected ]]; then
+      echo "lumora wizard $object --script $script: exit $status, expected $expected" >&2
+      head -c 600 "$dir/err" >&2
+      exit 1
+    fi
+    local ms=$(( (end - start) / 1000000 ))
+    [[ -z "$best" || $ms -lt $best ]] && best=$ms
+  done
+  echo "$best"
+}
+
+row() {  # LABEL DRIVERS(N|number) SOURCES(N|number) CATALOGUE(shipped|N)
+  local label=$1 cells_open=() cells_walk=() n
+  for n in "${sizes[@]}"; do
+    local d=${2/N/$n} s=${3/N/$n} component="$dir/shipped" walk="$dir/walk.script"
+    object "$dir/object.json" "$d" "$s"
+    if [[ $4 == N ]]; then
+      component="$dir/catalogue-$n"
+      [[ -d "$component" ]] || catalogue "$component" "$n"
+      walk="$dir/catalogue-walk.script"
+    fi
+    cells_open+=("$(run "$dir/object.json" "$dir/open.script" "$component" 1)")
+    cells_walk+=("$(run "$dir/object.json" "$walk" "$component" 0)")
+  done
+  line "$label, open" "${cells_open[@]}"
+  line "$label, walk and Finish" "${cells_walk[@]}"
+}
+
+line() {  # LABEL MS...
+  local label=$1; shift
+  local cells=("$@")
+  printf '| %s |' "$label"
+  for ms in "${cells[@]}"; do printf ' %s ms |' "$ms"; done
+  awk -v a="${cells[1]}" -v b="${cells[3]}" 'BEGIN { printf " %.1f× |\n", b / (a > 0 ? a : 1) }'
+}
+
+printf '| ms (fastest of %s) |' "$runs"
+printf ' %s |' "${sizes[@]}"
+printf ' %s → %s |\n|---|---|---|---|---|---|\n' "${sizes[1]}" "${sizes[3]}"
+row "stored drivers" N 1 shipped
+row "stored data sources" 1 N shipped
+row "stored drivers + data sources" N N shipped
+row "catalogue driver slots" 0 1 N
+
+# unixODBC: 10,000 user and 10,000 system data sources, a new object.
+mkdir "$dir/sys"
+write() {  # FILE PREFIX
+  awk -v prefix="$2" 'BEGIN {
+    for (i = 0; i < 10000; i++)
+      printf "[%s Source %d]\nDriver=Lumora Bench Driver\nDescription=Data source %d\nDBQ=/data/db%d.mdb\n\n", prefix, i, i, i
+  }' > "$1"
+}
+write "$dir/user.ini" User
+write "$dir/sys/odbc.ini" System
+printf '[Lumora Bench Driver]\nDriver=/nonexistent.so\n' > "$dir/sys/odbcinst.ini"
+echo '{"properties": {}}' > "$dir/new.json"
+{
+  echo 'tick lvwDrivers "SQL Server"'
+  echo 'click cmdNav(3)'
+  for prefix in User System; do
+    for i in $(seq 0 9999); do echo "tick lvwDSNs \"$prefix Source $i\""; done
+  done
+  echo 'click cmdNav(3)'
+  echo 'click cmdNav(3)'
+} > "$dir/tick-all.script"
+export ODBCINI="$dir/user.ini" ODBCSYSINI="$dir/sys"
+echo
+echo "| 10,000 user + 10,000 system unixODBC data sources | ms (fastest of $runs) |"
+echo "|---|---|"
+echo "| open | $(run "$dir/new.json" "$dir/open.script" "$dir/shipped" 1 --registry unixodbc) ms |"
+echo "| tick all and Finish | $(run "$dir/new.json" "$dir/tick-all.script" "$dir/shipped" 0 --registry unixodbc) ms |"

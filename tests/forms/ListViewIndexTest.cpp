@@ -1,0 +1,111 @@
+// The list view's keyed and first-text look-ups go through indexes; after every step of a run of
+// inserts (at the end and in the middle), removals, text changes, check marks and clearing, they
+// must answer what a walk over the entries answers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contract/Failure.h"
+#include "platform/forms/ListView.h"
+
+namespace lumora::forms {
+namespace {
+
+int32_t FirstByWalk(const ListView& list, const std::string& text) {
+  int32_t i = 1;
+  for (const auto& item : list.ListItems()) {
+    if (item->Text() == text) return i;
+    ++i;
+  }
+  return 0;
+}
+
+void ExpectIndexesAgreeWithAWalk(const ListView& list, const std::string& step) {
+  const ListItemCollection& items = list.ListItems();
+  int32_t checked = 0;
+  int32_t position = 1;
+  for (const auto& item : items) {
+    EXPECT_EQ(item->Index(), position) << step;
+    if (!item->Key().empty()) {
+      EXPECT_EQ(&items.Item(item->Key()), item.get()) << step;
+    }
+    checked += item->Checked() ? 1 : 0;
+    ++position;
+  }
+  EXPECT_EQ(items.CheckedCount(), checked) << step;
+  for (const char* text : {"a", "A", "b", "c", "d", ""}) {
+    EXPECT_EQ(items.FirstIndexOfText(text), FirstByWalk(list, text)) << step << " " << text;
+  }
+}
+
+TEST(ListViewIndex, AnswersAsAWalkThroughEveryChange) {
+  ListView list("lvw", kNoIndex);
+  ListItemCollection& items = list.ListItems();
+  struct Step {
+    const char* what;
+    void (*run)(ListItemCollection& items);
+  };
+  const Step steps[] = {
+      {"add a, A, b",
+       [](ListItemCollection& i) {
+         i.Add(0, "k1", "a");
+         i.Add(0, "k2", "A");
+         i.Add(0, "k3", "b");
+       }},
+      {"look up, then add a second a",
+       [](ListItemCollection& i) {
+         i.FirstIndexOfText("a");
+         i.Add(0, "k4", "a").SetChecked(true);
+       }},
+      {"insert a third a at the front", [](ListItemCollection& i) { i.Add(1, "k5", "a"); }},
+      {"insert without a key in the middle", [](ListItemCollection& i) { i.Add(3, "", "c"); }},
+      {"rename the first a to d", [](ListItemCollection& i) { i.Item(1).SetText("d"); }},
+      {"remove the second entry", [](ListItemCollection& i) { i.Remove(2); }},
+      {"check and uncheck",
+       [](ListItemCollection& i) {
+         i.Item(1).SetChecked(true);
+         i.Item(2).SetChecked(true);
+         i.Item(2).SetChecked(false);
+       }},
+      {"remove a checked entry", [](ListItemCollection& i) { i.Remove(1); }},
+      {"clear and add again",
+       [](ListItemCollection& i) {
+         i.Clear();
+         i.Add(0, "k1", "b").SetChecked(true);
+       }},
+  };
+  for (const Step& step : steps) {
+    step.run(items);
+    ExpectIndexesAgreeWithAWalk(list, step.what);
+  }
+}
+
+TEST(ListViewIndex, KeysStayUniqueAndFreeOnceTheirEntryLeaves) {
+  ListView list("lvw", kNoIndex);
+  ListItemCollection& items = list.ListItems();
+  items.Add(0, "k", "one");
+  items.Add(0, "", "no key");
+  items.Add(0, "", "no key either");  // entries without a key never clash
+  struct Case {
+    const char* key;
+    int32_t failure;  // 0: added
+  };
+  for (const Case& c : {Case{"k", kKeyNotUnique}, Case{"K", 0}}) {
+    int32_t failure = 0;
+    try {
+      items.Add(0, c.key, "two");
+    } catch (const Failure& f) {
+      failure = f.number();
+    }
+    EXPECT_EQ(failure, c.failure) << c.key;
+  }
+  EXPECT_THROW(items.Item(std::string()), Failure) << "no entry is found by an empty key";
+  items.Remove(1);
+  EXPECT_THROW(items.Item("k"), Failure);
+  EXPECT_NO_THROW(items.Add(0, "k", "back"));
+  EXPECT_EQ(items.Item("k").Text(), "back");
+}
+
+}  // namespace
+}  // namespace lumora::forms
