@@ -11,10 +11,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "marshal/Marshal.h"
 #include "contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::cli {
 namespace {
@@ -201,6 +201,7 @@ struct HostDesignObject {
     out->componentDir = View(object->settings.componentDir);
     out->registry = View(object->settings.registry);
     out->hostConfig = View(object->settings.hostConfig);
+    out->registryView = object->settings.registryView;
     out->wizardMode = object->mode;
     out->script = View(object->script);
     return LUMORA_S_OK;

@@ -8,10 +8,10 @@
 #include "component/ComponentState.h"
 #include "component/HostAdapters.h"
 #include "component/WizardModes.h"
-#include "marshal/Marshal.h"
-#include "control/LumoraCtl.h"
 #include "contract/Environment.h"
 #include "contract/Failure.h"
+#include "control/LumoraCtl.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::com {
 namespace {
@@ -36,7 +36,8 @@ void AttachFor(const HostCall& call, IHostSite* site) {
   Attachment& current = CurrentAttachment();
   const HostSettings& s = call.settings;
   if (current.attached && current.site == site && current.settings.componentDir == s.componentDir &&
-      current.settings.registry == s.registry && current.settings.hostConfig == s.hostConfig) {
+      current.settings.registry == s.registry && current.settings.registryView == s.registryView &&
+      current.settings.hostConfig == s.hostConfig) {
     return;
   }
   component::Attach(std::make_shared<SiteHostLibrary>(s, site), s.componentDir);

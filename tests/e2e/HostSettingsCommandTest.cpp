@@ -1,5 +1,8 @@
-// Bad host settings on the command line stop lumora before it does anything.
+// Bad host settings on the command line stop lumora before it does anything, naming the file
+// and the line or the reason.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include "support/RunProcess.h"
 
@@ -9,28 +12,44 @@ namespace {
 using testing::RunProcess;
 using testing::TempDir;
 
-TEST(HostSettings, MalformedRegistryExportOrSettingsFileExitsTwoNamingFileAndLine) {
+TEST(HostSettings, UnusableRegistryOrSettingsFileExitsTwoNamingFileAndWhy) {
   TempDir dir;
   dir.Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=nonsense\n");
   dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
+  dir.Write("system.reg", "WINE REGISTRY Version 2\n");
+  ::mkdir(dir.File("empty").c_str(), 0755);
+  const struct {
+    const char* option;
+    std::string value;
+    std::string message;  // what stderr starts with after "lumora: "
+  } cases[] = {
+      {"--registry", dir.File("bad.reg"), dir.File("bad.reg") + ":4: unknown value data"},
+      {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
+      {"--registry", dir.File("system.reg"),
+       dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
+                                "prefix folder"},
+      {"--registry", dir.File("gone.reg"),
+       dir.File("gone.reg") + ": registry export: No such file or directory"},
+      {"--registry", dir.File("empty"), dir.File("empty") + ": not a Wine prefix"},
+      {"--host-config", dir.path(), dir.path() + ": host configuration: is a directory"},
+      {"--host-config", "/dev/null", "/dev/null: host configuration: is a device, not a file"},
+      {"--host-config", dir.File("gone.ini"),
+       dir.File("gone.ini") + ": host configuration: No such file or directory"},
+  };
   const std::string lumora = testing::BinDir() + "/lumora";
-  for (const char* command : {"build", "show"}) {
-    auto r =
-        RunProcess(lumora, {command, "examples/object.json", "--registry", dir.File("bad.reg")});
-    EXPECT_EQ(r.exitStatus, 2) << command;
-    EXPECT_EQ(r.out, "") << command;
-    EXPECT_EQ(r.err.rfind("lumora: " + dir.File("bad.reg") + ":4: unknown value data", 0), 0u)
-        << r.err;
-
-    r = RunProcess(lumora, {command, "examples/object.json", "--host-config", dir.File("bad.ini")});
-    EXPECT_EQ(r.exitStatus, 2) << command;
-    EXPECT_EQ(r.out, "") << command;
-    EXPECT_EQ(r.err.rfind("lumora: " + dir.File("bad.ini") + ":3: unknown section [Disks]", 0), 0u)
-        << r.err;
+  for (const auto& c : cases) {
+    for (const char* command : {"build", "show"}) {
+      auto r = RunProcess(lumora, {command, "examples/object.json", c.option, c.value});
+      EXPECT_EQ(r.exitStatus, 2) << command << " " << c.value;
+      EXPECT_EQ(r.out, "") << command;
+      EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
+    }
   }
   auto ok = RunProcess(lumora, {"build", "examples/object.json", "ODBC", "--registry", "none",
-                                "--host-config", "/dev/null"});
+                                "--registry-view", "64"});
   EXPECT_EQ(ok.exitStatus, 0) << ok.err;
+  auto view = RunProcess(lumora, {"build", "examples/object.json", "--registry-view", "16"});
+  EXPECT_EQ(view.exitStatus, 2);
 }
 
 }  // namespace
