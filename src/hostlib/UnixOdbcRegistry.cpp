@@ -97,7 +97,11 @@ OdbcIniOutcome AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root, O
       continue;
     }
     const std::string_view line = TrimSpace(raw);
-    if (source == nullptr || line.empty() || line.front() == '#' || line.front() == ';') continue;
+    // An indented "[" line of a merged file is neither a section nor an entry.
+    if (source == nullptr || line.empty() || line.front() == '#' || line.front() == ';' ||
+        line.front() == '[') {
+      continue;
+    }
     const size_t eq = line.find('=');
     const std::string key(TrimSpace(line.substr(0, eq)));
     const std::string value(eq == std::string_view::npos ? std::string_view()

@@ -9,7 +9,8 @@
 //  - a section starts with "[" (after blanks, in the user file; in the first column, in the
 //    system file, which unixODBC merges into the user file's sections); its name runs to the
 //    first "]" (or the line end), blanks trimmed, and is kept whole (a backslash is part of
-//    it). When unixODBC ignores the user file, the system file is read as the user file is;
+//    it); an indented "[" line of the system file is skipped. When unixODBC ignores the user
+//    file, the system file is read as the user file is;
 //  - before the first section only blank lines and comments (# or ; after blanks) may stand:
 //    any other line, a byte-order mark or an indented "[" included, makes unixODBC ignore the
 //    whole file, and the file then holds no data sources;
