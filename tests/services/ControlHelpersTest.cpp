@@ -39,8 +39,7 @@ class ControlHelpers : public ::testing::Test {
 
   std::vector<std::string> ListTexts() const {
     std::vector<std::string> out;
-    for (const auto& item : lvw.ListItems())
-      out.push_back(item->Text() + (item->Checked() ? "+" : ""));
+    for (const auto& item : lvw.ListItems()) out.push_back(item->Text() + (item->Checked() ? "+" : ""));
     return out;
   }
 

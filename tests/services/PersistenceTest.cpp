@@ -8,10 +8,10 @@
 
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
+#include "support/doubles/MemoryDesignObject.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"
-#include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora {
 namespace {
