@@ -155,6 +155,7 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
     out->componentDir = View(object->settings.componentDir);
     out->registry = View(object->settings.registry);
     out->hostConfig = View(object->settings.hostConfig);
+    out->registryView = object->settings.registryView;
     out->wizardMode = object->mode;
     out->script = View(object->script);
     return LUMORA_S_OK;

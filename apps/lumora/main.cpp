@@ -13,7 +13,12 @@ void AddHostOptions(CLI::App& sub, Invocation& invocation) {
                  "Folder holding lumora.ini and lumora.chm (default: beside the component)");
   sub.add_option("--registry", invocation.host.registry,
                  "Where registered data sources come from: unixodbc (this machine, the default), "
-                 "a .reg registry export, or none");
+                 "a .reg registry export (several may be joined into one file), wine (the Wine "
+                 "prefix in $WINEPREFIX, else ~/.wine), a Wine prefix folder, or none");
+  sub.add_option("--registry-view", invocation.host.registryView,
+                 "32 (the default) or 64: read the registry and the system folder as a 32-bit "
+                 "or a 64-bit program sees them on a 64-bit machine (Wow6432Node, syswow64)")
+      ->check(CLI::IsMember({32, 64}));
   sub.add_option("--host-config", invocation.host.hostConfig,
                  "INI file with [SystemFolders] and [Drives] as the host reports them");
 }

@@ -276,10 +276,13 @@ typedef enum LumoraWizardMode {
  * script's output (dump, message boxes, help requests) goes to the process's standard output. */
 typedef struct LumoraHostSettings {
   LumoraString componentDir;
-  LumoraString registry;   /* "unixodbc", "none" or the path of a .reg registry export */
+  LumoraString registry;   /* "unixodbc", "none", "wine", a Wine prefix folder or the path of a
+                              .reg registry export */
   LumoraString hostConfig; /* an INI file with [SystemFolders] and [Drives] */
   int32_t wizardMode;      /* a LumoraWizardMode */
   LumoraString script;
+  int32_t registryView; /* 32 or 64: the registry and system folder as a 32-bit or a 64-bit
+                           program sees them on a 64-bit machine; 0 means 32 */
 } LumoraHostSettings;
 
 /* Implemented by the host, optionally, on the same object as its design objects (reached with

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "component/ComponentState.h"
-#include "marshal/Marshal.h"
 #include "contract/Failure.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::com {
 
@@ -22,6 +22,7 @@ HostCall ReadHostCall(IHostSite* site) {
     call.settings.componentDir = Copy(given.componentDir);
     if (given.registry.length != 0) call.settings.registry = Copy(given.registry);
     call.settings.hostConfig = Copy(given.hostConfig);
+    call.settings.registryView = given.registryView == 64 ? 64 : 32;
     call.mode =
         given.wizardMode == LUMORA_WIZARD_SCRIPT ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
     call.script = Copy(given.script);

@@ -35,7 +35,8 @@ void AttachFor(const HostCall& call, IHostSite* site) {
   Attachment& current = CurrentAttachment();
   const HostSettings& s = call.settings;
   if (current.attached && current.site == site && current.settings.componentDir == s.componentDir &&
-      current.settings.registry == s.registry && current.settings.hostConfig == s.hostConfig) {
+      current.settings.registry == s.registry && current.settings.registryView == s.registryView &&
+      current.settings.hostConfig == s.hostConfig) {
     return;
   }
   component::Attach(std::make_shared<SiteHostLibrary>(s, site), s.componentDir);

@@ -5,6 +5,24 @@
 
 namespace lumora {
 
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
 std::string UCase(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -48,6 +66,86 @@ std::string TrimSpaces(std::string_view text) {
   if (b == std::string_view::npos) return {};
   size_t e = text.find_last_not_of(' ');
   return std::string(text.substr(b, e - b + 1));
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  size_t i = 0;
+  auto unit = [&](size_t k) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[k]) |
+                                 (static_cast<unsigned char>(bytes[k + 1]) << 8));
+  };
+  while (i + 1 < bytes.size()) {
+    uint32_t c = unit(i);
+    i += 2;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < bytes.size()) {
+      const uint32_t low = unit(i);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    size_t n = 0;
+    uint32_t c = 0;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    } else if ((b & 0xE0) == 0xC0) {
+      n = 1;
+      c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      n = 2;
+      c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      n = 3;
+      c = b & 0x07;
+    } else {
+      return false;
+    }
+    if (i + n >= bytes.size()) return false;
+    for (size_t k = 1; k <= n; ++k) {
+      const auto cb = static_cast<unsigned char>(bytes[i + k]);
+      if ((cb & 0xC0) != 0x80) return false;
+      c = (c << 6) | (cb & 0x3F);
+    }
+    if ((n == 1 && c < 0x80) || (n == 2 && c < 0x800) || (n == 3 && c < 0x10000) || c > 0x10FFFF ||
+        (c >= 0xD800 && c <= 0xDFFF)) {
+      return false;
+    }
+    i += n + 1;
+  }
+  return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  // 0x80..0x9F differ from Latin-1; unassigned positions map to themselves.
+  static const uint16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? k80[b - 0x80] : b);
+  }
+  return out;
+}
+
+std::string DecodeText8(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 
 }  // namespace lumora

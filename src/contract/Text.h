@@ -3,6 +3,7 @@
 // upper-casing does ('ß' stays 'ß'); "exact" means byte-wise.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,16 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Blanks (spaces only, as the classic Trim) removed at both ends.
 std::string TrimSpaces(std::string_view text);
+
+// Decoding where text enters: every string inside is valid UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
+bool IsValidUtf8(std::string_view bytes);
+// UTF-16LE code units (an odd last byte is dropped; a lone surrogate becomes U+FFFD).
+std::string Utf16LeToUtf8(std::string_view bytes);
+// Windows-1252; its five unassigned bytes become the control characters of the same number.
+std::string Windows1252ToUtf8(std::string_view bytes);
+// An 8-bit text file as the platform's tools take it: a UTF-8 byte-order mark is skipped, the
+// rest is UTF-8 when all of it is valid UTF-8, else Windows-1252.
+std::string DecodeText8(std::string_view bytes);
 
 }  // namespace lumora

@@ -5,14 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "contract/Text.h"
 #include "hostlib/HostSetupError.h"
+#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
@@ -68,7 +68,6 @@ HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
   auto fail = [&](const std::string& message) {
     throw HostSetupError(path + ":" + std::to_string(number) + ": " + message);
   };
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
@@ -136,14 +135,15 @@ HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
 
 HostConfig LoadHostConfig(const std::string& path) {
   if (path.empty()) return HostConfig{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw HostSetupError(path + ": cannot read the host settings file");
-  std::ostringstream content;
-  content << in.rdbuf();
-  return ParseHostConfig(content.str(), path);
+  try {
+    return ParseHostConfig(DecodeText8(*ReadInputFile(path, "host configuration")), path);
+  } catch (const InputFileError& e) {
+    throw HostSetupError(e.what());
+  }
 }
 
-DriveMap::DriveMap(std::map<char, std::string> drives) : drives_(std::move(drives)) {
+DriveMap::DriveMap(std::map<char, std::string> drives, std::string systemFolder)
+    : drives_(std::move(drives)) {
   if (drives_.count('C') == 0) {
     std::string prefix;
     if (const char* p = std::getenv("WINEPREFIX"); p != nullptr && *p != '\0') {
@@ -153,9 +153,30 @@ DriveMap::DriveMap(std::map<char, std::string> drives) : drives_(std::move(drive
     }
     if (!prefix.empty() && IsDirectory(prefix + "/drive_c")) drives_['C'] = prefix + "/drive_c";
   }
+  std::string folder = UCase(systemFolder);
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  if (folder.size() > 3 && folder.back() == '\\') {
+    const size_t parent = folder.find_last_of('\\', folder.size() - 2);
+    const std::string wow = folder.substr(0, parent + 1) + "SYSWOW64";
+    if (const auto local = Map(wow); local && IsDirectory(*local)) {
+      systemFolder_ = folder;
+      wowFolder_ = wow + "\\";
+    }
+  }
 }
 
 std::optional<std::string> DriveMap::ToLocalPath(std::string_view windowsPath) const {
+  if (!systemFolder_.empty() && windowsPath.size() >= systemFolder_.size()) {
+    std::string head = UCase(windowsPath.substr(0, systemFolder_.size()));
+    std::replace(head.begin(), head.end(), '/', '\\');
+    if (head == systemFolder_) {
+      return Map(wowFolder_ + std::string(windowsPath.substr(systemFolder_.size())));
+    }
+  }
+  return Map(windowsPath);
+}
+
+std::optional<std::string> DriveMap::Map(std::string_view windowsPath) const {
   if (windowsPath.size() < 3 || windowsPath[1] != ':' ||
       (windowsPath[2] != '\\' && windowsPath[2] != '/')) {
     return std::nullopt;

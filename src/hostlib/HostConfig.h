@@ -23,15 +23,19 @@ struct HostConfig {
   std::map<char, std::string> drives;  // upper-case letter -> folder of this machine
 };
 
-// Reads `path` ("" gives the defaults); throws HostSetupError naming the file and line.
+// Reads `path` ("" gives the defaults); throws HostSetupError naming the file and line, or why
+// the file cannot be read. The text is UTF-8 when the whole file is, else Windows-1252.
 HostConfig LoadHostConfig(const std::string& path);
 HostConfig ParseHostConfig(std::string_view text, const std::string& path);
 
 // Turns Windows paths into files of this machine. C: falls back to the Wine prefix's drive_c
 // ($WINEPREFIX, else ~/.wine) when that folder exists; other unmapped drives have no files.
+// With `systemFolder` given (the host's system folder, "C:\Windows\System32\"), files in it
+// are looked up in its sibling SysWOW64 when that folder exists, as a 32-bit program on a
+// 64-bit machine (or in a 64-bit Wine prefix) finds them.
 class DriveMap {
  public:
-  explicit DriveMap(std::map<char, std::string> drives);
+  explicit DriveMap(std::map<char, std::string> drives, std::string systemFolder = {});
 
   // The local path of "X:\dir\file" (components matched ignoring case, as on Windows, when
   // the exact spelling does not exist), or nothing when the drive is not mapped or the path
@@ -41,7 +45,11 @@ class DriveMap {
   const std::map<char, std::string>& drives() const { return drives_; }
 
  private:
+  std::optional<std::string> Map(std::string_view windowsPath) const;
+
   std::map<char, std::string> drives_;
+  std::string systemFolder_;  // upper-cased, ending in a backslash; "" for no redirection
+  std::string wowFolder_;     // its SysWOW64 sibling
 };
 
 }  // namespace lumora

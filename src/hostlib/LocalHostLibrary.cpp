@@ -1,30 +1,53 @@
 #include "hostlib/LocalHostLibrary.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "contract/Failure.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/PeFileVersion.h"
 #include "hostlib/ProfileIniFile.h"
 #include "hostlib/RegFile.h"
+#include "hostlib/StandardUtilities.h"
 #include "hostlib/StderrErrorReport.h"
 #include "hostlib/UnixOdbcRegistry.h"
-#include "hostlib/StandardUtilities.h"
+#include "hostlib/WineRegistry.h"
 
 namespace lumora {
 
 LocalHostLibrary::LocalHostLibrary(HostSettings settings)
     : settings_(std::move(settings)), config_(LoadHostConfig(settings_.hostConfig)) {
-  drives_ = std::make_shared<const DriveMap>(config_.drives);
+  // A 32-bit program on a 64-bit machine finds the system folder's files in SysWOW64.
+  drives_ = std::make_shared<const DriveMap>(
+      config_.drives, settings_.registryView == 32 ? config_.folders.system : std::string());
   const std::string& source = settings_.registry;
+  std::shared_ptr<RegistryTree> tree;
+  struct stat st {};
   if (source == "none") {
-    registry_ = std::make_shared<const RegistryTree>();
+    tree = std::make_shared<RegistryTree>();
+  } else if (source == "wine") {
+    tree = LoadWinePrefixRegistry(DefaultWinePrefix());
   } else if (source != "unixodbc" && !source.empty()) {
-    registry_ = LoadRegFile(source);
+    if (::stat(source.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      tree = LoadWinePrefixRegistry(source);
+    } else {
+      tree = LoadRegFile(source);
+    }
+  }
+  if (tree) {
+    UseRegistryView(*tree, settings_.registryView);
+    registry_ = std::move(tree);
   }
 }
 
 std::shared_ptr<const RegistryTree> LocalHostLibrary::Registry() {
-  if (!registry_) registry_ = LoadUnixOdbcRegistry(LocateUnixOdbcFiles());
+  if (!registry_) {
+    registry_ = LoadUnixOdbcRegistry(LocateUnixOdbcFiles(), [](const std::string& message) {
+      std::fprintf(stderr, "lumora: %s\n", message.c_str());
+    });
+  }
   return registry_;
 }
 LocalHostLibrary::~LocalHostLibrary() = default;

@@ -1,34 +1,15 @@
 #include "hostlib/RegFile.h"
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
+#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
-
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 enum class Format { kRegedit4, kVersion5 };
 
@@ -108,6 +89,8 @@ size_t KeyDepth(std::string_view path) {
   return depth;
 }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 constexpr RootName kRoots[] = {
     {"HKEY_CLASSES_ROOT", kClassesRoot},         {"HKEY_CURRENT_USER", kCurrentUserRoot},
     {"HKEY_LOCAL_MACHINE", kLocalMachineRoot},   {"HKEY_USERS", kUsersRoot},
@@ -126,19 +109,26 @@ class Parser {
     while (lines.Next(line)) {
       line_ = lines.number();
       std::string_view t = Trim(line);
+      // A byte-order mark starts each part of joined exports.
+      while (t.substr(0, 3) == kUtf8Bom) t = Trim(t.substr(3));
+      if (t == "REGEDIT4" || t == "Windows Registry Editor Version 5.00") {
+        // The first line of an export, or of the next export joined to this one.
+        format_ = t == "REGEDIT4" ? Format::kRegedit4 : Format::kVersion5;
+        header = true;
+        key_ = nullptr;
+        skipping_ = false;
+        continue;
+      }
       if (!header) {
         if (t.empty()) continue;
-        if (t == "REGEDIT4") {
-          format_ = Format::kRegedit4;
-        } else if (t == "Windows Registry Editor Version 5.00") {
-          format_ = Format::kVersion5;
-        } else {
+        if (t.substr(0, 23) == "WINE REGISTRY Version 2") {
           Fail(
-              "not a registry export: the first line must be \"REGEDIT4\" or \"Windows "
-              "Registry Editor Version 5.00\"");
+              "this is a Wine registry file, not an export: pass the Wine prefix folder "
+              "that holds it (--registry DIR), or --registry wine");
         }
-        header = true;
-        continue;
+        Fail(
+            "not a registry export: the first line must be \"REGEDIT4\" or \"Windows "
+            "Registry Editor Version 5.00\"");
       }
       if (t.empty() || t.front() == ';') continue;
       if (t.front() == '[') {
@@ -153,6 +143,7 @@ class Parser {
       line_ = lines.number() > 0 ? lines.number() : 1;
       Fail("not a registry export: the file is empty");
     }
+    UseTheSingleUserAsCurrentUser(*tree_, path_);
     return tree_;
   }
 
@@ -356,21 +347,9 @@ class Parser {
         std::string text = TextOf(bytes);
         return Value::String(text.substr(0, text.find('\0')));
       }
-      case 7: {  // REG_MULTI_SZ: strings up to the first empty one
+      case 7: {  // REG_MULTI_SZ: its first string, as a profile read returns it
         const std::string text = TextOf(bytes);
-        std::string joined;
-        size_t start = 0;
-        bool first = true;
-        while (start < text.size()) {
-          size_t end = text.find('\0', start);
-          if (end == std::string::npos) end = text.size();
-          if (end == start) break;
-          if (!first) joined += "\r\n";
-          joined += text.substr(start, end - start);
-          first = false;
-          start = end + 1;
-        }
-        return Value::String(joined);
+        return Value::String(text.substr(0, text.find('\0')));
       }
       case 4:  // REG_DWORD (little-endian)
         if (bytes.size() == 4) {
@@ -405,102 +384,84 @@ class Parser {
   int line_ = 0;
 };
 
+// True when a part of joined exports starts at `at`: a byte-order mark or an 8-bit header.
+bool PartStartsAt(std::string_view bytes, size_t at) {
+  const std::string_view rest = bytes.substr(at);
+  return rest.starts_with("\xFF\xFE") || rest.starts_with(kUtf8Bom) ||
+         rest.starts_with("REGEDIT4") || rest.starts_with("Windows Registry Editor");
+}
+
+// The bytes as text. Joined exports may mix forms, so each part (from one line start where a
+// part starts to the next) is decoded by itself: UTF-16LE after its byte-order mark, 8-bit
+// text as UTF-8 or Windows-1252.
+std::string DecodeExport(std::string_view bytes) {
+  std::string text;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const bool utf16 = bytes.substr(start).starts_with("\xFF\xFE");
+    size_t next = bytes.size();
+    if (utf16) {
+      for (size_t p = start + 2; p + 1 < bytes.size(); p += 2) {
+        if (bytes[p] == '\n' && bytes[p + 1] == '\0' && PartStartsAt(bytes, p + 2)) {
+          next = p + 2;
+          break;
+        }
+      }
+      text += Utf16LeToUtf8(bytes.substr(start + 2, next - start - 2));
+    } else {
+      for (size_t p = bytes.find('\n', start); p != std::string_view::npos;
+           p = bytes.find('\n', p + 1)) {
+        if (PartStartsAt(bytes, p + 1)) {
+          next = p + 1;
+          break;
+        }
+      }
+      text += DecodeText8(bytes.substr(start, next - start));
+    }
+    if (!text.empty() && text.back() != '\n') text.push_back('\n');
+    start = next;
+  }
+  return text;
+}
+
 }  // namespace
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() / 2);
-  size_t i = 0;
-  auto unit = [&](size_t k) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[k]) |
-                                 (static_cast<unsigned char>(bytes[k + 1]) << 8));
-  };
-  while (i + 1 < bytes.size()) {
-    uint32_t c = unit(i);
-    i += 2;
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < bytes.size()) {
-      const uint32_t low = unit(i);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
+void UseTheSingleUserAsCurrentUser(RegistryTree& tree, const std::string& path) {
+  RegistryTreeKey* users = tree.FindRoot(kUsersRoot);
+  const RegistryTreeKey* current = tree.FindRoot(kCurrentUserRoot);
+  if (users == nullptr || (current != nullptr && !current->children().empty())) return;
+  std::vector<std::string> people;
+  for (const auto& [upper, child] : users->children()) {
+    const std::string& name = child->name();
+    // Real users' security ids; .DEFAULT, the service accounts (S-1-5-18, -19, -20) and each
+    // user's _Classes tree are not.
+    if (upper.rfind("S-1-5-21-", 0) == 0 &&
+        (upper.size() < 8 || upper.compare(upper.size() - 8, 8, "_CLASSES") != 0)) {
+      people.push_back(name);
     }
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
-    AppendUtf8(out, c);
   }
-  return out;
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    size_t n = 0;
-    uint32_t c = 0;
-    if (b < 0x80) {
-      ++i;
-      continue;
-    } else if ((b & 0xE0) == 0xC0) {
-      n = 1;
-      c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      n = 2;
-      c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-      n = 3;
-      c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + n >= bytes.size()) return false;
-    for (size_t k = 1; k <= n; ++k) {
-      const auto cb = static_cast<unsigned char>(bytes[i + k]);
-      if ((cb & 0xC0) != 0x80) return false;
-      c = (c << 6) | (cb & 0x3F);
-    }
-    if ((n == 1 && c < 0x80) || (n == 2 && c < 0x800) || (n == 3 && c < 0x10000) || c > 0x10FFFF ||
-        (c >= 0xD800 && c <= 0xDFFF)) {
-      return false;
-    }
-    i += n + 1;
+  if (people.empty()) return;
+  if (people.size() > 1) {
+    std::string names;
+    for (const std::string& p : people) names += (names.empty() ? "" : ", ") + p;
+    throw HostSetupError(path +
+                         ": the export holds no HKEY_CURRENT_USER keys but several users under "
+                         "HKEY_USERS (" +
+                         names + "); export the one user's HKEY_CURRENT_USER instead");
   }
-  return true;
-}
-
-std::string Windows1252ToUtf8(std::string_view bytes) {
-  // 0x80..0x9F differ from Latin-1; unassigned positions map to themselves.
-  static const uint16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  out.reserve(bytes.size());
-  for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? k80[b - 0x80] : b);
-  }
-  return out;
+  tree.SetRoot(kCurrentUserRoot, users->TakeChild(people.front()));
 }
 
 std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path) {
-  std::string text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    text = Utf16LeToUtf8(bytes.substr(2));
-  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    text = std::string(bytes.substr(3));
-  } else {
-    text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
-  }
-  return Parser(std::move(text), path).Run();
+  return Parser(DecodeExport(bytes), path).Run();
 }
 
 std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw HostSetupError(path + ": cannot read the registry export");
-  std::ostringstream content;
-  content << in.rdbuf();
-  return ParseRegFile(content.str(), path);
+  try {
+    return ParseRegFile(*ReadInputFile(path, "registry export"), path);
+  } catch (const InputFileError& e) {
+    throw HostSetupError(e.what());
+  }
 }
 
 }  // namespace lumora

@@ -35,6 +35,19 @@ bool RegistryTreeKey::RemoveChild(std::string_view name) {
   return children_.erase(UCase(name)) > 0;
 }
 
+std::unique_ptr<RegistryTreeKey> RegistryTreeKey::TakeChild(std::string_view name) {
+  auto it = children_.find(UCase(name));
+  if (it == children_.end()) return nullptr;
+  std::unique_ptr<RegistryTreeKey> child = std::move(it->second);
+  children_.erase(it);
+  return child;
+}
+
+void RegistryTreeKey::PutChild(std::unique_ptr<RegistryTreeKey> child) {
+  const std::string upper = UCase(child->name());
+  children_[upper] = std::move(child);
+}
+
 void RegistryTreeKey::SetValue(std::string name, Value data) {
   auto [it, added] = valueIndex_.try_emplace(UCase(name), values_.size());
   if (!added) {
@@ -69,6 +82,22 @@ RegistryTreeKey& RegistryTree::Root(int32_t root) {
 RegistryTreeKey* RegistryTree::FindRoot(int32_t root) const {
   auto it = roots_.find(root);
   return it == roots_.end() ? nullptr : it->second.get();
+}
+
+void RegistryTree::SetRoot(int32_t root, std::unique_ptr<RegistryTreeKey> key) {
+  roots_[root] = std::move(key);
+}
+
+void UseRegistryView(RegistryTree& tree, int bits) {
+  if (bits != 32) return;
+  RegistryTreeKey* machine = tree.FindRoot(kLocalMachineRoot);
+  RegistryTreeKey* software = machine == nullptr ? nullptr : machine->Child("Software");
+  RegistryTreeKey* wow = software == nullptr ? nullptr : software->Child("Wow6432Node");
+  if (wow == nullptr) return;
+  software->RemoveChild("ODBC");
+  if (std::unique_ptr<RegistryTreeKey> odbc = wow->TakeChild("ODBC")) {
+    software->PutChild(std::move(odbc));
+  }
 }
 
 const RegistryTreeKey* RegistryTree::Find(const RegistryTreeKey* from, std::string_view path) {

@@ -44,6 +44,14 @@ class RegistryTreeKey {
   RegistryTreeKey& ChildOrNew(std::string_view name);
   // Removes the direct sub key (and its subtree); false when there was none.
   bool RemoveChild(std::string_view name);
+  // Takes the direct sub key out of this key (null when there is none).
+  std::unique_ptr<RegistryTreeKey> TakeChild(std::string_view name);
+  // Puts `child` under this key, in place of one of the same name.
+  void PutChild(std::unique_ptr<RegistryTreeKey> child);
+  // The direct sub keys by upper-cased name.
+  const std::map<std::string, std::unique_ptr<RegistryTreeKey>>& children() const {
+    return children_;
+  }
 
   // Sets a value: one of the same name (ignoring case) is replaced in place, a new one is
   // appended after the others.
@@ -66,6 +74,8 @@ class RegistryTree {
   RegistryTreeKey& Root(int32_t root);
   // The root key, or null when nothing was ever put under it.
   RegistryTreeKey* FindRoot(int32_t root) const;
+  // Makes `key` the root of that number, in place of the one there.
+  void SetRoot(int32_t root, std::unique_ptr<RegistryTreeKey> key);
 
   // The key at `path` below `from` ("A\B\C"; empty components are skipped), or null.
   static const RegistryTreeKey* Find(const RegistryTreeKey* from, std::string_view path);
@@ -77,5 +87,10 @@ class RegistryTree {
  private:
   std::map<int32_t, std::unique_ptr<RegistryTreeKey>> roots_;
 };
+
+// What a 32-bit program sees (`bits` 32) of a 64-bit machine's registry: when the machine root
+// holds Software\Wow6432Node, its ODBC keys are the ones under it (the user's keys are shared).
+// With `bits` 64, or without Wow6432Node, the tree stays as it is.
+void UseRegistryView(RegistryTree& tree, int bits);
 
 }  // namespace lumora

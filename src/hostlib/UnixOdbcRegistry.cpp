@@ -4,13 +4,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <unordered_set>
-#include <vector>
 
 #include "contract/Text.h"
+#include "hostlib/HostSetupError.h"
+#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
@@ -24,15 +24,6 @@ std::string_view TrimSpace(std::string_view s) {
   size_t e = s.size();
   while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
   return s.substr(b, e - b);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  content = out.str();
-  return true;
 }
 
 }  // namespace
@@ -58,76 +49,101 @@ UnixOdbcFiles LocateUnixOdbcFiles() {
   return files;
 }
 
-void AddOdbcIniToRoot(std::string_view text, RegistryTreeKey& root) {
-  RegistryTreeKey& odbcIni = RegistryTree::Create(root, kOdbcIniKey);
-  struct Entry {
-    std::string name;
-    std::string driver;
-  };
-  std::vector<Entry> sections;  // data-source sections in file order
-  std::vector<Entry> listed;    // entries of [ODBC Data Sources]
-  std::unordered_set<std::string> seenSections;
-  std::unordered_set<std::string> seenListed;
-  bool hasListSection = false;
-
-  enum class In { kNothing, kSkipped, kList, kSource } in = In::kNothing;
-  RegistryTreeKey* source = nullptr;
-  size_t pos = 0;
-  while (pos < text.size()) {
+OdbcIniOutcome AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root, OdbcIniMode mode) {
+  OdbcIniOutcome outcome;
+  const std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  // A first pass finds a line that makes unixODBC ignore the whole file.
+  int number = 0;
+  for (size_t pos = 0; pos < text.size();) {
     size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = TrimSpace(text.substr(pos, end - pos));
+    if (end == std::string::npos) end = text.size();
+    const std::string_view raw = std::string_view(text).substr(pos, end - pos);
     pos = end + 1;
+    ++number;
+    if (!raw.empty() && raw.front() == '[') break;
+    const std::string_view line = TrimSpace(raw);
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
-    if (line.front() == '[') {
-      size_t close = line.find(']');
-      if (close == std::string_view::npos) close = line.size();
-      const std::string name(TrimSpace(line.substr(1, close - 1)));
+    outcome.rejectedLine = number;
+    return outcome;
+  }
+
+  RegistryTreeKey& odbcIni = RegistryTree::Create(root, kOdbcIniKey);
+  RegistryTreeKey& list = odbcIni.ChildOrNew(kListKey);
+  std::unordered_set<std::string> seenSections;
+  RegistryTreeKey* source = nullptr;  // null outside a data-source section
+  std::string name;
+  bool hasDriver = false;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view raw = std::string_view(text).substr(pos, end - pos);
+    pos = end + 1;
+    const std::string_view header = mode == OdbcIniMode::kFirst ? TrimSpace(raw) : raw;
+    if (!header.empty() && header.front() == '[') {
+      const size_t close = header.find(']');
+      name = std::string(
+          TrimSpace(header.substr(1, close == std::string_view::npos ? header.npos : close - 1)));
+      if (name.empty()) {
+        outcome.listEnded = true;
+        break;
+      }
       const std::string upper = UCase(name);
-      if (upper == "ODBC DATA SOURCES") {
-        in = In::kList;
-        hasListSection = true;
-      } else if (upper == "ODBC" || name.empty() || !seenSections.insert(upper).second) {
-        in = In::kSkipped;  // not a data source, or a repeated section (the first one counts)
-      } else {
-        in = In::kSource;
-        source = &odbcIni.ChildOrNew(name);
-        sections.push_back({name, {}});
+      source = nullptr;
+      if (upper != "ODBC" && upper != "ODBC DATA SOURCES" && seenSections.insert(upper).second) {
+        source = &RegistryTree::Create(odbcIni, name);
+        list.SetValue(name, Value::String(""));
+        hasDriver = false;
       }
       continue;
     }
-    if (in == In::kNothing || in == In::kSkipped) continue;
-    const size_t eq = line.find('=');
-    const std::string name(TrimSpace(line.substr(0, eq)));
-    const std::string value(eq == std::string_view::npos ? std::string_view()
-                                                         : TrimSpace(line.substr(eq + 1)));
-    if (name.empty()) continue;
-    if (in == In::kList) {
-      if (seenListed.insert(UCase(name)).second) listed.push_back({name, value});
+    const std::string_view line = TrimSpace(raw);
+    // An indented "[" line of a merged file is neither a section nor an entry.
+    if (source == nullptr || line.empty() || line.front() == '#' || line.front() == ';' ||
+        line.front() == '[') {
       continue;
     }
-    if (source->HasValue(name)) continue;
-    if (sections.back().driver.empty() && EqualsIgnoringCase(name, "Driver")) {
-      sections.back().driver = value;
+    const size_t eq = line.find('=');
+    const std::string key(TrimSpace(line.substr(0, eq)));
+    const std::string value(eq == std::string_view::npos ? std::string_view()
+                                                         : TrimSpace(line.substr(eq + 1)));
+    if (key.empty() || source->HasValue(key)) continue;
+    if (!hasDriver && EqualsIgnoringCase(key, "Driver")) {
+      hasDriver = true;
+      list.SetValue(name, Value::String(value));
     }
-    source->SetValue(name, Value::String(value));
+    source->SetValue(key, Value::String(value));
   }
-
-  RegistryTreeKey& list = odbcIni.ChildOrNew(kListKey);
-  for (const Entry& e : hasListSection ? listed : sections) {
-    list.SetValue(e.name, Value::String(e.driver));
-  }
+  return outcome;
 }
 
-std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files) {
+std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
+                                                   const OdbcIniWarning& warn) {
   auto tree = std::make_shared<RegistryTree>();
-  std::string content;
-  if (ReadWholeFile(files.userFile, content)) {
-    AddOdbcIniToRoot(content, tree->Root(kCurrentUserRoot));
-  }
-  content.clear();
-  if (ReadWholeFile(files.systemFile, content)) {
-    AddOdbcIniToRoot(content, tree->Root(kLocalMachineRoot));
+  const std::pair<const std::string*, int32_t> order[] = {{&files.userFile, kCurrentUserRoot},
+                                                          {&files.systemFile, kLocalMachineRoot}};
+  OdbcIniMode mode = OdbcIniMode::kFirst;
+  for (const auto& [file, root] : order) {
+    std::optional<std::string> bytes;
+    try {
+      bytes = ReadInputFile(*file, "unixODBC data sources", IfMissing::kAbsent);
+    } catch (const InputFileError& e) {
+      if (warn) warn(std::string(e.what()) + " (no data sources read from it)");
+      continue;
+    }
+    if (!bytes) {
+      if (root == kCurrentUserRoot) mode = OdbcIniMode::kMerged;  // as an empty user file
+      continue;
+    }
+    const OdbcIniOutcome outcome = AddOdbcIniToRoot(*bytes, tree->Root(root), mode);
+    if (outcome.rejectedLine > 0 && warn) {
+      warn(*file + ":" + std::to_string(outcome.rejectedLine) +
+           ": unixODBC ignores this file: only blank lines and comments may come before the "
+           "first [section] (a byte-order mark or an indented section counts), so it gives no "
+           "data sources");
+    }
+    if (outcome.listEnded) break;
+    // The system file is merged into the user file's sections, unless unixODBC ignored that.
+    if (root == kCurrentUserRoot && outcome.rejectedLine == 0) mode = OdbcIniMode::kMerged;
   }
   return tree;
 }

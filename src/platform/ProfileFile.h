@@ -1,7 +1,8 @@
 // Stand-ins for the Windows ANSI profile-file functions, with the Windows results: the same
 // parsing of INI files, the same truncation rules and return counts, the same defaults. The
-// caller owns nothing but the returned strings; the file is read afresh on every call, never
-// cached and never written.
+// caller owns nothing but the returned strings. A file is parsed once and kept while its size
+// and modification time stay the same; it is never written. Text comes back as UTF-8 (a file
+// that is not UTF-8 is read as Windows-1252), and lengths count its bytes.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,9 @@ namespace lumora {
 
 // The last-error codes the profile functions set.
 inline constexpr uint32_t kProfileNoError = 0;
-inline constexpr uint32_t kProfileFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-inline constexpr uint32_t kProfileMoreData = 234;    // ERROR_MORE_DATA
+inline constexpr uint32_t kProfileFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
+inline constexpr uint32_t kProfileInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr uint32_t kProfileMoreData = 234;         // ERROR_MORE_DATA
 
 // What a profile function left in the caller's buffer of `size` characters.
 struct ProfileResult {
@@ -35,15 +37,17 @@ struct ProfileResult {
 // the first entry of the key. One pair of matching outer quotes (' or ") is removed from a
 // found value. A value that does not fit is cut to size - 1 characters, and size - 1 is
 // returned. With `key` null the key names of the section are listed, with `app` null the
-// section names; a list that does not fit has its last name cut and returns size - 2.
+// section names (none leaves a single NUL); a list that does not fit with a character to
+// spare, even one that just fits, has its last name cut and returns size - 2.
 ProfileResult GetPrivateProfileStringA(const char* app, const char* key, const char* def,
                                        uint32_t size, const std::string& file);
 
 // The entries of the first section named `app`, each "name=value" (or "name" for a line without
 // "=") followed by a NUL, then one more NUL; the return counts every entry's NUL but not the
 // last one. Quotes are kept and comment lines are left out. A missing or empty section returns
-// 0 with the buffer "\0\0"; a section that does not fit is cut at size - 2 characters, ends in
-// two NULs and returns size - 2.
+// 0 with the buffer "\0\0"; a section that does not fit with a character to spare is cut at
+// size - 2 characters, ends in two NULs and returns size - 2. A null `app` returns 0 with
+// kProfileInvalidParameter and writes nothing.
 ProfileResult GetPrivateProfileSectionA(const char* app, uint32_t size, const std::string& file);
 
 // The file name as it is opened on this machine: every backslash becomes "/". The catalogue's

@@ -1,5 +1,8 @@
-// Bad host settings on the command line stop lumora before it does anything.
+// Bad host settings on the command line stop lumora before it does anything, naming the file
+// and the line or the reason.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include "support/RunProcess.h"
 
@@ -9,36 +12,49 @@ namespace {
 using testing::RunProcess;
 using testing::TempDir;
 
-// show reads both files and refuses a malformed one naming its file and line; build answers
-// from the design object alone and never reads them.
-TEST(HostSettings, MalformedRegistryExportOrSettingsFileStopsShowButNotBuild) {
+// show reads both files and refuses an unusable one naming it and why; build answers from the
+// design object alone and never reads them.
+TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
   TempDir dir;
   dir.Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=nonsense\n");
   dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
-  const std::string lumora = testing::BinDir() + "/lumora";
-  struct Setting {
+  dir.Write("system.reg", "WINE REGISTRY Version 2\n");
+  ::mkdir(dir.File("empty").c_str(), 0755);
+  const struct {
     const char* option;
-    std::string file;
-    std::string message;
-  };
-  const Setting settings[] = {
+    std::string value;
+    std::string message;  // what stderr starts with after "lumora: "
+  } cases[] = {
       {"--registry", dir.File("bad.reg"), dir.File("bad.reg") + ":4: unknown value data"},
       {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
-      {"--registry", dir.File("missing.reg"), ""},
+      {"--registry", dir.File("system.reg"),
+       dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
+                                "prefix folder"},
+      {"--registry", dir.File("gone.reg"),
+       dir.File("gone.reg") + ": registry export: No such file or directory"},
+      {"--registry", dir.File("empty"), dir.File("empty") + ": not a Wine prefix"},
+      {"--host-config", dir.path(), dir.path() + ": host configuration: is a directory"},
+      {"--host-config", "/dev/null", "/dev/null: host configuration: is a device, not a file"},
+      {"--host-config", dir.File("gone.ini"),
+       dir.File("gone.ini") + ": host configuration: No such file or directory"},
   };
-  for (const Setting& setting : settings) {
-    auto r = RunProcess(lumora, {"show", "examples/object.json", setting.option, setting.file});
-    EXPECT_EQ(r.exitStatus, 2) << setting.file;
-    EXPECT_EQ(r.out, "") << setting.file;
-    if (!setting.message.empty()) {
-      EXPECT_EQ(r.err.rfind("lumora: " + setting.message, 0), 0u) << r.err;
-    }
+  const std::string lumora = testing::BinDir() + "/lumora";
+  for (const auto& c : cases) {
+    auto r = RunProcess(lumora, {"show", "examples/object.json", c.option, c.value});
+    EXPECT_EQ(r.exitStatus, 2) << c.value;
+    EXPECT_EQ(r.out, "") << c.value;
+    EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
 
-    r = RunProcess(lumora, {"build", "examples/object.json", "ODBC", setting.option, setting.file});
+    r = RunProcess(lumora, {"build", "examples/object.json", "ODBC", c.option, c.value});
     EXPECT_EQ(r.exitStatus, 0) << r.err;
-    EXPECT_EQ(r.out, "true\tODBC\n") << setting.file;
-    EXPECT_EQ(r.err, "") << setting.file;
+    EXPECT_EQ(r.out, "true\tODBC\n") << c.value;
+    EXPECT_EQ(r.err, "") << c.value;
   }
+  auto ok = RunProcess(lumora, {"show", "examples/object.json", "--registry", "none",
+                                "--registry-view", "64"});
+  EXPECT_EQ(ok.exitStatus, 0) << ok.err;
+  auto view = RunProcess(lumora, {"show", "examples/object.json", "--registry-view", "16"});
+  EXPECT_EQ(view.exitStatus, 2);
 }
 
 }  // namespace

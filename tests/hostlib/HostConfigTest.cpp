@@ -51,7 +51,21 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
       EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
     }
   }
-  EXPECT_THROW(LoadHostConfig("/nonexistent/host.ini"), HostSetupError);
+  testing::TempDir dir;
+  for (const auto& [path, why] :
+       {std::pair<std::string, std::string>{"/nonexistent/host.ini", "No such file or directory"},
+        {dir.path(), "is a directory"}}) {
+    try {
+      LoadHostConfig(path);
+      ADD_FAILURE() << path;
+    } catch (const HostSetupError& e) {
+      EXPECT_EQ(std::string(e.what()), path + ": host configuration: " + why);
+    }
+  }
+  // Not UTF-8 as a whole: Windows-1252.
+  dir.Write("latin.ini", "[SystemFolders]\nProgramFilesFolder=C:\\Programmes \xE9t\xE9\\\n");
+  EXPECT_EQ(LoadHostConfig(dir.File("latin.ini")).folders.programFiles,
+            "C:\\Programmes \xC3\xA9t\xC3\xA9\\");
 }
 
 TEST(DriveMap, MapsDrivesAndMatchesNamesIgnoringCase) {
@@ -67,6 +81,30 @@ TEST(DriveMap, MapsDrivesAndMatchesNamesIgnoringCase) {
   EXPECT_EQ(map.ToLocalPath("D:\\file"), std::nullopt);
   EXPECT_EQ(map.ToLocalPath("\\\\server\\share\\file"), std::nullopt);
   EXPECT_EQ(map.ToLocalPath("C:relative"), std::nullopt);
+}
+
+// In a 64-bit prefix a 32-bit program finds the system folder's files in syswow64.
+TEST(DriveMap, TheSystemFolderIsSysWow64WhenThePrefixHasOne) {
+  testing::TempDir dir;
+  for (const char* folder : {"windows", "windows/system32", "windows/syswow64"}) {
+    ::mkdir(dir.File(folder).c_str(), 0755);
+  }
+  const std::string system = "C:\\Windows\\System32\\";
+  const struct {
+    std::string systemFolder;
+    std::string path;
+    std::string local;
+  } cases[] = {
+      {system, "C:\\WINDOWS\\system32\\odbcjt32.dll", "windows/syswow64/odbcjt32.dll"},
+      {system, "C:/Windows/System32/sub/x.dll", "windows/syswow64/sub/x.dll"},
+      {system, "C:\\Windows\\x.dll", "windows/x.dll"},  // outside the system folder
+      {"", "C:\\Windows\\System32\\odbcjt32.dll", "windows/system32/odbcjt32.dll"},  // 64-bit
+      {"C:\\Other\\System32\\", "C:\\Other\\System32\\x.dll", "Other/System32/x.dll"},
+  };
+  for (const auto& c : cases) {
+    DriveMap map({{'C', dir.path()}}, c.systemFolder);
+    EXPECT_EQ(map.ToLocalPath(c.path), dir.File(c.local)) << c.systemFolder << " " << c.path;
+  }
 }
 
 TEST(DriveMap, DriveCFallsBackToTheWinePrefix) {

@@ -57,7 +57,7 @@ TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
       "test.reg");
   EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "software\\odbc\\odbc.ini\\ORDERS"),
             (Lines{"Driver=replaced in place", "Quote \"q\"=a \"b\"", "=default", "DriverId=25",
-                   "Big=4294967295", "Path=%SystemRoot%", "Multi=a\r\nbc", "Bin=01,0a,ff", "Q=1"}));
+                   "Big=4294967295", "Path=%SystemRoot%", "Multi=a", "Bin=01,0a,ff", "Q=1"}));
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE"), Lines{"<missing>"});
 }
 
@@ -71,7 +71,7 @@ TEST(RegFile, Version5InUtf16WithHexTextAsUtf16) {
           std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
       "test.reg");
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"),
-            (Lines{"Sales=SQL Server", "E=%S", "M=a\r\nb", "\xC3\xA9=\xD0\xBA"}));
+            (Lines{"Sales=SQL Server", "E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}));
 }
 
 TEST(RegFile, EightBitTextIsUtf8OrWindows1252) {
@@ -80,6 +80,96 @@ TEST(RegFile, EightBitTextIsUtf8OrWindows1252) {
   EXPECT_EQ(ValuesOf(utf8, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
   auto ansi = ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "b.reg");
   EXPECT_EQ(ValuesOf(ansi, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
+}
+
+// Exports joined with cat read as one, each part in its own encoding; a UTF-8 byte-order mark
+// before Windows-1252 text is skipped and the text decoded.
+TEST(RegFile, JoinedExportsReadAsOne) {
+  const std::string user = Utf16(
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\U]\r\n"
+      "\"a\"=\"1\"\r\n");
+  const std::string machine = Utf16(
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\M]\r\n"
+      "\"b\"=\"2\"\r\n");
+  const std::string ansi =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"c\"=\"caf\xE9\"\r\n";
+  const std::string bom =
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\B]\r\n\"d\"=\"na\xEFve\"\r\n";
+  for (const std::string& joined :
+       {user + machine + ansi + bom, ansi + user + bom + machine, bom + ansi + user + machine}) {
+    auto tree = ParseRegFile(joined, "both.reg");
+    EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "Software\\U"), Lines{"a=1"});
+    EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "Software\\M"), Lines{"b=2"});
+    EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "Software\\A"), Lines{"c=caf\xC3\xA9"});
+    EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "Software\\B"), Lines{"d=na\xC3\xAFve"});
+  }
+  // A value line after the next header belongs to no key until a key line comes.
+  EXPECT_THROW(ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\nREGEDIT4\n\"v\"=\"1\"\n", "x.reg"),
+               HostSetupError);
+}
+
+// An export of everything keeps the user's keys under HKEY_USERS: the one real user's tree is
+// the current user; the system's own accounts and the _Classes trees do not count.
+TEST(RegFile, TheSingleUserUnderHkeyUsersIsTheCurrentUser) {
+  const std::string others =
+      "[HKEY_USERS\\.DEFAULT\\K]\n\"v\"=\"default\"\n"
+      "[HKEY_USERS\\S-1-5-18\\K]\n\"v\"=\"system\"\n"
+      "[HKEY_USERS\\S-1-5-21-1-2-3-1000_Classes\\K]\n\"v\"=\"classes\"\n";
+  auto tree = ParseRegFile(
+      "REGEDIT4\n" + others + "[HKEY_USERS\\S-1-5-21-1-2-3-1000\\K]\n\"v\"=\"me\"\n", "all.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "K"), Lines{"v=me"});
+
+  // With HKEY_CURRENT_USER keys present, HKEY_USERS stays what it is.
+  tree = ParseRegFile(
+      "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"current\"\n"
+      "[HKEY_USERS\\S-1-5-21-1-2-3-1000\\K]\n\"v\"=\"me\"\n",
+      "all.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "K"), Lines{"v=current"});
+
+  try {
+    ParseRegFile(
+        "REGEDIT4\n[HKEY_USERS\\S-1-5-21-1-2-3-1000\\K]\n"
+        "[HKEY_USERS\\S-1-5-21-1-2-3-1001\\K]\n",
+        "all.reg");
+    FAIL() << "several users accepted";
+  } catch (const HostSetupError& e) {
+    EXPECT_NE(std::string(e.what()).find("(S-1-5-21-1-2-3-1000, S-1-5-21-1-2-3-1001)"),
+              std::string::npos)
+        << e.what();
+  }
+}
+
+// A 32-bit program reads the machine's ODBC keys under Wow6432Node when the registry has it.
+TEST(RegFile, TheThirtyTwoBitViewReadsWow6432Node) {
+  const std::string text =
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\ODBC\\ODBC.INI\\Native]\n\"v\"=\"64\"\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\ODBC\\ODBC.INI\\Legacy]\n\"v\"=\"32\"\n"
+      "[HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\Mine]\n\"v\"=\"user\"\n";
+  const struct {
+    std::string text;
+    int bits;
+    Lines native, legacy;
+  } cases[] = {
+      {text, 32, {"<missing>"}, {"v=32"}},
+      {text, 64, {"v=64"}, {"<missing>"}},
+      // Without Wow6432Node the machine is a 32-bit one: its keys are the view.
+      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\ODBC\\ODBC.INI\\Native]\n\"v\"=\"64\"\n",
+       32,
+       {"v=64"},
+       {"<missing>"}},
+  };
+  for (const auto& c : cases) {
+    auto tree = ParseRegFile(c.text, "view.reg");
+    UseRegistryView(*tree, c.bits);
+    EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "Software\\ODBC\\ODBC.INI\\Native"), c.native)
+        << c.bits;
+    EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "Software\\ODBC\\ODBC.INI\\Legacy"), c.legacy)
+        << c.bits;
+  }
+  auto tree = ParseRegFile(text, "view.reg");
+  UseRegistryView(*tree, 32);
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "Software\\ODBC\\ODBC.INI\\Mine"), Lines{"v=user"});
 }
 
 TEST(RegFile, DeletionsRemoveKeysWithSubtreesAndSingleValues) {
@@ -128,6 +218,7 @@ TEST(RegFile, MalformedFilesNameTheFileAndLine) {
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n02,\\\n\n", 5, "ends inside"},
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=str:\"x\"\n", 3, "unknown value data"},
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"ok\"=\"1\"\nv=1\n", 4, "unexpected line"},
+      {"WINE REGISTRY Version 2\n", 1, "pass the Wine prefix folder"},
   };
   for (const Case& c : cases) {
     try {
@@ -162,14 +253,19 @@ TEST(RegFile, KeyPathsDeeperThanTheRegistryAllowsAreRefused) {
   }
 }
 
-TEST(RegFile, AMissingFileIsRefusedWithItsPath) {
-  try {
-    LoadRegFile("/nonexistent/x.reg");
-    FAIL();
-  } catch (const HostSetupError& e) {
-    EXPECT_NE(std::string(e.what()).find("/nonexistent/x.reg"), std::string::npos);
-  }
+TEST(RegFile, AFileThatCannotBeReadIsRefusedWithItsPathAndWhy) {
   testing::TempDir dir;
+  for (const auto& [path, why] :
+       {std::pair<std::string, std::string>{"/nonexistent/x.reg", "No such file or directory"},
+        {dir.path(), "is a directory"},
+        {"/dev/null", "is a device, not a file"}}) {
+    try {
+      LoadRegFile(path);
+      FAIL() << path;
+    } catch (const HostSetupError& e) {
+      EXPECT_EQ(std::string(e.what()), path + ": registry export: " + why);
+    }
+  }
   dir.Write("u.reg", Utf16("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\K]\r\n"
                            "\"a\"=\"b\"\r\n"));
   EXPECT_EQ(ValuesOf(LoadRegFile(dir.File("u.reg")), kCurrentUserRoot, "K"), Lines{"a=b"});

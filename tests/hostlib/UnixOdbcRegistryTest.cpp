@@ -26,10 +26,10 @@ const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
 
 TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
   RegistryTreeKey root("");
-  AddOdbcIniToRoot(
+  const OdbcIniOutcome outcome = AddOdbcIniToRoot(
       "# comment\n"
       "[ODBC]\nTrace = Yes\n"
-      "  [ Sales ]  \r\n"
+      "[ Sales ]  \r\n"
       "Driver = PostgreSQL \r\n"
       " Description=  lots of  space   \n"
       "  ; indented comment\n"
@@ -38,36 +38,57 @@ TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
       "Flag\n"
       "driver = second Driver entry ignored\n"
       "[sales]\nDriver=repeated section ignored\n"
-      "[Other]junk\nServer=h\n",
+      "[Other]junk\nServer=h\n"
+      "[ODBC Data Sources]\nGhost=x\n"
+      "[Sales\\2024]\nDriver=y\nDatabase=d\n"
+      "[Caf\xE9]\nDescription=Base de donn\xE9"
+      "es\n",
       root);
+  EXPECT_EQ(outcome.rejectedLine, 0);
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
             (Lines{"Driver=PostgreSQL", "Description=lots of  space",
                    "Database=C:\\data\\x.mdb ; kept", "Flag="}));
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "OTHER"), Lines{"Server=h"});
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC"), Lines{"<missing>"});
-  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC Data Sources"), (Lines{"Sales=PostgreSQL", "Other="}));
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales\\2024"), (Lines{"Driver=y", "Database=d"}));
+  // Not UTF-8 as a whole: the file is Windows-1252.
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "Caf\xC3\xA9"), Lines{"Description=Base de donn\xC3\xA9"
+                                                            "es"});
+  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC Data Sources"),
+            (Lines{"Sales=PostgreSQL", "Other=", "Sales\\2024=y", "Caf\xC3\xA9="}));
 }
 
-TEST(UnixOdbcRegistry, AnOdbcDataSourcesSectionIsTheListWhenPresent) {
-  RegistryTreeKey root("");
-  AddOdbcIniToRoot("[A]\nDriver=x\n[odbc data sources]\nB = Driver B\nA=Driver A\n", root);
-  EXPECT_EQ(ValuesOf(root, kOdbcIni + "ODBC Data Sources"), (Lines{"B=Driver B", "A=Driver A"}));
-  EXPECT_EQ(ValuesOf(root, kOdbcIni + "A"), Lines{"Driver=x"});
+// A line unixODBC does not accept before the first section makes it ignore the whole file;
+// the host is told the file and line once.
+TEST(UnixOdbcRegistry, AFileUnixOdbcIgnoresGivesNothingAndOneWarning) {
+  const struct {
+    std::string text;
+    int line;
+  } cases[] = {
+      {"Driver=x\n[A]\n", 1},
+      {"# fine\n\n  [A]\n", 3},
+      {"\xEF\xBB\xBF[A]\nDriver=x\n", 1},
+      {"; c\r\nstray\r\n[A]\r\n", 2},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    dir.Write("user.ini", c.text);
+    dir.Write("odbc.ini", "[Ours]\nDriver=d2\n");
+    std::vector<std::string> warnings;
+    auto tree = LoadUnixOdbcRegistry({dir.File("user.ini"), dir.File("odbc.ini")},
+                                     [&](const std::string& w) { warnings.push_back(w); });
+    EXPECT_EQ(ValuesOf(*tree->FindRoot(kCurrentUserRoot), kOdbcIni + "ODBC Data Sources"),
+              Lines{"<missing>"});
+    EXPECT_EQ(ValuesOf(*tree->FindRoot(kLocalMachineRoot), kOdbcIni + "ODBC Data Sources"),
+              Lines{"Ours=d2"});
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind(dir.File("user.ini") + ":" + std::to_string(c.line) +
+                                    ": unixODBC ignores this file",
+                                0),
+              0u)
+        << warnings[0];
+  }
 }
-
-TEST(UnixOdbcRegistry, UserAndSystemFilesAreTheTwoRoots) {
-  testing::TempDir dir;
-  dir.Write("user.ini", "[Mine]\nDriver=d1\n");
-  dir.Write("odbc.ini", "[Ours]\nDriver=d2\n");
-  auto tree = LoadUnixOdbcRegistry({dir.File("user.ini"), dir.File("odbc.ini")});
-  EXPECT_EQ(ValuesOf(*tree->FindRoot(kCurrentUserRoot), kOdbcIni + "ODBC Data Sources"),
-            Lines{"Mine=d1"});
-  EXPECT_EQ(ValuesOf(*tree->FindRoot(kLocalMachineRoot), kOdbcIni + "ODBC Data Sources"),
-            Lines{"Ours=d2"});
-  auto empty = LoadUnixOdbcRegistry({dir.File("none.ini"), dir.File("none2.ini")});
-  EXPECT_EQ(empty->FindRoot(kCurrentUserRoot), nullptr);
-}
-
 // The paths `odbcinst -j` prints for user and system data sources.
 std::pair<std::string, std::string> OdbcinstPaths() {
   auto r = testing::RunProcess("/bin/sh", {"-c", "odbcinst -j"});

@@ -2,6 +2,8 @@
 // quotes, defaults, listings and the truncation results.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/ProfileFile.h"
 #include "support/RunProcess.h"
 
@@ -198,8 +200,10 @@ TEST_F(ProfileFileTest, SectionResultsAndTheirTruncation) {
   EXPECT_EQ(cut.returned, 22u);
   EXPECT_EQ(cut.lastError, kProfileMoreData);
 
-  // 36 characters are needed (35 and the final NUL); 35 already cuts the last entry.
-  EXPECT_EQ(GetPrivateProfileSectionA("section1", 36, path_).returned, 35u);
+  // 36 characters are needed (35 and the final NUL), but only a buffer with one to spare
+  // holds the whole section; 36 already cuts the last entry.
+  EXPECT_EQ(GetPrivateProfileSectionA("section1", 37, path_).returned, 35u);
+  EXPECT_EQ(GetPrivateProfileSectionA("section1", 36, path_).returned, 34u);
   EXPECT_EQ(GetPrivateProfileSectionA("section1", 35, path_).buffer,
             "name1=val1\0name2=\0name3\0name4=val\0\0"s);
 
@@ -218,9 +222,58 @@ TEST_F(ProfileFileTest, KeyListTruncationEndsInTwoNuls) {
   EXPECT_EQ(cut.buffer, "alpha\0b\0\0"s);
   EXPECT_EQ(cut.returned, 7u);
   EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", 1, path_).returned, 0u);
-  ProfileResult fits = GetPrivateProfileStringA("S", nullptr, "", 12, path_);
+  ProfileResult fits = GetPrivateProfileStringA("S", nullptr, "", 13, path_);
   EXPECT_EQ(fits.buffer, "alpha\0beta\0\0"s);
   EXPECT_EQ(fits.returned, 11u);
+  EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", 12, path_).returned, 10u);  // just fits
+}
+
+// Results that the platform's own profile tests settle, each with the file, the call and what
+// the caller's buffer holds afterwards.
+TEST_F(ProfileFileTest, ResultsSettledByThePlatformsTests) {
+  const std::string kThree = "[section1]\r\n[section2]\r\n[section3]\r\n";
+  const std::string kWithNul = "[section1]\r\nname1=val1\r\n[section3]\r\n=val5\r\n"s + '\0';
+  struct Case {
+    const char* what;
+    std::string file;  // "" for a missing file
+    std::function<ProfileResult(const std::string&)> call;
+    std::string buffer;
+    uint32_t returned;
+    uint32_t lastError;
+  };
+  const Case cases[] = {
+      {"section names that exactly fit are cut", kThree,
+       [](const std::string& f) { return GetPrivateProfileStringA(nullptr, nullptr, "", 28, f); },
+       "section1\0section2\0section3\0\0"s, 26, kProfileMoreData},
+      {"section names with one to spare", kThree,
+       [](const std::string& f) { return GetPrivateProfileStringA(nullptr, nullptr, "", 29, f); },
+       "section1\0section2\0section3\0\0"s, 27, kProfileNoError},
+      {"no section names in a missing file: one NUL", "",
+       [](const std::string& f) { return GetPrivateProfileStringA(nullptr, nullptr, "", 8, f); },
+       "\0"s, 0, kProfileFileNotFound},
+      {"a NUL after the last line is no entry", kWithNul,
+       [](const std::string& f) { return GetPrivateProfileSectionA("section3", 64, f); },
+       "=val5\0\0"s, 6, kProfileNoError},
+      {"a null section name is refused and nothing is written", kWithNul,
+       [](const std::string& f) { return GetPrivateProfileSectionA(nullptr, 64, f); }, "", 0,
+       kProfileInvalidParameter},
+      {"a UTF-8 byte-order mark is not part of the first section", "\xEF\xBB\xBF" + kThree,
+       [](const std::string& f) { return GetPrivateProfileStringA(nullptr, nullptr, "", 64, f); },
+       "section1\0section2\0section3\0\0"s, 27, kProfileNoError},
+      {"Windows-1252 text comes back as UTF-8", "[S]\nk=caf\xE9 \x80\n",
+       [](const std::string& f) { return GetPrivateProfileStringA("S", "k", "", 64, f); },
+       "caf\xC3\xA9 \xE2\x82\xAC\0"s, 9, kProfileNoError},
+      {"an empty section name is a section", "[]\nk=v\n",
+       [](const std::string& f) { return GetPrivateProfileSectionA("", 64, f); }, "k=v\0\0"s, 4,
+       kProfileNoError},
+  };
+  for (const Case& c : cases) {
+    path_ = c.file.empty() ? dir_.File("missing.ini") : Ini(c.file);
+    const ProfileResult r = c.call(path_);
+    EXPECT_EQ(r.buffer, c.buffer) << c.what;
+    EXPECT_EQ(r.returned, c.returned) << c.what;
+    EXPECT_EQ(r.lastError, c.lastError) << c.what;
+  }
 }
 
 TEST_F(ProfileFileTest, BackslashesInThePathAreFolderSeparators) {
@@ -230,11 +283,19 @@ TEST_F(ProfileFileTest, BackslashesInThePathAreFolderSeparators) {
   EXPECT_EQ(ProfileFileSystemPath("/opt/lumora\\lumora.ini"), "/opt/lumora/lumora.ini");
 }
 
+// A parsed file is kept while it stays the same; a change of the same size within the same
+// clock tick is still seen.
 TEST_F(ProfileFileTest, FileChangesAreSeenOnTheNextCall) {
   path_ = Ini("[S]\nk=1\n");
-  EXPECT_EQ(String("S", "k", ""), "1");
-  Ini("[S]\nk=2\n");
-  EXPECT_EQ(String("S", "k", ""), "2");
+  for (const char* value : {"1", "2", "3"}) {
+    Ini("[S]\nk="s + value + "\n");
+    EXPECT_EQ(String("S", "k", ""), value);
+    EXPECT_EQ(String("S", "k", ""), value);
+  }
+  const std::string other = dir_.File("other.ini");
+  dir_.Write("other.ini", "[S]\nk=other\n");
+  EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", 64, other).Text(), "other");
+  EXPECT_EQ(String("S", "k", ""), "3");
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // exports that the tests write.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "contract/Environment.h"
 #include "hostlib/HostRegistry.h"
+#include "hostlib/LocalHostLibrary.h"
 #include "hostlib/RegFile.h"
 #include "services/WizAPI.h"
 #include "support/TestHost.h"
@@ -185,6 +189,49 @@ TEST_F(RegistryDiscovery, AFailingHostIsReported) {
   ASSERT_FALSE(host.reports().empty());
   EXPECT_EQ(host.reports().back().procedure, "WizAPI:ReadDrvDSNFromReg");
   EXPECT_EQ(host.reports().back().number, 91);
+}
+
+// A Wine prefix made by the real Wine (tests/data/wine), through the command-line host's
+// library: its own files, by folder or as the default prefix, in both views.
+TEST(RegistryDiscoveryOnAWinePrefix, FindsTheUsersAndTheViewsMachineDataSources) {
+  const std::string prefix = "tests/data/wine";
+  const struct {
+    std::string registry;
+    int view;
+    std::vector<std::string> names;
+  } cases[] = {
+      {prefix, 32, {"Orders", "Legacy32"}},
+      {prefix, 64, {"Orders", "Native64"}},
+      {"wine", 32, {"Orders", "Legacy32"}},  // $WINEPREFIX
+  };
+  const char* old = std::getenv("WINEPREFIX");
+  const std::string saved = old ? old : "";
+  ::setenv("WINEPREFIX", prefix.c_str(), 1);
+  for (const auto& c : cases) {
+    HostSettings settings;
+    settings.registry = c.registry;
+    settings.registryView = c.view;
+    component::Attach(std::make_shared<LocalHostLibrary>(settings), ".");
+    WizAPI api;
+    DataSources sources;
+    api.ReadDrvDSNFromReg(kCurrentUserRoot, kKeyPath, kListKey, sources);
+    api.ReadDrvDSNFromReg(kLocalMachineRoot, kKeyPath, kListKey, sources);
+    component::Detach();
+    std::vector<std::string> names;
+    for (const auto& r : sources) names.push_back(r->Name());
+    EXPECT_EQ(names, c.names) << c.registry << " " << c.view;
+    if (names.empty()) continue;
+    EXPECT_EQ(sources.Item(1)->AttribsString(),
+              "DBQ=%USERPROFILE%\\orders.mdb\r\n"
+              "Description=Base de donn\xC3\xA9"
+              "es \"caf\xC3\xA9\" \xE2\x80\x93 \xE2\x98\x95\r\n"
+              "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nDriverId=25\r\n"
+              "DriverName=Desktop Driver (*.mdb)\r\nFlags=01,ff,7f\r\nServers=alpha");
+  }
+  if (old)
+    ::setenv("WINEPREFIX", saved.c_str(), 1);
+  else
+    ::unsetenv("WINEPREFIX");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Discovery against unixODBC itself: data sources registered with odbcinst into private
-// files are found exactly as `odbcinst -q -s` lists them.
+// Discovery against unixODBC itself: data sources registered with odbcinst, and files written
+// by hand in every awkward layout, are found exactly as `odbcinst -q -s` lists them.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "contract/Environment.h"
+#include "contract/Text.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"
@@ -53,26 +54,47 @@ class ScopedEnv {
   std::vector<Saved> saved_;
 };
 
-// The data-source names odbcinst lists ([ODBC] holds settings, not a data source).
+// The data-source names odbcinst lists ([ODBC] holds settings, not a data source), each
+// decoded as its file is (odbcinst prints the bytes as they are).
 std::vector<std::string> ListedNames() {
   std::vector<std::string> names;
-  std::istringstream lines(Shell("odbcinst -q -s"));
+  std::istringstream lines(Shell("odbcinst -q -s 2>/dev/null || true"));
   std::string line;
   while (std::getline(lines, line)) {
     if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-      std::string name = line.substr(1, line.size() - 2);
+      std::string name = DecodeText8(line.substr(1, line.size() - 2));
       if (name != "ODBC") names.push_back(name);
     }
   }
   return names;
 }
 
+// The names the wizard discovers with the unixodbc source: user data sources, then system.
+std::vector<std::string> DiscoveredNames(const std::string& componentDir, DataSources& sources) {
+  component::Attach(std::make_shared<LocalHostLibrary>(HostSettings{}), componentDir);
+  WizAPI api;
+  api.ReadDrvDSNFromReg(kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
+                        sources);
+  api.ReadDrvDSNFromReg(kLocalMachineRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
+                        sources);
+  component::Detach();
+  std::vector<std::string> found;
+  for (const auto& r : sources) found.push_back(r->Name());
+  return found;
+}
+
+bool HaveOdbcinst() {
+  return std::system("command -v odbcinst >/dev/null 2>&1") == 0;
+}
+
 // The attribute text the wizard should build from odbcinst's view of one data source: its
-// entries plus DriverName=<its Driver>, sorted byte-wise, joined by CR LF.
+// entries plus DriverName=<its Driver>, sorted byte-wise, joined by CR LF. odbcinst fails on a
+// section without entries, which gives the DriverName line alone.
 std::string ExpectedAttributes(const std::string& name) {
   std::vector<std::string> lines;
   std::string driver;
-  std::istringstream out(Shell("odbcinst -q -s -n '" + name + "'"));
+  auto r = RunProcess("/bin/sh", {"-c", "odbcinst -q -s -n '" + name + "'"});
+  std::istringstream out(r.exitStatus == 0 ? r.out : "");
   std::string line;
   while (std::getline(out, line)) {
     if (line.empty() || line.front() == '[') continue;
@@ -87,9 +109,7 @@ std::string ExpectedAttributes(const std::string& name) {
 }
 
 TEST(UnixOdbcDiscovery, FindsWhatOdbcinstListsUserDataSourcesFirst) {
-  if (std::system("command -v odbcinst >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "odbcinst is not installed";
-  }
+  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
   testing::TempDir dir;
   ::mkdir(dir.File("sys").c_str(), 0755);
   dir.Write("sys/odbcinst.ini", "[Lumora Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
@@ -108,22 +128,10 @@ TEST(UnixOdbcDiscovery, FindsWhatOdbcinstListsUserDataSourcesFirst) {
   Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
   Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
 
-  HostSettings settings;  // the unixodbc source, default system folders
-  component::Attach(std::make_shared<LocalHostLibrary>(settings), dir.path());
-  WizAPI api;
   DataSources sources;
-  api.ReadDrvDSNFromReg(kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
-                        sources);
-  api.ReadDrvDSNFromReg(kLocalMachineRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
-                        sources);
-  component::Detach();
-
-  std::vector<std::string> listed = ListedNames();
-  std::set<std::string> expectedNames(listed.begin(), listed.end());
-  std::vector<std::string> found;
-  for (const auto& r : sources) found.push_back(r->Name());
+  const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
   EXPECT_EQ(found, (std::vector<std::string>{"Orders", "Shared", "Mixed Case Name", "Stock"}));
-  EXPECT_EQ(std::set<std::string>(found.begin(), found.end()), expectedNames);
+  EXPECT_EQ(found, ListedNames());
 
   for (const auto& r : sources) {
     std::string expected = ExpectedAttributes(r->Name());
@@ -138,6 +146,103 @@ TEST(UnixOdbcDiscovery, FindsWhatOdbcinstListsUserDataSourcesFirst) {
     EXPECT_EQ(r->SystemDSN(), !user) << r->Name();
   }
   EXPECT_NE(sources.Item(2)->AttribsString().find("Server=user-side"), std::string::npos);
+}
+
+// Files written by hand, user and system side, each compared with what odbcinst lists from
+// the very same files. "-" stands for a file that does not exist.
+TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
+  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
+  struct Layout {
+    const char* what;
+    std::string user;
+    std::string system;
+    std::vector<std::string> names;  // what both must list
+  };
+  const Layout layouts[] = {
+      {"comments, blank lines and CRLF",
+       "# mine\r\n; also\r\n\r\n[A]\r\nDriver=x\r\n",
+       "\n  # indented comment\n\t; tab\n[B]\r\n#c\r\n",
+       {"A", "B"}},
+      {"odd spacing: an indented header counts in the user file, not in the system file",
+       "[ Spaced Name ]\nDriver = x \n  [Indented]\n\t[Tabbed]\n",
+       "[Sys]\n  [NotASection]\n[Next]\n",
+       {"Spaced Name", "Indented", "Tabbed", "Sys", "Next"}},
+      {"with the user file ignored, the system file is read as the user file is",
+       "stray\n[U]\n",
+       "[Sys]\n  [Indented]\n",
+       {"Sys", "Indented"}},
+      {"with no user file, the system file is still merged",
+       "-",
+       "[Sys]\n  [NotASection]\n",
+       {"Sys"}},
+      {"[ODBC Data Sources] is neither a list nor a data source",
+       "[ODBC Data Sources]\nGhost=x\nA=y\n[A]\nDriver=y\n[Unlisted]\n",
+       "-",
+       {"A", "Unlisted"}},
+      {"an empty [ODBC Data Sources] hides nothing",
+       "[ODBC Data Sources]\n[A]\n",
+       "[ODBC Data Sources]\n[B]\n",
+       {"A", "B"}},
+      {"[ODBC] holds settings", "[ODBC]\nTrace=No\n[A]\n", "[odbc]\n[B]\n", {"A", "B"}},
+      {"a stray line before the first section: the user file is ignored",
+       "Driver=x\n[A]\nDriver=x\n",
+       "[B]\n",
+       {"B"}},
+      {"an indented first header: the system file is ignored", "[A]\n", "  [B]\n[C]\n", {"A"}},
+      {"a byte-order mark before the first section: the file is ignored",
+       "\xEF\xBB\xBF[A]\n[A2]\n",
+       "[B]\n",
+       {"B"}},
+      {"backslashes are part of a name",
+       "[Sales\\2024]\nDriver=x\nDatabase=d\n[Sales]\nDriver=y\nDescription = Spaced  out \n",
+       "[\\lead]\n",
+       {"Sales\\2024", "Sales", "\\lead"}},
+      {"UTF-8 and Latin-1 names",
+       "[Caf\xC3\xA9]\n[\xC3\x9C"
+       "bersicht]\n",
+       "[Caf\xE9 Noir]\n[Na\xEFve]\n",
+       {"Caf\xC3\xA9",
+        "\xC3\x9C"
+        "bersicht",
+        "Caf\xC3\xA9 Noir", "Na\xC3\xAFve"}},
+      {"a name in both files is listed once, as the user's; system duplicates once",
+       "[Shared]\n[Mine]\n",
+       "[SHARED]\n[Ours]\n[ours]\n",
+       {"Shared", "Mine", "Ours"}},
+      {"an empty section name ends the list, the system file's too",
+       "[A]\n[]\n[B]\n",
+       "[C]\n",
+       {"A"}},
+      {"a missing ] and text after ] still name the section",
+       "[Open\nDriver=x\n[Closed] tail\n",
+       "-",
+       {"Open", "Closed"}},
+      {"no user file; a system file only", "-", "[Only]\nDriver=y\n", {"Only"}},
+      {"empty files", "", "", {}},
+  };
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    testing::TempDir dir;
+    ::mkdir(dir.File("sys").c_str(), 0755);
+    dir.Write("sys/odbcinst.ini", "");
+    if (layout.user != "-") dir.Write("user.ini", layout.user);
+    if (layout.system != "-") dir.Write("sys/odbc.ini", layout.system);
+    ScopedEnv env;
+    env.Set("ODBCINI", dir.File("user.ini"));
+    env.Set("ODBCSYSINI", dir.File("sys"));
+    DataSources sources;
+    const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
+    EXPECT_EQ(found, ListedNames());
+    EXPECT_EQ(found, layout.names);
+    for (const auto& r : sources) {
+      EXPECT_TRUE(IsValidUtf8(r->AttribsString())) << r->Name();
+      const bool ascii = std::all_of(r->Name().begin(), r->Name().end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      if (ascii) {
+        EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
+      }
+    }
+  }
 }
 
 }  // namespace

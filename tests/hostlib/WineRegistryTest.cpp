@@ -1,0 +1,125 @@
+// A Wine prefix's own registry files, made by the real Wine (scripts/make-wine-fixtures.sh),
+// read directly and through the exports Wine's regedit made of the same keys.
+#include <gtest/gtest.h>
+
+#include "hostlib/HostSetupError.h"
+#include "hostlib/RegFile.h"
+#include "hostlib/WineRegistry.h"
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kPrefix = "tests/data/wine";
+
+// Every data-source key below ODBC.INI of one root: "key: name=data" lines, keys by name.
+Lines OdbcKeys(const RegistryTree& tree, int32_t root) {
+  Lines out;
+  const RegistryTreeKey* odbcIni =
+      RegistryTree::Find(tree.FindRoot(root), "Software\\ODBC\\ODBC.INI");
+  if (odbcIni == nullptr) return out;
+  for (const auto& [upper, key] : odbcIni->children()) {
+    for (const auto& v : key->values()) {
+      out.push_back(key->name() + ": " + v.name + "=" + v.data.ToString());
+    }
+  }
+  return out;
+}
+
+std::shared_ptr<RegistryTree> Exports(const std::vector<std::string>& files) {
+  std::string joined;  // as `cat a.reg b.reg > both.reg` makes it
+  for (const std::string& f : files) joined += testing::ReadFile(kPrefix + "/" + f);
+  return ParseRegFile(joined, "both.reg");
+}
+
+TEST(WineRegistry, APrefixReadsAsWineWroteIt) {
+  auto tree = LoadWinePrefixRegistry(kPrefix);
+  EXPECT_EQ(OdbcKeys(*tree, kCurrentUserRoot),
+            (Lines{"ODBC Data Sources: Orders=Desktop Driver (*.mdb)", "Orders: =the default value",
+                   "Orders: DBQ=%USERPROFILE%\\orders.mdb",
+                   "Orders: Description=Base de donn\xC3\xA9"
+                   "es \"caf\xC3\xA9\" \xE2\x80\x93 "
+                   "\xE2\x98\x95",
+                   "Orders: Driver=C:\\windows\\system32\\odbcjt32.dll", "Orders: DriverId=25",
+                   "Orders: Flags=01,ff,7f", "Orders: Servers=alpha"}));
+  UseRegistryView(*tree, 32);
+  EXPECT_EQ(OdbcKeys(*tree, kLocalMachineRoot),
+            (Lines{"Legacy32: DBQ=C:\\data\\legacy.mdb",
+                   "Legacy32: Driver=C:\\windows\\system32\\odbcjt32.dll",
+                   "ODBC Data Sources: Legacy32=Desktop Driver (*.mdb)"}));
+}
+
+// The same keys through Wine's exports, joined as a user would join them: per root, or the
+// single-file export of everything whose user lies under HKEY_USERS.
+TEST(WineRegistry, ThePrefixAndItsExportsGiveTheSameKeysInBothViews) {
+  for (int bits : {32, 64}) {
+    auto direct = LoadWinePrefixRegistry(kPrefix);
+    UseRegistryView(*direct, bits);
+    for (const Lines& files :
+         {Lines{"hkcu.reg", "hklm.reg", "wow.reg"}, Lines{"wow.reg", "users.reg", "hklm.reg"}}) {
+      auto exported = Exports(files);
+      UseRegistryView(*exported, bits);
+      for (int32_t root : {kCurrentUserRoot, kLocalMachineRoot}) {
+        EXPECT_EQ(OdbcKeys(*exported, root), OdbcKeys(*direct, root))
+            << bits << "-bit view, root " << root << ", " << files[0];
+      }
+    }
+    EXPECT_FALSE(OdbcKeys(*direct, kLocalMachineRoot).empty());
+  }
+}
+
+TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
+  const struct {
+    std::string text;
+    int line;
+    std::string says;
+  } cases[] = {
+      {"REGEDIT4\n", 1, "not a Wine registry file"},
+      {"WINE REGISTRY Version 2\n\"v\"=\"1\"\n", 2, "before the first [key]"},
+      {"WINE REGISTRY Version 2\n[K\n", 2, "a ] is missing"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=\"open\n", 3, "closing \" is missing"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=dword:\n", 3, "without hex digits"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=hex:0z\n", 3, "malformed hex byte list"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=hex:01,\\\n", 3, "ends inside"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=str(x):\"a\"\n", 3, "malformed (N) type"},
+      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=qword:1\n", 3, "unknown value data"},
+      {"WINE REGISTRY Version 2\n[K] 1\nv=1\n", 3, "unexpected line"},
+  };
+  for (const auto& c : cases) {
+    RegistryTreeKey root("");
+    try {
+      AddWineRegistryFile(c.text, "p/system.reg", root);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const HostSetupError& e) {
+      const std::string what = e.what();
+      EXPECT_EQ(what.rfind("p/system.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
+      EXPECT_NE(what.find(c.says), std::string::npos) << what;
+    }
+  }
+  testing::TempDir dir;
+  EXPECT_THROW(LoadWinePrefixRegistry(dir.path()), HostSetupError);  // no registry files
+}
+
+TEST(WineRegistry, EscapesAndValueForms) {
+  RegistryTreeKey root("");
+  AddWineRegistryFile(
+      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
+      "[A\\\\B\\x00e9] 1700000000\n#time=1d9\n#class=\"c\"\n"
+      "\"t\"=\"tab\\there \\\\ \\\"q\\\" \\101\\x263a\"\n"
+      "\"m\"=str(7):\"first\\0second\\0\"\n"
+      "\"e\"=hex(2):25,00,50,00,\\\n  25,00,00,00\n"
+      "\"q\"=hex(b):01,00,00,00,00,00,00,00\n"
+      "\"big\"=dword:ffffffff\n",
+      "user.reg", root);
+  const RegistryTreeKey* key = RegistryTree::Find(&root, "A\\B\xC3\xA9");
+  ASSERT_NE(key, nullptr);
+  Lines values;
+  for (const auto& v : key->values()) values.push_back(v.name + "=" + v.data.ToString());
+  EXPECT_EQ(values, (Lines{"t=tab\there \\ \"q\" A\xE2\x98\xBA", "m=first", "e=%P%", "q=1",
+                           "big=4294967295"}));
+}
+
+}  // namespace
+}  // namespace lumora
