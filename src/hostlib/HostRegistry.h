@@ -4,7 +4,7 @@
 //   REG_SZ, REG_EXPAND_SZ  the text as stored (environment references are not expanded)
 //   REG_DWORD              an Integer; one above 2147483647 as the text of its unsigned number
 //   REG_QWORD              the text of its unsigned decimal number
-//   REG_MULTI_SZ           the strings joined by CR LF
+//   REG_MULTI_SZ           its first string, as a profile read returns it
 //   anything else          the bytes as lower-case hex pairs separated by commas ("01,0a,ff")
 #pragma once
 

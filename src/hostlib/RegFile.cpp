@@ -1,6 +1,7 @@
 #include "hostlib/RegFile.h"
 
 #include <cctype>
+#include <map>
 #include <vector>
 
 #include "contract/Text.h"
@@ -143,11 +144,44 @@ class Parser {
       line_ = lines.number() > 0 ? lines.number() : 1;
       Fail("not a registry export: the file is empty");
     }
-    UseTheSingleUserAsCurrentUser(*tree_, path_);
+    UseTheSingleUserAsCurrentUser();
     return tree_;
   }
 
  private:
+  // An export of everything keeps the user's keys under HKEY_USERS\<security id>: when the
+  // tree has no HKEY_CURRENT_USER keys and exactly one real user's tree there, that tree becomes
+  // the user root; several are refused naming them, at the line where the last one starts.
+  void UseTheSingleUserAsCurrentUser() {
+    RegistryTreeKey* users = tree_->FindRoot(kUsersRoot);
+    const RegistryTreeKey* current = tree_->FindRoot(kCurrentUserRoot);
+    if (users == nullptr || (current != nullptr && !current->children().empty())) return;
+    std::vector<const RegistryTreeKey*> people;
+    for (const auto& [upper, child] : users->children()) {
+      // Real users' security ids; .DEFAULT, the service accounts (S-1-5-18, -19, -20) and each
+      // user's _Classes tree are not.
+      if (upper.starts_with("S-1-5-21-") && !upper.ends_with("_CLASSES")) {
+        people.push_back(child.get());
+      }
+    }
+    if (people.empty()) return;
+    if (people.size() > 1) {
+      std::string names;
+      line_ = 0;
+      for (const RegistryTreeKey* p : people) {
+        names += (names.empty() ? "" : ", ") + p->name();
+        const auto first = userLines_.find(UCase(p->name()));
+        if (first != userLines_.end() && (line_ == 0 || first->second > line_)) {
+          line_ = first->second;
+        }
+      }
+      if (line_ == 0) line_ = 1;
+      Fail("the export holds no HKEY_CURRENT_USER keys but several users under HKEY_USERS (" +
+           names + "); export the one user's HKEY_CURRENT_USER instead");
+    }
+    tree_->SetRoot(kCurrentUserRoot, users->TakeChild(people.front()->name()));
+  }
+
   [[noreturn]] void Fail(const std::string& message) const {
     throw HostSetupError(path_ + ":" + std::to_string(line_) + ": " + message);
   }
@@ -178,6 +212,9 @@ class Parser {
     if (root == nullptr) Fail("unknown root key \"" + std::string(rootName) + "\"");
     if (KeyDepth(rest) > kMaxKeyDepth) {
       Fail("key path deeper than " + std::to_string(kMaxKeyDepth) + " levels");
+    }
+    if (root->root == kUsersRoot) {
+      userLines_.try_emplace(UCase(rest.substr(0, rest.find('\\'))), line_);
     }
     RegistryTreeKey& rootKey = tree_->Root(root->root);
     if (remove) {
@@ -382,6 +419,7 @@ class Parser {
   RegistryTreeKey* key_ = nullptr;
   bool skipping_ = false;  // inside a deleted key: its values go nowhere
   int line_ = 0;
+  std::map<std::string, int> userLines_;  // upper-cased HKEY_USERS sub key -> its first line
 };
 
 // True when a part of joined exports starts at `at`: a byte-order mark or an 8-bit header.
@@ -425,32 +463,6 @@ std::string DecodeExport(std::string_view bytes) {
 }
 
 }  // namespace
-
-void UseTheSingleUserAsCurrentUser(RegistryTree& tree, const std::string& path) {
-  RegistryTreeKey* users = tree.FindRoot(kUsersRoot);
-  const RegistryTreeKey* current = tree.FindRoot(kCurrentUserRoot);
-  if (users == nullptr || (current != nullptr && !current->children().empty())) return;
-  std::vector<std::string> people;
-  for (const auto& [upper, child] : users->children()) {
-    const std::string& name = child->name();
-    // Real users' security ids; .DEFAULT, the service accounts (S-1-5-18, -19, -20) and each
-    // user's _Classes tree are not.
-    if (upper.rfind("S-1-5-21-", 0) == 0 &&
-        (upper.size() < 8 || upper.compare(upper.size() - 8, 8, "_CLASSES") != 0)) {
-      people.push_back(name);
-    }
-  }
-  if (people.empty()) return;
-  if (people.size() > 1) {
-    std::string names;
-    for (const std::string& p : people) names += (names.empty() ? "" : ", ") + p;
-    throw HostSetupError(path +
-                         ": the export holds no HKEY_CURRENT_USER keys but several users under "
-                         "HKEY_USERS (" +
-                         names + "); export the one user's HKEY_CURRENT_USER instead");
-  }
-  tree.SetRoot(kCurrentUserRoot, users->TakeChild(people.front()));
-}
 
 std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path) {
   return Parser(DecodeExport(bytes), path).Run();

@@ -2,7 +2,9 @@
 // (8-bit text) and "Windows Registry Editor Version 5.00" (usually UTF-16LE with a byte-order
 // mark); 8-bit text is taken as UTF-8 when it is valid UTF-8 and as Windows-1252 otherwise (a
 // UTF-8 byte-order mark is skipped). Exports joined into one file (`cat a.reg b.reg`) read as
-// one: a header line after the first starts the next part, in its own form. A multi-string
+// one: a header line after the first starts the next part, in its own form. An export with no
+// HKEY_CURRENT_USER keys but one real user's tree under HKEY_USERS (an export of everything)
+// reads that tree as the current user; several users are refused naming them. A multi-string
 // value reads as its first string.
 // HKEY_CURRENT_USER becomes the user root and HKEY_LOCAL_MACHINE the machine root; the other
 // classic roots are kept under their own numbers. Values keep their file order; [-key] and
@@ -22,10 +24,5 @@ namespace lumora {
 std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path);
 // Parses `bytes` as the content of `path` (used in messages); throws HostSetupError.
 std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path);
-
-// An export of everything holds the user's keys under HKEY_USERS\<security id>: when the tree
-// has no HKEY_CURRENT_USER keys and exactly one real user's tree there, that tree becomes the
-// user root; with several, throws HostSetupError naming them.
-void UseTheSingleUserAsCurrentUser(RegistryTree& tree, const std::string& path);
 
 }  // namespace lumora

@@ -91,6 +91,12 @@ OdbcIniOutcome AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root, O
       source = nullptr;
       if (upper != "ODBC" && upper != "ODBC DATA SOURCES" && seenSections.insert(upper).second) {
         source = &RegistryTree::Create(odbcIni, name);
+        // A name of backslashes alone, or the list's name with backslashes around it, would
+        // be a key that already has a use: such a section is left out.
+        if (source == &odbcIni || source == &list) {
+          source = nullptr;
+          continue;
+        }
         list.SetValue(name, Value::String(""));
         hasDriver = false;
       }

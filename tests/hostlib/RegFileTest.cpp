@@ -134,6 +134,7 @@ TEST(RegFile, TheSingleUserUnderHkeyUsersIsTheCurrentUser) {
         "all.reg");
     FAIL() << "several users accepted";
   } catch (const HostSetupError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("all.reg:3: ", 0), 0u) << e.what();
     EXPECT_NE(std::string(e.what()).find("(S-1-5-21-1-2-3-1000, S-1-5-21-1-2-3-1001)"),
               std::string::npos)
         << e.what();

@@ -41,6 +41,7 @@ TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
       "[Other]junk\nServer=h\n"
       "[ODBC Data Sources]\nGhost=x\n"
       "[Sales\\2024]\nDriver=y\nDatabase=d\n"
+      "[\\]\nDriver=backslashes alone\n[ODBC Data Sources\\]\nDriver=the list's own key\n"
       "[Caf\xE9]\nDescription=Base de donn\xE9"
       "es\n",
       root);

@@ -70,6 +70,13 @@ TEST(WineRegistry, ThePrefixAndItsExportsGiveTheSameKeysInBothViews) {
   }
 }
 
+// A key path of `levels` keys as Wine writes it (each separator an escaped backslash).
+std::string DeepPath(size_t levels) {
+  std::string path = "k";
+  for (size_t i = 1; i < levels; ++i) path += "\\\\k";
+  return path;
+}
+
 TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
   const struct {
     std::string text;
@@ -86,6 +93,7 @@ TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
       {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=str(x):\"a\"\n", 3, "malformed (N) type"},
       {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=qword:1\n", 3, "unknown value data"},
       {"WINE REGISTRY Version 2\n[K] 1\nv=1\n", 3, "unexpected line"},
+      {"WINE REGISTRY Version 2\n\n[" + DeepPath(513) + "]\n", 3, "deeper than 512"},
   };
   for (const auto& c : cases) {
     RegistryTreeKey root("");
