@@ -51,7 +51,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 HelpWindow::~HelpWindow() = default;
 
-void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
+bool HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
   file_ = std::make_shared<ChmFile>(helpFile);
   browser_->file = file_;
   const auto say = [&](const QString& message) {
@@ -59,6 +59,7 @@ void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
     browser_->setPlainText(message);
     setWindowTitle(tr("Help"));
   };
+  bool shown = false;
   if (!file_->IsOpen()) {
     say(QString::fromStdString(file_->Error()) + QStringLiteral("\n\nNo help can be shown."));
   } else {
@@ -70,6 +71,7 @@ void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
               .arg(QString::fromStdString(topic)));
     } else {
       browser_->setSource(QUrl(QString::fromStdString(topic)), QTextDocument::HtmlResource);
+      shown = true;
       const QString title = browser_->documentTitle();
       setWindowTitle(title.isEmpty() ? tr("Help") : tr("Help - %1").arg(title));
     }
@@ -77,6 +79,7 @@ void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
   show();
   raise();
   activateWindow();
+  return shown;
 }
 
 QString HelpWindow::ShownText() const {

@@ -18,8 +18,9 @@ class HelpWindow : public QWidget {
   explicit HelpWindow(QWidget* parent);
   ~HelpWindow() override;
 
-  // Opens `helpFile` at topic `contextId` and brings the window forward.
-  void ShowTopic(const std::string& helpFile, int32_t contextId);
+  // Opens `helpFile` at topic `contextId` and brings the window forward; false when the file or
+  // the topic could not be read (the window then says so).
+  bool ShowTopic(const std::string& helpFile, int32_t contextId);
   // What the window shows now, as plain text (for tests).
   QString ShownText() const;
 
