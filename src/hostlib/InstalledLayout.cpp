@@ -65,7 +65,8 @@ std::vector<std::string> SystemRegistryFiles() {
   size_t start = 0;
   while (start <= dirs.size()) {
     const size_t colon = std::min(dirs.find(':', start), dirs.size());
-    const std::string dir = dirs.substr(start, colon - start);
+    std::string dir = dirs.substr(start, colon - start);
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     if (!dir.empty() && dir.front() == '/') files.push_back(dir + "/lumora/components.json");
     start = colon + 1;
   }

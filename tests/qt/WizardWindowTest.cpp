@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "ModalRun.h"
-#include "control/LumoraCtl.h"
 #include "contract/Environment.h"
 #include "contract/Value.h"
+#include "control/LumoraCtl.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "support/doubles/MemoryDesignObject.h"
 #include "ui/Wizard.h"
@@ -218,6 +218,48 @@ TEST_F(WizardWindow, shouldOpenThePageTopicOfTheHelpFileWithTheHelpButton) {
     EXPECT_TRUE(browser->window()->isVisible());
     EXPECT_NE(browser->toPlainText().indexOf("Summary"), -1)
         << browser->toPlainText().toStdString();
+  });
+}
+
+// F1 pressed where the keyboard focus is, on every page: the page shown answers with its own
+// topic, the advanced pages included (the focus moves into each page shown).
+TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
+  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
+  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
+  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+  object_.PutProperty("DataSourcesSelections", Value::Booleans({true}));
+  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  struct Move {
+    const char* click;  // the button clicked first, or null
+    int16_t step;       // the page shown then
+    const char* topic;  // the help window's title after F1 there, or null for no F1
+  };
+  const Move moves[] = {
+      {nullptr, 0, "Help - Step 1: ODBC drivers"},
+      {"cmdDrvAdv", 1, "Help - Advanced driver attributes"},
+      {"cmdNav(3)", 0, nullptr},
+      {"cmdNav(3)", 3, "Help - Step 2: ODBC data sources"},
+      {"cmdDSNAdv", 4, "Help - Advanced data source attributes"},
+      {"cmdNav(3)", 3, nullptr},
+      {"cmdNav(3)", 6, "Help - Step 3: Summary"},
+  };
+  Display([&](QDialog& dialog) {
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
+    for (const Move& move : moves) {
+      if (move.click != nullptr) {
+        QTest::mouseClick(Widget<QPushButton>(dialog, move.click), Qt::LeftButton);
+      }
+      ASSERT_EQ(Form().CurrentStep, move.step) << (move.click ? move.click : "start");
+      if (move.topic == nullptr) continue;
+      QWidget* focused = QApplication::focusWidget();
+      QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
+      auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
+      ASSERT_NE(browser, nullptr) << "no help window on page " << move.step;
+      EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
+      browser->window()->close();
+      dialog.activateWindow();
+    }
   });
 }
 
