@@ -130,7 +130,8 @@ QIcon ApplicationIcon() {
   const std::string& folder = component::ComponentFolder();
   QIcon fallback;
   if (!folder.empty()) fallback = QIcon(Q(folder + "/lumora.png"));
-  return QIcon::fromTheme(QStringLiteral("lumora"), fallback);
+  const QIcon themed = QIcon::fromTheme(QStringLiteral("lumora"));
+  return themed.isNull() || themed.availableSizes().isEmpty() ? fallback : themed;
 }
 
 // Twips per container: the container's width and height, the form's for a control on the form.
