@@ -101,18 +101,17 @@ int Main(int argc, char** argv) {
                   "accepted and checked as for every command; build uses none of them.");
   }
 
+  const std::string command = CommandOf(app, argc, argv);
+  const std::string helpCommand = command.empty() ? "lumora" : "lumora " + command;
   if (const std::string misspelt = MisspeltWord(app, argc, argv); !misspelt.empty()) {
-    return BadUsage(misspelt, "lumora" + std::string(CommandOf(app, argc, argv).empty()
-                                                         ? ""
-                                                         : " " + CommandOf(app, argc, argv)));
+    return BadUsage(misspelt, helpCommand);
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    const std::string command = CommandOf(app, argc, argv);
-    return BadUsage(ParseErrorText(e), command.empty() ? "lumora" : "lumora " + command);
+    return BadUsage(ParseErrorText(e), helpCommand);
   }
   if (chosen == nullptr) return static_cast<int>(ExitStatus::kBadUsage);
   invocation.host.componentDir = layout::Absolute(invocation.host.componentDir);
