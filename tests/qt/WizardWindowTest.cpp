@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -259,6 +260,38 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
       EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
       browser->window()->close();
       dialog.activateWindow();
+    }
+  });
+}
+
+// A list shows a horizontal scroll bar only when an entry is wider than it, and whole rows only.
+TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
+  const std::string wide(150, 'W');
+  object_.PutProperty("Drivers", Value::Strings({"SQL Server", wide}));
+  object_.PutProperty("DriversInfo", Value::Strings({"Driver=a.dll", "Driver=b.dll"}));
+  object_.PutProperty("DriversSelections", Value::Booleans({false, false}));
+  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
+  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
+  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+  object_.PutProperty("DataSourcesSelections", Value::Booleans({false}));
+  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  struct Page {
+    const char* list;
+    bool scrollBar;
+  };
+  const Page pages[] = {{"lvwDrivers", true}, {"lvwDSNs", false}};
+  Display([&](QDialog& dialog) {
+    for (const Page& page : pages) {
+      auto* list = Widget<QTreeWidget>(dialog, page.list);
+      QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
+      QCoreApplication::processEvents();
+      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), page.scrollBar) << page.list;
+      const int row = list->sizeHintForRow(0);
+      ASSERT_GT(row, 0) << page.list;
+      EXPECT_EQ(list->viewport()->height() % row, 0)
+          << page.list << ": a viewport of " << list->viewport()->height() << " for rows of "
+          << row;
+      QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
     }
   });
 }
