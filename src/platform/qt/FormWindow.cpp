@@ -772,6 +772,14 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void FormWindow::Exec() {
   if (!form_.IsLoaded() || dialog_.isNull()) return;
+  if (dialog_->parentWidget() == nullptr) {
+    // A window of its own is placed by the window manager. The native window is made while its
+    // position is still automatic (no position hint), and the dialog is then told it has been
+    // placed, so that it does not centre itself on the screen and hand that as a position the
+    // window manager must keep.
+    dialog_->winId();
+    dialog_->setAttribute(Qt::WA_Moved, true);
+  }
   dialog_->exec();
 }
 
