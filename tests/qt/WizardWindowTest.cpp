@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QWindow>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -293,6 +294,17 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
           << row;
       QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
     }
+  });
+}
+
+// Without a host window the wizard is a window of its own that wears the application icon: not a
+// dialog, which the X11 platform would make transient for an invisible owner window.
+TEST_F(WizardWindow, shouldBeAWindowOfItsOwnWithTheApplicationIcon) {
+  Display([&](QDialog& dialog) {
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowType(), Qt::Window);
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
+    EXPECT_FALSE(dialog.windowIcon().isNull());
   });
 }
 
