@@ -13,6 +13,7 @@
 
 #include "contract/Failure.h"
 #include "hostlib/DesignObjectFile.h"
+#include "hostlib/InstalledLayout.h"
 #include "hostlib/StderrErrorReport.h"
 #include "marshal/ComObject.h"
 #include "marshal/Marshal.h"
@@ -41,9 +42,9 @@ std::string RegistryFile() {
   return std::string(home) + "/.local/share/lumora/components.json";
 }
 
-// The library path registered for the programmatic id, or "" when there is none.
-std::string RegisteredPath() {
-  const std::string file = RegistryFile();
+// The library path that the registry `file` records for the programmatic id, or "" when there is
+// none.
+std::string RegisteredPath(const std::string& file) {
   if (file.empty()) return {};
   std::ifstream in(file, std::ios::binary);
   if (!in) return {};
@@ -191,14 +192,28 @@ Fn Export(void* library, const char* name, const std::string& path) {
 
 }  // namespace
 
+// The search order: the user's registry, then this program's own tree (beside it, then the
+// installed library folder relative to it), then the system-wide registries of $XDG_DATA_DIRS.
 std::string Component::Locate() {
-  const std::string registered = RegisteredPath();
-  if (!registered.empty() && ::access(registered.c_str(), R_OK) == 0) return registered;
-  return LocateBesideLumora();
+  const auto readable = [](const std::string& path) {
+    return !path.empty() && ::access(path.c_str(), R_OK) == 0;
+  };
+  if (const std::string user = RegisteredPath(RegistryFile()); readable(user)) return user;
+  const std::string own = LocateBesideLumora();
+  if (readable(own)) return own;
+  for (const std::string& file : layout::SystemRegistryFiles()) {
+    if (const std::string system = RegisteredPath(file); readable(system)) return system;
+  }
+  return own;
 }
 
 std::string Component::LocateBesideLumora() {
-  return OwnFolder() + "/" + LUMORA_LIBRARY_FILE;
+  const std::vector<std::string> candidates =
+      layout::ComponentCandidates(OwnFolder(), LUMORA_LIBRARY_FILE);
+  for (const std::string& path : candidates) {
+    if (::access(path.c_str(), R_OK) == 0) return path;
+  }
+  return candidates.front();
 }
 
 Component Component::Load(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "Command.h"
 #include "lumora/BVLumora.h"
@@ -57,9 +58,10 @@ class Ref {
 
 class Component {
  public:
-  // The library that the component registry names for LumoraCtl, else the one beside lumora.
+  // The library that the user's component registry names for LumoraCtl, else the one of lumora's
+  // own tree, else the one a system-wide registry names.
   static std::string Locate();
-  // libBVLumora.so beside the lumora binary.
+  // libBVLumora.so of lumora's own tree: beside the binary, else in the installed library folder.
   static std::string LocateBesideLumora();
   // Loads the library at `path`; throws ComponentLoadError.
   static Component Load(const std::string& path);

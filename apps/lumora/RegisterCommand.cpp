@@ -35,7 +35,7 @@ ExitStatus CallRegistration(const Invocation& invocation, bool add) {
 
 void AddRegisterOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("LIBRARY", invocation.library,
-                 "The component's file (default: libBVLumora.so beside lumora)");
+                 "The component's file (default: the one of this installation)");
   sub.footer("The registry is a per-user file; other entries in it are kept.");
 }
 

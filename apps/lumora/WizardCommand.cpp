@@ -4,12 +4,16 @@
 // untouched), 2 for a bad script, bad host settings or no window to show (nothing written).
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
 #include "Command.h"
 #include "ComponentHost.h"
 #include "hostlib/DesignObjectFile.h"
+#include "hostlib/InstalledLayout.h"
 
 namespace lumora::cli {
 namespace {
@@ -23,6 +27,19 @@ ExitStatus SaveObject(DesignObjectFile& object) {
     return ExitStatus::kComponentNo;
   }
   return ExitStatus::kDone;
+}
+
+// The component reads a missing catalogue as one without drivers; the host says where it looked.
+void NoteMissingCatalogue(const Invocation& invocation) {
+  const std::string folder = invocation.host.componentDir.empty()
+                                 ? layout::DataFolderFor(layout::FolderOf(Component::Locate()))
+                                 : invocation.host.componentDir;
+  const std::string catalogue = folder + "/lumora.ini";
+  if (::access(catalogue.c_str(), F_OK) == 0) return;
+  std::fprintf(stderr,
+               "lumora: note: there is no catalogue at %s; the wizard offers no provided drivers "
+               "(--component-dir names the folder of lumora.ini)\n",
+               catalogue.c_str());
 }
 
 }  // namespace
@@ -57,6 +74,7 @@ ExitStatus RunWizard(const Invocation& invocation) {
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
   if (!wizard) return ExitStatus::kComponentNo;
+  NoteMissingCatalogue(invocation);
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
   int32_t finished = 0;

@@ -5,6 +5,7 @@
 #include "component/ComponentState.h"
 #include "contract/Failure.h"
 #include "hostlib/HostSetupError.h"
+#include "hostlib/InstalledLayout.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "marshal/Marshal.h"
 
@@ -27,7 +28,11 @@ HostCall ReadHostCall(IHostSite* site) {
         given.wizardMode == LUMORA_WIZARD_SCRIPT ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
     call.script = Copy(given.script);
   }
-  if (call.settings.componentDir.empty()) call.settings.componentDir = OwnFolder();
+  // A relative folder is taken against the current folder once, here, so that the help file's
+  // path handed to the help window is whole.
+  call.settings.componentDir = call.settings.componentDir.empty()
+                                   ? layout::DataFolderFor(OwnFolder())
+                                   : layout::Absolute(call.settings.componentDir);
   return call;
 }
 

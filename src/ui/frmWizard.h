@@ -115,6 +115,9 @@ class frmWizard : public forms::DesignedForm {
   void SetNavBtns(int16_t step);
   void cmdNav_Click(int16_t Index);
   void Form_KeyDown(int16_t& KeyCode, int16_t Shift);
+  // Moves the focus to the first control of page `step` that can take it, as a wizard does when
+  // it shows a page, so that neither the keyboard nor F1 acts on a control of a page left.
+  void FocusPage(int16_t step);
   // First showing (frmWizardActivate.cpp).
   void Form_Activate();
   // Driver pages and data-source pages (frmWizardPages.cpp).

@@ -59,7 +59,21 @@ void frmWizard::SetStep(int16_t step) {
     cmdNav(kHelp).SetHelpContextID(fraStep(step).HelpContextID());
     ShowStepCaption(step);
     SetNavBtns(step);
+    FocusPage(step);
   });
+}
+
+void frmWizard::FocusPage(int16_t step) {
+  const forms::Control& page = fraStep(step);
+  for (forms::Control* control : Controls()) {
+    if (!control->CanHaveFocus() || !control->IsReachable()) continue;
+    for (const forms::Control* c = control->Container(); c != nullptr; c = c->Container()) {
+      if (c == &page) {
+        control->SetFocus();
+        return;
+      }
+    }
+  }
 }
 
 void frmWizard::SetNavBtns(int16_t step) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -86,6 +89,37 @@ TEST_F(ChmFileTest, shouldShowATopicWithItsStylesheetInTheHelpWindow) {
   // The same window moves to another topic.
   window.ShowTopic(BuiltHelpFile(), 1);
   EXPECT_NE(window.ShownText().indexOf("Advanced driver attributes"), -1);
+}
+
+// The contents pane lists the file's sitemap, the reference pages included; choosing an entry
+// shows its page, the entry of the page shown is marked, and Back returns to the page before.
+TEST_F(ChmFileTest, shouldNavigateThroughTheContentsPaneAndBack) {
+  HelpWindow window(nullptr);
+  window.ShowTopic(BuiltHelpFile(), 1);
+  auto* contents = window.findChild<QTreeWidget*>("helpContents");
+  auto* back = window.findChild<QToolButton*>("helpBack");
+  ASSERT_NE(contents, nullptr);
+  ASSERT_NE(back, nullptr);
+  ASSERT_NE(contents->currentItem(), nullptr);
+  EXPECT_EQ(contents->currentItem()->text(0), "Advanced driver attributes");
+  struct Entry {
+    const char* name;
+    const char* shows;
+  };
+  const Entry entries[] = {{"Step 2: ODBC data sources", "Step 2: ODBC data sources"},
+                           {"Path symbols", "<WINSYSDIR>"},
+                           {"Attribute keys", "DriverODBCVer"}};
+  for (const Entry& entry : entries) {
+    const auto found = contents->findItems(entry.name, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1) << entry.name;
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {},
+                      contents->visualItemRect(found.front()).center());
+    EXPECT_NE(window.ShownText().indexOf(entry.shows), -1) << entry.name;
+    EXPECT_EQ(window.windowTitle(), QString("Help - ") + entry.name);
+    EXPECT_EQ(contents->currentItem(), found.front()) << entry.name;
+  }
+  QTest::mouseClick(back, Qt::LeftButton);
+  EXPECT_EQ(window.windowTitle(), "Help - Path symbols");
 }
 
 TEST(HelpWindowErrors, shouldSayInTheWindowWhenTheFileOrTopicIsMissing) {

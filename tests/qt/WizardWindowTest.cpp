@@ -7,16 +7,18 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QWindow>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ModalRun.h"
-#include "control/LumoraCtl.h"
 #include "contract/Environment.h"
 #include "contract/Value.h"
+#include "control/LumoraCtl.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "support/doubles/MemoryDesignObject.h"
 #include "ui/Wizard.h"
@@ -218,6 +220,91 @@ TEST_F(WizardWindow, shouldOpenThePageTopicOfTheHelpFileWithTheHelpButton) {
     EXPECT_TRUE(browser->window()->isVisible());
     EXPECT_NE(browser->toPlainText().indexOf("Summary"), -1)
         << browser->toPlainText().toStdString();
+  });
+}
+
+// F1 pressed where the keyboard focus is, on every page: the page shown answers with its own
+// topic, the advanced pages included (the focus moves into each page shown).
+TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
+  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
+  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
+  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+  object_.PutProperty("DataSourcesSelections", Value::Booleans({true}));
+  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  struct Move {
+    const char* click;  // the button clicked first, or null
+    int16_t step;       // the page shown then
+    const char* topic;  // the help window's title after F1 there, or null for no F1
+  };
+  const Move moves[] = {
+      {nullptr, 0, "Help - Step 1: ODBC drivers"},
+      {"cmdDrvAdv", 1, "Help - Advanced driver attributes"},
+      {"cmdNav(3)", 0, nullptr},
+      {"cmdNav(3)", 3, "Help - Step 2: ODBC data sources"},
+      {"cmdDSNAdv", 4, "Help - Advanced data source attributes"},
+      {"cmdNav(3)", 3, nullptr},
+      {"cmdNav(3)", 6, "Help - Step 3: Summary"},
+  };
+  Display([&](QDialog& dialog) {
+    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
+    for (const Move& move : moves) {
+      if (move.click != nullptr) {
+        QTest::mouseClick(Widget<QPushButton>(dialog, move.click), Qt::LeftButton);
+      }
+      ASSERT_EQ(Form().CurrentStep, move.step) << (move.click ? move.click : "start");
+      if (move.topic == nullptr) continue;
+      QWidget* focused = QApplication::focusWidget();
+      QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
+      auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
+      ASSERT_NE(browser, nullptr) << "no help window on page " << move.step;
+      EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
+      browser->window()->close();
+      dialog.activateWindow();
+    }
+  });
+}
+
+// A list shows a horizontal scroll bar only when an entry is wider than it, and whole rows only.
+TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
+  const std::string wide(150, 'W');
+  object_.PutProperty("Drivers", Value::Strings({"SQL Server", wide}));
+  object_.PutProperty("DriversInfo", Value::Strings({"Driver=a.dll", "Driver=b.dll"}));
+  object_.PutProperty("DriversSelections", Value::Booleans({false, false}));
+  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
+  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
+  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+  object_.PutProperty("DataSourcesSelections", Value::Booleans({false}));
+  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  struct Page {
+    const char* list;
+    bool scrollBar;
+  };
+  const Page pages[] = {{"lvwDrivers", true}, {"lvwDSNs", false}};
+  Display([&](QDialog& dialog) {
+    for (const Page& page : pages) {
+      auto* list = Widget<QTreeWidget>(dialog, page.list);
+      QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
+      QCoreApplication::processEvents();
+      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), page.scrollBar) << page.list;
+      const int row = list->sizeHintForRow(0);
+      ASSERT_GT(row, 0) << page.list;
+      EXPECT_EQ(list->viewport()->height() % row, 0)
+          << page.list << ": a viewport of " << list->viewport()->height() << " for rows of "
+          << row;
+      QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
+    }
+  });
+}
+
+// Without a host window the wizard is a window of its own that wears the application icon: not a
+// dialog, which the X11 platform would make transient for an invisible owner window.
+TEST_F(WizardWindow, shouldBeAWindowOfItsOwnWithTheApplicationIcon) {
+  Display([&](QDialog& dialog) {
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowType(), Qt::Window);
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
+    EXPECT_FALSE(dialog.windowIcon().isNull());
   });
 }
 

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -122,6 +125,15 @@ QFont ToQFont(const Font& font) {
   return qfont;
 }
 
+// The application icon: the desktop theme's, else the one installed with the data files.
+QIcon ApplicationIcon() {
+  const std::string& folder = component::ComponentFolder();
+  QIcon fallback;
+  if (!folder.empty()) fallback = QIcon(Q(folder + "/lumora.png"));
+  const QIcon themed = QIcon::fromTheme(QStringLiteral("lumora"));
+  return themed.isNull() || themed.availableSizes().isEmpty() ? fallback : themed;
+}
+
 // Twips per container: the container's width and height, the form's for a control on the form.
 const Control& ContainerOf(const Control& control) {
   if (control.Container() != nullptr) return *control.Container();
@@ -137,9 +149,20 @@ bool IsContainerWidget(const Control& control) {
 
 FormWindow::FormWindow(Form& form) : form_(form) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) dpi_ = screen->logicalDotsPerInchX();
+  // The host's window, when the host has one, owns the wizard (which then opens centred on it);
+  // otherwise the wizard is a window of its own, placed by the window manager and transient for
+  // nothing.
+  QWidget* host = QApplication::activeWindow();
   dialog_ = new ModalDialog(closing_, [this] { Feed(form_, [&] { UserInput::CloseBox(form_); }); });
+  if (host != nullptr) {
+    dialog_->setParent(host, Qt::Dialog);
+  } else {
+    dialog_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint);
+  }
   dialog_->setObjectName(Q(form.Name()));
   dialog_->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  dialog_->setWindowIcon(ApplicationIcon());
   dialog_->setModal(true);
   ++updating_;
   Build(form_, dialog_);
@@ -241,6 +264,11 @@ QWidget* FormWindow::CreateWidget(Control& control, QWidget* parent) {
     tree->setRootIsDecorated(false);
     tree->setUniformRowHeights(true);
     tree->setItemsExpandable(false);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    const auto refit = [this, &control, tree] { ScheduleFit(control, *tree); };
+    connect(tree->model(), &QAbstractItemModel::rowsInserted, tree, refit);
+    connect(tree->model(), &QAbstractItemModel::rowsRemoved, tree, refit);
+    connect(tree->model(), &QAbstractItemModel::dataChanged, tree, refit);
     return tree;
   }
   if (dynamic_cast<Image*>(&control) != nullptr) return new QLabel(parent);
@@ -364,6 +392,40 @@ void FormWindow::ApplyGeometry(Control& control) {
   widget->setGeometry(Px(control.Left()), Px(control.Top()), Px(control.Width()),
                       Px(control.Height()));
   widget->setVisible(control.Visible() && !IsOffContainer(control));
+  if (auto* tree = qobject_cast<QTreeWidget*>(widget)) ScheduleFit(control, *tree);
+}
+
+void FormWindow::ScheduleFit(const Control& control, QTreeWidget& tree) {
+  // Once, after the entries and the layout of this turn of the event loop have settled.
+  if (tree.property("lumoraFitPending").toBool()) return;
+  tree.setProperty("lumoraFitPending", true);
+  QTimer::singleShot(0, &tree, [this, &control, &tree] {
+    tree.setProperty("lumoraFitPending", false);
+    FitList(control, tree);
+  });
+}
+
+void FormWindow::FitList(const Control& control, QTreeWidget& tree) {
+  const int design = Px(control.Height());
+  const int frame = 2 * tree.frameWidth();
+  const int header = tree.isHeaderHidden() ? 0 : tree.header()->sizeHint().height();
+  const int row = tree.topLevelItemCount() > 0 ? tree.sizeHintForRow(0) : 0;
+  const int bar = tree.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree);
+  const bool vertical = row > 0 && tree.topLevelItemCount() * row > design - frame - header;
+  const int inside = tree.width() - frame - (vertical ? bar : 0);
+  // Without column headers, the one column is as wide as the list's inside or as its widest
+  // entry, whichever is wider: a scroll bar shows only when an entry is wider than the list.
+  if (tree.isHeaderHidden() && tree.columnCount() == 1) {
+    tree.resizeColumnToContents(0);
+    tree.setColumnWidth(0, std::max(tree.columnWidth(0), inside));
+  }
+  // The list is as high as its design allows for whole rows, so that no row shows cut in half.
+  if (row <= 0) return;
+  int used = 0;
+  for (int column = 0; column < tree.columnCount(); ++column) used += tree.columnWidth(column);
+  const int chrome = frame + header + (used > inside ? bar : 0);
+  const int rows = std::max(1, (design - chrome) / row);
+  tree.resize(tree.width(), std::min(design, chrome + rows * row));
 }
 
 void FormWindow::ApplyFormGeometry() {
@@ -379,16 +441,8 @@ void FormWindow::ApplyFormGeometry() {
   if (bottom <= 0) bottom = form_.Height();
   const QSize size(std::max(1, Px(right)), std::max(1, Px(bottom)));
   dialog_->setFixedSize(size);
-  QScreen* screen =
-      dialog_->screen() != nullptr ? dialog_->screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  // The design position, kept on the screen: a form still parked off the screen shows in view.
-  const QRect area = screen->availableGeometry();
-  const int x = std::clamp(area.left() + Px(form_.Left()), area.left(),
-                           std::max(area.left(), area.right() - size.width()));
-  const int y = std::clamp(area.top() + Px(form_.Top()), area.top(),
-                           std::max(area.top(), area.bottom() - size.height()));
-  dialog_->move(x, y);
+  // The window manager places the window (a host's window centres it on itself): the form's
+  // Left and Top are the runtime's, and a design position would fight the desktop's placement.
 }
 
 void FormWindow::ApplyCaption(Control& control) {
@@ -718,6 +772,14 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void FormWindow::Exec() {
   if (!form_.IsLoaded() || dialog_.isNull()) return;
+  if (dialog_->parentWidget() == nullptr) {
+    // A window of its own is placed by the window manager. The native window is made while its
+    // position is still automatic (no position hint), and the dialog is then told it has been
+    // placed, so that it does not centre itself on the screen and hand that as a position the
+    // window manager must keep.
+    dialog_->winId();
+    dialog_->setAttribute(Qt::WA_Moved, true);
+  }
   dialog_->exec();
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/forms/FormObserver.h"
 
+class QTreeWidget;
 class QWidget;
 
 namespace lumora::forms {
@@ -68,6 +69,10 @@ class FormWindow : public QObject, public FormObserver {
   void ApplyListView(Control& control);
   void ApplyEntries(Control& control);
   void ApplyFormGeometry();
+  // A list view drawn to fit: a horizontal scroll bar only for an entry wider than the list,
+  // and whole rows; ScheduleFit fits it once the current changes have settled.
+  void FitList(const Control& control, QTreeWidget& tree);
+  void ScheduleFit(const Control& control, QTreeWidget& tree);
   void ApplyTabOrder();
   bool IsOffContainer(const Control& control) const;
   // A person's focus move in the window, fed to the runtime.

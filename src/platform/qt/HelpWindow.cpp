@@ -1,9 +1,14 @@
 #include "platform/qt/HelpWindow.h"
 
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QRegularExpression>
 #include <QShortcut>
+#include <QSignalBlocker>
+#include <QSplitter>
 #include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "platform/qt/ChmFile.h"
@@ -41,24 +46,127 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   browser_ = new Browser(this);
   browser_->setObjectName(QStringLiteral("helpBrowser"));
   browser_->setOpenExternalLinks(true);
+  contents_ = new QTreeWidget(this);
+  contents_->setObjectName(QStringLiteral("helpContents"));
+  contents_->setHeaderHidden(true);
+  contents_->setColumnCount(1);
+  auto* back = new QToolButton(this);
+  back->setObjectName(QStringLiteral("helpBack"));
+  back->setText(tr("Back"));
+  back->setEnabled(false);
+  auto* forward = new QToolButton(this);
+  forward->setObjectName(QStringLiteral("helpForward"));
+  forward->setText(tr("Forward"));
+  forward->setEnabled(false);
+  connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+  connect(forward, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+  connect(browser_, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
+  connect(browser_, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
+  connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) { Shown(url); });
+  connect(contents_, &QTreeWidget::itemActivated, this,
+          [this](QTreeWidgetItem* item) { Open(item); });
+  connect(contents_, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { Open(item); });
+
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(4, 4, 4, 0);
+  bar->addWidget(back);
+  bar->addWidget(forward);
+  bar->addStretch();
+  auto* split = new QSplitter(this);
+  split->addWidget(contents_);
+  split->addWidget(browser_);
+  split->setStretchFactor(1, 1);
+  split->setSizes({200, 520});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(browser_);
-  resize(560, 420);
+  layout->addLayout(bar);
+  layout->addWidget(split);
+  resize(760, 460);
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
+void HelpWindow::LoadContents(const std::string& helpFile) {
+  contents_->clear();
+  // The contents file is named as the help file is: lumora.chm holds lumora.hhc.
+  const size_t slash = helpFile.rfind('/');
+  std::string name = helpFile.substr(slash == std::string::npos ? 0 : slash + 1);
+  name = name.substr(0, name.rfind('.')) + ".hhc";
+  const std::optional<std::string> text = file_->Read(name);
+  contents_->setVisible(text.has_value());
+  if (!text) return;
+  // A sitemap: nested lists whose entries each hold a Name and, for a page, a Local.
+  static const QRegularExpression token(
+      QStringLiteral("<(/?)UL\\b[^>]*>|<OBJECT\\b[^>]*>(.*?)</OBJECT>"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression param(
+      QStringLiteral("<param\\s+name\\s*=\\s*\"([^\"]*)\"\\s+value\\s*=\\s*\"([^\"]*)\""),
+      QRegularExpression::CaseInsensitiveOption);
+  std::vector<QTreeWidgetItem*> parents;
+  QTreeWidgetItem* last = nullptr;
+  int depth = 0;
+  for (auto it = token.globalMatch(QString::fromStdString(*text)); it.hasNext();) {
+    const QRegularExpressionMatch match = it.next();
+    if (!match.captured(0).startsWith(QLatin1String("<OBJECT"), Qt::CaseInsensitive)) {
+      if (match.captured(1).isEmpty()) {  // <UL>: a nested list belongs to the entry before it
+        if (depth++ > 0) parents.push_back(last);
+      } else if (depth > 0 && --depth > 0 && !parents.empty()) {
+        parents.pop_back();
+      }
+      continue;
+    }
+    QString title, local;
+    for (auto p = param.globalMatch(match.captured(2)); p.hasNext();) {
+      const QRegularExpressionMatch pair = p.next();
+      if (pair.captured(1).compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0)
+        title = pair.captured(2);
+      if (pair.captured(1).compare(QLatin1String("Local"), Qt::CaseInsensitive) == 0)
+        local = pair.captured(2);
+    }
+    if (title.isEmpty()) continue;
+    QTreeWidgetItem* parent = parents.empty() ? nullptr : parents.back();
+    last = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(contents_);
+    last->setText(0, title);
+    last->setData(0, Qt::UserRole, local.isEmpty() ? QString() : QLatin1Char('/') + local);
+  }
+  contents_->expandAll();
+}
+
+void HelpWindow::Open(QTreeWidgetItem* item) {
+  const QString local = item != nullptr ? item->data(0, Qt::UserRole).toString() : QString();
+  if (!local.isEmpty() && browser_->source().path() != local) browser_->setSource(QUrl(local));
+}
+
+void HelpWindow::Shown(const QUrl& url) {
+  const QString title = browser_->documentTitle();
+  setWindowTitle(title.isEmpty() ? tr("Help") : tr("Help - %1").arg(title));
+  const QString path =
+      url.path().startsWith(QLatin1Char('/')) ? url.path() : QLatin1Char('/') + url.path();
+  for (QTreeWidgetItemIterator it(contents_); *it != nullptr; ++it) {
+    if ((*it)->data(0, Qt::UserRole).toString() == path) {
+      const QSignalBlocker block(contents_);
+      contents_->setCurrentItem(*it);
+      return;
+    }
+  }
+  contents_->setCurrentItem(nullptr);
+}
+
 HelpWindow::~HelpWindow() = default;
 
-void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
-  file_ = std::make_shared<ChmFile>(helpFile);
-  browser_->file = file_;
+bool HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
+  if (!file_ || file_->Path() != helpFile || !file_->IsOpen()) {
+    file_ = std::make_shared<ChmFile>(helpFile);
+    browser_->file = file_;
+    LoadContents(helpFile);
+  }
   const auto say = [&](const QString& message) {
     browser_->clear();
     browser_->setPlainText(message);
     setWindowTitle(tr("Help"));
   };
+  bool shown = false;
   if (!file_->IsOpen()) {
     say(QString::fromStdString(file_->Error()) + QStringLiteral("\n\nNo help can be shown."));
   } else {
@@ -70,13 +178,14 @@ void HelpWindow::ShowTopic(const std::string& helpFile, int32_t contextId) {
               .arg(QString::fromStdString(topic)));
     } else {
       browser_->setSource(QUrl(QString::fromStdString(topic)), QTextDocument::HtmlResource);
-      const QString title = browser_->documentTitle();
-      setWindowTitle(title.isEmpty() ? tr("Help") : tr("Help - %1").arg(title));
+      shown = true;
+      Shown(browser_->source());
     }
   }
   show();
   raise();
   activateWindow();
+  return shown;
 }
 
 QString HelpWindow::ShownText() const {

@@ -138,8 +138,11 @@ void WindowRenderer::ShowHelp(const std::string& helpFile, int32_t contextId) {
     delete d_->help.data();
     d_->help = new HelpWindow(parent);
   }
-  d_->help->ShowTopic(helpFile, contextId);
-  if (d_->playback != nullptr) d_->playback->Shoot(*d_->help, "help");
+  const bool shown = d_->help->ShowTopic(helpFile, contextId);
+  // Named by the topic asked for, and whether the file had it, so a run can be checked by name.
+  if (d_->playback != nullptr) {
+    d_->playback->Shoot(*d_->help, (shown ? "help-" : "help-missing-") + std::to_string(contextId));
+  }
 }
 
 // --- Display and application -------------------------------------------------------------------
