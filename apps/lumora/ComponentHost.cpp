@@ -6,15 +6,17 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
-#include "marshal/Marshal.h"
 #include "contract/Failure.h"
+#include "hostlib/ComponentRegistry.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::cli {
 namespace {
@@ -31,38 +33,6 @@ std::string OwnFolder() {
   path.resize(static_cast<size_t>(n));
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string RegistryFile() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/lumora/components.json";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return {};
-  return std::string(home) + "/.local/share/lumora/components.json";
-}
-
-// The library path registered for the programmatic id, or "" when there is none.
-std::string RegisteredPath() {
-  const std::string file = RegistryFile();
-  if (file.empty()) return {};
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  const auto document = nlohmann::json::parse(text.str(), nullptr, false);
-  if (document.is_discarded() || !document.is_object()) return {};
-  const std::string clsid = marshal::GuidText(CLSID_LumoraCtl);
-  const auto progIds = document.find("progIds");
-  if (progIds == document.end() || !progIds->is_object()) return {};
-  const auto id = progIds->find(LUMORA_PROGID);
-  if (id == progIds->end() || !id->is_string() || id->get<std::string>() != clsid) return {};
-  const auto classes = document.find("classes");
-  if (classes == document.end() || !classes->is_object()) return {};
-  const auto entry = classes->find(clsid);
-  if (entry == classes->end() || !entry->is_object()) return {};
-  const auto path = entry->find("path");
-  if (path == entry->end() || !path->is_string()) return {};
-  return path->get<std::string>();
 }
 
 // ---- The host's objects ------------------------------------------------------------------
@@ -235,16 +205,23 @@ Fn Export(void* library, const char* name, const std::string& path) {
 }  // namespace
 
 std::string Component::Locate() {
-  const std::string registered = RegisteredPath();
-  if (!registered.empty() && ::access(registered.c_str(), R_OK) == 0) return registered;
-  return LocateBesideLumora();
+  try {
+    const std::string registered = RegisteredLibrary(ComponentRegistryFile(), LUMORA_PROGID,
+                                                     marshal::GuidText(CLSID_LumoraCtl));
+    return registered.empty() ? LocateBesideLumora() : registered;
+  } catch (const ComponentRegistryError& e) {
+    throw ComponentLoadError(e.what());
+  }
 }
 
 std::string Component::LocateBesideLumora() {
   return OwnFolder() + "/" + LUMORA_LIBRARY_FILE;
 }
 
-Component Component::Load(const std::string& path) {
+Component Component::Load(const std::string& given) {
+  // An absolute path, so that neither the library search path nor the current folder decides.
+  std::error_code error;
+  const std::string path = std::filesystem::absolute(given, error).string();
   // Loaded for the rest of the process, as a host keeps a component it has used.
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
