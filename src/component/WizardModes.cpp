@@ -67,6 +67,12 @@ class ScriptMode : public WizardMode {
     }
     std::cout.flush();
     if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
+    if (!driver->Opened()) {
+      // The failure was reported where it happened; the script is not to blame.
+      throw HostInputError(
+          "the wizard did not open (the error above says why); the script was not played; "
+          "nothing written");
+    }
     const int unplayed = driver->UnplayedLine();
     if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
     if (unplayed != 0) {

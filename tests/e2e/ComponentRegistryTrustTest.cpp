@@ -105,6 +105,69 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
   }
 }
 
+// The program and its arguments to run lumora as `user` (through setpriv when this is root).
+std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
+                                                        std::vector<std::string> args) {
+  const std::string lumora = testing::BinDir() + "/lumora";
+  if (::geteuid() != 0) return {lumora, args};
+  args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
+                             "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
+  return {"/usr/bin/setpriv", args};
+}
+
+// A user saving another user's file in a folder both may write: the file stays its owner's,
+// rewritten in place when the user may write it, else left alone with the choices recovered.
+TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
+  std::string why;
+  const passwd* user = Unprivileged(why);
+  if (user == nullptr) GTEST_SKIP() << why;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user here";
+  const std::vector<std::pair<mode_t, int>> cases = {{0666, 0}, {0644, 1}};
+  for (const auto& [mode, exit] : cases) {
+    SCOPED_TRACE(mode);
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string old = "{\"properties\": {}}";
+    dir.Write("o.json", old);
+    dir.Write("s", "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
+    ::chmod(dir.File("o.json").c_str(), mode);
+    ::chmod(dir.File("s").c_str(), 0644);
+    const auto [program, args] = AsUser(
+        *user, {"wizard", dir.File("o.json"), "--script", dir.File("s"), "--registry", "none"});
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string keep = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);  // no registry: the one beside lumora
+    const testing::ProcessResult r = RunProcess(program, args);
+    ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    EXPECT_EQ(r.exitStatus, exit) << r.err;
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("o.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u) << "the object still belongs to root";
+    EXPECT_EQ(st.st_mode & 0777, mode);
+    EXPECT_EQ(testing::ReadFile(dir.File("o.json")) == old, exit == 1);
+    if (exit == 1) {
+      EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    }
+  }
+}
+
+// HOME=. must not let the current folder decide which library is loaded.
+TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File(".local/share/lumora"));
+  dir.Write("fake.so", "not a library");
+  dir.Write(".local/share/lumora/components.json",
+            "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
+                dir.File("fake.so") +
+                "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
+                "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  const std::string object = std::filesystem::absolute("examples/object.json").string();
+  const auto r =
+      RunProcess("/bin/sh", {"-c", "cd '" + dir.path() + "' && HOME=. exec env -u XDG_DATA_HOME '" +
+                                       testing::BinDir() + "/lumora' build '" + object + "' ODBC"});
+  EXPECT_EQ(r.err.find(dir.File("fake.so")), std::string::npos) << r.err;
+}
+
 // A registry nesting values without end is refused, not read until the stack overflows.
 TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   TempDir dir;

@@ -164,6 +164,8 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   EXPECT_EQ(show.out.find('\x1b'), std::string::npos);
 
   dir.Write("o.json", kOld);
+  dir.Write("kind.json", "{\"properties\": {\"DTDBVerNo\": [1, \"a\"]}}");
+  dir.Write("dump.script", "dump\n");
   dir.Write("cr.script", "dump\rjump\r");
   dir.Write("latin1.script", "dump\ntype txtX \"caf\xe9\"\n");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -177,6 +179,10 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
        "lumora: " + dir.File("cr.script") + ":2: unknown action 'jump'"},
       {{"wizard", dir.File("o.json"), "--script", dir.File("latin1.script")},
        "lumora: " + dir.File("latin1.script") + ":2:15: not UTF-8 text (the byte 0xE9)"},
+      // The component's own failure is reported; the script is not blamed for it.
+      {{"wizard", dir.File("kind.json"), "--script", dir.File("dump.script")},
+       "lumora: error 13 in LumoraCtl:IDevWizard_Display: Type mismatch (BVLumora)\nlumora: the "
+       "wizard did not open (the error above says why); the script was not played"},
   };
   for (const auto& [args, message] : cases) {
     std::vector<std::string> all = args;

@@ -394,6 +394,7 @@ int ScriptDriver::UnplayedLine() {
 }
 
 void ScriptDriver::RunModal(Form& form) {
+  opened_ = true;
   while (form.IsLoaded() && !Failed()) {
     std::optional<ScriptAction> action;
     try {

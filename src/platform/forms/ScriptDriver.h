@@ -105,6 +105,8 @@ class ScriptDriver : public ModalDriver, public Presenter {
   int16_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override;
   void ShowHelp(const std::string& helpFile, int32_t contextId) override;
 
+  // A form was shown to the driver (false when the wizard failed before it opened).
+  bool Opened() const { return opened_; }
   // The run stopped at an action a person could not do; Message() says which and why.
   bool Failed() const { return !message_.empty(); }
   const std::string& Message() const { return message_; }
@@ -120,6 +122,7 @@ class ScriptDriver : public ModalDriver, public Presenter {
   std::ostream& out_;
   std::function<int32_t(const Form&)> stepReader_;
   std::string message_;
+  bool opened_ = false;
 };
 
 }  // namespace lumora::forms
