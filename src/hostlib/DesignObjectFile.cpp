@@ -148,6 +148,7 @@ DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs)
   }
   DesignObjectFile file = Parse(path, text);
   file.fs_ = &fs;
+  file.fromFile_ = true;
   if (known) file.identity_ = FileIdentity{before.st_dev, before.st_ino};
   return file;
 }
@@ -463,14 +464,14 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
 
   // The lock is taken before the check and held past the rename, so two saves of one object
   // never both pass the check.
-  Descriptor lock(
-      fs, fs.Open(Join(folder, "." + name + ".lock"), O_RDONLY | O_CREAT | O_NOFOLLOW, 0644));
+  Descriptor lock(fs, fs.Open(Join(folder, "." + name + ".lock"),
+                              O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644));
   if (lock.get() < 0) return refuse("cannot make its lock file beside it: " + Reason(lock.get()));
   if (const int locked = fs.Lock(lock.get()); locked < 0) {
     return refuse("cannot lock it: " + Reason(locked));
   }
 
-  Descriptor current(fs, fs.Open(target, O_RDONLY | O_NOFOLLOW, 0));
+  Descriptor current(fs, fs.Open(target, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
   bool inPlace = false;
   if (current.get() >= 0) {
     outcome.exists = true;
@@ -627,7 +628,7 @@ void DesignObjectFile::Save() {
   try {
     text = Serialize();
     Expectation expected;
-    if (identity_ || !readText_.empty()) expected.text = readText_;
+    if (fromFile_) expected.text = readText_;
     expected.identity = identity_;
     outcome = WriteOver(*fs_, path_, text, expected);
   } catch (const std::exception& e) {
@@ -635,6 +636,7 @@ void DesignObjectFile::Save() {
   }
   if (outcome.refusal.empty()) {
     readText_ = text;
+    fromFile_ = true;
     identity_ = outcome.written;
     modified_ = false;
     return;

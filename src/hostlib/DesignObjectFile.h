@@ -36,7 +36,8 @@ class DesignObjectFile : public DesignObject {
   // Reads and checks `path`; throws DesignObjectFileError. Saves go through `fs`, which must
   // outlive the object.
   static DesignObjectFile Load(const std::string& path, FileSystem& fs = MachineFileSystem());
-  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError.
+  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError. Its
+  // first Save makes the file and refuses to replace one that exists.
   static DesignObjectFile Parse(const std::string& path, const std::string& text);
 
   Value GetProperty(const std::string& name) override;
@@ -67,6 +68,7 @@ class DesignObjectFile : public DesignObject {
   nlohmann::ordered_json document_;
   std::string readText_;                  // the file's bytes when it was read (or last saved)
   std::optional<FileIdentity> identity_;  // the file read (or last saved)
+  bool fromFile_ = false;                 // read from its file (or saved): Save checks it
   FileSystem* fs_ = &MachineFileSystem();
   bool modified_ = false;
 };
