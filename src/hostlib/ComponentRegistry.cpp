@@ -58,9 +58,8 @@ Json ReadComponentRegistry(const std::string& file) {
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0) {
     if (errno == ENOENT) return Json::object();
-    throw ComponentRegistryError("the component registry " + Quoted(file) +
-                                 " cannot be checked: " + std::strerror(errno) +
-                                 "; nothing was loaded from it");
+    throw ComponentRegistryError("the component registry " + Quoted(file) + " cannot be checked: " +
+                                 std::strerror(errno) + "; nothing was loaded from it");
   }
   if (const std::string why = WhyNotTrusted(file); !why.empty()) {
     throw ComponentRegistryError("the component registry " + Quoted(file) +
