@@ -163,6 +163,7 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
   // The member names of each object being read, innermost last, and how many names were read.
   std::vector<std::unordered_set<std::string>> names;
   size_t namesRead = 0;
+  bool sawReal = false;  // an integer too large for 64 bits reads as a real number
   try {
     // Values nest a few levels; a file nesting deeper than kMaxNesting is refused before the
     // readers and writers of values, which recurse once per level, could overflow the stack.
@@ -173,6 +174,7 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
              ": not a design object: values nested deeper than " + std::to_string(kMaxNesting) +
              " levels");
       }
+      if (event == Json::parse_event_t::value && parsed.is_number_float()) sawReal = true;
       if (event == Json::parse_event_t::object_start) names.emplace_back();
       if (event == Json::parse_event_t::object_end) names.pop_back();
       if (event == Json::parse_event_t::key) {
@@ -200,7 +202,8 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
          ": not valid JSON: the number " + EscapeForMessage(number) + " is out of range");
   }
   std::string huge;
-  if (const size_t at = HugeIntegerOffset(text, huge); at != std::string::npos) {
+  if (const size_t at = sawReal ? HugeIntegerOffset(text, huge) : std::string::npos;
+      at != std::string::npos) {
     Fail(Where(path, text, at) + ": the integer " + huge + " is outside the 32-bit range");
   }
   if (!document.is_object()) {
