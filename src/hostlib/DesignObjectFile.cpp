@@ -439,8 +439,9 @@ struct Expectation {
 };
 
 struct SaveOutcome {
-  std::string refusal;  // why the file was not written; "" when it was
-  bool exists = false;  // the file that was there, for the recovery file's permissions
+  std::string refusal;   // why the file was not written; "" when it was
+  bool exists = false;   // the file that was there, for the recovery file's permissions
+  bool damaged = false;  // an in-place rewrite stopped part-way
   struct stat found {};
   FileIdentity written;
 };
@@ -557,6 +558,7 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     if (r == 0) r = fs.Sync(same.get());
     if (r == 0) r = same.Close();
     if (r < 0) {
+      outcome.damaged = true;
       return refuse("rewriting it in place failed part-way (" + Reason(r) +
                     "); its complete new text is in " + temp);
     }
@@ -646,7 +648,8 @@ void DesignObjectFile::Save() {
   }
   const std::string recovery =
       WriteRecoveryFile(path_, text, *fs_, outcome.exists ? &outcome.found : nullptr);
-  Fail(EscapeForMessage(path_) + ": " + outcome.refusal + "; the object was left as it was" +
+  Fail(EscapeForMessage(path_) + ": " + outcome.refusal +
+       (outcome.damaged ? "" : "; the object was left as it was") +
        (recovery.empty() ? std::string("; your choices could not be kept anywhere")
                          : "; your choices are in " + EscapeForMessage(recovery)));
 }

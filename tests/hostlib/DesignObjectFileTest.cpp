@@ -301,6 +301,27 @@ TEST(DesignObjectSave, PutsTheChoicesInARecoveryFileWhenTheObjectMayNotBeWritten
   }
 }
 
+// An in-place rewrite (here of a hard-linked object) that fails part-way leaves the complete new
+// text synced beside the object, and the choices in a recovery file; the message names both.
+TEST(DesignObjectSave, AnInPlaceRewriteThatFailsLeavesTheNewTextBesideIt) {
+  TempDir dir;
+  dir.Write("o.json", kOld);
+  ASSERT_EQ(::link(dir.File("o.json").c_str(), dir.File("other").c_str()), 0);
+  testing::FaultyFileSystem fs;
+  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
+  file.PutProperty("DTDBVerNo", Value::Integer(1));
+  fs.writeBudget = 10;
+  fs.fullFor = "/o.json";  // the object itself, not the temporary file beside it
+  const std::string error = SaveError(file);
+  const size_t at = error.find("its complete new text is in ");
+  ASSERT_NE(at, std::string::npos) << error;
+  const std::string temp = error.substr(at + 28, error.find(';', at) - at - 28);
+  EXPECT_EQ(ReadFile(temp), file.Serialize());
+  EXPECT_EQ(error.find("left as it was"), std::string::npos) << error;
+  EXPECT_NE(error.find("your choices are in " + dir.File("o.recovered-")), std::string::npos)
+      << error;
+}
+
 // Saving twice is no conflict with itself, and a text that is not UTF-8 never aborts a save: it
 // is written with the replacement character.
 TEST(DesignObjectSave, SavesAgainAndNeverAborts) {
