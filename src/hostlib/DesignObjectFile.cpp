@@ -665,7 +665,13 @@ std::string WriteRecoveryFile(const std::string& path, const std::string& text, 
   std::string base = NameOf(path);
   if (base.size() > 5 && base.ends_with(".json")) base.resize(base.size() - 5);
   const std::string stamp = ".recovered-" + Timestamp();
-  std::vector<std::string> folders = {FolderOf(path)};
+  // Beside the object, unless others may make files there too (a shared folder such as /tmp,
+  // where they could guess the name and take it first).
+  std::vector<std::string> folders;
+  struct stat besideIt {};
+  if (::stat(FolderOf(path).c_str(), &besideIt) == 0 && (besideIt.st_mode & S_IWOTH) == 0) {
+    folders.push_back(FolderOf(path));
+  }
   const std::string privateFolder = PrivateRecoveryFolder(fs);
   if (!privateFolder.empty()) folders.push_back(privateFolder);
   for (const std::string& folder : folders) {

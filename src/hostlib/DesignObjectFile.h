@@ -79,7 +79,8 @@ void WriteFileAtomically(const std::string& path, const std::string& text,
                          FileSystem& fs = MachineFileSystem());
 
 // Writes `text` to a new recovery file, never over another: "NAME.recovered-YYYYMMDD-HHMMSS.json"
-// (then "-2", "-3"...) beside `path`, else in $XDG_STATE_HOME/lumora/recovered, a folder only
+// (then "-2", "-3"...) beside `path` unless anyone may write that folder, else in
+// $XDG_STATE_HOME/lumora/recovered, a folder only
 // this user may enter; NAME is shortened to fit. Its mode is no wider than `object`'s (when
 // given) and never lets others read what the object did not. Returns its path, or "".
 std::string WriteRecoveryFile(const std::string& path, const std::string& text,

@@ -358,15 +358,21 @@ TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
   const char* saved = std::getenv("XDG_STATE_HOME");
   const std::string keep = saved != nullptr ? saved : "";
   ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  // A folder that refuses them, and a folder that anyone may write, send them to the state folder.
   testing::FaultyFileSystem fs;
   fs.refuseNewFilesUnder = dir.path();
   const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
+  ::chmod(dir.path().c_str(), 01777);
+  const std::string notShared =
+      WriteRecoveryFile(dir.File(longName), "{}", MachineFileSystem(), &object);
+  ::chmod(dir.path().c_str(), 0700);
   if (saved != nullptr) {
     ::setenv("XDG_STATE_HOME", keep.c_str(), 1);
   } else {
     ::unsetenv("XDG_STATE_HOME");
   }
   EXPECT_EQ(elsewhere.rfind(state.File("lumora/recovered/"), 0), 0u) << elsewhere;
+  EXPECT_EQ(notShared.rfind(state.File("lumora/recovered/"), 0), 0u) << notShared;
   EXPECT_EQ(ModeOf(state.File("lumora/recovered")), 0700u);
 }
 
