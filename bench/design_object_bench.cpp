@@ -12,9 +12,9 @@
 
 #include "contract/Environment.h"
 #include "hostlib/DesignObjectFile.h"
-#include "support/doubles/ConfigurableHostLibrary.h"
 #include "services/WizAPI.h"
 #include "services/WizardData.h"
+#include "support/doubles/ConfigurableHostLibrary.h"
 
 namespace lumora {
 namespace {
@@ -72,6 +72,8 @@ void BM_LoadAndSaveThroughTheSession(benchmark::State& state) {
     benchmark::DoNotOptimize(session.Drivers->Count());
   }
   std::remove(path.c_str());
+  const size_t slash = path.rfind('/');
+  std::remove((path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock").c_str());
   component::Detach();
 }
 BENCHMARK(BM_LoadAndSaveThroughTheSession)->Unit(benchmark::kMillisecond);

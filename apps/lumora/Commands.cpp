@@ -4,6 +4,7 @@
 
 #include "Command.h"
 #include "ExportCommand.h"
+#include "contract/MessageText.h"
 #include "hostlib/LocalHostLibrary.h"
 
 namespace lumora::cli {
@@ -41,7 +42,8 @@ void CheckHostSettings(const Invocation& invocation) {
 }
 
 void PrintError(const std::string& message) {
-  std::fprintf(stderr, "lumora: %s\n", message.c_str());
+  // Whatever a file held, no control character reaches the terminal and no NUL cuts the line.
+  std::fprintf(stderr, "lumora: %s\n", EscapeForMessage(message).c_str());
 }
 
 }  // namespace lumora::cli

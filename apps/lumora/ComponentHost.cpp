@@ -6,12 +6,14 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "contract/Failure.h"
+#include "hostlib/ComponentRegistry.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/InstalledLayout.h"
 #include "hostlib/StderrErrorReport.h"
@@ -32,38 +34,6 @@ std::string OwnFolder() {
   path.resize(static_cast<size_t>(n));
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string RegistryFile() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/lumora/components.json";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return {};
-  return std::string(home) + "/.local/share/lumora/components.json";
-}
-
-// The library path that the registry `file` records for the programmatic id, or "" when there is
-// none.
-std::string RegisteredPath(const std::string& file) {
-  if (file.empty()) return {};
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  const auto document = nlohmann::json::parse(text.str(), nullptr, false);
-  if (document.is_discarded() || !document.is_object()) return {};
-  const std::string clsid = marshal::GuidText(CLSID_LumoraCtl);
-  const auto progIds = document.find("progIds");
-  if (progIds == document.end() || !progIds->is_object()) return {};
-  const auto id = progIds->find(LUMORA_PROGID);
-  if (id == progIds->end() || !id->is_string() || id->get<std::string>() != clsid) return {};
-  const auto classes = document.find("classes");
-  if (classes == document.end() || !classes->is_object()) return {};
-  const auto entry = classes->find(clsid);
-  if (entry == classes->end() || !entry->is_object()) return {};
-  const auto path = entry->find("path");
-  if (path == entry->end() || !path->is_string()) return {};
-  return path->get<std::string>();
 }
 
 // ---- The host's objects ------------------------------------------------------------------
@@ -195,16 +165,21 @@ Fn Export(void* library, const char* name, const std::string& path) {
 // The search order: the user's registry, then this program's own tree (beside it, then the
 // installed library folder relative to it), then the system-wide registries of $XDG_DATA_DIRS.
 std::string Component::Locate() {
-  const auto readable = [](const std::string& path) {
-    return !path.empty() && ::access(path.c_str(), R_OK) == 0;
-  };
-  if (const std::string user = RegisteredPath(RegistryFile()); readable(user)) return user;
-  const std::string own = LocateBesideLumora();
-  if (readable(own)) return own;
-  for (const std::string& file : layout::SystemRegistryFiles()) {
-    if (const std::string system = RegisteredPath(file); readable(system)) return system;
+  try {
+    const std::string progId = LUMORA_PROGID, clsid = marshal::GuidText(CLSID_LumoraCtl);
+    const std::string user = RegisteredLibrary(ComponentRegistryFile(), progId, clsid);
+    if (!user.empty()) return user;
+    const std::string own = LocateBesideLumora();
+    if (::access(own.c_str(), R_OK) == 0) return own;
+    for (const std::string& file : layout::SystemRegistryFiles()) {
+      if (const std::string system = RegisteredLibrary(file, progId, clsid); !system.empty()) {
+        return system;
+      }
+    }
+    return own;
+  } catch (const ComponentRegistryError& e) {
+    throw ComponentLoadError(e.what());
   }
-  return own;
 }
 
 std::string Component::LocateBesideLumora() {
@@ -216,7 +191,10 @@ std::string Component::LocateBesideLumora() {
   return candidates.front();
 }
 
-Component Component::Load(const std::string& path) {
+Component Component::Load(const std::string& given) {
+  // An absolute path, so that neither the library search path nor the current folder decides.
+  std::error_code error;
+  const std::string path = std::filesystem::absolute(given, error).string();
   // Loaded for the rest of the process, as a host keeps a component it has used.
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {

@@ -1,5 +1,6 @@
 // How lumora plays a setup-authoring host towards the component: it finds the class LumoraCtl in
-// the per-user component registry (falling back to libBVLumora.so beside the lumora binary),
+// the per-user component registry (libBVLumora.so beside the lumora binary when the class is not
+// registered; a registry or library that is not trusted is refused, never passed over),
 // loads the library with dlopen, and calls it only through its four exports and the interfaces of
 // include/lumora/BVLumora.h. The host's side of those interfaces lives here too: the design
 // object over a design-object file, which is also the host site handing over the command line's
@@ -59,7 +60,8 @@ class Ref {
 class Component {
  public:
   // The library that the user's component registry names for LumoraCtl, else the one of lumora's
-  // own tree, else the one a system-wide registry names.
+  // own tree, else the one a system-wide registry names; throws ComponentLoadError when a
+  // registry or the library it names is not trusted.
   static std::string Locate();
   // libBVLumora.so of lumora's own tree: beside the binary, else in the installed library folder.
   static std::string LocateBesideLumora();

@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "hostlib/ComponentRegistry.h"
 
 namespace lumora::cli {
 namespace {
@@ -15,7 +16,12 @@ ExitStatus CallRegistration(const Invocation& invocation, bool add) {
       invocation.library.empty() ? Component::LocateBesideLumora() : invocation.library;
   Component component;
   try {
+    // The component writes the registry only when it is the user's own; say why it is not.
+    ReadComponentRegistry(ComponentRegistryFile());
     component = Component::Load(path);
+  } catch (const ComponentRegistryError& e) {
+    PrintError(e.what());
+    return ExitStatus::kComponentNo;
   } catch (const ComponentLoadError& e) {
     PrintError(e.what());
     return ExitStatus::kComponentNo;

@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "contract/Failure.h"
+#include "contract/MessageText.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/HostSetupError.h"
 
@@ -42,7 +43,7 @@ void PrintAttributes(std::ostringstream& out, const std::string& attributes) {
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out << "        " << line << "\n";
+    out << "        " << EscapeForMessage(line) << "\n";
   }
 }
 
@@ -67,7 +68,7 @@ ExitStatus RunShow(const Invocation& invocation) {
     return ExitStatus::kBadUsage;
   }
   std::ostringstream out;
-  out << "Design object: " << invocation.object << "\n";
+  out << "Design object: " << EscapeForMessage(invocation.object) << "\n";
 
   const Value version = object->GetProperty("DTDBVerNo");
   out << "Desktop database drivers: ";
@@ -98,7 +99,8 @@ ExitStatus RunShow(const Invocation& invocation) {
       const std::string name = TextAt(drivers, i);
       if (name.empty()) continue;
       ++shown;
-      out << "  [" << (FlagAt(driversSelections, i) ? 'x' : ' ') << "] " << name << "\n";
+      out << "  [" << (FlagAt(driversSelections, i) ? 'x' : ' ') << "] " << EscapeForMessage(name)
+          << "\n";
       PrintAttributes(out, TextAt(driversInfo, i));
     }
     if (shown == 0) out << "  (none selected)\n";
@@ -121,13 +123,15 @@ ExitStatus RunShow(const Invocation& invocation) {
       ++shown;
       std::string type = TextAt(sourcesTypes, i);
       if (type.empty()) type = "user";
-      out << "  [" << (FlagAt(sourcesSelections, i) ? 'x' : ' ') << "] " << name << "  (" << type
+      out << "  [" << (FlagAt(sourcesSelections, i) ? 'x' : ' ') << "] " << EscapeForMessage(name)
+          << "  (" << EscapeForMessage(type)
           << (FlagAt(sourcesUninstall, i) ? ", uninstalled with the application" : "") << ")\n";
       PrintAttributes(out, TextAt(sourcesInfo, i));
     }
     if (shown == 0) out << "  (none selected)\n";
   }
-  std::fputs(out.str().c_str(), stdout);
+  const std::string text = out.str();
+  std::fwrite(text.data(), 1, text.size(), stdout);
   return ExitStatus::kDone;
 }
 

@@ -14,6 +14,7 @@
 #include "ComponentHost.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/InstalledLayout.h"
+#include "hostlib/StoredLists.h"
 
 namespace lumora::cli {
 namespace {
@@ -71,6 +72,11 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunWizard(const Invocation& invocation) {
   const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
   if (!file) return ExitStatus::kBadUsage;
+  // The wizard would load such lists only in part, and Finish would write back only that part.
+  if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
+    PrintError(wrong + "; the wizard was not opened and nothing was written");
+    return ExitStatus::kBadUsage;
+  }
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
   if (!wizard) return ExitStatus::kComponentNo;

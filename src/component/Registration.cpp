@@ -1,7 +1,6 @@
 // DllRegisterServer and DllUnregisterServer: the class LumoraCtl and the component's type library
 // in the per-user component registry, $XDG_DATA_HOME/lumora/components.json (layout in
 // include/lumora/BVLumora.h). The file is rewritten atomically; what else it holds is kept.
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,8 +11,9 @@
 #include <nlohmann/json.hpp>
 
 #include "component/ComponentState.h"
-#include "marshal/Marshal.h"
+#include "hostlib/ComponentRegistry.h"
 #include "hostlib/DesignObjectFile.h"
+#include "marshal/Marshal.h"
 
 namespace lumora::com {
 namespace {
@@ -21,35 +21,19 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-std::string DataHome() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return xdg;
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') {
-    const passwd* user = ::getpwuid(::getuid());
-    home = user != nullptr ? user->pw_dir : nullptr;
-  }
-  return std::string(home != nullptr ? home : ".") + "/.local/share";
-}
-
 fs::path RegistryFile() {
-  return fs::path(DataHome()) / "lumora" / "components.json";
+  return fs::path(lumora::ComponentRegistryFile());
 }
 
-// The registry's content; an absent file is an empty object. Returns false for a file that
-// cannot be read or is not a JSON object: it is then left alone.
+// The registry's content; an absent file is an empty object. Returns false for a file that is
+// not trusted, cannot be read or is not a JSON object: it is then left alone.
 bool ReadRegistry(const fs::path& file, Json& document) {
-  std::error_code error;
-  if (!fs::exists(file, error)) {
-    document = Json::object();
-    return !error;
+  try {
+    document = lumora::ReadComponentRegistry(file.string());
+    return true;
+  } catch (const lumora::ComponentRegistryError&) {
+    return false;
   }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  document = Json::parse(text.str(), nullptr, false);
-  return !document.is_discarded() && document.is_object();
 }
 
 bool WriteRegistry(const fs::path& file, const Json& document) {
@@ -120,6 +104,7 @@ extern "C" LUMORA_EXPORT LumoraHResult DllUnregisterServer(void) {
     // empty.
     fs::remove(file, error);
     if (error) return LUMORA_SELFREG_E_CLASS;
+    fs::remove(file.parent_path() / ("." + file.filename().string() + ".lock"), error);
     fs::remove(file.parent_path(), error);  // fails harmlessly when the folder holds other files
     return LUMORA_S_OK;
   } catch (...) {

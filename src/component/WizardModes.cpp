@@ -12,6 +12,7 @@
 #include "component/window/WindowPlugin.h"
 #include "contract/Environment.h"
 #include "control/LumoraCtl.h"
+#include "platform/InputFile.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ScriptDriver.h"
 
@@ -21,19 +22,6 @@ namespace {
 constexpr const char* kInstead =
     "; use --script FILE to drive the wizard headless, or run under a virtual display "
     "(for example: xvfb-run lumora wizard OBJECT)";
-
-bool ReadScript(const std::string& path, std::string& text) {
-  if (path == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return !in.bad();
-}
 
 // Installs the script driver as the application's modal driver and presenter for one run.
 class DriverInstallation {
@@ -52,19 +40,25 @@ class DriverInstallation {
 
 class ScriptMode : public WizardMode {
  public:
+  // A script file is read and checked whole before the wizard opens; standard input is played
+  // line by line as it arrives.
   explicit ScriptMode(const std::string& script) : scriptName_(script == "-" ? "<stdin>" : script) {
-    std::string text;
-    if (!ReadScript(script, text)) throw HostInputError("cannot read the script " + scriptName_);
+    if (script == "-") {
+      source_ = std::make_unique<forms::StreamedScript>(std::cin, scriptName_);
+      return;
+    }
     try {
-      actions_ = forms::ParseScript(text, scriptName_);
+      source_ = std::make_unique<forms::ParsedScript>(
+          forms::ParseScript(ReadInputFile(script, "script"), scriptName_));
+    } catch (const InputFileError& e) {
+      throw HostInputError(e.what());
     } catch (const forms::ScriptError& e) {
       throw HostInputError(e.what());
     }
   }
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
-    auto driver =
-        std::make_shared<forms::ScriptDriver>(std::move(actions_), scriptName_, std::cout);
+    auto driver = std::make_shared<forms::ScriptDriver>(std::move(source_), scriptName_, std::cout);
     driver->SetStepReader([&control](const forms::Form&) { return control.CurrentStep(); });
     bool finished = false;
     {
@@ -73,8 +67,16 @@ class ScriptMode : public WizardMode {
     }
     std::cout.flush();
     if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
-    if (driver->UnplayedLine() != 0) {
-      throw HostInputError(scriptName_ + ":" + std::to_string(driver->UnplayedLine()) +
+    if (!driver->Opened()) {
+      // The failure was reported where it happened; the script is not to blame.
+      throw HostInputError(
+          "the wizard did not open (the error above says why); the script was not played; "
+          "nothing written");
+    }
+    const int unplayed = driver->UnplayedLine();
+    if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
+    if (unplayed != 0) {
+      throw HostInputError(scriptName_ + ":" + std::to_string(unplayed) +
                            ": the wizard had already closed; this action and the ones after it "
                            "were not played; nothing written");
     }
@@ -83,7 +85,7 @@ class ScriptMode : public WizardMode {
 
  private:
   std::string scriptName_;
-  std::vector<forms::ScriptAction> actions_;
+  std::unique_ptr<forms::ScriptSource> source_;
 };
 
 // The window library, opened once and kept for the life of the process (Qt does not unload).

@@ -1,11 +1,15 @@
 #include "hostlib/DesignObjectFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -13,7 +17,13 @@
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <random>
 #include <sstream>
+#include <unordered_set>
+#include <vector>
+
+#include "contract/MessageText.h"
+#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
@@ -24,20 +34,10 @@ using Json = nlohmann::ordered_json;
   throw DesignObjectFileError(message);
 }
 
-// Line and column (both 1-based) of the byte at `offset` (nlohmann counts bytes read, so the
-// offending byte is offset - 1).
-std::pair<size_t, size_t> LineAndColumn(const std::string& text, size_t offset) {
-  size_t line = 1, column = 1;
-  const size_t end = std::min(offset > 0 ? offset - 1 : 0, text.size());
-  for (size_t i = 0; i < end; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return {line, column};
+// "PATH:LINE:COLUMN" of the byte at `offset` of `text`.
+std::string Where(const std::string& path, const std::string& text, size_t offset) {
+  const TextPosition at = PositionOf(text, offset);
+  return path + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
 }
 
 // The deepest nesting of objects and arrays a design-object file may have, its own object
@@ -90,10 +90,46 @@ size_t NumberOffset(const std::string& text, const std::string& number) {
   });
 }
 
+// The parser's reason without its own prefix and position: nlohmann's messages read
+// "[json.exception.parse_error.101] parse error at line 1, column 9: REASON".
 std::string Describe(const std::string& what) {
-  // nlohmann's messages start with "[json.exception.parse_error.101] parse error at ...: ".
-  size_t pos = what.rfind(": ");
-  return pos == std::string::npos ? what : what.substr(pos + 2);
+  const size_t at = what.find("parse error");
+  const size_t colon = what.find(": ", at == std::string::npos ? 0 : at);
+  return EscapeForMessage(colon == std::string::npos ? what : what.substr(colon + 2));
+}
+
+// The offset of the `n`th (1-based) member name of `text`, a string followed by a colon.
+size_t MemberNameOffset(const std::string& text, size_t n) {
+  size_t seen = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '"') continue;
+    const size_t start = i;
+    for (++i; i < text.size() && text[i] != '"'; ++i) {
+      if (text[i] == '\\') ++i;
+    }
+    size_t next = i + 1;
+    while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next]))) ++next;
+    if (next < text.size() && text[next] == ':' && ++seen == n) return start;
+  }
+  return 0;
+}
+
+// The offset of the first integer written outside the strings of `text` that does not fit in
+// 64 bits (the reader would turn it into an approximate real number), or npos.
+size_t HugeIntegerOffset(const std::string& text, std::string& number) {
+  auto partOfNumber = [](char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+  };
+  return FindOutsideStrings(text, [&](size_t i) {
+    if (!partOfNumber(text[i]) || (i > 0 && partOfNumber(text[i - 1]))) return false;
+    size_t end = i;
+    while (end < text.size() && partOfNumber(text[end])) ++end;
+    number = text.substr(i, end - i);
+    if (number.find_first_of(".eE") != std::string::npos) return false;
+    int64_t value = 0;
+    const auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    return error == std::errc::result_out_of_range;
+  });
 }
 
 }  // namespace
@@ -101,67 +137,58 @@ std::string Describe(const std::string& what) {
 DesignObjectFile::DesignObjectFile(std::string path, Json document)
     : path_(std::move(path)), document_(std::move(document)) {}
 
-namespace {
-
-// The file's bytes, or nullopt when it cannot be read.
-std::optional<std::string> ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return buffer.str();
-}
-
-enum class InjectedFault { None, Write, Rename };
-
-InjectedFault FaultFromEnvironment() {
-  const char* fault = std::getenv("LUMORA_TEST_SAVE_FAULT");
-  if (fault == nullptr) return InjectedFault::None;
-  const std::string_view f(fault);
-  if (f == "write") return InjectedFault::Write;
-  if (f == "rename") return InjectedFault::Rename;
-  return InjectedFault::None;
-}
-
-std::string Timestamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-  return buf;
-}
-
-void WriteAtomically(const std::string& path, const std::string& text, InjectedFault fault);
-
-}  // namespace
-
-DesignObjectFile DesignObjectFile::Load(const std::string& path) {
-  errno = 0;
-  std::optional<std::string> text = ReadWhole(path);
-  if (!text) Fail(path + ": cannot read the design object: " + std::strerror(errno));
-  return Parse(path, *text);
+DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs) {
+  struct stat before {};
+  const bool known = ::stat(path.c_str(), &before) == 0;
+  std::string text;
+  try {
+    text = ReadInputFile(path, "design object");
+  } catch (const InputFileError& e) {
+    Fail(e.what());
+  }
+  DesignObjectFile file = Parse(path, text);
+  file.fs_ = &fs;
+  file.fromFile_ = true;
+  if (known) file.identity_ = FileIdentity{before.st_dev, before.st_ino};
+  return file;
 }
 
 DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
+  if (const size_t bad = FirstInvalidUtf8(text); bad != std::string::npos) {
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
+    Fail(Where(path, text, bad) + ": not UTF-8 text (the byte " + byte + ")");
+  }
   Json document;
+  // The member names of each object being read, innermost last, and how many names were read.
+  std::vector<std::unordered_set<std::string>> names;
+  size_t namesRead = 0;
+  bool sawReal = false;  // an integer too large for 64 bits reads as a real number
   try {
     // Values nest a few levels; a file nesting deeper than kMaxNesting is refused before the
     // readers and writers of values, which recurse once per level, could overflow the stack.
-    document = Json::parse(text, [&](int depth, Json::parse_event_t event, Json&) {
+    document = Json::parse(text, [&](int depth, Json::parse_event_t event, Json& parsed) {
       if (depth >= kMaxNesting && (event == Json::parse_event_t::object_start ||
                                    event == Json::parse_event_t::array_start)) {
-        auto [line, column] = LineAndColumn(text, NestingOffset(text, kMaxNesting) + 1);
-        Fail(path + ":" + std::to_string(line) + ":" + std::to_string(column) +
+        Fail(Where(path, text, NestingOffset(text, kMaxNesting)) +
              ": not a design object: values nested deeper than " + std::to_string(kMaxNesting) +
              " levels");
+      }
+      if (event == Json::parse_event_t::value && parsed.is_number_float()) sawReal = true;
+      if (event == Json::parse_event_t::object_start) names.emplace_back();
+      if (event == Json::parse_event_t::object_end) names.pop_back();
+      if (event == Json::parse_event_t::key) {
+        ++namesRead;
+        if (!names.back().insert(parsed.get<std::string>()).second) {
+          Fail(Where(path, text, MemberNameOffset(text, namesRead)) + ": the member name \"" +
+               EscapeForMessage(parsed.get<std::string>()) +
+               "\" is given twice in one object; a design object names each member once");
+        }
       }
       return true;
     });
   } catch (const Json::parse_error& e) {
-    auto [line, column] = LineAndColumn(text, e.byte);
-    Fail(path + ":" + std::to_string(line) + ":" + std::to_string(column) +
+    Fail(Where(path, text, e.byte > 0 ? e.byte - 1 : 0) +
          ": not valid JSON: " + Describe(e.what()));
   } catch (const Json::out_of_range& e) {
     // A number too large for a double ("1e400"); the reader names the number, not its place.
@@ -171,12 +198,13 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
                                    ? std::string()
                                    : what.substr(open + 1, what.rfind('\'') - open - 1);
     const size_t offset = NumberOffset(text, number);
-    const std::string where =
-        offset == std::string::npos
-            ? path
-            : path + ":" + std::to_string(LineAndColumn(text, offset + 1).first) + ":" +
-                  std::to_string(LineAndColumn(text, offset + 1).second);
-    Fail(where + ": not valid JSON: the number " + number + " is out of range");
+    Fail((offset == std::string::npos ? path : Where(path, text, offset)) +
+         ": not valid JSON: the number " + EscapeForMessage(number) + " is out of range");
+  }
+  std::string huge;
+  if (const size_t at = sawReal ? HugeIntegerOffset(text, huge) : std::string::npos;
+      at != std::string::npos) {
+    Fail(Where(path, text, at) + ": the integer " + huge + " is outside the 32-bit range");
   }
   if (!document.is_object()) {
     Fail(path + ":1:1: not a design object: the file must hold a JSON object");
@@ -185,7 +213,7 @@ DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::str
   if (it != document.end()) {
     if (!it->is_object()) Fail(path + ": not a design object: \"properties\" must be an object");
     for (const auto& [name, value] : it->items())
-      FromJson(value, path + ": property \"" + name + "\"");
+      FromJson(value, path + ": property \"" + EscapeForMessage(name) + "\"");
   }
   DesignObjectFile file(path, std::move(document));
   file.readText_ = text;
@@ -298,113 +326,377 @@ void DesignObjectFile::PutProperty(const std::string& name, const Value& value) 
 }
 
 std::string DesignObjectFile::Serialize() const {
-  return document_.dump(2) + "\n";
+  // Strings the component put are UTF-8; should one not be, it is written with the replacement
+  // character rather than losing the whole object.
+  return document_.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+std::string Reason(int negativeErrno) {
+  return std::strerror(-negativeErrno);
+}
+
+// A descriptor of `fs`, closed at the end of the scope.
+class Descriptor {
+ public:
+  Descriptor(FileSystem& fs, int fd) : fs_(fs), fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) fs_.Close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  int Close() {
+    const int result = fs_.Close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  FileSystem& fs_;
+  int fd_;
+};
+
+int WriteAll(FileSystem& fs, int fd, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = fs.Write(fd, text.data() + written, text.size() - written);
+    if (n < 0) return static_cast<int>(n);
+    if (n == 0) return -EIO;
+    written += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+int ReadAll(FileSystem& fs, int fd, std::string& text) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = fs.Read(fd, buffer, sizeof buffer);
+    if (n < 0) return static_cast<int>(n);
+    if (n == 0) return 0;
+    text.append(buffer, static_cast<size_t>(n));
+    if (text.size() > kMaxInputFileBytes) return -EFBIG;
+  }
+}
+
+// Temporary files beside an object are ".NAME." and six letters or digits.
+constexpr size_t kTempSuffix = 6;
+
+std::string RandomSuffix() {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+  std::string suffix(kTempSuffix, 'x');
+  for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+  return suffix;
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+  if (entry.size() != name.size() + 2 + kTempSuffix || entry[0] != '.' ||
+      entry.compare(1, name.size(), name) != 0 || entry[name.size() + 1] != '.') {
+    return false;
+  }
+  return std::all_of(entry.end() - kTempSuffix, entry.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+int CreateTemporary(FileSystem& fs, const std::string& folder, const std::string& name,
+                    std::string& temp) {
+  int fd = -EEXIST;
+  for (int attempt = 0; attempt < 100 && fd == -EEXIST; ++attempt) {
+    temp = Join(folder, "." + name + "." + RandomSuffix());
+    fd = fs.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  }
+  return fd;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+// What a save expects to find where it writes.
+struct Expectation {
+  bool anything = false;            // replace whatever is there (the component registry)
+  std::optional<std::string> text;  // the text read; nullopt: no file may be there yet
+  std::optional<FileIdentity> identity;
+};
+
+struct SaveOutcome {
+  std::string refusal;   // why the file was not written; "" when it was
+  bool exists = false;   // the file that was there, for the recovery file's permissions
+  bool damaged = false;  // an in-place rewrite stopped part-way
+  struct stat found {};
+  FileIdentity written;
+};
+
+// Writes `text` over `path` (see DesignObjectFile::Save), under the lock file beside it.
+SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string& text,
+                      const Expectation& expected) {
+  SaveOutcome outcome;
+  auto refuse = [&](std::string why) {
+    outcome.refusal = std::move(why);
+    return outcome;
+  };
+  // A symbolic link stays a link: its target is what is replaced.
+  std::string target = path;
+  if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+    target = resolved;
+    std::free(resolved);
+  } else if (errno == ENOENT && expected.text) {
+    return refuse("it was deleted since it was read, so it was not made again");
+  } else if (errno != ENOENT) {
+    return refuse(std::string("cannot find it: ") + std::strerror(errno));
+  }
+  const std::string folder = FolderOf(target), name = NameOf(target);
+
+  // The lock is taken before the check and held past the rename, so two saves of one object
+  // never both pass the check.
+  Descriptor lock(fs, fs.Open(Join(folder, "." + name + ".lock"),
+                              O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644));
+  if (lock.get() < 0) return refuse("cannot make its lock file beside it: " + Reason(lock.get()));
+  if (const int locked = fs.Lock(lock.get()); locked < 0) {
+    return refuse("cannot lock it: " + Reason(locked));
+  }
+
+  Descriptor current(fs, fs.Open(target, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
+  bool inPlace = false;
+  if (current.get() >= 0) {
+    outcome.exists = true;
+    struct stat& st = outcome.found;
+    if (const int r = fs.Stat(current.get(), st); r < 0)
+      return refuse("cannot check it: " + Reason(r));
+    if (!S_ISREG(st.st_mode)) return refuse("it is not a regular file");
+    if (!expected.anything) {
+      if (!expected.text) return refuse("someone else made a file of that name meanwhile");
+      if (expected.identity &&
+          (expected.identity->device != st.st_dev || expected.identity->inode != st.st_ino)) {
+        return refuse("it was replaced by another file since it was read");
+      }
+      std::string now;
+      if (const int r = ReadAll(fs, current.get(), now); r < 0) {
+        return refuse("cannot read it again to check it: " + Reason(r));
+      }
+      if (now != *expected.text) return refuse("it was changed by someone else since it was read");
+    }
+    if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+      return refuse("it is read-only");
+    }
+    const ssize_t attributes = fs.ExtendedAttributeNames(current.get());
+    if (attributes < 0)
+      return refuse("cannot read its extended attributes: " + Reason(static_cast<int>(attributes)));
+    // A rename would make a new file: the other hard links would keep the old text, and
+    // extended attributes (ACLs among them) would be lost.
+    inPlace = st.st_nlink > 1 || attributes > 0;
+  } else if (current.get() != -ENOENT) {
+    return refuse("cannot read it again to check it: " + Reason(current.get()));
+  } else if (expected.text) {
+    return refuse("it was deleted since it was read, so it was not made again");
+  }
+
+  std::string temp;
+  Descriptor fresh(fs, CreateTemporary(fs, folder, name, temp));
+  if (fresh.get() < 0) return refuse("cannot write beside it: " + Reason(fresh.get()));
+  auto dropTemp = [&](const std::string& why) {
+    fresh.Close();
+    fs.Unlink(temp);
+    return refuse(why);
+  };
+  if (const int r = WriteAll(fs, fresh.get(), text); r < 0) {
+    return dropTemp("cannot write it: " + Reason(r));
+  }
+  const struct stat& st = outcome.found;
+  if (outcome.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+      fs.ChangeOwner(fresh.get(), st.st_uid, st.st_gid) < 0) {
+    inPlace = true;  // only an in-place rewrite keeps an owner or group we may not give
+  }
+  const mode_t mode = outcome.exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+  if (const int r = fs.ChangeMode(fresh.get(), mode); r < 0) {
+    return dropTemp("cannot set the mode of its new text: " + Reason(r));
+  }
+  if (const int r = fs.Sync(fresh.get()); r < 0) return dropTemp("cannot write it: " + Reason(r));
+  struct stat made {};
+  fs.Stat(fresh.get(), made);
+  if (const int r = fresh.Close(); r < 0) {
+    fs.Unlink(temp);
+    return refuse("cannot write it: " + Reason(r));
+  }
+
+  if (!inPlace) {
+    if (const int r = fs.Rename(temp, target); r < 0) {
+      fs.Unlink(temp);
+      return refuse("cannot replace it: " + Reason(r));
+    }
+    outcome.written = FileIdentity{made.st_dev, made.st_ino};
+    Descriptor folderFd(fs, fs.Open(folder, O_RDONLY | O_DIRECTORY, 0));
+    if (folderFd.get() >= 0) fs.Sync(folderFd.get());
+  } else {
+    // The complete new text is synced beside the object; only now is the object rewritten.
+    Descriptor same(fs, fs.Open(target, O_WRONLY | O_NOFOLLOW, 0));
+    if (same.get() < 0) {
+      fs.Unlink(temp);
+      return refuse("cannot open it for writing: " + Reason(same.get()));
+    }
+    int r = WriteAll(fs, same.get(), text);
+    if (r == 0) r = fs.Truncate(same.get(), static_cast<off_t>(text.size()));
+    if (r == 0) r = fs.Sync(same.get());
+    if (r == 0) r = same.Close();
+    if (r < 0) {
+      outcome.damaged = true;
+      return refuse("rewriting it in place failed part-way (" + Reason(r) +
+                    "); its complete new text is in " + temp);
+    }
+    fs.Unlink(temp);
+    outcome.written = FileIdentity{st.st_dev, st.st_ino};
+  }
+  // Under the lock no other save is running, so any temporary file left of this object is a
+  // killed save's; none survives a successful one.
+  std::vector<std::string> names;
+  if (fs.List(folder, names) == 0) {
+    for (const std::string& entry : names) {
+      if (IsTemporaryOf(entry, name)) fs.Unlink(Join(folder, entry));
+    }
+  }
+  return outcome;
+}
+
+std::string Timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+  return buf;
+}
+
+// $XDG_STATE_HOME/lumora/recovered (else ~/.local/state/...), made when missing; "" when it
+// cannot be made, is not a folder of this user's, or others may enter it and that cannot be
+// changed.
+std::string PrivateRecoveryFolder(FileSystem& fs) {
+  std::string state;
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg != nullptr && xdg[0] == '/') {
+    state = xdg;
+  } else if (home != nullptr && home[0] == '/') {
+    state = std::string(home) + "/.local/state";
+  } else if (const passwd* user = ::getpwuid(::geteuid());
+             user != nullptr && user->pw_dir[0] == '/') {
+    state = std::string(user->pw_dir) + "/.local/state";
+  } else {
+    return {};
+  }
+  std::string folder;
+  for (const std::string& part : {state, state + "/lumora", state + "/lumora/recovered"}) {
+    folder = part;
+    const int r = fs.MakeFolder(folder, 0700);
+    if (r < 0 && r != -EEXIST) return {};
+  }
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return {};
+  }
+  if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return {};
+  return folder;
+}
+
+// `name` cut to at most `bytes` bytes, never inside a UTF-8 character.
+std::string Shortened(std::string name, size_t bytes) {
+  if (name.size() <= bytes) return name;
+  size_t cut = bytes;
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  name.resize(cut);
+  return name;
+}
+
+}  // namespace
 
 void DesignObjectFile::Save() {
-  const std::string text = Serialize();
-  const std::optional<std::string> onDisk = ReadWhole(path_);
-  if (onDisk && *onDisk != readText_) {
-    const std::string recovery = WriteRecoveryFile(path_, text);
-    Fail(path_ +
-         ": the file was changed by someone else while it was open; it was not "
-         "overwritten" +
-         (recovery.empty() ? std::string("; your choices could not be kept")
-                           : "; your choices are in " + recovery));
-  }
+  std::string text;
+  SaveOutcome outcome;
   try {
-    WriteAtomically(path_, text, FaultFromEnvironment());
-  } catch (const DesignObjectFileError& e) {
-    const std::string recovery = WriteRecoveryFile(path_, text);
-    Fail(std::string(e.what()) + "; the object was left as it was" +
-         (recovery.empty() ? std::string("; your choices could not be kept anywhere")
-                           : "; your choices are in " + recovery));
+    text = Serialize();
+    Expectation expected;
+    if (fromFile_) expected.text = readText_;
+    expected.identity = identity_;
+    outcome = WriteOver(*fs_, path_, text, expected);
+  } catch (const std::exception& e) {
+    outcome.refusal = std::string("it could not be written: ") + e.what();
   }
-  readText_ = text;
-  modified_ = false;
+  if (outcome.refusal.empty()) {
+    readText_ = text;
+    fromFile_ = true;
+    identity_ = outcome.written;
+    modified_ = false;
+    return;
+  }
+  const std::string recovery =
+      WriteRecoveryFile(path_, text, *fs_, outcome.exists ? &outcome.found : nullptr);
+  Fail(EscapeForMessage(path_) + ": " + outcome.refusal +
+       (outcome.damaged ? "" : "; the object was left as it was") +
+       (recovery.empty() ? std::string("; your choices could not be kept anywhere")
+                         : "; your choices are in " + EscapeForMessage(recovery)));
 }
 
-std::string WriteRecoveryFile(const std::string& path, const std::string& text) {
-  const size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.size() > 5 && name.ends_with(".json")) name.resize(name.size() - 5);
-  const std::string recoveryName = name + ".recovered-" + Timestamp() + ".json";
-  const std::string besideIt =
-      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + recoveryName;
-  std::error_code ignored;
-  const std::string inTemp =
-      (std::filesystem::temp_directory_path(ignored) / recoveryName).string();
-  for (const std::string& candidate : {besideIt, inTemp}) {
-    try {
-      WriteAtomically(candidate, text, InjectedFault::None);
-      return candidate;
-    } catch (const DesignObjectFileError&) {
+std::string WriteRecoveryFile(const std::string& path, const std::string& text, FileSystem& fs,
+                              const struct stat* object) {
+  // No more permission than the object had; readable by its group only when that is ours.
+  mode_t mode = 0600;
+  if (object != nullptr) {
+    mode = (object->st_mode & 0666) | 0600;
+    if (object->st_gid != ::getegid()) mode &= ~0070;
+  }
+  std::string base = NameOf(path);
+  if (base.size() > 5 && base.ends_with(".json")) base.resize(base.size() - 5);
+  const std::string stamp = ".recovered-" + Timestamp();
+  // Beside the object, unless others may make files there too (a shared folder such as /tmp,
+  // where they could guess the name and take it first).
+  std::vector<std::string> folders;
+  struct stat besideIt {};
+  if (::stat(FolderOf(path).c_str(), &besideIt) == 0 && (besideIt.st_mode & S_IWOTH) == 0) {
+    folders.push_back(FolderOf(path));
+  }
+  const std::string privateFolder = PrivateRecoveryFolder(fs);
+  if (!privateFolder.empty()) folders.push_back(privateFolder);
+  for (const std::string& folder : folders) {
+    for (int n = 1; n <= 100; ++n) {
+      const std::string suffix = stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".json";
+      const std::string candidate =
+          Join(folder, Shortened(base, NAME_MAX - suffix.size()) + suffix);
+      Descriptor fd(fs, fs.Open(candidate, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode));
+      if (fd.get() == -EEXIST) continue;
+      if (fd.get() < 0) break;
+      if (WriteAll(fs, fd.get(), text) == 0 && fs.Sync(fd.get()) == 0 && fd.Close() == 0) {
+        return candidate;
+      }
+      fs.Unlink(candidate);
+      break;
     }
   }
   return {};
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& text) {
-  WriteAtomically(path, text, FaultFromEnvironment());
+void WriteFileAtomically(const std::string& path, const std::string& text, FileSystem& fs) {
+  Expectation anything;
+  anything.anything = true;
+  const SaveOutcome outcome = WriteOver(fs, path, text, anything);
+  if (!outcome.refusal.empty()) Fail(EscapeForMessage(path) + ": " + outcome.refusal);
 }
 
-namespace {
-
-void WriteAtomically(const std::string& path, const std::string& text, InjectedFault fault) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = folder + (slash == std::string::npos ? "/" : "") + "." + base + ".XXXXXX";
-
-  struct stat original {};
-  const bool existed = ::stat(path.c_str(), &original) == 0;
-
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) Fail(path + ": cannot write beside the design object: " + std::strerror(errno));
-  auto failAndClean = [&](const std::string& what) {
-    const std::string reason = std::strerror(errno);
-    ::close(fd);
-    ::unlink(temp.c_str());
-    Fail(path + ": " + what + ": " + reason);
-  };
-  size_t written = 0;
-  while (written < text.size()) {
-    if (fault == InjectedFault::Write && written >= text.size() / 2) {
-      errno = ENOSPC;
-      failAndClean("cannot write the design object");
-    }
-    const size_t chunk = fault == InjectedFault::Write
-                             ? std::max<size_t>(1, text.size() / 2 - written)
-                             : text.size() - written;
-    ssize_t n = ::write(fd, text.data() + written, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failAndClean("cannot write the design object");
-    }
-    written += static_cast<size_t>(n);
-  }
-  const mode_t mode = existed ? (original.st_mode & 07777) : 0644;
-  if (::fchmod(fd, mode) != 0) failAndClean("cannot set the file's mode");
-  if (existed && (original.st_uid != ::geteuid() || original.st_gid != ::getegid())) {
-    if (::fchown(fd, original.st_uid, original.st_gid) != 0 && errno != EPERM) {
-      failAndClean("cannot keep the file's owner");
-    }
-  }
-  if (::fsync(fd) != 0) failAndClean("cannot flush the design object");
-  if (::close(fd) != 0) {
-    ::unlink(temp.c_str());
-    Fail(path + ": cannot close the new design object: " + std::strerror(errno));
-  }
-  if (fault == InjectedFault::Rename) {
-    ::unlink(temp.c_str());
-    Fail(path + ": cannot replace the design object: " + std::strerror(EACCES));
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
-    ::unlink(temp.c_str());
-    Fail(path + ": cannot replace the design object: " + reason);
-  }
-}
-
-}  // namespace
 }  // namespace lumora

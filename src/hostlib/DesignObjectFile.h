@@ -1,19 +1,21 @@
 // A design object kept in a JSON file: {"properties": {...}}. Loading refuses a broken file
-// with its path, line and column; properties the component never puts are written back
-// exactly as they were read, in their order, with every other top-level member. Save writes a
-// new file beside the old one and renames it over, keeping mode and ownership, so a crash never
-// leaves half an object behind. Nothing the author chose is lost: when the file was changed by
-// someone else since it was read, or the save fails, the old file stays as it is and the new
-// content goes to a recovery file beside it (or in the temporary folder when that folder
-// refuses it); the error names both.
+// (not UTF-8, not JSON, a member named twice, an integer beyond 32 bits) with its path, line and
+// column; properties the component never puts are written back exactly as they were read, in
+// their order, with every other top-level member. Save keeps the file what it was and never loses
+// the author's choices: when the file cannot or may not be written, they go to a recovery file and
+// the error names both (see Save).
 #pragma once
 
+#include <sys/stat.h>
 #include <stdexcept>
+
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "contract/DesignObject.h"
+#include "hostlib/FileSystem.h"
 
 namespace lumora {
 
@@ -23,11 +25,19 @@ class DesignObjectFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Which file was read: a file replaced by another since then is not overwritten.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
 class DesignObjectFile : public DesignObject {
  public:
-  // Reads and checks `path`; throws DesignObjectFileError.
-  static DesignObjectFile Load(const std::string& path);
-  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError.
+  // Reads and checks `path`; throws DesignObjectFileError. Saves go through `fs`, which must
+  // outlive the object.
+  static DesignObjectFile Load(const std::string& path, FileSystem& fs = MachineFileSystem());
+  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError. Its
+  // first Save makes the file and refuses to replace one that exists.
   static DesignObjectFile Parse(const std::string& path, const std::string& text);
 
   Value GetProperty(const std::string& name) override;
@@ -37,7 +47,14 @@ class DesignObjectFile : public DesignObject {
   bool modified() const { return modified_; }
   // The file's text as Save writes it.
   std::string Serialize() const;
-  // Writes the object atomically over its file; throws DesignObjectFileError (see above).
+  // Writes the object over its file, under an exclusive lock (".NAME.lock" beside it) from the
+  // check to the rename: a new file beside it, synced, renamed over it with its mode and owner;
+  // a symbolic link's target is what is replaced; a file with several hard links, extended
+  // attributes, or an owner this user cannot give is rewritten in place once the new text is
+  // synced beside it. A file that is read-only, or was changed, replaced or deleted since it was
+  // read, is not written. Temporary files of killed saves go with the next successful one.
+  // Whenever the object is not written the text goes to a recovery file and
+  // DesignObjectFileError names the object, the reason and the recovery file.
   void Save();
 
   static Value FromJson(const nlohmann::ordered_json& json, const std::string& where);
@@ -49,19 +66,25 @@ class DesignObjectFile : public DesignObject {
 
   std::string path_;
   nlohmann::ordered_json document_;
-  std::string readText_;  // the file's bytes when it was read (or last saved)
+  std::string readText_;                  // the file's bytes when it was read (or last saved)
+  std::optional<FileIdentity> identity_;  // the file read (or last saved)
+  bool fromFile_ = false;                 // read from its file (or saved): Save checks it
+  FileSystem* fs_ = &MachineFileSystem();
   bool modified_ = false;
 };
 
-// Writes `text` to `path` through a temporary file in the same folder and a rename, keeping
-// the mode and ownership of the file it replaces; throws DesignObjectFileError. For tests of the
-// whole process, the environment variable LUMORA_TEST_SAVE_FAULT set to "write" (the disk
-// fills half-way) or "rename" (the rename is refused) makes the write of a design object fail.
-void WriteFileAtomically(const std::string& path, const std::string& text);
+// Writes `text` over `path` as Save does, whatever the file holds now (for files that are ours
+// alone, such as the component registry); throws DesignObjectFileError.
+void WriteFileAtomically(const std::string& path, const std::string& text,
+                         FileSystem& fs = MachineFileSystem());
 
-// Writes `text` to a new recovery file beside `path` ("NAME.recovered-YYYYMMDD-HHMMSS.json"),
-// or in the temporary folder when that fails; returns its path, or "" when neither could be
-// written.
-std::string WriteRecoveryFile(const std::string& path, const std::string& text);
+// Writes `text` to a new recovery file, never over another: "NAME.recovered-YYYYMMDD-HHMMSS.json"
+// (then "-2", "-3"...) beside `path` unless anyone may write that folder, else in
+// $XDG_STATE_HOME/lumora/recovered, a folder only
+// this user may enter; NAME is shortened to fit. Its mode is no wider than `object`'s (when
+// given) and never lets others read what the object did not. Returns its path, or "".
+std::string WriteRecoveryFile(const std::string& path, const std::string& text,
+                              FileSystem& fs = MachineFileSystem(),
+                              const struct stat* object = nullptr);
 
 }  // namespace lumora

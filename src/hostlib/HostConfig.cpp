@@ -136,7 +136,7 @@ HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
 HostConfig LoadHostConfig(const std::string& path) {
   if (path.empty()) return HostConfig{};
   try {
-    return ParseHostConfig(DecodeText8(*ReadInputFile(path, "host configuration")), path);
+    return ParseHostConfig(DecodeText8(ReadInputFile(path, "host configuration")), path);
   } catch (const InputFileError& e) {
     throw HostSetupError(e.what());
   }

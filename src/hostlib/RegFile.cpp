@@ -470,7 +470,7 @@ std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::st
 
 std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path) {
   try {
-    return ParseRegFile(*ReadInputFile(path, "registry export"), path);
+    return ParseRegFile(ReadInputFile(path, "registry export"), path);
   } catch (const InputFileError& e) {
     throw HostSetupError(e.what());
   }

@@ -131,7 +131,7 @@ std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
   for (const auto& [file, root] : order) {
     std::optional<std::string> bytes;
     try {
-      bytes = ReadInputFile(*file, "unixODBC data sources", IfMissing::kAbsent);
+      bytes = ReadInputFileIfPresent(*file, "unixODBC data sources");
     } catch (const InputFileError& e) {
       if (warn) warn(std::string(e.what()) + " (no data sources read from it)");
       continue;

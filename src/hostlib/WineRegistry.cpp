@@ -313,7 +313,7 @@ std::shared_ptr<RegistryTree> LoadWinePrefixRegistry(const std::string& prefix) 
     const std::string path = prefix + name;
     std::optional<std::string> bytes;
     try {
-      bytes = ReadInputFile(path, "Wine registry", IfMissing::kAbsent);
+      bytes = ReadInputFileIfPresent(path, "Wine registry");
     } catch (const InputFileError& e) {
       throw HostSetupError(e.what());
     }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace lumora {
 namespace {
@@ -25,11 +26,11 @@ const char* KindOf(mode_t mode) {
 
 }  // namespace
 
-std::optional<std::string> ReadInputFile(const std::string& path, const std::string& what,
-                                         IfMissing missing) {
+std::optional<std::string> ReadInputFileIfPresent(const std::string& path,
+                                                  const std::string& what) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT && missing == IfMissing::kAbsent) return std::nullopt;
+    if (errno == ENOENT) return std::nullopt;
     Refuse(path, what, std::strerror(errno));
   }
   if (!S_ISREG(st.st_mode)) Refuse(path, what, KindOf(st.st_mode));
@@ -65,6 +66,12 @@ std::optional<std::string> ReadInputFile(const std::string& path, const std::str
   }
   ::close(fd);
   return bytes;
+}
+
+std::string ReadInputFile(const std::string& path, const std::string& what) {
+  std::optional<std::string> bytes = ReadInputFileIfPresent(path, what);
+  if (!bytes) Refuse(path, what, std::strerror(ENOENT));
+  return std::move(*bytes);
 }
 
 }  // namespace lumora

@@ -1,5 +1,7 @@
-// Reading an input file whole, with the reason when it cannot be: a folder, a device, a pipe or
-// a socket is refused by name, as is a file larger than the bound.
+// Reading an input file the author named (a design object, a script, a registry export, a
+// settings file) whole, with the reason when it cannot be: a folder, a device, a pipe or a socket
+// is refused by name, as is a file larger than the bound, so nothing such as /dev/zero is ever
+// read until memory runs out.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +20,11 @@ class InputFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class IfMissing { kRefuse, kAbsent };
-
 // The bytes of the regular file at `path`. `what` names the input in messages ("registry
-// export"). A missing file throws with "No such file or directory", or gives nullopt with
-// IfMissing::kAbsent; anything else that cannot be read throws with the reason.
-std::optional<std::string> ReadInputFile(const std::string& path, const std::string& what,
-                                         IfMissing missing = IfMissing::kRefuse);
+// export"); a missing file is refused with "No such file or directory".
+std::string ReadInputFile(const std::string& path, const std::string& what);
+// The same, but a missing file gives nullopt.
+std::optional<std::string> ReadInputFileIfPresent(const std::string& path,
+                                                  const std::string& what);
 
 }  // namespace lumora

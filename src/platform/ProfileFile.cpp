@@ -152,7 +152,7 @@ std::list<CachedFile> cache;
 
 std::optional<std::string> ReadProfileBytes(const std::string& path) {
   try {
-    return ReadInputFile(path, "profile file", IfMissing::kAbsent);
+    return ReadInputFileIfPresent(path, "profile file");
   } catch (const InputFileError&) {
     return std::nullopt;  // unreadable: the functions answer as for a missing file
   }

@@ -45,7 +45,7 @@ TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {
   EXPECT_FALSE(std::filesystem::exists(Registry()));
 }
 
-TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndFallsBackBesideLumora) {
+TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
   // A registration naming a file that is no library: lumora must try that file.
   std::filesystem::create_directories(dir_.File("lumora"));
   std::filesystem::create_directories(dir_.File("fake"));
@@ -60,11 +60,15 @@ TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndFallsBackBesideLumora) {
   EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so")), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
 
-  // A registration whose file is gone: the library beside lumora answers.
+  // A registration whose file is gone is refused by name: the library beside lumora is not
+  // loaded in its place.
   std::filesystem::remove(dir_.File("fake/libBVLumora.so"));
   r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_EQ(r.out, "true\tODBC\n");
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so") + " registered in "), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
 }
 
 TEST_F(HostCommand, HelpListsTheRegistrationCommands) {

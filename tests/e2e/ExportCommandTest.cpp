@@ -413,7 +413,7 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
   };
   const Case cases[] = {
       {"msi", "\"SQL Server\"", "\"Driver=a.dll\\r\\nVendor=a\\tb\"", "\"\"", "\"\"",
-       "driver \"SQL Server\": \"a\tb\" holds a tab or a line break"},
+       "driver \"SQL Server\": \"a\\tb\" holds a tab or a line break"},
       {"odbcinst", "\"\"", "\"\"", "\"Sales [EU]\"", "\"DriverName=SQL Server\"",
        "data source \"Sales [EU]\": an ini section name cannot hold"},
       {"wix", "\"Added\"", "\"APILevel=1\"", "\"\"", "\"\"",

@@ -114,6 +114,25 @@ TEST(WizardScript, ParsesActionsQuotesEscapesAndComments) {
   EXPECT_EQ(actions[7].line, 10);
 }
 
+// A script read whole and one streamed line by line give the same actions on the same lines,
+// whichever line ends it uses.
+TEST(WizardScript, StreamedAndWholeScriptsAgreeOnEveryLineEnd) {
+  for (const std::string& text : {std::string("dump\nclick a\n\n# c\nkey Escape"),
+                                  std::string("dump\r\nclick a\r\n\r\n# c\r\nkey Escape\r\n"),
+                                  std::string("dump\rclick a\r\r# c\rkey Escape\r")}) {
+    std::vector<std::pair<ScriptAction::Kind, int>> whole, streamed;
+    for (const ScriptAction& a : ParseScript(text, "s")) whole.emplace_back(a.kind, a.line);
+    std::istringstream in(text);
+    StreamedScript source(in, "s");
+    while (auto a = source.Next()) streamed.emplace_back(a->kind, a->line);
+    EXPECT_EQ(whole,
+              (std::vector<std::pair<ScriptAction::Kind, int>>{{ScriptAction::Kind::Dump, 1},
+                                                               {ScriptAction::Kind::Click, 2},
+                                                               {ScriptAction::Kind::Key, 5}}));
+    EXPECT_EQ(streamed, whole);
+  }
+}
+
 std::string ScriptErrorOf(const std::string& text) {
   try {
     ParseScript(text, "s.txt");

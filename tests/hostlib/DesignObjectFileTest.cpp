@@ -1,13 +1,23 @@
 // Design-object files: what is read, what is written back, and what is refused.
 #include <gtest/gtest.h>
 
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
 
 #include "hostlib/DesignObjectFile.h"
 #include "support/RunProcess.h"
+#include "support/doubles/FaultyFileSystem.h"
 
 namespace lumora {
 namespace {
@@ -79,35 +89,52 @@ TEST(DesignObjectFile, RoundTripsThroughTheFile) {
   EXPECT_EQ(ReadFile(dir.File("o.json")), once) << "saving what was loaded changes nothing";
 }
 
-TEST(DesignObjectFile, RefusesBrokenFilesWithLineAndColumn) {
-  EXPECT_EQ(
-      RefusalOf("{\n  \"properties\": {\n    \"Drivers\": [\"a\",]\n}}").rfind("obj.json:3:", 0),
-      0u)
-      << RefusalOf("{\n  \"properties\": {\n    \"Drivers\": [\"a\",]\n}}");
-  EXPECT_NE(RefusalOf("").find("obj.json:1:1"), std::string::npos);
-  EXPECT_NE(RefusalOf("[1]").find("must hold a JSON object"), std::string::npos);
-  EXPECT_NE(RefusalOf(R"({"properties": 3})").find("\"properties\" must be an object"),
-            std::string::npos);
-  EXPECT_NE(RefusalOf(R"({"properties": {"DTDBVerNo": 2147483648}})").find("32-bit"),
-            std::string::npos);
-  EXPECT_NE(RefusalOf(R"({"properties": {"A": [[-2147483649]]}})").find("32-bit"),
-            std::string::npos);
-  EXPECT_EQ(RefusalOf(R"({"properties": {"DTDBVerNo": -2147483648}})"), "accepted");
-}
-
-// A number beyond the range of a double is a different exception of the JSON reader; it escaped
-// as that exception, past the commands' handlers for design-object errors and without the
-// file's name.
-TEST(DesignObjectFile, RefusesNumbersBeyondADoubleNamingWhere) {
-  EXPECT_EQ(RefusalOf("{\"properties\": {\n  \"Ratio\": 1e400}}"),
-            "obj.json:2:12: not valid JSON: the number 1e400 is out of range");
-  // The same text inside a string, or as part of a longer number, is not the number.
-  EXPECT_EQ(RefusalOf("{\"note\": \"-1e400\", \"a\": 21e400,\n \"b\": [-1e400]}"),
-            "obj.json:1:25: not valid JSON: the number 21e400 is out of range");
-  EXPECT_EQ(RefusalOf("{\"note\": \"-1e400\",\n \"b\": [-1e400]}"),
-            "obj.json:2:8: not valid JSON: the number -1e400 is out of range");
-  EXPECT_EQ(RefusalOf("1e400{}"), "obj.json:1:1: not valid JSON: the number 1e400 is out of range");
-  EXPECT_EQ(RefusalOf(R"({"properties": {"Small": 1e-400, "Big": 1.7e308}})"), "accepted");
+// Each refusal names the file, the line and column, and the reason.
+TEST(DesignObjectFile, RefusesBrokenFilesWithLineColumnAndReason) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"{\n  \"properties\": {\n    \"Drivers\": [\"a\",]\n}}",
+       "obj.json:3:21: not valid JSON: syntax error while parsing value - unexpected ']'; "
+       "expected '[', '{', or a literal"},
+      {"",
+       "obj.json:1:1: not valid JSON: syntax error while parsing value - unexpected end of "
+       "input; expected '[', '{', or a literal"},
+      // A lone CR ends a line as LF does.
+      {"{\r\"a\": 1,\r\"b\": }",
+       "obj.json:3:6: not valid JSON: syntax error while parsing value - "
+       "unexpected '}'; expected '[', '{', or a literal"},
+      {"[1]", "obj.json:1:1: not a design object: the file must hold a JSON object"},
+      {R"({"properties": 3})", "obj.json: not a design object: \"properties\" must be an object"},
+      {R"({"properties": {"DTDBVerNo": 2147483648}})",
+       "obj.json: property \"DTDBVerNo\": the integer 2147483648 is outside the 32-bit range"},
+      {R"({"properties": {"A": [[-2147483649]]}})",
+       "obj.json: property \"A\"[0][0]: the integer -2147483649 is outside the 32-bit range"},
+      // Beyond 64 bits the reader would turn an integer into an approximate real number.
+      {"{\"properties\": {\n \"N\": 18446744073709551616}}",
+       "obj.json:2:7: the integer 18446744073709551616 is outside the 32-bit range"},
+      {"{\"properties\": {\"Drivers\": [\"a\"],\n  \"Drivers\": []}}",
+       "obj.json:2:3: the member name \"Drivers\" is given twice in one object; a design object "
+       "names each member once"},
+      {"{\"p\": {\"k\": 1}, \"q\": {\"k\": 2}, \"p\": 3}",
+       "obj.json:1:32: the member name \"p\" is given twice in one object; a design object names "
+       "each member once"},
+      {"{\"properties\": {\"Drivers\": [\"SQL\xff\"]}}",
+       "obj.json:1:33: not UTF-8 text (the byte 0xFF)"},
+      {"{\"a\": \"\xc0\xaf\"}", "obj.json:1:8: not UTF-8 text (the byte 0xC0)"},
+      {"{\"a\": \"\x1b]0;x\x07\"}",
+       "obj.json:1:8: not valid JSON: syntax error while parsing value - invalid string: control "
+       "character U+001B (ESC) must be escaped to \\u001B; last read: '\"<U+001B>'"},
+      // A number beyond a double; the same text inside a string, or as part of a longer number,
+      // is not the number.
+      {"{\"properties\": {\n  \"Ratio\": 1e400}}",
+       "obj.json:2:12: not valid JSON: the number 1e400 is out of range"},
+      {"{\"note\": \"-1e400\", \"a\": 21e400,\n \"b\": [-1e400]}",
+       "obj.json:1:25: not valid JSON: the number 21e400 is out of range"},
+      {"{\"note\": \"-1e400\",\n \"b\": [-1e400]}",
+       "obj.json:2:8: not valid JSON: the number -1e400 is out of range"},
+      {R"({"properties": {"Small": 1e-400, "Big": 1.7e308}})", "accepted"},
+      {R"({"properties": {"DTDBVerNo": -2147483648, "Name": "a\u0000b"}})", "accepted"},
+  };
+  for (const auto& [text, refusal] : cases) EXPECT_EQ(RefusalOf(text), refusal) << text;
 }
 
 // Reading a value, and writing the file, recurse once per level: 200,000 nested arrays used to
@@ -138,62 +165,11 @@ TEST(DesignObjectFile, MissingFileIsRefusedNamingIt) {
   }
 }
 
-TEST(DesignObjectFile, SaveReplacesAtomicallyKeepingTheMode) {
-  TempDir dir;
-  dir.Write("o.json", "{}");
-  ::chmod(dir.File("o.json").c_str(), 0640);
-  DesignObjectFile f = DesignObjectFile::Load(dir.File("o.json"));
-  f.PutProperty("DTDBVerNo", Value::Integer(1));
-  f.Save();
-  struct stat st {};
-  ASSERT_EQ(::stat(dir.File("o.json").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  int files = 0;
-  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-  EXPECT_EQ(files, 1) << "no temporary file is left behind";
-}
-
-TEST(DesignObjectFile, FailedSaveLeavesTheOldFile) {
-  TempDir dir;
-  dir.Write("o.json", R"({"properties": {"DTDBVerNo": 0}})");
-  DesignObjectFile f = DesignObjectFile::Load(dir.File("o.json"));
-  f.PutProperty("DTDBVerNo", Value::Integer(1));
-  ::chmod(dir.path().c_str(), 0500);  // the folder refuses new files
-  if (::access(dir.File("x").c_str(), F_OK) == 0 || ::geteuid() == 0) {
-    // root writes anyway; replace the target by a folder instead so rename fails.
-    ::chmod(dir.path().c_str(), 0700);
-    DesignObjectFile g = DesignObjectFile::Parse(dir.File("sub"), "{}");
-    std::filesystem::create_directory(dir.File("sub"));
-    std::filesystem::create_directory(dir.File("sub/inner"));
-    EXPECT_THROW(g.Save(), DesignObjectFileError);
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub/inner")));
-  } else {
-    EXPECT_THROW(f.Save(), DesignObjectFileError);
-    ::chmod(dir.path().c_str(), 0700);
-  }
-  EXPECT_EQ(ReadFile(dir.File("o.json")), R"({"properties": {"DTDBVerNo": 0}})");
-}
-
-}  // namespace
-}  // namespace lumora
-
-namespace lumora {
-namespace {
-
-using testing::ReadFile;
-using testing::TempDir;
-
-// Sets the save-fault hook of the whole process for one test.
-class InjectedSaveFault {
- public:
-  explicit InjectedSaveFault(const char* fault) { ::setenv("LUMORA_TEST_SAVE_FAULT", fault, 1); }
-  ~InjectedSaveFault() { ::unsetenv("LUMORA_TEST_SAVE_FAULT"); }
-};
-
 std::vector<std::string> Files(const std::string& folder) {
   std::vector<std::string> names;
   for (auto& e : std::filesystem::directory_iterator(folder)) {
-    names.push_back(e.path().filename().string());
+    const std::string name = e.path().filename().string();
+    if (!name.ends_with(".lock")) names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -208,54 +184,228 @@ std::string SaveError(DesignObjectFile& file) {
   return "saved";
 }
 
-TEST(DesignObjectFaults, AFailedWriteOrRenameKeepsTheOldFileAndTheChoices) {
-  for (const char* fault : {"write", "rename"}) {
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";
+
+// What a save keeps of the file it replaces: each case prepares the folder, saves DTDBVerNo 1
+// into "o.json" and checks what the file became.
+struct KeptCase {
+  const char* name;
+  std::function<void(const TempDir&)> prepare;
+  std::function<void(const TempDir&)> check;
+};
+
+TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
+  const std::string saved = "\"DTDBVerNo\": 1";
+  const std::vector<KeptCase> cases = {
+      {"mode", [](const TempDir& d) { ::chmod(d.File("o.json").c_str(), 0640); },
+       [](const TempDir& d) { EXPECT_EQ(ModeOf(d.File("o.json")), 0640u); }},
+      {"symbolic link",
+       [](const TempDir& d) {
+         std::filesystem::rename(d.File("o.json"), d.File("target.json"));
+         std::filesystem::create_symlink("target.json", d.File("o.json"));
+       },
+       [&](const TempDir& d) {
+         EXPECT_TRUE(std::filesystem::is_symlink(d.File("o.json")));
+         EXPECT_NE(ReadFile(d.File("target.json")).find(saved), std::string::npos);
+       }},
+      {"hard link",
+       [](const TempDir& d) { ::link(d.File("o.json").c_str(), d.File("other").c_str()); },
+       [&](const TempDir& d) {
+         EXPECT_NE(ReadFile(d.File("other")).find(saved), std::string::npos);
+         EXPECT_EQ(std::filesystem::hard_link_count(d.File("o.json")), 2u);
+       }},
+      {"extended attribute",
+       [](const TempDir& d) {
+         if (::setxattr(d.File("o.json").c_str(), "user.kept", "1", 1, 0) != 0)
+           GTEST_SKIP() << "this file system holds no user extended attributes";
+       },
+       [](const TempDir& d) {
+         char value[4] = {};
+         EXPECT_EQ(::getxattr(d.File("o.json").c_str(), "user.kept", value, sizeof value), 1);
+       }},
+  };
+  for (const KeptCase& c : cases) {
+    SCOPED_TRACE(c.name);
     TempDir dir;
-    const std::string old = R"({"properties": {"DTDBVerNo": 0}})";
-    dir.Write("o.json", old);
-    DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
-    file.PutProperty("DTDBVerNo", Value::Integer(1));
-    std::string error;
-    {
-      InjectedSaveFault injected(fault);
-      error = SaveError(file);
-    }
-    EXPECT_EQ(ReadFile(dir.File("o.json")), old) << fault;
-    const std::vector<std::string> files = Files(dir.path());
-    ASSERT_EQ(files.size(), 2u) << fault << ": the object and one recovery file, no temporary";
-    const std::string recovery = files[0] == "o.json" ? files[1] : files[0];
-    EXPECT_EQ(recovery.rfind("o.recovered-", 0), 0u) << recovery;
-    EXPECT_EQ(DesignObjectFile::Load(dir.File(recovery)).GetProperty("DTDBVerNo").ToLong(), 1);
-    EXPECT_NE(error.find(dir.File("o.json")), std::string::npos) << error;
-    EXPECT_NE(error.find("left as it was"), std::string::npos) << error;
-    EXPECT_NE(error.find(dir.File(recovery)), std::string::npos) << error;
+    dir.Write("o.json", kOld);
+    c.prepare(dir);
+    if (::testing::Test::IsSkipped()) return;
+    DesignObjectFile f = DesignObjectFile::Load(dir.File("o.json"));
+    f.PutProperty("DTDBVerNo", Value::Integer(1));
+    ASSERT_EQ(SaveError(f), "saved");
+    EXPECT_NE(ReadFile(dir.File("o.json")).find(saved), std::string::npos);
+    c.check(dir);
+    for (const std::string& name : Files(dir.path()))
+      EXPECT_NE(name[0], '.') << "no temporary file is left behind: " << name;
   }
 }
 
-TEST(DesignObjectFaults, AFileChangedBySomeoneElseIsNotOverwritten) {
-  TempDir dir;
-  dir.Write("o.json", R"({"properties": {}})");
-  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+// Each case does something to the object (or to the file system) between Load and Save; the
+// object must keep what is on disk and the author's choices must land in a recovery file.
+struct RefusedCase {
+  const char* name;
+  std::function<void(const TempDir&, testing::FaultyFileSystem&)> meanwhile;
+  const char* reason;
+  std::string onDisk;  // what o.json holds afterwards ("" for no file)
+};
+
+TEST(DesignObjectSave, PutsTheChoicesInARecoveryFileWhenTheObjectMayNotBeWritten) {
   const std::string theirs = R"({"properties": {"Drivers": ["theirs"]}})";
-  dir.Write("o.json", theirs);
-  file.PutProperty("Drivers", Value::Strings({"mine"}));
-  const std::string error = SaveError(file);
-  EXPECT_NE(error.find("changed by someone else"), std::string::npos) << error;
-  EXPECT_EQ(ReadFile(dir.File("o.json")), theirs);
-  const std::vector<std::string> files = Files(dir.path());
-  ASSERT_EQ(files.size(), 2u);
-  EXPECT_EQ(DesignObjectFile::Load(dir.File(files[1])).GetProperty("Drivers"),
-            Value::Strings({"mine"}));
+  const std::vector<RefusedCase> cases = {
+      {"disk full",
+       [](auto&, auto& fs) {
+         fs.writeBudget = 10;
+         fs.fullFor = "/.o.json.";
+       },
+       "No space left", kOld},
+      {"rename refused", [](auto&, auto& fs) { fs.renameError = EACCES; }, "cannot replace it",
+       kOld},
+      {"changed", [&](const TempDir& d, auto&) { d.Write("o.json", theirs); },
+       "changed by someone else", theirs},
+      {"replaced by the same text",
+       [](const TempDir& d, auto&) {
+         d.Write("new", kOld);
+         std::filesystem::rename(d.File("new"), d.File("o.json"));
+       },
+       "replaced by another file", kOld},
+      {"deleted", [](const TempDir& d, auto&) { std::filesystem::remove(d.File("o.json")); },
+       "deleted since it was read", ""},
+      {"read-only", [](const TempDir& d, auto&) { ::chmod(d.File("o.json").c_str(), 0444); },
+       "read-only", kOld},
+  };
+  for (const RefusedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("o.json", kOld);
+    testing::FaultyFileSystem fs;
+    DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
+    file.PutProperty("DTDBVerNo", Value::Integer(1));
+    c.meanwhile(dir, fs);
+    const std::string error = SaveError(file);
+    fs = testing::FaultyFileSystem();
+    EXPECT_EQ(std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "",
+              c.onDisk);
+    std::vector<std::string> files = Files(dir.path());
+    std::erase(files, "o.json");
+    ASSERT_EQ(files.size(), 1u) << "one recovery file and no temporary: " << error;
+    EXPECT_EQ(files[0].rfind("o.recovered-", 0), 0u) << files[0];
+    EXPECT_EQ(DesignObjectFile::Load(dir.File(files[0])).GetProperty("DTDBVerNo").ToLong(), 1);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_EQ(error.rfind(dir.File("o.json") + ": ", 0), 0u) << error;
+    EXPECT_NE(error.find("your choices are in " + dir.File(files[0])), std::string::npos) << error;
+  }
 }
 
-TEST(DesignObjectFaults, SavingTwiceIsNotAConflictWithItself) {
+// An in-place rewrite (here of a hard-linked object) that fails part-way leaves the complete new
+// text synced beside the object, and the choices in a recovery file; the message names both.
+TEST(DesignObjectSave, AnInPlaceRewriteThatFailsLeavesTheNewTextBesideIt) {
+  TempDir dir;
+  dir.Write("o.json", kOld);
+  ASSERT_EQ(::link(dir.File("o.json").c_str(), dir.File("other").c_str()), 0);
+  testing::FaultyFileSystem fs;
+  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
+  file.PutProperty("DTDBVerNo", Value::Integer(1));
+  fs.writeBudget = 10;
+  fs.fullFor = "/o.json";  // the object itself, not the temporary file beside it
+  const std::string error = SaveError(file);
+  const size_t at = error.find("its complete new text is in ");
+  ASSERT_NE(at, std::string::npos) << error;
+  const std::string temp = error.substr(at + 28, error.find(';', at) - at - 28);
+  EXPECT_EQ(ReadFile(temp), file.Serialize());
+  EXPECT_EQ(error.find("left as it was"), std::string::npos) << error;
+  EXPECT_NE(error.find("your choices are in " + dir.File("o.recovered-")), std::string::npos)
+      << error;
+}
+
+// Saving twice is no conflict with itself, and a text that is not UTF-8 never aborts a save: it
+// is written with the replacement character.
+TEST(DesignObjectSave, SavesAgainAndNeverAborts) {
   TempDir dir;
   dir.Write("o.json", "{}");
   DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
   file.PutProperty("DTDBVerNo", Value::Integer(1));
   file.Save();
-  file.PutProperty("DTDBVerNo", Value::Integer(0));
+  file.PutProperty("Drivers", Value::Strings({"caf\xe9"}));
   EXPECT_EQ(SaveError(file), "saved");
+  EXPECT_NE(ReadFile(dir.File("o.json")).find("\"caf\xef\xbf\xbd\""), std::string::npos);
+  EXPECT_EQ(Files(dir.path()), std::vector<std::string>{"o.json"});
+}
+
+// Recovery files: never over another, never wider than the object, a long name shortened, and
+// a folder that refuses them replaced by the user's private state folder.
+TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
+  TempDir dir;
+  const std::string longName = std::string(250, 'n') + ".json";
+  dir.Write(longName, "{}");
+  ::chmod(dir.File(longName).c_str(), 0600);
+  struct stat object {};
+  ASSERT_EQ(::stat(dir.File(longName).c_str(), &object), 0);
+  std::set<std::string> made;
+  for (int i = 0; i < 3; ++i) {
+    const std::string path =
+        WriteRecoveryFile(dir.File(longName), "{}", MachineFileSystem(), &object);
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(made.insert(path).second) << "a second recovery in the same second is a new file";
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_LE(path.size() - dir.path().size() - 1, size_t{NAME_MAX});
+  }
+  TempDir state;
+  const char* saved = std::getenv("XDG_STATE_HOME");
+  const std::string keep = saved != nullptr ? saved : "";
+  ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  // A folder that refuses them, and a folder that anyone may write, send them to the state folder.
+  testing::FaultyFileSystem fs;
+  fs.refuseNewFilesUnder = dir.path();
+  const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
+  ::chmod(dir.path().c_str(), 01777);
+  const std::string notShared =
+      WriteRecoveryFile(dir.File(longName), "{}", MachineFileSystem(), &object);
+  ::chmod(dir.path().c_str(), 0700);
+  if (saved != nullptr) {
+    ::setenv("XDG_STATE_HOME", keep.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_STATE_HOME");
+  }
+  EXPECT_EQ(elsewhere.rfind(state.File("lumora/recovered/"), 0), 0u) << elsewhere;
+  EXPECT_EQ(notShared.rfind(state.File("lumora/recovered/"), 0), 0u) << notShared;
+  EXPECT_EQ(ModeOf(state.File("lumora/recovered")), 0700u);
+}
+
+// A save killed at any moment leaves the object old or new, never partial, and the next
+// successful save removes the temporary file it may have left.
+TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObject) {
+  TempDir dir;
+  auto object = [](const std::string& name) {
+    nlohmann::ordered_json drivers = nlohmann::ordered_json::array();
+    for (int i = 0; i < 32767; ++i) drivers.push_back(name + std::to_string(i));
+    return nlohmann::ordered_json{{"properties", {{"Drivers", drivers}}}}.dump(2) + "\n";
+  };
+  const std::string a = object("a"), b = object("b");
+  dir.Write("o.json", a);
+  std::mt19937 random(7);
+  int midSave = 0;  // kills that left a temporary file: they landed inside a save
+  for (int kill = 0; kill < 300; ++kill) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      for (int i = 0;; ++i) WriteFileAtomically(dir.File("o.json"), i % 2 == 0 ? b : a);
+    }
+    ::usleep(static_cast<useconds_t>(random() % 30000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string now = ReadFile(dir.File("o.json"));
+    ASSERT_TRUE(now == a || now == b) << "after kill " << kill << ": " << now.size() << " bytes";
+    const std::vector<std::string> files = Files(dir.path());
+    midSave += files.size() > 1 ? 1 : 0;
+  }
+  EXPECT_GT(midSave, 30) << "the kills must land inside saves";
+  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+  file.PutProperty("DTDBVerNo", Value::Integer(1));
+  ASSERT_EQ(SaveError(file), "saved");
   EXPECT_EQ(Files(dir.path()), std::vector<std::string>{"o.json"});
 }
 

@@ -41,7 +41,8 @@ TEST(WizardCommandWindow, shouldSayWhatToDoAndWriteNothingWhenNoDisplayIsAvailab
   Environment env;
   env.Set("QT_QPA_PLATFORM", "offscreen");
   testing::TempDir dir;
-  const std::string object = R"({ "properties": { "Drivers": ["SQL Server"] } })";
+  const std::string object = R"({ "properties": { "Drivers": ["SQL Server"],
+      "DriversInfo": [""], "DriversSelections": [true] } })";
   dir.Write("object.json", object);
   const testing::ProcessResult result = testing::RunProcess(
       testing::BinDir() + "/lumora", {"wizard", dir.File("object.json"), "--registry", "none"});

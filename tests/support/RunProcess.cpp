@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +70,93 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   int status = 0;
   waitpid(pid, &status, 0);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+LiveProcess::LiveProcess(const std::string& program, const std::vector<std::string>& args) {
+  int inPipe[2], outPipe[2], errPipe[2];
+  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(inPipe[0]);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  in_ = inPipe[1];
+  out_ = outPipe[0];
+  err_ = errPipe[0];
+}
+
+LiveProcess::~LiveProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  for (int fd : {in_, out_, err_}) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+void LiveProcess::Send(const std::string& text) {
+  size_t written = 0;
+  while (in_ >= 0 && written < text.size()) {
+    const ssize_t n = write(in_, text.data() + written, text.size() - written);
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+}
+
+std::string LiveProcess::WaitForLine(const std::string& prefix, int seconds) {
+  char buf[65536];
+  for (;;) {
+    size_t end;
+    while ((end = pending_.find('\n')) != std::string::npos) {
+      std::string line = pending_.substr(0, end);
+      out_text_ += pending_.substr(0, end + 1);
+      pending_.erase(0, end + 1);
+      if (line.rfind(prefix, 0) == 0) return line;
+    }
+    pollfd fd{out_, POLLIN, 0};
+    if (out_ < 0 || poll(&fd, 1, seconds * 1000) <= 0) return {};
+    const ssize_t n = read(out_, buf, sizeof buf);
+    if (n <= 0) return {};
+    pending_.append(buf, static_cast<size_t>(n));
+  }
+}
+
+void LiveProcess::CloseInput() {
+  if (in_ >= 0) close(in_);
+  in_ = -1;
+}
+
+ProcessResult LiveProcess::Finish() {
+  CloseInput();
+  ProcessResult result;
+  char buf[65536];
+  for (int* fd : {&out_, &err_}) {
+    ssize_t n;
+    while ((n = read(*fd, buf, sizeof buf)) > 0) {
+      (fd == &out_ ? pending_ : err_text_).append(buf, static_cast<size_t>(n));
+    }
+    close(*fd);
+    *fd = -1;
+  }
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.out = out_text_ + pending_;
+  result.err = err_text_;
   return result;
 }
 

@@ -16,6 +16,29 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input = "");
 
+// A program of ours running as a child, driven line by line through its standard input, as a
+// program driving a live wizard (`--script -`) does.
+class LiveProcess {
+ public:
+  LiveProcess(const std::string& program, const std::vector<std::string>& args);
+  ~LiveProcess();  // kills the child if it still runs
+  LiveProcess(const LiveProcess&) = delete;
+  LiveProcess& operator=(const LiveProcess&) = delete;
+
+  void Send(const std::string& text);
+  // Reads standard output until a line starting with `prefix` arrives; returns that line, or ""
+  // when the output ends or `seconds` pass first.
+  std::string WaitForLine(const std::string& prefix, int seconds = 20);
+  void CloseInput();
+  // Closes standard input, waits for the end and returns all it printed.
+  ProcessResult Finish();
+
+ private:
+  int pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1;
+  std::string out_text_, pending_, err_text_;
+};
+
 // The folder holding the built binaries (env LUMORA_BIN_DIR, set by CTest).
 std::string BinDir();
 // A fresh temporary folder, removed with the object.

@@ -3,6 +3,9 @@
 #include "platform/forms/TextEscapes.h"
 
 #include <cctype>
+#include <cstdio>
+
+#include "contract/MessageText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,6 +22,9 @@ namespace lumora::forms {
 namespace {
 
 using Kind = ScriptAction::Kind;
+
+// A streamed line longer than this is refused rather than read until memory runs out.
+constexpr size_t kMaxScriptLine = size_t{1} << 20;
 
 struct Word {
   enum class Type { Plain, Quoted, Number };
@@ -127,77 +133,119 @@ std::string ActionText(const ScriptAction& action) {
 
 }  // namespace
 
+std::optional<ScriptAction> ParseScriptLine(const std::string& line, int lineNumber,
+                                            const std::string& file) {
+  const std::string where = file + ":" + std::to_string(lineNumber) + ": ";
+  if (const size_t bad = FirstInvalidUtf8(line); bad != std::string::npos) {
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(line[bad]));
+    throw ScriptError(file + ":" + std::to_string(lineNumber) + ":" + std::to_string(bad + 1) +
+                      ": not UTF-8 text (the byte " + byte + ")");
+  }
+  std::vector<Word> words = SplitLine(line, where);
+  if (words.empty()) return std::nullopt;
+  if (words[0].type != Word::Type::Plain) throw ScriptError(where + "expected an action");
+  ScriptAction action;
+  action.line = lineNumber;
+  const std::string& verb = words[0].text;
+  auto expectCount = [&](size_t n, const char* usage) {
+    if (words.size() != n) throw ScriptError(where + "usage: " + usage);
+  };
+  auto expectText = [&](const Word& w, const char* usage) {
+    if (w.type != Word::Type::Quoted)
+      throw ScriptError(where + "usage: " + usage + " (the text in double quotes)");
+    return w.text;
+  };
+  if (verb == "click" || verb == "focus") {
+    action.kind = verb == "click" ? Kind::Click : Kind::Focus;
+    expectCount(2, verb == "click" ? "click CONTROL" : "focus CONTROL");
+    ParseControl(words[1], action, where);
+  } else if (verb == "tick" || verb == "untick") {
+    action.kind = verb == "tick" ? Kind::Tick : Kind::Untick;
+    const char* usage = verb == "tick" ? "tick LIST \"text\"" : "untick LIST \"text\"";
+    expectCount(3, usage);
+    ParseControl(words[1], action, where);
+    action.text = expectText(words[2], usage);
+  } else if (verb == "choose") {
+    action.kind = Kind::Choose;
+    const char* usage = "choose COMBO \"text\" or choose COMBO #N";
+    expectCount(3, usage);
+    ParseControl(words[1], action, where);
+    if (words[2].type == Word::Type::Number) {
+      if (words[2].text.size() > 5 || std::stol(words[2].text) > 32767)
+        throw ScriptError(where + "entry number too large");
+      action.number = static_cast<int32_t>(std::stol(words[2].text));
+    } else {
+      action.text = expectText(words[2], usage);
+    }
+  } else if (verb == "type") {
+    action.kind = Kind::Type;
+    expectCount(3, "type TEXTBOX \"text\"");
+    ParseControl(words[1], action, where);
+    action.text = expectText(words[2], "type TEXTBOX \"text\"");
+  } else if (verb == "key") {
+    action.kind = Kind::Key;
+    expectCount(2, "key Escape|F1|Enter");
+    action.text = words[1].text;
+    if (words[1].type != Word::Type::Plain ||
+        (action.text != "Escape" && action.text != "F1" && action.text != "Enter")) {
+      throw ScriptError(where + "unknown key '" + EscapeForMessage(words[1].text) +
+                        "' (use Escape, F1 or Enter)");
+    }
+  } else if (verb == "close" || verb == "dump") {
+    action.kind = verb == "close" ? Kind::Close : Kind::Dump;
+    expectCount(1, verb == "close" ? "close" : "dump");
+  } else {
+    throw ScriptError(where + "unknown action '" + EscapeForMessage(verb) +
+                      "' (use click, tick, untick, choose, type, focus, key, close or dump)");
+  }
+  return action;
+}
+
 std::vector<ScriptAction> ParseScript(const std::string& text, const std::string& file) {
   std::vector<ScriptAction> actions;
   size_t start = 0;
   int lineNumber = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
+  while (start < text.size() || (start == 0 && text.empty())) {
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    ++lineNumber;
-    start = end + 1;
-    const std::string where = file + ":" + std::to_string(lineNumber) + ": ";
-    std::vector<Word> words = SplitLine(line, where);
-    if (words.empty()) continue;
-    if (words[0].type != Word::Type::Plain) throw ScriptError(where + "expected an action");
-    ScriptAction action;
-    action.line = lineNumber;
-    const std::string& verb = words[0].text;
-    auto expectCount = [&](size_t n, const char* usage) {
-      if (words.size() != n) throw ScriptError(where + "usage: " + usage);
-    };
-    auto expectText = [&](const Word& w, const char* usage) {
-      if (w.type != Word::Type::Quoted)
-        throw ScriptError(where + "usage: " + usage + " (the text in double quotes)");
-      return w.text;
-    };
-    if (verb == "click" || verb == "focus") {
-      action.kind = verb == "click" ? Kind::Click : Kind::Focus;
-      expectCount(2, verb == "click" ? "click CONTROL" : "focus CONTROL");
-      ParseControl(words[1], action, where);
-    } else if (verb == "tick" || verb == "untick") {
-      action.kind = verb == "tick" ? Kind::Tick : Kind::Untick;
-      const char* usage = verb == "tick" ? "tick LIST \"text\"" : "untick LIST \"text\"";
-      expectCount(3, usage);
-      ParseControl(words[1], action, where);
-      action.text = expectText(words[2], usage);
-    } else if (verb == "choose") {
-      action.kind = Kind::Choose;
-      const char* usage = "choose COMBO \"text\" or choose COMBO #N";
-      expectCount(3, usage);
-      ParseControl(words[1], action, where);
-      if (words[2].type == Word::Type::Number) {
-        if (words[2].text.size() > 5 || std::stol(words[2].text) > 32767)
-          throw ScriptError(where + "entry number too large");
-        action.number = static_cast<int32_t>(std::stol(words[2].text));
-      } else {
-        action.text = expectText(words[2], usage);
-      }
-    } else if (verb == "type") {
-      action.kind = Kind::Type;
-      expectCount(3, "type TEXTBOX \"text\"");
-      ParseControl(words[1], action, where);
-      action.text = expectText(words[2], "type TEXTBOX \"text\"");
-    } else if (verb == "key") {
-      action.kind = Kind::Key;
-      expectCount(2, "key Escape|F1|Enter");
-      action.text = words[1].text;
-      if (words[1].type != Word::Type::Plain ||
-          (action.text != "Escape" && action.text != "F1" && action.text != "Enter")) {
-        throw ScriptError(where + "unknown key '" + words[1].text + "' (use Escape, F1 or Enter)");
-      }
-    } else if (verb == "close" || verb == "dump") {
-      action.kind = verb == "close" ? Kind::Close : Kind::Dump;
-      expectCount(1, verb == "close" ? "close" : "dump");
-    } else {
-      throw ScriptError(where + "unknown action '" + verb +
-                        "' (use click, tick, untick, choose, type, focus, key, close or dump)");
-    }
-    actions.push_back(std::move(action));
-    if (end == text.size()) break;
+    std::optional<ScriptAction> action =
+        ParseScriptLine(text.substr(start, end - start), ++lineNumber, file);
+    if (action) actions.push_back(std::move(*action));
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return actions;
+}
+
+std::optional<ScriptAction> ParsedScript::Next() {
+  if (next_ >= actions_.size()) return std::nullopt;
+  return actions_[next_++];
+}
+
+std::optional<ScriptAction> StreamedScript::Next() {
+  for (;;) {
+    std::string line;
+    bool ended = false;
+    for (int c = in_.get(); c != std::char_traits<char>::eof(); c = in_.get()) {
+      if (c == '\n' && afterCarriageReturn_ && line.empty() && !ended) {
+        afterCarriageReturn_ = false;  // the second half of "\r\n"
+        continue;
+      }
+      afterCarriageReturn_ = c == '\r';
+      if (c == '\n' || c == '\r') {
+        ended = true;
+        break;
+      }
+      line += static_cast<char>(c);
+      if (line.size() > kMaxScriptLine) {
+        throw ScriptError(file_ + ":" + std::to_string(line_ + 1) + ": the line is longer than " +
+                          std::to_string(kMaxScriptLine) + " bytes");
+      }
+    }
+    if (!ended && line.empty()) return std::nullopt;
+    std::optional<ScriptAction> action = ParseScriptLine(line, ++line_, file_);
+    if (action) return action;
+  }
 }
 
 // --- dump ----------------------------------------------------------------------------------------
@@ -250,32 +298,7 @@ std::string DumpForm(const Form& form, int32_t step) {
 
 // --- the driver ----------------------------------------------------------------------------------
 
-ScriptDriver::ScriptDriver(std::vector<ScriptAction> actions, std::string file, std::ostream& out)
-    : actions_(std::move(actions)), file_(std::move(file)), out_(out) {}
-
-int ScriptDriver::UnplayedLine() const {
-  return next_ < actions_.size() ? actions_[next_].line : 0;
-}
-
-void ScriptDriver::RunModal(Form& form) {
-  while (form.IsLoaded() && !Failed() && next_ < actions_.size()) {
-    Play(form, actions_[next_++]);
-  }
-  // A script that ends (or stops) with the window open closes it with the close box.
-  if (form.IsLoaded()) UserInput::CloseBox(form);
-  if (form.IsLoaded()) form.Unload(kAppWindows);
-}
-
-void ScriptDriver::Refuse(const ScriptAction& action, const std::string& reason) {
-  message_ = file_ + ":" + std::to_string(action.line) + ": " + reason;
-}
-
-void ScriptDriver::Play(Form& form, const ScriptAction& action) {
-  if (action.kind == Kind::Dump) {
-    out_ << DumpForm(form, stepReader_ ? stepReader_(form) : 0) << "\n";
-    out_.flush();
-    return;
-  }
+std::string PlayAction(Form& form, const ScriptAction& action) {
   InputOutcome outcome;
   if (action.kind == Kind::Close) {
     outcome = UserInput::CloseBox(form);
@@ -290,11 +313,11 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
                                   ? action.control + "(" + std::to_string(action.index) + ")"
                                   : action.control;
     if (control == nullptr)
-      return Refuse(action,
-                    ActionText(action) + ": no control named " + shown + " on " + form.Name());
+      return ActionText(action) + ": no control named " + shown + " on " + form.Name();
     auto wrongType = [&](const char* wanted) {
-      Refuse(action, shown + " is a " + control->TypeName() + ", not " + wanted);
+      return shown + " is a " + control->TypeName() + ", not " + wanted;
     };
+    const std::string entry = "\"" + EscapeForMessage(action.text) + "\"";
     switch (action.kind) {
       case Kind::Click:
         if (dynamic_cast<CommandButton*>(control) == nullptr &&
@@ -312,7 +335,7 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
         auto* list = dynamic_cast<ListView*>(control);
         if (list == nullptr) return wrongType("a list view");
         const int32_t found = list->ListItems().FirstIndexOfText(action.text);
-        if (found == 0) return Refuse(action, shown + " has no entry \"" + action.text + "\"");
+        if (found == 0) return shown + " has no entry " + entry;
         outcome = UserInput::Tick(*list, found, action.kind == Kind::Tick);
         break;
       }
@@ -327,10 +350,10 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
               break;
             }
           }
-          if (index < 0) return Refuse(action, shown + " has no entry \"" + action.text + "\"");
+          if (index < 0) return shown + " has no entry " + entry;
         } else if (index >= combo->ListCount()) {
-          return Refuse(action, shown + " has no entry #" + std::to_string(index) + " (it holds " +
-                                    std::to_string(combo->ListCount()) + ")");
+          return shown + " has no entry #" + std::to_string(index) + " (it holds " +
+                 std::to_string(combo->ListCount()) + ")";
         }
         outcome = UserInput::Choose(*combo, static_cast<int16_t>(index));
         break;
@@ -345,7 +368,51 @@ void ScriptDriver::Play(Form& form, const ScriptAction& action) {
         break;
     }
   }
-  if (!outcome) Refuse(action, ActionText(action) + ": " + outcome.reason);
+  return outcome ? std::string() : ActionText(action) + ": " + outcome.reason;
+}
+
+// --- the driver ----------------------------------------------------------------------------------
+
+ScriptDriver::ScriptDriver(std::unique_ptr<ScriptSource> source, std::string file,
+                           std::ostream& out)
+    : source_(std::move(source)), file_(std::move(file)), out_(out) {}
+
+int ScriptDriver::UnplayedLine() {
+  try {
+    const std::optional<ScriptAction> next = source_->Next();
+    return next ? next->line : 0;
+  } catch (const ScriptError& e) {
+    message_ = e.what();
+    return 0;
+  }
+}
+
+void ScriptDriver::RunModal(Form& form) {
+  opened_ = true;
+  while (form.IsLoaded() && !Failed()) {
+    std::optional<ScriptAction> action;
+    try {
+      action = source_->Next();
+    } catch (const ScriptError& e) {
+      message_ = e.what();
+      break;
+    }
+    if (!action) break;
+    Play(form, *action);
+  }
+  // A script that ends (or stops) with the window open closes it with the close box.
+  if (form.IsLoaded()) UserInput::CloseBox(form);
+  if (form.IsLoaded()) form.Unload(kAppWindows);
+}
+
+void ScriptDriver::Play(Form& form, const ScriptAction& action) {
+  if (action.kind == Kind::Dump) {
+    out_ << DumpForm(form, stepReader_ ? stepReader_(form) : 0) << "\n";
+    out_.flush();
+    return;
+  }
+  const std::string refusal = PlayAction(form, action);
+  if (!refusal.empty()) message_ = file_ + ":" + std::to_string(action.line) + ": " + refusal;
 }
 
 int16_t ScriptDriver::MsgBox(const std::string& prompt, int32_t, const std::string& title) {

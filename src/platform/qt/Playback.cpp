@@ -8,13 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/forms/CheckBox.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/CommandButton.h"
+#include "contract/MessageText.h"
 #include "platform/forms/Form.h"
-#include "platform/forms/ListView.h"
-#include "platform/forms/OptionButton.h"
-#include "platform/forms/TextBox.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/FormWindow.h"
 
@@ -59,46 +54,11 @@ void Playback::Step() {
 }
 
 std::string Playback::Play(const ScriptAction& action) {
-  using Kind = ScriptAction::Kind;
-  Form& form = window_.GetForm();
-  InputOutcome outcome;
-  switch (action.kind) {
-    case Kind::Dump:
-      Shoot(window_.Dialog());
-      return {};
-    case Kind::Close:
-      outcome = UserInput::CloseBox(form);
-      break;
-    case Kind::Key:
-      outcome = UserInput::Key(form, action.text == "Escape" ? kKeyEscape
-                                     : action.text == "F1"   ? kKeyF1
-                                                             : kKeyReturn);
-      break;
-    default: {
-      Control* control = form.Find(action.control, action.index);
-      if (control == nullptr) return "no control named " + action.control;
-      if (action.kind == Kind::Click || action.kind == Kind::Focus) {
-        outcome =
-            action.kind == Kind::Click ? UserInput::Click(*control) : UserInput::Focus(*control);
-      } else if (auto* list = dynamic_cast<ListView*>(control)) {
-        const int32_t found = list->ListItems().FirstIndexOfText(action.text);
-        if (found == 0) return control->DisplayName() + " has no entry \"" + action.text + "\"";
-        outcome = UserInput::Tick(*list, found, action.kind == Kind::Tick);
-      } else if (auto* combo = dynamic_cast<ComboBox*>(control)) {
-        int16_t index = static_cast<int16_t>(action.number);
-        for (int16_t i = 0; index < 0 && i < combo->ListCount(); ++i) {
-          if (combo->List(i) == action.text) index = i;
-        }
-        if (index < 0) return control->DisplayName() + " has no entry \"" + action.text + "\"";
-        outcome = UserInput::Choose(*combo, index);
-      } else if (auto* box = dynamic_cast<TextBox*>(control)) {
-        outcome = UserInput::Type(*box, action.text);
-      } else {
-        return control->DisplayName() + " cannot take that action";
-      }
-    }
+  if (action.kind == ScriptAction::Kind::Dump) {
+    Shoot(window_.Dialog());
+    return {};
   }
-  return outcome ? std::string() : outcome.reason;
+  return PlayAction(window_.GetForm(), action);
 }
 
 void Playback::Shoot(QWidget& widget, const std::string& name) {
@@ -117,7 +77,7 @@ void Playback::Answer(QMessageBox& box) {
 }
 
 void Playback::Stop(const std::string& message) {
-  std::fprintf(stderr, "lumora: playback stopped: %s\n", message.c_str());
+  std::fprintf(stderr, "lumora: playback stopped: %s\n", EscapeForMessage(message).c_str());
   actions_.clear();
   Form& form = window_.GetForm();
   if (form.IsLoaded()) QTimer::singleShot(0, this, [&form] { UserInput::CloseBox(form); });

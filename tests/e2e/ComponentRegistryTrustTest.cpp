@@ -1,0 +1,190 @@
+// The component registry as an unprivileged user meets it: a registry or a library that someone
+// else could have written is refused by name, and nothing is loaded from it.
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/RunProcess.h"
+
+namespace lumora {
+namespace {
+
+using testing::RunProcess;
+using testing::TempDir;
+
+constexpr const char* kTestUser = "lumora-registry-test";
+
+// The user the checks run as: this one when it is not root; else a user made for the test.
+// Sets `why` and returns null when there is none.
+const passwd* Unprivileged(std::string& why) {
+  if (::geteuid() != 0) return ::getpwuid(::geteuid());
+  if (::getpwnam(kTestUser) == nullptr &&
+      std::system((std::string("useradd --system --no-create-home --shell /usr/sbin/nologin ") +
+                   kTestUser + " >/dev/null 2>&1")
+                      .c_str()) != 0) {
+    why = "running as root and useradd could not make the user " + std::string(kTestUser);
+    return nullptr;
+  }
+  return ::getpwnam(kTestUser);
+}
+
+struct TrustCase {
+  const char* name;
+  mode_t registryMode;
+  bool registryForeign;  // owned by a user who is neither the runner nor root
+  mode_t libraryMode;
+  bool relative;
+  const char* refusal;
+};
+
+TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoaded) {
+  std::string why;
+  const passwd* user = Unprivileged(why);
+  if (user == nullptr) GTEST_SKIP() << why;
+  const bool asRoot = ::geteuid() == 0;
+  const std::vector<TrustCase> cases = {
+      {"world-writable registry", 0666, false, 0644, false,
+       "is not trusted: anyone may write it; nothing was loaded from it"},
+      {"foreign registry", 0644, true, 0644, false,
+       "is not trusted: it belongs to another user (uid 65534); nothing was loaded from it"},
+      {"group-writable library", 0644, false, 0664, false,
+       "is not trusted: its group may write it; nothing was loaded"},
+      {"relative library", 0644, false, 0644, true, "is not an absolute path; nothing was loaded"},
+  };
+  for (const TrustCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.registryForeign && !asRoot) {
+      std::cout << "skipped " << c.name << ": only root can give a file to another user\n";
+      continue;
+    }
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    std::filesystem::create_directories(dir.File("data/lumora"));
+    ::chmod(dir.File("data").c_str(), 0755);
+    ::chmod(dir.File("data/lumora").c_str(), 0755);
+    dir.Write("fake.so", "not a library");
+    const std::string library = c.relative ? "fake.so" : dir.File("fake.so");
+    const std::string registry = dir.File("data/lumora/components.json");
+    dir.Write("data/lumora/components.json",
+              "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
+                  "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
+                  "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+    ::chmod(registry.c_str(), c.registryMode);
+    ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
+    if (asRoot) {
+      ASSERT_EQ(::chown(registry.c_str(), c.registryForeign ? 65534 : user->pw_uid, user->pw_gid),
+                0);
+      ASSERT_EQ(::chown(dir.File("fake.so").c_str(), user->pw_uid, user->pw_gid), 0);
+    }
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string keep = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+    std::vector<std::string> args = {"build", "examples/object.json", "ODBC"};
+    std::string program = testing::BinDir() + "/lumora";
+    if (asRoot) {
+      args.insert(args.begin(),
+                  {"--reuid=" + std::to_string(user->pw_uid),
+                   "--regid=" + std::to_string(user->pw_gid), "--clear-groups", program});
+      program = "/usr/bin/setpriv";
+    }
+    const testing::ProcessResult r = RunProcess(program, args);
+    ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    EXPECT_EQ(r.exitStatus, 1) << r.err;
+    EXPECT_NE(r.err.find(c.refusal), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.relative || c.libraryMode != 0644 ? library : registry),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << "nothing is loaded: " << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// The program and its arguments to run lumora as `user` (through setpriv when this is root).
+std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
+                                                        std::vector<std::string> args) {
+  const std::string lumora = testing::BinDir() + "/lumora";
+  if (::geteuid() != 0) return {lumora, args};
+  args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
+                             "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
+  return {"/usr/bin/setpriv", args};
+}
+
+// A user saving another user's file in a folder both may write: the file stays its owner's,
+// rewritten in place when the user may write it, else left alone with the choices recovered.
+TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
+  std::string why;
+  const passwd* user = Unprivileged(why);
+  if (user == nullptr) GTEST_SKIP() << why;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user here";
+  const std::vector<std::pair<mode_t, int>> cases = {{0666, 0}, {0644, 1}};
+  for (const auto& [mode, exit] : cases) {
+    SCOPED_TRACE(mode);
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string old = "{\"properties\": {}}";
+    dir.Write("o.json", old);
+    dir.Write("s", "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
+    ::chmod(dir.File("o.json").c_str(), mode);
+    ::chmod(dir.File("s").c_str(), 0644);
+    const auto [program, args] = AsUser(
+        *user, {"wizard", dir.File("o.json"), "--script", dir.File("s"), "--registry", "none"});
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string keep = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);  // no registry: the one beside lumora
+    const testing::ProcessResult r = RunProcess(program, args);
+    ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    EXPECT_EQ(r.exitStatus, exit) << r.err;
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("o.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u) << "the object still belongs to root";
+    EXPECT_EQ(st.st_mode & 0777, mode);
+    EXPECT_EQ(testing::ReadFile(dir.File("o.json")) == old, exit == 1);
+    if (exit == 1) {
+      EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    }
+  }
+}
+
+// HOME=. must not let the current folder decide which library is loaded.
+TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File(".local/share/lumora"));
+  dir.Write("fake.so", "not a library");
+  dir.Write(".local/share/lumora/components.json",
+            "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
+                dir.File("fake.so") +
+                "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
+                "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  const std::string object = std::filesystem::absolute("examples/object.json").string();
+  const auto r =
+      RunProcess("/bin/sh", {"-c", "cd '" + dir.path() + "' && HOME=. exec env -u XDG_DATA_HOME '" +
+                                       testing::BinDir() + "/lumora' build '" + object + "' ODBC"});
+  EXPECT_EQ(r.err.find(dir.File("fake.so")), std::string::npos) << r.err;
+}
+
+// A registry nesting values without end is refused, not read until the stack overflows.
+TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("data/lumora"));
+  dir.Write("data/lumora/components.json",
+            "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string keep = saved != nullptr ? saved : "";
+  ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+  const auto r = RunProcess(testing::BinDir() + "/lumora", {"register"});
+  ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(
+      r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),
+      std::string::npos)
+      << r.err;
+}
+
+}  // namespace
+}  // namespace lumora
