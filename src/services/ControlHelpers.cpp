@@ -50,6 +50,7 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
   Trap("WizAPI:AddDrvsDSNsToListView", [&] {
     const int16_t count = collection.Count();
     if (count == 0) return;
+    const ListView::HeldNotifications oncePerFill(lvw);
     lvw.ListItems().Clear();
     for (int16_t i = 1; i <= count; ++i) {
       api.AddOneDrvDSNToListView(*collection.Item(i), lvw);

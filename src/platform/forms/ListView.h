@@ -139,7 +139,31 @@ class ListView : public Control {
   std::function<void(ListItem& item)> OnItemCheck;
 
   // Called by the entries when they change (observers hear ItemsChanged).
-  void EntriesChanged() { NotifyItemsChanged(); }
+  void EntriesChanged() {
+    if (held_ > 0) {
+      changedWhileHeld_ = true;
+    } else {
+      NotifyItemsChanged();
+    }
+  }
+
+  // While a HeldNotifications lives, changes to the entries are told to observers once, when
+  // the last one ends, so a window shows a list filled entry by entry in one pass.
+  class HeldNotifications {
+   public:
+    explicit HeldNotifications(ListView& list) : list_(list) { ++list_.held_; }
+    ~HeldNotifications() {
+      if (--list_.held_ == 0 && list_.changedWhileHeld_) {
+        list_.changedWhileHeld_ = false;
+        list_.NotifyItemsChanged();
+      }
+    }
+    HeldNotifications(const HeldNotifications&) = delete;
+    HeldNotifications& operator=(const HeldNotifications&) = delete;
+
+   private:
+    ListView& list_;
+  };
 
  private:
   ListItemCollection items_;
@@ -147,6 +171,8 @@ class ListView : public Control {
   int16_t view_ = kIcon;
   bool hideColumnHeaders_ = false;
   bool checkboxes_ = false;
+  int32_t held_ = 0;
+  bool changedWhileHeld_ = false;
 };
 
 }  // namespace lumora::forms
