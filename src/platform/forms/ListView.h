@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -91,9 +92,11 @@ class KeyedEntries {
   void PositionsMoved() const;
   ListView& owner_;
   std::vector<std::unique_ptr<Entry>> entries_;
-  std::unordered_map<std::string, Entry*> keys_;  // the non-empty keys
-  // Built on demand: the first position of each text, and every entry's position.
-  mutable std::unordered_map<std::string, int32_t> firstOfText_;
+  // The non-empty keys, viewing the entries' own (fixed) key strings.
+  std::unordered_map<std::string_view, Entry*> keys_;
+  // Built on demand: the first position of each text (viewing the entries' texts, so dropped
+  // whenever a text changes), and every entry's position.
+  mutable std::unordered_map<std::string_view, int32_t> firstOfText_;
   mutable std::unordered_map<const Entry*, int32_t> positions_;
   mutable bool textsKnown_ = false;
   mutable bool positionsKnown_ = false;
