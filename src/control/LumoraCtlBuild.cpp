@@ -1,5 +1,6 @@
 // Build-time feature inclusion.
-#include "contract/Text.h"
+#include <string_view>
+
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
 #include "services/WizAPI.h"

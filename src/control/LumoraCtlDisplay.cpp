@@ -1,7 +1,7 @@
 // The wizard entry: loads the stored choices into a fresh session, runs the wizard modally and
 // writes the choices back only when the author finished.
-#include "contract/Trap.h"
 #include "control/LumoraCtl.h"
+#include "contract/Trap.h"
 #include "services/WizAPI.h"
 #include "ui/Wizard.h"
 #include "ui/frmWizard.h"
