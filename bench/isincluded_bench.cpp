@@ -1,21 +1,46 @@
 // Build-time questions answered per second: LumoraCtl asked about every feature path of the
-// table, over a stored object with the drivers an author typically ticks.
+// table, over a stored object with the drivers an author typically ticks. The object is a plain
+// host-side property store (a get returns a copy of the stored value, as a host's does).
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
 #include "contract/Environment.h"
 #include "support/doubles/ConfigurableHostLibrary.h"
-#include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora {
 namespace {
 
+class StoredObject : public DesignObject {
+ public:
+  Value GetProperty(const std::string& name) override {
+    for (const auto& [key, value] : properties_) {
+      if (key == name) return value;
+    }
+    return Value();
+  }
+  void PutProperty(const std::string& name, const Value& value) override {
+    for (auto& [key, stored] : properties_) {
+      if (key == name) {
+        stored = value;
+        return;
+      }
+    }
+    properties_.emplace_back(name, value);
+  }
+
+ private:
+  std::vector<std::pair<std::string, Value>> properties_;
+};
+
 void BM_IsIncludedEveryFeature(benchmark::State& state) {
   component::Attach(std::make_shared<ConfigurableHostLibrary>(), ".");
-  MemoryDesignObject object;
+  StoredObject object;
   object.PutProperty("Drivers", Value::Strings({"SQL Server", "Microsoft Access Driver (*.mdb)",
                                                 "Microsoft Text Driver (*.txt; *.csv)"}));
   object.PutProperty("DriversSelections", Value::Booleans({true, true, false}));

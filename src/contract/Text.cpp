@@ -24,7 +24,18 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }
 
 std::string UCase(std::string_view text) {
-  std::string out;
+  std::string out(text);
+  bool plain = true;  // plain ASCII: upper-cased in place
+  for (char& c : out) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (byte >= 0x80) {
+      plain = false;
+      break;
+    }
+    if (byte >= 'a' && byte <= 'z') c = static_cast<char>(byte - 32);
+  }
+  if (plain) return out;
+  out.clear();
   out.reserve(text.size());
   const auto* s = reinterpret_cast<const uint8_t*>(text.data());
   const int32_t length = static_cast<int32_t>(text.size());

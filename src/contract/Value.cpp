@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
+#include <variant>
 
 #include "contract/Failure.h"
 #include "contract/Int16.h"
@@ -56,6 +58,11 @@ std::string FormatDouble(double d) {
   return buf;
 }
 
+template <class T>
+struct IsShared : std::false_type {};
+template <class T>
+struct IsShared<std::shared_ptr<const T>> : std::true_type {};
+
 }  // namespace
 
 Value Value::Null() {
@@ -74,16 +81,16 @@ Value Value::String(std::string s) {
   return Value(Storage(std::move(s)));
 }
 Value Value::Strings(std::vector<std::string> items) {
-  return Value(Storage(std::move(items)));
+  return Value(Storage(std::make_shared<const std::vector<std::string>>(std::move(items))));
 }
 Value Value::Booleans(std::vector<bool> items) {
-  return Value(Storage(std::move(items)));
+  return Value(Storage(std::make_shared<const std::vector<bool>>(std::move(items))));
 }
 Value Value::MakeList(List items) {
-  return Value(Storage(std::move(items)));
+  return Value(Storage(std::make_shared<const List>(std::move(items))));
 }
 Value Value::MakeObject(Object members) {
-  return Value(Storage(std::move(members)));
+  return Value(Storage(std::make_shared<const Object>(std::move(members))));
 }
 
 Value::Kind Value::kind() const {
@@ -180,11 +187,13 @@ std::string Value::ToString() const {
 int32_t Value::UpperBound() const {
   switch (kind()) {
     case Kind::StringArray:
-      return ToInt32(static_cast<int64_t>(std::get<std::vector<std::string>>(storage_).size()) - 1);
+      return ToInt32(
+          static_cast<int64_t>(std::get<Shared<std::vector<std::string>>>(storage_)->size()) - 1);
     case Kind::BooleanArray:
-      return ToInt32(static_cast<int64_t>(std::get<std::vector<bool>>(storage_).size()) - 1);
+      return ToInt32(static_cast<int64_t>(std::get<Shared<std::vector<bool>>>(storage_)->size()) -
+                     1);
     case Kind::List:
-      return ToInt32(static_cast<int64_t>(std::get<List>(storage_).size()) - 1);
+      return ToInt32(static_cast<int64_t>(std::get<Shared<List>>(storage_)->size()) - 1);
     default:
       Raise(kTypeMismatch);
   }
@@ -195,36 +204,47 @@ Value Value::At(int32_t index) const {
   if (index < 0 || index > UpperBound()) Raise(kSubscriptOutOfRange);
   switch (kind()) {
     case Kind::StringArray:
-      return String(std::get<std::vector<std::string>>(storage_)[index]);
+      return String((*std::get<Shared<std::vector<std::string>>>(storage_))[index]);
     case Kind::BooleanArray:
-      return Boolean(std::get<std::vector<bool>>(storage_)[index]);
+      return Boolean((*std::get<Shared<std::vector<bool>>>(storage_))[index]);
     default:
-      return std::get<List>(storage_)[index];
+      return (*std::get<Shared<List>>(storage_))[index];
   }
 }
 
 const std::vector<std::string>& Value::AsStrings() const {
   if (kind() != Kind::StringArray) Raise(kTypeMismatch);
-  return std::get<std::vector<std::string>>(storage_);
+  return *std::get<Shared<std::vector<std::string>>>(storage_);
 }
 
 const std::vector<bool>& Value::AsBooleans() const {
   if (kind() != Kind::BooleanArray) Raise(kTypeMismatch);
-  return std::get<std::vector<bool>>(storage_);
+  return *std::get<Shared<std::vector<bool>>>(storage_);
 }
 
 const Value::List& Value::AsList() const {
   if (kind() != Kind::List) Raise(kTypeMismatch);
-  return std::get<List>(storage_);
+  return *std::get<Shared<List>>(storage_);
 }
 
 const Value::Object& Value::AsObject() const {
   if (kind() != Kind::Object) Raise(kTypeMismatch);
-  return std::get<Object>(storage_);
+  return *std::get<Shared<Object>>(storage_);
 }
 
 bool Value::operator==(const Value& other) const {
-  return storage_ == other.storage_;
+  if (storage_.index() != other.storage_.index()) return false;
+  return std::visit(
+      [&other](const auto& mine) {
+        using T = std::decay_t<decltype(mine)>;
+        const T& theirs = std::get<T>(other.storage_);
+        if constexpr (IsShared<T>::value) {
+          return *mine == *theirs;
+        } else {
+          return mine == theirs;
+        }
+      },
+      storage_);
 }
 
 }  // namespace lumora

@@ -1,11 +1,13 @@
 // A design-object property value, as the host hands it to the component: empty (never put),
 // a 32-bit integer, an array of strings or of booleans (lower bound 0), or any other value a
 // design-object file may hold (boolean, number, string, null, mixed list, object), kept as it is.
+// Copies share the elements of arrays, lists and objects (which never change once made).
 // The conversions follow the classic rules (CLng, CBool, CStr, UBound, element access) and fail
 // with the classic error numbers.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
@@ -67,8 +69,13 @@ class Value {
   struct NullTag {
     bool operator==(const NullTag&) const = default;
   };
+  // Arrays, lists and objects are never changed once made, so copies of a value share them:
+  // handing a stored list to a caller costs no copy of its elements.
+  template <class T>
+  using Shared = std::shared_ptr<const T>;
   using Storage = std::variant<std::monostate, NullTag, bool, int32_t, double, std::string,
-                               std::vector<std::string>, std::vector<bool>, List, Object>;
+                               Shared<std::vector<std::string>>, Shared<std::vector<bool>>,
+                               Shared<List>, Shared<Object>>;
   explicit Value(Storage s) : storage_(std::move(s)) {}
   Storage storage_;
 };

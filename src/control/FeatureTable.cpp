@@ -1,5 +1,7 @@
 #include "control/FeatureTable.h"
 
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 
 #include "contract/Text.h"
@@ -60,13 +62,29 @@ const std::vector<FeatureRow>& FeatureTable() {
   return table;
 }
 
-const FeatureRow* FindFeature(const std::string& upperPath) {
-  static const std::unordered_map<std::string, const FeatureRow*> index = [] {
-    std::unordered_map<std::string, const FeatureRow*> map;
+const FeatureRow* FindFeature(std::string_view path) {
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using Index = std::unordered_map<std::string, const FeatureRow*, Hash, std::equal_to<>>;
+  static const Index index = [] {
+    Index map;
     for (const FeatureRow& row : FeatureTable()) map.emplace(UCase(row.path), &row);
     return map;
   }();
-  auto it = index.find(upperPath);
+  // Every path of the table is plain ASCII and at most 40 characters: a plain ASCII path is
+  // upper-cased on the stack; any other goes through the full upper-casing, which may turn a
+  // letter beyond ASCII into an ASCII one.
+  constexpr size_t kLongest = 64;
+  char upper[kLongest];
+  bool plain = path.size() <= kLongest;
+  for (size_t i = 0; plain && i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c >= 0x80) plain = false;
+    upper[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  }
+  auto it = plain ? index.find(std::string_view(upper, path.size())) : index.find(UCase(path));
   return it == index.end() ? nullptr : it->second;
 }
 

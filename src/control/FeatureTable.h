@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumora {
@@ -22,7 +23,7 @@ struct FeatureRow {
 };
 
 const std::vector<FeatureRow>& FeatureTable();
-// The row whose path equals `upperPath` (already upper-cased), or null.
-const FeatureRow* FindFeature(const std::string& upperPath);
+// The row whose path equals `path` ignoring case (both upper-cased), or null.
+const FeatureRow* FindFeature(std::string_view path);
 
 }  // namespace lumora

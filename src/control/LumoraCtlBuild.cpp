@@ -1,5 +1,6 @@
 // Build-time feature inclusion.
-#include "contract/Text.h"
+#include <string_view>
+
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
 #include "services/WizAPI.h"
@@ -14,9 +15,9 @@ bool LumoraCtl::ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject,
   if (pObject == nullptr) return false;
   wizAPI_ = std::make_shared<WizAPI>();
 
-  const std::string path = FeaturePath.substr(0, FeaturePath.find('\0'));
+  const std::string_view path = std::string_view(FeaturePath).substr(0, FeaturePath.find('\0'));
   if (path.empty()) return false;
-  const FeatureRow* row = FindFeature(UCase(path));
+  const FeatureRow* row = FindFeature(path);
   if (row == nullptr) return false;
 
   using Rule = FeatureRow::Rule;

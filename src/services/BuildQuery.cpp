@@ -3,6 +3,7 @@
 // counter is 16-bit, as the wizard's when it loads the drivers: a list whose upper bound passes
 // 32767 fails with error 6 before the first element, and one of exactly 32768 elements fails
 // when the counter passes its last element.
+#include <algorithm>
 #include <cstdint>
 
 #include "contract/Int16.h"
@@ -17,22 +18,21 @@ int16_t Next(int16_t i) {
   return ToInt16(int32_t{i} + 1);
 }
 
-// Whether `name` upper-cased equals `wanted` (already upper-cased). Plain ASCII names are
-// compared in place; any other byte takes the full upper-casing.
-bool MatchesUpper(const std::string& name, const std::string& wanted) {
-  if (name.size() != wanted.size()) {
-    for (unsigned char c : name) {
-      if (c >= 0x80) return UCase(name) == wanted;
-    }
-    return false;
+// Whether `name` and `wanted` are equal upper-cased. Plain ASCII texts are compared in place;
+// any other byte takes the full upper-casing.
+bool SameIgnoringCase(const std::string& name, const std::string& wanted) {
+  const size_t shorter = std::min(name.size(), wanted.size());
+  for (size_t i = 0; i < shorter; ++i) {
+    const unsigned char a = static_cast<unsigned char>(name[i]);
+    const unsigned char b = static_cast<unsigned char>(wanted[i]);
+    if (a >= 0x80 || b >= 0x80) return UCase(name) == UCase(wanted);
+    if ((a >= 'a' && a <= 'z' ? a - 32 : a) != (b >= 'a' && b <= 'z' ? b - 32 : b)) return false;
   }
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c >= 0x80) return UCase(name) == wanted;
-    const char upper = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    if (upper != wanted[i]) return false;
+  for (size_t i = shorter; i < std::max(name.size(), wanted.size()); ++i) {
+    const std::string& longer = name.size() > wanted.size() ? name : wanted;
+    if (static_cast<unsigned char>(longer[i]) >= 0x80) return UCase(name) == UCase(wanted);
   }
-  return true;
+  return name.size() == wanted.size();
 }
 
 // Element i of the names, without a copy when they are a list of strings.
@@ -53,10 +53,9 @@ bool WizAPI::IsDriverSelected(const Value& vDrvs, const Value& vDrvsSels,
   const int16_t upper = ToInt16(vDrvs.UpperBound());
   std::string scratch;
   if (!strDrv.empty()) {
-    const std::string wanted = UCase(strDrv);
     for (int16_t i = 0; i <= upper; i = Next(i)) {
       const std::string& name = NameAt(vDrvs, i, scratch);
-      if (!name.empty() && MatchesUpper(name, wanted)) return vDrvsSels.At(i).ToBool();
+      if (!name.empty() && SameIgnoringCase(name, strDrv)) return vDrvsSels.At(i).ToBool();
     }
     return false;
   }

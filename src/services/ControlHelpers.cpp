@@ -3,7 +3,9 @@
 // match exactly. The loops visit every entry and every record (no early exits) where the
 // wizard's behaviour depends on it: every matching record is updated.
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "contract/Int16.h"
@@ -50,6 +52,7 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
   Trap("WizAPI:AddDrvsDSNsToListView", [&] {
     const int16_t count = collection.Count();
     if (count == 0) return;
+    const ListView::HeldNotifications oncePerFill(lvw);
     lvw.ListItems().Clear();
     for (int16_t i = 1; i <= count; ++i) {
       api.AddOneDrvDSNToListView(*collection.Item(i), lvw);
@@ -60,20 +63,40 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
 
 // Every entry, in list order, sets the Selected of every record whose name equals its text
 // ignoring case; a record matched by several entries ends with the last one's check mark. The
-// records are grouped by upper-cased name once, so each entry finds its records directly.
+// records are chained by upper-cased name once, in collection order, so each entry finds its
+// records directly.
 template <class Collection>
 void SaveSelections(ListView& lvw, Collection& collection) {
   Trap("WizAPI:SaveDrvsDSNsSelections", [&] {
     const int16_t entries = ToInt16(lvw.ListItems().Count());
     if (entries < 1) return;
-    collection.Count();  // read for every entry: a collection past 32767 members fails here
-    std::unordered_map<std::string, std::vector<typename Collection::Ptr>> byName;
-    for (const auto& record : collection) byName[UCase(record->Name())].push_back(record);
+    const size_t count = static_cast<size_t>(collection.Count());  // fails past 32767 members
+    std::vector<std::string> upper;
+    std::vector<decltype(collection.begin()->get())> records;
+    upper.reserve(count);
+    records.reserve(count);
+    for (const auto& record : collection) {
+      upper.push_back(UCase(record->Name()));
+      records.push_back(record.get());
+    }
+    // First and last record of each name, and each record's next of the same name.
+    std::unordered_map<std::string_view, std::pair<size_t, size_t>> chains;
+    chains.reserve(count);
+    std::vector<size_t> next(count, count);
+    for (size_t r = 0; r < count; ++r) {
+      auto [it, added] = chains.try_emplace(upper[r], r, r);
+      if (!added) {
+        next[it->second.second] = r;
+        it->second.second = r;
+      }
+    }
     for (int16_t e = 1; e <= entries; ++e) {
       const forms::ListItem& item = lvw.ListItems().Item(e);
-      auto it = byName.find(UCase(item.Text()));
-      if (it != byName.end()) {
-        for (const auto& record : it->second) record->SetSelected(item.Checked());
+      auto it = chains.find(UCase(item.Text()));
+      if (it != chains.end()) {
+        for (size_t r = it->second.first; r < count; r = next[r]) {
+          records[r]->SetSelected(item.Checked());
+        }
       }
       if (e == INT16_MAX) break;
     }

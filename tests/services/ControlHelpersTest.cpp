@@ -4,6 +4,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/FormObserver.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
@@ -63,6 +64,28 @@ TEST_F(ControlHelpers, ListViewShowsEveryRecordCheckedWhenSelected) {
   api.AddDrvsDSNsToListView(drivers, lvw);
   EXPECT_EQ(ListTexts(), (std::vector<std::string>{"SQL Server+", "Oracle"}));
   EXPECT_EQ(lvw.ListItems().Item(1).Key(), "SQL Server");
+}
+
+// A window hears of a fill once, however many entries it brings; entries added one by one
+// outside a fill are told one by one.
+TEST_F(ControlHelpers, ObserversHearAFillOnce) {
+  struct Counter : FormObserver {
+    int lists = 0;
+    void ItemsChanged(Control& control) override { lists += &control == list ? 1 : 0; }
+    Control* list = nullptr;
+  } counter;
+  counter.list = &lvw;
+  form.AddObserver(&counter);
+  Drivers drivers;
+  for (const char* name : {"a", "b", "a", "c"}) drivers.Add(Make<Driver>(name, true));
+  lvw.ListItems().Add(0, "old", "old");
+  EXPECT_EQ(counter.lists, 1);
+  api.AddDrvsDSNsToListView(drivers, lvw);
+  EXPECT_EQ(counter.lists, 2);
+  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"a+", "b+", "c+"}));
+  lvw.ListItems().Item(1).SetChecked(false);
+  EXPECT_EQ(counter.lists, 3);
+  form.RemoveObserver(&counter);
 }
 
 TEST_F(ControlHelpers, EmptyCollectionLeavesTheListAsItIs) {

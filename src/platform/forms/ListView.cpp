@@ -13,6 +13,7 @@ void ListItem::SetText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
   owner_.ListItems().textsKnown_ = false;
+  owner_.ListItems().firstOfText_.clear();
   owner_.EntriesChanged();
 }
 
@@ -34,6 +35,7 @@ void ColumnHeader::SetText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
   owner_.ColumnHeaders().textsKnown_ = false;
+  owner_.ColumnHeaders().firstOfText_.clear();
   owner_.EntriesChanged();
 }
 

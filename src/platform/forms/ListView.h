@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -91,9 +92,11 @@ class KeyedEntries {
   void PositionsMoved() const;
   ListView& owner_;
   std::vector<std::unique_ptr<Entry>> entries_;
-  std::unordered_map<std::string, Entry*> keys_;  // the non-empty keys
-  // Built on demand: the first position of each text, and every entry's position.
-  mutable std::unordered_map<std::string, int32_t> firstOfText_;
+  // The non-empty keys, viewing the entries' own (fixed) key strings.
+  std::unordered_map<std::string_view, Entry*> keys_;
+  // Built on demand: the first position of each text (viewing the entries' texts, so dropped
+  // whenever a text changes), and every entry's position.
+  mutable std::unordered_map<std::string_view, int32_t> firstOfText_;
   mutable std::unordered_map<const Entry*, int32_t> positions_;
   mutable bool textsKnown_ = false;
   mutable bool positionsKnown_ = false;
@@ -139,7 +142,31 @@ class ListView : public Control {
   std::function<void(ListItem& item)> OnItemCheck;
 
   // Called by the entries when they change (observers hear ItemsChanged).
-  void EntriesChanged() { NotifyItemsChanged(); }
+  void EntriesChanged() {
+    if (held_ > 0) {
+      changedWhileHeld_ = true;
+    } else {
+      NotifyItemsChanged();
+    }
+  }
+
+  // While a HeldNotifications lives, changes to the entries are told to observers once, when
+  // the last one ends, so a window shows a list filled entry by entry in one pass.
+  class HeldNotifications {
+   public:
+    explicit HeldNotifications(ListView& list) : list_(list) { ++list_.held_; }
+    ~HeldNotifications() {
+      if (--list_.held_ == 0 && list_.changedWhileHeld_) {
+        list_.changedWhileHeld_ = false;
+        list_.NotifyItemsChanged();
+      }
+    }
+    HeldNotifications(const HeldNotifications&) = delete;
+    HeldNotifications& operator=(const HeldNotifications&) = delete;
+
+   private:
+    ListView& list_;
+  };
 
  private:
   ListItemCollection items_;
@@ -147,6 +174,8 @@ class ListView : public Control {
   int16_t view_ = kIcon;
   bool hideColumnHeaders_ = false;
   bool checkboxes_ = false;
+  int32_t held_ = 0;
+  bool changedWhileHeld_ = false;
 };
 
 }  // namespace lumora::forms
