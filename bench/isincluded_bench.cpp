@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "contract/Environment.h"
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
-#include "contract/Environment.h"
 #include "support/doubles/ConfigurableHostLibrary.h"
 
 namespace lumora {

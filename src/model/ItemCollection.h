@@ -3,8 +3,9 @@
 // a record whose name is already held; Remove drops the first member of that name. Count and
 // positions are 16-bit: with 32768 members Count fails with error 6. Item, Add, Remove and
 // RemoveAll trap failures and report them under the family's names ("Drivers:Add").
-// Add looks the name up in an index of the members' names (see MemberName.h), so filling a
-// collection stays linear however many records it takes.
+// Add and Remove look the name up in an index of the members' names (see MemberName.h), so
+// filling a collection stays linear however many records it takes, and removing a name that is
+// not held walks nothing.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +60,7 @@ class ItemCollection {
       if (!record) Raise(kObjectNotSet);
       const std::string name = record->Name();
       const int16_t count = Count();
+      if (Names().count(name) == 0) return;  // not held: nothing to walk
       for (int16_t i = 1; i <= count; ++i) {
         if (members_[i - 1]->Name() == name) {
           Drop(i);
