@@ -1,4 +1,4 @@
-// The ordered, name-identified collections.
+// The ordered, name-identified collections, and the user/system rule of a data source.
 #include <gtest/gtest.h>
 
 #include "model/Collections.h"
@@ -36,24 +36,23 @@ TEST_F(Collections, AddKeepsTheFirstRecordOfAnExactName) {
   EXPECT_TRUE(host_.reports().empty());
 }
 
-TEST_F(Collections, ItemOutOfRangeIsNoRecordAndNoReport) {
-  Drivers drivers;
-  drivers.Add(MakeDriver("A"));
-  EXPECT_EQ(drivers.Item(0), nullptr);
-  EXPECT_EQ(drivers.Item(-1), nullptr);
-  EXPECT_EQ(drivers.Item(2), nullptr);
-  EXPECT_NE(drivers.Item(1), nullptr);
-  EXPECT_TRUE(host_.reports().empty());
-}
-
-TEST_F(Collections, MembersAreSharedNotCopied) {
+// Out-of-range items are no record, members are shared rather than copied, and an empty
+// collection empties harmlessly; none of it is reported.
+TEST_F(Collections, ItemsAreSharedAndOutOfRangeIsNoRecord) {
   Drivers a, b;
   DriverPtr d = MakeDriver("A");
+  a.RemoveAll();
   a.Add(d);
   b.Add(d);
   d->SetSelected(true);
   EXPECT_TRUE(a.Item(1)->Selected());
   EXPECT_EQ(a.Item(1), b.Item(1));
+  for (int16_t i : {0, -1, 2}) EXPECT_EQ(a.Item(i), nullptr) << i;
+  a.RemoveAll();
+  EXPECT_EQ(a.Count(), 0);
+  EXPECT_EQ(a.Item(1), nullptr);
+  EXPECT_EQ(b.Count(), 1);
+  EXPECT_TRUE(host_.reports().empty());
 }
 
 TEST_F(Collections, RemoveDropsTheFirstMemberOfThatNameByAnyRecord) {
@@ -100,18 +99,6 @@ TEST_F(Collections, EmptyNamesAreMembersLikeAnyOther) {
   EXPECT_EQ(sources.Count(), 1);
 }
 
-TEST_F(Collections, RemoveAllEmptiesAndIsHarmlessWhenEmpty) {
-  Translators translators;
-  translators.RemoveAll();
-  auto t = std::make_shared<Translator>();
-  t->SetName("T");
-  translators.Add(t);
-  translators.RemoveAll();
-  EXPECT_EQ(translators.Count(), 0);
-  EXPECT_EQ(translators.Item(1), nullptr);
-  EXPECT_TRUE(host_.reports().empty());
-}
-
 TEST_F(Collections, NullRecordIsReportedUnderTheFamilyName) {
   DataSources sources;
   sources.Add(nullptr);
@@ -119,6 +106,25 @@ TEST_F(Collections, NullRecordIsReportedUnderTheFamilyName) {
   EXPECT_EQ(host_.procedures(),
             (std::vector<std::string>{"DataSources:Add", "DataSources:Remove"}));
   EXPECT_EQ(host_.reports()[0].number, 91);
+}
+
+// Setting one of the user/system flags clears the other; clearing one leaves the other as it is.
+TEST(Records, UserAndSystemAreNeverBothTrue) {
+  DataSource s;
+  EXPECT_TRUE(s.UserDSN() && !s.SystemDSN());
+  const struct {
+    bool system;
+    bool value;
+    bool user, systemAfter;
+  } steps[] = {{true, true, false, true},
+               {true, false, false, false},
+               {false, true, true, false},
+               {false, false, false, false}};
+  for (const auto& step : steps) {
+    step.system ? s.SetSystemDSN(step.value) : s.SetUserDSN(step.value);
+    EXPECT_EQ(s.UserDSN(), step.user);
+    EXPECT_EQ(s.SystemDSN(), step.systemAfter);
+  }
 }
 
 TEST_F(Collections, SixteenBitLimit) {

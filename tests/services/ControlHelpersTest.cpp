@@ -1,6 +1,7 @@
 // The list, combo and attribute-editor helpers over real runtime controls.
 #include <gtest/gtest.h>
 
+#include "TestRecords.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Form.h"
@@ -16,15 +17,7 @@ namespace {
 
 using namespace forms;
 
-template <class Record>
-std::shared_ptr<Record> Make(const std::string& name, bool selected,
-                             const std::string& attributes = "") {
-  auto r = std::make_shared<Record>();
-  r->SetName(name);
-  r->SetSelected(selected);
-  r->SetAttribsString(attributes);
-  return r;
-}
+using testing::Make;
 
 class ControlHelpers : public ::testing::Test {
  protected:
@@ -45,6 +38,15 @@ class ControlHelpers : public ::testing::Test {
     return out;
   }
 
+  // The combo's entries and chosen index, the text box, and the data-source controls that are set.
+  std::string Shown() const {
+    std::string out;
+    for (const std::string& e : cbo.Entries()) out += e + ",";
+    return out + " #" + std::to_string(cbo.ListIndex()) + " " + txt.Text() +
+           (optUser.Value() ? " user" : "") + (optSystem.Value() ? " system" : "") +
+           (chk.Value() == kChecked ? " uninstall" : "");
+  }
+
   testing::TestHost host;
   WizAPI api;
   Form form{"frmTest"};
@@ -58,12 +60,15 @@ class ControlHelpers : public ::testing::Test {
 
 TEST_F(ControlHelpers, ListViewShowsEveryRecordCheckedWhenSelected) {
   Drivers drivers;
-  drivers.Add(Make<Driver>("SQL Server", true));
-  drivers.Add(Make<Driver>("Oracle", false));
+  drivers.Add(Make<Driver>("SQL Server", "", true));
+  drivers.Add(Make<Driver>("Oracle", "", false));
   lvw.ListItems().Add(0, "old", "old");
   api.AddDrvsDSNsToListView(drivers, lvw);
   EXPECT_EQ(ListTexts(), (std::vector<std::string>{"SQL Server+", "Oracle"}));
   EXPECT_EQ(lvw.ListItems().Item(1).Key(), "SQL Server");
+  api.AddDrvsDSNsToListView(DataSources(), lvw);
+  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"SQL Server+", "Oracle"}))
+      << "an empty collection leaves the list as it is";
 }
 
 // A window hears of a fill once, however many entries it brings; entries added one by one
@@ -77,7 +82,7 @@ TEST_F(ControlHelpers, ObserversHearAFillOnce) {
   counter.list = &lvw;
   form.AddObserver(&counter);
   Drivers drivers;
-  for (const char* name : {"a", "b", "a", "c"}) drivers.Add(Make<Driver>(name, true));
+  for (const char* name : {"a", "b", "a", "c"}) drivers.Add(Make<Driver>(name, "", true));
   lvw.ListItems().Add(0, "old", "old");
   EXPECT_EQ(counter.lists, 1);
   api.AddDrvsDSNsToListView(drivers, lvw);
@@ -88,44 +93,23 @@ TEST_F(ControlHelpers, ObserversHearAFillOnce) {
   form.RemoveObserver(&counter);
 }
 
-TEST_F(ControlHelpers, EmptyCollectionLeavesTheListAsItIs) {
-  lvw.ListItems().Add(0, "kept", "kept");
-  api.AddDrvsDSNsToListView(DataSources(), lvw);
-  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"kept"}));
-}
-
 TEST_F(ControlHelpers, DuplicateKeyIsReportedAndTheRestStillListed) {
   Drivers a;
-  a.Add(Make<Driver>("X", false));
+  a.Add(Make<Driver>("X", "", false));
   Drivers b;
-  b.Add(Make<Driver>("Y", false));
+  b.Add(Make<Driver>("Y", "", false));
   api.AddOneDrvDSNToListView(*a.Item(1), lvw);
   api.AddOneDrvDSNToListView(*a.Item(1), lvw);
   api.AddOneDrvDSNToListView(*b.Item(1), lvw);
   EXPECT_EQ(ListTexts(), (std::vector<std::string>{"X", "Y"}));
-  ASSERT_EQ(host.reports().size(), 1u);
-  EXPECT_EQ(host.reports()[0].number, 35602);
-  EXPECT_EQ(host.reports()[0].procedure, "WizAPI:AddOneDrvDSNToListView");
-}
-
-TEST_F(ControlHelpers, CheckMarksBecomeSelectionsIgnoringCaseForEveryMatch) {
-  DataSources sources;
-  sources.Add(Make<DataSource>("ORDERS", false));
-  sources.Add(Make<DataSource>("orders", false));
-  sources.Add(Make<DataSource>("Unlisted", true));
-  sources.Add(Make<DataSource>("Sales", true));
-  lvw.ListItems().Add(0, "Orders", "Orders").SetChecked(true);
-  lvw.ListItems().Add(0, "Sales", "Sales");
-  api.SaveDrvsDSNsSelections(lvw, sources);
-  EXPECT_TRUE(sources.Item(1)->Selected());
-  EXPECT_TRUE(sources.Item(2)->Selected()) << "every matching record is set";
-  EXPECT_TRUE(sources.Item(3)->Selected()) << "a record without an entry keeps its flag";
-  EXPECT_FALSE(sources.Item(4)->Selected());
+  EXPECT_EQ(testing::Reported(host),
+            std::vector<std::string>{"WizAPI:AddOneDrvDSNToListView 35602"});
 }
 
 // Entries are matched to records by upper-cased name, through duplicates and case variants on
 // both sides, records renamed after they were added and entries whose text changed: each record
-// ends with the check mark of the last entry that matches it.
+// ends with the check mark of the last entry that matches it, and a record no entry matches
+// keeps its flag.
 TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
   struct Entry {
     const char* text;
@@ -133,12 +117,12 @@ TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
   };
   struct Case {
     std::vector<Entry> entries;
-    std::vector<std::string> records;  // all start selected; "a>b" is added as a, renamed b
+    std::vector<std::string> records;  // selected unless "-a"; "a>b" is added as a, renamed b
     std::vector<bool> expected;
   };
   const Case cases[] = {
       {{{"Orders", true}, {"ORDERS", false}}, {"orders"}, {false}},
-      {{{"ORDERS", false}, {"Orders", true}}, {"orders"}, {true}},
+      {{{"ORDERS", false}, {"Orders", true}}, {"-orders", "-ORDERS"}, {true, true}},
       {{{"Sales", false}}, {"Orders>Sales", "sales", "Orders"}, {false, false, true}},
       {{{"Sales", true}, {"x", false}}, {"x>SALES", "Sales"}, {true, true}},
       {{{"ß", false}, {"é", false}}, {"SS", "É"}, {true, false}},
@@ -153,8 +137,9 @@ TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
     }
     DataSources sources;
     for (const std::string& spec : c.records) {
+      const bool unselected = spec[0] == '-';
       const size_t arrow = spec.find('>');
-      auto record = Make<DataSource>(spec.substr(0, arrow), true);
+      auto record = Make<DataSource>(spec.substr(unselected, arrow - unselected), "", !unselected);
       sources.Add(record);
       if (arrow != std::string::npos) record->SetName(spec.substr(arrow + 1));
     }
@@ -185,25 +170,17 @@ TEST_F(ControlHelpers, AllUnselectedFollowsEveryTickUntickRemovalAndClear) {
 
 TEST_F(ControlHelpers, ComboListsSelectedRecordsAndShowsTheFirst) {
   DataSources sources;
-  sources.Add(Make<DataSource>("Hidden", false, "DBQ=h"));
-  auto system = Make<DataSource>("Orders", true, "DBQ=o");
+  sources.Add(Make<DataSource>("Hidden", "DBQ=h", false));
+  auto system = Make<DataSource>("Orders", "DBQ=o", true);
   system->SetSystemDSN(true);
   system->SetUninstall(true);
   sources.Add(system);
-  sources.Add(Make<DataSource>("Sales", true, "DBQ=s"));
+  sources.Add(Make<DataSource>("Sales", "DBQ=s", true));
   api.AddDrvsDSNsToCombo(sources, cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(cbo.Entries(), (std::vector<std::string>{"Orders", "Sales"}));
-  EXPECT_EQ(cbo.ListIndex(), 0);
-  EXPECT_EQ(txt.Text(), "DBQ=o");
-  EXPECT_TRUE(optSystem.Value());
-  EXPECT_FALSE(optUser.Value());
-  EXPECT_EQ(chk.Value(), kChecked);
-
+  EXPECT_EQ(Shown(), "Orders,Sales, #0 DBQ=o system uninstall");
   cbo.SetListIndex(1);
   api.ShowDrvsDSNsAttribs(sources, cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(txt.Text(), "DBQ=s");
-  EXPECT_TRUE(optUser.Value());
-  EXPECT_EQ(chk.Value(), kUnchecked);
+  EXPECT_EQ(Shown(), "Orders,Sales, #1 DBQ=s user");
 }
 
 TEST_F(ControlHelpers, ComboWithNothingSelectedEndsEmptyAndLeavesTheOptions) {
@@ -212,38 +189,29 @@ TEST_F(ControlHelpers, ComboWithNothingSelectedEndsEmptyAndLeavesTheOptions) {
   cbo.AddItem("stale");
   txt.SetText("stale");
   DataSources sources;
-  sources.Add(Make<DataSource>("Orders", false, "DBQ=o"));
+  sources.Add(Make<DataSource>("Orders", "DBQ=o", false));
   api.AddDrvsDSNsToCombo(sources, cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(cbo.ListCount(), 0);
-  EXPECT_EQ(txt.Text(), "");
-  EXPECT_TRUE(optSystem.Value());
-  EXPECT_EQ(chk.Value(), kChecked);
-}
-
-TEST_F(ControlHelpers, DriversLeaveTheDataSourceControlsAlone) {
-  optSystem.SetValue(true);
+  EXPECT_EQ(Shown(), " #-1  system uninstall");
+  // Drivers fill the combo and the text but leave the data-source controls alone.
   Drivers drivers;
-  drivers.Add(Make<Driver>("SQL Server", true, "Driver=x"));
+  drivers.Add(Make<Driver>("SQL Server", "Driver=x", true));
   api.AddDrvsDSNsToCombo(drivers, cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(txt.Text(), "Driver=x");
-  EXPECT_TRUE(optSystem.Value());
+  EXPECT_EQ(Shown(), "SQL Server, #0 Driver=x system uninstall");
 }
 
 TEST_F(ControlHelpers, AddingANameTheComboHoldsSelectsTheFirstOfTheTwo) {
   cbo.AddItem("A");
   cbo.AddItem("B");
   Drivers drivers;
-  drivers.Add(Make<Driver>("A", true, "Driver=a"));
+  drivers.Add(Make<Driver>("A", "Driver=a", true));
   api.AddOneDrvDSNToCombo(*drivers.Item(1), cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(cbo.Entries(), (std::vector<std::string>{"A", "B", "A"}));
-  EXPECT_EQ(cbo.ListIndex(), 0);
-  EXPECT_EQ(txt.Text(), "Driver=a");
+  EXPECT_EQ(Shown(), "A,B,A, #0 Driver=a");
 }
 
-TEST_F(ControlHelpers, EditedTextGoesToTheFirstRecordOfTheChosenNameUnlessEmpty) {
+TEST_F(ControlHelpers, EditedTextGoesToTheFirstRecordOfTheChosenExactNameUnlessEmpty) {
   Drivers drivers;
-  drivers.Add(Make<Driver>("A", true, "Driver=1"));
-  auto twin = Make<Driver>("B", true, "Driver=2");
+  drivers.Add(Make<Driver>("A", "Driver=1", true));
+  auto twin = Make<Driver>("B", "Driver=2", true);
   drivers.Add(twin);
   twin->SetName("A");  // two records now share the name
   cbo.AddItem("A");
@@ -255,18 +223,15 @@ TEST_F(ControlHelpers, EditedTextGoesToTheFirstRecordOfTheChosenNameUnlessEmpty)
   txt.SetText("");
   api.UpdateAttribsString(drivers, cbo, txt);
   EXPECT_EQ(drivers.Item(1)->AttribsString(), "Driver=new\r\n") << "an empty box changes nothing";
-}
-
-TEST_F(ControlHelpers, CombosMatchNamesExactly) {
-  Drivers drivers;
-  drivers.Add(Make<Driver>("sql server", true, "Driver=lower"));
-  cbo.AddItem("SQL Server");
-  cbo.SetListIndex(0);
+  // Names match exactly: a chosen name no record has exactly shows and stores nothing.
+  cbo.AddItem("a");
+  cbo.SetListIndex(1);
   txt.SetText("unchanged");
   api.ShowDrvsDSNsAttribs(drivers, cbo, txt, optUser, optSystem, chk);
   api.UpdateAttribsString(drivers, cbo, txt);
   EXPECT_EQ(txt.Text(), "unchanged");
-  EXPECT_EQ(drivers.Item(1)->AttribsString(), "Driver=lower");
+  EXPECT_EQ(testing::Describe(drivers),
+            (std::vector<std::string>{"A | Driver=new\r\n selected", "A | Driver=2 selected"}));
 }
 
 }  // namespace

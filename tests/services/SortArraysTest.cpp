@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 
+#include "TestRecords.h"
 #include "services/SortArrays.h"
 #include "support/TestHost.h"
 
@@ -13,73 +14,52 @@ namespace {
 using SortArrays::QuicksortString;
 using Strings = std::vector<std::string>;
 
-TEST(QuicksortString, OrdersByteWiseWithUpperCaseFirst) {
-  testing::TestHost host;
-  Strings a = {"Setup=", "SQLLevel=", "APILevel="};
-  QuicksortString(a, 0, 2);
-  EXPECT_EQ(a, (Strings{"APILevel=", "SQLLevel=", "Setup="}));
-
-  Strings b = {"a", "Z", "DriverName=x", "DriverId=25", "Driver=y", "Description=d", "DBQ=q"};
-  QuicksortString(b, 0, 6);
-  EXPECT_EQ(
-      b, (Strings{"DBQ=q", "Description=d", "Driver=y", "DriverId=25", "DriverName=x", "Z", "a"}));
-  EXPECT_TRUE(host.reports().empty());
+TEST(QuicksortString, SortsTheGivenRangeByteWise) {
+  const struct {
+    Strings in;
+    int16_t lo, hi;
+    Strings expected;
+  } cases[] = {
+      {{"Setup=", "SQLLevel=", "APILevel="}, 0, 2, {"APILevel=", "SQLLevel=", "Setup="}},
+      {{"a", "Z", "DriverName=x", "DriverId=25", "Driver=y", "Description=d", "DBQ=q"},
+       0,
+       6,
+       {"DBQ=q", "Description=d", "Driver=y", "DriverId=25", "DriverName=x", "Z", "a"}},
+      {{"only"}, 0, 0, {"only"}},
+      {{"c", "b", "a"}, 1, 1, {"c", "b", "a"}},
+      {{"c", "b", "a"}, 2, 0, {"c", "b", "a"}},  // hi below lo: nothing to do
+      {{"z", "d", "c", "b", "a"}, 1, 3, {"z", "b", "c", "d", "a"}},
+  };
+  for (const auto& c : cases) {
+    testing::TestHost host;
+    Strings a = c.in;
+    QuicksortString(a, c.lo, c.hi);
+    EXPECT_EQ(a, c.expected) << c.lo << ".." << c.hi;
+    EXPECT_TRUE(host.reports().empty());
+  }
 }
 
-TEST(QuicksortString, LeavesSingleElementsAndEmptyRangesAlone) {
-  testing::TestHost host;
-  Strings one = {"only"};
-  QuicksortString(one, 0, 0);
-  EXPECT_EQ(one, Strings{"only"});
-
-  Strings some = {"c", "b", "a"};
-  QuicksortString(some, 1, 1);
-  EXPECT_EQ(some, (Strings{"c", "b", "a"}));
-  QuicksortString(some, 2, 0);  // hi below lo: nothing to do, even out of range
-  EXPECT_EQ(some, (Strings{"c", "b", "a"}));
-  EXPECT_TRUE(host.reports().empty());
-}
-
-TEST(QuicksortString, SortsOnlyTheGivenRange) {
-  testing::TestHost host;
-  Strings a = {"z", "d", "c", "b", "a"};
-  QuicksortString(a, 1, 3);
-  EXPECT_EQ(a, (Strings{"z", "b", "c", "d", "a"}));
-}
-
-TEST(QuicksortString, KeepsEveryElementWithManyDuplicates) {
+// Many duplicates, and the largest 16-bit range equal, sorted, reversed and shuffled.
+TEST(QuicksortString, KeepsEveryElementOfLargeAndRepetitiveArrays) {
   testing::TestHost host;
   std::mt19937 rng(7);
-  Strings a;
-  for (int i = 0; i < 2000; ++i) a.push_back(std::string(1, static_cast<char>('a' + rng() % 3)));
-  Strings expected = a;
-  std::sort(expected.begin(), expected.end());
-  QuicksortString(a, 0, static_cast<int16_t>(a.size() - 1));
-  EXPECT_EQ(a, expected);
-}
-
-TEST(QuicksortString, HandlesTheLargest16BitRangeSortedEqualOrShuffled) {
-  testing::TestHost host;
-  const int16_t hi = 32766;  // 32767 elements
-  Strings equal(32767, "DriverName=same");
-  QuicksortString(equal, 0, hi);
-  EXPECT_EQ(equal, Strings(32767, "DriverName=same"));
-
+  Strings dups;
+  for (int i = 0; i < 2000; ++i) dups.push_back(std::string(1, static_cast<char>('a' + rng() % 3)));
   Strings sorted;
   for (int i = 0; i < 32767; ++i) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "k%05d", i);
     sorted.push_back(buf);
   }
-  Strings a = sorted;
-  QuicksortString(a, 0, hi);
-  EXPECT_EQ(a, sorted);
-  std::reverse(a.begin(), a.end());
-  QuicksortString(a, 0, hi);
-  EXPECT_EQ(a, sorted);
-  std::shuffle(a.begin(), a.end(), std::mt19937(1));
-  QuicksortString(a, 0, hi);
-  EXPECT_EQ(a, sorted);
+  Strings reversed(sorted.rbegin(), sorted.rend());
+  Strings shuffled = sorted;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(1));
+  for (Strings a : {dups, Strings(32767, "DriverName=same"), sorted, reversed, shuffled}) {
+    Strings expected = a;
+    std::sort(expected.begin(), expected.end());
+    QuicksortString(a, 0, static_cast<int16_t>(a.size() - 1));
+    EXPECT_EQ(a, expected) << a.size();
+  }
   EXPECT_TRUE(host.reports().empty());
 }
 
@@ -87,9 +67,7 @@ TEST(QuicksortString, ReportsARangeOutsideTheArray) {
   testing::TestHost host;
   Strings a = {"b", "a"};
   QuicksortString(a, 0, 5);
-  ASSERT_EQ(host.reports().size(), 1u);
-  EXPECT_EQ(host.reports()[0].number, 9);
-  EXPECT_EQ(host.reports()[0].procedure, "SortArrays:QuicksortString");
+  EXPECT_EQ(testing::Reported(host), std::vector<std::string>{"SortArrays:QuicksortString 9"});
   EXPECT_EQ(a, (Strings{"b", "a"}));
 }
 

@@ -15,44 +15,19 @@
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
 
 using testing::RunProcess;
+using testing::ScopedEnv;
 
 std::string Shell(const std::string& command) {
   auto r = RunProcess("/bin/sh", {"-c", command});
   EXPECT_EQ(r.exitStatus, 0) << command << "\n" << r.err;
   return r.out;
 }
-
-// Sets environment variables for the life of the object.
-class ScopedEnv {
- public:
-  void Set(const std::string& name, const std::string& value) {
-    const char* old = std::getenv(name.c_str());
-    saved_.push_back({name, old != nullptr, old ? old : ""});
-    ::setenv(name.c_str(), value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->had) {
-        ::setenv(it->name.c_str(), it->value.c_str(), 1);
-      } else {
-        ::unsetenv(it->name.c_str());
-      }
-    }
-  }
-
- private:
-  struct Saved {
-    std::string name;
-    bool had;
-    std::string value;
-  };
-  std::vector<Saved> saved_;
-};
 
 // The data-source names odbcinst lists ([ODBC] holds settings, not a data source), each
 // decoded as its file is (odbcinst prints the bytes as they are).
@@ -123,8 +98,8 @@ TEST(UnixOdbcDiscovery, FindsWhatOdbcinstListsUserDataSourcesFirst) {
             "[Stock]\nDriver=Lumora Test Driver\nPort=5432\nAPILevel=1\nSQLLevel=1\n\n"
             "[Shared]\nDriver=Lumora Test Driver\nServer=machine-side\n");
   ScopedEnv env;
-  env.Set("ODBCINI", dir.File("user.ini"));
-  env.Set("ODBCSYSINI", dir.File("sys"));
+  env.Set("ODBCINI", dir.File("user.ini").c_str());
+  env.Set("ODBCSYSINI", dir.File("sys").c_str());
   Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
   Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
 
@@ -145,11 +120,11 @@ TEST(UnixOdbcDiscovery, FindsWhatOdbcinstListsUserDataSourcesFirst) {
     EXPECT_EQ(r->UserDSN(), user) << r->Name();
     EXPECT_EQ(r->SystemDSN(), !user) << r->Name();
   }
-  EXPECT_NE(sources.Item(2)->AttribsString().find("Server=user-side"), std::string::npos);
 }
 
 // Files written by hand, user and system side, each compared with what odbcinst lists from
-// the very same files. "-" stands for a file that does not exist.
+// the very same files. "-" stands for a file that does not exist. How one file is read on its own
+// (comments, stray lines, byte-order marks, encodings, [ODBC]) is the registry reader's own test.
 TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
   struct Layout {
@@ -159,10 +134,6 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
     std::vector<std::string> names;  // what both must list
   };
   const Layout layouts[] = {
-      {"comments, blank lines and CRLF",
-       "# mine\r\n; also\r\n\r\n[A]\r\nDriver=x\r\n",
-       "\n  # indented comment\n\t; tab\n[B]\r\n#c\r\n",
-       {"A", "B"}},
       {"odd spacing: an indented header counts in the user file, not in the system file",
        "[ Spaced Name ]\nDriver = x \n  [Indented]\n\t[Tabbed]\n",
        "[Sys]\n  [NotASection]\n[Next]\n",
@@ -183,28 +154,7 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
        "[ODBC Data Sources]\n[A]\n",
        "[ODBC Data Sources]\n[B]\n",
        {"A", "B"}},
-      {"[ODBC] holds settings", "[ODBC]\nTrace=No\n[A]\n", "[odbc]\n[B]\n", {"A", "B"}},
-      {"a stray line before the first section: the user file is ignored",
-       "Driver=x\n[A]\nDriver=x\n",
-       "[B]\n",
-       {"B"}},
       {"an indented first header: the system file is ignored", "[A]\n", "  [B]\n[C]\n", {"A"}},
-      {"a byte-order mark before the first section: the file is ignored",
-       "\xEF\xBB\xBF[A]\n[A2]\n",
-       "[B]\n",
-       {"B"}},
-      {"backslashes are part of a name",
-       "[Sales\\2024]\nDriver=x\nDatabase=d\n[Sales]\nDriver=y\nDescription = Spaced  out \n",
-       "[\\lead]\n",
-       {"Sales\\2024", "Sales", "\\lead"}},
-      {"UTF-8 and Latin-1 names",
-       "[Caf\xC3\xA9]\n[\xC3\x9C"
-       "bersicht]\n",
-       "[Caf\xE9 Noir]\n[Na\xEFve]\n",
-       {"Caf\xC3\xA9",
-        "\xC3\x9C"
-        "bersicht",
-        "Caf\xC3\xA9 Noir", "Na\xC3\xAFve"}},
       {"a name in both files is listed once, as the user's; system duplicates once",
        "[Shared]\n[Mine]\n",
        "[SHARED]\n[Ours]\n[ours]\n",
@@ -217,7 +167,6 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
        "[Open\nDriver=x\n[Closed] tail\n",
        "-",
        {"Open", "Closed"}},
-      {"no user file; a system file only", "-", "[Only]\nDriver=y\n", {"Only"}},
       {"empty files", "", "", {}},
   };
   for (const Layout& layout : layouts) {
@@ -228,19 +177,14 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
     if (layout.user != "-") dir.Write("user.ini", layout.user);
     if (layout.system != "-") dir.Write("sys/odbc.ini", layout.system);
     ScopedEnv env;
-    env.Set("ODBCINI", dir.File("user.ini"));
-    env.Set("ODBCSYSINI", dir.File("sys"));
+    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    env.Set("ODBCSYSINI", dir.File("sys").c_str());
     DataSources sources;
     const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
     EXPECT_EQ(found, ListedNames());
     EXPECT_EQ(found, layout.names);
     for (const auto& r : sources) {
-      EXPECT_TRUE(IsValidUtf8(r->AttribsString())) << r->Name();
-      const bool ascii = std::all_of(r->Name().begin(), r->Name().end(),
-                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-      if (ascii) {
-        EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
-      }
+      EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
     }
   }
 }
