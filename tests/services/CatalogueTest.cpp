@@ -154,26 +154,58 @@ TEST_F(CatalogueTest, MergeOffersEachItemAtTheFirstMemberItDoesNotMatch) {
   }
 }
 
-TEST_F(CatalogueTest, UnusedSlotsAreSkippedAndLaterSlotsStillRead) {
-  Catalogue(
-      "[Drivers]\nDriver0=NONE\nDriver1=\nDriver2=   \nDriver3=\"  \"\nDriver4=none\n"
-      "Driver7=Last\n[none]\nkind=lower-case none is a name\n");
-  Drivers drivers;
-  api_.ReadDrvsBVProvided(drivers, 0, false);
-  EXPECT_EQ(Describe(drivers), (Strings{"none | kind=lower-case none is a name provided",
-                                        "Last |  provided"}));  // no section of its own
-}
-
-TEST_F(CatalogueTest, OtherVersionNumbersReadTheDriversListTwice) {
-  Catalogue(kTwoVersions);
-  Drivers drivers;
-  api_.ReadDrvsBVProvided(drivers, 2, true);
-  EXPECT_EQ(Names(drivers), (Strings{"SQL Server", "Microsoft ODBC for Oracle"}));
-  // A desktop-database driver survives: the "Drivers" list has no prefix, so nothing is pruned.
-  drivers.Add(Make("Access"));
-  drivers.Item(3)->SetDTDBDriver(true);
-  api_.ReadDrvsBVProvided(drivers, -1, false);
-  EXPECT_EQ(drivers.Count(), 3);
+// Catalogues that list little or nothing. Held drivers are selected, with "Driver=held"; a
+// desktop-database driver leaves only when the version's list is read and does not hold it.
+TEST_F(CatalogueTest, SparseCataloguesKeepWhatTheyDoNotList) {
+  const std::string sql =
+      "SQL Server | Driver=<WINSYSDIR>\\sqlsrv32.dll\r\n"
+      "Setup=<WINSYSDIR>\\sqlsrv32.dll provided";
+  const std::string oracle =
+      "Microsoft ODBC for Oracle | Driver=<WINSYSDIR>\\msorcl32.dll provided";
+  const struct {
+    const char* what;
+    std::string catalogue;  // "-": no catalogue file
+    int16_t version;
+    std::vector<std::pair<std::string, bool>> held;  // name, desktop-database driver
+    Strings expected;
+  } cases[] = {
+      {"a missing catalogue changes nothing",
+       "-",
+       1,
+       {{"Access", true}},
+       {"Access | Driver=held selected dtdb"}},
+      {"unused slots are skipped, later slots still read",
+       "[Drivers]\nDriver0=NONE\nDriver1=\nDriver2=   \nDriver3=\"  \"\nDriver4=none\n"
+       "Driver7=Last\n[none]\nkind=lower-case none is a name\n",
+       0,
+       {},
+       {"none | kind=lower-case none is a name provided", "Last |  provided"}},
+      {"other version numbers read the unprefixed list twice", kTwoVersions, 2, {}, {sql, oracle}},
+      {"an unprefixed list prunes nothing",
+       kTwoVersions,
+       -1,
+       {{"Access", true}},
+       {"Access | Driver=held selected dtdb", sql, oracle}},
+      {"a list with every slot unused is empty",
+       "[Drivers]\nDriver0=NONE\nDriver1= \n[DTDB40 Drivers]\nDriver0=NONE\n",
+       1,
+       {{"SQL Server", false}, {"Access", true}},
+       {"SQL Server | Driver=held selected"}},
+  };
+  for (const auto& c : cases) {
+    if (c.catalogue != "-") Catalogue(c.catalogue);
+    Drivers drivers;
+    for (const auto& [name, dtdb] : c.held) {
+      drivers.Add(Make(name, "Driver=held", true));
+      drivers.Item(drivers.Count())->SetDTDBDriver(dtdb);
+    }
+    api_.ReadDrvsBVProvided(drivers, c.version, true);
+    Translators translators;
+    api_.ReadTransBVProvided(translators);
+    EXPECT_EQ(Describe(drivers), c.expected) << c.what;
+    EXPECT_EQ(translators.Count(), 0) << c.what;
+  }
+  EXPECT_TRUE(host_.reports().empty());
 }
 
 TEST_F(CatalogueTest, ListValuesAreCutAt253CharactersAndItemSectionsAreReadWhole) {
@@ -193,30 +225,6 @@ TEST_F(CatalogueTest, ListValuesAreCutAt253CharactersAndItemSectionsAreReadWhole
   EXPECT_EQ(Names(drivers), (Strings{std::string(253, 'N'), "Long"}));
   EXPECT_EQ(Member(drivers, std::string(253, 'N'))->AttribsString(), "Seen=cut name");
   EXPECT_EQ(Member(drivers, "Long")->AttribsString(), expected);
-  EXPECT_TRUE(host_.reports().empty());
-}
-
-TEST_F(CatalogueTest, MissingCatalogueChangesNothingAndReportsNothing) {
-  Drivers drivers;
-  drivers.Add(Make("Access", "Driver=x", true));
-  drivers.Item(1)->SetDTDBDriver(true);
-  api_.ReadDrvsBVProvided(drivers, 1, true);
-  Translators translators;
-  api_.ReadTransBVProvided(translators);
-  EXPECT_EQ(Describe(drivers), (Strings{"Access | Driver=x selected dtdb"}));
-  EXPECT_EQ(translators.Count(), 0);
-  EXPECT_TRUE(host_.reports().empty());
-}
-
-TEST_F(CatalogueTest, ListWithEverySlotUnusedIsAnEmptyList) {
-  Catalogue("[Drivers]\nDriver0=NONE\nDriver1= \n[DTDB40 Drivers]\nDriver0=NONE\n");
-  Drivers drivers;
-  drivers.Add(Make("SQL Server", "", true));
-  drivers.Add(Make("Access", "Driver=jet35", true));
-  drivers.Item(2)->SetDTDBDriver(true);
-  api_.ReadDrvsBVProvided(drivers, 1, true);
-  // Nothing is listed for 4.0, so the held desktop-database driver leaves; nothing is reported.
-  EXPECT_EQ(Describe(drivers), (Strings{"SQL Server |  selected"}));
   EXPECT_TRUE(host_.reports().empty());
 }
 
