@@ -9,6 +9,7 @@
 #include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -109,17 +110,11 @@ TEST(DriveMap, TheSystemFolderIsSysWow64WhenThePrefixHasOne) {
 
 TEST(DriveMap, DriveCFallsBackToTheWinePrefix) {
   testing::TempDir dir;
-  const char* old = std::getenv("WINEPREFIX");
-  const std::string saved = old ? old : "";
-  ::setenv("WINEPREFIX", dir.path().c_str(), 1);
+  testing::ScopedEnv env("WINEPREFIX", dir.path().c_str());
   EXPECT_FALSE(DriveMap({}).drives().count('C'));  // no drive_c yet
   ::mkdir(dir.File("drive_c").c_str(), 0755);
   EXPECT_EQ(DriveMap({}).ToLocalPath("C:\\x.dll"), dir.File("drive_c/x.dll"));
   EXPECT_EQ(DriveMap({{'C', "/elsewhere"}}).ToLocalPath("C:\\x.dll"), "/elsewhere/x.dll");
-  if (old)
-    ::setenv("WINEPREFIX", saved.c_str(), 1);
-  else
-    ::unsetenv("WINEPREFIX");
 }
 
 TEST(LocalHostLibrary, ServesTheConfiguredFoldersAndRefusesBadSettings) {
