@@ -7,6 +7,7 @@
 
 #include "hostlib/InstalledLayout.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -15,12 +16,9 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 
 TEST(InstalledLayout, FindsTheComponentBesideTheProgramThenInTheInstalledLibraryFolder) {
-  const std::vector<std::string> found =
-      layout::ComponentCandidates("/opt/x/bin", "libBVLumora.so");
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0], "/opt/x/bin/libBVLumora.so");
-  EXPECT_EQ(found[1].rfind("/opt/x/lib", 0), 0u) << found[1];
-  EXPECT_EQ(found[1].substr(found[1].size() - 22), "/lumora/libBVLumora.so") << found[1];
+  EXPECT_EQ(layout::ComponentCandidates("/opt/x/bin", "libBVLumora.so"),
+            (std::vector<std::string>{"/opt/x/bin/libBVLumora.so",
+                                      "/opt/x/" LUMORA_TEST_COMPONENTDIR "/libBVLumora.so"}));
 }
 
 TEST(InstalledLayout, TakesTheDataFolderBesideTheLibraryOnlyWhenTheCatalogueIsThere) {
@@ -53,8 +51,7 @@ TEST(InstalledLayout, MakesRelativeFoldersAbsoluteAndReadsTheSystemRegistriesInO
   EXPECT_EQ(layout::FolderOf("/usr/bin/lumora"), "/usr/bin");
   EXPECT_EQ(layout::FolderOf("lumora"), ".");
 
-  const char* saved = std::getenv("XDG_DATA_DIRS");
-  const std::string keep = saved != nullptr ? saved : "";
+  testing::ScopedEnv env;
   struct Case {
     const char* dirs;  // null: unset
     std::vector<std::string> files;
@@ -64,17 +61,8 @@ TEST(InstalledLayout, MakesRelativeFoldersAbsoluteAndReadsTheSystemRegistriesInO
       {"/a:relative::/b/", {"/a/lumora/components.json", "/b/lumora/components.json"}},
   };
   for (const Case& c : cases) {
-    if (c.dirs == nullptr) {
-      ::unsetenv("XDG_DATA_DIRS");
-    } else {
-      ::setenv("XDG_DATA_DIRS", c.dirs, 1);
-    }
+    env.Set("XDG_DATA_DIRS", c.dirs);
     EXPECT_EQ(layout::SystemRegistryFiles(), c.files) << (c.dirs ? c.dirs : "(unset)");
-  }
-  if (saved != nullptr) {
-    ::setenv("XDG_DATA_DIRS", keep.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_DATA_DIRS");
   }
 }
 

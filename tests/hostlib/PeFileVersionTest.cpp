@@ -104,33 +104,28 @@ std::string VersionOf(const std::string& image) {
   return v ? VersionText(v->file) : "";
 }
 
-TEST(PeFileVersion, ReadsTheFixedNumbersOfPe32AndPe32Plus) {
-  PeBuilder jet40;
-  EXPECT_EQ(VersionOf(jet40.Build()), "4.0.6019.0");
-  jet40.pe64 = true;
-  EXPECT_EQ(VersionOf(jet40.Build()), "4.0.6019.0");
-
-  PeBuilder jet35;
-  jet35.languages = {{0x409, 0x00030033, 0x06B10000}};  // 3.51.1713.0
-  const std::string text = VersionOf(jet35.Build());
-  EXPECT_EQ(text, "3.51.1713.0");
-  EXPECT_EQ(text.rfind("3.5", 0), 0u);
-}
-
-TEST(PeFileVersion, PrefersUsEnglishElseTheFirstLanguage) {
-  PeBuilder b;
-  b.languages = {{0x407, 0x00030033, 0}, {0x409, 0x00040000, 0}};
-  EXPECT_EQ(VersionOf(b.Build()), "4.0.0.0");
-  b.languages = {{0x407, 0x00030033, 0}, {0x40C, 0x00040000, 0}};
-  EXPECT_EQ(VersionOf(b.Build()), "3.51.0.0");
-}
-
-TEST(PeFileVersion, NoVersionResourceGivesNothing) {
-  PeBuilder b;
-  b.withResource = false;
-  EXPECT_FALSE(ReadPeVersion(b.Build()));
+// The fixed numbers of PE32 and PE32+, US English else the first language, or nothing.
+TEST(PeFileVersion, ReadsTheFixedNumbersOfTheLanguageItPrefers) {
+  const struct {
+    bool pe64, withResource;
+    std::vector<Language> languages;
+    std::string version;
+  } cases[] = {
+      {false, true, {{0x409, 0x00040000, 0x17830000}}, "4.0.6019.0"},
+      {true, true, {{0x409, 0x00040000, 0x17830000}}, "4.0.6019.0"},
+      {false, true, {{0x409, 0x00030033, 0x06B10000}}, "3.51.1713.0"},
+      {false, true, {{0x407, 0x00030033, 0}, {0x409, 0x00040000, 0}}, "4.0.0.0"},
+      {false, true, {{0x407, 0x00030033, 0}, {0x40C, 0x00040000, 0}}, "3.51.0.0"},
+      {false, false, {{0x409, 0x00040000, 0}}, ""},
+  };
+  for (const auto& c : cases) {
+    PeBuilder b;
+    b.pe64 = c.pe64;
+    b.withResource = c.withResource;
+    b.languages = c.languages;
+    EXPECT_EQ(VersionOf(b.Build()), c.version) << c.version;
+  }
   EXPECT_FALSE(ReadPeVersion("not an executable at all"));
-  EXPECT_FALSE(ReadPeVersion(""));
 }
 
 TEST(PeFileVersion, EveryTruncationGivesNothingAndNeverCrashes) {
@@ -148,27 +143,29 @@ TEST(PeFileVersion, MalformedStructuresGiveNothing) {
   PeBuilder b;
   const std::string good = b.Build();
   const size_t rsrc = 0x200;
-  auto with = [&](size_t at, uint32_t v, bool wide) {
-    std::string s = good;
-    if (wide) {
-      PeBuilder::Put32(s, at, v);
-    } else {
-      PeBuilder::Put16(s, at, v);
-    }
-    return s;
-  };
-  EXPECT_FALSE(ReadPeVersion(with(0x3C, 0xFFFFFFF0u, true)));       // e_lfanew past the end
-  EXPECT_FALSE(ReadPeVersion(with(0x84 + 16, 0xFFFF, false)));      // optional header too big
-  EXPECT_FALSE(ReadPeVersion(with(0x84 + 20, 0x1234, false)));      // unknown magic
-  EXPECT_FALSE(ReadPeVersion(with(0x84 + 2, 0xFFFF, false)));       // too many sections
-  EXPECT_FALSE(ReadPeVersion(with(rsrc + 14, 0xFFFF, false)));      // entry count past the end
-  EXPECT_FALSE(ReadPeVersion(with(rsrc + 20, 0x80000000u, true)));  // directory loops to root
-  EXPECT_FALSE(ReadPeVersion(with(rsrc + 0x18 + 20, 0x30, true)));  // leaf where a dir is due
   const size_t block = rsrc + 0x30 + 16 + 8 + 16;
-  EXPECT_FALSE(ReadPeVersion(with(block, 0, false)));               // wLength 0
-  EXPECT_FALSE(ReadPeVersion(with(block, 0xFFFF, false)));          // wLength past the data
-  EXPECT_FALSE(ReadPeVersion(with(block + 40, 0xFEEF04BC, true)));  // bad signature
-  EXPECT_FALSE(ReadPeVersion(with(block + 6, 'X', false)));         // wrong key
+  const struct {
+    size_t at;
+    uint32_t value;
+    bool wide;
+  } cases[] = {
+      {0x3C, 0xFFFFFFF0u, true},       // e_lfanew past the end
+      {0x84 + 16, 0xFFFF, false},      // optional header too big
+      {0x84 + 20, 0x1234, false},      // unknown magic
+      {0x84 + 2, 0xFFFF, false},       // too many sections
+      {rsrc + 14, 0xFFFF, false},      // entry count past the end
+      {rsrc + 20, 0x80000000u, true},  // directory loops to root
+      {rsrc + 0x18 + 20, 0x30, true},  // leaf where a directory is due
+      {block, 0, false},               // wLength 0
+      {block, 0xFFFF, false},          // wLength past the data
+      {block + 40, 0xFEEF04BC, true},  // bad signature
+      {block + 6, 'X', false},         // wrong key
+  };
+  for (const auto& c : cases) {
+    std::string s = good;
+    c.wide ? PeBuilder::Put32(s, c.at, c.value) : PeBuilder::Put16(s, c.at, c.value);
+    EXPECT_FALSE(ReadPeVersion(s)) << c.at;
+  }
   EXPECT_TRUE(ReadPeVersion(good));
 }
 

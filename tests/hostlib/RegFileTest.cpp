@@ -256,10 +256,8 @@ TEST(RegFile, KeyPathsDeeperThanTheRegistryAllowsAreRefused) {
 
 TEST(RegFile, AFileThatCannotBeReadIsRefusedWithItsPathAndWhy) {
   testing::TempDir dir;
-  for (const auto& [path, why] :
-       {std::pair<std::string, std::string>{"/nonexistent/x.reg", "No such file or directory"},
-        {dir.path(), "is a directory"},
-        {"/dev/null", "is a device, not a file"}}) {
+  for (const auto& [path, why] : {std::pair<std::string, std::string>{dir.path(), "is a directory"},
+                                  {"/dev/null", "is a device, not a file"}}) {
     try {
       LoadRegFile(path);
       FAIL() << path;

@@ -3,11 +3,11 @@
 
 #include <cstdlib>
 #include <sstream>
-#include <tuple>
 
 #include "hostlib/HostRegistry.h"
 #include "hostlib/UnixOdbcRegistry.h"
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -109,32 +109,14 @@ TEST(UnixOdbcRegistry, FindsTheFilesWhereOdbcinstDoes) {
   if (std::system("command -v odbcinst >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "odbcinst is not installed";
   }
-  const char* oldIni = std::getenv("ODBCINI");
-  const char* oldSys = std::getenv("ODBCSYSINI");
-  const std::string savedIni = oldIni ? oldIni : "";
-  const std::string savedSys = oldSys ? oldSys : "";
-  ::unsetenv("ODBCINI");
-  ::unsetenv("ODBCSYSINI");
-  auto [user, system] = OdbcinstPaths();
-  UnixOdbcFiles files = LocateUnixOdbcFiles();
-  EXPECT_EQ(files.userFile, user);
-  EXPECT_EQ(files.systemFile, system);
-
-  ::setenv("ODBCINI", "/tmp/lumora-u.ini", 1);
-  ::setenv("ODBCSYSINI", "/tmp/lumora-sys", 1);
-  std::tie(user, system) = OdbcinstPaths();
-  files = LocateUnixOdbcFiles();
-  EXPECT_EQ(files.userFile, user);
-  EXPECT_EQ(files.systemFile, system);
-
-  if (oldIni)
-    ::setenv("ODBCINI", savedIni.c_str(), 1);
-  else
-    ::unsetenv("ODBCINI");
-  if (oldSys)
-    ::setenv("ODBCSYSINI", savedSys.c_str(), 1);
-  else
-    ::unsetenv("ODBCSYSINI");
+  testing::ScopedEnv env;
+  for (const auto& [ini, sys] : {std::pair<const char*, const char*>{nullptr, nullptr},
+                                 {"/tmp/lumora-u.ini", "/tmp/lumora-sys"}}) {
+    env.Set("ODBCINI", ini);
+    env.Set("ODBCSYSINI", sys);
+    const UnixOdbcFiles files = LocateUnixOdbcFiles();
+    EXPECT_EQ(std::make_pair(files.userFile, files.systemFile), OdbcinstPaths()) << ini;
+  }
 }
 
 }  // namespace
