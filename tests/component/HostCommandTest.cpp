@@ -3,9 +3,7 @@
 // beside lumora.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
@@ -69,17 +67,6 @@ TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
       << r.err;
   EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
-}
-
-TEST_F(HostCommand, HelpListsTheRegistrationCommands) {
-  const auto r = RunProcess(Lumora(), {"--help"});
-  EXPECT_EQ(r.exitStatus, 0);
-  EXPECT_NE(r.out.find("register"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("unregister"), std::string::npos) << r.out;
-  const auto sub = RunProcess(Lumora(), {"register", "--help"});
-  EXPECT_EQ(sub.exitStatus, 0);
-  EXPECT_NE(sub.out.find("LIBRARY"), std::string::npos) << sub.out;
-  EXPECT_EQ(sub.out.find("--registry"), std::string::npos) << "no host settings for registration";
 }
 
 }  // namespace

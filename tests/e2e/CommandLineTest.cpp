@@ -52,7 +52,7 @@ TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
       {"build",
        {"OBJECT FILE", "FEATURE PATH"},
        {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
-      {"register", {"LIBRARY FILE"}, {" TEXT "}},
+      {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
   };
   for (const Case& c : cases) {
     const auto r = RunProcess(Lumora(), {c.command, "--help"});

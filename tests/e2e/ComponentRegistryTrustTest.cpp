@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -32,6 +33,16 @@ const passwd* Unprivileged(std::string& why) {
     return nullptr;
   }
   return ::getpwnam(kTestUser);
+}
+
+// The program and its arguments to run lumora as `user` (through setpriv when this is root).
+std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
+                                                        std::vector<std::string> args) {
+  const std::string lumora = testing::BinDir() + "/lumora";
+  if (::geteuid() != 0) return {lumora, args};
+  args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
+                             "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
+  return {"/usr/bin/setpriv", args};
 }
 
 struct TrustCase {
@@ -82,19 +93,9 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
                 0);
       ASSERT_EQ(::chown(dir.File("fake.so").c_str(), user->pw_uid, user->pw_gid), 0);
     }
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string keep = saved != nullptr ? saved : "";
-    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
-    std::vector<std::string> args = {"build", "examples/object.json", "ODBC"};
-    std::string program = testing::BinDir() + "/lumora";
-    if (asRoot) {
-      args.insert(args.begin(),
-                  {"--reuid=" + std::to_string(user->pw_uid),
-                   "--regid=" + std::to_string(user->pw_gid), "--clear-groups", program});
-      program = "/usr/bin/setpriv";
-    }
+    const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
+    const auto [program, args] = AsUser(*user, {"build", "examples/object.json", "ODBC"});
     const testing::ProcessResult r = RunProcess(program, args);
-    ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
     EXPECT_EQ(r.exitStatus, 1) << r.err;
     EXPECT_NE(r.err.find(c.refusal), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.relative || c.libraryMode != 0644 ? library : registry),
@@ -103,16 +104,6 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << "nothing is loaded: " << r.err;
     EXPECT_EQ(r.out, "");
   }
-}
-
-// The program and its arguments to run lumora as `user` (through setpriv when this is root).
-std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
-                                                        std::vector<std::string> args) {
-  const std::string lumora = testing::BinDir() + "/lumora";
-  if (::geteuid() != 0) return {lumora, args};
-  args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
-                             "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
-  return {"/usr/bin/setpriv", args};
 }
 
 // A user saving another user's file in a folder both may write: the file stays its owner's,
@@ -134,11 +125,9 @@ TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
     ::chmod(dir.File("s").c_str(), 0644);
     const auto [program, args] = AsUser(
         *user, {"wizard", dir.File("o.json"), "--script", dir.File("s"), "--registry", "none"});
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string keep = saved != nullptr ? saved : "";
-    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);  // no registry: the one beside lumora
+    // No registry: the library beside lumora.
+    const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
     const testing::ProcessResult r = RunProcess(program, args);
-    ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
     EXPECT_EQ(r.exitStatus, exit) << r.err;
     struct stat st {};
     ASSERT_EQ(::stat(dir.File("o.json").c_str(), &st), 0);
@@ -174,11 +163,8 @@ TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   std::filesystem::create_directories(dir.File("data/lumora"));
   dir.Write("data/lumora/components.json",
             "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
-  const char* saved = std::getenv("XDG_DATA_HOME");
-  const std::string keep = saved != nullptr ? saved : "";
-  ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+  const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
   const auto r = RunProcess(testing::BinDir() + "/lumora", {"register"});
-  ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(
       r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),

@@ -63,14 +63,11 @@ struct Exported {
   std::string out;
 };
 
-// Exports `object` ("" for the bundled example) in `format` with the catalogue's translators;
+// Exports the object with every kind of item in `format` with the catalogue's translators;
 // drive C: is the folder drive_c of the run.
-void Export(Exported& run, const std::string& format, const char* object) {
-  run.object = "examples/object.json";
-  if (object != nullptr) {
-    run.dir.Write("object.json", object);
-    run.object = run.dir.File("object.json");
-  }
+void Export(Exported& run, const std::string& format) {
+  run.dir.Write("object.json", kEveryKind);
+  run.object = run.dir.File("object.json");
   run.dir.Write("host.ini", "[Drives]\nC=" + run.dir.File("drive_c") + "\n");
   run.out = run.dir.File("out");
   auto r = RunProcess(
@@ -94,6 +91,15 @@ std::vector<std::string> TableLines(const std::string& text) {
   std::vector<std::string> lines = Lines(text);
   std::sort(lines.begin() + std::min<size_t>(3, lines.size()), lines.end());
   return lines;
+}
+
+// The cells of a table row; a row ending in an empty cell still has `count` cells.
+std::vector<std::string> Cells(const std::string& line, size_t count = 0) {
+  std::vector<std::string> cells;
+  std::istringstream row(line);
+  for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
+  if (cells.size() < count) cells.resize(count);
+  return cells;
 }
 
 // Runs a tool found on the PATH; its standard output.
@@ -131,18 +137,13 @@ const std::map<std::string, std::vector<std::string>> kEveryKindRows = {
       "Sales\tServer\tdb1", "Lager\tServer\tora"}},
 };
 
-class ExportRoundTrip : public ::testing::TestWithParam<bool> {
- protected:
-  const char* Object() const { return GetParam() ? kEveryKind : nullptr; }
-};
-
 // The .idt files go into a package that wixl builds from the fragment's components and files;
 // every table reads back as written, and every file and component it names is in the package.
-TEST_P(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
+TEST(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
   SKIP_WITHOUT("msibuild", "msiinfo", "wixl");
   Exported msi, wix;
-  ASSERT_NO_FATAL_FAILURE(Export(msi, "msi", Object()));
-  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix", Object()));
+  ASSERT_NO_FATAL_FAILURE(Export(msi, "msi"));
+  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix"));
   std::string files;
   for (const std::string& line : Lines(ReadFile(wix.out + "/lumora-odbc.wxs"))) {
     if (line.find("<ODBC") == std::string::npos && line.find("</ODBC") == std::string::npos &&
@@ -180,15 +181,11 @@ TEST_P(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
     const std::vector<std::string> back =
         TableLines(RunTool({"msiinfo", "export", package, table}));
     EXPECT_EQ(back, TableLines(written)) << table;
-    if (GetParam()) {
-      std::vector<std::string> expected = kEveryKindRows.at(table);
-      std::sort(expected.begin(), expected.end());
-      EXPECT_EQ(std::vector<std::string>(back.begin() + 3, back.end()), expected) << table;
-    }
+    std::vector<std::string> expected = kEveryKindRows.at(table);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(std::vector<std::string>(back.begin() + 3, back.end()), expected) << table;
     for (size_t i = 3; i < back.size(); ++i) {
-      std::vector<std::string> cells;
-      std::istringstream row(back[i]);
-      for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
+      const std::vector<std::string> cells = Cells(back[i]);
       if (std::string(table) == "ODBCDriver" || std::string(table) == "ODBCTranslator" ||
           std::string(table) == "ODBCDataSource") {
         EXPECT_NE(componentTable.find("\n" + cells[1] + "\t"), std::string::npos) << back[i];
@@ -210,112 +207,58 @@ std::string XPath(const std::string& file, const std::string& expression) {
 
 // The fragment is well-formed, and each stored driver, translator and data source is there with
 // its file, setup file, component and every attribute as a Property.
-TEST_P(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
+TEST(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
   SKIP_WITHOUT("xmllint");
   Exported wix;
-  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix", Object()));
+  ASSERT_NO_FATAL_FAILURE(Export(wix, "wix"));
   const std::string file = wix.out + "/lumora-odbc.wxs";
   auto check = RunProcess("/usr/bin/xmllint", {"--noout", file});
   ASSERT_EQ(check.exitStatus, 0) << check.err;
 
-  struct Expected {
-    const char* element;
-    const char* name;
-    const char* fields;  // Id|File or DriverName|SetupFile or Registration|Component
-    std::vector<std::pair<const char*, const char*>> properties;
-  };
-  const std::vector<Expected> example = {
-      {"ODBCDriver", "SQL Server", "SQL_Server|sqlsrv32.dll|sqlsrv32.dll|SQL_Server", {}},
-      {"ODBCDriver",
-       "Microsoft Access Driver (*.mdb)",
-       "Microsoft_Access_Driver___.mdb_|odbcjt32.dll|odbcji32.dll|Microsoft_Access_Driver___.mdb_",
-       {}},
-      {"ODBCTranslator",
-       "Code Page Translator",
-       "Code_Page_Translator|mscpxl32.dll|mscpxl32.dll|Code_Page_Translator",
-       {}},
-      {"ODBCDataSource",
-       "Orders",
-       "Orders|Microsoft Access Driver (*.mdb)|machine|Microsoft_Access_Driver___.mdb_",
-       {{"DBQ", "C:\\data\\orders.mdb"}, {"Driver", "[SystemFolder]odbcjt32.dll"}}},
-  };
-  const std::vector<Expected> everyKind = {
-      {"ODBCDriver",
-       "SQL Server",
-       "SQL_Server|sqlsrv32.dll|sqlsrv32.dll|SQL_Server",
-       {{"APILevel", "2"}, {"FileUsage", "0"}}},
-      {"ODBCDriver",
-       "Microsoft Excel Driver (*.xls)",
-       "Microsoft_Excel_Driver___.xls_|odbcjt32.dll|odexl32.dll|Microsoft_Excel_Driver___.xls_",
-       {{"FileExtns", "*.xls"}}},
-      {"ODBCDriver",
-       "Microsoft Paradox Driver (*.db )",
-       "Microsoft_Paradox_Driver___.db__|odbcjt32.dll|odbcji32.dll|"
-       "Microsoft_Excel_Driver___.xls_",
-       {{"FileUsage", "1"}}},
-      {"ODBCDriver",
-       "Pilote Ärzte",
-       "Pilote__rzte|_rzte.dll|_rztesetup.dll|Pilote__rzte",
-       {{"Description", ""}, {"Vendor", "Acme [\\[]EU[\\]]"}}},
-      {"ODBCTranslator",
-       "Code Page Translator",
-       "Code_Page_Translator|mscpxl32.dll|mscpxl32.dll|Code_Page_Translator",
-       {}},
-      {"ODBCDataSource",
-       "Bestellungen Köln",
-       "Bestellungen_K_ln|Microsoft Paradox Driver (*.db )|machine|"
-       "Microsoft_Excel_Driver___.xls_",
-       {{"DBQ", "C:\\data\\köln.mdb"}, {"Driver", "[SystemFolder]odbcjt32.dll"}}},
-      {"ODBCDataSource",
-       "Sales",
-       "Sales|SQL Server|user|SQL_Server",
-       {{"Description", ""}, {"Server", "db1"}}},
-      {"ODBCDataSource",
-       "Lager",
-       "Lager|Microsoft ODBC for Oracle|user|ODBCDataSources",
-       {{"Server", "ora"}}},
-  };
-  const auto& expected = GetParam() ? everyKind : example;
+  // The items of the tables above: Id|File|SetupFile|Component of a driver or translator,
+  // Id|DriverName|Registration|Component of a data source, and each attribute as a Property.
   for (const char* element : {"ODBCDriver", "ODBCTranslator", "ODBCDataSource"}) {
-    const size_t count = std::count_if(expected.begin(), expected.end(), [&](const Expected& e) {
-      return std::string(e.element) == element;
-    });
+    const std::vector<std::string>& rows = kEveryKindRows.at(element);
     EXPECT_EQ(XPath(file, "count(//*[local-name()='" + std::string(element) + "'])"),
-              std::to_string(count))
+              std::to_string(rows.size()))
         << element;
-  }
-  for (const Expected& e : expected) {
-    const std::string at =
-        "//*[local-name()='" + std::string(e.element) + "'][@Name='" + e.name + "']";
-    const bool source = std::string(e.element) == "ODBCDataSource";
-    const std::string fields = source ? "concat(" + at + "/@Id,'|'," + at + "/@DriverName,'|'," +
-                                            at + "/@Registration,'|'," + at + "/../@Id)"
-                                      : "concat(" + at + "/@Id,'|'," + at + "/../@Id,'|'," + at +
-                                            "/@SetupFile,'|'," + at + "/../../@Id)";
-    EXPECT_EQ(XPath(file, fields), e.fields) << e.name;
-    EXPECT_EQ(XPath(file, "count(" + at + "/*)"), std::to_string(e.properties.size())) << e.name;
-    for (const auto& [id, value] : e.properties) {
-      const std::string property = at + "/*[local-name()='Property'][@Id='" + id + "']";
-      EXPECT_EQ(XPath(file, "count(" + property + ")"), "1") << e.name << " " << id;
-      EXPECT_EQ(XPath(file, "string(" + property + "/@Value)"), value) << e.name << " " << id;
+    const bool source = std::string(element) == "ODBCDataSource";
+    for (const std::string& row : rows) {
+      const std::vector<std::string> c = Cells(row);
+      const std::string at =
+          "//*[local-name()='" + std::string(element) + "'][@Name='" + c[2] + "']";
+      const std::string fields = source ? "concat(" + at + "/@Id,'|'," + at + "/@DriverName,'|'," +
+                                              at + "/@Registration,'|'," + at + "/../@Id)"
+                                        : "concat(" + at + "/@Id,'|'," + at + "/../@Id,'|'," + at +
+                                              "/@SetupFile,'|'," + at + "/../../@Id)";
+      const std::string third = source ? (c[4] == "0" ? "machine" : "user") : c[4];
+      EXPECT_EQ(XPath(file, fields), c[0] + "|" + c[3] + "|" + third + "|" + c[1]) << row;
+      size_t properties = 0;
+      for (const std::string& line :
+           kEveryKindRows.at(source ? "ODBCSourceAttribute" : "ODBCAttribute")) {
+        const std::vector<std::string> a = Cells(line, 3);
+        if (a[0] != c[0]) continue;
+        ++properties;
+        const std::string property = at + "/*[local-name()='Property'][@Id='" + a[1] + "']";
+        EXPECT_EQ(XPath(file, "count(" + property + ")"), "1") << line;
+        EXPECT_EQ(XPath(file, "string(" + property + "/@Value)"), a[2]) << line;
+      }
+      EXPECT_EQ(XPath(file, "count(" + at + "/*)"), std::to_string(properties)) << row;
     }
   }
 }
 
 // odbcinst installs the templates into a fresh ODBCSYSINI and ODBCINI; its queries then list the
 // exported drivers and data sources, user and system apart, with their attributes.
-TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
+TEST(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
   SKIP_WITHOUT("odbcinst");
   Exported run;
-  ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst", Object()));
+  ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst"));
   const std::string sys = run.dir.File("sys"), home = run.dir.File("home");
-  for (const char* folder : {"sys", "home", "empty"}) {
-    std::filesystem::create_directories(run.dir.File(folder));
+  for (const char* file : {"sys/odbc.ini", "sys/odbcinst.ini", "home/odbc.ini", "empty/odbc.ini"}) {
+    std::filesystem::create_directories(std::filesystem::path(run.dir.File(file)).parent_path());
+    run.dir.Write(file, "");
   }
-  run.dir.Write("sys/odbc.ini", "");
-  run.dir.Write("sys/odbcinst.ini", "");
-  run.dir.Write("home/odbc.ini", "");
-  run.dir.Write("empty/odbc.ini", "");
   auto odbcinst = [&](const std::string& sysDir, const std::string& userIni,
                       std::vector<std::string> args) {
     args.insert(args.begin(), {"ODBCSYSINI=" + sysDir, "ODBCINI=" + userIni, "odbcinst"});
@@ -333,15 +276,7 @@ TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
     const char* name;
     std::vector<std::string> lines;
   };
-  const std::vector<Item> exampleDrivers = {{"SQL Server",
-                                             {"Driver=" + c + "/Windows/System32/sqlsrv32.dll",
-                                              "Setup=" + c + "/Windows/System32/sqlsrv32.dll"}},
-                                            {"Microsoft Access Driver (*.mdb)",
-                                             {"Driver=" + c + "/Windows/System32/odbcjt32.dll",
-                                              "Setup=" + c + "/Windows/System32/odbcji32.dll"}}};
-  const std::vector<Item> exampleSystem = {
-      {"Orders", {"Driver=Microsoft Access Driver (*.mdb)", "DBQ=C:\\data\\orders.mdb"}}};
-  const std::vector<Item> everyKindDrivers = {
+  const std::vector<Item> drivers = {
       {"SQL Server",
        {"Driver=" + c + "/Windows/System32/sqlsrv32.dll",
         "Setup=" + c + "/Windows/System32/sqlsrv32.dll", "APILevel=2", "FileUsage=0"}},
@@ -355,20 +290,16 @@ TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
        {"Driver=" + c + "/Program Files/Acme/ärzte.dll",
         "Setup=" + c + "/Program Files/Common Files/System/ärztesetup.dll",
         "Description=", "Vendor=Acme [EU]"}}};
-  const std::vector<Item> everyKindSystem = {
+  const std::vector<Item> system = {
       {"Bestellungen Köln", {"Driver=Microsoft Paradox Driver (*.db )", "DBQ=C:\\data\\köln.mdb"}}};
-  const std::vector<Item> everyKindUser = {
-      {"Sales", {"Driver=SQL Server", "Description=", "Server=db1"}},
-      {"Lager", {"Driver=Microsoft ODBC for Oracle", "Server=ora"}}};
+  const std::vector<Item> user = {{"Sales", {"Driver=SQL Server", "Description=", "Server=db1"}},
+                                  {"Lager", {"Driver=Microsoft ODBC for Oracle", "Server=ora"}}};
 
   auto names = [](const std::vector<Item>& items) {
     std::string out;
     for (const Item& item : items) out += "[" + std::string(item.name) + "]\n";
     return out;
   };
-  const auto& drivers = GetParam() ? everyKindDrivers : exampleDrivers;
-  const auto& system = GetParam() ? everyKindSystem : exampleSystem;
-  const std::vector<Item> user = GetParam() ? everyKindUser : std::vector<Item>{};
   // With nothing to list, odbcinst -q prints that it failed ("odbcinst: ...") and lists nothing.
   auto listed = [&](const std::string& sysDir, const std::string& ini, const char* query) {
     std::string out;
@@ -395,11 +326,6 @@ TEST_P(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
     }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Objects, ExportRoundTrip, ::testing::Values(false, true),
-                         [](const auto& param) {
-                           return param.param ? "EveryKindOfItem" : "BundledExample";
-                         });
 
 // What a format cannot carry is refused with the item named: exit 2, nothing written.
 TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {

@@ -168,11 +168,11 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   dir.Write("dump.script", "dump\n");
   dir.Write("cr.script", "dump\rjump\r");
   dir.Write("latin1.script", "dump\ntype txtX \"caf\xe9\"\n");
+  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\" \"b\"]\n}}\n");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"show", "/dev/zero"},
-       "lumora: /dev/zero: design object: is a device, not a file"},
-      {{"show", dir.path()},
-       "lumora: " + dir.path() + ": design object: is a directory"},
+      {{"show", "/dev/zero"}, "lumora: /dev/zero: design object: is a device, not a file"},
+      {{"build", dir.File("broken.json")}, "lumora: " + dir.File("broken.json") + ":2:"},
+      {{"show", dir.path()}, "lumora: " + dir.path() + ": design object: is a directory"},
       {{"wizard", dir.File("o.json"), "--script", "/dev/zero"},
        "lumora: /dev/zero: script: is a device, not a file"},
       {{"wizard", dir.File("o.json"), "--script", dir.File("cr.script")},

@@ -50,8 +50,8 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
     EXPECT_EQ(r.out, "true\tODBC\n") << c.value;
     EXPECT_EQ(r.err, "") << c.value;
   }
-  auto ok = RunProcess(lumora, {"show", "examples/object.json", "--registry", "none",
-                                "--registry-view", "64"});
+  auto ok = RunProcess(
+      lumora, {"show", "examples/object.json", "--registry", "none", "--registry-view", "64"});
   EXPECT_EQ(ok.exitStatus, 0) << ok.err;
   auto view = RunProcess(lumora, {"show", "examples/object.json", "--registry-view", "16"});
   EXPECT_EQ(view.exitStatus, 2);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,11 +15,13 @@
 
 namespace lumora::testing {
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input) {
+namespace {
+
+// Starts `program` with its standard input, output and error on pipes: {pid, in, out, err}.
+std::array<int, 4> Spawn(const std::string& program, const std::vector<std::string>& args) {
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
-  pid_t pid = fork();
+  const pid_t pid = fork();
   if (pid == 0) {
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
@@ -34,24 +37,38 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   close(inPipe[0]);
   close(outPipe[1]);
   close(errPipe[1]);
+  return {pid, inPipe[1], outPipe[0], errPipe[0]};
+}
+
+int ExitStatus(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input) {
+  const auto [pid, in, out, err] = Spawn(program, args);
   size_t written = 0;
   ProcessResult result;
-  fcntl(inPipe[1], F_SETFL, O_NONBLOCK);
+  fcntl(in, F_SETFL, O_NONBLOCK);
   bool inOpen = true;
   if (input.empty()) {
-    close(inPipe[1]);
+    close(in);
     inOpen = false;
   }
   bool outOpen = true, errOpen = true;
   char buf[65536];
   while (outOpen || errOpen) {
-    pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inPipe[1], POLLOUT, 0}};
+    pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {in, POLLOUT, 0}};
     poll(fds, inOpen ? 3 : 2, -1);
     if (inOpen && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      ssize_t n = write(inPipe[1], input.data() + written, input.size() - written);
+      ssize_t n = write(in, input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<size_t>(n);
       if (n < 0 || written == input.size()) {
-        close(inPipe[1]);
+        close(in);
         inOpen = false;
       }
     }
@@ -66,35 +83,17 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
       }
     }
   }
-  if (inOpen) close(inPipe[1]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (inOpen) close(in);
+  result.exitStatus = ExitStatus(pid);
   return result;
 }
 
 LiveProcess::LiveProcess(const std::string& program, const std::vector<std::string>& args) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
-  pid_ = fork();
-  if (pid_ == 0) {
-    dup2(inPipe[0], 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  in_ = inPipe[1];
-  out_ = outPipe[0];
-  err_ = errPipe[0];
+  const auto fds = Spawn(program, args);
+  pid_ = fds[0];
+  in_ = fds[1];
+  out_ = fds[2];
+  err_ = fds[3];
 }
 
 LiveProcess::~LiveProcess() {
@@ -151,10 +150,8 @@ ProcessResult LiveProcess::Finish() {
     close(*fd);
     *fd = -1;
   }
-  int status = 0;
-  waitpid(pid_, &status, 0);
+  result.exitStatus = ExitStatus(pid_);
   pid_ = -1;
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.out = out_text_ + pending_;
   result.err = err_text_;
   return result;
