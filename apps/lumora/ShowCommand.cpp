@@ -9,34 +9,10 @@
 #include "contract/MessageText.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/HostSetupError.h"
+#include "hostlib/StoredLists.h"
 
 namespace lumora::cli {
 namespace {
-
-// Element i of an array property as text, or "" when the property is shorter or no array.
-std::string TextAt(const Value& array, int32_t i) {
-  try {
-    return array.At(i).ToString();
-  } catch (const Failure&) {
-    return {};
-  }
-}
-
-bool FlagAt(const Value& array, int32_t i) {
-  try {
-    return array.At(i).ToBool();
-  } catch (const Failure&) {
-    return false;
-  }
-}
-
-int32_t UpperBoundOf(const Value& array) {
-  try {
-    return array.IsEmpty() ? -1 : array.UpperBound();
-  } catch (const Failure&) {
-    return -1;
-  }
-}
 
 void PrintAttributes(std::ostringstream& out, const std::string& attributes) {
   std::istringstream lines(attributes);
@@ -95,13 +71,13 @@ ExitStatus RunShow(const Invocation& invocation) {
   } else {
     out << ":\n";
     int shown = 0;
-    for (int32_t i = 0; i <= UpperBoundOf(drivers); ++i) {
-      const std::string name = TextAt(drivers, i);
+    for (int32_t i = 0; i <= StoredUpperBound(drivers); ++i) {
+      const std::string name = StoredText(drivers, i);
       if (name.empty()) continue;
       ++shown;
-      out << "  [" << (FlagAt(driversSelections, i) ? 'x' : ' ') << "] " << EscapeForMessage(name)
-          << "\n";
-      PrintAttributes(out, TextAt(driversInfo, i));
+      out << "  [" << (StoredFlag(driversSelections, i) ? 'x' : ' ') << "] "
+          << EscapeForMessage(name) << "\n";
+      PrintAttributes(out, StoredText(driversInfo, i));
     }
     if (shown == 0) out << "  (none selected)\n";
   }
@@ -117,16 +93,16 @@ ExitStatus RunShow(const Invocation& invocation) {
   } else {
     out << ":\n";
     int shown = 0;
-    for (int32_t i = 0; i <= UpperBoundOf(sources); ++i) {
-      const std::string name = TextAt(sources, i);
+    for (int32_t i = 0; i <= StoredUpperBound(sources); ++i) {
+      const std::string name = StoredText(sources, i);
       if (name.empty()) continue;
       ++shown;
-      std::string type = TextAt(sourcesTypes, i);
+      std::string type = StoredText(sourcesTypes, i);
       if (type.empty()) type = "user";
-      out << "  [" << (FlagAt(sourcesSelections, i) ? 'x' : ' ') << "] " << EscapeForMessage(name)
-          << "  (" << EscapeForMessage(type)
-          << (FlagAt(sourcesUninstall, i) ? ", uninstalled with the application" : "") << ")\n";
-      PrintAttributes(out, TextAt(sourcesInfo, i));
+      out << "  [" << (StoredFlag(sourcesSelections, i) ? 'x' : ' ') << "] "
+          << EscapeForMessage(name) << "  (" << EscapeForMessage(type)
+          << (StoredFlag(sourcesUninstall, i) ? ", uninstalled with the application" : "") << ")\n";
+      PrintAttributes(out, StoredText(sourcesInfo, i));
     }
     if (shown == 0) out << "  (none selected)\n";
   }

@@ -9,34 +9,11 @@
 #include "contract/Int16.h"
 #include "contract/Text.h"
 #include "hostlib/ProfileIniFile.h"
+#include "hostlib/StoredLists.h"
 #include "platform/ProfileFile.h"
 
 namespace lumora::exporting {
 namespace {
-
-std::string TextAt(const Value& array, int32_t i) {
-  try {
-    return array.At(i).ToString();
-  } catch (const Failure&) {
-    return {};
-  }
-}
-
-bool FlagAt(const Value& array, int32_t i) {
-  try {
-    return array.At(i).ToBool();
-  } catch (const Failure&) {
-    return false;
-  }
-}
-
-int32_t UpperBoundOf(const Value& array) {
-  try {
-    return array.IsEmpty() ? -1 : array.UpperBound();
-  } catch (const Failure&) {
-    return -1;
-  }
-}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -96,22 +73,24 @@ ExportChoices ReadStoredChoices(DesignObject& object) {
   const Value drivers = object.GetProperty("Drivers");
   const Value driversInfo = object.GetProperty("DriversInfo");
   const Value driversSelections = object.GetProperty("DriversSelections");
-  for (int32_t i = 0; i <= UpperBoundOf(drivers); ++i) {
-    ExportItem item{ItemKind::kDriver, TextAt(drivers, i), {}, false};
-    if (item.name.empty() || !FlagAt(driversSelections, i)) continue;
-    SetLines(item, TextAt(driversInfo, i));
+  for (int32_t i = 0; i <= StoredUpperBound(drivers); ++i) {
+    ExportItem item{ItemKind::kDriver, StoredText(drivers, i), {}, false};
+    if (item.name.empty() || !StoredFlag(driversSelections, i)) continue;
+    SetLines(item, StoredText(driversInfo, i));
     choices.drivers.push_back(std::move(item));
   }
   const Value sources = object.GetProperty("DataSources");
   const Value sourcesInfo = object.GetProperty("DataSourcesInfo");
   const Value sourcesTypes = object.GetProperty("DataSourcesTypes");
   const Value sourcesSelections = object.GetProperty("DataSourcesSelections");
-  for (int32_t i = 0; i <= UpperBoundOf(sources); ++i) {
+  for (int32_t i = 0; i <= StoredUpperBound(sources); ++i) {
     // Any type but "system", in any letter case, is a user data source, as the wizard loads it.
-    ExportItem item{
-        ItemKind::kDataSource, TextAt(sources, i), {}, UCase(TextAt(sourcesTypes, i)) == "SYSTEM"};
-    if (item.name.empty() || !FlagAt(sourcesSelections, i)) continue;
-    SetLines(item, TextAt(sourcesInfo, i));
+    ExportItem item{ItemKind::kDataSource,
+                    StoredText(sources, i),
+                    {},
+                    UCase(StoredText(sourcesTypes, i)) == "SYSTEM"};
+    if (item.name.empty() || !StoredFlag(sourcesSelections, i)) continue;
+    SetLines(item, StoredText(sourcesInfo, i));
     choices.dataSources.push_back(std::move(item));
   }
   return choices;

@@ -71,25 +71,6 @@ struct RootName {
   const char* name;
   int32_t root;
 };
-// The platform's registry is at most 512 levels deep; a deeper path is refused rather than
-// built into a tree whose teardown would recurse once per level.
-constexpr size_t kMaxKeyDepth = 512;
-
-// The number of non-empty backslash-separated components of a key path.
-size_t KeyDepth(std::string_view path) {
-  size_t depth = 0;
-  bool inside = false;
-  for (char c : path) {
-    if (c == '\\') {
-      inside = false;
-    } else if (!inside) {
-      inside = true;
-      ++depth;
-    }
-  }
-  return depth;
-}
-
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 constexpr RootName kRoots[] = {

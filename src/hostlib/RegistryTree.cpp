@@ -3,6 +3,20 @@
 #include "contract/Text.h"
 
 namespace lumora {
+
+size_t KeyDepth(std::string_view path) {
+  size_t depth = 0;
+  bool inside = false;
+  for (char c : path) {
+    if (c == '\\') {
+      inside = false;
+    } else if (!inside) {
+      inside = true;
+      ++depth;
+    }
+  }
+  return depth;
+}
 namespace {
 
 // The non-empty backslash-separated components of a key path.

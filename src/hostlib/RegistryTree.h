@@ -16,6 +16,12 @@
 
 namespace lumora {
 
+// The platform's registry is at most 512 levels deep; a deeper path is refused rather than
+// built into a tree whose teardown would recurse once per level.
+inline constexpr size_t kMaxKeyDepth = 512;
+// The number of non-empty backslash-separated components of a key path.
+size_t KeyDepth(std::string_view path);
+
 // The classic root numbers, as 32-bit integers.
 inline constexpr int32_t kClassesRoot = static_cast<int32_t>(0x80000000u);
 inline constexpr int32_t kCurrentUserRoot = static_cast<int32_t>(0x80000001u);

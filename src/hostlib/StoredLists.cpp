@@ -4,9 +4,35 @@
 #include <vector>
 
 #include "contract/DesignObject.h"
+#include "contract/Failure.h"
 #include "contract/MessageText.h"
 
 namespace lumora {
+
+std::string StoredText(const Value& list, int32_t i) {
+  try {
+    return list.At(i).ToString();
+  } catch (const Failure&) {
+    return {};
+  }
+}
+
+bool StoredFlag(const Value& list, int32_t i) {
+  try {
+    return list.At(i).ToBool();
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+int32_t StoredUpperBound(const Value& list) {
+  try {
+    return list.IsEmpty() ? -1 : list.UpperBound();
+  } catch (const Failure&) {
+    return -1;
+  }
+}
+
 namespace {
 
 enum class Element { String, Boolean };

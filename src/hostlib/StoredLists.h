@@ -4,11 +4,21 @@
 // Finish would then write back only that part. Such an object is refused instead.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "contract/Value.h"
 
 namespace lumora {
 
 class DesignObject;
+
+// Lenient readers of a stored list for the host's own reports (show, export), which list what
+// is there and never fail: element i as text or flag ("" or false when the list is shorter or
+// not a list), and the list's upper bound (-1 when empty or not a list).
+std::string StoredText(const Value& list, int32_t i);
+bool StoredFlag(const Value& list, int32_t i);
+int32_t StoredUpperBound(const Value& list);
 
 // "" when every list can be loaded whole; otherwise what is wrong, naming the property and
 // `objectName` (the file, for messages).

@@ -20,24 +20,6 @@ int HexDigit(char c) {
   return -1;
 }
 
-// The platform's registry is at most 512 levels deep; a deeper path is refused rather than
-// built into a tree whose teardown would recurse once per level.
-constexpr size_t kMaxKeyDepth = 512;
-
-size_t KeyDepth(std::string_view path) {
-  size_t depth = 0;
-  bool inside = false;
-  for (char c : path) {
-    if (c == '\\') {
-      inside = false;
-    } else if (!inside) {
-      inside = true;
-      ++depth;
-    }
-  }
-  return depth;
-}
-
 void PushUnit(std::string& utf16le, uint32_t unit) {
   utf16le.push_back(static_cast<char>(unit & 0xFF));
   utf16le.push_back(static_cast<char>((unit >> 8) & 0xFF));

@@ -24,7 +24,6 @@ class InputFileError : public std::runtime_error {
 // export"); a missing file is refused with "No such file or directory".
 std::string ReadInputFile(const std::string& path, const std::string& what);
 // The same, but a missing file gives nullopt.
-std::optional<std::string> ReadInputFileIfPresent(const std::string& path,
-                                                  const std::string& what);
+std::optional<std::string> ReadInputFileIfPresent(const std::string& path, const std::string& what);
 
 }  // namespace lumora

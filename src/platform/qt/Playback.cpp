@@ -5,10 +5,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "contract/MessageText.h"
+#include "platform/InputFile.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/FormWindow.h"
@@ -21,15 +20,10 @@ constexpr int kPauseMs = 150;  // lets the window lay itself out and paint betwe
 
 Playback::Playback(FormWindow& window, const std::string& scriptFile, const std::string& grabFolder)
     : window_(window), file_(scriptFile), grab_(QString::fromStdString(grabFolder)) {
-  std::ifstream in(scriptFile, std::ios::binary);
-  if (!in) {
-    Stop("cannot read the playback script " + scriptFile);
-    return;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
   try {
-    actions_ = ParseScript(text.str(), scriptFile);
+    actions_ = ParseScript(ReadInputFile(scriptFile, "playback script"), scriptFile);
+  } catch (const InputFileError& error) {
+    Stop(error.what());
   } catch (const ScriptError& error) {
     Stop(error.what());
   }
