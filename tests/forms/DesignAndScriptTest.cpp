@@ -74,24 +74,22 @@ std::string DesignErrorOf(const std::string& text) {
 }
 
 TEST(FormDesign, ErrorsNameTheFileAndLine) {
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n    Text: \"x\"\n  }\n}\n"),
-            "bad.gml:3: a Label has no property 'Text'");
-  EXPECT_EQ(DesignErrorOf("Form f {\n\n  Gizmo g { }\n}\n"),
-            "bad.gml:3: unknown control type 'Gizmo'");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Colour: 3 }\n}"),
-            "bad.gml:2: unknown property 'Colour'");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n    Caption: 3\n  }\n}"),
-            "bad.gml:3: Caption expects a string");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Caption: \"open\n}"),
-            "bad.gml:2: unterminated string");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { }\n  Label l { }\n}"),
-            "bad.gml:3: a control named l is declared twice");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l {\n"), "bad.gml:2: the block of l is not closed");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Left: x }\n}"),
-            "bad.gml:2: expected a value (a string, number, true, false or a list), found 'x'");
-  EXPECT_EQ(DesignErrorOf("Form f {\n  Label l { Label m { } }\n}"),
-            "bad.gml:2: a Label cannot hold controls");
-  EXPECT_EQ(DesignErrorOf("Label l { }"), "bad.gml:1: the design must declare a Form, not a Label");
+  const std::pair<std::string, std::string> cases[] = {
+      {"Form f {\n  Label l {\n    Text: \"x\"\n  }\n}\n",
+       "bad.gml:3: a Label has no property 'Text'"},
+      {"Form f {\n\n  Gizmo g { }\n}\n", "bad.gml:3: unknown control type 'Gizmo'"},
+      {"Form f {\n  Label l { Colour: 3 }\n}", "bad.gml:2: unknown property 'Colour'"},
+      {"Form f {\n  Label l {\n    Caption: 3\n  }\n}", "bad.gml:3: Caption expects a string"},
+      {"Form f {\n  Label l { Caption: \"open\n}", "bad.gml:2: unterminated string"},
+      {"Form f {\n  Label l { }\n  Label l { }\n}",
+       "bad.gml:3: a control named l is declared twice"},
+      {"Form f {\n  Label l {\n", "bad.gml:2: the block of l is not closed"},
+      {"Form f {\n  Label l { Left: x }\n}",
+       "bad.gml:2: expected a value (a string, number, true, false or a list), found 'x'"},
+      {"Form f {\n  Label l { Label m { } }\n}", "bad.gml:2: a Label cannot hold controls"},
+      {"Label l { }", "bad.gml:1: the design must declare a Form, not a Label"},
+  };
+  for (const auto& [text, error] : cases) EXPECT_EQ(DesignErrorOf(text), error) << text;
 }
 
 TEST(WizardScript, ParsesActionsQuotesEscapesAndComments) {
@@ -143,19 +141,18 @@ std::string ScriptErrorOf(const std::string& text) {
 }
 
 TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {
-  EXPECT_EQ(ScriptErrorOf("dump\njump x\n"),
-            "s.txt:2: unknown action 'jump' (use click, tick, untick, choose, type, focus, key, "
-            "close or dump)");
-  EXPECT_EQ(ScriptErrorOf("type txtA \"open\n"),
-            "s.txt:1: unterminated text (a closing \" is missing)");
-  EXPECT_EQ(ScriptErrorOf("\n\nkey Space\n"),
-            "s.txt:3: unknown key 'Space' (use Escape, F1 or Enter)");
-  EXPECT_EQ(ScriptErrorOf("type txtA \"\\q\"\n"),
-            "s.txt:1: unknown escape \\q (use \\\" \\\\ \\r \\n \\t)");
-  EXPECT_EQ(ScriptErrorOf("click\n"), "s.txt:1: usage: click CONTROL");
-  EXPECT_EQ(ScriptErrorOf("click cmdNav(x)\n"), "s.txt:1: bad index in 'cmdNav(x)'");
-  EXPECT_EQ(ScriptErrorOf("tick lvw text\n"),
-            "s.txt:1: usage: tick LIST \"text\" (the text in double quotes)");
+  const std::pair<std::string, std::string> cases[] = {
+      {"dump\njump x\n",
+       "s.txt:2: unknown action 'jump' (use click, tick, untick, choose, type, focus, key, "
+       "close or dump)"},
+      {"type txtA \"open\n", "s.txt:1: unterminated text (a closing \" is missing)"},
+      {"\n\nkey Space\n", "s.txt:3: unknown key 'Space' (use Escape, F1 or Enter)"},
+      {"type txtA \"\\q\"\n", "s.txt:1: unknown escape \\q (use \\\" \\\\ \\r \\n \\t)"},
+      {"click\n", "s.txt:1: usage: click CONTROL"},
+      {"click cmdNav(x)\n", "s.txt:1: bad index in 'cmdNav(x)'"},
+      {"tick lvw text\n", "s.txt:1: usage: tick LIST \"text\" (the text in double quotes)"},
+  };
+  for (const auto& [text, error] : cases) EXPECT_EQ(ScriptErrorOf(text), error) << text;
 }
 
 TEST(ScriptDriver, PlaysThroughUserInputAndStopsAtWhatAPersonCannotDo) {
@@ -182,25 +179,6 @@ TEST(ScriptDriver, PlaysThroughUserInputAndStopsAtWhatAPersonCannotDo) {
   EXPECT_TRUE(driver->Failed());
   EXPECT_EQ(driver->Message(), "s:3: click cmdGo(5): no control named cmdGo(5) on frmSmall");
   EXPECT_FALSE(form.IsLoaded());  // closed with the close box
-}
-
-TEST(ScriptDriver, DumpGivesTheKeysThatApply) {
-  testing::TestHost host;
-  DesignedForm form(kDesign, "small.gml");
-  form.Show(ShowMode::Modeless);
-  const std::string dump = DumpForm(form, 4);
-  EXPECT_EQ(
-      dump.rfind("{\"caption\":\"Small \\\"one\\\"\",\"step\":4,\"focus\":\"\",\"controls\":[", 0),
-      0u)
-      << dump;
-  EXPECT_NE(
-      dump.find("{\"name\":\"txtName\",\"type\":\"TextBox\",\"text\":\"a\\tb\",\"enabled\":true"),
-      std::string::npos);
-  EXPECT_NE(
-      dump.find("{\"name\":\"cmdGo\",\"index\":2,\"type\":\"CommandButton\",\"caption\":\"Go\""),
-      std::string::npos);
-  EXPECT_NE(dump.find("\"value\":true"), std::string::npos);
-  form.Unload();
 }
 
 }  // namespace

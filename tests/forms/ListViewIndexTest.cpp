@@ -101,6 +101,12 @@ TEST(ListViewIndex, KeysStayUniqueAndFreeOnceTheirEntryLeaves) {
     EXPECT_EQ(failure, c.failure) << c.key;
   }
   EXPECT_THROW(items.Item(std::string()), Failure) << "no entry is found by an empty key";
+  try {
+    items.Item(9);
+    ADD_FAILURE() << "entry 9 found";
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number(), 35600);
+  }
   items.Remove(1);
   EXPECT_THROW(items.Item("k"), Failure);
   EXPECT_NO_THROW(items.Add(0, "k", "back"));

@@ -2,14 +2,10 @@
 // that go back to the host untrapped.
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "contract/Failure.h"
-#include "contract/Text.h"
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
 #include "services/WizAPI.h"
-#include "support/RunProcess.h"
 #include "support/TestHost.h"
 #include "support/doubles/MemoryDesignObject.h"
 
@@ -34,54 +30,55 @@ class BuildInclusion : public ::testing::Test {
   LumoraCtl control_;
 };
 
-TEST_F(BuildInclusion, TableHoldsSixtyFourDistinctPaths) {
-  std::set<std::string> paths;
-  for (const FeatureRow& row : FeatureTable()) paths.insert(UCase(row.path));
-  EXPECT_EQ(FeatureTable().size(), 64u);
-  EXPECT_EQ(paths.size(), 64u);
-  EXPECT_EQ(paths.count("DTDB 4.0\\FOXPRO DRIVER"), 0u) << "4.0 has no FoxPro feature";
-  EXPECT_EQ(paths.count("DTDB 3.5\\PARADOX DRIVER\\JAPANESE"), 1u);
-}
-
-TEST_F(BuildInclusion, PathsMatchWholeAndIgnoringCase) {
-  MemoryDesignObject object = Selected({kAccess}, {true});
-  EXPECT_TRUE(Ask(&object, "dtdb 3.5\\access driver\\english"));
-  EXPECT_TRUE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH "));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER\\"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER\\FRENCH"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5/ACCESS DRIVER"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS"));
-  EXPECT_FALSE(Ask(&object, ""));
-}
-
-TEST_F(BuildInclusion, PathIsCutAtItsFirstNul) {
-  MemoryDesignObject object = Selected({kAccess}, {true});
-  EXPECT_TRUE(Ask(&object, std::string("DTDB 3.5\\ACCESS DRIVER\0garbage", 31)));
-  EXPECT_FALSE(Ask(&object, std::string("\0ODBC", 5)));
-}
-
-TEST_F(BuildInclusion, OnlySqlServerSelectedWithVersionUnset) {
-  MemoryDesignObject object = Selected({"SQL Server"}, {true});
-  EXPECT_TRUE(Ask(&object, "SQL SERVER DRIVER"));
-  EXPECT_TRUE(Ask(&object, "SQL SERVER DRIVER\\GERMAN"));
-  EXPECT_TRUE(Ask(&object, "DTDB 3.5")) << "any driver selected and the unset version counts as 0";
-  EXPECT_FALSE(Ask(&object, "DTDB 4.0"));
-  EXPECT_FALSE(Ask(&object, "ORACLE DRIVER"));
+// One answer per object and path: whole paths ignoring case, cut at the first NUL; the first
+// name that matches decides; unselected drivers and the placeholder count for nothing; the
+// version picks the desktop family, an unset one counting as 0.
+TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
+  struct Case {
+    std::vector<std::string> names;
+    std::vector<bool> selections;
+    int32_t version;  // -1: unset
+    std::string path;
+    bool included;
+  };
+  const std::vector<std::string> access = {kAccess};
+  const Case cases[] = {
+      {access, {true}, -1, "dtdb 3.5\\access driver\\english", true},
+      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH", true},
+      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH ", false},
+      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\", false},
+      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\FRENCH", false},
+      {access, {true}, -1, "DTDB 3.5/ACCESS DRIVER", false},
+      {access, {true}, -1, "DTDB 3.5\\ACCESS", false},
+      {access, {true}, -1, "", false},
+      {access, {true}, -1, std::string("DTDB 3.5\\ACCESS DRIVER\0garbage", 31), true},
+      {access, {true}, -1, std::string("\0ODBC", 5), false},
+      {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER", true},
+      {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER\\GERMAN", true},
+      {{"SQL Server"}, {true}, -1, "DTDB 3.5", true},  // any driver selected, version 0
+      {{"SQL Server"}, {true}, -1, "DTDB 4.0", false},
+      {{"SQL Server"}, {true}, -1, "ORACLE DRIVER", false},
+      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0\\ACCESS DRIVER\\GERMAN", true},
+      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0", true},
+      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5\\ACCESS DRIVER", false},
+      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5", false},
+      {{"", "SQL Server", kAccess}, {true, false, true}, -1, "SQL SERVER DRIVER", false},
+      {{"", "SQL Server", kAccess}, {true, false, true}, -1, "DTDB 3.5\\ACCESS DRIVER", true},
+      {{""}, {true}, -1, "DTDB 3.5", false},  // the placeholder names no driver
+      {{"SQL Server", "sql server"}, {false, true}, -1, "SQL SERVER DRIVER", false},
+  };
+  for (const Case& c : cases) {
+    MemoryDesignObject object = Selected(c.names, c.selections);
+    if (c.version >= 0) object.PutProperty("DTDBVerNo", Value::Integer(c.version));
+    EXPECT_EQ(Ask(&object, c.path), c.included) << c.names.back() << " / " << c.path;
+  }
+  // No versioned driver path is in with only SQL Server selected.
+  MemoryDesignObject sqlOnly = Selected({"SQL Server"}, {true});
   for (const FeatureRow& row : FeatureTable()) {
     if (row.rule == FeatureRow::Rule::DriverVersion) {
-      EXPECT_FALSE(Ask(&object, row.path)) << row.path;
+      EXPECT_FALSE(Ask(&sqlOnly, row.path)) << row.path;
     }
   }
-}
-
-TEST_F(BuildInclusion, VersionDecidesBetweenTheTwoDesktopFamilies) {
-  MemoryDesignObject object = Selected({"microsoft access driver (*.MDB)"}, {true});
-  object.PutProperty("DTDBVerNo", Value::Integer(1));
-  EXPECT_TRUE(Ask(&object, "DTDB 4.0\\ACCESS DRIVER\\GERMAN"));
-  EXPECT_TRUE(Ask(&object, "DTDB 4.0"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER"));
-  EXPECT_FALSE(Ask(&object, "DTDB 3.5"));
 }
 
 // The version is compared as a number, never rounded; an unset one counts as 0.
@@ -148,33 +145,6 @@ TEST_F(BuildInclusion, DriverLoopCounterIsSixteenBit) {
     EXPECT_EQ(failure, c.failure) << c.elements << " " << c.selectedAt << " " << c.path;
     EXPECT_EQ(answer, c.answer) << c.elements << " " << c.selectedAt << " " << c.path;
   }
-}
-
-// lumora build, asked nothing, asks the table's paths in the table's order.
-TEST(BuildCommandPaths, AreTheTablesPathsInOrder) {
-  auto r = testing::RunProcess(testing::BinDir() + "/lumora",
-                               {"build", "examples/object.json", "--registry", "none"});
-  ASSERT_EQ(r.exitStatus, 0) << r.err;
-  std::string expected;
-  for (const FeatureRow& row : FeatureTable()) {
-    expected +=
-        (r.out.find("true\t" + row.path + "\n") != std::string::npos ? "true\t" : "false\t");
-    expected += row.path + "\n";
-  }
-  EXPECT_EQ(r.out, expected);
-}
-
-TEST_F(BuildInclusion, UnselectedAndPlaceholderDriversDoNotCount) {
-  MemoryDesignObject object = Selected({"", "SQL Server", kAccess}, {true, false, true});
-  EXPECT_FALSE(Ask(&object, "SQL SERVER DRIVER"));
-  EXPECT_TRUE(Ask(&object, "DTDB 3.5\\ACCESS DRIVER"));
-  MemoryDesignObject placeholderOnly = Selected({""}, {true});
-  EXPECT_FALSE(Ask(&placeholderOnly, "DTDB 3.5")) << "the placeholder names no driver";
-}
-
-TEST_F(BuildInclusion, FirstMatchingNameDecides) {
-  MemoryDesignObject object = Selected({"SQL Server", "sql server"}, {false, true});
-  EXPECT_FALSE(Ask(&object, "SQL SERVER DRIVER"));
 }
 
 TEST_F(BuildInclusion, UnsetDriversLeaveOnlyTheObjectsOwnParts) {

@@ -3,8 +3,6 @@
 // clicks and keys go through the window to the page handlers.
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -63,11 +61,13 @@ class WizardWindow : public ::testing::Test {
   }
 
   frmWizard& Form() { return *frmWizard::Existing(); }
-  bool WroteAnything() const {
-    for (const std::string& entry : object_.log()) {
-      if (entry.rfind("put ", 0) == 0) return true;
-    }
-    return false;
+  // Adds the data source Orders, ticked or not.
+  void AddDataSource(bool ticked) {
+    object_.PutProperty("DataSources", Value::Strings({"Orders"}));
+    object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
+    object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+    object_.PutProperty("DataSourcesSelections", Value::Booleans({ticked}));
+    object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
   }
 
   // Ticks entry `row` (0-based) of a list view by clicking its check box.
@@ -110,10 +110,8 @@ TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
     ClickCheckBox(drivers, Row(drivers, "SQL Server"));
     QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
     ASSERT_EQ(Form().CurrentStep, 1);
-    EXPECT_EQ(dialog.windowTitle(), "Lumora - Advanced Driver Attributes");
     EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNav(2)")->isVisible());  // no Back here
     auto* close = Widget<QPushButton>(dialog, "cmdNav(3)");
-    EXPECT_EQ(close->text(), "&Close");
     auto* attributes = Widget<QPlainTextEdit>(dialog, "txtDrvAttrib");
     ASSERT_TRUE(attributes->isVisible());
     EXPECT_EQ(attributes->toPlainText(), "Driver=<WINSYSDIR>\\sqlsrv32.dll");
@@ -125,79 +123,19 @@ TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
     // Leaving the box commits its text to the working copy before Close commits the copy.
     QTest::mouseClick(close, Qt::LeftButton);
     ASSERT_EQ(Form().CurrentStep, 0);
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
-    ASSERT_EQ(Form().CurrentStep, 6);
-    EXPECT_NE(
-        Widget<QPlainTextEdit>(dialog, "txtSummary")->toPlainText().indexOf("     SQL Server"), -1);
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Finish
+    for (int i = 0; i < 3; ++i) {  // Next, Next, Finish
+      QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
+    }
   });
   ASSERT_TRUE(finished);
-  const Value storedNames = object_.Peek("Drivers");
-  const Value storedInfos = object_.Peek("DriversInfo");
-  const std::vector<std::string>& names = storedNames.AsStrings();
-  const std::vector<std::string>& infos = storedInfos.AsStrings();
-  ASSERT_EQ(names.size(), 1u);
-  EXPECT_EQ(names[0], "SQL Server");
-  EXPECT_EQ(infos[0], "Driver=edited.dll\r\nSetup=setup.dll");
-}
-
-TEST_F(WizardWindow, shouldEndWithNothingWrittenWhenEscapeIsPressed) {
-  const bool finished = Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
-    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
-    auto* attributes = Widget<QPlainTextEdit>(dialog, "txtDrvAttrib");
-    QTest::mouseClick(attributes->viewport(), Qt::LeftButton);
-    QTest::keyClicks(attributes, "Extra=1");
-    QTest::keyClick(attributes, Qt::Key_Escape);  // even on an advanced page
-    EXPECT_FALSE(dialog.isVisible());
-  });
-  EXPECT_FALSE(finished);
-  EXPECT_FALSE(WroteAnything());
-  EXPECT_FALSE(control_.CurrentWizard()->ReturnCode);
-}
-
-TEST_F(WizardWindow, shouldEndWithNothingWrittenWhenTheCloseBoxIsUsed) {
-  const bool finished = Display([&](QDialog& dialog) { dialog.close(); });
-  EXPECT_FALSE(finished);
-  EXPECT_FALSE(WroteAnything());
-}
-
-TEST_F(WizardWindow, shouldShowTheDuplicateDriverNameInAMessageBox) {
-  QString title, text;
-  Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
-    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
-    auto* name = Widget<QLineEdit>(dialog, "txtNewDriver");
-    auto* add = Widget<QPushButton>(dialog, "cmdAddDrv");
-    EXPECT_FALSE(add->isEnabled());
-    QTest::mouseClick(name, Qt::LeftButton);
-    QTest::keyClicks(name, "SQL Server");
-    EXPECT_TRUE(add->isEnabled());
-    QTimer::singleShot(50, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr) << "no message box";
-      title = box->windowTitle();
-      text = box->text();
-      box->button(QMessageBox::Ok)->click();
-    });
-    QTest::mouseClick(add, Qt::LeftButton);
-    // Nothing was added and the typed name stays.
-    EXPECT_EQ(name->text(), "SQL Server");
-    EXPECT_EQ(Form().WorkDrivers->Count(), Form().OwnerWizard->Drivers->Count());
-  });
-  EXPECT_EQ(title, "Add New Driver");
-  EXPECT_EQ(text, "'SQL Server' is already in the drivers list.");
+  EXPECT_EQ(object_.Peek("Drivers"), Value::Strings({"SQL Server"}));
+  EXPECT_EQ(object_.Peek("DriversInfo"), Value::Strings({"Driver=edited.dll\r\nSetup=setup.dll"}));
 }
 
 TEST_F(WizardWindow, shouldMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
-    EXPECT_EQ(dialog.windowTitle(), "Lumora - Step 2");
-    EXPECT_TRUE(Widget<QTreeWidget>(dialog, "lvwDSNs")->isVisible());
     EXPECT_FALSE(Widget<QTreeWidget>(dialog, "lvwDrivers")->isVisible());
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{6}, 2000);
@@ -209,28 +147,11 @@ TEST_F(WizardWindow, shouldMoveOnWithAltN) {
   });
 }
 
-TEST_F(WizardWindow, shouldOpenThePageTopicOfTheHelpFileWithTheHelpButton) {
-  Display([&](QDialog& dialog) {
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
-    ASSERT_EQ(Form().CurrentStep, 6);
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);
-    auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
-    ASSERT_NE(browser, nullptr) << "no help window";
-    EXPECT_TRUE(browser->window()->isVisible());
-    EXPECT_NE(browser->toPlainText().indexOf("Summary"), -1)
-        << browser->toPlainText().toStdString();
-  });
-}
-
-// F1 pressed where the keyboard focus is, on every page: the page shown answers with its own
-// topic, the advanced pages included (the focus moves into each page shown).
+// F1 pressed where the keyboard focus is, on every page, and the Help button on the summary: the
+// page shown answers with its own topic, the advanced pages included (the focus moves into each
+// page shown).
 TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
-  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
-  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
-  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
-  object_.PutProperty("DataSourcesSelections", Value::Booleans({true}));
-  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  AddDataSource(true);
   struct Move {
     const char* click;  // the button clicked first, or null
     int16_t step;       // the page shown then
@@ -255,7 +176,11 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
       ASSERT_EQ(Form().CurrentStep, move.step) << (move.click ? move.click : "start");
       if (move.topic == nullptr) continue;
       QWidget* focused = QApplication::focusWidget();
-      QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
+      if (move.step == 6) {
+        QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);  // Help
+      } else {
+        QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
+      }
       auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
       ASSERT_NE(browser, nullptr) << "no help window on page " << move.step;
       EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
@@ -271,11 +196,7 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
   object_.PutProperty("Drivers", Value::Strings({"SQL Server", wide}));
   object_.PutProperty("DriversInfo", Value::Strings({"Driver=a.dll", "Driver=b.dll"}));
   object_.PutProperty("DriversSelections", Value::Booleans({false, false}));
-  object_.PutProperty("DataSources", Value::Strings({"Orders"}));
-  object_.PutProperty("DataSourcesInfo", Value::Strings({"Driver=<WINSYSDIR>\\odbcjt32.dll"}));
-  object_.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
-  object_.PutProperty("DataSourcesSelections", Value::Booleans({false}));
-  object_.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  AddDataSource(false);
   struct Page {
     const char* list;
     bool scrollBar;

@@ -1,5 +1,5 @@
-// The wizard's pages driven as a person drives them: the first showing's version choice and its
-// failures, what each move commits, the button bar, and the summary text.
+// The wizard session and its pages driven as a person drives them: the lifetime of frmWizard, the
+// first showing's version choice and its failures, the button bar, and the summary text.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +10,7 @@
 #include "support/TestHost.h"
 #include "ui/Wizard.h"
 #include "ui/frmWizard.h"
+#include "ui/modWizard.h"
 
 namespace lumora {
 namespace {
@@ -73,46 +74,25 @@ class Pages : public ::testing::Test {
 TEST_F(Pages, UnchosenVersionIsDetectedFromTheInstalledDriverLibrary) {
   struct Case {
     std::string version;
+    int32_t chosen;  // -1: none, detected
     int32_t expected;
   };
-  for (const Case& c : {Case{"4.0.6019.0", 1}, Case{"4.00.6019.00", 1}, Case{"3.51.1713.0", 0},
-                        Case{"", 0}, Case{"14.0.1", 0}, Case{" 4.0", 0}}) {
+  for (const Case& c :
+       {Case{"4.0.6019.0", 0, 0}, Case{"4.0.6019.0", -1, 1}, Case{"4.00.6019.00", -1, 1},
+        Case{"3.51.1713.0", -1, 0}, Case{"", -1, 0}, Case{"14.0.1", -1, 0}, Case{" 4.0", -1, 0}}) {
     InstalledVersion(c.version);
     Wizard wizard;
-    wizard.DTDBVerNo = -1;
+    wizard.DTDBVerNo = c.chosen;
     int16_t shownIndex = -2;
     Run(wizard, [&](frmWizard& f) { shownIndex = f.cboProvidedDrivers.ListIndex(); });
     EXPECT_EQ(wizard.DTDBVerNo, c.expected) << c.version;
     EXPECT_EQ(shownIndex, c.expected) << c.version;
+    EXPECT_EQ(loadedFiles.size(), c.chosen < 0 ? 1u : 0u) << "a chosen version is not detected";
+    if (!loadedFiles.empty()) {
+      EXPECT_EQ(loadedFiles[0], "C:\\Windows\\System32\\odbcjt32.dll");
+    }
+    loadedFiles.clear();
   }
-  EXPECT_EQ(loadedFiles.front(), "C:\\Windows\\System32\\odbcjt32.dll");
-}
-
-TEST_F(Pages, ChosenVersionIsNotDetected) {
-  InstalledVersion("4.0.6019.0");
-  Wizard wizard;
-  wizard.DTDBVerNo = 0;
-  Run(wizard, [](frmWizard&) {});
-  EXPECT_EQ(wizard.DTDBVerNo, 0);
-  EXPECT_TRUE(loadedFiles.empty());
-}
-
-TEST_F(Pages, FirstShowingMovesTheFormBackAndEnablesAdvancedOnlyWithATick) {
-  Wizard wizard;
-  wizard.Drivers->Add(Stored("Mine", true));
-  bool enabled = false;
-  int32_t left = 0;
-  Run(wizard, [&](frmWizard& f) {
-    enabled = f.cmdDrvAdv.Enabled();
-    left = f.Left();
-    UserInput::Tick(f.lvwDrivers, 1, false);
-    EXPECT_FALSE(f.cmdDrvAdv.Enabled());
-    UserInput::Tick(f.lvwDrivers, 1, true);
-    EXPECT_TRUE(f.cmdDrvAdv.Enabled());
-  });
-  EXPECT_TRUE(enabled);
-  EXPECT_EQ(left, 1800);
-  EXPECT_TRUE(host.reports().empty());
 }
 
 TEST_F(Pages, AVersionTheComboCannotShowStopsTheFirstShowingWithAReport) {
@@ -142,53 +122,29 @@ TEST_F(Pages, TheFirstVersionChoiceDoesNotRefreshAttributesLaterOnesDo) {
   EXPECT_EQ(wizard.DTDBVerNo, 1);
 }
 
-TEST_F(Pages, ButtonBarAndTitleFollowThePage) {
+TEST_F(Pages, FirstShowingAndTheButtonBarFollowThePage) {
   Wizard wizard;
   wizard.Drivers->Add(Stored("Mine", true));
   Run(wizard, [&](frmWizard& f) {
+    EXPECT_EQ(f.Left(), 1800) << "the first showing moves the form back";
+    EXPECT_TRUE(f.cmdDrvAdv.Enabled()) << "a stored tick enables Advanced";
     EXPECT_FALSE(f.cmdNav(2).Enabled());
     UserInput::Click(f.cmdDrvAdv);
-    EXPECT_EQ(f.CurrentStep, 1);
-    EXPECT_EQ(f.Caption(), "Lumora - Advanced Driver Attributes");
     EXPECT_FALSE(f.cmdNav(2).Visible());
-    EXPECT_EQ(f.cmdNav(3).Caption(), "&Close");
     EXPECT_EQ(f.cmdNav(0).HelpContextID(), 1);
     UserInput::Click(f.cmdNav(3));
-    EXPECT_EQ(f.CurrentStep, 0);
     EXPECT_TRUE(f.cmdNav(2).Visible());
     UserInput::Click(f.cmdNav(3));
-    EXPECT_EQ(f.CurrentStep, 3);
     EXPECT_TRUE(f.cmdNav(2).Enabled());
     EXPECT_FALSE(f.cmdDSNAdv.Enabled()) << "no data source is ticked";
     UserInput::Click(f.cmdNav(3));
-    EXPECT_EQ(f.Caption(), "Lumora - Summary");
-    EXPECT_EQ(f.cmdNav(3).Caption(), "&Finish");
     EXPECT_TRUE(f.FinishReady);
     UserInput::Click(f.cmdNav(2));
     EXPECT_EQ(f.CurrentStep, 3);
-    EXPECT_EQ(f.cmdNav(3).Caption(), "&Next");
     EXPECT_FALSE(f.FinishReady);
-    EXPECT_EQ(f.fraStep(6).Left(), -10000);
     EXPECT_FALSE(f.fraStep(6).Enabled());
   });
   EXPECT_TRUE(host.reports().empty());
-}
-
-TEST_F(Pages, CancelOnAnAdvancedPageDropsTheWorkingCopy) {
-  Wizard wizard;
-  wizard.Drivers->Add(Stored("Mine", true));
-  Run(wizard, [&](frmWizard& f) {
-    UserInput::Click(f.cmdDrvAdv);
-    UserInput::Type(f.txtDrvAttrib, "Driver=edited");
-    UserInput::Type(f.txtNewDriver, "Added");
-    UserInput::Click(f.cmdAddDrv);
-    UserInput::Click(f.cmdNav(1));
-    EXPECT_EQ(f.CurrentStep, 0);
-    EXPECT_TRUE(f.IsLoaded()) << "Cancel on an advanced page does not end the wizard";
-  });
-  ASSERT_EQ(wizard.Drivers->Count(), 1);
-  EXPECT_EQ(wizard.Drivers->Item(1)->AttribsString(), "");
-  EXPECT_FALSE(wizard.ReturnCode) << "the close box ended the run";
 }
 
 TEST_F(Pages, SummaryListsTickedItemsOrNone) {
@@ -207,6 +163,65 @@ TEST_F(Pages, SummaryListsTickedItemsOrNone) {
             "ODBC Core\r\n\r\nDrivers:\r\n     B driver\r\n     A driver\r\n\r\n"
             "Data Sources:\r\n     <none>\r\n");
   EXPECT_TRUE(wizard.ReturnCode) << "Finish keeps the return code";
+}
+
+TEST_F(Pages, CreatingAWizardLoadsTheFormOffScreenOnPageZero) {
+  EXPECT_FALSE(IsFormOpen("frmWizard"));
+  EndWizard();  // without a loaded form: nothing
+  Wizard wizard;
+  frmWizard* form = frmWizard::Existing();
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(IsFormOpen("frmWizard"));
+  EXPECT_FALSE(IsFormOpen("frmwizard")) << "the name is compared with its letter case";
+  EXPECT_FALSE(form->IsShown());
+  EXPECT_EQ(form->OwnerWizard, &wizard);
+  EXPECT_TRUE(wizard.ReturnCode);
+  EXPECT_EQ(form->Left(), -50000);
+  EXPECT_EQ(form->SavedLeft, 1800);
+  EXPECT_EQ(form->SavedTop, 1200);
+  for (int16_t i = 1; i <= 6; ++i) {
+    EXPECT_EQ(form->fraStep(i).Left(), -10000) << i;
+    EXPECT_FALSE(form->fraStep(i).Enabled()) << i;
+  }
+  EXPECT_TRUE(form->fraStep(0).Enabled());
+  EXPECT_TRUE(host.reports().empty());
+}
+
+// The close box ends the run with ReturnCode false, an unload of the wizard's own keeps it true.
+TEST_F(Pages, TheCloseBoxClearsTheReturnCodeAndEndWizardKeepsIt) {
+  for (const bool closeBox : {true, false}) {
+    Wizard wizard;
+    int runs = 0;
+    Run(wizard, [&](frmWizard& f) {
+      ++runs;
+      closeBox ? (void)UserInput::CloseBox(f) : EndWizard();
+    });
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(wizard.ReturnCode, !closeBox);
+    EXPECT_FALSE(IsFormOpen("frmWizard"));
+  }
+  EXPECT_TRUE(host.reports().empty());
+}
+
+TEST_F(Pages, EachSessionLoadsAFreshFormAndTheOldOneForgetsItsOwner) {
+  auto first = std::make_unique<Wizard>();
+  Run(*first, [](frmWizard&) {});
+  frmWizard* firstForm = frmWizard::Existing();
+  firstForm->SetCaption("changed");
+  Wizard second;
+  frmWizard* secondForm = frmWizard::Existing();
+  EXPECT_NE(firstForm, secondForm);
+  EXPECT_EQ(secondForm->Caption(), "Lumora - Step 1");
+  EXPECT_EQ(secondForm->OwnerWizard, &second);
+  first.reset();
+  EXPECT_EQ(secondForm->OwnerWizard, &second);
+}
+
+TEST_F(Pages, RunWithoutAModalDriverIsReported) {
+  Wizard wizard;
+  wizard.Run();
+  ASSERT_EQ(host.procedures(), std::vector<std::string>{"Wizard:Run"});
+  EXPECT_EQ(host.reports()[0].number, 5);
 }
 
 }  // namespace
