@@ -1,4 +1,5 @@
 // Build-time feature inclusion.
+#include <memory>
 #include <string_view>
 
 #include "control/FeatureTable.h"
@@ -13,7 +14,14 @@ LumoraCtl::~LumoraCtl() = default;
 bool LumoraCtl::ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject,
                                                    const std::string& FeaturePath) {
   if (pObject == nullptr) return false;
-  wizAPI_ = std::make_shared<WizAPI>();
+  // A new service object for each answer. The one of the previous answer, held by nothing else,
+  // is replaced where it lies rather than freed and allocated again.
+  if (wizAPI_ != nullptr && wizAPI_.use_count() == 1) {
+    std::destroy_at(wizAPI_.get());
+    std::construct_at(wizAPI_.get());
+  } else {
+    wizAPI_ = std::make_shared<WizAPI>();
+  }
 
   const std::string_view path = std::string_view(FeaturePath).substr(0, FeaturePath.find('\0'));
   if (path.empty()) return false;
@@ -22,13 +30,15 @@ bool LumoraCtl::ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject,
 
   using Rule = FeatureRow::Rule;
   if (row->rule == Rule::Always) return true;
-  const std::string driver = row->rule == Rule::AnyDriverVersion ? "" : row->driver;
-  const Value drivers = pObject->GetProperty("Drivers");
-  const Value selections = pObject->GetProperty("DriversSelections");
+  static const std::string kAnyDriver, kDrivers = "Drivers", kSelections = "DriversSelections",
+                                       kVersion = "DTDBVerNo";
+  const std::string& driver = row->rule == Rule::AnyDriverVersion ? kAnyDriver : row->driver;
+  const Value drivers = pObject->GetProperty(kDrivers);
+  const Value selections = pObject->GetProperty(kSelections);
   const bool selected = wizAPI_->IsDriverSelected(drivers, selections, driver);
   if (row->rule == Rule::Driver) return selected;
   // Compared as a number: a stored 1.4 is neither version, and an unset one counts as 0.
-  const bool versionMatches = pObject->GetProperty("DTDBVerNo").ToDouble() == row->version;
+  const bool versionMatches = pObject->GetProperty(kVersion).ToDouble() == row->version;
   return selected && versionMatches;
 }
 

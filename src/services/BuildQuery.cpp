@@ -21,6 +21,16 @@ int16_t Next(int16_t i) {
 // Whether `name` and `wanted` are equal upper-cased. Plain ASCII texts are compared in place;
 // any other byte takes the full upper-casing.
 bool SameIgnoringCase(const std::string& name, const std::string& wanted) {
+  // The first bytes decide most comparisons, and an exact match needs no upper-casing.
+  if (!name.empty() && !wanted.empty()) {
+    const unsigned char a = static_cast<unsigned char>(name[0]);
+    const unsigned char b = static_cast<unsigned char>(wanted[0]);
+    if (a < 0x80 && b < 0x80 &&
+        (a >= 'a' && a <= 'z' ? a - 32 : a) != (b >= 'a' && b <= 'z' ? b - 32 : b)) {
+      return false;
+    }
+  }
+  if (name == wanted) return true;
   const size_t shorter = std::min(name.size(), wanted.size());
   for (size_t i = 0; i < shorter; ++i) {
     const unsigned char a = static_cast<unsigned char>(name[i]);
@@ -36,13 +46,23 @@ bool SameIgnoringCase(const std::string& name, const std::string& wanted) {
 }
 
 // Element i of the names, without a copy when they are a list of strings.
-const std::string& NameAt(const Value& vDrvs, int16_t i, std::string& scratch) {
-  if (vDrvs.kind() == Value::Kind::StringArray) {
-    const auto& names = vDrvs.AsStrings();
-    if (static_cast<size_t>(i) < names.size()) return names[static_cast<size_t>(i)];
+// `names` is the list when the names are a list of strings, else null.
+const std::string& NameAt(const Value& vDrvs, const std::vector<std::string>* names, int16_t i,
+                          std::string& scratch) {
+  if (names != nullptr && static_cast<size_t>(i) < names->size()) {
+    return (*names)[static_cast<size_t>(i)];
   }
   scratch = vDrvs.At(i).ToString();
   return scratch;
+}
+
+// Whether selection i is set, without making a value when the selections are a list of booleans.
+bool SelectedAt(const Value& vDrvsSels, int16_t i) {
+  if (vDrvsSels.kind() == Value::Kind::BooleanArray) {
+    const auto& selections = vDrvsSels.AsBooleans();
+    if (static_cast<size_t>(i) < selections.size()) return selections[static_cast<size_t>(i)];
+  }
+  return vDrvsSels.At(i).ToBool();
 }
 
 }  // namespace
@@ -52,15 +72,17 @@ bool WizAPI::IsDriverSelected(const Value& vDrvs, const Value& vDrvsSels,
   if (vDrvs.IsEmpty()) return false;
   const int16_t upper = ToInt16(vDrvs.UpperBound());
   std::string scratch;
+  const std::vector<std::string>* names =
+      vDrvs.kind() == Value::Kind::StringArray ? &vDrvs.AsStrings() : nullptr;
   if (!strDrv.empty()) {
     for (int16_t i = 0; i <= upper; i = Next(i)) {
-      const std::string& name = NameAt(vDrvs, i, scratch);
-      if (!name.empty() && SameIgnoringCase(name, strDrv)) return vDrvsSels.At(i).ToBool();
+      const std::string& name = NameAt(vDrvs, names, i, scratch);
+      if (!name.empty() && SameIgnoringCase(name, strDrv)) return SelectedAt(vDrvsSels, i);
     }
     return false;
   }
   for (int16_t i = 0; i <= upper; i = Next(i)) {
-    if (!NameAt(vDrvs, i, scratch).empty() && vDrvsSels.At(i).ToBool()) return true;
+    if (!NameAt(vDrvs, names, i, scratch).empty() && SelectedAt(vDrvsSels, i)) return true;
   }
   return false;
 }
