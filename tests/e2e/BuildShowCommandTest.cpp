@@ -51,9 +51,18 @@ TEST(BuildCommand, FailingQueryPrintsTheErrorAndExitsOne) {
             "range (BVLumora)\n");
 }
 
-// What the services suite does not prove of show: placeholders and a new object.
-TEST(ShowCommand, SkipsPlaceholdersAndSaysWhatIsNotStored) {
+// show lists what is stored, skips placeholders and says what is not stored.
+TEST(ShowCommand, ListsTheStoredChoicesReadably) {
   const std::pair<const char*, std::vector<const char*>> cases[] = {
+      {R"J({"properties": {"DTDBVerNo": 1, "Drivers": ["Microsoft Text Driver (*.txt; *.csv)"],
+            "DriversInfo": ["Driver=<WINSYSDIR>\\odbcjt32.dll"], "DriversSelections": [true],
+            "DataSources": ["Sales"], "DataSourcesInfo": ["Driver=SQL Server\r\nServer=db1"],
+            "DataSourcesTypes": ["system"], "DataSourcesSelections": [true],
+            "DataSourcesUninstFlags": [true]}})J",
+       {"4.0 (DTDBVerNo 1)",
+        "[x] Microsoft Text Driver (*.txt; *.csv)\n        Driver=<WINSYSDIR>\\odbcjt32.dll\n",
+        "[x] Sales  (system, uninstalled with the application)\n        Driver=SQL Server\n"
+        "        Server=db1\n"}},
       {R"J({"properties": {"Drivers": ["", "Text"], "DriversInfo": ["", "Driver=t.dll"],
             "DriversSelections": [false, true], "DataSources": [""], "DataSourcesInfo": [""],
             "DataSourcesTypes": [""], "DataSourcesSelections": [false],

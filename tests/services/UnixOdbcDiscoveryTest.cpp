@@ -1,5 +1,6 @@
-// Discovery against unixODBC itself: user and system files in every awkward layout are found
-// exactly as `odbcinst -q -s` lists them, with the entries `odbcinst -q -s -n` gives.
+// Discovery against unixODBC itself: data sources registered with `odbcinst -i`, and user and
+// system files written by hand in every awkward layout, are found exactly as `odbcinst -q -s`
+// lists them, with the entries `odbcinst -q -s -n` gives.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -79,6 +80,33 @@ std::string ExpectedAttributes(const std::string& name) {
   std::string joined;
   for (const std::string& l : lines) joined += (joined.empty() ? "" : "\r\n") + l;
   return joined;
+}
+
+TEST(UnixOdbcDiscovery, FindsWhatOdbcinstRegisteredUserDataSourcesFirst) {
+  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
+  testing::TempDir dir;
+  ::mkdir(dir.File("sys").c_str(), 0755);
+  dir.Write("sys/odbcinst.ini", "[Lumora Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
+  dir.Write("sys/odbc.ini", "");
+  dir.Write("user.tpl",
+            "[Orders]\nDriver=Lumora Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
+            "[Shared]\nDriver=Lumora Test Driver\nServer=user-side\n");
+  dir.Write("system.tpl",
+            "[Stock]\nDriver=Lumora Test Driver\nPort=5432\n\n"
+            "[Shared]\nDriver=Lumora Test Driver\nServer=machine-side\n");
+  ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
+  env.Set("ODBCSYSINI", dir.File("sys").c_str());
+  Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
+  Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
+
+  DataSources sources;
+  const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
+  EXPECT_EQ(found, (std::vector<std::string>{"Orders", "Shared", "Stock"}));
+  EXPECT_EQ(found, ListedNames());
+  for (const auto& r : sources) {
+    EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
+    EXPECT_EQ(r->SystemDSN(), r->Name() == "Stock") << r->Name();
+  }
 }
 
 // Files written by hand, user and system side, each compared with what odbcinst lists from
