@@ -322,7 +322,6 @@ void DesignObjectFile::PutProperty(const std::string& name, const Value& value) 
   } else {
     properties()[name] = ToJson(value);
   }
-  modified_ = true;
 }
 
 std::string DesignObjectFile::Serialize() const {
@@ -643,7 +642,6 @@ void DesignObjectFile::Save() {
     readText_ = text;
     fromFile_ = true;
     identity_ = outcome.written;
-    modified_ = false;
     return;
   }
   const std::string recovery =

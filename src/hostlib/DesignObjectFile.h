@@ -44,7 +44,6 @@ class DesignObjectFile : public DesignObject {
   void PutProperty(const std::string& name, const Value& value) override;
 
   const std::string& path() const { return path_; }
-  bool modified() const { return modified_; }
   // The file's text as Save writes it.
   std::string Serialize() const;
   // Writes the object over its file, under an exclusive lock (".NAME.lock" beside it) from the
@@ -70,7 +69,6 @@ class DesignObjectFile : public DesignObject {
   std::optional<FileIdentity> identity_;  // the file read (or last saved)
   bool fromFile_ = false;                 // read from its file (or saved): Save checks it
   FileSystem* fs_ = &MachineFileSystem();
-  bool modified_ = false;
 };
 
 // Writes `text` over `path` as Save does, whatever the file holds now (for files that are ours
