@@ -1,8 +1,6 @@
 // Fuzzes the wizard-script parser. A script is either refused with a ScriptError naming
 // "fuzz.script:LINE", or parses into actions in line order with indexes and entry numbers in
 // the 16-bit range the controls take.
-#include <algorithm>
-
 #include "FuzzSupport.h"
 #include "platform/forms/ScriptDriver.h"
 
@@ -19,7 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "a refused script does not name the file and line");
     return 0;
   }
-  const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+  // Lines end at LF, CR LF or a lone CR, as the parser counts them.
+  int lines = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+      ++lines;
+    }
+  }
   int previous = 0;
   for (const ScriptAction& a : actions) {
     Check(a.line > previous && a.line <= lines, "actions are not in line order");
