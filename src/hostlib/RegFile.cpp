@@ -353,7 +353,7 @@ class Parser {
     if (format_ == Format::kVersion5) {
       text = Utf16LeToUtf8(bytes);
     } else {
-      text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+      text = Windows1252ToUtf8(bytes);  // REGEDIT4 is in the ANSI code page
     }
     return text;
   }
@@ -411,8 +411,8 @@ bool PartStartsAt(std::string_view bytes, size_t at) {
 }
 
 // The bytes as text. Joined exports may mix forms, so each part (from one line start where a
-// part starts to the next) is decoded by itself: UTF-16LE after its byte-order mark, 8-bit
-// text as UTF-8 or Windows-1252.
+// part starts to the next) is decoded by itself: UTF-16LE after its byte-order mark, a REGEDIT4
+// part as Windows-1252, other 8-bit text as UTF-8 when it is valid UTF-8, else Windows-1252.
 std::string DecodeExport(std::string_view bytes) {
   std::string text;
   size_t start = 0;
@@ -435,7 +435,8 @@ std::string DecodeExport(std::string_view bytes) {
           break;
         }
       }
-      text += DecodeText8(bytes.substr(start, next - start));
+      const std::string_view part = bytes.substr(start, next - start);
+      text += part.starts_with("REGEDIT4") ? Windows1252ToUtf8(part) : DecodeText8(part);
     }
     if (!text.empty() && text.back() != '\n') text.push_back('\n');
     start = next;

@@ -74,12 +74,18 @@ TEST(RegFile, Version5InUtf16WithHexTextAsUtf16) {
             (Lines{"Sales=SQL Server", "E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}));
 }
 
-TEST(RegFile, EightBitTextIsUtf8OrWindows1252) {
-  auto utf8 =
-      ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"\xE2\x82\xAC\"\n", "a.reg");
-  EXPECT_EQ(ValuesOf(utf8, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
-  auto ansi = ParseRegFile("REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "b.reg");
-  EXPECT_EQ(ValuesOf(ansi, kCurrentUserRoot, "K"), Lines{"Caf\xC3\xA9=\xE2\x82\xAC"});
+// REGEDIT4 is in the ANSI code page (Windows-1252), even where its bytes would be valid UTF-8;
+// an 8-bit version 5 export is UTF-8 when it is valid UTF-8.
+TEST(RegFile, EightBitTextIsDecodedByItsHeader) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "Caf\xC3\xA9=\xE2\x82\xAC"},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", "Caf\xC3\x83\xC2\xA9=x"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n",
+       "Caf\xC3\xA9=x"},
+  };
+  for (const auto& [file, line] : cases) {
+    EXPECT_EQ(ValuesOf(ParseRegFile(file, "a.reg"), kCurrentUserRoot, "K"), Lines{line}) << file;
+  }
 }
 
 // Exports joined with cat read as one, each part in its own encoding; a UTF-8 byte-order mark
