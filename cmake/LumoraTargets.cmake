@@ -18,6 +18,17 @@ function(lumora_apply_options target)
   endif()
 endfunction()
 
+# The product's own code (not the tests) is also checked for implicit narrowing conversions, where
+# the 16-bit counters and the twips arithmetic live; the presets switch it on.
+option(LUMORA_WCONVERSION "Warn about implicit conversions that may change a value (-Wconversion)"
+       OFF)
+function(lumora_product_options target)
+  lumora_apply_options(${target})
+  if(LUMORA_WCONVERSION)
+    target_compile_options(${target} PRIVATE -Wconversion)
+  endif()
+endfunction()
+
 # lumora_layer_root(TARGET DIR ROOT SCOPE) lays links to DIR's headers under the target's layer
 # folder, at DIR's path relative to ROOT, and adds that folder to the target's include path.
 function(lumora_layer_root target dir root scope)
@@ -46,7 +57,7 @@ function(lumora_library name dir)
   add_library(${name} STATIC ${sources})
   lumora_layer_root(${name} ${dir} ${PROJECT_SOURCE_DIR}/src PUBLIC)
   target_link_libraries(${name} PUBLIC ${ARGN})
-  lumora_apply_options(${name})
+  lumora_product_options(${name})
 endfunction()
 
 # lumora_test_suite(NAME DIR [DEPS ...]) builds the *.cpp of DIR into one GoogleTest binary.

@@ -173,7 +173,7 @@ int32_t Form::TextWidth(std::string_view text) const {
       hundredths += 50;
     }
   }
-  return static_cast<int32_t>(hundredths * emTwips / 100.0 + 0.5);
+  return static_cast<int32_t>(static_cast<double>(hundredths) * emTwips / 100.0 + 0.5);
 }
 
 }  // namespace lumora::forms
