@@ -28,113 +28,17 @@
 namespace lumora {
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 [[noreturn]] void Fail(const std::string& message) {
   throw DesignObjectFileError(message);
 }
 
-// "PATH:LINE:COLUMN" of the byte at `offset` of `text`.
-std::string Where(const std::string& path, const std::string& text, size_t offset) {
-  const TextPosition at = PositionOf(text, offset);
-  return path + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
-}
-
-// The deepest nesting of objects and arrays a design-object file may have, its own object
-// counting as the first level.
-constexpr int kMaxNesting = 100;
-
-// The offset of the first byte of `text` outside its JSON strings for which `stop(i)` holds, or
-// npos. Quotes and escapes inside strings are passed over.
-template <class Stop>
-size_t FindOutsideStrings(const std::string& text, Stop stop) {
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (stop(i)) {
-      return i;
-    }
-  }
-  return std::string::npos;
-}
-
-// The offset of the bracket that opens level `levels` + 1 of `text`, or its size.
-size_t NestingOffset(const std::string& text, int levels) {
-  int depth = 0;
-  const size_t at = FindOutsideStrings(text, [&](size_t i) {
-    const char c = text[i];
-    if (c == '[' || c == '{') return ++depth > levels;
-    if (c == ']' || c == '}') --depth;
-    return false;
-  });
-  return at == std::string::npos ? text.size() : at;
-}
-
-// The offset of the first number written as `number` outside the strings of `text`, or npos.
-size_t NumberOffset(const std::string& text, const std::string& number) {
-  if (number.empty()) return std::string::npos;
-  auto partOfNumber = [](char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
-  };
-  return FindOutsideStrings(text, [&](size_t i) {
-    return text.compare(i, number.size(), number) == 0 && (i == 0 || !partOfNumber(text[i - 1])) &&
-           (i + number.size() == text.size() || !partOfNumber(text[i + number.size()]));
-  });
-}
-
-// The parser's reason without its own prefix and position: nlohmann's messages read
-// "[json.exception.parse_error.101] parse error at line 1, column 9: REASON".
-std::string Describe(const std::string& what) {
-  const size_t at = what.find("parse error");
-  const size_t colon = what.find(": ", at == std::string::npos ? 0 : at);
-  return EscapeForMessage(colon == std::string::npos ? what : what.substr(colon + 2));
-}
-
-// The offset of the `n`th (1-based) member name of `text`, a string followed by a colon.
-size_t MemberNameOffset(const std::string& text, size_t n) {
-  size_t seen = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '"') continue;
-    const size_t start = i;
-    for (++i; i < text.size() && text[i] != '"'; ++i) {
-      if (text[i] == '\\') ++i;
-    }
-    size_t next = i + 1;
-    while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next]))) ++next;
-    if (next < text.size() && text[next] == ':' && ++seen == n) return start;
-  }
-  return 0;
-}
-
-// The offset of the first integer written outside the strings of `text` that does not fit in
-// 64 bits (the reader would turn it into an approximate real number), or npos.
-size_t HugeIntegerOffset(const std::string& text, std::string& number) {
-  auto partOfNumber = [](char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
-  };
-  return FindOutsideStrings(text, [&](size_t i) {
-    if (!partOfNumber(text[i]) || (i > 0 && partOfNumber(text[i - 1]))) return false;
-    size_t end = i;
-    while (end < text.size() && partOfNumber(text[end])) ++end;
-    number = text.substr(i, end - i);
-    if (number.find_first_of(".eE") != std::string::npos) return false;
-    int64_t value = 0;
-    const auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    return error == std::errc::result_out_of_range;
-  });
-}
-
 }  // namespace
 
-DesignObjectFile::DesignObjectFile(std::string path, Json document)
+ContentDigest ContentDigest::Of(std::string_view text) {
+  return ContentDigest{text.size(), std::hash<std::string_view>{}(text)};
+}
+
+DesignObjectFile::DesignObjectFile(std::string path, DesignObjectDocument document)
     : path_(std::move(path)), document_(std::move(document)) {}
 
 DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs) {
@@ -154,180 +58,30 @@ DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs)
 }
 
 DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
-  if (const size_t bad = FirstInvalidUtf8(text); bad != std::string::npos) {
-    char byte[8];
-    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
-    Fail(Where(path, text, bad) + ": not UTF-8 text (the byte " + byte + ")");
-  }
-  Json document;
-  // The member names of each object being read, innermost last, and how many names were read.
-  std::vector<std::unordered_set<std::string>> names;
-  size_t namesRead = 0;
-  bool sawReal = false;  // an integer too large for 64 bits reads as a real number
-  try {
-    // Values nest a few levels; a file nesting deeper than kMaxNesting is refused before the
-    // readers and writers of values, which recurse once per level, could overflow the stack.
-    document = Json::parse(text, [&](int depth, Json::parse_event_t event, Json& parsed) {
-      if (depth >= kMaxNesting && (event == Json::parse_event_t::object_start ||
-                                   event == Json::parse_event_t::array_start)) {
-        Fail(Where(path, text, NestingOffset(text, kMaxNesting)) +
-             ": not a design object: values nested deeper than " + std::to_string(kMaxNesting) +
-             " levels");
-      }
-      if (event == Json::parse_event_t::value && parsed.is_number_float()) sawReal = true;
-      if (event == Json::parse_event_t::object_start) names.emplace_back();
-      if (event == Json::parse_event_t::object_end) names.pop_back();
-      if (event == Json::parse_event_t::key) {
-        ++namesRead;
-        if (!names.back().insert(parsed.get<std::string>()).second) {
-          Fail(Where(path, text, MemberNameOffset(text, namesRead)) + ": the member name \"" +
-               EscapeForMessage(parsed.get<std::string>()) +
-               "\" is given twice in one object; a design object names each member once");
-        }
-      }
-      return true;
-    });
-  } catch (const Json::parse_error& e) {
-    Fail(Where(path, text, e.byte > 0 ? e.byte - 1 : 0) +
-         ": not valid JSON: " + Describe(e.what()));
-  } catch (const Json::out_of_range& e) {
-    // A number too large for a double ("1e400"); the reader names the number, not its place.
-    const std::string what = e.what();
-    const size_t open = what.find('\'');
-    const std::string number = open == std::string::npos
-                                   ? std::string()
-                                   : what.substr(open + 1, what.rfind('\'') - open - 1);
-    const size_t offset = NumberOffset(text, number);
-    Fail((offset == std::string::npos ? path : Where(path, text, offset)) +
-         ": not valid JSON: the number " + EscapeForMessage(number) + " is out of range");
-  }
-  std::string huge;
-  if (const size_t at = sawReal ? HugeIntegerOffset(text, huge) : std::string::npos;
-      at != std::string::npos) {
-    Fail(Where(path, text, at) + ": the integer " + huge + " is outside the 32-bit range");
-  }
-  if (!document.is_object()) {
-    Fail(path + ":1:1: not a design object: the file must hold a JSON object");
-  }
-  auto it = document.find("properties");
-  if (it != document.end()) {
-    if (!it->is_object()) Fail(path + ": not a design object: \"properties\" must be an object");
-    for (const auto& [name, value] : it->items())
-      FromJson(value, path + ": property \"" + EscapeForMessage(name) + "\"");
-  }
-  DesignObjectFile file(path, std::move(document));
-  file.readText_ = text;
+  DesignObjectFile file(path, ReadDesignObjectText(path, text));
+  file.read_ = ContentDigest::Of(text);
   return file;
 }
 
-Value DesignObjectFile::FromJson(const Json& json, const std::string& where) {
-  switch (json.type()) {
-    case Json::value_t::null:
-      return Value::Null();
-    case Json::value_t::boolean:
-      return Value::Boolean(json.get<bool>());
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned: {
-      if (json.is_number_unsigned() &&
-          json.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-        Fail(where + ": the integer " + json.dump() + " is outside the 32-bit range");
-      }
-      const int64_t v = json.get<int64_t>();
-      if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-        Fail(where + ": the integer " + json.dump() + " is outside the 32-bit range");
-      }
-      return Value::Integer(static_cast<int32_t>(v));
-    }
-    case Json::value_t::number_float:
-      return Value::Double(json.get<double>());
-    case Json::value_t::string:
-      return Value::String(json.get<std::string>());
-    case Json::value_t::array: {
-      bool allStrings = true, allBooleans = !json.empty();
-      for (const Json& e : json) {
-        allStrings = allStrings && e.is_string();
-        allBooleans = allBooleans && e.is_boolean();
-      }
-      if (allStrings) return Value::Strings(json.get<std::vector<std::string>>());
-      if (allBooleans) return Value::Booleans(json.get<std::vector<bool>>());
-      Value::List items;
-      for (size_t i = 0; i < json.size(); ++i) {
-        items.push_back(FromJson(json[i], where + "[" + std::to_string(i) + "]"));
-      }
-      return Value::MakeList(std::move(items));
-    }
-    case Json::value_t::object: {
-      Value::Object members;
-      for (const auto& [key, member] : json.items()) {
-        members.emplace_back(key, FromJson(member, where + "." + key));
-      }
-      return Value::MakeObject(std::move(members));
-    }
-    default:
-      Fail(where + ": a value of a kind a design object cannot hold");
-  }
-}
-
-Json DesignObjectFile::ToJson(const Value& value) {
-  switch (value.kind()) {
-    case Value::Kind::Empty:
-    case Value::Kind::Null:
-      return Json(nullptr);
-    case Value::Kind::Boolean:
-      return Json(value.ToBool());
-    case Value::Kind::Integer:
-      return Json(value.ToLong());
-    case Value::Kind::Double:
-      return Json(value.ToDouble());
-    case Value::Kind::String:
-      return Json(value.ToString());
-    case Value::Kind::StringArray:
-      return Json(value.AsStrings());
-    case Value::Kind::BooleanArray: {
-      Json array = Json::array();
-      for (bool b : value.AsBooleans()) array.push_back(b);
-      return array;
-    }
-    case Value::Kind::List: {
-      Json array = Json::array();
-      for (const Value& v : value.AsList()) array.push_back(ToJson(v));
-      return array;
-    }
-    case Value::Kind::Object: {
-      Json object = Json::object();
-      for (const auto& [key, v] : value.AsObject()) object[key] = ToJson(v);
-      return object;
-    }
-  }
-  return Json(nullptr);
-}
-
-Json& DesignObjectFile::properties() {
-  Json& p = document_["properties"];
-  if (p.is_null()) p = Json::object();
-  return p;
-}
-
 Value DesignObjectFile::GetProperty(const std::string& name) {
-  auto it = document_.find("properties");
-  if (it == document_.end()) return Value();
-  auto found = it->find(name);
-  if (found == it->end()) return Value();
-  return FromJson(*found, path_ + ": property \"" + name + "\"");
+  const Value* value = document_.properties.Find(name);
+  return value == nullptr ? Value() : *value;
 }
 
 void DesignObjectFile::PutProperty(const std::string& name, const Value& value) {
+  if (!document_.propertiesAt) {
+    document_.propertiesAt = document_.members.size();
+    document_.members.emplace_back("properties", nlohmann::ordered_json());
+  }
   if (value.IsEmpty()) {
-    properties().erase(name);
+    document_.properties.Erase(name);
   } else {
-    properties()[name] = ToJson(value);
+    document_.properties.Put(name, value);
   }
 }
 
 std::string DesignObjectFile::Serialize() const {
-  // Strings the component put are UTF-8; should one not be, it is written with the replacement
-  // character rather than losing the whole object.
-  return document_.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  return WriteDesignObjectText(document_);
 }
 
 namespace {
@@ -432,8 +186,8 @@ mode_t CurrentUmask() {
 
 // What a save expects to find where it writes.
 struct Expectation {
-  bool anything = false;            // replace whatever is there (the component registry)
-  std::optional<std::string> text;  // the text read; nullopt: no file may be there yet
+  bool anything = false;              // replace whatever is there (the component registry)
+  std::optional<ContentDigest> read;  // what was read; nullopt: no file may be there yet
   std::optional<FileIdentity> identity;
 };
 
@@ -458,7 +212,7 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
   if (char* resolved = ::realpath(path.c_str(), nullptr)) {
     target = resolved;
     std::free(resolved);
-  } else if (errno == ENOENT && expected.text) {
+  } else if (errno == ENOENT && expected.read) {
     return refuse("it was deleted since it was read, so it was not made again");
   } else if (errno != ENOENT) {
     return refuse(std::string("cannot find it: ") + std::strerror(errno));
@@ -483,7 +237,7 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
       return refuse("cannot check it: " + Reason(r));
     if (!S_ISREG(st.st_mode)) return refuse("it is not a regular file");
     if (!expected.anything) {
-      if (!expected.text) return refuse("someone else made a file of that name meanwhile");
+      if (!expected.read) return refuse("someone else made a file of that name meanwhile");
       if (expected.identity &&
           (expected.identity->device != st.st_dev || expected.identity->inode != st.st_ino)) {
         return refuse("it was replaced by another file since it was read");
@@ -492,7 +246,8 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
       if (const int r = ReadAll(fs, current.get(), now); r < 0) {
         return refuse("cannot read it again to check it: " + Reason(r));
       }
-      if (now != *expected.text) return refuse("it was changed by someone else since it was read");
+      if (ContentDigest::Of(now) != *expected.read)
+        return refuse("it was changed by someone else since it was read");
     }
     if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
       return refuse("it is read-only");
@@ -505,7 +260,7 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     inPlace = st.st_nlink > 1 || attributes > 0;
   } else if (current.get() != -ENOENT) {
     return refuse("cannot read it again to check it: " + Reason(current.get()));
-  } else if (expected.text) {
+  } else if (expected.read) {
     return refuse("it was deleted since it was read, so it was not made again");
   }
 
@@ -632,14 +387,14 @@ void DesignObjectFile::Save() {
   try {
     text = Serialize();
     Expectation expected;
-    if (fromFile_) expected.text = readText_;
+    if (fromFile_) expected.read = read_;
     expected.identity = identity_;
     outcome = WriteOver(*fs_, path_, text, expected);
   } catch (const std::exception& e) {
     outcome.refusal = std::string("it could not be written: ") + e.what();
   }
   if (outcome.refusal.empty()) {
-    readText_ = text;
+    read_ = ContentDigest::Of(text);
     fromFile_ = true;
     identity_ = outcome.written;
     return;

@@ -7,28 +7,29 @@
 #pragma once
 
 #include <sys/stat.h>
-#include <stdexcept>
 
 #include <optional>
 #include <string>
-
-#include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "contract/DesignObject.h"
+#include "hostlib/DesignObjectText.h"
 #include "hostlib/FileSystem.h"
 
 namespace lumora {
-
-// A design-object file that cannot be read, parsed or written; what() names the file.
-class DesignObjectFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Which file was read: a file replaced by another since then is not overwritten.
 struct FileIdentity {
   dev_t device = 0;
   ino_t inode = 0;
+};
+
+// What was read, to tell whether the file changed since: its size and a hash of its bytes.
+struct ContentDigest {
+  size_t size = 0;
+  size_t hash = 0;
+  static ContentDigest Of(std::string_view text);
+  bool operator==(const ContentDigest&) const = default;
 };
 
 class DesignObjectFile : public DesignObject {
@@ -56,16 +57,12 @@ class DesignObjectFile : public DesignObject {
   // DesignObjectFileError names the object, the reason and the recovery file.
   void Save();
 
-  static Value FromJson(const nlohmann::ordered_json& json, const std::string& where);
-  static nlohmann::ordered_json ToJson(const Value& value);
-
  private:
-  DesignObjectFile(std::string path, nlohmann::ordered_json document);
-  nlohmann::ordered_json& properties();
+  DesignObjectFile(std::string path, DesignObjectDocument document);
 
   std::string path_;
-  nlohmann::ordered_json document_;
-  std::string readText_;                  // the file's bytes when it was read (or last saved)
+  DesignObjectDocument document_;
+  ContentDigest read_;                    // the file's bytes when it was read (or last saved)
   std::optional<FileIdentity> identity_;  // the file read (or last saved)
   bool fromFile_ = false;                 // read from its file (or saved): Save checks it
   FileSystem* fs_ = &MachineFileSystem();
