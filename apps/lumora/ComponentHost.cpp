@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -74,6 +75,8 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
   marshal::Face<IDesignObject, HostDesignObject> face;  // also the object's IUnknown
   marshal::Face<IHostSite, HostDesignObject> site;
   std::shared_ptr<DesignObjectFile> file;
+  // Values handed out by GetProperty as views of the file's own, by their table, until freed.
+  std::unordered_map<const void*, Value> lent;
   HostSettings settings;
   LumoraWizardMode mode;
   std::string script;
@@ -95,7 +98,10 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
     if (value == nullptr) return LUMORA_E_POINTER;
     *value = LumoraValue{};
     try {
-      *value = marshal::ToCValue(Of(self)->file->GetProperty(Copy(name)));
+      HostDesignObject* object = Of(self);
+      Value property = object->file->GetProperty(Copy(name));
+      *value = marshal::ViewCValue(property);
+      if (const void* table = marshal::TableOf(*value)) object->lent.emplace(table, property);
       return LUMORA_S_OK;
     } catch (const Failure& failure) {
       return FailWith(error, failure);
@@ -116,8 +122,11 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
       return FailWith(error, Failure(kInternalError, e.what(), "lumora"));
     }
   }
-  static void FreeValue(IDesignObject*, LumoraValue* value) {
-    if (value != nullptr) marshal::FreeCValue(*value);
+  static void FreeValue(IDesignObject* self, LumoraValue* value) {
+    if (value == nullptr) return;
+    const void* table = marshal::TableOf(*value);
+    marshal::FreeCView(*value);
+    if (table != nullptr) Of(self)->lent.erase(table);
   }
 
   static LumoraHResult GetSettings(IHostSite* self, LumoraHostSettings* out) {

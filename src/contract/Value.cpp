@@ -212,6 +212,18 @@ Value Value::At(int32_t index) const {
   }
 }
 
+std::string Value::StringAt(int32_t index) const {
+  if (kind() == Kind::StringArray && index >= 0 && index <= UpperBound()) {
+    return (*std::get<Shared<std::vector<std::string>>>(storage_))[index];
+  }
+  return At(index).ToString();
+}
+
+const std::string& Value::AsText() const {
+  if (kind() != Kind::String) Raise(kTypeMismatch);
+  return std::get<std::string>(storage_);
+}
+
 const std::vector<std::string>& Value::AsStrings() const {
   if (kind() != Kind::StringArray) Raise(kTypeMismatch);
   return *std::get<Shared<std::vector<std::string>>>(storage_);

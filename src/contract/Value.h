@@ -56,8 +56,10 @@ class Value {
   // Array access: UBound (-1 for an empty array) and element i (fails with 9 out of range).
   int32_t UpperBound() const;
   Value At(int32_t index) const;
+  std::string StringAt(int32_t index) const;  // At(index).ToString(), one copy of the text
 
   // Direct views; each fails with 13 when the value is of another kind.
+  const std::string& AsText() const;
   const std::vector<std::string>& AsStrings() const;
   const std::vector<bool>& AsBooleans() const;
   const List& AsList() const;

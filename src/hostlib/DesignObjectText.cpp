@@ -7,6 +7,8 @@
 #include <limits>
 #include <unordered_set>
 
+#include <rapidjson/reader.h>
+
 #include "contract/MessageText.h"
 #include "platform/JsonText.h"
 
@@ -207,8 +209,14 @@ class DocumentReader {
  public:
   DocumentReader(const std::string& path, const std::string& text) : path_(path), text_(text) {}
 
-  DesignObjectDocument Read() {
+  // Parses the text with the JSON library, whose reasons a refusal gives; then see Finish.
+  DesignObjectDocument ReadWithReasons() {
     Json::sax_parse(text_, this);
+    return Finish();
+  }
+
+  // The checks once the whole text was read as JSON.
+  DesignObjectDocument Finish() {
     std::string huge;
     if (const size_t at = sawReal_ ? HugeIntegerOffset(text_, huge) : std::string::npos;
         at != std::string::npos) {
@@ -419,6 +427,36 @@ class DocumentReader {
   Json discarded_;
 };
 
+// Forwards a fast reader's events to a DocumentReader. A string that is not UTF-8 (an escaped
+// lone surrogate) stops it, as any error does: the text is then read again by the JSON library
+// for its reason.
+class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEvents> {
+ public:
+  explicit FastEvents(DocumentReader& reader) : reader_(reader) {}
+  bool Null() { return reader_.null(); }
+  bool Bool(bool b) { return reader_.boolean(b); }
+  bool Int(int i) { return reader_.number_integer(i); }
+  bool Uint(unsigned u) { return reader_.number_unsigned(u); }
+  bool Int64(int64_t i) { return reader_.number_integer(i); }
+  bool Uint64(uint64_t u) { return reader_.number_unsigned(u); }
+  bool Double(double d) { return reader_.number_float(d, {}); }
+  bool String(const char* s, rapidjson::SizeType n, bool) {
+    std::string text(s, n);
+    return FirstInvalidUtf8(text) == std::string::npos && reader_.string(text);
+  }
+  bool Key(const char* s, rapidjson::SizeType n, bool) {
+    std::string text(s, n);
+    return FirstInvalidUtf8(text) == std::string::npos && reader_.key(text);
+  }
+  bool StartObject() { return reader_.start_object(0); }
+  bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
+  bool StartArray() { return reader_.start_array(0); }
+  bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
+
+ private:
+  DocumentReader& reader_;
+};
+
 void Indent(std::string& out, size_t spaces) {
   out.append(spaces, ' ');
 }
@@ -504,7 +542,17 @@ DesignObjectDocument ReadDesignObjectText(const std::string& path, const std::st
     std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
     Fail(Where(path, text, bad) + ": not UTF-8 text (the byte " + byte + ")");
   }
-  return DocumentReader(path, text).Read();
+  // A fast reader reads well-formed text (a NUL byte would end its input early); the JSON
+  // library reads again what it refuses, to give its reason or read what it reads differently.
+  if (text.find('\0') == std::string::npos) {
+    DocumentReader reader(path, text);
+    FastEvents events(reader);
+    rapidjson::StringStream stream(text.c_str());
+    if (rapidjson::Reader().Parse<rapidjson::kParseFullPrecisionFlag>(stream, events)) {
+      return reader.Finish();
+    }
+  }
+  return DocumentReader(path, text).ReadWithReasons();
 }
 
 std::string WriteDesignObjectText(const DesignObjectDocument& document) {

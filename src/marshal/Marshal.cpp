@@ -36,7 +36,12 @@ std::string GuidText(const LumoraGuid& g) {
   return text;
 }
 
-LumoraValue ToCValue(const Value& value) {
+namespace {
+
+// The C value of `value`; `copy` copies the strings inside arrays, lists and objects, else they
+// are views of `value`'s. A lone string (`top`) is always copied.
+LumoraValue MakeCValue(const Value& value, bool copy, bool top) {
+  auto text = [&](const std::string& s) { return copy ? NewString(s) : View(s); };
   LumoraValue c{};
   switch (value.kind()) {
     case Value::Kind::Empty:
@@ -59,12 +64,12 @@ LumoraValue ToCValue(const Value& value) {
       break;
     case Value::Kind::String:
       c.kind = LUMORA_VALUE_STRING;
-      c.as.string = NewString(value.ToString());
+      c.as.string = top ? NewString(value.AsText()) : text(value.AsText());
       break;
     case Value::Kind::StringArray: {
       const auto& items = value.AsStrings();
       auto* out = new LumoraString[items.size() == 0 ? 1 : items.size()];
-      for (size_t i = 0; i < items.size(); ++i) out[i] = NewString(items[i]);
+      for (size_t i = 0; i < items.size(); ++i) out[i] = text(items[i]);
       c.kind = LUMORA_VALUE_STRING_ARRAY;
       c.as.strings.items = out;
       c.as.strings.count = items.size();
@@ -82,7 +87,7 @@ LumoraValue ToCValue(const Value& value) {
     case Value::Kind::List: {
       const auto& items = value.AsList();
       auto* out = new LumoraValue[items.size() == 0 ? 1 : items.size()]();
-      for (size_t i = 0; i < items.size(); ++i) out[i] = ToCValue(items[i]);
+      for (size_t i = 0; i < items.size(); ++i) out[i] = MakeCValue(items[i], copy, false);
       c.kind = LUMORA_VALUE_LIST;
       c.as.list.items = out;
       c.as.list.count = items.size();
@@ -92,8 +97,8 @@ LumoraValue ToCValue(const Value& value) {
       const auto& members = value.AsObject();
       auto* out = new LumoraMember[members.size() == 0 ? 1 : members.size()]();
       for (size_t i = 0; i < members.size(); ++i) {
-        out[i].name = NewString(members[i].first);
-        out[i].value = ToCValue(members[i].second);
+        out[i].name = text(members[i].first);
+        out[i].value = MakeCValue(members[i].second, copy, false);
       }
       c.kind = LUMORA_VALUE_OBJECT;
       c.as.object.members = out;
@@ -104,13 +109,15 @@ LumoraValue ToCValue(const Value& value) {
   return c;
 }
 
-void FreeCValue(LumoraValue& c) {
+void FreeC(LumoraValue& c, bool copy, bool top) {
   switch (c.kind) {
     case LUMORA_VALUE_STRING:
-      FreeString(c.as.string);
+      if (copy || top) FreeString(c.as.string);
       break;
     case LUMORA_VALUE_STRING_ARRAY:
-      for (size_t i = 0; i < c.as.strings.count; ++i) FreeString(c.as.strings.items[i]);
+      if (copy) {
+        for (size_t i = 0; i < c.as.strings.count; ++i) FreeString(c.as.strings.items[i]);
+      }
       delete[] c.as.strings.items;
       break;
     case LUMORA_VALUE_BOOLEAN_ARRAY:
@@ -118,15 +125,15 @@ void FreeCValue(LumoraValue& c) {
       break;
     case LUMORA_VALUE_LIST: {
       auto* items = const_cast<LumoraValue*>(c.as.list.items);
-      for (size_t i = 0; i < c.as.list.count; ++i) FreeCValue(items[i]);
+      for (size_t i = 0; i < c.as.list.count; ++i) FreeC(items[i], copy, false);
       delete[] items;
       break;
     }
     case LUMORA_VALUE_OBJECT: {
       auto* members = const_cast<LumoraMember*>(c.as.object.members);
       for (size_t i = 0; i < c.as.object.count; ++i) {
-        FreeString(members[i].name);
-        FreeCValue(members[i].value);
+        if (copy) FreeString(members[i].name);
+        FreeC(members[i].value, copy, false);
       }
       delete[] members;
       break;
@@ -135,6 +142,39 @@ void FreeCValue(LumoraValue& c) {
       break;
   }
   c = LumoraValue{};
+}
+
+}  // namespace
+
+LumoraValue ToCValue(const Value& value) {
+  return MakeCValue(value, true, true);
+}
+
+void FreeCValue(LumoraValue& c) {
+  FreeC(c, true, true);
+}
+
+LumoraValue ViewCValue(const Value& value) {
+  return MakeCValue(value, false, true);
+}
+
+void FreeCView(LumoraValue& view) {
+  FreeC(view, false, true);
+}
+
+const void* TableOf(const LumoraValue& c) {
+  switch (c.kind) {
+    case LUMORA_VALUE_STRING_ARRAY:
+      return c.as.strings.items;
+    case LUMORA_VALUE_BOOLEAN_ARRAY:
+      return c.as.booleans.items;
+    case LUMORA_VALUE_LIST:
+      return c.as.list.items;
+    case LUMORA_VALUE_OBJECT:
+      return c.as.object.members;
+    default:
+      return nullptr;
+  }
 }
 
 Value FromCValue(const LumoraValue& c) {

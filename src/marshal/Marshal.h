@@ -28,6 +28,13 @@ std::string GuidText(const LumoraGuid& guid);
 // A C value holding a deep copy of `value`, allocated here; release it with FreeCValue.
 LumoraValue ToCValue(const Value& value);
 void FreeCValue(LumoraValue& value);
+// A C value whose strings inside arrays, lists and objects are views of `value`'s own (only the
+// tables are allocated here): valid while any copy of `value` lives, since copies share their
+// elements. A lone string is copied. Release it with FreeCView.
+LumoraValue ViewCValue(const Value& value);
+void FreeCView(LumoraValue& view);
+// The table a C value of an array, list or object kind holds, or null.
+const void* TableOf(const LumoraValue& value);
 // A deep copy of a C value; fails with 13 (type mismatch) for an unknown kind.
 Value FromCValue(const LumoraValue& value);
 

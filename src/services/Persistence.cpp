@@ -54,13 +54,14 @@ void WizAPI::GetDriversFromObject(DesignObject& oObject, WizardData& oWizard, co
 
     const int16_t upper = UpperBound16(vDrvs);
     for (int16_t i = 0; i <= upper; i = Next(i)) {
-      const std::string name = vDrvs.At(i).ToString();
+      std::string name = vDrvs.StringAt(i);
       if (name.empty()) continue;  // a placeholder
       auto driver = std::make_shared<Driver>();
-      driver->SetName(name);
-      driver->SetAttribsString(vDrvsInfo.At(i).ToString());
+      const bool desktopDriver = !desktop.empty() && desktop.count(UCase(name)) != 0;
+      driver->SetName(std::move(name));
+      driver->SetAttribsString(vDrvsInfo.StringAt(i));
       driver->SetSelected(vDrvsSels.At(i).ToBool());
-      if (!desktop.empty() && desktop.count(UCase(name)) != 0) driver->SetDTDBDriver(true);
+      if (desktopDriver) driver->SetDTDBDriver(true);
       session.Add(driver);
     }
 
@@ -80,14 +81,14 @@ void WizAPI::GetDataSourcesFromObject(WizardData& oWizard, const Value& vDats,
     DataSources& session = *Require(oWizard.DataSources);
     const int16_t upper = UpperBound16(vDats);
     for (int16_t i = 0; i <= upper; i = Next(i)) {
-      const std::string name = vDats.At(i).ToString();
+      std::string name = vDats.StringAt(i);
       if (name.empty()) continue;
       auto source = std::make_shared<DataSource>();
-      source->SetName(name);
+      source->SetName(std::move(name));
       source->SetSelected(vDatsSels.At(i).ToBool());
       // Any type but "system" (in any letter case) loads as a user data source.
-      source->SetSystemDSN(UCase(vDatsTypes.At(i).ToString()) == "SYSTEM");
-      source->SetAttribsString(vDatsInfo.At(i).ToString());
+      source->SetSystemDSN(UCase(vDatsTypes.StringAt(i)) == "SYSTEM");
+      source->SetAttribsString(vDatsInfo.StringAt(i));
       source->SetUninstall(vDatsUninstFlags.At(i).ToBool());
       session.Add(source);
     }

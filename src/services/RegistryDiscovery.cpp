@@ -121,7 +121,7 @@ void WizAPI::ReadDrvDSNFromReg(int32_t root, const std::string& keyPath,
 
     // A name is new when it equals, ignoring case, none of the collection's names.
     std::unordered_set<std::string> known;
-    const int16_t held = pTarget.Count();
+    const int16_t held = names.empty() ? 0 : pTarget.Count();
     for (int16_t i = 1; i <= held; ++i) {
       known.insert(UCase(Required(pTarget.Item(i)).Name()));
       if (i == INT16_MAX) break;
