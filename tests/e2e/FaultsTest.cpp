@@ -194,27 +194,5 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   }
 }
 
-TEST(Faults, AMissingCatalogueLeavesOnlyWhatTheObjectAndMachineHold) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.File("empty-component"));
-  dir.Write("o.json", "{\"properties\": {}}");
-  dir.Write("script", "dump\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
-  auto r =
-      RunProcess(Lumora(), {"wizard", dir.File("o.json"), "--script", dir.File("script"),
-                            "--registry", "none", "--component-dir", dir.File("empty-component")});
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  // A missing catalogue reads as empty and is no failure; the host only notes where it looked.
-  EXPECT_EQ(r.err, "lumora: note: there is no catalogue at " + dir.File("empty-component") +
-                       "/lumora.ini; the wizard offers no provided drivers (--component-dir names "
-                       "the folder of lumora.ini)\n");
-  EXPECT_NE(r.out.find("{\"name\":\"lvwDrivers\",\"type\":\"ListView\",\"enabled\":true,"
-                       "\"visible\":true,\"left\":240,\"top\":1230,\"tag\":\"\","
-                       "\"helpContextID\":0,\"items\":[]}"),
-            std::string::npos);
-  EXPECT_NE(ReadFile(dir.File("o.json")).find("\"Drivers\": [\n      \"\"\n    ]"),
-            std::string::npos)
-      << ReadFile(dir.File("o.json"));
-}
-
 }  // namespace
 }  // namespace lumora

@@ -124,22 +124,6 @@ TEST_F(FormEvents, TextChangeOnlyForADifferentText) {
   EXPECT_EQ(log, (std::vector<std::string>{"a", ""}));
 }
 
-TEST_F(FormEvents, TextBoxLeftSeesLostFocusBeforeTheButtonsClick) {
-  auto& box = Place<TextBox>(form, "txtAttrib");
-  auto& button = Place<CommandButton>(form, "cmdNext");
-  box.OnGotFocus = [&] { log.push_back("txt GotFocus"); };
-  box.OnLostFocus = [&] { log.push_back("txt LostFocus"); };
-  box.OnChange = [&] { log.push_back("txt Change"); };
-  button.OnGotFocus = [&] { log.push_back("cmd GotFocus"); };
-  button.OnClick = [&] { log.push_back("cmd Click"); };
-  ShowModeless();
-  ASSERT_TRUE(UserInput::Type(box, "Driver=x"));
-  ASSERT_TRUE(UserInput::Click(button));
-  EXPECT_EQ(log, (std::vector<std::string>{"txt GotFocus", "txt Change", "txt LostFocus",
-                                           "cmd GotFocus", "cmd Click"}));
-  EXPECT_EQ(form.ActiveControl(), &button);
-}
-
 TEST_F(FormEvents, TickingRaisesItemCheckWithTheNewStateThenClick) {
   auto& list = Place<ListView>(form, "lvwDrivers");
   list.SetCheckboxes(true);

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include "platform/FontQueries.h"
 #include "platform/forms/FormDesign.h"
@@ -17,25 +18,26 @@
 namespace lumora {
 namespace {
 
+// Continued entries are joined and the id advanced past them; a missing continuation is
+// reported (326) and what was joined is returned.
 TEST(GetResString, JoinsContinuedEntriesAndAdvancesTheId) {
   testing::TestHost host;
-  ResStringOverlay overlay({{8000, "first _"}, {8001, "second _"}, {8002, "third"}, {8003, "x"}});
-  int16_t id = 8000;
-  EXPECT_EQ(GetResString(id), "first second third");
-  EXPECT_EQ(id, 8003);
-  EXPECT_TRUE(host.reports().empty());
-  EXPECT_THROW(LoadResString(105), Failure) << "the table has no entry 105";
-}
-
-TEST(GetResString, AMissingContinuationIsReportedAndWhatWasJoinedReturned) {
-  testing::TestHost host;
-  ResStringOverlay overlay({{8000, "first _"}, {8001, std::nullopt}});
-  int16_t id = 8000;
-  EXPECT_EQ(GetResString(id), "first ");
-  EXPECT_EQ(id, 8001);
-  ASSERT_EQ(host.reports().size(), 1u);
+  ResStringOverlay overlay({{8000, "first _"},
+                            {8001, "second _"},
+                            {8002, "third"},
+                            {8003, "x"},
+                            {8004, "last _"},
+                            {8005, std::nullopt}});
+  for (const auto& [start, joined, next] :
+       {std::tuple<int16_t, const char*, int16_t>{8000, "first second third", 8003},
+        {8004, "last ", 8005}}) {
+    int16_t id = start;
+    EXPECT_EQ(GetResString(id), joined);
+    EXPECT_EQ(id, next);
+  }
+  ASSERT_EQ(host.procedures(), std::vector<std::string>{"modWizard:GetResString"});
   EXPECT_EQ(host.reports()[0].number, 326);
-  EXPECT_EQ(host.reports()[0].procedure, "modWizard:GetResString");
+  EXPECT_THROW(LoadResString(105), Failure) << "the table has no entry 105";
 }
 
 const char* kDesign = R"(Form frmT {
@@ -69,13 +71,11 @@ TEST(ApplyResourceCaptions, ReplacesNumericTagsAndPassesOverWhatCannotTakeThem) 
   EXPECT_TRUE(host.reports().empty());
 }
 
+// Every placeholder takes its topic; a topic holding a placeholder is put in once.
 TEST(ReplaceTopicText, PutsTheTopicsIn) {
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT> and <TOPIC_TEXT>", "a", ""), "a and a");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT>/<TOPIC_TEXT2>", "a", ""), "a/<TOPIC_TEXT2>");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT>/<TOPIC_TEXT2>", "a", "b"), "a/b");
-}
-
-TEST(ReplaceTopicText, ATopicHoldingThePlaceholderIsPutInOnce) {
   EXPECT_EQ(ReplaceTopicText("'<TOPIC_TEXT>' is there", "x<TOPIC_TEXT>y", ""),
             "'x<TOPIC_TEXT>y' is there");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT2>", "", "<TOPIC_TEXT2><TOPIC_TEXT2>"),
