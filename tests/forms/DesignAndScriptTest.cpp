@@ -3,14 +3,12 @@
 
 #include <sstream>
 
-#include "platform/forms/Application.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Components.h"
 #include "platform/forms/FormDesign.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/ScriptDriver.h"
 #include "platform/forms/TextBox.h"
-#include "support/TestHost.h"
 
 namespace lumora::forms {
 namespace {

@@ -89,26 +89,21 @@ class WizardWindow : public ::testing::Test {
   LumoraCtl control_;
 };
 
-TEST_F(WizardWindow, shouldEnableAdvancedWhenADriverIsTickedWithTheMouse) {
-  Display([&](QDialog& dialog) {
+// A driver ticked with the mouse enables Advanced (unticking the last one disables it); the
+// attributes typed there are committed when Close is clicked.
+TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClose) {
+  const bool finished = Display([&](QDialog& dialog) {
     auto* advanced = Widget<QPushButton>(dialog, "cmdDrvAdv");
     auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
     ASSERT_NE(drivers, nullptr);
     EXPECT_FALSE(advanced->isEnabled());
     const int row = Row(drivers, "SQL Server");
-    ClickCheckBox(drivers, row);
-    EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), Qt::Checked);
-    EXPECT_TRUE(advanced->isEnabled());
-    ClickCheckBox(drivers, row);  // unticking the last one disables it again
-    EXPECT_FALSE(advanced->isEnabled());
-  });
-}
-
-TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
-  const bool finished = Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
-    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
+    for (const bool ticked : {true, false, true}) {
+      ClickCheckBox(drivers, row);
+      EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), ticked ? Qt::Checked : Qt::Unchecked);
+      EXPECT_EQ(advanced->isEnabled(), ticked);
+    }
+    QTest::mouseClick(advanced, Qt::LeftButton);
     ASSERT_EQ(Form().CurrentStep, 1);
     EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNav(2)")->isVisible());  // no Back here
     auto* close = Widget<QPushButton>(dialog, "cmdNav(3)");
@@ -132,8 +127,15 @@ TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
   EXPECT_EQ(object_.Peek("DriversInfo"), Value::Strings({"Driver=edited.dll\r\nSetup=setup.dll"}));
 }
 
-TEST_F(WizardWindow, shouldMoveOnWithAltN) {
+// Without a host window the wizard is a window of its own that wears the application icon: not a
+// dialog, which the X11 platform would make transient for an invisible owner window. Alt+N and
+// Alt+B move through its pages.
+TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowType(), Qt::Window);
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
+    EXPECT_FALSE(dialog.windowIcon().isNull());
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
     EXPECT_FALSE(Widget<QTreeWidget>(dialog, "lvwDrivers")->isVisible());
@@ -215,17 +217,6 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
           << row;
       QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
     }
-  });
-}
-
-// Without a host window the wizard is a window of its own that wears the application icon: not a
-// dialog, which the X11 platform would make transient for an invisible owner window.
-TEST_F(WizardWindow, shouldBeAWindowOfItsOwnWithTheApplicationIcon) {
-  Display([&](QDialog& dialog) {
-    ASSERT_NE(dialog.windowHandle(), nullptr);
-    EXPECT_EQ(dialog.windowType(), Qt::Window);
-    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
-    EXPECT_FALSE(dialog.windowIcon().isNull());
   });
 }
 

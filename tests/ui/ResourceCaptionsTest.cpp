@@ -100,24 +100,18 @@ TEST(FormFont, FollowsEntry600AndTheSystemsCodeSet) {
     const char* control;
     Font shown;
   };
-  const Font sansSerif{"MS Sans Serif", 8, false, false};
-  const Font gothic{"MS Gothic", 9, false, true};
+  const Font sansSerif{"MS Sans Serif", 8, false, false}, gothic{"MS Gothic", 9, false, true};
+  const Font tahoma{"Tahoma", 9.5, true, false}, uiGothic{"MS UI Gothic", 9, false, false};
+  const Font sansSerifItalic{"MS Sans Serif", 9, false, true};
+  const char* const kGothic = "Name=MS Gothic;Size=9;Bold=0;Italic=1";
   const Case cases[] = {
-      {"Name=Tahoma;Bold=1;Italic=0;Size=9.5",
-       false,
-       {"Tahoma", 9.5, true, false},
-       "lblWords",
-       {"Tahoma", 9.5, true, false}},
+      {"Name=Tahoma;Bold=1;Italic=0;Size=9.5", false, tahoma, "lblWords", tahoma},
       {"", false, sansSerif, "txtNoCaption", sansSerif},
       // a single-byte font on a double-byte system: the GUI face one point larger
-      {std::nullopt, true, sansSerif, "lblNumeric", {"MS UI Gothic", 9, false, false}},
+      {std::nullopt, true, sansSerif, "lblNumeric", uiGothic},
       // a double-byte font on a single-byte system falls back to MS Sans Serif
-      {"Name=MS Gothic;Size=9;Bold=0;Italic=1",
-       false,
-       gothic,
-       "lblNumeric",
-       {"MS Sans Serif", 9, false, true}},
-      {"Name=MS Gothic;Size=9;Bold=0;Italic=1", true, gothic, "lblNumeric", gothic},
+      {kGothic, false, gothic, "lblNumeric", sansSerifItalic},
+      {kGothic, true, gothic, "lblNumeric", gothic},
   };
   testing::TestHost host;
   auto queries = std::make_shared<FakeFontQueries>();
