@@ -43,15 +43,19 @@ std::string Replaced(std::string text, const std::string& what, const std::strin
   return text;
 }
 
-// Every non-empty line of `expected` must occur in `actual`.
-void ExpectLinesIn(const std::string& expected, const std::string& actual, const char* stream) {
+// Every non-empty line of `expected` must occur in `actual`; in order: each after the one before.
+void ExpectLinesIn(const std::string& expected, const std::string& actual, const char* stream,
+                   bool inOrder = false) {
   std::istringstream lines(expected);
-  std::string line;
-  while (std::getline(lines, line)) {
+  size_t from = 0;
+  for (std::string line; std::getline(lines, line);) {
     if (line.empty()) continue;
-    EXPECT_NE(actual.find(line), std::string::npos) << stream << " lacks: " << line << "\n"
-                                                    << stream << " was:\n"
-                                                    << actual;
+    const size_t at = actual.find(line, from);
+    EXPECT_NE(at, std::string::npos)
+        << stream << " lacks" << (inOrder ? " (in order): " : ": ") << line << "\n"
+        << stream << " was:\n"
+        << actual;
+    if (inOrder && at != std::string::npos) from = at + line.size();
   }
 }
 
@@ -99,6 +103,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     EXPECT_EQ(out, read("stdout"));
   }
   if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
+  if (has("stdout.ordered")) ExpectLinesIn(read("stdout.ordered"), out, "stdout", true);
   if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
   if (has("stderr")) {
     EXPECT_EQ(err, read("stderr"));
