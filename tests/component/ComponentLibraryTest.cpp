@@ -231,38 +231,33 @@ TEST(ComponentBuildQuestion, AnswersThroughTheHostsDesignObjectAndFreesEveryValu
 }
 
 // The component's own failures cross with their number, description and source (lumora build
-// prints them: BuildCommand.FailingQueryPrintsTheErrorAndExitsOne); a failure of the host's own
-// design object is passed on as it was given, and nothing is left broken.
-TEST(ComponentBuildQuestion, AHostsFailureComesBackAsItWasGiven) {
-  Object object(new TestObject);
-  object->store.PutProperty("Drivers", Value::Strings({"SQL Server"}));
-  object->store.PutProperty("DriversSelections", Value::Booleans({true}));
-  object->refuseGet = "DTDBVerNo";
-  Ref<ISetupDesignObjectBuild> build;
-  Create(build, IID_ISetupDesignObjectBuild);
-  const Answer answer = Ask(build.p, object->get(), "DTDB 3.5");
-  EXPECT_EQ(answer.result, LUMORA_DISP_E_EXCEPTION);
-  EXPECT_EQ(std::tie(answer.failure.number, answer.failure.description, answer.failure.source),
-            std::make_tuple(5, "refused by the test host", "TestHost"));
-  EXPECT_EQ(Ask(build.p, object->get(), "ODBC").result, LUMORA_S_OK) << "nothing is left broken";
-  EXPECT_EQ(object->outstanding, 0);
-}
-
-TEST(ComponentBuildQuestion, UnusableHostSettingsAreSaidBeforeAnythingIsAsked) {
+// prints them: BuildCommand.FailingQueryPrintsTheErrorAndExitsOne). A failure of the host's own
+// design object is passed on as it was given, unusable host settings are said before anything
+// is asked, and nothing is left broken.
+TEST(ComponentBuildQuestion, HostFailuresComeBackAsTheyWereGiven) {
   testing::TempDir dir;
   dir.Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=nonsense\n");
-  Object object(new TestObject);
-  object->hasSite = true;
-  object->registry = dir.File("bad.reg");
+  Object refusing(new TestObject), badSettings(new TestObject);
+  refusing->store.PutProperty("Drivers", Value::Strings({"SQL Server"}));
+  refusing->store.PutProperty("DriversSelections", Value::Booleans({true}));
+  refusing->refuseGet = "DTDBVerNo";
+  badSettings->hasSite = true;
+  badSettings->registry = dir.File("bad.reg");
   {
     Ref<ISetupDesignObjectBuild> build;
     Create(build, IID_ISetupDesignObjectBuild);
-    const Answer answer = Ask(build.p, object->get(), "ODBC");
+    Answer answer = Ask(build.p, refusing->get(), "DTDB 3.5");
+    EXPECT_EQ(answer.result, LUMORA_DISP_E_EXCEPTION);
+    EXPECT_EQ(std::tie(answer.failure.number, answer.failure.description, answer.failure.source),
+              std::make_tuple(5, "refused by the test host", "TestHost"));
+    answer = Ask(build.p, badSettings->get(), "ODBC");
     EXPECT_EQ(answer.result, LUMORA_E_HOSTINPUT);
     EXPECT_EQ(answer.failure.description.rfind(dir.File("bad.reg") + ":4:", 0), 0u)
         << answer.failure.description;
+    EXPECT_EQ(Ask(build.p, refusing->get(), "ODBC").result, LUMORA_S_OK) << "nothing is broken";
   }
-  EXPECT_EQ(object->references(), 0u);
+  EXPECT_EQ(refusing->outstanding, 0);
+  EXPECT_EQ(refusing->references() + badSettings->references(), 0u);
 }
 
 TEST(ComponentObjects, FollowTheQueryInterfaceRules) {

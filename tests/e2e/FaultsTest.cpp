@@ -71,19 +71,18 @@ TEST(Faults, AnObjectChangedWhileTheWizardIsOpenIsNotOverwritten) {
     TempDir dir;
     dir.Write("o.json", kOld);
     ::chmod(dir.File("o.json").c_str(), 0600);
+    const auto onDisk = [&] {
+      return std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "";
+    };
     std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
     ASSERT_NE(wizard->WaitForLine("{\"caption\""), "") << "the dump arrives before Finish is sent";
-    const std::string before =
-        std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "";
+    EXPECT_EQ(onDisk(), kOld);
     c.change(dir);
-    const std::string after =
-        std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "";
+    const std::string after = onDisk();
     wizard->Send(kFinish);
     const ProcessResult r = wizard->Finish();
     EXPECT_EQ(r.exitStatus, 1) << r.err;
-    EXPECT_EQ(before, kOld);
-    EXPECT_EQ(std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "",
-              after);
+    EXPECT_EQ(onDisk(), after);
     const std::vector<std::string> recovery = RecoveryFiles(dir);
     ASSERT_EQ(recovery.size(), 1u) << r.err;
     EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;

@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ModalRun.h"
@@ -154,12 +155,9 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
 // page shown).
 TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
   AddDataSource(true);
-  struct Move {
-    const char* click;  // the button clicked first, or null
-    int16_t step;       // the page shown then
-    const char* topic;  // the help window's title after F1 there, or null for no F1
-  };
-  const Move moves[] = {
+  // The button clicked first (or null), the page shown then, and the help window's title after
+  // F1 there (null for no F1).
+  const std::tuple<const char*, int16_t, const char*> moves[] = {
       {nullptr, 0, "Help - Step 1: ODBC drivers"},
       {"cmdDrvAdv", 1, "Help - Advanced driver attributes"},
       {"cmdNav(3)", 0, nullptr},
@@ -171,21 +169,19 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
   Display([&](QDialog& dialog) {
     auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
     ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    for (const Move& move : moves) {
-      if (move.click != nullptr) {
-        QTest::mouseClick(Widget<QPushButton>(dialog, move.click), Qt::LeftButton);
-      }
-      ASSERT_EQ(Form().CurrentStep, move.step) << (move.click ? move.click : "start");
-      if (move.topic == nullptr) continue;
+    for (const auto& [click, step, topic] : moves) {
+      if (click != nullptr) QTest::mouseClick(Widget<QPushButton>(dialog, click), Qt::LeftButton);
+      ASSERT_EQ(Form().CurrentStep, step) << (click ? click : "start");
+      if (topic == nullptr) continue;
       QWidget* focused = QApplication::focusWidget();
-      if (move.step == 6) {
+      if (step == 6) {
         QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);  // Help
       } else {
         QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
       }
       auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
-      ASSERT_NE(browser, nullptr) << "no help window on page " << move.step;
-      EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
+      ASSERT_NE(browser, nullptr) << "no help window on page " << step;
+      EXPECT_EQ(browser->window()->windowTitle().toStdString(), topic);
       browser->window()->close();
       dialog.activateWindow();
     }
@@ -199,22 +195,16 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
   object_.PutProperty("DriversInfo", Value::Strings({"Driver=a.dll", "Driver=b.dll"}));
   object_.PutProperty("DriversSelections", Value::Booleans({false, false}));
   AddDataSource(false);
-  struct Page {
-    const char* list;
-    bool scrollBar;
-  };
-  const Page pages[] = {{"lvwDrivers", true}, {"lvwDSNs", false}};
   Display([&](QDialog& dialog) {
-    for (const Page& page : pages) {
-      auto* list = Widget<QTreeWidget>(dialog, page.list);
+    for (const auto& [name, scrollBar] : {std::pair{"lvwDrivers", true}, {"lvwDSNs", false}}) {
+      auto* list = Widget<QTreeWidget>(dialog, name);
       QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
       QCoreApplication::processEvents();
-      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), page.scrollBar) << page.list;
+      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), scrollBar) << name;
       const int row = list->sizeHintForRow(0);
-      ASSERT_GT(row, 0) << page.list;
+      ASSERT_GT(row, 0) << name;
       EXPECT_EQ(list->viewport()->height() % row, 0)
-          << page.list << ": a viewport of " << list->viewport()->height() << " for rows of "
-          << row;
+          << name << ": a viewport of " << list->viewport()->height() << " for rows of " << row;
       QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
     }
   });
