@@ -132,51 +132,38 @@ TEST_F(FormEvents, TickingRaisesItemCheckWithTheNewStateThenClick) {
   EXPECT_FALSE(UserInput::Tick(list, 2, true));
 }
 
-TEST_F(FormEvents, KeyPreviewLetsTheFormSeeKeysFirstAndSwallowThem) {
+// With KeyPreview the form sees a key before the control with the focus and may swallow it;
+// Escape clicks the Cancel button unless the form handled it; SendKeys in a click handler is
+// delivered after the handler returns.
+TEST_F(FormEvents, KeysReachTheFormFirstWithKeyPreviewAndEscapeClicksCancel) {
   auto& box = Place<TextBox>(form, "txtName");
-  box.OnKeyDown = [&](int16_t& key, int16_t) { log.push_back("txt " + std::to_string(key)); };
-  form.OnKeyDown = [&](int16_t& key, int16_t) {
-    log.push_back("form " + std::to_string(key));
-    if (key == 65) key = 0;  // the form eats 'A'
-  };
-  form.SetKeyPreview(true);
-  ShowModeless();
-  UserInput::Focus(box);
-  UserInput::Key(form, 66);
-  UserInput::Key(form, 65);
-  EXPECT_EQ(log, (std::vector<std::string>{"form 66", "txt 66", "form 65"}));
-  form.SetKeyPreview(false);
-  log.clear();
-  UserInput::Key(form, 66);
-  EXPECT_EQ(log, std::vector<std::string>{"txt 66"});
-}
-
-TEST_F(FormEvents, EscapeClicksTheCancelButtonUnlessTheFormHandledIt) {
   auto& cancel = Place<CommandButton>(form, "cmdCancel");
+  auto& help = Place<CommandButton>(form, "cmdHelp");
   cancel.SetCancel(true);
   cancel.OnClick = [&] { log.push_back("cancel"); };
-  ShowModeless();
-  UserInput::Key(form, kKeyEscape);
-  form.SetKeyPreview(true);
-  form.OnKeyDown = [&](int16_t& key, int16_t) {
-    if (key == kKeyEscape) form.Unload();
-  };
-  UserInput::Key(form, kKeyEscape);
-  EXPECT_EQ(log, std::vector<std::string>{"cancel"});
-  EXPECT_FALSE(form.IsLoaded());
-}
-
-TEST_F(FormEvents, SendKeysIsDeliveredAfterTheClickHandlerReturns) {
-  auto& help = Place<CommandButton>(form, "cmdHelp");
-  form.SetKeyPreview(true);
-  form.OnKeyDown = [&](int16_t& key, int16_t) { log.push_back("key " + std::to_string(key)); };
   help.OnClick = [&] {
     form.SendKeys(kKeyF1);
     log.push_back("click done");
   };
+  box.OnKeyDown = [&](int16_t& key, int16_t) { log.push_back("txt " + std::to_string(key)); };
+  form.OnKeyDown = [&](int16_t& key, int16_t) {
+    log.push_back("form " + std::to_string(key));
+    if (key == 65) key = 0;  // the form eats 'A'
+    if (key == kKeyEscape) form.Unload();
+  };
   ShowModeless();
+  UserInput::Focus(box);
+  UserInput::Key(form, 66);
+  UserInput::Key(form, kKeyEscape);
+  form.SetKeyPreview(true);
+  UserInput::Focus(box);
+  UserInput::Key(form, 66);
+  UserInput::Key(form, 65);
   UserInput::Click(help);
-  EXPECT_EQ(log, (std::vector<std::string>{"click done", "key 112"}));
+  UserInput::Key(form, kKeyEscape);
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_EQ(log, (std::vector<std::string>{"txt 66", "txt 27", "cancel", "form 66", "txt 66",
+                                           "form 65", "click done", "form 112", "form 27"}));
 }
 
 TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {

@@ -98,21 +98,18 @@ TEST_F(ChmFileTest, shouldNavigateThroughTheContentsPaneAndBack) {
   ASSERT_NE(back, nullptr);
   ASSERT_NE(contents->currentItem(), nullptr);
   EXPECT_EQ(contents->currentItem()->text(0), "Advanced driver attributes");
-  struct Entry {
-    const char* name;
-    const char* shows;
-  };
-  const Entry entries[] = {{"Step 2: ODBC data sources", "Step 2: ODBC data sources"},
-                           {"Path symbols", "<WINSYSDIR>"},
-                           {"Attribute keys", "DriverODBCVer"}};
-  for (const Entry& entry : entries) {
-    const auto found = contents->findItems(entry.name, Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(found.size(), 1) << entry.name;
+  // An entry of the pane, and a text its page shows.
+  for (const auto& [name, shows] :
+       {std::pair{"Step 2: ODBC data sources", "Step 2: ODBC data sources"},
+        {"Path symbols", "<WINSYSDIR>"},
+        {"Attribute keys", "DriverODBCVer"}}) {
+    const auto found = contents->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1) << name;
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {},
                       contents->visualItemRect(found.front()).center());
-    EXPECT_NE(window.ShownText().indexOf(entry.shows), -1) << entry.name;
-    EXPECT_EQ(window.windowTitle(), QString("Help - ") + entry.name);
-    EXPECT_EQ(contents->currentItem(), found.front()) << entry.name;
+    EXPECT_NE(window.ShownText().indexOf(shows), -1) << name;
+    EXPECT_EQ(window.windowTitle(), QString("Help - ") + name);
+    EXPECT_EQ(contents->currentItem(), found.front()) << name;
   }
   QTest::mouseClick(back, Qt::LeftButton);
   EXPECT_EQ(window.windowTitle(), "Help - Path symbols");
