@@ -45,6 +45,12 @@ std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
   return {"/usr/bin/setpriv", args};
 }
 
+// A component registry naming `library` as the class of LumoraCtl.
+std::string RegistryNaming(const std::string& library) {
+  return "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
+         "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": \"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}";
+}
+
 struct TrustCase {
   const char* name;
   mode_t registryMode;
@@ -82,10 +88,7 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     dir.Write("fake.so", "not a library");
     const std::string library = c.relative ? "fake.so" : dir.File("fake.so");
     const std::string registry = dir.File("data/lumora/components.json");
-    dir.Write("data/lumora/components.json",
-              "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
-                  "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
-                  "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+    dir.Write("data/lumora/components.json", RegistryNaming(library));
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
     if (asRoot) {
@@ -145,11 +148,7 @@ TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
   TempDir dir;
   std::filesystem::create_directories(dir.File(".local/share/lumora"));
   dir.Write("fake.so", "not a library");
-  dir.Write(".local/share/lumora/components.json",
-            "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
-                dir.File("fake.so") +
-                "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
-                "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  dir.Write(".local/share/lumora/components.json", RegistryNaming(dir.File("fake.so")));
   const std::string object = std::filesystem::absolute("examples/object.json").string();
   const auto r =
       RunProcess("/bin/sh", {"-c", "cd '" + dir.path() + "' && HOME=. exec env -u XDG_DATA_HOME '" +

@@ -3,14 +3,12 @@
 
 #include <sstream>
 
-#include "platform/forms/Application.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Components.h"
 #include "platform/forms/FormDesign.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/ScriptDriver.h"
 #include "platform/forms/TextBox.h"
-#include "support/TestHost.h"
 
 namespace lumora::forms {
 namespace {
@@ -153,32 +151,6 @@ TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {
       {"tick lvw text\n", "s.txt:1: usage: tick LIST \"text\" (the text in double quotes)"},
   };
   for (const auto& [text, error] : cases) EXPECT_EQ(ScriptErrorOf(text), error) << text;
-}
-
-TEST(ScriptDriver, PlaysThroughUserInputAndStopsAtWhatAPersonCannotDo) {
-  testing::TestHost host;
-  DesignedForm form(kDesign, "small.gml");
-  std::vector<std::string> log;
-  auto& go = form.Get<CommandButton>("cmdGo", 2);
-  go.OnClick = [&] {
-    log.push_back("go");
-    MsgBox("Done \"now\"", kVbOKOnly, "Title");
-  };
-  auto& text = form.Get<TextBox>("txtName");
-  text.OnLostFocus = [&] { log.push_back("lost"); };
-  std::ostringstream out;
-  auto driver = std::make_shared<ScriptDriver>(
-      ParseScript("type txtName \"x\"\nclick cmdGo(2)\nclick cmdGo(5)\ndump\n", "s"), "s", out);
-  App().SetModalDriver(driver);
-  App().SetPresenter(driver);
-  form.Show(ShowMode::Modal);
-  App().SetModalDriver(nullptr);
-  App().SetPresenter(nullptr);
-  EXPECT_EQ(log, (std::vector<std::string>{"lost", "go"}));
-  EXPECT_EQ(out.str(), "{\"msgbox\":{\"title\":\"Title\",\"text\":\"Done \\\"now\\\"\"}}\n");
-  EXPECT_TRUE(driver->Failed());
-  EXPECT_EQ(driver->Message(), "s:3: click cmdGo(5): no control named cmdGo(5) on frmSmall");
-  EXPECT_FALSE(form.IsLoaded());  // closed with the close box
 }
 
 }  // namespace

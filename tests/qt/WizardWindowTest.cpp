@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ModalRun.h"
@@ -89,26 +90,21 @@ class WizardWindow : public ::testing::Test {
   LumoraCtl control_;
 };
 
-TEST_F(WizardWindow, shouldEnableAdvancedWhenADriverIsTickedWithTheMouse) {
-  Display([&](QDialog& dialog) {
+// A driver ticked with the mouse enables Advanced (unticking the last one disables it); the
+// attributes typed there are committed when Close is clicked.
+TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClose) {
+  const bool finished = Display([&](QDialog& dialog) {
     auto* advanced = Widget<QPushButton>(dialog, "cmdDrvAdv");
     auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
     ASSERT_NE(drivers, nullptr);
     EXPECT_FALSE(advanced->isEnabled());
     const int row = Row(drivers, "SQL Server");
-    ClickCheckBox(drivers, row);
-    EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), Qt::Checked);
-    EXPECT_TRUE(advanced->isEnabled());
-    ClickCheckBox(drivers, row);  // unticking the last one disables it again
-    EXPECT_FALSE(advanced->isEnabled());
-  });
-}
-
-TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
-  const bool finished = Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
-    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    QTest::mouseClick(Widget<QPushButton>(dialog, "cmdDrvAdv"), Qt::LeftButton);
+    for (const bool ticked : {true, false, true}) {
+      ClickCheckBox(drivers, row);
+      EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), ticked ? Qt::Checked : Qt::Unchecked);
+      EXPECT_EQ(advanced->isEnabled(), ticked);
+    }
+    QTest::mouseClick(advanced, Qt::LeftButton);
     ASSERT_EQ(Form().CurrentStep, 1);
     EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNav(2)")->isVisible());  // no Back here
     auto* close = Widget<QPushButton>(dialog, "cmdNav(3)");
@@ -132,8 +128,15 @@ TEST_F(WizardWindow, shouldCommitTheTypedAttributesWhenCloseIsClicked) {
   EXPECT_EQ(object_.Peek("DriversInfo"), Value::Strings({"Driver=edited.dll\r\nSetup=setup.dll"}));
 }
 
-TEST_F(WizardWindow, shouldMoveOnWithAltN) {
+// Without a host window the wizard is a window of its own that wears the application icon: not a
+// dialog, which the X11 platform would make transient for an invisible owner window. Alt+N and
+// Alt+B move through its pages.
+TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowType(), Qt::Window);
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
+    EXPECT_FALSE(dialog.windowIcon().isNull());
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
     EXPECT_FALSE(Widget<QTreeWidget>(dialog, "lvwDrivers")->isVisible());
@@ -152,12 +155,9 @@ TEST_F(WizardWindow, shouldMoveOnWithAltN) {
 // page shown).
 TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
   AddDataSource(true);
-  struct Move {
-    const char* click;  // the button clicked first, or null
-    int16_t step;       // the page shown then
-    const char* topic;  // the help window's title after F1 there, or null for no F1
-  };
-  const Move moves[] = {
+  // The button clicked first (or null), the page shown then, and the help window's title after
+  // F1 there (null for no F1).
+  const std::tuple<const char*, int16_t, const char*> moves[] = {
       {nullptr, 0, "Help - Step 1: ODBC drivers"},
       {"cmdDrvAdv", 1, "Help - Advanced driver attributes"},
       {"cmdNav(3)", 0, nullptr},
@@ -169,21 +169,19 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
   Display([&](QDialog& dialog) {
     auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
     ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    for (const Move& move : moves) {
-      if (move.click != nullptr) {
-        QTest::mouseClick(Widget<QPushButton>(dialog, move.click), Qt::LeftButton);
-      }
-      ASSERT_EQ(Form().CurrentStep, move.step) << (move.click ? move.click : "start");
-      if (move.topic == nullptr) continue;
+    for (const auto& [click, step, topic] : moves) {
+      if (click != nullptr) QTest::mouseClick(Widget<QPushButton>(dialog, click), Qt::LeftButton);
+      ASSERT_EQ(Form().CurrentStep, step) << (click ? click : "start");
+      if (topic == nullptr) continue;
       QWidget* focused = QApplication::focusWidget();
-      if (move.step == 6) {
+      if (step == 6) {
         QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);  // Help
       } else {
         QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
       }
       auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
-      ASSERT_NE(browser, nullptr) << "no help window on page " << move.step;
-      EXPECT_EQ(browser->window()->windowTitle().toStdString(), move.topic);
+      ASSERT_NE(browser, nullptr) << "no help window on page " << step;
+      EXPECT_EQ(browser->window()->windowTitle().toStdString(), topic);
       browser->window()->close();
       dialog.activateWindow();
     }
@@ -197,35 +195,18 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
   object_.PutProperty("DriversInfo", Value::Strings({"Driver=a.dll", "Driver=b.dll"}));
   object_.PutProperty("DriversSelections", Value::Booleans({false, false}));
   AddDataSource(false);
-  struct Page {
-    const char* list;
-    bool scrollBar;
-  };
-  const Page pages[] = {{"lvwDrivers", true}, {"lvwDSNs", false}};
   Display([&](QDialog& dialog) {
-    for (const Page& page : pages) {
-      auto* list = Widget<QTreeWidget>(dialog, page.list);
+    for (const auto& [name, scrollBar] : {std::pair{"lvwDrivers", true}, {"lvwDSNs", false}}) {
+      auto* list = Widget<QTreeWidget>(dialog, name);
       QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
       QCoreApplication::processEvents();
-      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), page.scrollBar) << page.list;
+      EXPECT_EQ(list->horizontalScrollBar()->isVisible(), scrollBar) << name;
       const int row = list->sizeHintForRow(0);
-      ASSERT_GT(row, 0) << page.list;
+      ASSERT_GT(row, 0) << name;
       EXPECT_EQ(list->viewport()->height() % row, 0)
-          << page.list << ": a viewport of " << list->viewport()->height() << " for rows of "
-          << row;
+          << name << ": a viewport of " << list->viewport()->height() << " for rows of " << row;
       QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);  // Next
     }
-  });
-}
-
-// Without a host window the wizard is a window of its own that wears the application icon: not a
-// dialog, which the X11 platform would make transient for an invisible owner window.
-TEST_F(WizardWindow, shouldBeAWindowOfItsOwnWithTheApplicationIcon) {
-  Display([&](QDialog& dialog) {
-    ASSERT_NE(dialog.windowHandle(), nullptr);
-    EXPECT_EQ(dialog.windowType(), Qt::Window);
-    EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
-    EXPECT_FALSE(dialog.windowIcon().isNull());
   });
 }
 

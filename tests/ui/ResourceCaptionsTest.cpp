@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include "platform/FontQueries.h"
 #include "platform/forms/FormDesign.h"
@@ -17,25 +18,26 @@
 namespace lumora {
 namespace {
 
+// Continued entries are joined and the id advanced past them; a missing continuation is
+// reported (326) and what was joined is returned.
 TEST(GetResString, JoinsContinuedEntriesAndAdvancesTheId) {
   testing::TestHost host;
-  ResStringOverlay overlay({{8000, "first _"}, {8001, "second _"}, {8002, "third"}, {8003, "x"}});
-  int16_t id = 8000;
-  EXPECT_EQ(GetResString(id), "first second third");
-  EXPECT_EQ(id, 8003);
-  EXPECT_TRUE(host.reports().empty());
-  EXPECT_THROW(LoadResString(105), Failure) << "the table has no entry 105";
-}
-
-TEST(GetResString, AMissingContinuationIsReportedAndWhatWasJoinedReturned) {
-  testing::TestHost host;
-  ResStringOverlay overlay({{8000, "first _"}, {8001, std::nullopt}});
-  int16_t id = 8000;
-  EXPECT_EQ(GetResString(id), "first ");
-  EXPECT_EQ(id, 8001);
-  ASSERT_EQ(host.reports().size(), 1u);
+  ResStringOverlay overlay({{8000, "first _"},
+                            {8001, "second _"},
+                            {8002, "third"},
+                            {8003, "x"},
+                            {8004, "last _"},
+                            {8005, std::nullopt}});
+  for (const auto& [start, joined, next] :
+       {std::tuple<int16_t, const char*, int16_t>{8000, "first second third", 8003},
+        {8004, "last ", 8005}}) {
+    int16_t id = start;
+    EXPECT_EQ(GetResString(id), joined);
+    EXPECT_EQ(id, next);
+  }
+  ASSERT_EQ(host.procedures(), std::vector<std::string>{"modWizard:GetResString"});
   EXPECT_EQ(host.reports()[0].number, 326);
-  EXPECT_EQ(host.reports()[0].procedure, "modWizard:GetResString");
+  EXPECT_THROW(LoadResString(105), Failure) << "the table has no entry 105";
 }
 
 const char* kDesign = R"(Form frmT {
@@ -69,13 +71,11 @@ TEST(ApplyResourceCaptions, ReplacesNumericTagsAndPassesOverWhatCannotTakeThem) 
   EXPECT_TRUE(host.reports().empty());
 }
 
+// Every placeholder takes its topic; a topic holding a placeholder is put in once.
 TEST(ReplaceTopicText, PutsTheTopicsIn) {
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT> and <TOPIC_TEXT>", "a", ""), "a and a");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT>/<TOPIC_TEXT2>", "a", ""), "a/<TOPIC_TEXT2>");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT>/<TOPIC_TEXT2>", "a", "b"), "a/b");
-}
-
-TEST(ReplaceTopicText, ATopicHoldingThePlaceholderIsPutInOnce) {
   EXPECT_EQ(ReplaceTopicText("'<TOPIC_TEXT>' is there", "x<TOPIC_TEXT>y", ""),
             "'x<TOPIC_TEXT>y' is there");
   EXPECT_EQ(ReplaceTopicText("<TOPIC_TEXT2>", "", "<TOPIC_TEXT2><TOPIC_TEXT2>"),
@@ -100,24 +100,18 @@ TEST(FormFont, FollowsEntry600AndTheSystemsCodeSet) {
     const char* control;
     Font shown;
   };
-  const Font sansSerif{"MS Sans Serif", 8, false, false};
-  const Font gothic{"MS Gothic", 9, false, true};
+  const Font sansSerif{"MS Sans Serif", 8, false, false}, gothic{"MS Gothic", 9, false, true};
+  const Font tahoma{"Tahoma", 9.5, true, false}, uiGothic{"MS UI Gothic", 9, false, false};
+  const Font sansSerifItalic{"MS Sans Serif", 9, false, true};
+  const char* const kGothic = "Name=MS Gothic;Size=9;Bold=0;Italic=1";
   const Case cases[] = {
-      {"Name=Tahoma;Bold=1;Italic=0;Size=9.5",
-       false,
-       {"Tahoma", 9.5, true, false},
-       "lblWords",
-       {"Tahoma", 9.5, true, false}},
+      {"Name=Tahoma;Bold=1;Italic=0;Size=9.5", false, tahoma, "lblWords", tahoma},
       {"", false, sansSerif, "txtNoCaption", sansSerif},
       // a single-byte font on a double-byte system: the GUI face one point larger
-      {std::nullopt, true, sansSerif, "lblNumeric", {"MS UI Gothic", 9, false, false}},
+      {std::nullopt, true, sansSerif, "lblNumeric", uiGothic},
       // a double-byte font on a single-byte system falls back to MS Sans Serif
-      {"Name=MS Gothic;Size=9;Bold=0;Italic=1",
-       false,
-       gothic,
-       "lblNumeric",
-       {"MS Sans Serif", 9, false, true}},
-      {"Name=MS Gothic;Size=9;Bold=0;Italic=1", true, gothic, "lblNumeric", gothic},
+      {kGothic, false, gothic, "lblNumeric", sansSerifItalic},
+      {kGothic, true, gothic, "lblNumeric", gothic},
   };
   testing::TestHost host;
   auto queries = std::make_shared<FakeFontQueries>();
