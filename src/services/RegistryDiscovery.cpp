@@ -2,6 +2,7 @@
 // "SOFTWARE\ODBC\ODBC.INI\" key and adds every one the collection does not hold yet, with its
 // registry values as sorted attribute lines. All registry access goes through the host's
 // registry objects.
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +14,8 @@
 #include "contract/Trap.h"
 #include "services/SortArrays.h"
 #include "services/WizAPI.h"
+
+#include <algorithm>
 
 namespace lumora {
 namespace {
@@ -121,7 +124,11 @@ void WizAPI::ReadDrvDSNFromReg(int32_t root, const std::string& keyPath,
 
     // A name is new when it equals, ignoring case, none of the collection's names.
     std::unordered_set<std::string> known;
-    const int16_t held = names.empty() ? 0 : pTarget.Count();
+    // (Only a named value can be new: the list always holds at least one entry, "" when the
+    // key has no values, and an empty name is never added.)
+    const bool anyName =
+        std::any_of(names.begin(), names.end(), [](const std::string& n) { return !n.empty(); });
+    const int16_t held = anyName ? pTarget.Count() : 0;
     for (int16_t i = 1; i <= held; ++i) {
       known.insert(UCase(Required(pTarget.Item(i)).Name()));
       if (i == INT16_MAX) break;
