@@ -35,31 +35,13 @@ auto Member(const Collection& c, const std::string& name) {
 }
 
 const char* const kTwoVersions =
-    "[Drivers]\n"
-    "Driver0=SQL Server\n"
-    "Driver1=NONE\n"
-    "Driver2=Microsoft ODBC for Oracle\n"
-    "[DTDB35 Drivers]\n"
-    "Driver0=DTDB35 Access\n"
-    "Driver1=DTDB35 FoxPro\n"
-    "[DTDB40 Drivers]\n"
-    "Driver0=DTDB40 Access\n"
-    "Driver1=DTDB40 Excel\n"
-    "[SQL Server]\n"
-    "Driver=<WINSYSDIR>\\sqlsrv32.dll\n"
-    "Setup=<WINSYSDIR>\\sqlsrv32.dll\n"
-    "[Microsoft ODBC for Oracle]\n"
-    "Driver=<WINSYSDIR>\\msorcl32.dll\n"
-    "[DTDB35 Access]\n"
-    "Driver=jet35\n"
-    "Setup=setup35\n"
-    "[DTDB35 FoxPro]\n"
-    "Driver=fox35\n"
-    "[DTDB40 Access]\n"
-    "Driver=jet40\n"
-    "Setup=setup40\n"
-    "[DTDB40 Excel]\n"
-    "Driver=xls40\n";
+    "[Drivers]\nDriver0=SQL Server\nDriver1=NONE\nDriver2=Microsoft ODBC for Oracle\n"
+    "[DTDB35 Drivers]\nDriver0=DTDB35 Access\nDriver1=DTDB35 FoxPro\n"
+    "[DTDB40 Drivers]\nDriver0=DTDB40 Access\nDriver1=DTDB40 Excel\n"
+    "[SQL Server]\nDriver=<WINSYSDIR>\\sqlsrv32.dll\nSetup=<WINSYSDIR>\\sqlsrv32.dll\n"
+    "[Microsoft ODBC for Oracle]\nDriver=<WINSYSDIR>\\msorcl32.dll\n"
+    "[DTDB35 Access]\nDriver=jet35\nSetup=setup35\n[DTDB35 FoxPro]\nDriver=fox35\n"
+    "[DTDB40 Access]\nDriver=jet40\nSetup=setup40\n[DTDB40 Excel]\nDriver=xls40\n";
 
 class CatalogueTest : public ::testing::Test {
  protected:

@@ -82,35 +82,9 @@ std::string ExpectedAttributes(const std::string& name) {
   return joined;
 }
 
-TEST(UnixOdbcDiscovery, FindsWhatOdbcinstRegisteredUserDataSourcesFirst) {
-  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
-  testing::TempDir dir;
-  ::mkdir(dir.File("sys").c_str(), 0755);
-  dir.Write("sys/odbcinst.ini", "[Lumora Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
-  dir.Write("sys/odbc.ini", "");
-  dir.Write("user.tpl",
-            "[Orders]\nDriver=Lumora Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
-            "[Shared]\nDriver=Lumora Test Driver\nServer=user-side\n");
-  dir.Write("system.tpl",
-            "[Stock]\nDriver=Lumora Test Driver\nPort=5432\n\n"
-            "[Shared]\nDriver=Lumora Test Driver\nServer=machine-side\n");
-  ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
-  env.Set("ODBCSYSINI", dir.File("sys").c_str());
-  Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
-  Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
-
-  DataSources sources;
-  const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
-  EXPECT_EQ(found, (std::vector<std::string>{"Orders", "Shared", "Stock"}));
-  EXPECT_EQ(found, ListedNames());
-  for (const auto& r : sources) {
-    EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
-    EXPECT_EQ(r->SystemDSN(), r->Name() == "Stock") << r->Name();
-  }
-}
-
-// Files written by hand, user and system side, each compared with what odbcinst lists from
-// the very same files. "-" stands for a file that does not exist. How one file is read on its own
+// Files written by hand, or registered with `odbcinst -i` from templates, user and system side,
+// each compared with what odbcinst lists from the very same files. "-" stands for a file that
+// does not exist. How one file is read on its own
 // (comments, stray lines, byte-order marks, encodings, [ODBC]) is the registry reader's own test.
 TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
@@ -120,6 +94,7 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
     std::string system;
     std::vector<std::string> names;  // what both must list
     size_t users;                    // how many of them, from the first, are user data sources
+    bool registered = false;         // the files are templates that odbcinst -i registers
   };
   const Layout layouts[] = {
       {"odd spacing: an indented header counts in the user file, not in the system file",
@@ -164,6 +139,14 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
        {"Open", "Closed"},
        2},
       {"empty files", "", "", {}, 0},
+      {"registered by odbcinst itself",
+       "[Orders]\nDriver=Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
+       "[Shared]\nDriver=Test Driver\nServer=user-side\n",
+       "[Stock]\nDriver=Test Driver\nPort=5432\n\n"
+       "[Shared]\nDriver=Test Driver\nServer=machine-side\n",
+       {"Orders", "Shared", "Stock"},
+       2,
+       true},
       {"a name in both files takes the user's entries; a path in a known folder its symbol",
        "[Orders]\nDriver = Test Driver\nDescription = Orders of the year\nDBQ = C:\\data\\o.mdb\n"
        "Setup = C:\\Windows\\System32\\odbcjt32.dll\n[Shared]\nDriver = Test Driver\n"
@@ -176,12 +159,18 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
     SCOPED_TRACE(layout.what);
     testing::TempDir dir;
     ::mkdir(dir.File("sys").c_str(), 0755);
-    dir.Write("sys/odbcinst.ini", "");
-    if (layout.user != "-") dir.Write("user.ini", layout.user);
-    if (layout.system != "-") dir.Write("sys/odbc.ini", layout.system);
-    ScopedEnv env;
-    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    dir.Write("sys/odbcinst.ini", "[Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
+    ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
     env.Set("ODBCSYSINI", dir.File("sys").c_str());
+    const std::string user = layout.registered ? "user.tpl" : "user.ini";
+    const std::string system = layout.registered ? "system.tpl" : "sys/odbc.ini";
+    if (layout.user != "-") dir.Write(user, layout.user);
+    if (layout.system != "-") dir.Write(system, layout.system);
+    if (layout.registered) {
+      dir.Write("sys/odbc.ini", "");  // odbcinst -l fails without a system file
+      Shell("odbcinst -i -s -h -f '" + dir.File(user) + "'");
+      Shell("odbcinst -i -s -l -f '" + dir.File(system) + "'");
+    }
     DataSources sources;
     const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
     EXPECT_EQ(found, ListedNames());
