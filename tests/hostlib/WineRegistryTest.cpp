@@ -61,6 +61,7 @@ std::string DeepPath(size_t levels) {
   return path;
 }
 
+// A folder without registry files is refused end to end (HostSettingsCommandTest).
 TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
   const struct {
     std::string text;
@@ -90,8 +91,6 @@ TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
       EXPECT_NE(what.find(c.says), std::string::npos) << what;
     }
   }
-  testing::TempDir dir;
-  EXPECT_THROW(LoadWinePrefixRegistry(dir.path()), HostSetupError);  // no registry files
 }
 
 TEST(WineRegistry, EscapesAndValueForms) {

@@ -1,6 +1,7 @@
 // The catalogue readers over small catalogue files written into a temporary component folder:
 // list slots, the prune and merge phases, version switches and sizes. The shipped catalogue is
-// shown and saved by the scripted cases.
+// shown and saved by the scripted cases: a new object's drivers in list order, the desktop
+// drivers without their prefix, each with its section's lines joined by CR LF.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -54,21 +55,6 @@ class CatalogueTest : public ::testing::Test {
   TestHost host_;
   WizAPI api_;
 };
-
-// The desktop-database drivers lose their prefix but take the prefixed section's entries.
-TEST_F(CatalogueTest, EmptyCollectionTakesTheListedDriversInListOrder) {
-  Catalogue(kTwoVersions);
-  Drivers drivers;
-  api_.ReadDrvsBVProvided(drivers, 0, false);
-  EXPECT_EQ(
-      Describe(drivers),
-      (Strings{"SQL Server | Driver=<WINSYSDIR>\\sqlsrv32.dll\r\nSetup=<WINSYSDIR>\\sqlsrv32.dll"
-               " provided",
-               "Microsoft ODBC for Oracle | Driver=<WINSYSDIR>\\msorcl32.dll provided",
-               "Access | Driver=jet35\r\nSetup=setup35 provided dtdb",
-               "FoxPro | Driver=fox35 provided dtdb"}));
-  EXPECT_TRUE(host_.reports().empty());
-}
 
 // A switch prunes the other version's drivers and refreshes the attributes of the new version's;
 // other held drivers keep theirs. Back again without the switching flag, nothing is refreshed.
