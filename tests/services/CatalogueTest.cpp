@@ -130,48 +130,42 @@ TEST_F(CatalogueTest, SparseCataloguesKeepWhatTheyDoNotList) {
       "Setup=<WINSYSDIR>\\sqlsrv32.dll provided";
   const std::string oracle =
       "Microsoft ODBC for Oracle | Driver=<WINSYSDIR>\\msorcl32.dll provided";
+  const std::string held = "Access | Driver=held selected dtdb";
   const struct {
-    const char* what;
     std::string catalogue;  // "-": no catalogue file
     int16_t version;
-    std::vector<std::pair<std::string, bool>> held;  // name, desktop-database driver
+    Strings held;  // names; "*" marks a desktop-database driver
     Strings expected;
   } cases[] = {
-      {"a missing catalogue changes nothing",
-       "-",
-       1,
-       {{"Access", true}},
-       {"Access | Driver=held selected dtdb"}},
-      {"unused slots are skipped, later slots still read",
-       "[Drivers]\nDriver0=NONE\nDriver1=\nDriver2=   \nDriver3=\"  \"\nDriver4=none\n"
+      // A missing catalogue changes nothing.
+      {"-", 1, {"Access*"}, {held}},
+      // Unused slots are skipped, later slots still read.
+      {"[Drivers]\nDriver0=NONE\nDriver1=\nDriver2=   \nDriver3=\"  \"\nDriver4=none\n"
        "Driver7=Last\n[none]\nkind=lower-case none is a name\n",
        0,
        {},
        {"none | kind=lower-case none is a name provided", "Last |  provided"}},
-      {"other version numbers read the unprefixed list twice", kTwoVersions, 2, {}, {sql, oracle}},
-      {"an unprefixed list prunes nothing",
-       kTwoVersions,
-       -1,
-       {{"Access", true}},
-       {"Access | Driver=held selected dtdb", sql, oracle}},
-      {"a list with every slot unused is empty",
-       "[Drivers]\nDriver0=NONE\nDriver1= \n[DTDB40 Drivers]\nDriver0=NONE\n",
+      // Other version numbers read the unprefixed list twice; an unprefixed list prunes nothing.
+      {kTwoVersions, 2, {}, {sql, oracle}},
+      {kTwoVersions, -1, {"Access*"}, {held, sql, oracle}},
+      // A list with every slot unused is empty.
+      {"[Drivers]\nDriver0=NONE\nDriver1= \n[DTDB40 Drivers]\nDriver0=NONE\n",
        1,
-       {{"SQL Server", false}, {"Access", true}},
+       {"SQL Server", "Access*"},
        {"SQL Server | Driver=held selected"}},
   };
   for (const auto& c : cases) {
     if (c.catalogue != "-") Catalogue(c.catalogue);
     Drivers drivers;
-    for (const auto& [name, dtdb] : c.held) {
-      drivers.Add(Make(name, "Driver=held", true));
-      drivers.Item(drivers.Count())->SetDTDBDriver(dtdb);
+    for (const std::string& name : c.held) {
+      drivers.Add(Make(name.substr(0, name.find('*')), "Driver=held", true));
+      drivers.Item(drivers.Count())->SetDTDBDriver(name.ends_with('*'));
     }
     api_.ReadDrvsBVProvided(drivers, c.version, true);
     Translators translators;
     api_.ReadTransBVProvided(translators);
-    EXPECT_EQ(Describe(drivers), c.expected) << c.what;
-    EXPECT_EQ(translators.Count(), 0) << c.what;
+    EXPECT_EQ(Describe(drivers), c.expected) << c.catalogue.substr(0, 60) << " " << c.version;
+    EXPECT_EQ(translators.Count(), 0);
   }
   EXPECT_TRUE(host_.reports().empty());
 }
