@@ -28,10 +28,8 @@ using Strings = std::vector<std::string>;
 
 const char* const kCatalogue =
     "[Drivers]\nDriver0=SQL Server\n"
-    "[DTDB35 Drivers]\nDriver0=DTDB35 Microsoft Access Driver (*.mdb)\n"
     "[DTDB40 Drivers]\nDriver0=DTDB40 Microsoft Excel Driver (*.xls)\n"
     "[SQL Server]\nDriver=<WINSYSDIR>\\sqlsrv32.dll\n"
-    "[DTDB35 Microsoft Access Driver (*.mdb)]\nDriver=<WINSYSDIR>\\odbcjt32.dll\n"
     "[DTDB40 Microsoft Excel Driver (*.xls)]\nDriver=<WINSYSDIR>\\odbcjt32.dll\n";
 
 class PersistenceTest : public ::testing::Test {
@@ -40,42 +38,15 @@ class PersistenceTest : public ::testing::Test {
     dir_.Write("lumora.ini", kCatalogue);
     host_.host().iniFile = [] { return std::make_unique<ProfileIniFile>(); };
   }
-  // Loads the drivers stored in `object` into `session`, as the wizard entry does.
-  void LoadDrivers(DesignObject& object, WizardData& session) {
-    api_.GetDriversFromObject(object, session, object.GetProperty("Drivers"),
-                              object.GetProperty("DriversInfo"),
-                              object.GetProperty("DriversSelections"));
-  }
-  void LoadSources(DesignObject& object, WizardData& session) {
-    api_.GetDataSourcesFromObject(
-        session, object.GetProperty("DataSources"), object.GetProperty("DataSourcesInfo"),
-        object.GetProperty("DataSourcesTypes"), object.GetProperty("DataSourcesSelections"),
-        object.GetProperty("DataSourcesUninstFlags"));
-  }
 
   TempDir dir_;
   TestHost host_;
   WizAPI api_;
 };
 
-// Only selected records are saved, in collection order (played end to end by the scripted
-// cases, with the order of the properties); the one-element placeholders saved for nothing
-// selected are checked there too.
-TEST_F(PersistenceTest, SavingNothingSelectedLoadsBackAsNothingStored) {
-  WizardData session;
-  session.Drivers->Add(Make("Unticked", "Driver=x", false));
-  session.DataSources->Add(MakeSource("Unticked", "", false, true, true));
-  MemoryDesignObject object;
-  api_.SetDriversInObject(session, object);
-  api_.SetDataSourcesInObject(session, object);
-  // Loading that back adds no stored driver but, "Drivers" being set, the catalogue's drivers.
-  WizardData loaded;
-  LoadDrivers(object, loaded);
-  LoadSources(object, loaded);
-  EXPECT_EQ(Names(*loaded.Drivers), (Strings{"SQL Server", "Microsoft Access Driver (*.mdb)"}));
-  EXPECT_EQ(loaded.DataSources->Count(), 0);
-}
-
+// Saving is played end to end by the scripted cases: only selected records, in collection
+// order, the properties in their order, and one-element placeholders when nothing is selected;
+// an object holding those placeholders loads as nothing stored (first-showing-nothing-stored).
 TEST_F(PersistenceTest, LoadingDataSourcesReadsTypesIgnoringCaseAndSkipsPlaceholders) {
   WizardData session;
   api_.GetDataSourcesFromObject(session, Value::Strings({"A", "", "B", "C", "D", "E"}),
@@ -109,7 +80,9 @@ TEST_F(PersistenceTest, StoredDriversComeFirstThenTheCatalogueOfTheStoredVersion
   object.PutProperty("DriversInfo", Value::Strings({"Driver=stored", "Driver=mine", "Driver=own"}));
   object.PutProperty("DriversSelections", Value::Booleans({true, false, true}));
   WizardData session;
-  LoadDrivers(object, session);
+  api_.GetDriversFromObject(object, session, object.GetProperty("Drivers"),
+                            object.GetProperty("DriversInfo"),
+                            object.GetProperty("DriversSelections"));
   // The case variant of a desktop-database driver is one too, and the catalogue's record of
   // that name is added beside it; "SQL Server" keeps its stored attributes and selection.
   EXPECT_EQ(
