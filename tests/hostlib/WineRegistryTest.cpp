@@ -34,9 +34,9 @@ std::shared_ptr<RegistryTree> Exports(const std::vector<std::string>& files) {
   return ParseRegFile(joined, "both.reg");
 }
 
-// What the prefix itself holds is read end to end in RegistryDiscoveryOnAWinePrefix; here the
-// same keys come through Wine's exports, joined as a user would join them: per root, or the
-// single-file export of everything whose user lies under HKEY_USERS.
+// How the host's library is pointed at a prefix is LocalHostLibrary's test; here the prefix's
+// keys are compared with the same keys as they come through Wine's exports, joined as a user would
+// join them: per root, or the single-file export of everything whose user lies under HKEY_USERS.
 TEST(WineRegistry, ThePrefixAndItsExportsGiveTheSameKeysInBothViews) {
   for (int bits : {32, 64}) {
     auto direct = LoadWinePrefixRegistry(kPrefix);

@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "TestRecords.h"
-#include "contract/Environment.h"
 #include "hostlib/HostRegistry.h"
-#include "hostlib/LocalHostLibrary.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/RegistryTree.h"
 #include "services/WizAPI.h"
-#include "support/ScopedEnv.h"
 #include "support/TestHost.h"
 
 namespace lumora {
@@ -182,35 +179,6 @@ TEST_F(RegistryDiscovery, AListKeyHoldsAtMost32767Values) {
   EXPECT_EQ(sources.Count(), 0);
   EXPECT_EQ(testing::Reported(host),
             (Strings{"WizAPI:EnumValueNames 6", "WizAPI:EnumValueNames 6"}));
-}
-
-// A Wine prefix made by the real Wine (tests/data/wine), through the command-line host's
-// library: its own files, by folder or as the default prefix, in either view (both views of the
-// same keys are compared with the prefix's exports in WineRegistryTest).
-TEST(RegistryDiscoveryOnAWinePrefix, FindsTheUsersAndTheViewsMachineDataSources) {
-  const std::string prefix = "tests/data/wine";
-  const struct {
-    std::string registry;
-    int view;
-    std::vector<std::string> names;
-  } cases[] = {
-      {prefix, 64, {"Orders", "Native64"}}, {"wine", 32, {"Orders", "Legacy32"}},  // $WINEPREFIX
-  };
-  testing::ScopedEnv env("WINEPREFIX", prefix.c_str());
-  for (const auto& c : cases) {
-    HostSettings settings;
-    settings.registry = c.registry;
-    settings.registryView = c.view;
-    component::Attach(std::make_shared<LocalHostLibrary>(settings), ".");
-    WizAPI api;
-    DataSources sources;
-    api.ReadDrvDSNFromReg(kCurrentUserRoot, kKeyPath, kListKey, sources);
-    api.ReadDrvDSNFromReg(kLocalMachineRoot, kKeyPath, kListKey, sources);
-    component::Detach();
-    ASSERT_EQ(testing::Names(sources), c.names) << c.registry << " " << c.view;
-    // The attribute lines are built as for any registry; here only the source is at stake.
-    EXPECT_EQ(sources.Item(1)->AttribsString().rfind("DBQ=%USERPROFILE%\\orders.mdb\r\n", 0), 0u);
-  }
 }
 
 }  // namespace
