@@ -90,29 +90,26 @@ TEST_F(ControlHelpers, ListViewShowsEveryRecordOnceCheckedWhenSelected) {
 // ends with the check mark of the last entry that matches it, and a record no entry matches
 // keeps its flag.
 TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
-  struct Entry {
-    const char* text;
-    bool checked;
-  };
-  struct Case {
-    std::vector<Entry> entries;
+  const struct {
+    std::vector<std::string> entries;  // "+" marks a checked entry
     std::vector<std::string> records;  // selected unless "-a"; "a>b" is added as a, renamed b
-    std::vector<bool> expected;
+    std::string expected;              // each record's flag afterwards, "+" or "-"
+  } cases[] = {
+      {{"Orders+", "ORDERS"}, {"orders"}, "-"},
+      {{"ORDERS", "Orders+"}, {"-orders", "-ORDERS"}, "++"},
+      {{"Sales"}, {"Orders>Sales", "sales", "Orders"}, "--+"},
+      {{"Sales+", "x"}, {"x>SALES", "Sales"}, "++"},
+      {{"ß", "é"}, {"SS", "É"}, "+-"},
+      {{}, {"Orders"}, "+"},
   };
-  const Case cases[] = {
-      {{{"Orders", true}, {"ORDERS", false}}, {"orders"}, {false}},
-      {{{"ORDERS", false}, {"Orders", true}}, {"-orders", "-ORDERS"}, {true, true}},
-      {{{"Sales", false}}, {"Orders>Sales", "sales", "Orders"}, {false, false, true}},
-      {{{"Sales", true}, {"x", false}}, {"x>SALES", "Sales"}, {true, true}},
-      {{{"ß", false}, {"é", false}}, {"SS", "É"}, {true, false}},
-      {{}, {"Orders"}, {true}},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     lvw.ListItems().Clear();
-    for (size_t i = 0; i < c.entries.size(); ++i) {
+    int key = 0;
+    for (const std::string& e : c.entries) {
+      const bool checked = e.ends_with('+');
       lvw.ListItems()
-          .Add(0, "k" + std::to_string(i), c.entries[i].text)
-          .SetChecked(c.entries[i].checked);
+          .Add(0, "k" + std::to_string(key++), e.substr(0, e.size() - checked))
+          .SetChecked(checked);
     }
     DataSources sources;
     for (const std::string& spec : c.records) {
@@ -123,10 +120,9 @@ TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
       if (arrow != std::string::npos) record->SetName(spec.substr(arrow + 1));
     }
     api.SaveDrvsDSNsSelections(lvw, sources);
-    for (size_t r = 0; r < c.expected.size(); ++r) {
-      EXPECT_EQ(sources.Item(static_cast<int16_t>(r + 1))->Selected(), c.expected[r])
-          << c.records[r];
-    }
+    std::string flags;
+    for (const auto& record : sources) flags += record->Selected() ? "+" : "-";
+    EXPECT_EQ(flags, c.expected) << c.records[0];
   }
 }
 
@@ -150,7 +146,7 @@ TEST_F(ControlHelpers, AllUnselectedFollowsEveryTickUntickRemovalAndClear) {
 // A combo of selected records showing the first, and the one chosen, with its user, system and
 // uninstall settings, is played end to end by the scripted case data-source-system-uninstall.
 // Here: with nothing selected the combo ends empty and the options stay as they were.
-TEST_F(ControlHelpers, ComboWithNothingSelectedEndsEmptyAndLeavesTheOptions) {
+TEST_F(ControlHelpers, ComboTakesSelectedRecordsAndOnlyDataSourcesSetTheOptions) {
   optSystem.SetValue(true);
   chk.SetValue(kChecked);
   cbo.AddItem("stale");
@@ -164,15 +160,11 @@ TEST_F(ControlHelpers, ComboWithNothingSelectedEndsEmptyAndLeavesTheOptions) {
   drivers.Add(Make<Driver>("SQL Server", "Driver=x", true));
   api.AddDrvsDSNsToCombo(drivers, cbo, txt, optUser, optSystem, chk);
   EXPECT_EQ(Shown(), "SQL Server, #0 Driver=x system uninstall");
-}
-
-TEST_F(ControlHelpers, AddingANameTheComboHoldsSelectsTheFirstOfTheTwo) {
-  cbo.AddItem("A");
+  // Adding a name the combo holds selects the first of the two.
   cbo.AddItem("B");
-  Drivers drivers;
-  drivers.Add(Make<Driver>("A", "Driver=a", true));
-  api.AddOneDrvDSNToCombo(*drivers.Item(1), cbo, txt, optUser, optSystem, chk);
-  EXPECT_EQ(Shown(), "A,B,A, #0 Driver=a");
+  api.AddOneDrvDSNToCombo(*Make<Driver>("SQL Server", "Driver=y"), cbo, txt, optUser, optSystem,
+                          chk);
+  EXPECT_EQ(Shown(), "SQL Server,B,SQL Server, #0 Driver=y system uninstall");
 }
 
 TEST_F(ControlHelpers, EditedTextGoesToTheFirstRecordOfTheChosenExactNameUnlessEmpty) {

@@ -60,6 +60,7 @@ const char* kOrders = R"REG(
 @="no record for the default value"
 "Orders"="Microsoft Access Driver (*.mdb)"
 "Pubs"="SQL Server"
+"Known"="SQL Server"
 
 [HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\Orders]
 "Driver"="C:\\Windows\\System32\\odbcjt32.dll"
@@ -70,24 +71,19 @@ const char* kOrders = R"REG(
 "FIL"="MS Access;"
 )REG";
 
+// Pubs has no key of its own: only its driver's name. A name already held, ignoring case, is
+// skipped and the held record left as it was.
 TEST_F(RegistryDiscovery, BuildsSortedAttributeLinesWithPathSymbolsAndDriverName) {
   UseRegistry(kOrders);
+  sources.Add(testing::MakeSource("KNOWN", "Server=stored", true, true, false));
   Discover(kCurrentUserRoot);
-  // Pubs has no key of its own: only its driver's name.
   EXPECT_EQ(Describe(sources),
-            (Strings{"Orders | DBQ=C:\\data\\orders.mdb\r\nDescription=Orders of the year\r\n"
+            (Strings{"KNOWN | Server=stored selected system",
+                     "Orders | DBQ=C:\\data\\orders.mdb\r\nDescription=Orders of the year\r\n"
                      "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nDriverId=25\r\n"
                      "DriverName=Microsoft Access Driver (*.mdb)\r\nFIL=MS Access; user",
                      "Pubs | DriverName=SQL Server user"}));
   EXPECT_TRUE(host.reports().empty());
-}
-
-TEST_F(RegistryDiscovery, KnownNamesAreSkippedIgnoringCaseAndLeftUntouched) {
-  UseRegistry(kOrders);
-  sources.Add(testing::MakeSource("orders", "DBQ=stored", true, true, false));
-  Discover(kCurrentUserRoot);
-  EXPECT_EQ(Describe(sources),
-            (Strings{"orders | DBQ=stored selected system", "Pubs | DriverName=SQL Server user"}));
 }
 
 TEST_F(RegistryDiscovery, UserThenMachineListsANameOfBothOnceAsUser) {
