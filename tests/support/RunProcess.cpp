@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,24 +23,6 @@ namespace {
   argv.push_back(nullptr);
   execv(program.c_str(), argv.data());
   _exit(127);
-}
-
-// Starts `program` with its standard input, output and error on pipes: {pid, in, out, err}.
-std::array<int, 4> Spawn(const std::string& program, const std::vector<std::string>& args) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(inPipe[0], 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    Exec(program, args);
-  }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  return {pid, inPipe[1], outPipe[0], errPipe[0]};
 }
 
 int ExitStatus(pid_t pid) {
@@ -74,12 +55,22 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   return result;
 }
 
+// Standard input, output and error are pipes, so the test can answer what the child prints.
 LiveProcess::LiveProcess(const std::string& program, const std::vector<std::string>& args) {
-  const auto fds = Spawn(program, args);
-  pid_ = fds[0];
-  in_ = fds[1];
-  out_ = fds[2];
-  err_ = fds[3];
+  int inPipe[2], outPipe[2], errPipe[2];
+  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    Exec(program, args);
+  }
+  for (int fd : {inPipe[0], outPipe[1], errPipe[1]}) close(fd);
+  in_ = inPipe[1];
+  out_ = outPipe[0];
+  err_ = errPipe[0];
 }
 
 LiveProcess::~LiveProcess() {
