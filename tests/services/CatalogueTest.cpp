@@ -1,7 +1,8 @@
 // The catalogue readers over small catalogue files written into a temporary component folder:
-// list slots, the prune and merge phases, version switches and sizes. The shipped catalogue is
-// shown and saved by the scripted cases: a new object's drivers in list order, the desktop
-// drivers without their prefix, each with its section's lines joined by CR LF.
+// list slots, the prune and merge phases, version switches and counts. Played end to end: a list
+// value cut at 253 characters and a section read whole however long
+// (catalogue-long-names-and-sections), and the shipped catalogue: a new object's drivers in list
+// order, the desktop drivers without their prefix, each with its section's lines joined by CR LF.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -159,26 +160,6 @@ TEST_F(CatalogueTest, SparseCataloguesKeepWhatTheyDoNotList) {
     EXPECT_EQ(Describe(drivers), c.expected) << c.catalogue.substr(0, 60) << " " << c.version;
     EXPECT_EQ(translators.Count(), 0);
   }
-  EXPECT_TRUE(host_.reports().empty());
-}
-
-TEST_F(CatalogueTest, ListValuesAreCutAt253CharactersAndItemSectionsAreReadWhole) {
-  const std::string longValue = std::string(253, 'N') + "TAIL";
-  std::string longSection;
-  std::string expected;
-  for (int i = 0; i < 80; ++i) {
-    const std::string line = "Key" + std::to_string(i) + "=" + std::string(30, 'a' + i % 26);
-    longSection += line + "\n";
-    expected += (i ? "\r\n" : "") + line;
-  }
-  ASSERT_GT(longSection.size(), 2048u);
-  Catalogue("[Drivers]\nDriver0=" + longValue + "\nDriver1=Long\n[" + std::string(253, 'N') +
-            "]\nSeen=cut name\n[Long]\n" + longSection);
-  Drivers drivers;
-  api_.ReadDrvsBVProvided(drivers, 0, false);
-  EXPECT_EQ(Names(drivers), (Strings{std::string(253, 'N'), "Long"}));
-  EXPECT_EQ(Member(drivers, std::string(253, 'N'))->AttribsString(), "Seen=cut name");
-  EXPECT_EQ(Member(drivers, "Long")->AttribsString(), expected);
   EXPECT_TRUE(host_.reports().empty());
 }
 
