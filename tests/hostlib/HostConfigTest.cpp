@@ -100,20 +100,36 @@ TEST(DriveMap, DriveCFallsBackToTheWinePrefix) {
   EXPECT_EQ(DriveMap({{'C', "/elsewhere"}}).ToLocalPath("C:\\x.dll"), "/elsewhere/x.dll");
 }
 
-// Bad settings files stop lumora end to end (HostSettingsCommandTest).
-TEST(LocalHostLibrary, ServesTheConfiguredFolders) {
+// The configured folders, and the registry the settings name: none, a Wine prefix by folder, or
+// the default prefix ($WINEPREFIX), in the view asked for. Bad settings files stop lumora end to
+// end (HostSettingsCommandTest).
+TEST(LocalHostLibrary, ServesTheConfiguredFoldersAndRegistry) {
   testing::TempDir dir;
   dir.Write("host.ini", "[SystemFolders]\nSystemFolder=E:\\Sys\\\n");
-  HostSettings settings;
-  settings.hostConfig = dir.File("host.ini");
-  settings.registry = "none";
-  LocalHostLibrary library(settings);
-  EXPECT_EQ(library.NewSystemFolders()->SystemFolder(), "E:\\Sys\\");
-  EXPECT_EQ(library.NewSystemFolders()->WindowsFolder(), "C:\\Windows\\");
-  auto key = library.NewRegistryKey();
-  key->SetRoot(library.NewRegistryConstants()->CurrentUserRoot());
-  int32_t access = library.NewRegistryConstants()->ReadAccess();
-  EXPECT_EQ(key->OpenSubKey("SOFTWARE", access), nullptr);
+  testing::ScopedEnv env("WINEPREFIX", "tests/data/wine");
+  const struct {
+    const char* registry;
+    int view;
+    std::string machineDataSources;
+  } cases[] = {{"none", 32, "-"}, {"tests/data/wine", 64, "Native64 "}, {"wine", 32, "Legacy32 "}};
+  for (const auto& c : cases) {
+    HostSettings settings;
+    settings.hostConfig = dir.File("host.ini");
+    settings.registry = c.registry;
+    settings.registryView = c.view;
+    LocalHostLibrary library(settings);
+    EXPECT_EQ(library.NewSystemFolders()->SystemFolder(), "E:\\Sys\\");
+    EXPECT_EQ(library.NewSystemFolders()->WindowsFolder(), "C:\\Windows\\");
+    auto key = library.NewRegistryKey();
+    key->SetRoot(library.NewRegistryConstants()->LocalMachineRoot());
+    int32_t access = library.NewRegistryConstants()->ReadAccess();
+    auto list = key->OpenSubKey("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources", access);
+    std::string names = list ? "" : "-";
+    for (int16_t i = 1; list && i <= list->Values()->Count(); ++i) {
+      names += list->Values()->Item(i)->Name() + " ";
+    }
+    EXPECT_EQ(names, c.machineDataSources) << c.registry;
+  }
 }
 
 }  // namespace

@@ -26,40 +26,36 @@ class PeBuilder {
 
   std::string Build() const {
     std::string image(0x200, '\0');
-    Put16(image, 0, 0x5A4D);  // "MZ"
-    Put32(image, 0x3C, 0x80);
+    Put(image, 0, 0x5A4D, 2);  // "MZ"
+    Put(image, 0x3C, 0x80);
     std::memcpy(&image[0x80], "PE\0\0", 4);
     const uint32_t coff = 0x84;
-    Put16(image, coff, pe64 ? 0x8664 : 0x14C);
-    Put16(image, coff + 2, 1);  // one section
+    Put(image, coff, pe64 ? 0x8664 : 0x14C, 2);
+    Put(image, coff + 2, 1, 2);  // one section
     const uint16_t optionalSize = pe64 ? 240 : 224;
-    Put16(image, coff + 16, optionalSize);
+    Put(image, coff + 16, optionalSize, 2);
     const uint32_t opt = coff + 20;
-    Put16(image, opt, pe64 ? 0x20B : 0x10B);
-    Put32(image, opt + (pe64 ? 108 : 92), 16);
+    Put(image, opt, pe64 ? 0x20B : 0x10B, 2);
+    Put(image, opt + (pe64 ? 108 : 92), 16);
     const std::string rsrc = Resources();
     const uint32_t dirs = opt + (pe64 ? 112 : 96);
     if (withResource) {
-      Put32(image, dirs + 16, 0x1000);
-      Put32(image, dirs + 20, static_cast<uint32_t>(rsrc.size()));
+      Put(image, dirs + 16, 0x1000);
+      Put(image, dirs + 20, static_cast<uint32_t>(rsrc.size()));
     }
     const uint32_t section = opt + optionalSize;
     std::memcpy(&image[section], ".rsrc", 5);
-    Put32(image, section + 8, static_cast<uint32_t>(rsrc.size()));
-    Put32(image, section + 12, 0x1000);
-    Put32(image, section + 16, static_cast<uint32_t>(rsrc.size()));
-    Put32(image, section + 20, 0x200);
+    Put(image, section + 8, static_cast<uint32_t>(rsrc.size()));
+    Put(image, section + 12, 0x1000);
+    Put(image, section + 16, static_cast<uint32_t>(rsrc.size()));
+    Put(image, section + 20, 0x200);
     return image + rsrc;
   }
 
-  static void Put16(std::string& s, size_t at, uint32_t v) {
-    if (s.size() < at + 2) s.resize(at + 2, '\0');
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-  }
-  static void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, v & 0xFFFF);
-    Put16(s, at + 2, v >> 16);
+  // Writes the `bytes` low bytes of `v` at `at`, little-endian, growing `s` as needed.
+  static void Put(std::string& s, size_t at, uint32_t v, size_t bytes = 4) {
+    if (s.size() < at + bytes) s.resize(at + bytes, '\0');
+    for (size_t i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
   }
 
  private:
@@ -68,32 +64,32 @@ class PeBuilder {
   std::string Resources() const {
     const uint32_t n = static_cast<uint32_t>(languages.size());
     std::string r;
-    Put16(r, 14, 1);
-    Put32(r, 16, 16);
-    Put32(r, 20, 0x80000000u | 0x18);
-    Put16(r, 0x18 + 14, 1);
-    Put32(r, 0x18 + 16, 1);
-    Put32(r, 0x18 + 20, 0x80000000u | 0x30);
-    Put16(r, 0x30 + 14, static_cast<uint16_t>(n));
+    Put(r, 14, 1, 2);
+    Put(r, 16, 16);
+    Put(r, 20, 0x80000000u | 0x18);
+    Put(r, 0x18 + 14, 1, 2);
+    Put(r, 0x18 + 16, 1);
+    Put(r, 0x18 + 20, 0x80000000u | 0x30);
+    Put(r, 0x30 + 14, static_cast<uint16_t>(n), 2);
     const uint32_t entries = 0x30 + 16 + 8 * n;
     const uint32_t blocks = entries + 16 * n;
     for (uint32_t i = 0; i < n; ++i) {
-      Put32(r, 0x30 + 16 + 8 * i, languages[i].id);
-      Put32(r, 0x30 + 20 + 8 * i, entries + 16 * i);
-      Put32(r, entries + 16 * i, 0x1000 + blocks + 92 * i);
-      Put32(r, entries + 16 * i + 4, 92);
+      Put(r, 0x30 + 16 + 8 * i, languages[i].id);
+      Put(r, 0x30 + 20 + 8 * i, entries + 16 * i);
+      Put(r, entries + 16 * i, 0x1000 + blocks + 92 * i);
+      Put(r, entries + 16 * i + 4, 92);
       const uint32_t b = blocks + 92 * i;
-      Put16(r, b, 92);
-      Put16(r, b + 2, 52);
+      Put(r, b, 92, 2);
+      Put(r, b + 2, 52, 2);
       const char16_t key[] = u"VS_VERSION_INFO";
-      for (int k = 0; k < 16; ++k) Put16(r, b + 6 + 2 * k, key[k]);
-      Put32(r, b + 40, 0xFEEF04BD);
-      Put32(r, b + 44, 0x00010000);
-      Put32(r, b + 48, languages[i].fileMs);
-      Put32(r, b + 52, languages[i].fileLs);
-      Put32(r, b + 56, languages[i].fileMs);
-      Put32(r, b + 60, languages[i].fileLs);
-      Put32(r, b + 88, 0);  // the block's last field, so the section ends with it
+      for (int k = 0; k < 16; ++k) Put(r, b + 6 + 2 * k, key[k], 2);
+      Put(r, b + 40, 0xFEEF04BD);
+      Put(r, b + 44, 0x00010000);
+      Put(r, b + 48, languages[i].fileMs);
+      Put(r, b + 52, languages[i].fileLs);
+      Put(r, b + 56, languages[i].fileMs);
+      Put(r, b + 60, languages[i].fileLs);
+      Put(r, b + 88, 0);  // the block's last field, so the section ends with it
     }
     return r;
   }
@@ -163,7 +159,7 @@ TEST(PeFileVersion, MalformedStructuresGiveNothing) {
   };
   for (const auto& c : cases) {
     std::string s = good;
-    c.wide ? PeBuilder::Put32(s, c.at, c.value) : PeBuilder::Put16(s, c.at, c.value);
+    PeBuilder::Put(s, c.at, c.value, c.wide ? 4 : 2);
     EXPECT_FALSE(ReadPeVersion(s)) << c.at;
   }
   EXPECT_TRUE(ReadPeVersion(good));
@@ -177,19 +173,19 @@ TEST(PeFileVersion, AHugeDataSizeInsideTheSectionReadsOnlyTheBlock) {
   const size_t rsrc = 0x200, section = 0x84 + 20 + 224;
   const size_t dataSize = rsrc + 0x30 + 16 + 8 + 4;
   std::string image = good;
-  PeBuilder::Put32(image, section + 8, 0xFFFFFFFFu);  // virtual size
-  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  PeBuilder::Put(image, section + 8, 0xFFFFFFFFu);  // virtual size
+  PeBuilder::Put(image, dataSize, 0xFFFFF000u);
   EXPECT_EQ(VersionOf(image), "4.0.6019.0");
 
   // A claim past the section's extent is still malformed, and so is one whose raw part lies
   // past the end of the file.
   image = good;
-  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  PeBuilder::Put(image, dataSize, 0xFFFFF000u);
   EXPECT_FALSE(ReadPeVersion(image));
   image = good;
-  PeBuilder::Put32(image, section + 8, 0xFFFFFFFFu);
-  PeBuilder::Put32(image, section + 16, 0xFFFFFFFFu);  // raw size far past the file
-  PeBuilder::Put32(image, dataSize, 0xFFFFF000u);
+  PeBuilder::Put(image, section + 8, 0xFFFFFFFFu);
+  PeBuilder::Put(image, section + 16, 0xFFFFFFFFu);  // raw size far past the file
+  PeBuilder::Put(image, dataSize, 0xFFFFF000u);
   EXPECT_FALSE(ReadPeVersion(image));
 }
 

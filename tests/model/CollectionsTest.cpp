@@ -59,7 +59,7 @@ TEST_F(Collections, AddKeepsTheFirstOfAnExactNameAndRemoveDropsTheFirst) {
 }
 
 // Out-of-range items are no record, members are shared rather than copied, and an empty
-// collection empties harmlessly; none of it is reported.
+// collection empties harmlessly; none of it is reported, but a null record is.
 TEST_F(Collections, ItemsAreSharedAndOutOfRangeIsNoRecord) {
   Drivers a, b;
   DriverPtr d = MakeDriver("A");
@@ -75,9 +75,7 @@ TEST_F(Collections, ItemsAreSharedAndOutOfRangeIsNoRecord) {
   EXPECT_EQ(a.Item(1), nullptr);
   EXPECT_EQ(b.Count(), 1);
   EXPECT_TRUE(host_.reports().empty());
-}
-
-TEST_F(Collections, NullRecordIsReportedUnderTheFamilyName) {
+  // A null record is reported under the family's name.
   DataSources sources;
   sources.Add(nullptr);
   sources.Remove(nullptr);

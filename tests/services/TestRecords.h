@@ -1,9 +1,9 @@
 // Records and name lists shared by the services tests.
 #pragma once
 
-#include <initializer_list>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -38,31 +38,28 @@ std::vector<std::string> Names(const Collection& c) {
 }
 
 // One record as "name | attributes" and its set flags, so a whole collection compares at once.
-inline std::string Describe(const std::string& name, const std::string& attribs,
-                            std::initializer_list<std::pair<bool, const char*>> flags) {
-  std::string out = name + " | " + attribs;
-  for (const auto& [set, flag] : flags) {
-    if (set) out += std::string(" ") + flag;
+template <class Record>
+requires requires(const Record& r) {
+  r.AttribsString();
+}
+std::string Describe(const Record& r) {
+  std::string out = r.Name() + " | " + r.AttribsString();
+  auto flag = [&](bool set, const char* name) { out += set ? std::string(" ") + name : ""; };
+  flag(r.Selected(), "selected");
+  if constexpr (std::is_same_v<Record, DataSource>) {
+    flag(r.UserDSN(), "user");
+    flag(r.SystemDSN(), "system");
+    flag(r.Uninstall(), "uninstall");
+  } else {
+    flag(r.ObjectProvided(), "provided");
+    if constexpr (std::is_same_v<Record, Driver>) flag(r.DTDBDriver(), "dtdb");
   }
   return out;
 }
-inline std::string Describe(const Driver& d) {
-  return Describe(
-      d.Name(), d.AttribsString(),
-      {{d.Selected(), "selected"}, {d.ObjectProvided(), "provided"}, {d.DTDBDriver(), "dtdb"}});
-}
-inline std::string Describe(const Translator& t) {
-  return Describe(t.Name(), t.AttribsString(),
-                  {{t.Selected(), "selected"}, {t.ObjectProvided(), "provided"}});
-}
-inline std::string Describe(const DataSource& s) {
-  return Describe(s.Name(), s.AttribsString(),
-                  {{s.Selected(), "selected"},
-                   {s.UserDSN(), "user"},
-                   {s.SystemDSN(), "system"},
-                   {s.Uninstall(), "uninstall"}});
-}
 template <class Collection>
+requires requires(const Collection& c) {
+  c.begin();
+}
 std::vector<std::string> Describe(const Collection& c) {
   std::vector<std::string> out;
   for (const auto& member : c) out.push_back(Describe(*member));

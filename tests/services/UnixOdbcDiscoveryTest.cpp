@@ -82,110 +82,73 @@ std::string ExpectedAttributes(const std::string& name) {
   return joined;
 }
 
-TEST(UnixOdbcDiscovery, FindsWhatOdbcinstRegisteredUserDataSourcesFirst) {
-  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
-  testing::TempDir dir;
-  ::mkdir(dir.File("sys").c_str(), 0755);
-  dir.Write("sys/odbcinst.ini", "[Lumora Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
-  dir.Write("sys/odbc.ini", "");
-  dir.Write("user.tpl",
-            "[Orders]\nDriver=Lumora Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
-            "[Shared]\nDriver=Lumora Test Driver\nServer=user-side\n");
-  dir.Write("system.tpl",
-            "[Stock]\nDriver=Lumora Test Driver\nPort=5432\n\n"
-            "[Shared]\nDriver=Lumora Test Driver\nServer=machine-side\n");
-  ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
-  env.Set("ODBCSYSINI", dir.File("sys").c_str());
-  Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
-  Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
-
-  DataSources sources;
-  const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
-  EXPECT_EQ(found, (std::vector<std::string>{"Orders", "Shared", "Stock"}));
-  EXPECT_EQ(found, ListedNames());
-  for (const auto& r : sources) {
-    EXPECT_EQ(r->AttribsString(), ExpectedAttributes(r->Name())) << r->Name();
-    EXPECT_EQ(r->SystemDSN(), r->Name() == "Stock") << r->Name();
-  }
-}
-
-// Files written by hand, user and system side, each compared with what odbcinst lists from
-// the very same files. "-" stands for a file that does not exist. How one file is read on its own
-// (comments, stray lines, byte-order marks, encodings, [ODBC]) is the registry reader's own test.
+// Files written by hand, or registered with `odbcinst -i` from templates, user and system side,
+// each compared with what odbcinst lists from the very same files. "-" stands for a file that
+// does not exist. How one file is read on its own (comments, stray lines, byte-order marks,
+// encodings, [ODBC]) is the registry reader's own test.
 TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
   struct Layout {
-    const char* what;
-    std::string user;
-    std::string system;
-    std::vector<std::string> names;  // what both must list
-    size_t users;                    // how many of them, from the first, are user data sources
+    std::string user, system;
+    std::string names;        // what both must list, joined by "|"
+    size_t users;             // how many of them, from the first, are user data sources
+    bool registered = false;  // the files are templates that odbcinst -i registers
   };
   const Layout layouts[] = {
-      {"odd spacing: an indented header counts in the user file, not in the system file",
-       "[ Spaced Name ]\nDriver = x \n  [Indented]\n\t[Tabbed]\n",
-       "[Sys]\n  [NotASection]\n[Next]\n",
-       {"Spaced Name", "Indented", "Tabbed", "Sys", "Next"},
-       3},
-      {"with the user file ignored, the system file is read as the user file is",
-       "stray\n[U]\n",
-       "[Sys]\n  [Indented]\n",
-       {"Sys", "Indented"},
-       0},
-      {"with no user file, the system file is still merged",
-       "-",
-       "[Sys]\n  [NotASection]\n",
-       {"Sys"},
-       0},
-      {"[ODBC Data Sources] is neither a list nor a data source",
-       "[ODBC Data Sources]\nGhost=x\nA=y\n[A]\nDriver=y\n[Unlisted]\n",
-       "-",
-       {"A", "Unlisted"},
-       2},
-      {"an empty [ODBC Data Sources] hides nothing",
-       "[ODBC Data Sources]\n[A]\n",
-       "[ODBC Data Sources]\n[B]\n",
-       {"A", "B"},
-       1},
-      {"an indented first header: the system file is ignored", "[A]\n", "  [B]\n[C]\n", {"A"}, 1},
-      {"a name in both files is listed once, as the user's; system duplicates once",
-       "[Shared]\n[Mine]\n",
-       "[SHARED]\n[Ours]\n[ours]\n",
-       {"Shared", "Mine", "Ours"},
-       2},
-      {"an empty section name ends the list, the system file's too",
-       "[A]\n[]\n[B]\n",
-       "[C]\n",
-       {"A"},
-       1},
-      {"a missing ] and text after ] still name the section",
-       "[Open\nDriver=x\n[Closed] tail\n",
-       "-",
-       {"Open", "Closed"},
-       2},
-      {"empty files", "", "", {}, 0},
-      {"a name in both files takes the user's entries; a path in a known folder its symbol",
-       "[Orders]\nDriver = Test Driver\nDescription = Orders of the year\nDBQ = C:\\data\\o.mdb\n"
+      // Odd spacing: an indented header counts in the user file, not in the system file.
+      {"[ Spaced Name ]\nDriver = x \n  [Indented]\n\t[Tabbed]\n",
+       "[Sys]\n  [NotASection]\n[Next]\n", "Spaced Name|Indented|Tabbed|Sys|Next", 3},
+      // With the user file ignored, the system file is read as the user file is; with no user
+      // file, the system file is still merged.
+      {"stray\n[U]\n", "[Sys]\n  [Indented]\n", "Sys|Indented", 0},
+      {"-", "[Sys]\n  [NotASection]\n", "Sys", 0},
+      // [ODBC Data Sources] is neither a list nor a data source; empty, it hides nothing.
+      {"[ODBC Data Sources]\nGhost=x\nA=y\n[A]\nDriver=y\n[Unlisted]\n", "-", "A|Unlisted", 2},
+      {"[ODBC Data Sources]\n[A]\n", "[ODBC Data Sources]\n[B]\n", "A|B", 1},
+      // An indented first header: the system file is ignored.
+      {"[A]\n", "  [B]\n[C]\n", "A", 1},
+      // A name in both files is listed once, as the user's; system duplicates once.
+      {"[Shared]\n[Mine]\n", "[SHARED]\n[Ours]\n[ours]\n", "Shared|Mine|Ours", 2},
+      // An empty section name ends the list, the system file's too.
+      {"[A]\n[]\n[B]\n", "[C]\n", "A", 1},
+      // A missing ] and text after ] still name the section.
+      {"[Open\nDriver=x\n[Closed] tail\n", "-", "Open|Closed", 2},
+      // Empty files, and files that odbcinst itself registered from templates.
+      {"", "", "", 0},
+      {"[Orders]\nDriver=Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
+       "[Shared]\nDriver=Test Driver\nServer=user-side\n",
+       "[Stock]\nDriver=Test Driver\nPort=5432\n\n"
+       "[Shared]\nDriver=Test Driver\nServer=machine-side\n",
+       "Orders|Shared|Stock", 2, true},
+      // A name in both files takes the user's entries; a path in a known folder its symbol.
+      {"[Orders]\nDriver = Test Driver\nDescription = Orders of the year\nDBQ = C:\\data\\o.mdb\n"
        "Setup = C:\\Windows\\System32\\odbcjt32.dll\n[Shared]\nDriver = Test Driver\n"
        "Server = user-side\n[Mixed Case Name]\nDriver = Test Driver\n",
        "[Stock]\nDriver = Test Driver\nPort = 5432\n[Shared]\nServer = machine-side\n",
-       {"Orders", "Shared", "Mixed Case Name", "Stock"},
-       3},
+       "Orders|Shared|Mixed Case Name|Stock", 3},
   };
   for (const Layout& layout : layouts) {
-    SCOPED_TRACE(layout.what);
+    SCOPED_TRACE(layout.user + " / " + layout.system);
     testing::TempDir dir;
     ::mkdir(dir.File("sys").c_str(), 0755);
-    dir.Write("sys/odbcinst.ini", "");
-    if (layout.user != "-") dir.Write("user.ini", layout.user);
-    if (layout.system != "-") dir.Write("sys/odbc.ini", layout.system);
-    ScopedEnv env;
-    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    dir.Write("sys/odbcinst.ini", "[Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
+    ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
     env.Set("ODBCSYSINI", dir.File("sys").c_str());
+    const std::string user = layout.registered ? "user.tpl" : "user.ini";
+    const std::string system = layout.registered ? "system.tpl" : "sys/odbc.ini";
+    if (layout.user != "-") dir.Write(user, layout.user);
+    if (layout.system != "-") dir.Write(system, layout.system);
+    if (layout.registered) {
+      dir.Write("sys/odbc.ini", "");  // odbcinst -l fails without a system file
+      Shell("odbcinst -i -s -h -f '" + dir.File(user) + "'");
+      Shell("odbcinst -i -s -l -f '" + dir.File(system) + "'");
+    }
     DataSources sources;
     const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
     EXPECT_EQ(found, ListedNames());
-    EXPECT_EQ(found, layout.names);
+    std::string names;
+    for (const std::string& name : found) names += (names.empty() ? "" : "|") + name;
+    EXPECT_EQ(names, layout.names);
     for (size_t i = 0; i < found.size(); ++i) {
       const DataSource& r = *sources.Item(static_cast<int16_t>(i + 1));
       std::string expected = ExpectedAttributes(r.Name());

@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,27 +16,13 @@ namespace lumora::testing {
 
 namespace {
 
-// Starts `program` with its standard input, output and error on pipes: {pid, in, out, err}.
-std::array<int, 4> Spawn(const std::string& program, const std::vector<std::string>& args) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(inPipe[0], 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  return {pid, inPipe[1], outPipe[0], errPipe[0]};
+[[noreturn]] void Exec(const std::string& program, const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
 }
 
 int ExitStatus(pid_t pid) {
@@ -48,52 +33,44 @@ int ExitStatus(pid_t pid) {
 
 }  // namespace
 
+// Standard input, output and error are files, so no pipe fills while the child runs.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input) {
-  const auto [pid, in, out, err] = Spawn(program, args);
-  size_t written = 0;
+  TempDir dir;
+  dir.Write("in", input);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int fd = 0;
+    for (const char* name : {"in", "out", "err"}) {
+      const int file = open(dir.File(name).c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT, 0600);
+      dup2(file, fd++);
+      close(file);
+    }
+    Exec(program, args);
+  }
   ProcessResult result;
-  fcntl(in, F_SETFL, O_NONBLOCK);
-  bool inOpen = true;
-  if (input.empty()) {
-    close(in);
-    inOpen = false;
-  }
-  bool outOpen = true, errOpen = true;
-  char buf[65536];
-  while (outOpen || errOpen) {
-    pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {in, POLLOUT, 0}};
-    poll(fds, inOpen ? 3 : 2, -1);
-    if (inOpen && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      ssize_t n = write(in, input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<size_t>(n);
-      if (n < 0 || written == input.size()) {
-        close(in);
-        inOpen = false;
-      }
-    }
-    for (int i = 0; i < 2; ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n <= 0) {
-        close(fds[i].fd);
-        (i == 0 ? outOpen : errOpen) = false;
-      } else {
-        (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
-      }
-    }
-  }
-  if (inOpen) close(in);
   result.exitStatus = ExitStatus(pid);
+  result.out = ReadFile(dir.File("out"));
+  result.err = ReadFile(dir.File("err"));
   return result;
 }
 
+// Standard input, output and error are pipes, so the test can answer what the child prints.
 LiveProcess::LiveProcess(const std::string& program, const std::vector<std::string>& args) {
-  const auto fds = Spawn(program, args);
-  pid_ = fds[0];
-  in_ = fds[1];
-  out_ = fds[2];
-  err_ = fds[3];
+  int inPipe[2], outPipe[2], errPipe[2];
+  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    Exec(program, args);
+  }
+  for (int fd : {inPipe[0], outPipe[1], errPipe[1]}) close(fd);
+  in_ = inPipe[1];
+  out_ = outPipe[0];
+  err_ = errPipe[0];
 }
 
 LiveProcess::~LiveProcess() {

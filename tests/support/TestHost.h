@@ -24,7 +24,11 @@ class TestHost {
   ConfigurableHostLibrary& host() { return *host_; }
   const std::vector<ReportedError>& reports() const { return *host_->reports; }
   // The procedure texts of all reports so far, in order.
-  std::vector<std::string> procedures() const;
+  std::vector<std::string> procedures() const {
+    std::vector<std::string> out;
+    for (const ReportedError& r : reports()) out.push_back(r.procedure);
+    return out;
+  }
 
  private:
   std::shared_ptr<ConfigurableHostLibrary> host_;

@@ -36,15 +36,12 @@ class NoVersionInfo : public FileVersionInfo {
   FileVersion GetVersion() override { return {}; }
 };
 
-template <class T, class Default>
-T Make(const std::function<T()>& factory) {
-  if (factory) return factory();
-  return T(new Default());
+template <class T, class Default, class... Args>
+T Make(const std::function<T()>& factory, const Args&... args) {
+  return factory ? factory() : T(new Default(args...));
 }
 
 }  // namespace
-
-ConfigurableHostLibrary::ConfigurableHostLibrary() = default;
 
 std::unique_ptr<ErrorReport> ConfigurableHostLibrary::NewErrorReport() {
   ++newErrorReportCalls;
@@ -64,8 +61,7 @@ std::unique_ptr<IniFile> ConfigurableHostLibrary::NewIniFile() {
 }
 
 std::unique_ptr<SystemFolders> ConfigurableHostLibrary::NewSystemFolders() {
-  if (systemFolders) return systemFolders();
-  return std::make_unique<FixedSystemFolders>(folders);
+  return Make<std::unique_ptr<SystemFolders>, FixedSystemFolders>(systemFolders, folders);
 }
 
 std::unique_ptr<PathHelper> ConfigurableHostLibrary::NewPathHelper() {
@@ -77,8 +73,7 @@ std::unique_ptr<FileVersionInfo> ConfigurableHostLibrary::NewFileVersionInfo() {
 }
 
 std::unique_ptr<FieldParser> ConfigurableHostLibrary::NewFieldParser() {
-  if (fieldParser) return fieldParser();
-  return std::make_unique<StandardFieldParser>();
+  return Make<std::unique_ptr<FieldParser>, StandardFieldParser>(fieldParser);
 }
 
 }  // namespace lumora

@@ -16,8 +16,6 @@ namespace lumora {
 
 class ConfigurableHostLibrary : public HostLibrary {
  public:
-  ConfigurableHostLibrary();
-
   ReportLog reports = std::make_shared<std::vector<ReportedError>>();
   FolderSet folders;
   int newErrorReportCalls = 0;

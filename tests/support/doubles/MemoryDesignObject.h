@@ -17,7 +17,6 @@ class MemoryDesignObject : public DesignObject {
 
   // Reads without logging.
   Value Peek(const std::string& name) const;
-  const std::vector<std::pair<std::string, Value>>& properties() const { return properties_; }
   const std::vector<std::string>& log() const { return log_; }
   void ClearLog() { log_.clear(); }
 
