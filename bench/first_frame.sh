@@ -17,7 +17,7 @@ build=$(cd "$build" && pwd)
 dir=$(mktemp -d /tmp/lumora-first-frame-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 
-# A catalogue of 100 drivers (the 3.5 and 4.0 lists stay empty) and 1,000 user data sources.
+# The component folder as installed (its artwork and icon), with a catalogue of 100 drivers (the 3.5 and 4.0 lists stay empty) and 1,000 user data sources.
 {
   echo "[Drivers]"
   for i in $(seq 0 99); do echo "Driver$i=Bench Driver $i"; done
@@ -26,6 +26,7 @@ trap 'rm -rf "$dir"' EXIT
     printf '[Bench Driver %d]\nDriver=<WINSYSDIR>\\bench%d.dll\nSetup=<WINSYSDIR>\\bench%d.dll\nAPILevel=1\n' "$i" "$i" "$i"
   done
 } > "$dir/lumora.ini"
+cp "$build/bin/lumora.png" "$build/bin/sidepanel.png" "$dir/"
 {
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources]\n'
   for i in $(seq 0 999); do printf '"Bench Source %d"="Bench Driver %d"\n' "$i" $((i % 100)); done

@@ -4,7 +4,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <unordered_map>
+
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -22,6 +26,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <unordered_map>
 
 #include "contract/Environment.h"
 #include "platform/forms/CheckBox.h"
@@ -125,13 +130,53 @@ QFont ToQFont(const Font& font) {
   return qfont;
 }
 
-// The application icon: the desktop theme's, else the one installed with the data files.
+// The application icon: the one installed with the data files, else the desktop theme's (a
+// theme is looked up through its index files, a noticeable part of the window's start).
 QIcon ApplicationIcon() {
   const std::string& folder = component::ComponentFolder();
-  QIcon fallback;
-  if (!folder.empty()) fallback = QIcon(Q(folder + "/lumora.png"));
-  const QIcon themed = QIcon::fromTheme(QStringLiteral("lumora"));
-  return themed.isNull() || themed.availableSizes().isEmpty() ? fallback : themed;
+  if (!folder.empty()) {
+    const QString file = Q(folder + "/lumora.png");
+    if (QFileInfo::exists(file)) return QIcon(file);
+  }
+  return QIcon::fromTheme(QStringLiteral("lumora"));
+}
+
+// The width the one column of `tree` needs for its widest entry, check box and margins included,
+// when that is more than `inside`; else 0. Only entries whose text could be that wide are laid
+// out: a text's characters' own advances, with room for kerning, bound its width.
+int WidestEntryWidth(const QTreeWidget& tree, int inside) {
+  const int rows = tree.topLevelItemCount();
+  if (rows == 0) return 0;
+  const QFontMetrics metrics(tree.font());
+  const QModelIndex first = tree.model()->index(0, 0);
+  const int margins = tree.sizeHintForIndex(first).width() -
+                      metrics.horizontalAdvance(tree.topLevelItem(0)->text(0));
+  std::unordered_map<char16_t, int> advances;
+  int widestText = -1, widest = -1;
+  for (int row = 0; row < rows; ++row) {
+    const QString text = tree.topLevelItem(row)->text(0);
+    int bound = 0;
+    bool simple = true;  // characters that are shaped one by one
+    for (const QChar c : text) {
+      if (c.unicode() >= 0x0300) {
+        simple = false;
+        break;
+      }
+      auto [at, added] = advances.try_emplace(c.unicode(), 0);
+      if (added) at->second = metrics.horizontalAdvance(c);
+      bound += at->second;
+    }
+    if (simple && bound + bound / 8 + 2 + margins <= std::max(inside, widestText + margins)) {
+      continue;
+    }
+    const int width = metrics.horizontalAdvance(text);
+    if (width > widestText) {
+      widestText = width;
+      widest = row;
+    }
+  }
+  if (widest < 0) return 0;
+  return tree.sizeHintForIndex(tree.model()->index(widest, 0)).width();
 }
 
 // Twips per container: the container's width and height, the form's for a control on the form.
@@ -416,8 +461,7 @@ void FormWindow::FitList(const Control& control, QTreeWidget& tree) {
   // Without column headers, the one column is as wide as the list's inside or as its widest
   // entry, whichever is wider: a scroll bar shows only when an entry is wider than the list.
   if (tree.isHeaderHidden() && tree.columnCount() == 1) {
-    tree.resizeColumnToContents(0);
-    tree.setColumnWidth(0, std::max(tree.columnWidth(0), inside));
+    tree.setColumnWidth(0, std::max(WidestEntryWidth(tree, inside), inside));
   }
   // The list is as high as its design allows for whole rows, so that no row shows cut in half.
   if (row <= 0) return;
