@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -14,6 +15,8 @@
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Application.h"
+#include "platform/forms/Display.h"
+#include "platform/forms/Form.h"
 #include "platform/forms/ScriptDriver.h"
 
 namespace lumora::com {
@@ -23,12 +26,13 @@ constexpr const char* kInstead =
     "; use --script FILE to drive the wizard headless, or run under a virtual display "
     "(for example: xvfb-run lumora wizard OBJECT)";
 
-// Installs the script driver as the application's modal driver and presenter for one run.
+// Installs the application's modal driver and presenter for one run.
 class DriverInstallation {
  public:
-  explicit DriverInstallation(std::shared_ptr<forms::ScriptDriver> driver) {
-    forms::App().SetModalDriver(driver);
-    forms::App().SetPresenter(driver);
+  DriverInstallation(std::shared_ptr<forms::ModalDriver> driver,
+                     std::shared_ptr<forms::Presenter> presenter) {
+    forms::App().SetModalDriver(std::move(driver));
+    forms::App().SetPresenter(std::move(presenter));
   }
   ~DriverInstallation() {
     forms::App().SetModalDriver(nullptr);
@@ -62,7 +66,7 @@ class ScriptMode : public WizardMode {
     driver->SetStepReader([&control](const forms::Form&) { return control.CurrentStep(); });
     bool finished = false;
     {
-      DriverInstallation installed(driver);
+      DriverInstallation installed(driver, driver);
       finished = control.IDevWizard_Display(&object);
     }
     std::cout.flush();
@@ -89,15 +93,9 @@ class ScriptMode : public WizardMode {
 };
 
 // The window library, opened once and kept for the life of the process (Qt does not unload).
-const window::WindowPlugin& LoadWindowPlugin() {
+const window::WindowPlugin& LoadWindowPlugin(const std::string& path) {
   static const window::WindowPlugin* plugin = nullptr;
   if (plugin != nullptr) return *plugin;
-  const std::string path = OwnFolder() + "/" + window::kPluginFile;
-  if (::access(path.c_str(), F_OK) != 0) {
-    throw HostInputError(
-        "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
-        "FILE to drive the wizard headless");
-  }
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = ::dlerror();
@@ -114,24 +112,81 @@ const window::WindowPlugin& LoadWindowPlugin() {
   return *plugin;
 }
 
+// The renderer of one run, made when the first form is shown or the first message box comes:
+// until then the wizard reads what it will show while the window library loads. A library that
+// cannot be loaded gives up the form and shows nothing; Failure() then says why.
+class DeferredWindows : public forms::ModalDriver, public forms::Presenter {
+ public:
+  explicit DeferredWindows(std::future<const window::WindowPlugin*> loading)
+      : loading_(std::move(loading)) {}
+
+  void RunModal(forms::Form& form) override {
+    if (Open()) {
+      session_->Driver().RunModal(form);
+    } else if (form.IsLoaded()) {
+      form.Unload(forms::kAppWindows);
+    }
+  }
+  int16_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override {
+    return Open() ? session_->Presenter().MsgBox(prompt, buttons, title) : forms::kVbOK;
+  }
+  void ShowHelp(const std::string& helpFile, int32_t contextId) override {
+    if (Open()) session_->Presenter().ShowHelp(helpFile, contextId);
+  }
+
+  // Closes the windows (the Qt application ends with them).
+  void Close() { session_.reset(); }
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  bool Open() {
+    if (session_) return true;
+    if (!failure_.empty()) return false;
+    try {
+      session_ = loading_.get()->openWindows(forms::App(), component::CurrentState());
+    } catch (const HostInputError& e) {
+      failure_ = e.what();
+    }
+    return session_ != nullptr;
+  }
+
+  std::future<const window::WindowPlugin*> loading_;
+  std::unique_ptr<window::WindowSession> session_;
+  std::string failure_;
+};
+
 class WindowMode : public WizardMode {
  public:
-  WindowMode() : plugin_(LoadWindowPlugin()) {
+  // The display and the library are checked here; the library (and Qt with it) then loads on a
+  // second thread while the wizard starts.
+  WindowMode() {
     std::string why;
-    if (!plugin_.displayAvailable(&why)) {
+    if (!forms::DisplayAvailable(&why)) {
       throw HostInputError("cannot open the wizard window: " + why + kInstead);
     }
+    const std::string path = OwnFolder() + "/" + window::kPluginFile;
+    if (::access(path.c_str(), F_OK) != 0) {
+      throw HostInputError(
+          "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
+          "FILE to drive the wizard headless");
+    }
+    loading_ = std::async(std::launch::async, [path] { return &LoadWindowPlugin(path); });
   }
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
+    auto windows = std::make_shared<DeferredWindows>(std::move(loading_));
     bool finished = false;
-    plugin_.runWithWindows(forms::App(), component::CurrentState(),
-                           [&] { finished = control.IDevWizard_Display(&object); });
+    {
+      DriverInstallation installed(windows, windows);
+      finished = control.IDevWizard_Display(&object);
+    }
+    windows->Close();
+    if (!windows->Failure().empty()) throw HostInputError(windows->Failure());
     return finished;
   }
 
  private:
-  const window::WindowPlugin& plugin_;
+  std::future<const window::WindowPlugin*> loading_;
 };
 
 }  // namespace

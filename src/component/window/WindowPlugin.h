@@ -4,31 +4,38 @@
 // libraries are built together from this tree, so the table may carry C++ types.
 #pragma once
 
-#include <functional>
-#include <string>
+#include <memory>
 
 namespace lumora::forms {
 class Application;
-}
+class ModalDriver;
+class Presenter;
+}  // namespace lumora::forms
 namespace lumora::component {
 struct State;
 }
 
 namespace lumora::window {
 
-struct WindowPlugin {
-  int version;  // kPluginVersion of the library that made the table
-  // Whether a window can be shown in this process; when not, `why` says what is missing.
-  bool (*displayAvailable)(std::string* why);
-  // Makes the library's copy of the runtime work on the component's process state (`application`
-  // and `state`: the host library, the component folder, the error reporter), installs the window
-  // renderer as the modal driver and presenter, runs `body` (which shows the form) and uninstalls
-  // the renderer again.
-  void (*runWithWindows)(forms::Application& application, component::State& state,
-                         const std::function<void()>& body);
+// The windows of one wizard run: the renderer that shows forms in them. Destroying it closes
+// the windows and ends the Qt application it started.
+class WindowSession {
+ public:
+  virtual ~WindowSession() = default;
+  virtual forms::ModalDriver& Driver() = 0;
+  virtual forms::Presenter& Presenter() = 0;
 };
 
-inline constexpr int kPluginVersion = 2;
+struct WindowPlugin {
+  int version;  // kPluginVersion of the library that made the table
+  // Makes the library's copy of the runtime work on the component's process state (`application`
+  // and `state`: the host library, the component folder, the error reporter) and starts the Qt
+  // application. Call it on the thread that runs the forms.
+  std::unique_ptr<WindowSession> (*openWindows)(forms::Application& application,
+                                                component::State& state);
+};
+
+inline constexpr int kPluginVersion = 3;
 inline constexpr const char* kPluginFile = "libBVLumoraQt.so";
 inline constexpr const char* kPluginEntry = "LumoraWindowPlugin";
 using PluginEntry = const WindowPlugin* (*)();

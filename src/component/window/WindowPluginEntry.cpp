@@ -1,5 +1,6 @@
 // The one export of libBVLumoraQt.so: the table the component uses to show the wizard in a window.
 #include <memory>
+#include <optional>
 
 #include "component/window/WindowPlugin.h"
 #include "contract/Environment.h"
@@ -9,33 +10,36 @@
 namespace lumora::window {
 namespace {
 
-bool DisplayAvailable(std::string* why) {
-  return forms::DisplayAvailable(why);
+class QtWindowSession : public WindowSession {
+ public:
+  QtWindowSession(forms::Application& application, component::State& state) {
+    // This library carries a copy of the runtime's code; the forms it shows, the folder their
+    // pictures lie in and the reporter of failures in their events are the component's.
+    forms::ShareApplication(&application);
+    component::ShareState(&state);
+    gui_.emplace();
+    renderer_ = std::make_unique<forms::WindowRenderer>();
+  }
+  ~QtWindowSession() override {
+    renderer_.reset();
+    gui_.reset();
+    forms::ShareApplication(nullptr);
+    component::ShareState(nullptr);
+  }
+  forms::ModalDriver& Driver() override { return *renderer_; }
+  forms::Presenter& Presenter() override { return *renderer_; }
+
+ private:
+  std::optional<forms::GuiApplication> gui_;
+  std::unique_ptr<forms::WindowRenderer> renderer_;
+};
+
+std::unique_ptr<WindowSession> OpenWindows(forms::Application& application,
+                                           component::State& state) {
+  return std::make_unique<QtWindowSession>(application, state);
 }
 
-void RunWithWindows(forms::Application& application, component::State& state,
-                    const std::function<void()>& body) {
-  // This library carries a copy of the runtime's code; the forms it shows, the folder their
-  // pictures lie in and the reporter of failures in their events are the component's.
-  forms::ShareApplication(&application);
-  component::ShareState(&state);
-  forms::GuiApplication gui;
-  auto renderer = std::make_shared<forms::WindowRenderer>();
-  application.SetModalDriver(renderer);
-  application.SetPresenter(renderer);
-  struct Uninstall {
-    forms::Application& application;
-    ~Uninstall() {
-      application.SetModalDriver(nullptr);
-      application.SetPresenter(nullptr);
-      forms::ShareApplication(nullptr);
-      component::ShareState(nullptr);
-    }
-  } uninstall{application};
-  body();
-}
-
-const WindowPlugin kPlugin = {kPluginVersion, DisplayAvailable, RunWithWindows};
+const WindowPlugin kPlugin = {kPluginVersion, OpenWindows};
 
 }  // namespace
 }  // namespace lumora::window

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/forms/Display.h"
 #include "platform/forms/ModalDriver.h"
 #include "platform/forms/Presenter.h"
 
@@ -38,11 +39,6 @@ class WindowRenderer : public ModalDriver, public Presenter {
  private:
   std::unique_ptr<Private> d_;
 };
-
-// Whether a window can be shown in this process: a Qt platform other than "offscreen" or
-// "minimal" was chosen (QT_QPA_PLATFORM), or DISPLAY or WAYLAND_DISPLAY names a display that
-// can be reached. When not, `why` says what is missing.
-bool DisplayAvailable(std::string* why = nullptr);
 
 // The process's Qt application: created here when none exists yet, destroyed with this object
 // when it was created here.
