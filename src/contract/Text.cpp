@@ -24,7 +24,13 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }
 
 std::string UCase(std::string_view text) {
-  std::string out(text);
+  std::string out;
+  UCaseInto(text, out);
+  return out;
+}
+
+void UCaseInto(std::string_view text, std::string& out) {
+  out.assign(text);
   bool plain = true;  // plain ASCII: upper-cased in place
   for (char& c : out) {
     const auto byte = static_cast<uint8_t>(c);
@@ -34,7 +40,7 @@ std::string UCase(std::string_view text) {
     }
     if (byte >= 'a' && byte <= 'z') c = static_cast<char>(byte - 32);
   }
-  if (plain) return out;
+  if (plain) return;
   out.clear();
   out.reserve(text.size());
   const auto* s = reinterpret_cast<const uint8_t*>(text.data());
@@ -65,7 +71,6 @@ std::string UCase(std::string_view text) {
     }
     out.append(buf, n);
   }
-  return out;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -11,6 +11,8 @@ namespace lumora {
 
 // The upper-cased text (simple per-code-point mapping; invalid UTF-8 bytes pass unchanged).
 std::string UCase(std::string_view text);
+// UCase into `out`, reusing its storage (for upper-casing many names in a loop).
+void UCaseInto(std::string_view text, std::string& out);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Blanks (spaces only, as the classic Trim) removed at both ends.

@@ -77,6 +77,9 @@ class ItemCollection {
     });
   }
 
+  // Whether a member has exactly this name (through the index, walking nothing).
+  bool Holds(const std::string& name) { return Names().count(name) != 0; }
+
   // NewEnum: iteration over the members in position order.
   const_iterator begin() const { return members_.begin(); }
   const_iterator end() const { return members_.end(); }

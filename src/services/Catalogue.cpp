@@ -123,11 +123,9 @@ void MergeList(Collection& pColl, const CatalogueList& list, NewRecord newRecord
     return;
   }
   const int16_t members = pColl.Count();
-  std::unordered_set<std::string> held;  // exact names
-  for (const auto& member : pColl) held.insert(member->Name());
-  std::unordered_set<std::string> newcomers;
+  std::unordered_set<std::string> newcomers;  // names no member has exactly
   for (const std::string& name : list.names) {
-    if (held.count(name) == 0) newcomers.insert(name);
+    if (!pColl.Holds(name)) newcomers.insert(name);
   }
   if (static_cast<size_t>(members) + newcomers.size() > static_cast<size_t>(INT16_MAX)) {
     for (int16_t j = members; j >= 1; --j) {
@@ -151,9 +149,10 @@ void MergeList(Collection& pColl, const CatalogueList& list, NewRecord newRecord
   }
   std::vector<size_t> waiting(items);  // items not offered yet, in list order
   for (size_t k = 0; k < items; ++k) waiting[k] = k;
+  std::string name;  // the member's, upper-cased
   for (int16_t j = members; j >= 1; --j) {
     const auto member = Require(pColl.Item(j));
-    const std::string name = UCase(member->Name());
+    UCaseInto(member->Name(), name);
     // After the first member, the waiting items all match the member before: they share one
     // upper-cased name, so they are offered together or not at all.
     if (!waiting.empty() && (j == members || upper[waiting.front()] != name)) {

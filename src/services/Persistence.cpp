@@ -53,11 +53,13 @@ void WizAPI::GetDriversFromObject(DesignObject& oObject, WizardData& oWizard, co
     }
 
     const int16_t upper = UpperBound16(vDrvs);
+    std::string upperName;
     for (int16_t i = 0; i <= upper; i = Next(i)) {
       std::string name = vDrvs.StringAt(i);
       if (name.empty()) continue;  // a placeholder
       auto driver = std::make_shared<Driver>();
-      const bool desktopDriver = !desktop.empty() && desktop.count(UCase(name)) != 0;
+      if (!desktop.empty()) UCaseInto(name, upperName);
+      const bool desktopDriver = !desktop.empty() && desktop.count(upperName) != 0;
       driver->SetName(std::move(name));
       driver->SetAttribsString(vDrvsInfo.StringAt(i));
       driver->SetSelected(vDrvsSels.At(i).ToBool());
