@@ -54,6 +54,7 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
     if (count == 0) return;
     const ListView::HeldNotifications oncePerFill(lvw);
     lvw.ListItems().Clear();
+    lvw.ListItems().Reserve(static_cast<size_t>(count));
     for (int16_t i = 1; i <= count; ++i) {
       api.AddOneDrvDSNToListView(*collection.Item(i), lvw);
       if (i == INT16_MAX) break;

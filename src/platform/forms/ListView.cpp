@@ -115,12 +115,19 @@ void KeyedEntries<Entry>::Clear() {
 }
 
 template <class Entry>
+void KeyedEntries<Entry>::Reserve(size_t count) {
+  entries_.reserve(count);
+  keys_.reserve(count);
+}
+
+template <class Entry>
 Entry& KeyedEntries<Entry>::Insert(int32_t index, std::unique_ptr<Entry> entry) {
   if (index == 0) index = Count() + 1;
   if (index < 1 || index > Count() + 1) Raise(kIndexOutOfBounds);
-  if (!entry->Key().empty() && keys_.count(entry->Key()) != 0) Raise(kKeyNotUnique);
   Entry& added = *entry;
-  if (!added.Key().empty()) keys_.emplace(added.Key(), &added);
+  if (!added.Key().empty() && !keys_.try_emplace(added.Key(), &added).second) {
+    Raise(kKeyNotUnique);
+  }
   if constexpr (std::is_same_v<Entry, ListItem>) {
     if (added.Checked()) ++checked_;
   }

@@ -77,6 +77,8 @@ class KeyedEntries {
   Entry& Item(const std::string& key) const;
   void Remove(int32_t index);
   void Clear();
+  // Room for `count` entries, so that filling the list does not grow its index step by step.
+  void Reserve(size_t count);
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }
   // The 1-based position of the first entry whose text is exactly `text`, or 0.
