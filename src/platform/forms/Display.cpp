@@ -5,14 +5,11 @@
 #include <cstdlib>
 
 namespace lumora::forms {
-namespace {
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
-
-}  // namespace
 
 bool DisplayAvailable(std::string* why) {
   auto refuse = [&](std::string reason) {

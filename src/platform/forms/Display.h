@@ -5,6 +5,9 @@
 
 namespace lumora::forms {
 
+// The value of the environment variable `name`; "" when it is not set.
+std::string Env(const char* name);
+
 // Whether a window can be shown in this process: a Qt platform other than "offscreen" or
 // "minimal" was chosen (QT_QPA_PLATFORM), or DISPLAY or WAYLAND_DISPLAY names a display that
 // can be reached. When not, `why` says what is missing.

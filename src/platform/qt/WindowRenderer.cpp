@@ -16,15 +16,6 @@
 
 namespace lumora::forms {
 
-namespace {
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
-}  // namespace
-
 struct WindowRenderer::Private {
   FormWindow* window = nullptr;  // the window shown modally now (innermost), or null
   QPointer<HelpWindow> help;
