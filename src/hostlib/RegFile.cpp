@@ -7,36 +7,13 @@
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
+#include "hostlib/TextLines.h"
 #include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
 
 enum class Format { kRegedit4, kVersion5 };
-
-// Reads the file's lines one by one, numbering them from 1.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-  bool Next(std::string_view& line) {
-    if (pos_ > text_.size() || (pos_ == text_.size() && pos_ > 0 && text_.back() == '\n')) {
-      return false;
-    }
-    size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
-    line = text_.substr(pos_, end - pos_);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos_ = end + 1;
-    ++number_;
-    return true;
-  }
-  int number() const { return number_; }
-
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
-  int number_ = 0;
-};
 
 std::string_view TrimLeft(std::string_view s) {
   size_t b = s.find_first_not_of(" \t");
@@ -85,7 +62,7 @@ class Parser {
 
   std::shared_ptr<RegistryTree> Run() {
     tree_ = std::make_shared<RegistryTree>();
-    LineReader lines(text_);
+    TextLines lines(text_);
     std::string_view line;
     bool header = false;
     while (lines.Next(line)) {
@@ -253,7 +230,7 @@ class Parser {
     }
   }
 
-  void ValueLine(std::string_view t, LineReader& lines) {
+  void ValueLine(std::string_view t, TextLines& lines) {
     if (key_ == nullptr && !skipping_) Fail("value line before the first [key] line");
     std::string name;
     size_t pos = 0;
@@ -295,7 +272,7 @@ class Parser {
     }
   }
 
-  void HexValue(std::string name, std::string_view data, LineReader& lines) {
+  void HexValue(std::string name, std::string_view data, TextLines& lines) {
     size_t p = 3;
     uint32_t type = 3;  // REG_BINARY
     if (p < data.size() && data[p] == '(') {

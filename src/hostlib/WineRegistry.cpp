@@ -8,6 +8,7 @@
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
+#include "hostlib/TextLines.h"
 #include "platform/InputFile.h"
 
 namespace lumora {
@@ -28,7 +29,7 @@ void PushUnit(std::string& utf16le, uint32_t unit) {
 class WineParser {
  public:
   WineParser(std::string_view text, const std::string& path, RegistryTreeKey& root)
-      : text_(text), path_(path), root_(root) {}
+      : lines_(text), path_(path), root_(root) {}
 
   void Run() {
     std::string_view line;
@@ -57,14 +58,9 @@ class WineParser {
   }
 
   bool NextLine(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
-    line = text_.substr(pos_, end - pos_);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos_ = end + 1;
-    ++number_;
-    return true;
+    const bool read = lines_.Next(line);
+    number_ = lines_.number();
+    return read;
   }
 
   // The text from `pos` up to the unescaped `close`, as UTF-16LE code units; pos ends after it.
@@ -258,12 +254,11 @@ class WineParser {
     key_->SetValue(std::move(name), Value::String(HexPairs(bytes)));
   }
 
-  std::string_view text_;
+  TextLines lines_;
   const std::string& path_;
   RegistryTreeKey& root_;
   RegistryTreeKey* key_ = nullptr;
-  size_t pos_ = 0;
-  int number_ = 0;
+  int number_ = 0;  // of the line read last
 };
 
 std::string HomeFolder() {
