@@ -77,11 +77,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return UCase(a) == UCase(b);
 }
 
-std::string TrimSpaces(std::string_view text) {
-  size_t b = text.find_first_not_of(' ');
+std::string_view TrimOf(std::string_view text, std::string_view blanks) {
+  const size_t b = text.find_first_not_of(blanks);
   if (b == std::string_view::npos) return {};
-  size_t e = text.find_last_not_of(' ');
-  return std::string(text.substr(b, e - b + 1));
+  const size_t e = text.find_last_not_of(blanks);
+  return text.substr(b, e - b + 1);
+}
+
+std::string TrimSpaces(std::string_view text) {
+  return std::string(TrimOf(text, " "));
 }
 
 std::string Utf16LeToUtf8(std::string_view bytes) {

@@ -17,6 +17,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Blanks (spaces only, as the classic Trim) removed at both ends.
 std::string TrimSpaces(std::string_view text);
+// `text` without the characters of `blanks` at either end.
+std::string_view TrimOf(std::string_view text, std::string_view blanks = " \t");
 
 // Decoding where text enters: every string inside is valid UTF-8.
 void AppendUtf8(std::string& out, uint32_t codePoint);

@@ -10,21 +10,15 @@
 
 #include "contract/Failure.h"
 #include "contract/Int16.h"
+#include "contract/Text.h"
 
 namespace lumora {
 namespace {
 
 constexpr int32_t kInvalidUseOfNull = 94;
 
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
-
 bool ParseNumber(const std::string& text, double& out) {
-  std::string t = Trim(text);
+  std::string t(TrimOf(text));
   if (t.empty()) return false;
   const char* first = t.data();
   if (*first == '+') ++first;
@@ -151,7 +145,7 @@ bool Value::ToBool() const {
     case Kind::Double:
       return std::get<double>(storage_) != 0;
     case Kind::String: {
-      const std::string t = Trim(std::get<std::string>(storage_));
+      const std::string t(TrimOf(std::get<std::string>(storage_)));
       if (EqualsIgnoringAsciiCase(t, "true")) return true;
       if (EqualsIgnoringAsciiCase(t, "false")) return false;
       double d = 0;

@@ -18,10 +18,7 @@ namespace lumora {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r");
-  return s.substr(b, e - b + 1);
+  return TrimOf(s, " \t\r");
 }
 
 bool IsDirectory(const std::string& path) {

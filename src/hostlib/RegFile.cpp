@@ -20,12 +20,6 @@ std::string_view TrimLeft(std::string_view s) {
   return b == std::string_view::npos ? std::string_view() : s.substr(b);
 }
 
-std::string_view Trim(std::string_view s) {
-  s = TrimLeft(s);
-  size_t e = s.find_last_not_of(" \t");
-  return e == std::string_view::npos ? std::string_view() : s.substr(0, e + 1);
-}
-
 bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
@@ -67,9 +61,9 @@ class Parser {
     bool header = false;
     while (lines.Next(line)) {
       line_ = lines.number();
-      std::string_view t = Trim(line);
+      std::string_view t = TrimOf(line);
       // A byte-order mark starts each part of joined exports.
-      while (t.substr(0, 3) == kUtf8Bom) t = Trim(t.substr(3));
+      while (t.substr(0, 3) == kUtf8Bom) t = TrimOf(t.substr(3));
       if (t == "REGEDIT4" || t == "Windows Registry Editor Version 5.00") {
         // The first line of an export, or of the next export joined to this one.
         format_ = t == "REGEDIT4" ? Format::kRegedit4 : Format::kVersion5;
@@ -176,7 +170,7 @@ class Parser {
     }
     RegistryTreeKey& rootKey = tree_->Root(root->root);
     if (remove) {
-      if (Trim(rest).empty()) Fail("a root key cannot be deleted");
+      if (TrimOf(rest).empty()) Fail("a root key cannot be deleted");
       RegistryTree::Remove(rootKey, rest);
       key_ = nullptr;
       skipping_ = true;
@@ -290,14 +284,14 @@ class Parser {
     ++p;
     // Join the continued lines: a line ending in a backslash carries on in the next one;
     // blank and comment lines between them are skipped.
-    std::string list(Trim(data.substr(p)));
+    std::string list(TrimOf(data.substr(p)));
     while (!list.empty() && list.back() == '\\') {
       list.pop_back();
       std::string_view next;
       bool found = false;
       while (lines.Next(next)) {
         line_ = lines.number();
-        next = Trim(next);
+        next = TrimOf(next);
         if (next.empty() || next.front() == ';') continue;
         found = true;
         break;

@@ -6,10 +6,7 @@ namespace lumora {
 namespace {
 
 std::string TrimBlanks(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
+  return std::string(TrimOf(s));
 }
 
 }  // namespace
