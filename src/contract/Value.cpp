@@ -213,6 +213,22 @@ std::string Value::StringAt(int32_t index) const {
   return At(index).ToString();
 }
 
+bool Value::SharesElementsWith(const Value& other) const {
+  if (storage_.index() != other.storage_.index()) return false;
+  return std::visit(
+      [&](const auto& mine) {
+        using T = std::decay_t<decltype(mine)>;
+        if constexpr (std::is_same_v<T, Shared<std::vector<std::string>>> ||
+                      std::is_same_v<T, Shared<std::vector<bool>>> ||
+                      std::is_same_v<T, Shared<List>> || std::is_same_v<T, Shared<Object>>) {
+          return mine != nullptr && mine == std::get<T>(other.storage_);
+        } else {
+          return false;
+        }
+      },
+      storage_);
+}
+
 const std::string& Value::AsText() const {
   if (kind() != Kind::String) Raise(kTypeMismatch);
   return std::get<std::string>(storage_);

@@ -66,6 +66,9 @@ class Value {
   const Object& AsObject() const;
 
   bool operator==(const Value& other) const;
+  // Whether both are arrays, lists or objects holding the very same elements (one made, then
+  // copied): they are equal, and stay so.
+  bool SharesElementsWith(const Value& other) const;
 
  private:
   struct NullTag {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "contract/DesignObject.h"
 
@@ -36,8 +37,17 @@ class LumoraCtl {
   int32_t CurrentStep() const;
 
  private:
+  // Build-time answers for the driver lists last asked about, by feature row (-1: not known
+  // yet). The lists are held, and a list never changes once made, so while the host hands out
+  // the same lists the answers stand.
+  struct DriverAnswers {
+    Value drivers, selections;
+    std::vector<int8_t> byRow;
+  };
+
   std::shared_ptr<Wizard> wizard_;
   std::shared_ptr<WizAPI> wizAPI_;
+  DriverAnswers answers_;
 };
 
 }  // namespace lumora

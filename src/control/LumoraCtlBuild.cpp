@@ -35,7 +35,14 @@ bool LumoraCtl::ISetupDesignObjectBuild_IsIncluded(DesignObject* pObject,
   const std::string& driver = row->rule == Rule::AnyDriverVersion ? kAnyDriver : row->driver;
   const Value drivers = pObject->GetProperty(kDrivers);
   const Value selections = pObject->GetProperty(kSelections);
-  const bool selected = wizAPI_->IsDriverSelected(drivers, selections, driver);
+  const std::vector<FeatureRow>& table = FeatureTable();
+  if (!drivers.SharesElementsWith(answers_.drivers) ||
+      !selections.SharesElementsWith(answers_.selections)) {
+    answers_ = {drivers, selections, std::vector<int8_t>(table.size(), -1)};
+  }
+  int8_t& known = answers_.byRow[static_cast<size_t>(row - table.data())];
+  if (known < 0) known = wizAPI_->IsDriverSelected(drivers, selections, driver) ? 1 : 0;
+  const bool selected = known == 1;
   if (row->rule == Rule::Driver) return selected;
   // Compared as a number: a stored 1.4 is neither version, and an unset one counts as 0.
   const bool versionMatches = pObject->GetProperty(kVersion).ToDouble() == row->version;
