@@ -34,21 +34,15 @@ TEST(DesignObjectText, PutValuesAreWrittenInPlaceOrAtTheEnd) {
   file.PutProperty("A", Value::Booleans({true}));
   file.PutProperty("B", Value::MakeList({Value::String("s"), Value::Double(0.5)}));
   file.PutProperty("A", Value::Strings({"bad \xff"}));
-  EXPECT_EQ(file.Serialize(), R"({
-  "x": 1,
-  "properties": {
-    "A": [
-      "bad )"
-                              "\xef\xbf\xbd"
-                              R"("
-    ],
-    "B": [
-      "s",
-      0.5
-    ]
-  }
-}
-)");
+  file.PutProperty("C", Value::Integer(3));
+  file.PutProperty("B", Value());  // gone: the members after it move up
+  file.PutProperty("C", Value::Integer(4));
+  file.PutProperty("B", Value::MakeList({Value::Double(0.5)}));
+  EXPECT_EQ(file.GetProperty("A"), Value::Strings({"bad \xff"}));
+  const std::string replaced = "\xef\xbf\xbd";
+  EXPECT_EQ(file.Serialize(),
+            "{\n  \"x\": 1,\n  \"properties\": {\n    \"A\": [\n      \"bad " + replaced +
+                "\"\n    ],\n    \"C\": 4,\n    \"B\": [\n      0.5\n    ]\n  }\n}\n");
 }
 
 TEST(DesignObjectText, ArraysReadAsTheKindOfAllTheirElements) {
