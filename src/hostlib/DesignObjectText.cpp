@@ -31,10 +31,11 @@ void OrderedProperties::Put(const std::string& name, Value value) {
 void OrderedProperties::Erase(const std::string& name) {
   const auto it = index_.find(name);
   if (it == index_.end()) return;
-  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  const size_t gone = it->second;
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(gone));
   index_.erase(it);
   for (auto& [member, at] : index_) {
-    if (at > it->second) --at;
+    if (at > gone) --at;
   }
 }
 
