@@ -11,12 +11,12 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::ReadFile;
 using testing::RunProcess;
 
 class HostCommand : public ::testing::Test {
  protected:
-  static std::string Lumora() { return testing::BinDir() + "/lumora"; }
   std::string Registry() const { return dir_.File("lumora/components.json"); }
 
   testing::TempDir dir_;

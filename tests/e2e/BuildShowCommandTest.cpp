@@ -6,12 +6,9 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::RunProcess;
 using testing::TempDir;
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 TEST(BuildCommand, AnswersAllSixtyFourFeaturesOfTheExample) {
   auto r = RunProcess(Lumora(), {"build", "examples/object.json", "--registry", "none"});

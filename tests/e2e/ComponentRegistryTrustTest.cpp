@@ -38,7 +38,7 @@ const passwd* Unprivileged(std::string& why) {
 // The program and its arguments to run lumora as `user` (through setpriv when this is root).
 std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
                                                         std::vector<std::string> args) {
-  const std::string lumora = testing::BinDir() + "/lumora";
+  const std::string lumora = testing::Lumora();
   if (::geteuid() != 0) return {lumora, args};
   args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
                              "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
@@ -163,7 +163,7 @@ TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   dir.Write("data/lumora/components.json",
             "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
-  const auto r = RunProcess(testing::BinDir() + "/lumora", {"register"});
+  const auto r = RunProcess(testing::Lumora(), {"register"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(
       r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),

@@ -13,13 +13,10 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 std::string MissingTool(std::initializer_list<const char*> tools) {
   for (const char* tool : tools) {

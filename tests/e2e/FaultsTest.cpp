@@ -16,6 +16,7 @@ namespace lumora {
 namespace {
 
 using testing::LiveProcess;
+using testing::Lumora;
 using testing::ProcessResult;
 using testing::ReadFile;
 using testing::RunProcess;
@@ -23,10 +24,6 @@ using testing::TempDir;
 
 const char* kFinish = "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n";
 const std::string kOld = "{\"properties\": {\"Kept\": 1}}\n";
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 LiveProcess* StartWizard(const TempDir& dir, const std::string& driver) {
   auto* wizard = new LiveProcess(

@@ -38,7 +38,7 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
       {"--host-config", dir.File("gone.ini"),
        dir.File("gone.ini") + ": host configuration: No such file or directory"},
   };
-  const std::string lumora = testing::BinDir() + "/lumora";
+  const std::string lumora = testing::Lumora();
   for (const auto& c : cases) {
     auto r = RunProcess(lumora, {"show", "examples/object.json", c.option, c.value});
     EXPECT_EQ(r.exitStatus, 2) << c.value;

@@ -94,7 +94,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
   }
 
-  auto result = RunProcess(testing::BinDir() + "/lumora", args, onStdin ? read("script") : "");
+  auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
   const std::string out = Replaced(result.out, temp.path(), "$CASE");
   const std::string err = Replaced(result.err, temp.path(), "$CASE");
 
@@ -113,8 +113,8 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   const std::string endObject = ReadFile(temp.File("object.json"));
   if (has("build.contains")) {
     // The host's build-time answers for the object the run left.
-    auto build = RunProcess(testing::BinDir() + "/lumora",
-                            {"build", temp.File("object.json"), "--registry", "none"});
+    auto build =
+        RunProcess(testing::Lumora(), {"build", temp.File("object.json"), "--registry", "none"});
     EXPECT_EQ(build.exitStatus, 0) << build.err;
     ExpectLinesIn(read("build.contains"), build.out, "lumora build");
   }
@@ -142,8 +142,7 @@ TEST(WizardCommand, WithoutAScriptOrADisplaySaysHowToRunItAndWritesNothing) {
   const testing::ScopedEnv env("QT_QPA_PLATFORM", "offscreen");
   TempDir temp;
   temp.Write("o.json", "{\"properties\": {}}\n");
-  auto r = RunProcess(testing::BinDir() + "/lumora",
-                      {"wizard", temp.File("o.json"), "--registry", "none"});
+  auto r = RunProcess(testing::Lumora(), {"wizard", temp.File("o.json"), "--registry", "none"});
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_NE(r.err.find("cannot open the wizard window"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("use --script FILE to drive the wizard headless"), std::string::npos);

@@ -9,6 +9,7 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/ScriptDriver.h"
 #include "platform/forms/TextBox.h"
+#include "support/Outcome.h"
 
 namespace lumora::forms {
 namespace {
@@ -54,21 +55,11 @@ TEST(FormDesign, BuildsControlsInOrderInsideTheirContainers) {
   EXPECT_EQ(form.Get<ImageList>("img").Keys(),
             (std::vector<std::string>{"user_dsn", "system_dsn"}));
   EXPECT_THROW(form.Get<TextBox>("cmdGo", 2), Failure);
-  try {
-    form.Get<CommandButton>("cmdGo", 7);
-    FAIL();
-  } catch (const Failure& f) {
-    EXPECT_EQ(f.number(), 340);
-  }
+  EXPECT_EQ(testing::FailureNumberOf([&] { form.Get<CommandButton>("cmdGo", 7); }), 340);
 }
 
 std::string DesignErrorOf(const std::string& text) {
-  try {
-    DesignedForm form(text, "bad.gml");
-  } catch (const DesignError& e) {
-    return e.what();
-  }
-  return "no error";
+  return testing::MessageOf<DesignError>([&] { DesignedForm(text, "bad.gml"); }, "no error");
 }
 
 TEST(FormDesign, ErrorsNameTheFileAndLine) {
@@ -130,12 +121,7 @@ TEST(WizardScript, StreamedAndWholeScriptsAgreeOnEveryLineEnd) {
 }
 
 std::string ScriptErrorOf(const std::string& text) {
-  try {
-    ParseScript(text, "s.txt");
-  } catch (const ScriptError& e) {
-    return e.what();
-  }
-  return "no error";
+  return testing::MessageOf<ScriptError>([&] { ParseScript(text, "s.txt"); }, "no error");
 }
 
 TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {

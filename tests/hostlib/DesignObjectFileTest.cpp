@@ -16,6 +16,7 @@
 #include <set>
 
 #include "hostlib/DesignObjectFile.h"
+#include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
 #include "support/doubles/FaultyFileSystem.h"
@@ -27,12 +28,8 @@ using testing::ReadFile;
 using testing::TempDir;
 
 std::string RefusalOf(const std::string& text) {
-  try {
-    DesignObjectFile::Parse("obj.json", text);
-  } catch (const DesignObjectFileError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return testing::MessageOf<DesignObjectFileError>(
+      [&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
 // The files of a folder but the lock files, by name.
@@ -169,12 +166,7 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 }
 
 std::string SaveError(DesignObjectFile& file) {
-  try {
-    file.Save();
-  } catch (const DesignObjectFileError& e) {
-    return e.what();
-  }
-  return "saved";
+  return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
 }
 
 mode_t ModeOf(const std::string& path) {

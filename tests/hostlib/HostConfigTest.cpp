@@ -8,6 +8,7 @@
 #include "hostlib/HostConfig.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
 
@@ -45,12 +46,9 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
       {"[Drives\n", "host.ini:1: section line without a closing ]"},
   };
   for (const auto& [text, message] : cases) {
-    try {
-      ParseHostConfig(text, "host.ini");
-      ADD_FAILURE() << "accepted: " << text;
-    } catch (const HostSetupError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
-    }
+    const std::string what =
+        testing::MessageOf<HostSetupError>([&] { ParseHostConfig(text, "host.ini"); });
+    EXPECT_EQ(what.rfind(message, 0), 0u) << what;
   }
   // A file that cannot be read is refused end to end (HostSettingsCommandTest). Not UTF-8 as a
   // whole: Windows-1252.

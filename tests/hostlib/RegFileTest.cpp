@@ -7,6 +7,7 @@
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/RegFile.h"
+#include "support/Outcome.h"
 
 namespace lumora {
 namespace {
@@ -41,12 +42,7 @@ using Lines = std::vector<std::string>;
 
 // The message a refused export gets, or "accepted".
 std::string RefusalOf(const std::string& text, const std::string& name = "dir/bad.reg") {
-  try {
-    ParseRegFile(text, name);
-  } catch (const HostSetupError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return testing::MessageOf<HostSetupError>([&] { ParseRegFile(text, name); });
 }
 
 TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {

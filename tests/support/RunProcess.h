@@ -41,6 +41,10 @@ class LiveProcess {
 
 // The folder holding the built binaries (env LUMORA_BIN_DIR, set by CTest).
 std::string BinDir();
+// The lumora program of the build.
+inline std::string Lumora() {
+  return BinDir() + "/lumora";
+}
 // A fresh temporary folder, removed with the object.
 class TempDir {
  public:
