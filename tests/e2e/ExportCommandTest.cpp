@@ -13,23 +13,11 @@
 namespace lumora {
 namespace {
 
+using testing::Lines;
 using testing::Lumora;
 using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
-
-std::string MissingTool(std::initializer_list<const char*> tools) {
-  for (const char* tool : tools) {
-    if (RunProcess("/bin/sh", {"-c", std::string("command -v ") + tool}).exitStatus != 0) {
-      return std::string(tool) + " is not installed (./setup installs it)";
-    }
-  }
-  return {};
-}
-
-#define SKIP_WITHOUT(...)                                                       \
-  if (const std::string missing = MissingTool({__VA_ARGS__}); !missing.empty()) \
-  GTEST_SKIP() << missing
 
 struct Exported {
   TempDir dir;
@@ -48,16 +36,6 @@ void Export(Exported& run, const std::string& format) {
                                  "--out", run.out, "--with-translators", "--component-dir",
                                  testing::BinDir(), "--host-config", run.dir.File("host.ini")});
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 // A table as msiinfo exports it or as written: the three heading lines, then the rows sorted.

@@ -1,9 +1,6 @@
 // unixODBC's data-source files as a registry source, and where they are found.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
-
 #include "hostlib/HostRegistry.h"
 #include "hostlib/UnixOdbcRegistry.h"
 #include "support/RunProcess.h"
@@ -92,11 +89,8 @@ TEST(UnixOdbcRegistry, AFileUnixOdbcIgnoresGivesNothingAndOneWarning) {
 }
 // The paths `odbcinst -j` prints for user and system data sources.
 std::pair<std::string, std::string> OdbcinstPaths() {
-  auto r = testing::RunProcess("/bin/sh", {"-c", "odbcinst -j"});
   std::string user, system;
-  std::istringstream lines(r.out);
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (const std::string& line : testing::Lines(testing::Shell("odbcinst -j"))) {
     const size_t colon = line.find(": ");
     if (colon == std::string::npos) continue;
     if (line.rfind("USER DATA SOURCES", 0) == 0) user = line.substr(colon + 2);
@@ -106,9 +100,7 @@ std::pair<std::string, std::string> OdbcinstPaths() {
 }
 
 TEST(UnixOdbcRegistry, FindsTheFilesWhereOdbcinstDoes) {
-  if (std::system("command -v odbcinst >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "odbcinst is not installed";
-  }
+  SKIP_WITHOUT("odbcinst");
   testing::ScopedEnv env;
   for (const auto& [ini, sys] : {std::pair<const char*, const char*>{nullptr, nullptr},
                                  {"/tmp/lumora-u.ini", "/tmp/lumora-sys"}}) {

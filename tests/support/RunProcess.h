@@ -1,6 +1,7 @@
 // Runs a program of ours as a child process for end-to-end tests and collects what it printed.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,15 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// The lines of `text`, each without its line end (LF or CR LF).
+std::vector<std::string> Lines(const std::string& text);
+// Runs `command` with /bin/sh, expects it to succeed and returns its standard output.
+std::string Shell(const std::string& command);
+// "" when every tool is on the PATH, else which one is missing.
+std::string MissingTool(std::initializer_list<const char*> tools);
+
+#define SKIP_WITHOUT(...)                                                                          \
+  if (const std::string missing = ::lumora::testing::MissingTool({__VA_ARGS__}); !missing.empty()) \
+  GTEST_SKIP() << missing
 
 }  // namespace lumora::testing
