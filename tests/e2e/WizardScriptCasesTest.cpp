@@ -46,9 +46,8 @@ std::string Replaced(std::string text, const std::string& what, const std::strin
 // Every non-empty line of `expected` must occur in `actual`; in order: each after the one before.
 void ExpectLinesIn(const std::string& expected, const std::string& actual, const char* stream,
                    bool inOrder = false) {
-  std::istringstream lines(expected);
   size_t from = 0;
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string& line : testing::Lines(expected)) {
     if (line.empty()) continue;
     const size_t at = actual.find(line, from);
     EXPECT_NE(at, std::string::npos)
