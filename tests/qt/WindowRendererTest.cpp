@@ -165,10 +165,7 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
     form_.cboKind.SetListIndex(1);
     form_.lblInfo.SetLeft(2700);
     form_.lblInfo.SetVisible(false);
-    Font font;
-    font.size = 12;
-    font.bold = true;
-    form_.txtName.SetFont(font);
+    form_.txtName.SetFont(Font{.size = 12, .bold = true});
 
     EXPECT_EQ(dialog.windowTitle(), "Renamed");
     EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNext")->text(), "&Finish");

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"
 #include "support/RunProcess.h"

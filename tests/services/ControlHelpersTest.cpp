@@ -1,7 +1,7 @@
 // The list, combo and attribute-editor helpers over real runtime controls.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Form.h"

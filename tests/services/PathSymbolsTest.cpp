@@ -1,7 +1,7 @@
 // Real paths in the six well-known folders become path symbols.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "services/WizAPI.h"
 #include "support/TestHost.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"

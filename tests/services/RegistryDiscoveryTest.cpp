@@ -2,7 +2,7 @@
 // exports that the tests write.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/RegistryTree.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <random>
 
-#include "TestRecords.h"
+#include "support/Records.h"
 #include "services/SortArrays.h"
 #include "support/TestHost.h"
 
