@@ -8,6 +8,7 @@
 #include "hostlib/HostSetupError.h"
 #include "hostlib/RegFile.h"
 #include "support/Outcome.h"
+#include "support/RunProcess.h"
 
 namespace lumora {
 namespace {
@@ -46,22 +47,8 @@ std::string RefusalOf(const std::string& text, const std::string& name = "dir/ba
 }
 
 TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
-  auto tree = ParseRegFile(
-      "REGEDIT4\r\n\r\n"
-      "; exported\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\Orders]\r\n"
-      "\"Driver\"=\"C:\\\\WINNT\\\\System32\\\\odbcjt32.dll\"\r\n"
-      "\"Quote \\\"q\\\"\" = \"a \\\"b\\\"\"   ; trailing comment\r\n"
-      "@=\"default\"\r\n"
-      "\"DriverId\"=dword:00000019\r\n"
-      "\"Big\"=dword:ffffffff\r\n"
-      "\"Path\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,00\r\n"
-      "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
-      "\"Bin\"=hex:01,0a,\\\r\n\r\n; blank and comment lines inside a continuation\r\n"
-      "  ff\r\n"
-      "\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n"
-      "\"Driver\"=\"replaced in place\"\r\n",
-      "test.reg");
+  const std::string file = "tests/data/registry/every-type.reg";
+  auto tree = ParseRegFile(testing::ReadFile(file), file);
   EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "software\\odbc\\odbc.ini\\ORDERS"),
             (Lines{"Driver=replaced in place", "Quote \"q\"=a \"b\"", "=default", "DriverId=25",
                    "Big=4294967295", "Path=%SystemRoot%", "Multi=a", "Bin=01,0a,ff", "Q=1"}));

@@ -23,25 +23,8 @@ const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
 
 TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
   RegistryTreeKey root("");
-  const OdbcIniOutcome outcome = AddOdbcIniToRoot(
-      "# comment\n"
-      "[ODBC]\nTrace = Yes\n"
-      "[ Sales ]  \r\n"
-      "Driver = PostgreSQL \r\n"
-      " Description=  lots of  space   \n"
-      "  ; indented comment\n"
-      "Database = C:\\data\\x.mdb ; kept\n"
-      "=no name\n"
-      "Flag\n"
-      "driver = second Driver entry ignored\n"
-      "[sales]\nDriver=repeated section ignored\n"
-      "[Other]junk\nServer=h\n"
-      "[ODBC Data Sources]\nGhost=x\n"
-      "[Sales\\2024]\nDriver=y\nDatabase=d\n"
-      "[\\]\nDriver=backslashes alone\n[ODBC Data Sources\\]\nDriver=the list's own key\n"
-      "[Caf\xE9]\nDescription=Base de donn\xE9"
-      "es\n",
-      root);
+  const OdbcIniOutcome outcome =
+      AddOdbcIniToRoot(testing::ReadFile("tests/data/unixodbc/odbc.ini"), root);
   EXPECT_EQ(outcome.rejectedLine, 0);
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
             (Lines{"Driver=PostgreSQL", "Description=lots of  space",
