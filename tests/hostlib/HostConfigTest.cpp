@@ -16,16 +16,7 @@ namespace lumora {
 namespace {
 
 TEST(HostConfig, ReadsFoldersAndDrivesWithCommentsAndDefaults) {
-  HostConfig c = ParseHostConfig(
-      "[SystemFolders]        ; as the host reports them\r\n"
-      "SystemFolder=D:\\WINNT\\System32\\\r\n"
-      "windowsfolder = D:\\WINNT\r\n"
-      "DaoFolder=\r\n"
-      "# the rest are defaults\r\n"
-      "[Drives]\r\n"
-      "d=/srv/winnt\r\n"
-      "E:=/mnt/e\r\n",
-      "host.ini");
+  HostConfig c = ParseHostConfig(testing::ReadFile("tests/data/host/host.ini"), "host.ini");
   EXPECT_EQ(c.folders.system, "D:\\WINNT\\System32\\");
   EXPECT_EQ(c.folders.windows, "D:\\WINNT\\");  // the backslash is added
   EXPECT_EQ(c.folders.dao, "");                 // empty stays empty

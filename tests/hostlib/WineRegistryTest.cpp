@@ -92,15 +92,7 @@ TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
 
 TEST(WineRegistry, EscapesAndValueForms) {
   RegistryTreeKey root("");
-  AddWineRegistryFile(
-      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
-      "[A\\\\B\\x00e9] 1700000000\n#time=1d9\n#class=\"c\"\n"
-      "\"t\"=\"tab\\there \\\\ \\\"q\\\" \\101\\x263a\"\n"
-      "\"m\"=str(7):\"first\\0second\\0\"\n"
-      "\"e\"=hex(2):25,00,50,00,\\\n  25,00,00,00\n"
-      "\"q\"=hex(b):01,00,00,00,00,00,00,00\n"
-      "\"big\"=dword:ffffffff\n",
-      "user.reg", root);
+  AddWineRegistryFile(testing::ReadFile("tests/data/registry/wine-escapes.reg"), "user.reg", root);
   const RegistryTreeKey* key = RegistryTree::Find(&root, "A\\B\xC3\xA9");
   ASSERT_NE(key, nullptr);
   Lines values;
