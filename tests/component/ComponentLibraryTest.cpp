@@ -397,10 +397,7 @@ TEST_F(ComponentRegistration, RecordsTheClassAndTypeLibraryAndRemovesThemWithout
 
 TEST_F(ComponentRegistration, KeepsWhatElseTheRegistryHoldsAndLeavesAnUnreadableOneAlone) {
   std::filesystem::create_directory(dir_.File("lumora"));
-  const std::string before =
-      "{\n  \"classes\": {\n    \"{0000AAAA-0000-0000-0000-000000000001}\": {\n"
-      "      \"name\": \"Other\",\n      \"path\": \"/opt/other.so\"\n    }\n  },\n"
-      "  \"note\": \"kept\"\n}\n";
+  const std::string before = testing::ReadFile("tests/data/components/other-class.json");
   dir_.Write("lumora/components.json", before);
   ASSERT_EQ(Component().registerServer(), LUMORA_S_OK);
   const auto registered = nlohmann::json::parse(testing::ReadFile(File()));

@@ -145,13 +145,8 @@ TEST(RegFile, WithoutWow6432NodeTheThirtyTwoBitViewIsTheMachinesOwn) {
 }
 
 TEST(RegFile, DeletionsRemoveKeysWithSubtreesAndSingleValues) {
-  auto tree = ParseRegFile(
-      "Windows Registry Editor Version 5.00\n"
-      "[HKEY_CURRENT_USER\\A\\B\\C]\n\"x\"=\"1\"\n"
-      "[HKEY_CURRENT_USER\\A\\D]\n\"keep\"=\"1\"\n\"drop\"=\"2\"\n\"last\"=\"3\"\n"
-      "[-HKEY_CURRENT_USER\\A\\B]\n\"ignored\"=\"inside a deleted key\"\n"
-      "[HKEY_CURRENT_USER\\A\\D]\n\"DROP\"=-\n",
-      "test.reg");
+  const std::string file = "tests/data/registry/deletions.reg";
+  auto tree = ParseRegFile(testing::ReadFile(file), file);
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B\\C"), Lines{"<missing>"});
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B"), Lines{"<missing>"});
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\D"), (Lines{"keep=1", "last=3"}));
