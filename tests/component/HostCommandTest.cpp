@@ -46,11 +46,7 @@ TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
   std::filesystem::create_directories(dir_.File("lumora"));
   std::filesystem::create_directories(dir_.File("fake"));
   dir_.Write("fake/libBVLumora.so", "not a library");
-  dir_.Write("lumora/components.json",
-             "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
-                 dir_.File("fake/libBVLumora.so") +
-                 "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
-                 "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  dir_.Write("lumora/components.json", testing::RegistryNaming(dir_.File("fake/libBVLumora.so")));
   auto r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so")), std::string::npos) << r.err;

@@ -16,6 +16,7 @@
 namespace lumora {
 namespace {
 
+using testing::RegistryNaming;
 using testing::RunProcess;
 using testing::TempDir;
 
@@ -43,12 +44,6 @@ std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
   args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
                              "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
   return {"/usr/bin/setpriv", args};
-}
-
-// A component registry naming `library` as the class of LumoraCtl.
-std::string RegistryNaming(const std::string& library) {
-  return "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
-         "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": \"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}";
 }
 
 struct TrustCase {

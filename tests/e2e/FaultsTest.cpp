@@ -17,6 +17,7 @@ namespace {
 
 using testing::LiveProcess;
 using testing::Lumora;
+using testing::ModeOf;
 using testing::ProcessResult;
 using testing::ReadFile;
 using testing::RunProcess;
@@ -39,11 +40,6 @@ std::vector<std::string> RecoveryFiles(const TempDir& dir) {
       found.push_back(e.path().string());
   }
   return found;
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 // The world changes while a live wizard is open; Finish must keep what is on disk and put the

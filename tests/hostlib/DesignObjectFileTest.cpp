@@ -24,6 +24,7 @@
 namespace lumora {
 namespace {
 
+using testing::ModeOf;
 using testing::ReadFile;
 using testing::TempDir;
 
@@ -167,11 +168,6 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 
 std::string SaveError(DesignObjectFile& file) {
   return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";

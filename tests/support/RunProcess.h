@@ -62,6 +62,13 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// The permission bits of a file, 0 when it does not exist.
+unsigned ModeOf(const std::string& path);
+// A component registry that names `library` as the class of LumoraCtl.
+inline std::string RegistryNaming(const std::string& library) {
+  return "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
+         "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": \"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}";
+}
 // The lines of `text`, each without its line end (LF or CR LF).
 std::vector<std::string> Lines(const std::string& text);
 // Runs `command` with /bin/sh, expects it to succeed and returns its standard output.
