@@ -396,7 +396,6 @@ TEST_F(ComponentRegistration, RecordsTheClassAndTypeLibraryAndRemovesThemWithout
 }
 
 TEST_F(ComponentRegistration, KeepsWhatElseTheRegistryHoldsAndLeavesAnUnreadableOneAlone) {
-  std::filesystem::create_directory(dir_.File("lumora"));
   const std::string before = testing::ReadFile("tests/data/components/other-class.json");
   dir_.Write("lumora/components.json", before);
   ASSERT_EQ(Component().registerServer(), LUMORA_S_OK);

@@ -43,8 +43,6 @@ TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {
 
 TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
   // A registration naming a file that is no library: lumora must try that file.
-  std::filesystem::create_directories(dir_.File("lumora"));
-  std::filesystem::create_directories(dir_.File("fake"));
   dir_.Write("fake/libBVLumora.so", "not a library");
   dir_.Write("lumora/components.json", testing::RegistryNaming(dir_.File("fake/libBVLumora.so")));
   auto r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});

@@ -141,7 +141,6 @@ TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
 // HOME=. must not let the current folder decide which library is loaded.
 TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File(".local/share/lumora"));
   dir.Write("fake.so", "not a library");
   dir.Write(".local/share/lumora/components.json", RegistryNaming(dir.File("fake.so")));
   const std::string object = std::filesystem::absolute("examples/object.json").string();
@@ -154,7 +153,6 @@ TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
 // A registry nesting values without end is refused, not read until the stack overflows.
 TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File("data/lumora"));
   dir.Write("data/lumora/components.json",
             "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());

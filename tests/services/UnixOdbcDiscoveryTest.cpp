@@ -3,8 +3,6 @@
 // lists them, with the entries `odbcinst -q -s -n` gives.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "contract/Environment.h"
@@ -116,7 +114,6 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.user + " / " + layout.system);
     testing::TempDir dir;
-    ::mkdir(dir.File("sys").c_str(), 0755);
     dir.Write("sys/odbcinst.ini", "[Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
     ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
     env.Set("ODBCSYSINI", dir.File("sys").c_str());

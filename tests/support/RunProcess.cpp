@@ -154,6 +154,7 @@ TempDir::~TempDir() {
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
+  std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
   std::ofstream(File(name), std::ios::binary) << content;
 }
 

@@ -55,6 +55,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Writes the file `name` (a path below the folder), making the folders it lies in.
   void Write(const std::string& name, const std::string& content) const;
 
  private:
