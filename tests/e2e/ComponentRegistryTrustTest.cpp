@@ -76,14 +76,12 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
       continue;
     }
     TempDir dir;
-    ::chmod(dir.path().c_str(), 0755);
-    std::filesystem::create_directories(dir.File("data/lumora"));
-    ::chmod(dir.File("data").c_str(), 0755);
-    ::chmod(dir.File("data/lumora").c_str(), 0755);
     dir.Write("fake.so", "not a library");
     const std::string library = c.relative ? "fake.so" : dir.File("fake.so");
     const std::string registry = dir.File("data/lumora/components.json");
     dir.Write("data/lumora/components.json", RegistryNaming(library));
+    for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
+      ::chmod(folder.c_str(), 0755);
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
     if (asRoot) {

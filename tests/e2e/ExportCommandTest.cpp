@@ -296,7 +296,6 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
 
 TEST(ExportCommand, KeepsFilesOfTheSameNamesUnlessForced) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File("out"));
   dir.Write("out/odbc-user.ini", "mine");
   const std::vector<std::string> args = {"export", "examples/object.json", "--format",   "odbcinst",
                                          "--out",  dir.File("out"),        "--registry", "none"};

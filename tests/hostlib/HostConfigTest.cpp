@@ -53,10 +53,8 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
 // files in syswow64.
 TEST(DriveMap, MapsDrivesAndTheSystemFolderToSysWow64WhenThePrefixHasOne) {
   testing::TempDir dir;
-  for (const char* folder : {"windows", "windows/system32", "windows/syswow64"}) {
-    ::mkdir(dir.File(folder).c_str(), 0755);
-  }
   dir.Write("windows/system32/odbcjt32.dll", "x");
+  ::mkdir(dir.File("windows/syswow64").c_str(), 0755);
   const std::string system = "C:\\Windows\\System32\\";
   const struct {
     std::string systemFolder;
