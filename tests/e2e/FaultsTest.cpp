@@ -139,10 +139,8 @@ TEST(Faults, AListLongerThanTheWizardHoldsIsRefusedBeforeItOpens) {
 // not cut the output short.
 TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   TempDir dir;
-  dir.Write("names.json",
-            "{\"properties\": {\"Drivers\": [\"a\\u0000b\", \"\\u001b]0;owned\\u0007\\u001b[2J\"], "
-            "\"DriversInfo\": [\"\", \"\"], \"DriversSelections\": [true, true]}}");
-  const ProcessResult show = RunProcess(Lumora(), {"show", dir.File("names.json")});
+  const ProcessResult show =
+      RunProcess(Lumora(), {"show", "tests/data/show/control-characters.json"});
   EXPECT_EQ(show.exitStatus, 0);
   EXPECT_NE(show.out.find("] a\\x00b\n"), std::string::npos) << show.out;
   EXPECT_NE(show.out.find("] \\x1B]0;owned\\x07\\x1B[2J\n"), std::string::npos) << show.out;
