@@ -235,14 +235,13 @@ TEST(ComponentBuildQuestion, AnswersThroughTheHostsDesignObjectAndFreesEveryValu
 // design object is passed on as it was given, unusable host settings are said before anything
 // is asked, and nothing is left broken.
 TEST(ComponentBuildQuestion, HostFailuresComeBackAsTheyWereGiven) {
-  testing::TempDir dir;
-  dir.Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=nonsense\n");
+  const std::string badRegistry = "tests/data/registry/bad-value.reg";  // line 4 is unreadable
   Object refusing(new TestObject), badSettings(new TestObject);
   refusing->store.PutProperty("Drivers", Value::Strings({"SQL Server"}));
   refusing->store.PutProperty("DriversSelections", Value::Booleans({true}));
   refusing->refuseGet = "DTDBVerNo";
   badSettings->hasSite = true;
-  badSettings->registry = dir.File("bad.reg");
+  badSettings->registry = badRegistry;
   {
     Ref<ISetupDesignObjectBuild> build;
     Create(build, IID_ISetupDesignObjectBuild);
@@ -252,7 +251,7 @@ TEST(ComponentBuildQuestion, HostFailuresComeBackAsTheyWereGiven) {
               std::make_tuple(5, "refused by the test host", "TestHost"));
     answer = Ask(build.p, badSettings->get(), "ODBC");
     EXPECT_EQ(answer.result, LUMORA_E_HOSTINPUT);
-    EXPECT_EQ(answer.failure.description.rfind(dir.File("bad.reg") + ":4:", 0), 0u)
+    EXPECT_EQ(answer.failure.description.rfind(badRegistry + ":4:", 0), 0u)
         << answer.failure.description;
     EXPECT_EQ(Ask(build.p, refusing->get(), "ODBC").result, LUMORA_S_OK) << "nothing is broken";
   }
@@ -396,11 +395,7 @@ TEST_F(ComponentRegistration, RecordsTheClassAndTypeLibraryAndRemovesThemWithout
 }
 
 TEST_F(ComponentRegistration, KeepsWhatElseTheRegistryHoldsAndLeavesAnUnreadableOneAlone) {
-  std::filesystem::create_directory(dir_.File("lumora"));
-  const std::string before =
-      "{\n  \"classes\": {\n    \"{0000AAAA-0000-0000-0000-000000000001}\": {\n"
-      "      \"name\": \"Other\",\n      \"path\": \"/opt/other.so\"\n    }\n  },\n"
-      "  \"note\": \"kept\"\n}\n";
+  const std::string before = testing::ReadFile("tests/data/components/other-class.json");
   dir_.Write("lumora/components.json", before);
   ASSERT_EQ(Component().registerServer(), LUMORA_S_OK);
   const auto registered = nlohmann::json::parse(testing::ReadFile(File()));

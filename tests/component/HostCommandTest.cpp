@@ -11,12 +11,12 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::ReadFile;
 using testing::RunProcess;
 
 class HostCommand : public ::testing::Test {
  protected:
-  static std::string Lumora() { return testing::BinDir() + "/lumora"; }
   std::string Registry() const { return dir_.File("lumora/components.json"); }
 
   testing::TempDir dir_;
@@ -43,14 +43,8 @@ TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {
 
 TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
   // A registration naming a file that is no library: lumora must try that file.
-  std::filesystem::create_directories(dir_.File("lumora"));
-  std::filesystem::create_directories(dir_.File("fake"));
   dir_.Write("fake/libBVLumora.so", "not a library");
-  dir_.Write("lumora/components.json",
-             "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" +
-                 dir_.File("fake/libBVLumora.so") +
-                 "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": "
-                 "\"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}");
+  dir_.Write("lumora/components.json", testing::RegistryNaming(dir_.File("fake/libBVLumora.so")));
   auto r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so")), std::string::npos) << r.err;

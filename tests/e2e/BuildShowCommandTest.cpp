@@ -6,12 +6,9 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::RunProcess;
 using testing::TempDir;
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 TEST(BuildCommand, AnswersAllSixtyFourFeaturesOfTheExample) {
   auto r = RunProcess(Lumora(), {"build", "examples/object.json", "--registry", "none"});
@@ -51,29 +48,20 @@ TEST(BuildCommand, FailingQueryPrintsTheErrorAndExitsOne) {
             "range (BVLumora)\n");
 }
 
-// show lists what is stored, skips placeholders and says what is not stored.
+// show lists what is stored (tests/data/show), skips placeholders and says what is not stored.
 TEST(ShowCommand, ListsTheStoredChoicesReadably) {
   const std::pair<const char*, std::vector<const char*>> cases[] = {
-      {R"J({"properties": {"DTDBVerNo": 1, "Drivers": ["Microsoft Text Driver (*.txt; *.csv)"],
-            "DriversInfo": ["Driver=<WINSYSDIR>\\odbcjt32.dll"], "DriversSelections": [true],
-            "DataSources": ["Sales"], "DataSourcesInfo": ["Driver=SQL Server\r\nServer=db1"],
-            "DataSourcesTypes": ["system"], "DataSourcesSelections": [true],
-            "DataSourcesUninstFlags": [true]}})J",
+      {"tests/data/show/stored.json",
        {"4.0 (DTDBVerNo 1)",
         "[x] Microsoft Text Driver (*.txt; *.csv)\n        Driver=<WINSYSDIR>\\odbcjt32.dll\n",
         "[x] Sales  (system, uninstalled with the application)\n        Driver=SQL Server\n"
         "        Server=db1\n"}},
-      {R"J({"properties": {"Drivers": ["", "Text"], "DriversInfo": ["", "Driver=t.dll"],
-            "DriversSelections": [false, true], "DataSources": [""], "DataSourcesInfo": [""],
-            "DataSourcesTypes": [""], "DataSourcesSelections": [false],
-            "DataSourcesUninstFlags": [false]}})J",
+      {"tests/data/show/placeholders.json",
        {"  [x] Text\n        Driver=t.dll\n", "Data sources:\n  (none selected)"}},
-      {"{}", {"Drivers: none stored", "not stored (reads as 3.5)"}},
+      {"tests/data/show/nothing.json", {"Drivers: none stored", "not stored (reads as 3.5)"}},
   };
   for (const auto& [object, shown] : cases) {
-    TempDir dir;
-    dir.Write("o.json", object);
-    auto r = RunProcess(Lumora(), {"show", dir.File("o.json")});
+    auto r = RunProcess(Lumora(), {"show", object});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     for (const char* text : shown) EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
   }

@@ -7,11 +7,8 @@
 namespace lumora {
 namespace {
 
+using testing::Lumora;
 using testing::RunProcess;
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
   struct Case {

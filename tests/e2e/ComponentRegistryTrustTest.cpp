@@ -16,6 +16,7 @@
 namespace lumora {
 namespace {
 
+using testing::RegistryNaming;
 using testing::RunProcess;
 using testing::TempDir;
 
@@ -38,17 +39,11 @@ const passwd* Unprivileged(std::string& why) {
 // The program and its arguments to run lumora as `user` (through setpriv when this is root).
 std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
                                                         std::vector<std::string> args) {
-  const std::string lumora = testing::BinDir() + "/lumora";
+  const std::string lumora = testing::Lumora();
   if (::geteuid() != 0) return {lumora, args};
   args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
                              "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
   return {"/usr/bin/setpriv", args};
-}
-
-// A component registry naming `library` as the class of LumoraCtl.
-std::string RegistryNaming(const std::string& library) {
-  return "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
-         "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": \"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}";
 }
 
 struct TrustCase {
@@ -81,14 +76,12 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
       continue;
     }
     TempDir dir;
-    ::chmod(dir.path().c_str(), 0755);
-    std::filesystem::create_directories(dir.File("data/lumora"));
-    ::chmod(dir.File("data").c_str(), 0755);
-    ::chmod(dir.File("data/lumora").c_str(), 0755);
     dir.Write("fake.so", "not a library");
     const std::string library = c.relative ? "fake.so" : dir.File("fake.so");
     const std::string registry = dir.File("data/lumora/components.json");
     dir.Write("data/lumora/components.json", RegistryNaming(library));
+    for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
+      ::chmod(folder.c_str(), 0755);
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
     if (asRoot) {
@@ -146,7 +139,6 @@ TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
 // HOME=. must not let the current folder decide which library is loaded.
 TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File(".local/share/lumora"));
   dir.Write("fake.so", "not a library");
   dir.Write(".local/share/lumora/components.json", RegistryNaming(dir.File("fake.so")));
   const std::string object = std::filesystem::absolute("examples/object.json").string();
@@ -159,11 +151,10 @@ TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
 // A registry nesting values without end is refused, not read until the stack overflows.
 TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File("data/lumora"));
   dir.Write("data/lumora/components.json",
             "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
-  const auto r = RunProcess(testing::BinDir() + "/lumora", {"register"});
+  const auto r = RunProcess(testing::Lumora(), {"register"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(
       r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),

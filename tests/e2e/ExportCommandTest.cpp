@@ -13,78 +13,29 @@
 namespace lumora {
 namespace {
 
+using testing::Lines;
+using testing::Lumora;
 using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
 
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
-
-std::string MissingTool(std::initializer_list<const char*> tools) {
-  for (const char* tool : tools) {
-    if (RunProcess("/bin/sh", {"-c", std::string("command -v ") + tool}).exitStatus != 0) {
-      return std::string(tool) + " is not installed (./setup installs it)";
-    }
-  }
-  return {};
-}
-
-#define SKIP_WITHOUT(...)                                                       \
-  if (const std::string missing = MissingTool({__VA_ARGS__}); !missing.empty()) \
-  GTEST_SKIP() << missing
-
-// Every kind of item: a stored catalogue driver, 3.5 and 4.0 desktop drivers sharing one file,
-// an added driver with non-ASCII names in other folders, an attribute line without a value and a
-// blank line; system and user data sources, one whose driver is not exported; unselected items
-// that must stay out.
-constexpr const char* kEveryKind = R"J({"properties": {"DTDBVerNo": 1,
-  "Drivers": ["SQL Server", "Microsoft Excel Driver (*.xls)", "Microsoft Paradox Driver (*.db )",
-              "Pilote Ärzte", "Microsoft ODBC for Oracle"],
-  "DriversInfo": [
-    "Driver=<WINSYSDIR>\\sqlsrv32.dll\r\nSetup=<WINSYSDIR>\\sqlsrv32.dll\r\nAPILevel=2\r\nFileUsage=0",
-    "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nSetup=<WINSYSDIR>\\odexl32.dll\r\nFileExtns=*.xls",
-    "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nSetup=<WINSYSDIR>\\odbcji32.dll\r\nFileUsage=1",
-    "Driver=<PROGRAMFILES>\\Acme\\ärzte.dll\r\nSetup=<COMMONFILES>\\System\\ärztesetup.dll\r\nDescription=\r\n\r\nVendor=Acme [EU]",
-    "Driver=<WINSYSDIR>\\msorcl32.dll"],
-  "DriversSelections": [true, true, true, true, false],
-  "DataSources": ["Bestellungen Köln", "Sales", "Old", "Lager"],
-  "DataSourcesInfo": [
-    "DBQ=C:\\data\\köln.mdb\r\nDriver=<WINSYSDIR>\\odbcjt32.dll\r\nDriverName=Microsoft Paradox Driver (*.db )",
-    "Description=\r\nServer=db1\r\nDriverName=SQL Server",
-    "DriverName=SQL Server",
-    "DriverName=Microsoft ODBC for Oracle\r\nServer=ora"],
-  "DataSourcesTypes": ["system", "user", "user", "USER"],
-  "DataSourcesSelections": [true, true, false, true],
-  "DataSourcesUninstFlags": [false, true, false, false]}})J";
-
 struct Exported {
   TempDir dir;
-  std::string object;
   std::string out;
 };
 
-// Exports the object with every kind of item in `format` with the catalogue's translators;
-// drive C: is the folder drive_c of the run.
+// Exports tests/data/export/every-kind.json in `format` with the catalogue's translators; drive
+// C: is the folder drive_c of the run. The object holds every kind of item: a stored catalogue
+// driver, 3.5 and 4.0 desktop drivers sharing one file, an added driver with non-ASCII names in
+// other folders, an attribute line without a value and a blank line; system and user data
+// sources, one whose driver is not exported; unselected items that must stay out.
 void Export(Exported& run, const std::string& format) {
-  run.dir.Write("object.json", kEveryKind);
-  run.object = run.dir.File("object.json");
   run.dir.Write("host.ini", "[Drives]\nC=" + run.dir.File("drive_c") + "\n");
   run.out = run.dir.File("out");
-  auto r = RunProcess(
-      Lumora(), {"export", run.object, "--format", format, "--out", run.out, "--with-translators",
-                 "--component-dir", testing::BinDir(), "--host-config", run.dir.File("host.ini")});
+  auto r = RunProcess(Lumora(), {"export", "tests/data/export/every-kind.json", "--format", format,
+                                 "--out", run.out, "--with-translators", "--component-dir",
+                                 testing::BinDir(), "--host-config", run.dir.File("host.ini")});
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 // A table as msiinfo exports it or as written: the three heading lines, then the rows sorted.
@@ -153,17 +104,7 @@ TEST(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
     }
   }
   msi.dir.Write("files.wxs", files);
-  msi.dir.Write("product.wxs", R"(<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="odbc" Language="1033" Version="1.0.0" Manufacturer="lumora"
-           UpgradeCode="6C3F0E55-8D0B-4C57-9E1A-2B5E4F1D7A10">
-    <Package InstallerVersion="200" Compressed="yes" />
-    <Media Id="1" Cabinet="p.cab" EmbedCab="yes" />
-    <Directory Id="TARGETDIR" Name="SourceDir" />
-    <Feature Id="ODBC" Level="1"><ComponentGroupRef Id="LumoraODBC" /></Feature>
-  </Product>
-</Wix>
-)");
+  msi.dir.Write("product.wxs", ReadFile("tests/data/export/product.wxs"));
   for (const char* name : {"sqlsrv32.dll", "odbcjt32.dll", "odbcji32.dll", "odexl32.dll",
                            "mscpxl32.dll", "ärzte.dll", "ärztesetup.dll"}) {
     msi.dir.Write(name, "MZ");  // the files that wixl packs
@@ -256,10 +197,8 @@ TEST(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
   Exported run;
   ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst"));
   const std::string sys = run.dir.File("sys"), home = run.dir.File("home");
-  for (const char* file : {"sys/odbc.ini", "sys/odbcinst.ini", "home/odbc.ini", "empty/odbc.ini"}) {
-    std::filesystem::create_directories(std::filesystem::path(run.dir.File(file)).parent_path());
+  for (const char* file : {"sys/odbc.ini", "sys/odbcinst.ini", "home/odbc.ini", "empty/odbc.ini"})
     run.dir.Write(file, "");
-  }
   // What odbcinst prints, blank lines and its own complaints left out (with nothing to list, -q
   // says that it failed and lists nothing); an install must succeed.
   auto odbcinst = [&](const std::string& sysDir, const std::string& ini,
@@ -357,7 +296,6 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
 
 TEST(ExportCommand, KeepsFilesOfTheSameNamesUnlessForced) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File("out"));
   dir.Write("out/odbc-user.ini", "mine");
   const std::vector<std::string> args = {"export", "examples/object.json", "--format",   "odbcinst",
                                          "--out",  dir.File("out"),        "--registry", "none"};

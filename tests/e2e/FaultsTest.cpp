@@ -16,6 +16,8 @@ namespace lumora {
 namespace {
 
 using testing::LiveProcess;
+using testing::Lumora;
+using testing::ModeOf;
 using testing::ProcessResult;
 using testing::ReadFile;
 using testing::RunProcess;
@@ -23,10 +25,6 @@ using testing::TempDir;
 
 const char* kFinish = "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n";
 const std::string kOld = "{\"properties\": {\"Kept\": 1}}\n";
-
-std::string Lumora() {
-  return testing::BinDir() + "/lumora";
-}
 
 LiveProcess* StartWizard(const TempDir& dir, const std::string& driver) {
   auto* wizard = new LiveProcess(
@@ -42,11 +40,6 @@ std::vector<std::string> RecoveryFiles(const TempDir& dir) {
       found.push_back(e.path().string());
   }
   return found;
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 // The world changes while a live wizard is open; Finish must keep what is on disk and put the
@@ -146,10 +139,8 @@ TEST(Faults, AListLongerThanTheWizardHoldsIsRefusedBeforeItOpens) {
 // not cut the output short.
 TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   TempDir dir;
-  dir.Write("names.json",
-            "{\"properties\": {\"Drivers\": [\"a\\u0000b\", \"\\u001b]0;owned\\u0007\\u001b[2J\"], "
-            "\"DriversInfo\": [\"\", \"\"], \"DriversSelections\": [true, true]}}");
-  const ProcessResult show = RunProcess(Lumora(), {"show", dir.File("names.json")});
+  const ProcessResult show =
+      RunProcess(Lumora(), {"show", "tests/data/show/control-characters.json"});
   EXPECT_EQ(show.exitStatus, 0);
   EXPECT_NE(show.out.find("] a\\x00b\n"), std::string::npos) << show.out;
   EXPECT_NE(show.out.find("] \\x1B]0;owned\\x07\\x1B[2J\n"), std::string::npos) << show.out;

@@ -16,7 +16,6 @@ using testing::TempDir;
 // design object alone and never reads them.
 TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
   TempDir dir;
-  dir.Write("bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=nonsense\n");
   dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
   dir.Write("system.reg", "WINE REGISTRY Version 2\n");
   ::mkdir(dir.File("empty").c_str(), 0755);
@@ -25,7 +24,8 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
     std::string value;
     std::string message;  // what stderr starts with after "lumora: "
   } cases[] = {
-      {"--registry", dir.File("bad.reg"), dir.File("bad.reg") + ":4: unknown value data"},
+      {"--registry", "tests/data/registry/bad-value.reg",
+       "tests/data/registry/bad-value.reg:4: unknown value data"},
       {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
       {"--registry", dir.File("system.reg"),
        dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
@@ -38,7 +38,7 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
       {"--host-config", dir.File("gone.ini"),
        dir.File("gone.ini") + ": host configuration: No such file or directory"},
   };
-  const std::string lumora = testing::BinDir() + "/lumora";
+  const std::string lumora = testing::Lumora();
   for (const auto& c : cases) {
     auto r = RunProcess(lumora, {"show", "examples/object.json", c.option, c.value});
     EXPECT_EQ(r.exitStatus, 2) << c.value;

@@ -46,9 +46,8 @@ std::string Replaced(std::string text, const std::string& what, const std::strin
 // Every non-empty line of `expected` must occur in `actual`; in order: each after the one before.
 void ExpectLinesIn(const std::string& expected, const std::string& actual, const char* stream,
                    bool inOrder = false) {
-  std::istringstream lines(expected);
   size_t from = 0;
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string& line : testing::Lines(expected)) {
     if (line.empty()) continue;
     const size_t at = actual.find(line, from);
     EXPECT_NE(at, std::string::npos)
@@ -94,7 +93,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
   }
 
-  auto result = RunProcess(testing::BinDir() + "/lumora", args, onStdin ? read("script") : "");
+  auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
   const std::string out = Replaced(result.out, temp.path(), "$CASE");
   const std::string err = Replaced(result.err, temp.path(), "$CASE");
 
@@ -113,8 +112,8 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   const std::string endObject = ReadFile(temp.File("object.json"));
   if (has("build.contains")) {
     // The host's build-time answers for the object the run left.
-    auto build = RunProcess(testing::BinDir() + "/lumora",
-                            {"build", temp.File("object.json"), "--registry", "none"});
+    auto build =
+        RunProcess(testing::Lumora(), {"build", temp.File("object.json"), "--registry", "none"});
     EXPECT_EQ(build.exitStatus, 0) << build.err;
     ExpectLinesIn(read("build.contains"), build.out, "lumora build");
   }
@@ -142,8 +141,7 @@ TEST(WizardCommand, WithoutAScriptOrADisplaySaysHowToRunItAndWritesNothing) {
   const testing::ScopedEnv env("QT_QPA_PLATFORM", "offscreen");
   TempDir temp;
   temp.Write("o.json", "{\"properties\": {}}\n");
-  auto r = RunProcess(testing::BinDir() + "/lumora",
-                      {"wizard", temp.File("o.json"), "--registry", "none"});
+  auto r = RunProcess(testing::Lumora(), {"wizard", temp.File("o.json"), "--registry", "none"});
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_NE(r.err.find("cannot open the wizard window"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("use --script FILE to drive the wizard headless"), std::string::npos);

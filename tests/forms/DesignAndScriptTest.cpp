@@ -9,34 +9,14 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/ScriptDriver.h"
 #include "platform/forms/TextBox.h"
+#include "support/Outcome.h"
+#include "support/RunProcess.h"
 
 namespace lumora::forms {
 namespace {
 
-const char* kDesign = R"(# a comment
-Form frmSmall {
-    Caption: "Small \"one\""
-    Width: 4000
-    Height: 3000
-    KeyPreview: true
-    Frame fraPage(0) {
-        Width: 3000
-        Height: 2000
-        TextBox txtName { Text: "a\tb" MultiLine: true Width: 900 Height: 300 }
-        OptionButton optA { Value: true Width: 900 Height: 300 }
-    }
-    PictureBox picBar {
-        Width: 4000
-        Height: 500
-        Top: 2000
-        CommandButton cmdGo(2) { Caption: "Go" Cancel: true Width: 900 Height: 300 }
-    }
-    ImageList img { ListImages: ["user_dsn", "system_dsn"] }
-}
-)";
-
 TEST(FormDesign, BuildsControlsInOrderInsideTheirContainers) {
-  DesignedForm form(kDesign, "small.gml");
+  DesignedForm form(testing::ReadFile("tests/data/forms/small.gml"), "small.gml");
   EXPECT_EQ(form.Name(), "frmSmall");
   EXPECT_EQ(form.Caption(), "Small \"one\"");
   EXPECT_TRUE(form.KeyPreview());
@@ -54,21 +34,11 @@ TEST(FormDesign, BuildsControlsInOrderInsideTheirContainers) {
   EXPECT_EQ(form.Get<ImageList>("img").Keys(),
             (std::vector<std::string>{"user_dsn", "system_dsn"}));
   EXPECT_THROW(form.Get<TextBox>("cmdGo", 2), Failure);
-  try {
-    form.Get<CommandButton>("cmdGo", 7);
-    FAIL();
-  } catch (const Failure& f) {
-    EXPECT_EQ(f.number(), 340);
-  }
+  EXPECT_EQ(testing::FailureNumberOf([&] { form.Get<CommandButton>("cmdGo", 7); }), 340);
 }
 
 std::string DesignErrorOf(const std::string& text) {
-  try {
-    DesignedForm form(text, "bad.gml");
-  } catch (const DesignError& e) {
-    return e.what();
-  }
-  return "no error";
+  return testing::MessageOf<DesignError>([&] { DesignedForm(text, "bad.gml"); }, "no error");
 }
 
 TEST(FormDesign, ErrorsNameTheFileAndLine) {
@@ -130,12 +100,7 @@ TEST(WizardScript, StreamedAndWholeScriptsAgreeOnEveryLineEnd) {
 }
 
 std::string ScriptErrorOf(const std::string& text) {
-  try {
-    ParseScript(text, "s.txt");
-  } catch (const ScriptError& e) {
-    return e.what();
-  }
-  return "no error";
+  return testing::MessageOf<ScriptError>([&] { ParseScript(text, "s.txt"); }, "no error");
 }
 
 TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {

@@ -9,6 +9,7 @@
 
 #include "contract/Failure.h"
 #include "platform/forms/ListView.h"
+#include "support/Outcome.h"
 
 namespace lumora::forms {
 namespace {
@@ -88,14 +89,7 @@ TEST(ListViewIndex, KeysStayUniqueAndFreeOnceTheirEntryLeaves) {
   items.Add(0, "k", "one");
   items.Add(0, "", "no key");
   items.Add(0, "", "no key either");  // entries without a key never clash
-  const auto failure = [](const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const Failure& f) {
-      return f.number();
-    }
-    return 0;
-  };
+  const auto failure = [](auto call) { return testing::FailureNumberOf(call); };
   EXPECT_EQ(failure([&] { items.Add(0, "k", "two"); }), kKeyNotUnique);
   EXPECT_EQ(failure([&] { items.Add(0, "K", "two"); }), 0) << "keys keep their letter case";
   EXPECT_NE(failure([&] { items.Item(std::string()); }), 0) << "no entry has an empty key";

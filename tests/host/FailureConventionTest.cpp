@@ -3,6 +3,7 @@
 
 #include "contract/ErrorReporter.h"
 #include "contract/Trap.h"
+#include "support/Outcome.h"
 #include "support/TestHost.h"
 #include "support/doubles/ConfigurableHostLibrary.h"
 
@@ -59,12 +60,7 @@ TEST(FailureConvention, FailingReportGoesToTheCaller) {
 
 TEST(FailureConvention, NoHostAttachedFailsWithObjectNotSet) {
   component::Detach();
-  try {
-    component::Host();
-    FAIL() << "expected a failure";
-  } catch (const Failure& f) {
-    EXPECT_EQ(f.number(), 91);
-  }
+  EXPECT_EQ(testing::FailureNumberOf([] { component::Host(); }), 91);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <set>
 
 #include "hostlib/DesignObjectFile.h"
+#include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
 #include "support/doubles/FaultyFileSystem.h"
@@ -23,16 +24,13 @@
 namespace lumora {
 namespace {
 
+using testing::ModeOf;
 using testing::ReadFile;
 using testing::TempDir;
 
 std::string RefusalOf(const std::string& text) {
-  try {
-    DesignObjectFile::Parse("obj.json", text);
-  } catch (const DesignObjectFileError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return testing::MessageOf<DesignObjectFileError>(
+      [&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
 // The files of a folder but the lock files, by name.
@@ -169,17 +167,7 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 }
 
 std::string SaveError(DesignObjectFile& file) {
-  try {
-    file.Save();
-  } catch (const DesignObjectFileError& e) {
-    return e.what();
-  }
-  return "saved";
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+  return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
 }
 
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";

@@ -8,6 +8,7 @@
 #include "hostlib/HostConfig.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
 
@@ -15,16 +16,7 @@ namespace lumora {
 namespace {
 
 TEST(HostConfig, ReadsFoldersAndDrivesWithCommentsAndDefaults) {
-  HostConfig c = ParseHostConfig(
-      "[SystemFolders]        ; as the host reports them\r\n"
-      "SystemFolder=D:\\WINNT\\System32\\\r\n"
-      "windowsfolder = D:\\WINNT\r\n"
-      "DaoFolder=\r\n"
-      "# the rest are defaults\r\n"
-      "[Drives]\r\n"
-      "d=/srv/winnt\r\n"
-      "E:=/mnt/e\r\n",
-      "host.ini");
+  HostConfig c = ParseHostConfig(testing::ReadFile("tests/data/host/host.ini"), "host.ini");
   EXPECT_EQ(c.folders.system, "D:\\WINNT\\System32\\");
   EXPECT_EQ(c.folders.windows, "D:\\WINNT\\");  // the backslash is added
   EXPECT_EQ(c.folders.dao, "");                 // empty stays empty
@@ -45,12 +37,9 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
       {"[Drives\n", "host.ini:1: section line without a closing ]"},
   };
   for (const auto& [text, message] : cases) {
-    try {
-      ParseHostConfig(text, "host.ini");
-      ADD_FAILURE() << "accepted: " << text;
-    } catch (const HostSetupError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
-    }
+    const std::string what =
+        testing::MessageOf<HostSetupError>([&] { ParseHostConfig(text, "host.ini"); });
+    EXPECT_EQ(what.rfind(message, 0), 0u) << what;
   }
   // A file that cannot be read is refused end to end (HostSettingsCommandTest). Not UTF-8 as a
   // whole: Windows-1252.
@@ -64,10 +53,8 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
 // files in syswow64.
 TEST(DriveMap, MapsDrivesAndTheSystemFolderToSysWow64WhenThePrefixHasOne) {
   testing::TempDir dir;
-  for (const char* folder : {"windows", "windows/system32", "windows/syswow64"}) {
-    ::mkdir(dir.File(folder).c_str(), 0755);
-  }
   dir.Write("windows/system32/odbcjt32.dll", "x");
+  ::mkdir(dir.File("windows/syswow64").c_str(), 0755);
   const std::string system = "C:\\Windows\\System32\\";
   const struct {
     std::string systemFolder;

@@ -1,8 +1,6 @@
 // The PE version reader on executables that the tests build byte by byte.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstring>
 
 #include "hostlib/PeFileVersion.h"
@@ -191,8 +189,6 @@ TEST(PeFileVersion, AHugeDataSizeInsideTheSectionReadsOnlyTheBlock) {
 
 TEST(PeFileVersion, LoadsLocalAndMappedWindowsPaths) {
   testing::TempDir dir;
-  ::mkdir(dir.File("Windows").c_str(), 0755);
-  ::mkdir(dir.File("Windows/system32").c_str(), 0755);
   dir.Write("Windows/system32/ODBCJT32.DLL", PeBuilder().Build());
   auto drives = std::make_shared<DriveMap>(std::map<char, std::string>{{'C', dir.path()}});
   PeFileVersionInfo info(drives);

@@ -1,8 +1,8 @@
 // The INI list helper: how it counts the slots of a numbered list section.
 #include <gtest/gtest.h>
 
-#include "contract/Failure.h"
 #include "hostlib/ProfileIniFile.h"
+#include "support/Outcome.h"
 #include "support/RunProcess.h"
 
 namespace lumora {
@@ -54,12 +54,12 @@ TEST(ProfileIniFile, CountsOneMoreThanTheHighestSlotOfThePlainStemInTheFirstSect
   EXPECT_EQ(count, 0);
   for (const char* key : {"Driver32767", "Driver99999999999999999999"}) {
     dir.Write("lumora.ini", std::string("[Drivers]\n") + key + "=x\n");
-    try {
-      ProfileIniFile().FindIniFileEntry(dir.File("lumora.ini"), "Drivers", "Driver", value, count);
-      ADD_FAILURE() << key << " did not fail";
-    } catch (const Failure& f) {
-      EXPECT_EQ(f.number(), kOverflow) << key;
-    }
+    EXPECT_EQ(testing::FailureNumberOf([&] {
+                ProfileIniFile().FindIniFileEntry(dir.File("lumora.ini"), "Drivers", "Driver",
+                                                  value, count);
+              }),
+              kOverflow)
+        << key;
   }
 }
 

@@ -7,6 +7,8 @@
 #include "hostlib/HostRegistry.h"
 #include "hostlib/HostSetupError.h"
 #include "hostlib/RegFile.h"
+#include "support/Outcome.h"
+#include "support/RunProcess.h"
 
 namespace lumora {
 namespace {
@@ -41,31 +43,12 @@ using Lines = std::vector<std::string>;
 
 // The message a refused export gets, or "accepted".
 std::string RefusalOf(const std::string& text, const std::string& name = "dir/bad.reg") {
-  try {
-    ParseRegFile(text, name);
-  } catch (const HostSetupError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return testing::MessageOf<HostSetupError>([&] { ParseRegFile(text, name); });
 }
 
 TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
-  auto tree = ParseRegFile(
-      "REGEDIT4\r\n\r\n"
-      "; exported\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\Orders]\r\n"
-      "\"Driver\"=\"C:\\\\WINNT\\\\System32\\\\odbcjt32.dll\"\r\n"
-      "\"Quote \\\"q\\\"\" = \"a \\\"b\\\"\"   ; trailing comment\r\n"
-      "@=\"default\"\r\n"
-      "\"DriverId\"=dword:00000019\r\n"
-      "\"Big\"=dword:ffffffff\r\n"
-      "\"Path\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,00\r\n"
-      "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
-      "\"Bin\"=hex:01,0a,\\\r\n\r\n; blank and comment lines inside a continuation\r\n"
-      "  ff\r\n"
-      "\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n"
-      "\"Driver\"=\"replaced in place\"\r\n",
-      "test.reg");
+  const std::string file = "tests/data/registry/every-type.reg";
+  auto tree = ParseRegFile(testing::ReadFile(file), file);
   EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "software\\odbc\\odbc.ini\\ORDERS"),
             (Lines{"Driver=replaced in place", "Quote \"q\"=a \"b\"", "=default", "DriverId=25",
                    "Big=4294967295", "Path=%SystemRoot%", "Multi=a", "Bin=01,0a,ff", "Q=1"}));
@@ -162,13 +145,8 @@ TEST(RegFile, WithoutWow6432NodeTheThirtyTwoBitViewIsTheMachinesOwn) {
 }
 
 TEST(RegFile, DeletionsRemoveKeysWithSubtreesAndSingleValues) {
-  auto tree = ParseRegFile(
-      "Windows Registry Editor Version 5.00\n"
-      "[HKEY_CURRENT_USER\\A\\B\\C]\n\"x\"=\"1\"\n"
-      "[HKEY_CURRENT_USER\\A\\D]\n\"keep\"=\"1\"\n\"drop\"=\"2\"\n\"last\"=\"3\"\n"
-      "[-HKEY_CURRENT_USER\\A\\B]\n\"ignored\"=\"inside a deleted key\"\n"
-      "[HKEY_CURRENT_USER\\A\\D]\n\"DROP\"=-\n",
-      "test.reg");
+  const std::string file = "tests/data/registry/deletions.reg";
+  auto tree = ParseRegFile(testing::ReadFile(file), file);
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B\\C"), Lines{"<missing>"});
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\B"), Lines{"<missing>"});
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\D"), (Lines{"keep=1", "last=3"}));

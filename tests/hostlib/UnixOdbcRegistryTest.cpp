@@ -1,9 +1,6 @@
 // unixODBC's data-source files as a registry source, and where they are found.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
-
 #include "hostlib/HostRegistry.h"
 #include "hostlib/UnixOdbcRegistry.h"
 #include "support/RunProcess.h"
@@ -26,25 +23,8 @@ const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
 
 TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
   RegistryTreeKey root("");
-  const OdbcIniOutcome outcome = AddOdbcIniToRoot(
-      "# comment\n"
-      "[ODBC]\nTrace = Yes\n"
-      "[ Sales ]  \r\n"
-      "Driver = PostgreSQL \r\n"
-      " Description=  lots of  space   \n"
-      "  ; indented comment\n"
-      "Database = C:\\data\\x.mdb ; kept\n"
-      "=no name\n"
-      "Flag\n"
-      "driver = second Driver entry ignored\n"
-      "[sales]\nDriver=repeated section ignored\n"
-      "[Other]junk\nServer=h\n"
-      "[ODBC Data Sources]\nGhost=x\n"
-      "[Sales\\2024]\nDriver=y\nDatabase=d\n"
-      "[\\]\nDriver=backslashes alone\n[ODBC Data Sources\\]\nDriver=the list's own key\n"
-      "[Caf\xE9]\nDescription=Base de donn\xE9"
-      "es\n",
-      root);
+  const OdbcIniOutcome outcome =
+      AddOdbcIniToRoot(testing::ReadFile("tests/data/unixodbc/odbc.ini"), root);
   EXPECT_EQ(outcome.rejectedLine, 0);
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
             (Lines{"Driver=PostgreSQL", "Description=lots of  space",
@@ -92,11 +72,8 @@ TEST(UnixOdbcRegistry, AFileUnixOdbcIgnoresGivesNothingAndOneWarning) {
 }
 // The paths `odbcinst -j` prints for user and system data sources.
 std::pair<std::string, std::string> OdbcinstPaths() {
-  auto r = testing::RunProcess("/bin/sh", {"-c", "odbcinst -j"});
   std::string user, system;
-  std::istringstream lines(r.out);
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (const std::string& line : testing::Lines(testing::Shell("odbcinst -j"))) {
     const size_t colon = line.find(": ");
     if (colon == std::string::npos) continue;
     if (line.rfind("USER DATA SOURCES", 0) == 0) user = line.substr(colon + 2);
@@ -106,9 +83,7 @@ std::pair<std::string, std::string> OdbcinstPaths() {
 }
 
 TEST(UnixOdbcRegistry, FindsTheFilesWhereOdbcinstDoes) {
-  if (std::system("command -v odbcinst >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "odbcinst is not installed";
-  }
+  SKIP_WITHOUT("odbcinst");
   testing::ScopedEnv env;
   for (const auto& [ini, sys] : {std::pair<const char*, const char*>{nullptr, nullptr},
                                  {"/tmp/lumora-u.ini", "/tmp/lumora-sys"}}) {

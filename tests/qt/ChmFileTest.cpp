@@ -8,19 +8,18 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "platform/qt/ChmFile.h"
 #include "platform/qt/HelpWindow.h"
+#include "support/RunProcess.h"
 
 namespace lumora::forms {
 namespace {
 
 std::string BuiltHelpFile() {
-  const char* bin = std::getenv("LUMORA_BIN_DIR");
-  return std::string(bin != nullptr ? bin : "build/bin") + "/lumora.chm";
+  return testing::BinDir() + "/lumora.chm";
 }
 
 class ChmFileTest : public ::testing::Test {

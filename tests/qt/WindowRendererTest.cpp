@@ -30,6 +30,7 @@
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
+#include "support/RunProcess.h"
 #include "support/TestHost.h"
 
 namespace lumora::forms {
@@ -38,35 +39,11 @@ namespace {
 using testing::ModalRun;
 using testing::Widget;
 
-const char* const kDesign = R"(
-Form frmTest {
-  Caption: "Test window" Left: 600 Top: 600 Width: 6000 Height: 4200 KeyPreview: true
-  Frame fraPage(0) {
-    Left: 0 Top: 0 Width: 6000 Height: 3000 BorderStyle: 0
-    TextBox txtName { Left: 120 Top: 120 Width: 2400 Height: 315 }
-    TextBox txtNotes { MultiLine: true ScrollBars: 3 Left: 120 Top: 480 Width: 2400 Height: 900 }
-    ListView lvwItems {
-      Checkboxes: true View: 3 HideColumnHeaders: true Left: 2640 Top: 120 Width: 3000 Height: 1500
-    }
-    ComboBox cboKind { Style: 2 Left: 120 Top: 1500 Width: 2400 Height: 315 }
-    CheckBox chkFlag { Caption: "&Flag" Left: 120 Top: 1900 Width: 1500 Height: 255 }
-    OptionButton optA { Caption: "Option &A" Value: true Left: 120 Top: 2200 Width: 1500 Height: 255 }
-    OptionButton optB { Caption: "Option &B" Left: 1800 Top: 2200 Width: 1500 Height: 255 }
-    Label lblInfo { Caption: "Fish && chips" Left: 2640 Top: 1700 Width: 3000 Height: 255 }
-  }
-  Frame fraPage(1) {
-    Caption: "Second page" Left: -10000 Top: 0 Width: 6000 Height: 3000
-    CommandButton cmdHidden { Caption: "&Hidden" Left: 120 Top: 120 Width: 1200 Height: 375 }
-  }
-  CommandButton cmdNext { Caption: "&Next" Left: 3000 Top: 3200 Width: 1200 Height: 375 }
-  CommandButton cmdCancel { Caption: "Cancel" Cancel: true Left: 4320 Top: 3200 Width: 1200 Height: 375 }
-}
-)";
-
-// The test form with every event it raises written to a log.
+// The form of tests/data/forms/renderer-test.gml with every event it raises written to a log.
 class TestForm : public DesignedForm {
  public:
-  TestForm() : DesignedForm(kDesign, "test.gml") {
+  TestForm()
+      : DesignedForm(testing::ReadFile("tests/data/forms/renderer-test.gml"), "renderer-test.gml") {
     auto log = [this](const char* what) { return [this, what] { events.push_back(what); }; };
     txtName.OnLostFocus = log("txtName_LostFocus");
     txtName.OnGotFocus = log("txtName_GotFocus");
@@ -188,10 +165,7 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
     form_.cboKind.SetListIndex(1);
     form_.lblInfo.SetLeft(2700);
     form_.lblInfo.SetVisible(false);
-    Font font;
-    font.size = 12;
-    font.bold = true;
-    form_.txtName.SetFont(font);
+    form_.txtName.SetFont(Font{.size = 12, .bold = true});
 
     EXPECT_EQ(dialog.windowTitle(), "Renamed");
     EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNext")->text(), "&Finish");

@@ -9,7 +9,6 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QWindow>
-#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "contract/Value.h"
 #include "control/LumoraCtl.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "support/RunProcess.h"
 #include "support/doubles/MemoryDesignObject.h"
 #include "ui/Wizard.h"
 #include "ui/frmWizard.h"
@@ -29,20 +29,15 @@ namespace {
 using testing::ModalRun;
 using testing::Widget;
 
-std::string BinFolder() {
-  const char* bin = std::getenv("LUMORA_BIN_DIR");
-  return bin != nullptr ? bin : "build/bin";
-}
-
 // The wizard on an object holding one unticked driver and one data source, with the shipped
 // catalogue and no registered data sources.
 class WizardWindow : public ::testing::Test {
  protected:
   WizardWindow() {
     HostSettings settings;
-    settings.componentDir = BinFolder();
+    settings.componentDir = testing::BinDir();
     settings.registry = "none";
-    component::Attach(std::make_shared<LocalHostLibrary>(settings), BinFolder());
+    component::Attach(std::make_shared<LocalHostLibrary>(settings), testing::BinDir());
     object_.PutProperty("DTDBVerNo", Value::Integer(0));
     object_.PutProperty("Drivers", Value::Strings({"SQL Server"}));
     object_.PutProperty("DriversInfo", Value::Strings({"Driver=<WINSYSDIR>\\sqlsrv32.dll"}));

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "TestRecords.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"
+#include "support/Records.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"
 
@@ -36,14 +36,8 @@ auto Member(const Collection& c, const std::string& name) {
   return std::make_shared<typename Ptr::element_type>();
 }
 
-const char* const kTwoVersions =
-    "[Drivers]\nDriver0=SQL Server\nDriver1=NONE\nDriver2=Microsoft ODBC for Oracle\n"
-    "[DTDB35 Drivers]\nDriver0=DTDB35 Access\nDriver1=DTDB35 FoxPro\n"
-    "[DTDB40 Drivers]\nDriver0=DTDB40 Access\nDriver1=DTDB40 Excel\n"
-    "[SQL Server]\nDriver=<WINSYSDIR>\\sqlsrv32.dll\nSetup=<WINSYSDIR>\\sqlsrv32.dll\n"
-    "[Microsoft ODBC for Oracle]\nDriver=<WINSYSDIR>\\msorcl32.dll\n"
-    "[DTDB35 Access]\nDriver=jet35\nSetup=setup35\n[DTDB35 FoxPro]\nDriver=fox35\n"
-    "[DTDB40 Access]\nDriver=jet40\nSetup=setup40\n[DTDB40 Excel]\nDriver=xls40\n";
+// SQL Server, a NONE slot and Oracle; Access and FoxPro for 3.5, Access and Excel for 4.0.
+const std::string kTwoVersions = testing::ReadFile("tests/data/catalogue/two-versions.ini");
 
 class CatalogueTest : public ::testing::Test {
  protected:

@@ -1,7 +1,6 @@
 // The list, combo and attribute-editor helpers over real runtime controls.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Form.h"
@@ -10,6 +9,7 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
 #include "services/WizAPI.h"
+#include "support/Records.h"
 #include "support/TestHost.h"
 
 namespace lumora {

@@ -1,8 +1,8 @@
 // Real paths in the six well-known folders become path symbols.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
 #include "services/WizAPI.h"
+#include "support/Records.h"
 #include "support/TestHost.h"
 
 namespace lumora {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "TestRecords.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"
+#include "support/Records.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"
 #include "support/doubles/MemoryDesignObject.h"
@@ -26,16 +26,11 @@ using testing::TempDir;
 using testing::TestHost;
 using Strings = std::vector<std::string>;
 
-const char* const kCatalogue =
-    "[Drivers]\nDriver0=SQL Server\n"
-    "[DTDB40 Drivers]\nDriver0=DTDB40 Microsoft Excel Driver (*.xls)\n"
-    "[SQL Server]\nDriver=<WINSYSDIR>\\sqlsrv32.dll\n"
-    "[DTDB40 Microsoft Excel Driver (*.xls)]\nDriver=<WINSYSDIR>\\odbcjt32.dll\n";
-
 class PersistenceTest : public ::testing::Test {
  protected:
   PersistenceTest() : host_(dir_.path()) {
-    dir_.Write("lumora.ini", kCatalogue);
+    // SQL Server, and Excel for 4.0 only.
+    dir_.Write("lumora.ini", testing::ReadFile("tests/data/catalogue/persistence.ini"));
     host_.host().iniFile = [] { return std::make_unique<ProfileIniFile>(); };
   }
 

@@ -2,11 +2,12 @@
 // exports that the tests write.
 #include <gtest/gtest.h>
 
-#include "TestRecords.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/RegistryTree.h"
 #include "services/WizAPI.h"
+#include "support/Records.h"
+#include "support/RunProcess.h"
 #include "support/TestHost.h"
 
 namespace lumora {
@@ -40,6 +41,9 @@ class RegistryDiscovery : public ::testing::Test {
     Use(ParseRegFile("Windows Registry Editor Version 5.00\r\n\r\n" + body, "test.reg"),
         failingName);
   }
+  void UseRegistryFile(const std::string& path) {
+    Use(ParseRegFile(testing::ReadFile(path), path));
+  }
   void Use(std::shared_ptr<const RegistryTree> tree, std::string failingName = "") {
     host.host().registryKey = [tree, failingName]() -> std::shared_ptr<RegistryKey> {
       auto key = std::make_shared<TreeRegistryKey>(tree);
@@ -55,26 +59,13 @@ class RegistryDiscovery : public ::testing::Test {
   DataSources sources;
 };
 
-const char* kOrders = R"REG(
-[HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
-@="no record for the default value"
-"Orders"="Microsoft Access Driver (*.mdb)"
-"Pubs"="SQL Server"
-"Known"="SQL Server"
-
-[HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\Orders]
-"Driver"="C:\\Windows\\System32\\odbcjt32.dll"
-"DBQ"="C:\\data\\orders.mdb"
-@="default values give no line"
-"DriverId"=dword:00000019
-"Description"="Orders of the year"
-"FIL"="MS Access;"
-)REG";
+// Orders with its attributes, Pubs with a driver name only, Known, and a default value.
+const std::string kOrders = "tests/data/registry/orders.reg";
 
 // Pubs has no key of its own: only its driver's name. A name already held, ignoring case, is
 // skipped and the held record left as it was.
 TEST_F(RegistryDiscovery, BuildsSortedAttributeLinesWithPathSymbolsAndDriverName) {
-  UseRegistry(kOrders);
+  UseRegistryFile(kOrders);
   sources.Add(testing::MakeSource("KNOWN", "Server=stored", true, true, false));
   Discover(kCurrentUserRoot);
   EXPECT_EQ(Describe(sources),
@@ -114,7 +105,7 @@ TEST_F(RegistryDiscovery, MissingOrEmptyListKeyAddsNothingAndNamesComeInValueOrd
   EXPECT_EQ(names, std::vector<std::string>{""});
   EXPECT_TRUE(api.EnumValueNames(kCurrentUserRoot, kKeyPath + kListKey, names));
   // A key with values lists their names in value order, the default value as "".
-  UseRegistry(kOrders);
+  UseRegistryFile(kOrders);
   EXPECT_FALSE(api.EnumValueNames(kCurrentUserRoot, kKeyPath + "Orders", names));
   EXPECT_EQ(names, (Strings{"Driver", "DBQ", "", "DriverId", "Description", "FIL"}));
   EXPECT_TRUE(host.reports().empty());

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <random>
 
-#include "TestRecords.h"
 #include "services/SortArrays.h"
+#include "support/Records.h"
 #include "support/TestHost.h"
 
 namespace lumora {

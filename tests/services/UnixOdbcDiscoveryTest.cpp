@@ -3,11 +3,7 @@
 // lists them, with the entries `odbcinst -q -s -n` gives.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <sstream>
 
 #include "contract/Environment.h"
 #include "contract/Text.h"
@@ -19,22 +15,16 @@
 namespace lumora {
 namespace {
 
+using testing::Lines;
 using testing::RunProcess;
 using testing::ScopedEnv;
-
-std::string Shell(const std::string& command) {
-  auto r = RunProcess("/bin/sh", {"-c", command});
-  EXPECT_EQ(r.exitStatus, 0) << command << "\n" << r.err;
-  return r.out;
-}
+using testing::Shell;
 
 // The data-source names odbcinst lists ([ODBC] holds settings, not a data source), each
 // decoded as its file is (odbcinst prints the bytes as they are).
 std::vector<std::string> ListedNames() {
   std::vector<std::string> names;
-  std::istringstream lines(Shell("odbcinst -q -s 2>/dev/null || true"));
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (const std::string& line : Lines(Shell("odbcinst -q -s 2>/dev/null || true"))) {
     if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
       std::string name = DecodeText8(line.substr(1, line.size() - 2));
       if (name != "ODBC") names.push_back(name);
@@ -57,10 +47,6 @@ std::vector<std::string> DiscoveredNames(const std::string& componentDir, DataSo
   return found;
 }
 
-bool HaveOdbcinst() {
-  return std::system("command -v odbcinst >/dev/null 2>&1") == 0;
-}
-
 // The attribute text the wizard should build from odbcinst's view of one data source: its
 // entries plus DriverName=<its Driver>, sorted byte-wise, joined by CR LF. odbcinst fails on a
 // section without entries, which gives the DriverName line alone.
@@ -68,9 +54,7 @@ std::string ExpectedAttributes(const std::string& name) {
   std::vector<std::string> lines;
   std::string driver;
   auto r = RunProcess("/bin/sh", {"-c", "odbcinst -q -s -n '" + name + "'"});
-  std::istringstream out(r.exitStatus == 0 ? r.out : "");
-  std::string line;
-  while (std::getline(out, line)) {
+  for (const std::string& line : Lines(r.exitStatus == 0 ? r.out : "")) {
     if (line.empty() || line.front() == '[') continue;
     if (line.rfind("Driver=", 0) == 0) driver = line.substr(7);
     lines.push_back(line);
@@ -87,7 +71,7 @@ std::string ExpectedAttributes(const std::string& name) {
 // does not exist. How one file is read on its own (comments, stray lines, byte-order marks,
 // encodings, [ODBC]) is the registry reader's own test.
 TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
-  if (!HaveOdbcinst()) GTEST_SKIP() << "odbcinst is not installed";
+  SKIP_WITHOUT("odbcinst");
   struct Layout {
     std::string user, system;
     std::string names;        // what both must list, joined by "|"
@@ -130,7 +114,6 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.user + " / " + layout.system);
     testing::TempDir dir;
-    ::mkdir(dir.File("sys").c_str(), 0755);
     dir.Write("sys/odbcinst.ini", "[Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
     ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
     env.Set("ODBCSYSINI", dir.File("sys").c_str());

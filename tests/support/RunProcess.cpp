@@ -1,8 +1,11 @@
 #include "support/RunProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,7 +154,38 @@ TempDir::~TempDir() {
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
+  std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
   std::ofstream(File(name), std::ios::binary) << content;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Shell(const std::string& command) {
+  const ProcessResult r = RunProcess("/bin/sh", {"-c", command});
+  EXPECT_EQ(r.exitStatus, 0) << command << "\n" << r.err;
+  return r.out;
+}
+
+std::string MissingTool(std::initializer_list<const char*> tools) {
+  for (const char* tool : tools) {
+    if (RunProcess("/bin/sh", {"-c", std::string("command -v ") + tool}).exitStatus != 0) {
+      return std::string(tool) + " is not installed (./setup installs it)";
+    }
+  }
+  return {};
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 std::string ReadFile(const std::string& path) {

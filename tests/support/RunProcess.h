@@ -1,6 +1,7 @@
 // Runs a program of ours as a child process for end-to-end tests and collects what it printed.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ class LiveProcess {
 
 // The folder holding the built binaries (env LUMORA_BIN_DIR, set by CTest).
 std::string BinDir();
+// The lumora program of the build.
+inline std::string Lumora() {
+  return BinDir() + "/lumora";
+}
 // A fresh temporary folder, removed with the object.
 class TempDir {
  public:
@@ -50,6 +55,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Writes the file `name` (a path below the folder), making the folders it lies in.
   void Write(const std::string& name, const std::string& content) const;
 
  private:
@@ -57,5 +63,22 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// The permission bits of a file, 0 when it does not exist.
+unsigned ModeOf(const std::string& path);
+// A component registry that names `library` as the class of LumoraCtl.
+inline std::string RegistryNaming(const std::string& library) {
+  return "{\"classes\": {\"{AFB22445-A174-40F6-8071-E46B5B17970C}\": {\"path\": \"" + library +
+         "\"}}, \"progIds\": {\"BVLumora.LumoraCtl\": \"{AFB22445-A174-40F6-8071-E46B5B17970C}\"}}";
+}
+// The lines of `text`, each without its line end (LF or CR LF).
+std::vector<std::string> Lines(const std::string& text);
+// Runs `command` with /bin/sh, expects it to succeed and returns its standard output.
+std::string Shell(const std::string& command);
+// "" when every tool is on the PATH, else which one is missing.
+std::string MissingTool(std::initializer_list<const char*> tools);
+
+#define SKIP_WITHOUT(...)                                                                          \
+  if (const std::string missing = ::lumora::testing::MissingTool({__VA_ARGS__}); !missing.empty()) \
+  GTEST_SKIP() << missing
 
 }  // namespace lumora::testing

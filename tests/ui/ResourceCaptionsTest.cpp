@@ -11,6 +11,7 @@
 #include "platform/forms/Label.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/TextBox.h"
+#include "support/RunProcess.h"
 #include "support/TestHost.h"
 #include "ui/StringTable.h"
 #include "ui/modWizard.h"
@@ -40,20 +41,15 @@ TEST(GetResString, JoinsContinuedEntriesAndAdvancesTheId) {
   EXPECT_THROW(LoadResString(105), Failure) << "the table has no entry 105";
 }
 
-const char* kDesign = R"(Form frmT {
-  Label lblNumeric { Caption: "design" Tag: "1002" ToolTipText: "8000" }
-  Label lblWords { Caption: "design" Tag: "abc" }
-  Label lblEmpty { Caption: "design" }
-  TextBox txtNoCaption { Tag: "1002" ToolTipText: "1003" }
-  Label lblJoined { Caption: "design" Tag: "8000" }
-  ListView lvwList { }
-  Image imgPicture { Tag: "1002" }
-})";
+// The form of tests/data/forms/captions.gml, whose controls carry numeric and other tags.
+forms::DesignedForm CaptionsForm() {
+  return forms::DesignedForm(testing::ReadFile("tests/data/forms/captions.gml"), "captions.gml");
+}
 
 TEST(ApplyResourceCaptions, ReplacesNumericTagsAndPassesOverWhatCannotTakeThem) {
   testing::TestHost host;
   ResStringOverlay overlay({{8000, "one _"}, {8001, "two"}});
-  forms::DesignedForm form(kDesign, "t.gml");
+  forms::DesignedForm form = CaptionsForm();
   auto& list = form.Get<forms::ListView>("lvwList");
   list.ColumnHeaders().Add(0, "main", "main").SetTag("8000");
   list.ColumnHeaders().Add(0, "other", "keep").SetTag("x");
@@ -121,7 +117,7 @@ TEST(FormFont, FollowsEntry600AndTheSystemsCodeSet) {
     if (c.entry)
       overlay.emplace(std::vector<std::pair<int32_t, std::optional<std::string>>>{{600, *c.entry}});
     queries->doubleByteSystem = c.doubleByteSystem;
-    forms::DesignedForm form(kDesign, "t.gml");
+    forms::DesignedForm form = CaptionsForm();
     ApplyFormFont(form);
     EXPECT_EQ(form.GetFont(), c.form) << c.entry.value_or("shipped");
     EXPECT_EQ(form.Find(c.control)->GetFont(), c.shown) << c.entry.value_or("shipped");
