@@ -184,5 +184,32 @@ TEST(IsDriverSelected, EmptyNameAsksForAnySelectedDriver) {
       api.IsDriverSelected(Value::Strings({"A"}), Value::MakeList({Value::Integer(-1)}), "a"));
 }
 
+// Answers kept for the lists last asked about answer only for those very lists: lists the host
+// makes anew, however alike, are asked again, and a failure is never kept as an answer.
+TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
+  const Value sql = Value::Strings({"SQL Server"}),
+              oracle = Value::Strings({"Microsoft ODBC for Oracle"});
+  const struct {
+    Value drivers, selections;
+    const char* sqlServer;
+    const char* oracle;
+  } steps[] = {
+      {sql, Value::Booleans({true}), "true", "false"},
+      {sql, Value::Booleans({false}), "false", "false"},  // the same names, new selections
+      {oracle, Value::Booleans({true}), "false", "true"},
+      {sql, Value::Strings({"x"}), "error 13", "false"},  // a selection that is no boolean
+      {sql, Value::Booleans({true}), "true", "false"},
+  };
+  MemoryDesignObject object;
+  for (const auto& step : steps) {
+    object.PutProperty("Drivers", step.drivers);
+    object.PutProperty("DriversSelections", step.selections);
+    for (int again = 0; again < 2; ++again) {
+      EXPECT_EQ(Outcome(&object, "SQL SERVER DRIVER"), step.sqlServer) << step.drivers.StringAt(0);
+      EXPECT_EQ(Outcome(&object, "ORACLE DRIVER"), step.oracle) << step.drivers.StringAt(0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumora

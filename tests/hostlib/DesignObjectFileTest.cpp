@@ -47,7 +47,8 @@ std::vector<std::string> Files(const std::string& folder) {
 TEST(DesignObjectFile, ReadsEveryKindOfValue) {
   DesignObjectFile f = DesignObjectFile::Parse("x", R"({"properties": {
       "DTDBVerNo": 1, "Drivers": ["a", "b"], "DriversSelections": [true, false],
-      "None": [], "Text": "t", "Real": 1.5, "Mixed": [1, "x"], "Obj": {"k": 2}, "Nil": null}})");
+      "None": [], "Text": "t", "Real": 1.5, "Mixed": [1, "x"], "Obj": {"k": 2}, "Nil": null,
+      "SB": ["s", true], "BS": [true, "s"]}})");
   EXPECT_EQ(f.GetProperty("DTDBVerNo"), Value::Integer(1));
   EXPECT_EQ(f.GetProperty("Drivers"), Value::Strings({"a", "b"}));
   EXPECT_EQ(f.GetProperty("DriversSelections"), Value::Booleans({true, false}));
@@ -57,6 +58,8 @@ TEST(DesignObjectFile, ReadsEveryKindOfValue) {
   EXPECT_EQ(f.GetProperty("Mixed").At(1), Value::String("x"));
   EXPECT_EQ(f.GetProperty("Obj").AsObject().at(0).second, Value::Integer(2));
   EXPECT_EQ(f.GetProperty("Nil").kind(), Value::Kind::Null);
+  EXPECT_EQ(f.GetProperty("SB"), Value::MakeList({Value::String("s"), Value::Boolean(true)}));
+  EXPECT_EQ(f.GetProperty("BS"), Value::MakeList({Value::Boolean(true), Value::String("s")}));
   EXPECT_TRUE(f.GetProperty("Missing").IsEmpty());
   EXPECT_TRUE(DesignObjectFile::Parse("x", "{}").GetProperty("Drivers").IsEmpty());
 }
@@ -67,9 +70,24 @@ TEST(DesignObjectFile, KeepsWhatItDoesNotWriteInItsOrder) {
   DesignObjectFile f = DesignObjectFile::Parse("x", text);
   f.PutProperty("Drivers", Value::Strings({"new"}));
   f.PutProperty("DTDBVerNo", Value::Integer(0));
+  f.PutProperty("Zeta", Value());  // gone: the members after it move up
+  f.PutProperty("Alpha", Value::Booleans({true}));
+  f.PutProperty("Zeta", Value::MakeList({Value::Double(0.5)}));
   EXPECT_EQ(nlohmann::ordered_json::parse(f.Serialize()).dump(),
-            R"({"before":1,"properties":{"Zeta":{"b":1,"a":[1,"x",null]},"Drivers":["new"],)"
-            R"("Alpha":2.25,"DTDBVerNo":0},"after":"kept"})");
+            R"({"before":1,"properties":{"Drivers":["new"],"Alpha":[true],"DTDBVerNo":0,)"
+            R"("Zeta":[0.5]},"after":"kept"})");
+  // Written as the JSON library writes the same document, escapes and replaced bytes included.
+  for (const char* document :
+       {R"({})", R"({"a": [], "properties": {"E": [], "O": {}}, "z": {}})",
+        R"({"properties": {"S": ["caf\u00e9", "q\"\\\n\u0001"], "B": [true], "N": -5, "R": 1.5,
+           "Big": 1e300, "Tiny": 1e-400, "Whole": 2.0, "Nil": null, "M": [1, [true], {"k": [[]]}]}})",
+        R"({"before": {"deep": [1, {"x": [2]}], "huge": 9223372036854775807},
+           "properties": {"Drivers": ["bad \ud83d\ude00"]}, "after": [-1, 0.1]})"}) {
+    using Json = nlohmann::ordered_json;
+    EXPECT_EQ(DesignObjectFile::Parse("o.json", document).Serialize(),
+              Json::parse(document).dump(2, ' ', false, Json::error_handler_t::replace) + "\n")
+        << document;
+  }
 }
 
 // What was saved loads back; saving what was loaded changes nothing; saving twice is no conflict
