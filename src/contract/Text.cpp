@@ -77,6 +77,17 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return UCase(a) == UCase(b);
 }
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  const auto upper = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    const unsigned p = static_cast<unsigned char>(prefix[i]);
+    const unsigned t = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    if (p >= 0x80 || t >= 0x80) return UCase(text).starts_with(UCase(prefix));
+    if (i >= text.size() || upper(p) != upper(t)) return false;
+  }
+  return true;
+}
+
 std::string_view TrimOf(std::string_view text, std::string_view blanks) {
   const size_t b = text.find_first_not_of(blanks);
   if (b == std::string_view::npos) return {};

@@ -14,6 +14,8 @@ std::string UCase(std::string_view text);
 // UCase into `out`, reusing its storage (for upper-casing many names in a loop).
 void UCaseInto(std::string_view text, std::string& out);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// Whether UCase(text) starts with UCase(prefix); plain ASCII is compared in place.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 // Blanks (spaces only, as the classic Trim) removed at both ends.
 std::string TrimSpaces(std::string_view text);

@@ -50,10 +50,9 @@ std::string WizAPI::ConvertPathToBVDestSymbol(const std::string& sDest) {
         {"<PROGRAMFILES>", &SystemFolders::ProgramFilesFolder},
         {"<DAO>", &SystemFolders::DaoFolder},
     };
-    const std::string upperDest = UCase(sDest);
     for (const Row& row : kRows) {
       const std::string folder = ((*folders).*row.folder)();
-      if (upperDest.starts_with(UCase(folder))) {
+      if (StartsWithIgnoringCase(sDest, folder)) {
         // Upper-casing maps code point to code point, so the folder covers as many code
         // points of the path as it has itself.
         const size_t cut = CodePointPrefixBytes(sDest, CodePointCount(folder));
