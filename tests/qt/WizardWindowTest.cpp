@@ -196,6 +196,8 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
       QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
       QCoreApplication::processEvents();
       EXPECT_EQ(list->horizontalScrollBar()->isVisible(), scrollBar) << name;
+      EXPECT_GE(list->columnWidth(0), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0))
+          << name << ": its widest entry";
       const int row = list->sizeHintForRow(0);
       ASSERT_GT(row, 0) << name;
       EXPECT_EQ(list->viewport()->height() % row, 0)
