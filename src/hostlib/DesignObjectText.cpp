@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 #include <unordered_set>
 
 #include <rapidjson/reader.h>
@@ -436,11 +437,28 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
   explicit FastEvents(DocumentReader& reader) : reader_(reader) {}
   bool Null() { return reader_.null(); }
   bool Bool(bool b) { return reader_.boolean(b); }
-  bool Int(int i) { return reader_.number_integer(i); }
-  bool Uint(unsigned u) { return reader_.number_unsigned(u); }
-  bool Int64(int64_t i) { return reader_.number_integer(i); }
-  bool Uint64(uint64_t u) { return reader_.number_unsigned(u); }
-  bool Double(double d) { return reader_.number_float(d, {}); }
+  // Numbers come as their text and are read as the JSON library reads them: an integer within
+  // 64 bits as one, anything else as the nearest double. A number too large or too small for a
+  // double stops the reader: the JSON library reads the text again, refusing or rounding it.
+  bool RawNumber(const char* s, rapidjson::SizeType n, bool) {
+    const char* end = s + n;
+    if (std::string_view(s, n).find_first_of(".eE") == std::string_view::npos) {
+      if (*s == '-') {
+        int64_t integer = 0;
+        if (const auto r = std::from_chars(s, end, integer); r.ec == std::errc() && r.ptr == end) {
+          return reader_.number_integer(integer);
+        }
+      } else {
+        uint64_t integer = 0;
+        if (const auto r = std::from_chars(s, end, integer); r.ec == std::errc() && r.ptr == end) {
+          return reader_.number_unsigned(integer);
+        }
+      }
+    }
+    double real = 0;
+    const auto r = std::from_chars(s, end, real);
+    return r.ec == std::errc() && r.ptr == end && reader_.number_float(real, {});
+  }
   bool String(const char* s, rapidjson::SizeType n, bool) {
     std::string text(s, n);
     return FirstInvalidUtf8(text) == std::string::npos && reader_.string(text);
@@ -549,7 +567,7 @@ DesignObjectDocument ReadDesignObjectText(const std::string& path, const std::st
     DocumentReader reader(path, text);
     FastEvents events(reader);
     rapidjson::StringStream stream(text.c_str());
-    if (rapidjson::Reader().Parse<rapidjson::kParseFullPrecisionFlag>(stream, events)) {
+    if (rapidjson::Reader().Parse<rapidjson::kParseNumbersAsStringsFlag>(stream, events)) {
       return reader.Finish();
     }
   }
