@@ -609,6 +609,11 @@ void FormWindow::ApplyEntries(Control& control) {
   const QSignalBlocker block(widget);
   if (auto* list = dynamic_cast<ListView*>(&control)) {
     auto* tree = static_cast<QTreeWidget*>(widget);
+    if (!tree->isVisibleTo(dialog_.data())) {
+      unshownEntries_.insert(&control);
+      return;
+    }
+    unshownEntries_.erase(&control);
     const int count = static_cast<int>(list->ListItems().Count());
     while (tree->topLevelItemCount() > count) delete tree->takeTopLevelItem(count);
     shown.texts.resize(static_cast<size_t>(tree->topLevelItemCount()));
@@ -661,6 +666,12 @@ void FormWindow::ApplyEntries(Control& control) {
   }
 }
 
+void FormWindow::ApplyShownEntries() {
+  for (Control* list : std::vector<Control*>(unshownEntries_.begin(), unshownEntries_.end())) {
+    if (WidgetOf(*list)->isVisibleTo(dialog_.data())) ApplyEntries(*list);
+  }
+}
+
 void FormWindow::ApplyTabOrder() {
   // Depth first through the containers, siblings by TabIndex.
   std::vector<QWidget*> chain;
@@ -698,6 +709,7 @@ void FormWindow::PropertyChanged(Control& control, Property property) {
         ApplyGeometry(control);
         for (Control* child : control.Children()) ApplyGeometry(*child);
         if (control.Container() == nullptr) ApplyFormGeometry();
+        ApplyShownEntries();
         break;
       case Property::Enabled:
         WidgetOf(control)->setEnabled(control.Enabled());

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/forms/FormObserver.h"
@@ -68,6 +69,8 @@ class FormWindow : public QObject, public FormObserver {
   void ApplyListIndex(Control& control);
   void ApplyListView(Control& control);
   void ApplyEntries(Control& control);
+  // Fills the list views that were waiting for their page to be shown and now are.
+  void ApplyShownEntries();
   void ApplyFormGeometry();
   // A list view drawn to fit: a horizontal scroll bar only for an entry wider than the list,
   // and whole rows; ScheduleFit fits it once the current changes have settled.
@@ -88,6 +91,8 @@ class FormWindow : public QObject, public FormObserver {
   std::unordered_map<const Control*, QWidget*> widgets_;
   std::unordered_map<const QWidget*, Control*> controls_;
   std::unordered_map<const Control*, Mirror> mirrors_;
+  // List views on pages not shown: their entries are put in when the page is shown.
+  std::unordered_set<Control*> unshownEntries_;
   double dpi_ = 96;
   int updating_ = 0;  // > 0 while the window follows the runtime
   int feeding_ = 0;   // > 0 while a person's action runs in the runtime
