@@ -1,5 +1,6 @@
 #include "control/FeatureTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -65,64 +66,69 @@ const std::vector<FeatureRow>& FeatureTable() {
 
 namespace {
 
-// Paths are matched upper-cased. The table's paths are plain ASCII and at most 40 characters;
-// a plain ASCII path is upper-cased into a zeroed buffer and hashed from its length and three of
-// its 8-byte words (a collision only costs a longer probe: every candidate is compared whole).
+// Paths are matched upper-cased. The table's paths are plain ASCII and at most 40 characters; a
+// path is looked up as a key of its upper-cased bytes in 8-byte words (zeros after its end).
 constexpr size_t kLongest = 64;
 constexpr size_t kSlots = 256;  // a power of two, four times the rows: short probe runs
+constexpr uint64_t kOnes = 0x0101010101010101ull;
 
-using Buffer = std::array<char, kLongest + 8>;
+struct Key {
+  std::array<uint64_t, kLongest / 8> words{};
+  size_t size = 0;
+  size_t Words() const { return (size + 7) / 8; }
+  bool operator==(const Key& other) const {
+    return size == other.size &&
+           std::equal(words.begin(), words.begin() + Words(), other.words.begin());
+  }
+};
 
-uint64_t Word(const char* bytes) {
-  uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
+// The key of `text` upper-cased as plain ASCII, eight bytes at a time (a..z lose their 0x20
+// bit); false when it is longer than any path or has a byte beyond ASCII.
+bool AsciiKey(std::string_view text, Key& key) {
+  if (text.size() > kLongest) return false;
+  key.size = text.size();
+  uint64_t beyondAscii = 0;
+  for (size_t w = 0; w < key.Words(); ++w) {
+    uint64_t word = 0;
+    std::memcpy(&word, text.data() + 8 * w, std::min<size_t>(8, text.size() - 8 * w));
+    beyondAscii |= word;
+    const uint64_t seven = word & (0x7F * kOnes);
+    const uint64_t fromA = seven + (0x80 - 'a') * kOnes;      // high bit: the byte is 'a' or after
+    const uint64_t pastZ = seven + (0x80 - 'z' - 1) * kOnes;  // high bit: the byte is after 'z'
+    key.words[w] = word ^ ((fromA & ~pastZ & ~word & (0x80 * kOnes)) >> 2);
+  }
+  return (beyondAscii & (0x80 * kOnes)) == 0;
 }
 
-// `upper` holds `size` bytes followed by zeros up to its end.
-uint32_t Hash(const Buffer& upper, size_t size) {
-  const size_t last = size >= 8 ? size - 8 : 0;
-  const size_t middle = size >= 8 ? size / 2 - 4 : 0;
-  uint64_t hash = (size + 1) * 0x9E3779B97F4A7C15ull;
-  hash ^= Word(upper.data()) * 0xC2B2AE3D27D4EB4Full;
-  hash = (hash ^ Word(upper.data() + middle)) * 0x165667B19E3779F9ull;
-  hash = (hash ^ Word(upper.data() + last)) * 0x27D4EB2F165667C5ull;
+uint32_t Hash(const Key& key) {
+  uint64_t hash = (key.size + 1) * 0x9E3779B97F4A7C15ull;
+  for (size_t w = 0; w < key.Words(); ++w) hash = (hash ^ key.words[w]) * 0xC2B2AE3D27D4EB4Full;
   return static_cast<uint32_t>(hash >> 32) ^ static_cast<uint32_t>(hash);
 }
 
-// Copies `text` into a zeroed buffer; false when it does not fit.
-bool Fill(std::string_view text, Buffer& buffer) {
-  if (text.size() > kLongest) return false;
-  std::memcpy(buffer.data(), text.data(), text.size());
-  return true;
-}
-
 struct PathIndex {
-  // Each slot holds the row whose upper-cased path hashes there (or the next free slot after).
+  // Each slot holds the row whose key hashes there (or the next free slot after).
   struct Slot {
-    std::string upper;
+    Key key;
     const FeatureRow* row = nullptr;
   };
   std::vector<Slot> slots = std::vector<Slot>(kSlots);
 
   PathIndex() {
     for (const FeatureRow& row : FeatureTable()) {
-      const std::string upper = UCase(row.path);
-      Buffer buffer{};
-      Fill(upper, buffer);
-      size_t at = Hash(buffer, upper.size()) & (kSlots - 1);
-      while (slots[at].row != nullptr && slots[at].upper != upper) at = (at + 1) & (kSlots - 1);
-      if (slots[at].row == nullptr) slots[at] = {upper, &row};  // the first row of a path wins
+      Key key;
+      AsciiKey(row.path, key);
+      size_t at = Hash(key) & (kSlots - 1);
+      while (slots[at].row != nullptr && !(slots[at].key == key)) at = (at + 1) & (kSlots - 1);
+      if (slots[at].row == nullptr) slots[at] = {key, &row};  // the first row of a path wins
     }
   }
 
-  const FeatureRow* Find(const Buffer& upper, size_t size) const {
-    for (size_t at = Hash(upper, size) & (kSlots - 1);; at = (at + 1) & (kSlots - 1)) {
+  const FeatureRow* Find(const Key& key) const {
+    for (size_t at = Hash(key) & (kSlots - 1);; at = (at + 1) & (kSlots - 1)) {
       const Slot& slot = slots[at];
       if (slot.row == nullptr) return nullptr;
-      if (slot.upper.size() == size && std::memcmp(slot.upper.data(), upper.data(), size) == 0) {
-        return slot.row;
-      }
+      if (slot.key == key) return slot.row;
     }
   }
 };
@@ -131,21 +137,11 @@ struct PathIndex {
 
 const FeatureRow* FindFeature(std::string_view path) {
   static const PathIndex index;
+  Key key;
+  if (AsciiKey(path, key)) return index.Find(key);
   // A path with a byte beyond ASCII goes through the full upper-casing, which may turn a letter
   // beyond ASCII into an ASCII one.
-  Buffer upper{};
-  if (path.size() <= kLongest) {
-    unsigned char beyondAscii = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-      const unsigned char c = static_cast<unsigned char>(path[i]);
-      beyondAscii |= c;
-      upper[i] = static_cast<char>(c - (static_cast<unsigned char>(c - 'a') < 26 ? 32 : 0));
-    }
-    if ((beyondAscii & 0x80) == 0) return index.Find(upper, path.size());
-    upper = Buffer{};
-  }
-  const std::string full = UCase(path);
-  return Fill(full, upper) ? index.Find(upper, full.size()) : nullptr;
+  return AsciiKey(UCase(path), key) ? index.Find(key) : nullptr;
 }
 
 }  // namespace lumora
