@@ -9,17 +9,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <limits>
 #include <optional>
 #include <random>
-#include <sstream>
-#include <unordered_set>
 #include <vector>
 
 #include "contract/MessageText.h"
