@@ -8,6 +8,7 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include "component/ComponentState.h"
 #include "component/window/WindowPlugin.h"
@@ -158,7 +159,8 @@ class DeferredWindows : public forms::ModalDriver, public forms::Presenter {
 class WindowMode : public WizardMode {
  public:
   // The display and the library are checked here; the library (and Qt with it) then loads on a
-  // second thread while the wizard starts.
+  // second thread while the wizard starts, and that thread goes on to prepare what the windows
+  // will need.
   WindowMode() {
     std::string why;
     if (!forms::DisplayAvailable(&why)) {
@@ -170,8 +172,23 @@ class WindowMode : public WizardMode {
           "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
           "FILE to drive the wizard headless");
     }
-    loading_ = std::async(std::launch::async, [path] { return &LoadWindowPlugin(path); });
+    std::promise<const window::WindowPlugin*> loaded;
+    loading_ = loaded.get_future();
+    loader_ = std::thread([path, loaded = std::move(loaded)]() mutable {
+      const window::WindowPlugin* plugin = nullptr;
+      try {
+        plugin = &LoadWindowPlugin(path);
+      } catch (...) {
+        loaded.set_exception(std::current_exception());
+        return;
+      }
+      loaded.set_value(plugin);
+      plugin->prepare();  // the windows may open meanwhile
+    });
   }
+  ~WindowMode() override { loader_.join(); }
+  WindowMode(const WindowMode&) = delete;
+  WindowMode& operator=(const WindowMode&) = delete;
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
     auto windows = std::make_shared<DeferredWindows>(std::move(loading_));
@@ -187,6 +204,7 @@ class WindowMode : public WizardMode {
 
  private:
   std::future<const window::WindowPlugin*> loading_;
+  std::thread loader_;
 };
 
 }  // namespace

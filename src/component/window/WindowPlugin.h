@@ -33,9 +33,13 @@ struct WindowPlugin {
   // application. Call it on the thread that runs the forms.
   std::unique_ptr<WindowSession> (*openWindows)(forms::Application& application,
                                                 component::State& state);
+  // Work the windows need that any thread may do, before or while openWindows runs: reading
+  // the system's font configuration. The component does it on the thread that loaded the
+  // library, while the wizard reads what it will show.
+  void (*prepare)();
 };
 
-inline constexpr int kPluginVersion = 3;
+inline constexpr int kPluginVersion = 4;
 inline constexpr const char* kPluginFile = "libBVLumoraQt.so";
 inline constexpr const char* kPluginEntry = "LumoraWindowPlugin";
 using PluginEntry = const WindowPlugin* (*)();

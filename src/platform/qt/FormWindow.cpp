@@ -6,12 +6,12 @@
 #include <QComboBox>
 #include <unordered_map>
 
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -131,12 +131,15 @@ QFont ToQFont(const Font& font) {
 }
 
 // The application icon: the one installed with the data files, else the desktop theme's (a
-// theme is looked up through its index files, a noticeable part of the window's start).
+// theme is looked up through its index files, a noticeable part of the window's start). The
+// installed one is read as the PNG it is: a file whose format is not named is offered to every
+// image-format plugin, each loaded for it.
 QIcon ApplicationIcon() {
   const std::string& folder = component::ComponentFolder();
   if (!folder.empty()) {
-    const QString file = Q(folder + "/lumora.png");
-    if (QFileInfo::exists(file)) return QIcon(file);
+    QImageReader reader(Q(folder + "/lumora.png"), "png");
+    if (const QImage image = reader.read(); !image.isNull())
+      return QIcon(QPixmap::fromImage(image));
   }
   return QIcon::fromTheme(QStringLiteral("lumora"));
 }
