@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,6 +27,7 @@
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/FormDesign.h"
 #include "platform/forms/Frame.h"
+#include "platform/forms/Image.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
@@ -136,6 +138,37 @@ TEST_F(WindowRendererTest, shouldShowEveryControlAsTheDesignPlacesIt) {
 }
 
 // A button is clicked by its mnemonic, but not one on a frame moved off its container.
+// A picture is read as the format its name says, else as its content says; one that cannot be
+// read shows nothing.
+TEST_F(WindowRendererTest, shouldShowAPictureWhateverItsNameSaysOfItsFormat) {
+  testing::TempDir dir;
+  QImage art(7, 5, QImage::Format_RGB32);
+  art.fill(Qt::red);
+  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("art.png")), "PNG"));
+  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("art.bmp")), "BMP"));
+  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("png-named.bmp")), "PNG"));
+  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("unnamed")), "PNG"));
+  dir.Write("broken.png", "not an image");
+  const struct {
+    const char* file;
+    bool shown;
+  } cases[] = {{"art.png", true}, {"art.bmp", true},     {"png-named.bmp", true},
+               {"unnamed", true}, {"broken.png", false}, {"missing.png", false}};
+  auto& image = form_.Get<Image>("imgArt");
+  run_.Run(form_, [&](QDialog& dialog) {
+    auto* label = Widget<QLabel>(dialog, "imgArt");
+    for (const auto& c : cases) {
+      image.SetPicture(dir.File(c.file));
+      const QPixmap shown = label->pixmap();
+      EXPECT_EQ(!shown.isNull(), c.shown) << c.file;
+      if (c.shown) {
+        EXPECT_EQ(shown.size(), QSize(7, 5)) << c.file;
+        EXPECT_EQ(shown.toImage().pixelColor(3, 2), QColor(Qt::red)) << c.file;
+      }
+    }
+  });
+}
+
 TEST_F(WindowRendererTest, shouldClickByMnemonicOnlyWhatAFrameMovedOffItsContainerDoesNotHide) {
   run_.Run(form_, [&](QDialog& dialog) {
     auto* hidden = Widget<QPushButton>(dialog, "cmdHidden");

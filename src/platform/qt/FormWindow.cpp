@@ -4,8 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <unordered_map>
-
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -130,16 +129,24 @@ QFont ToQFont(const Font& font) {
   return qfont;
 }
 
+// An image file read as the format its name says (png, bmp, jpg...), else as its content says;
+// null when neither can be read. A reader left to find the format loads every image-format
+// plugin to ask it first, a noticeable part of the window's start.
+QImage ReadImage(const QString& file) {
+  QImageReader named(file, QFileInfo(file).suffix().toLatin1());
+  named.setAutoDetectImageFormat(false);
+  QImage image = named.read();
+  if (image.isNull()) image = QImageReader(file).read();
+  return image;
+}
+
 // The application icon: the one installed with the data files, else the desktop theme's (a
-// theme is looked up through its index files, a noticeable part of the window's start). The
-// installed one is read as the PNG it is: a file whose format is not named is offered to every
-// image-format plugin, each loaded for it.
+// theme is looked up through its index files, a noticeable part of the window's start).
 QIcon ApplicationIcon() {
   const std::string& folder = component::ComponentFolder();
   if (!folder.empty()) {
-    QImageReader reader(Q(folder + "/lumora.png"), "png");
-    if (const QImage image = reader.read(); !image.isNull())
-      return QIcon(QPixmap::fromImage(image));
+    const QImage image = ReadImage(Q(folder + "/lumora.png"));
+    if (!image.isNull()) return QIcon(QPixmap::fromImage(image));
   }
   return QIcon::fromTheme(QStringLiteral("lumora"));
 }
@@ -553,7 +560,8 @@ void FormWindow::ApplyPicture(Control& control) {
     // A picture names a file in the component folder; one that cannot be read shows nothing.
     const std::string& folder = component::ComponentFolder();
     const bool relative = picture.front() != '/';
-    pixmap.load(Q(relative && !folder.empty() ? folder + "/" + picture : picture));
+    pixmap = QPixmap::fromImage(
+        ReadImage(Q(relative && !folder.empty() ? folder + "/" + picture : picture)));
   }
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setScaledContents(stretch);

@@ -12,6 +12,7 @@ Form frmTest {
     OptionButton optA { Caption: "Option &A" Value: true Left: 120 Top: 2200 Width: 1500 Height: 255 }
     OptionButton optB { Caption: "Option &B" Left: 1800 Top: 2200 Width: 1500 Height: 255 }
     Label lblInfo { Caption: "Fish && chips" Left: 2640 Top: 1700 Width: 3000 Height: 255 }
+    Image imgArt { Left: 3600 Top: 2100 Width: 600 Height: 400 }
   }
   Frame fraPage(1) {
     Caption: "Second page" Left: -10000 Top: 0 Width: 6000 Height: 3000
