@@ -34,8 +34,8 @@ struct WindowPlugin {
   std::unique_ptr<WindowSession> (*openWindows)(forms::Application& application,
                                                 component::State& state);
   // Work the windows need that any thread may do, before or while openWindows runs: reading
-  // the system's font configuration. The component does it on the thread that loaded the
-  // library, while the wizard reads what it will show.
+  // the system's font configuration, loading Qt's platform plugin. The component does it on the
+  // thread that loaded the library, while the wizard reads what it will show.
   void (*prepare)();
 };
 

@@ -5,7 +5,7 @@
 #include "component/window/WindowPlugin.h"
 #include "contract/Environment.h"
 #include "platform/forms/Application.h"
-#include "platform/qt/FontConfiguration.h"
+#include "platform/qt/ApplicationStart.h"
 #include "platform/qt/WindowRenderer.h"
 
 namespace lumora::window {
@@ -40,7 +40,7 @@ std::unique_ptr<WindowSession> OpenWindows(forms::Application& application,
   return std::make_unique<QtWindowSession>(application, state);
 }
 
-const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::ReadFontConfiguration};
+const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::PrepareApplicationStart};
 
 }  // namespace
 }  // namespace lumora::window
