@@ -41,6 +41,8 @@ cat > "$dir/measure.sh" <<MEASURE
 #!/usr/bin/env bash
 # Runs inside the virtual display: prints one line per run, "NAME MILLISECONDS".
 set -euo pipefail
+# Exported once, so that both programs are started alike (the bare dialog ignores it).
+export LUMORA_QT_FIRST_FRAME=1
 once() {  # NAME COMMAND...
   local name=\$1; shift
   local start frame
@@ -50,7 +52,7 @@ once() {  # NAME COMMAND...
   echo "\$name \$(( (frame - start) / 1000 ))"
 }
 for run in \$(seq $runs); do
-  once wizard env LUMORA_QT_FIRST_FRAME=1 "$build/bin/lumora" wizard "$dir/object.json" \
+  once wizard "$build/bin/lumora" wizard "$dir/object.json" \
     --component-dir "$dir" --registry "$dir/sources.reg"
   once bare "$build/bin/first_frame_bare" 1100
 done

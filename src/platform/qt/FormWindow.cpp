@@ -264,9 +264,24 @@ void FormWindow::Build(Control& container, QWidget* parent) {
     controls_[widget] = child;
     ApplyAll(*child);
     Connect(*child, widget);
-    if (child->IsContainer()) Build(*child, widget);
+    if (!child->IsContainer()) continue;
+    if (widget->isVisibleTo(dialog_.data())) {
+      Build(*child, widget);
+    } else {
+      unbuilt_.insert(child);
+    }
   }
   ApplyZOrder(&container == &form_ ? nullptr : &container);
+}
+
+void FormWindow::BuildWhenShown(Control& container) {
+  QWidget* widget = WidgetOf(container);
+  if (!unbuilt_.contains(&container) || !widget->isVisibleTo(dialog_.data())) return;
+  unbuilt_.erase(&container);
+  Build(container, widget);
+  ApplyTabOrder();
+  // The runtime may have given the focus to a control of the page before it was shown.
+  if (Control* active = form_.ActiveControl()) FocusChanged(form_, nullptr, active);
 }
 
 QWidget* FormWindow::CreateWidget(Control& control, QWidget* parent) {
@@ -448,6 +463,7 @@ void FormWindow::ApplyGeometry(Control& control) {
                       Px(control.Height()));
   widget->setVisible(control.Visible() && !IsOffContainer(control));
   if (auto* tree = qobject_cast<QTreeWidget*>(widget)) ScheduleFit(control, *tree);
+  BuildWhenShown(control);
 }
 
 void FormWindow::ScheduleFit(const Control& control, QTreeWidget& tree) {
@@ -769,7 +785,7 @@ void FormWindow::PropertyChanged(Control& control, Property property) {
 }
 
 void FormWindow::ItemsChanged(Control& control) {
-  if (dialog_.isNull()) return;
+  if (dialog_.isNull() || WidgetOf(control) == nullptr) return;
   ++updating_;
   if (dynamic_cast<ListView*>(&control) != nullptr) {
     ApplyListView(control);

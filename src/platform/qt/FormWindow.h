@@ -30,7 +30,8 @@ class FormWindow : public QObject, public FormObserver {
 
   QDialog& Dialog() { return *dialog_; }
   Form& GetForm() { return form_; }
-  // The widget showing `control`, or null (components have none).
+  // The widget showing `control`, or null (components have none, and the controls of a page not
+  // shown yet have none yet).
   QWidget* WidgetOf(const Control& control) const;
   // Pixels for a length in twips on this window's screen.
   int Px(int32_t twips) const;
@@ -55,7 +56,10 @@ class FormWindow : public QObject, public FormObserver {
     std::vector<bool> checks;
   };
 
+  // Makes the widgets of the controls in `container`, and of those in the containers among them
+  // that are shown; a container not shown gets its controls' widgets when it is first shown.
   void Build(Control& container, QWidget* parent);
+  void BuildWhenShown(Control& container);
   QWidget* CreateWidget(Control& control, QWidget* parent);
   void Connect(Control& control, QWidget* widget);
   void ApplyAll(Control& control);
@@ -91,6 +95,8 @@ class FormWindow : public QObject, public FormObserver {
   std::unordered_map<const Control*, QWidget*> widgets_;
   std::unordered_map<const QWidget*, Control*> controls_;
   std::unordered_map<const Control*, Mirror> mirrors_;
+  // Containers not shown yet (the wizard's other pages), whose controls have no widgets yet.
+  std::unordered_set<Control*> unbuilt_;
   // List views on pages not shown: their entries are put in when the page is shown.
   std::unordered_set<Control*> unshownEntries_;
   double dpi_ = 96;
