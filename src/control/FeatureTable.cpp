@@ -77,8 +77,9 @@ struct Key {
   size_t size = 0;
   size_t Words() const { return (size + 7) / 8; }
   bool operator==(const Key& other) const {
-    return size == other.size &&
-           std::equal(words.begin(), words.begin() + Words(), other.words.begin());
+    uint64_t differ = size ^ other.size;  // every word, the zeros after the end included
+    for (size_t w = 0; w < words.size(); ++w) differ |= words[w] ^ other.words[w];
+    return differ == 0;
   }
 };
 
@@ -90,7 +91,13 @@ bool AsciiKey(std::string_view text, Key& key) {
   uint64_t beyondAscii = 0;
   for (size_t w = 0; w < key.Words(); ++w) {
     uint64_t word = 0;
-    std::memcpy(&word, text.data() + 8 * w, std::min<size_t>(8, text.size() - 8 * w));
+    if (8 * w + 8 <= text.size()) {
+      std::memcpy(&word, text.data() + 8 * w, 8);
+    } else {  // the last bytes, put together in a register (a short copy would stall the load)
+      for (size_t i = text.size() - 8 * w; i-- > 0;) {
+        word = word << 8 | static_cast<unsigned char>(text[8 * w + i]);
+      }
+    }
     beyondAscii |= word;
     const uint64_t seven = word & (0x7F * kOnes);
     const uint64_t fromA = seven + (0x80 - 'a') * kOnes;      // high bit: the byte is 'a' or after
