@@ -1,5 +1,6 @@
 #include "contract/Text.h"
 
+#include <algorithm>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -167,9 +168,16 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string out;
   out.reserve(bytes.size());
-  for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? k80[b - 0x80] : b);
+  while (!bytes.empty()) {
+    // Runs of ASCII are the same in both.
+    const auto ascii = std::find_if(bytes.begin(), bytes.end(),
+                                    [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+    out.append(bytes.begin(), ascii);
+    bytes.remove_prefix(static_cast<size_t>(ascii - bytes.begin()));
+    if (bytes.empty()) break;
+    const auto b = static_cast<unsigned char>(bytes.front());
+    AppendUtf8(out, b < 0xA0 ? k80[b - 0x80] : b);
+    bytes.remove_prefix(1);
   }
   return out;
 }
