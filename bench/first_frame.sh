@@ -2,12 +2,12 @@
 # Time from start to the first painted frame of the wizard window, with a catalogue of 100
 # drivers and 1,000 registered data sources, beside a bare Qt dialog holding a list of as many
 # entries (1,100), in one run under one virtual display. Each program runs RUNS times (default
-# 7); the median and the fastest run are printed.
+# 21), the two alternating; the median and the fastest run are printed.
 # Usage: bench/first_frame.sh [BUILD_DIR] [RUNS]   (default: build/default; needs xvfb-run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/default}"
-runs="${2:-7}"
+runs="${2:-21}"
 for program in lumora first_frame_bare; do
   [[ -x "$build/bin/$program" ]] || { echo "build the $program target in $build first" >&2; exit 2; }
 done
