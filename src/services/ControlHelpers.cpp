@@ -2,9 +2,11 @@
 // collections and the wizard's controls. List views match records ignoring case; combo boxes
 // match exactly. The loops visit every entry and every record (no early exits) where the
 // wizard's behaviour depends on it: every matching record is updated.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -62,42 +64,80 @@ void AddAllToListView(WizAPI& api, const Collection& collection, ListView& lvw) 
   });
 }
 
+// The records of a collection chained by upper-cased name: the names share one buffer, a table
+// of chain heads (open addressing) finds a name, and each record knows the next of the same name
+// in collection order. Made with no allocation per record.
+template <class Record>
+class UpperNameChains {
+ public:
+  static constexpr size_t kNone = SIZE_MAX;
+
+  template <class Collection>
+  explicit UpperNameChains(const Collection& collection, size_t count) {
+    records_.reserve(count);
+    spans_.reserve(count);
+    next_.assign(count, kNone);
+    size_t slots = 16;
+    while (slots < 2 * count) slots *= 2;
+    heads_.assign(slots, kNone);
+    tails_.assign(slots, kNone);
+    std::string upper;
+    for (const auto& record : collection) {
+      UCaseInto(record->Name(), upper);
+      const size_t r = records_.size();
+      spans_.emplace_back(names_.size(), upper.size());
+      names_ += upper;
+      records_.push_back(record.get());
+      const size_t slot = SlotOf(upper);
+      if (heads_[slot] == kNone) {
+        heads_[slot] = r;
+      } else {
+        next_[tails_[slot]] = r;
+      }
+      tails_[slot] = r;
+    }
+  }
+
+  // The first record named `upper` (upper-cased), or kNone; then Next until kNone.
+  size_t First(std::string_view upper) const { return heads_[SlotOf(upper)]; }
+  size_t Next(size_t r) const { return next_[r]; }
+  Record& operator[](size_t r) const { return *records_[r]; }
+
+ private:
+  std::string_view NameOf(size_t r) const {
+    return std::string_view(names_).substr(spans_[r].first, spans_[r].second);
+  }
+  // The slot of `upper`'s chain, or the empty slot where it would go.
+  size_t SlotOf(std::string_view upper) const {
+    const size_t mask = heads_.size() - 1;
+    size_t slot = std::hash<std::string_view>{}(upper)&mask;
+    while (heads_[slot] != kNone && NameOf(heads_[slot]) != upper) slot = (slot + 1) & mask;
+    return slot;
+  }
+
+  std::string names_;
+  std::vector<std::pair<size_t, size_t>> spans_;  // each record's name in names_
+  std::vector<Record*> records_;
+  std::vector<size_t> next_;
+  std::vector<size_t> heads_, tails_;  // by slot: the first and last record of a name
+};
+
 // Every entry, in list order, sets the Selected of every record whose name equals its text
-// ignoring case; a record matched by several entries ends with the last one's check mark. The
-// records are chained by upper-cased name once, in collection order, so each entry finds its
-// records directly.
+// ignoring case; a record matched by several entries ends with the last one's check mark.
 template <class Collection>
 void SaveSelections(ListView& lvw, Collection& collection) {
   Trap("WizAPI:SaveDrvsDSNsSelections", [&] {
     const int16_t entries = ToInt16(lvw.ListItems().Count());
     if (entries < 1) return;
     const size_t count = static_cast<size_t>(collection.Count());  // fails past 32767 members
-    std::vector<std::string> upper;
-    std::vector<decltype(collection.begin()->get())> records;
-    upper.reserve(count);
-    records.reserve(count);
-    for (const auto& record : collection) {
-      upper.push_back(UCase(record->Name()));
-      records.push_back(record.get());
-    }
-    // First and last record of each name, and each record's next of the same name.
-    std::unordered_map<std::string_view, std::pair<size_t, size_t>> chains;
-    chains.reserve(count);
-    std::vector<size_t> next(count, count);
-    for (size_t r = 0; r < count; ++r) {
-      auto [it, added] = chains.try_emplace(upper[r], r, r);
-      if (!added) {
-        next[it->second.second] = r;
-        it->second.second = r;
-      }
-    }
+    using Record = std::remove_reference_t<decltype(*collection.begin()->get())>;
+    const UpperNameChains<Record> chains(collection, count);
+    std::string upper;
     for (int16_t e = 1; e <= entries; ++e) {
       const forms::ListItem& item = lvw.ListItems().Item(e);
-      auto it = chains.find(UCase(item.Text()));
-      if (it != chains.end()) {
-        for (size_t r = it->second.first; r < count; r = next[r]) {
-          records[r]->SetSelected(item.Checked());
-        }
+      UCaseInto(item.Text(), upper);
+      for (size_t r = chains.First(upper); r != chains.kNone; r = chains.Next(r)) {
+        chains[r].SetSelected(item.Checked());
       }
       if (e == INT16_MAX) break;
     }
