@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <iterator>
@@ -175,15 +176,16 @@ class WindowMode : public WizardMode {
     std::promise<const window::WindowPlugin*> loaded;
     loading_ = loaded.get_future();
     loader_ = std::thread([path, loaded = std::move(loaded)]() mutable {
-      const window::WindowPlugin* plugin = nullptr;
+      std::function<void()> ahead;
       try {
-        plugin = &LoadWindowPlugin(path);
+        const window::WindowPlugin& plugin = LoadWindowPlugin(path);
+        ahead = plugin.planStart();
+        loaded.set_value(&plugin);
       } catch (...) {
         loaded.set_exception(std::current_exception());
         return;
       }
-      loaded.set_value(plugin);
-      plugin->prepare();  // the windows may open meanwhile
+      ahead();  // the windows may open meanwhile
     });
   }
   ~WindowMode() override { loader_.join(); }

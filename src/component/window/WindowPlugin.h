@@ -4,6 +4,7 @@
 // libraries are built together from this tree, so the table may carry C++ types.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace lumora::forms {
@@ -33,13 +34,14 @@ struct WindowPlugin {
   // application. Call it on the thread that runs the forms.
   std::unique_ptr<WindowSession> (*openWindows)(forms::Application& application,
                                                 component::State& state);
-  // Work the windows need that any thread may do, before or while openWindows runs: reading
-  // the system's font configuration, loading Qt's platform plugin. The component does it on the
-  // thread that loaded the library, while the wizard reads what it will show.
-  void (*prepare)();
+  // Looks up the work the windows' start needs that another thread can do ahead of it (loading
+  // Qt's platform plugin, reading the font configuration) and returns it. Call it before
+  // openWindows may run; the work it returns may run on any thread, before or while openWindows
+  // runs. The component does both on the thread that loaded the library.
+  std::function<void()> (*planStart)();
 };
 
-inline constexpr int kPluginVersion = 4;
+inline constexpr int kPluginVersion = 5;
 inline constexpr const char* kPluginFile = "libBVLumoraQt.so";
 inline constexpr const char* kPluginEntry = "LumoraWindowPlugin";
 using PluginEntry = const WindowPlugin* (*)();

@@ -40,7 +40,7 @@ std::unique_ptr<WindowSession> OpenWindows(forms::Application& application,
   return std::make_unique<QtWindowSession>(application, state);
 }
 
-const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::PrepareApplicationStart};
+const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::PlanApplicationStart};
 
 }  // namespace
 }  // namespace lumora::window

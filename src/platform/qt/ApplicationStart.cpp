@@ -5,30 +5,34 @@
 
 #include <QLibraryInfo>
 #include <QString>
+#include <string>
 
 namespace lumora::forms {
 namespace {
 
-// The X11 platform plugin when Qt will start with it: no platform is asked for but that one,
-// the session is not Wayland's, and no plugin path may hold another copy. Qt's own loading of
-// it then finds it loaded.
-void LoadPlatformPlugin() {
+// The X11 platform plugin's file when Qt will start with it: no platform is asked for but that
+// one, the session is not Wayland's, and no plugin path may hold another copy; else "".
+std::string PlatformPluginToLoad() {
   const QByteArray asked = qgetenv("QT_QPA_PLATFORM");
   if (!(asked.isEmpty() || asked == "xcb") || qgetenv("XDG_SESSION_TYPE") == "wayland" ||
       !qEnvironmentVariableIsEmpty("QT_PLUGIN_PATH") || qEnvironmentVariableIsEmpty("DISPLAY")) {
-    return;
+    return {};
   }
-  const QString file = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqxcb.so";
-  // Kept loaded, as Qt keeps it; a plugin that cannot be loaded is Qt's to report.
-  static_cast<void>(::dlopen(file.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL));
+  return (QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqxcb.so")
+      .toLocal8Bit()
+      .toStdString();
 }
 
 }  // namespace
 
-void PrepareApplicationStart() {
-  LoadPlatformPlugin();  // needed first
-  // A configuration that cannot be read is Qt's to report when it looks for fonts.
-  static_cast<void>(FcInit());
+std::function<void()> PlanApplicationStart() {
+  return [plugin = PlatformPluginToLoad()] {
+    // Loaded first, as the start needs it first, and kept loaded as Qt keeps it; Qt's own
+    // loading then finds it loaded. A plugin that cannot be loaded is Qt's to report, and so is
+    // a font configuration that cannot be read.
+    if (!plugin.empty()) static_cast<void>(::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL));
+    static_cast<void>(FcInit());
+  };
 }
 
 }  // namespace lumora::forms
