@@ -8,8 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/default}"
 runs="${2:-21}"
-for program in lumora first_frame_bare; do
-  [[ -x "$build/bin/$program" ]] || { echo "build the $program target in $build first" >&2; exit 2; }
+for program in probe/lumora bin/first_frame_bare; do
+  [[ -x "$build/$program" ]] || { echo "build the lumora_window_probe_folder and first_frame_bare targets in $build first" >&2; exit 2; }
 done
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
 build=$(cd "$build" && pwd)
@@ -41,8 +41,9 @@ cat > "$dir/measure.sh" <<MEASURE
 #!/usr/bin/env bash
 # Runs inside the virtual display: prints one line per run, "NAME MILLISECONDS".
 set -euo pipefail
-# Exported once, so that both programs are started alike (the bare dialog ignores it).
-export LUMORA_QT_FIRST_FRAME=1
+# Exported once, so that both programs are started alike (the bare dialog ignores it); lumora
+# runs from the build's probe/ folder, whose window library reports the first frame.
+export LUMORA_PROBE_FIRST_FRAME=1
 once() {  # NAME COMMAND...
   local name=\$1; shift
   local start frame
@@ -52,7 +53,7 @@ once() {  # NAME COMMAND...
   echo "\$name \$(( (frame - start) / 1000 ))"
 }
 for run in \$(seq $runs); do
-  once wizard "$build/bin/lumora" wizard "$dir/object.json" \
+  once wizard "$build/probe/lumora" wizard "$dir/object.json" \
     --component-dir "$dir" --registry "$dir/sources.reg"
   once bare "$build/bin/first_frame_bare" 1100
 done

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -126,10 +126,10 @@ TEST_F(WindowRendererTest, shouldShowEveryControlAsTheDesignPlacesIt) {
     EXPECT_EQ(Widget<QLabel>(dialog, "lblInfo")->text(), "Fish & chips");
     EXPECT_TRUE(Widget<QRadioButton>(dialog, "optA")->isChecked());
     EXPECT_EQ(Widget<QGroupBox>(dialog, "fraPage(1)")->title(), "Second page");
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
-    ASSERT_EQ(items->topLevelItemCount(), 3);
-    EXPECT_EQ(items->topLevelItem(1)->text(0), "Beta");
-    EXPECT_EQ(items->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
+    ASSERT_EQ(items->model()->rowCount(), 3);
+    EXPECT_EQ(items->model()->index(1, 0).data().toString(), "Beta");
+    EXPECT_EQ(items->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_TRUE(items->isHeaderHidden());
     auto* kind = Widget<QComboBox>(dialog, "cboKind");
     EXPECT_EQ(kind->count(), 2);
@@ -214,10 +214,10 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
     EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->checkState(), Qt::PartiallyChecked);
     EXPECT_TRUE(Widget<QRadioButton>(dialog, "optB")->isChecked());
     EXPECT_FALSE(Widget<QRadioButton>(dialog, "optA")->isChecked());
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
-    ASSERT_EQ(items->topLevelItemCount(), 4);
-    EXPECT_EQ(items->topLevelItem(2)->checkState(0), Qt::Checked);
-    EXPECT_EQ(items->topLevelItem(3)->text(0), "Delta");
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
+    ASSERT_EQ(items->model()->rowCount(), 4);
+    EXPECT_EQ(items->model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(items->model()->index(3, 0).data().toString(), "Delta");
     EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->currentText(), "Second");
     auto* label = Widget<QLabel>(dialog, "lblInfo");
     EXPECT_EQ(label->x(), Px(2700));
@@ -230,7 +230,7 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
 
     form_.lvwItems.ListItems().Clear();
     form_.cboKind.Clear();
-    EXPECT_EQ(items->topLevelItemCount(), 0);
+    EXPECT_EQ(items->model()->rowCount(), 0);
     EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->count(), 0);
   });
   // Changes made in code raise their own events once, and the window echoes none back.
@@ -272,19 +272,19 @@ TEST_F(WindowRendererTest, shouldStoreClassicLineEndsAndLoseTheFocusBeforeAClick
 // A person's ticks, choices and clicks reach the runtime as its events.
 TEST_F(WindowRendererTest, shouldRaiseTheEventsOfAPersonsTicksChoicesAndClicks) {
   run_.Run(form_, [&](QDialog& dialog) {
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
     // A person toggles the entry's check box; the list view's own item change is the signal.
-    items->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    items->model()->setData(items->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_TRUE(form_.lvwItems.ListItems().Item(2).Checked());
-    items->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    items->model()->setData(items->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(form_.lvwItems.ListItems().Item(2).Checked());
     // A tick the runtime refuses (the list is disabled there, though the window lags behind)
     // is taken back and raises nothing.
     form_.lvwItems.SetEnabled(false);
     items->setEnabled(true);
-    items->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    items->model()->setData(items->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_FALSE(form_.lvwItems.ListItems().Item(1).Checked());
-    EXPECT_EQ(items->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(items->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
 
     auto* kind = Widget<QComboBox>(dialog, "cboKind");
     kind->setFocus();

@@ -17,6 +17,8 @@
 
 namespace lumora::forms {
 
+class WindowWatcher;
+
 class WindowRenderer : public ModalDriver, public Presenter {
  public:
   WindowRenderer();
@@ -33,6 +35,9 @@ class WindowRenderer : public ModalDriver, public Presenter {
   // Opens the help window on topic `contextId` of the compiled help file; a missing or
   // unreadable file, or a missing topic, is said in the window.
   void ShowHelp(const std::string& helpFile, int32_t contextId) override;
+
+  // Lets `watcher` (not owned; null for none) see the windows this renderer shows.
+  void Watch(WindowWatcher* watcher);
 
   struct Private;
 

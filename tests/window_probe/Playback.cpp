@@ -1,4 +1,4 @@
-#include "platform/qt/Playback.h"
+#include "Playback.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -9,6 +9,7 @@
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/PlayAction.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/FormWindow.h"
 
