@@ -32,6 +32,7 @@
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
+#include "platform/qt/ListViewModel.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"
 
@@ -305,7 +306,9 @@ TEST_F(WindowRendererTest, shouldRaiseTheEventsOfAPersonsTicksChoicesAndClicks) 
                                       "cboKind_Click", "chkFlag_Click", "optB_Click"}));
 }
 
-TEST_F(WindowRendererTest, shouldSendEscapeAndF1ToTheFormFirst) {
+// Enter in a text box finds no Default button here and clicks nothing; on a focused button it
+// clicks that button, as Space does.
+TEST_F(WindowRendererTest, shouldSendEscapeF1AndEnterToTheFormFirst) {
   form_.SetHelpContextID(4);
   App().SetHelpFile("/nonexistent/help.chm");
   run_.Run(form_, [&](QDialog& dialog) {
@@ -315,12 +318,21 @@ TEST_F(WindowRendererTest, shouldSendEscapeAndF1ToTheFormFirst) {
     auto* help = dialog.findChild<QWidget*>("helpWindow");
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
+    QTest::keyClick(name, Qt::Key_Return);
+    auto* next = Widget<QPushButton>(dialog, "cmdNext");
+    next->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(form_.ActiveControl(), &form_.cmdNext);
+    QTest::keyClick(next, Qt::Key_Return);
+    QTest::keyClick(next, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(next, Qt::Key_Space);
     QTest::keyClick(name, Qt::Key_Escape);
   });
   App().SetHelpFile({});
   // Escape then clicks the form's Cancel button.
-  EXPECT_EQ(form_.Of({"Form_KeyDown", "cmdCancel_"}),
-            (std::vector<std::string>{"Form_KeyDown 112", "Form_KeyDown 27", "cmdCancel_Click"}));
+  EXPECT_EQ(form_.Of({"Form_KeyDown", "cmdCancel_", "cmdNext_Click"}),
+            (std::vector<std::string>{"Form_KeyDown 112", "Form_KeyDown 13", "Form_KeyDown 13",
+                                      "cmdNext_Click", "Form_KeyDown 13", "cmdNext_Click",
+                                      "cmdNext_Click", "Form_KeyDown 27", "cmdCancel_Click"}));
 }
 
 TEST_F(WindowRendererTest, shouldAskTheFormWhenTheCloseBoxIsUsed) {
@@ -390,6 +402,47 @@ TEST_F(WindowRendererTest, shouldNotEchoAHandlerChangeBackIntoTheRuntime) {
   });
   // Per key: the typed text's Change, then the rewrite's Change (which changes nothing more).
   EXPECT_EQ(form_.Count("txtName_Change"), 4);
+}
+
+// The list view's model reads the runtime's entries, but the rows a view knows change only when
+// the window refreshes it: a view is never handed a row the runtime already took away. A
+// person's tick is handed on, not made.
+TEST(ListViewModelTest, shouldKeepItsRowsUntilRefreshedAndHandOnATick) {
+  ListView list("lvw", kNoIndex);
+  ListViewModel model(list);
+  std::vector<std::pair<int32_t, bool>> ticks;
+  model.onTick = [&](int32_t index, bool checked) { ticks.emplace_back(index, checked); };
+  for (const char* text : {"a", "b", "c"}) list.ListItems().Add(0, {}, text);
+  EXPECT_EQ(model.rowCount(), 0);
+  model.Refresh();
+  list.ListItems().Remove(3);
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_FALSE(model.index(2, 0).data().isValid()) << "a row gone from the runtime shows nothing";
+  model.Refresh();
+  struct Row {
+    int row;
+    int role;
+    QVariant shown;
+  };
+  const Row before[] = {{0, Qt::DisplayRole, "a"}, {1, Qt::CheckStateRole, QVariant()}};
+  for (const Row& r : before) EXPECT_EQ(model.index(r.row, 0).data(r.role), r.shown) << r.row;
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole), "1");
+  EXPECT_FALSE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+
+  list.SetCheckboxes(true);
+  list.ColumnHeaders().Add(0, "name", "Name", 1000);
+  list.ColumnHeaders().Add(0, "more", "More", 1000);
+  model.Refresh();
+  EXPECT_EQ(model.columnCount(), 2);
+  EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole), "More");
+  EXPECT_EQ(model.index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_TRUE(model.flags(model.index(1, 0)) & Qt::ItemIsUserCheckable);
+  EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+  EXPECT_FALSE(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole))
+      << "an entry already unticked";
+  EXPECT_FALSE(list.ListItems().Item(2).Checked()) << "the runtime ticks, not the model";
+  EXPECT_EQ(ticks, (std::vector<std::pair<int32_t, bool>>{{2, true}}));
 }
 
 }  // namespace

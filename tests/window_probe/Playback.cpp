@@ -22,7 +22,7 @@ constexpr int kPauseMs = 150;  // lets the window lay itself out and paint betwe
 Playback::Playback(FormWindow& window, const std::string& scriptFile, const std::string& grabFolder)
     : window_(window), file_(scriptFile), grab_(QString::fromStdString(grabFolder)) {
   try {
-    actions_ = ParseScript(ReadInputFile(scriptFile, "playback script"), scriptFile);
+    actions_ = ParseScript(ReadInputFile(scriptFile, "playback script", Pipes::Read), scriptFile);
   } catch (const InputFileError& error) {
     Stop(error.what());
   } catch (const ScriptError& error) {
