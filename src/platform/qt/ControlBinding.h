@@ -44,6 +44,8 @@ class ControlBinding {
   virtual void ApplyStyle() {}
   // Once the window has settled after a change of its layout (a page shown).
   virtual void Settle() {}
+  // Whether the widget takes Enter for itself (a new line) rather than handing it to the form.
+  virtual bool KeepsEnter() const { return false; }
 
  protected:
   virtual QWidget* Create(QWidget* parent) = 0;

@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -345,8 +344,11 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
   const int16_t code = ClassicKey(key->key());
   if (code == 0) return false;
   // A multi-line text box takes Enter as a new line.
-  if (code == kKeyReturn && qobject_cast<QPlainTextEdit*>(QApplication::focusWidget()) != nullptr)
-    return false;
+  if (code == kKeyReturn) {
+    const Control* focused = ControlOf(QApplication::focusWidget());
+    const ControlBinding* binding = focused != nullptr ? BindingOf(*focused) : nullptr;
+    if (binding != nullptr && binding->KeepsEnter()) return false;
+  }
   const Qt::KeyboardModifiers modifiers = key->modifiers();
   const auto shift = static_cast<int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
                                           (modifiers & Qt::ControlModifier ? 2 : 0) |

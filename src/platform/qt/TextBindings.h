@@ -36,6 +36,7 @@ class MultiLineTextBinding : public ControlBinding {
   // Read-only when Locked; the scroll bars ScrollBars asks for, and lines wrapped at the
   // box's width unless a horizontal bar is asked for.
   void ApplyStyle() override;
+  bool KeepsEnter() const override { return true; }
 
  protected:
   QWidget* Create(QWidget* parent) override;
