@@ -126,7 +126,7 @@ TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClo
 
 // Without a host window the wizard is a window of its own that wears the application icon: not a
 // dialog, which the X11 platform would make transient for an invisible owner window. Alt+N and
-// Alt+B move through its pages.
+// Alt+B move through its pages, and so does Enter on the focused Back button.
 TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
     ASSERT_NE(dialog.windowHandle(), nullptr);
@@ -143,6 +143,11 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
     QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);  // Back from the summary
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
     EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), "&Next");
+    auto* back = Widget<QPushButton>(dialog, "cmdNav(2)");
+    back->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY_WITH_TIMEOUT(back->hasFocus(), 2000);
+    QTest::keyClick(back, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{0}, 2000);
   });
 }
 
