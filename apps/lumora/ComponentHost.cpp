@@ -14,9 +14,9 @@
 #include <nlohmann/json.hpp>
 
 #include "contract/Failure.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
 #include "hostlib/ComponentRegistry.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
 #include "hostlib/StderrErrorReport.h"
 #include "marshal/ComObject.h"
 #include "marshal/Marshal.h"

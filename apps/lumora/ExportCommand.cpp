@@ -15,7 +15,7 @@
 
 #include "ComponentHost.h"
 #include "export/ExportWriters.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
 #include "hostlib/HostSetupError.h"
 

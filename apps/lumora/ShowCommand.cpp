@@ -7,9 +7,9 @@
 #include "Command.h"
 #include "contract/Failure.h"
 #include "contract/MessageText.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
+#include "host/StoredLists.h"
 #include "hostlib/HostSetupError.h"
-#include "hostlib/StoredLists.h"
 
 namespace lumora::cli {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "Command.h"
 #include "CommandLineWords.h"
-#include "hostlib/InstalledLayout.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {

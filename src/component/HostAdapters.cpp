@@ -4,8 +4,8 @@
 
 #include "component/ComponentState.h"
 #include "contract/Failure.h"
+#include "hostlib/DataFolder.h"
 #include "hostlib/HostSetupError.h"
-#include "hostlib/InstalledLayout.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "marshal/Marshal.h"
 
