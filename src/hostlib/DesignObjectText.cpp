@@ -42,7 +42,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 [[noreturn]] void Fail(const std::string& message) {
-  throw DesignObjectFileError(message);
+  throw HostError::BadInput(message);
 }
 
 // "PATH:LINE:COLUMN" of the byte at `offset` of `text`.

@@ -29,8 +29,7 @@ using testing::ReadFile;
 using testing::TempDir;
 
 std::string RefusalOf(const std::string& text) {
-  return testing::MessageOf<DesignObjectFileError>(
-      [&] { DesignObjectFile::Parse("obj.json", text); });
+  return testing::MessageOf<HostError>([&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
 // The files of a folder but the lock files, by name.
@@ -191,7 +190,7 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 }
 
 std::string SaveError(DesignObjectFile& file) {
-  return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
+  return testing::MessageOf<HostError>([&] { file.Save(); }, "saved");
 }
 
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";
