@@ -7,26 +7,22 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
+
+#include "contract/HostError.h"
 
 namespace lumora {
 
 // The bound on every input file read whole.
 inline constexpr uint64_t kMaxInputFileBytes = 256u << 20;
 
-// What() reads "PATH: WHAT: REASON" ("hosts.ini: host configuration: is a directory").
-class InputFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Whether a pipe (FIFO, process substitution) is read as the input or refused.
 enum class Pipes { Refused, Read };
 
 // The bytes of the regular file at `path` (or of the pipe, with Pipes::Read: read until its
 // writer closes it). `what` names the input in messages ("registry export"); a missing file is
-// refused with "No such file or directory".
+// refused with "No such file or directory". A refusal is a HostError of bad input reading
+// "PATH: WHAT: REASON" ("hosts.ini: host configuration: is a directory").
 std::string ReadInputFile(const std::string& path, const std::string& what,
                           Pipes pipes = Pipes::Refused);
 // The same, but a missing file gives nullopt.

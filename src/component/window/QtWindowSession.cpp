@@ -1,6 +1,6 @@
 #include "component/window/QtWindowSession.h"
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/Application.h"
 
 namespace lumora::window {

@@ -4,7 +4,7 @@
 #include <QFontDatabase>
 #include <QImageReader>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/Font.h"
 
 namespace lumora::forms {

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <vector>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/ClassicValues.h"
