@@ -1,5 +1,6 @@
 // The wizard window as a person gets it: the real lumora program loading the real component and
-// window library, started from an unrelated folder under a virtual display. The window library
+// the window probe (the real window library's code, which saves the shot), started from an
+// unrelated folder under a virtual display. The window library
 // works on the component's state, so the side panel shows the artwork that lies beside the
 // component whatever the current folder is.
 #include <gtest/gtest.h>
