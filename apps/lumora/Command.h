@@ -26,7 +26,11 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
-  std::string library;  // register, unregister: the component's file
+  std::string library;             // register, unregister: the component's file
+  std::vector<std::string> names;  // check: the data sources to try
+  bool json = false;               // check
+  bool noConnect = false;          // check
+  int timeoutSeconds = 10;         // check
 };
 
 struct Command {
@@ -55,5 +59,7 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation);
 void AddShowOptions(CLI::App& sub, Invocation& invocation);
 void AddWizardOptions(CLI::App& sub, Invocation& invocation);
 void AddRegisterOptions(CLI::App& sub, Invocation& invocation);
+ExitStatus RunCheck(const Invocation& invocation);
+void AddCheckOptions(CLI::App& sub, Invocation& invocation);
 
 }  // namespace lumora::cli
