@@ -49,6 +49,12 @@ std::string ObjectText(const std::vector<Source>& sources,
       p[k + "Selections"].push_back(s.selected);
     }
   }
+  p["DataSourcesTypes"] = nlohmann::json::array();
+  p["DataSourcesUninstFlags"] = nlohmann::json::array();
+  for (size_t i = 0; i < sources.size(); ++i) {
+    p["DataSourcesTypes"].push_back("user");
+    p["DataSourcesUninstFlags"].push_back(false);
+  }
   if (drivers.empty()) {
     p.erase("Drivers");
     p.erase("DriversInfo");
@@ -362,6 +368,42 @@ TEST_F(CheckMachine, FindingsWithoutConnectionNameTheItemAndTheLine) {
       EXPECT_EQ(r.exitStatus, 1) << c.what;
     }
   }
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// The wizard's Test button tries the lines in the attribute box as they are now, edits
+// included, and the message box says what came of it; Finish stores the fixed lines.
+TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
+  const std::string wrong = "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("none/shop.db") +
+                            "\\r\\nNoCreat=1";
+  const std::string right = "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("shop.db");
+  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("shop.db")));
+  dir_.Write("script", "click cmdNav(3)\ntick lvwDSNs \"Shop\"\nclick cmdDSNAdv\ntype txtDSNAttrib \"" +
+                           wrong + "\"\nclick cmdDSNTest\ntype txtDSNAttrib \"" + right +
+                           "\"\nclick cmdDSNTest\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
+  dir_.Write("object.json", ObjectText({{"Shop", "DriverName=SQLite3\r\nDatabase=old.db", false},
+                                        {"Windows", "DriverName=SQL Server", false}}));
+  ProcessResult r = RunProcess(Lumora(), {"wizard", dir_.File("object.json"), "--script",
+                                          dir_.File("script"), "--registry", "none"});
+  ASSERT_EQ(r.exitStatus, 0) << r.out << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 2u) << r.out;
+  EXPECT_EQ(lines[0],
+            "{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"'Shop' did not connect:\\n"
+            "[HY000] (native 14) [SQLite]connect failed\"}}");
+  EXPECT_EQ(lines[1].rfind("{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"'Shop' "
+                           "connected to SQLite 3.",
+                           0),
+            0u)
+      << lines[1];
+  const auto stored = nlohmann::json::parse(testing::ReadFile(dir_.File("object.json")));
+  EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0],
+            "DriverName=SQLite3\r\nDatabase=" + dir_.File("shop.db"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/odbc/ConnectionTry.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -103,6 +104,18 @@ bool Start(const std::string& program, Child& child, int& inSocket, std::string&
 }
 
 }  // namespace
+
+std::string TryProgramBesideThisLibrary() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&TryProgramBesideThisLibrary), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return kTryProgram;
+  }
+  const std::string self = info.dli_fname;
+  const size_t slash = self.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" +
+         kTryProgram;
+}
 
 std::string SignalName(int signal) {
   const char* abbrev = ::sigabbrev_np(signal);

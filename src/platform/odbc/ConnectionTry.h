@@ -69,6 +69,10 @@ std::string DescribeOutcome(const TryOutcome& outcome);
 // The same for a message box: the first line says what happened, then one line per diagnostic.
 std::string DescribeOutcomeForPerson(const TryOutcome& outcome, const std::string& dataSource);
 
+// The try program beside the file this code was linked into (the component's library, whose
+// folder holds the program in the build and in the install).
+std::string TryProgramBesideThisLibrary();
+
 // "SIGSEGV" for 11.
 std::string SignalName(int signal);
 
