@@ -31,6 +31,9 @@ struct Invocation {
   bool json = false;               // check
   bool noConnect = false;          // check
   int timeoutSeconds = 10;         // check
+  std::string from, out;           // catalogue
+  bool force = false;              // catalogue
+  bool onlySource = false;         // catalogue
 };
 
 struct Command {
@@ -61,5 +64,7 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation);
 void AddRegisterOptions(CLI::App& sub, Invocation& invocation);
 ExitStatus RunCheck(const Invocation& invocation);
 void AddCheckOptions(CLI::App& sub, Invocation& invocation);
+ExitStatus RunCatalogue(const Invocation& invocation);
+void AddCatalogueOptions(CLI::App& sub, Invocation& invocation);
 
 }  // namespace lumora::cli
