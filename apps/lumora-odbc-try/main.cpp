@@ -57,6 +57,10 @@ int main(int argc, char**) {
   std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
   while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
 
+  if (in.size() > 32767) {  // what SQLDriverConnect's length can say
+    std::puts("failed\ndiag\t\t0\tthe connection string is longer than 32767 bytes");
+    return 1;
+  }
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||

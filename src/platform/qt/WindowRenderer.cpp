@@ -163,7 +163,10 @@ void WindowRenderer::RunBusy(const std::string& what, const CancellableTask& tas
   QProgressDialog dialog(QString::fromStdString(what), QStringLiteral("Cancel"), 0, 0, parent);
   dialog.setObjectName(QStringLiteral("busyDialog"));
   dialog.setWindowModality(Qt::WindowModal);
-  dialog.setMinimumDuration(400);
+  dialog.setAutoReset(false);
+  dialog.setAutoClose(false);
+  dialog.cancel();  // no showing of its own: shown below when the task takes a moment
+  dialog.reset();
   QObject::connect(&dialog, &QProgressDialog::canceled, [&cancel] { cancel = true; });
   QApplication::setOverrideCursor(Qt::BusyCursor);
   std::thread worker([&] {
@@ -176,6 +179,9 @@ void WindowRenderer::RunBusy(const std::string& what, const CancellableTask& tas
     if (done) loop.quit();
   });
   poll.start(20);
+  QTimer::singleShot(400, &dialog, [&] {
+    if (!done && !cancel) dialog.show();
+  });
   if (!done) loop.exec();
   worker.join();
   QApplication::restoreOverrideCursor();
