@@ -35,32 +35,20 @@ struct Source {
   bool selected = true;
 };
 
+// A design object storing `sources` (user data sources) and `drivers`, in order.
 std::string ObjectText(const std::vector<Source>& sources,
                        const std::vector<Source>& drivers = {}) {
-  nlohmann::json p = nlohmann::json::object();
+  nlohmann::json p;
   for (const auto& [key, list] : {std::pair{"Drivers", &drivers}, {"DataSources", &sources}}) {
-    const std::string k = key;
-    p[k] = nlohmann::json::array();
-    p[k + "Info"] = nlohmann::json::array();
-    p[k + "Selections"] = nlohmann::json::array();
     for (const Source& s : *list) {
-      p[k].push_back(s.name);
-      p[k + "Info"].push_back(s.lines);
-      p[k + "Selections"].push_back(s.selected);
+      p[key].push_back(s.name);
+      p[std::string(key) + "Info"].push_back(s.lines);
+      p[std::string(key) + "Selections"].push_back(s.selected);
+      if (list == &sources) p["DataSourcesTypes"].push_back("user");
+      if (list == &sources) p["DataSourcesUninstFlags"].push_back(false);
     }
   }
-  p["DataSourcesTypes"] = nlohmann::json::array();
-  p["DataSourcesUninstFlags"] = nlohmann::json::array();
-  for (size_t i = 0; i < sources.size(); ++i) {
-    p["DataSourcesTypes"].push_back("user");
-    p["DataSourcesUninstFlags"].push_back(false);
-  }
-  if (drivers.empty()) {
-    p.erase("Drivers");
-    p.erase("DriversInfo");
-    p.erase("DriversSelections");
-  }
-  return nlohmann::json{{"properties", p}}.dump();
+  return nlohmann::json{{"properties", p.is_null() ? nlohmann::json::object() : p}}.dump();
 }
 
 // A scratch machine: odbcinst.ini with the SQLite 3 and PostgreSQL drivers and the crashing one.
@@ -141,28 +129,20 @@ TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
   EXPECT_EQ(Lines(all.out)[1].rfind("Lite: connected", 0), 0u) << all.out;
   EXPECT_EQ(all.exitStatus, 1);
 
-  ProcessResult named = Check(sources, {"Off"});
+  // Named, with a password and a value that needs braces, and as JSON.
+  ProcessResult named = Check(
+      {{"Off", sources[2].lines + "\r\nPWD=hunter;2\r\nTimeout={5}", false}}, {"Off", "--json"});
   EXPECT_EQ(named.exitStatus, 0) << named.out;
-  EXPECT_EQ(named.out.rfind("Off: connected", 0), 0u) << named.out;
-
-  ProcessResult unknown = Check(sources, {"off"});
-  EXPECT_EQ(unknown.exitStatus, 2);
-  EXPECT_NE(unknown.err.find("no data source \"off\""), std::string::npos) << unknown.err;
-}
-
-TEST_F(CheckMachine, JsonGivesOneObjectPerDataSourceWithTheConnectionStringMasked) {
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("a.db")));
-  ProcessResult r = Check({{"Lite", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db") +
-                                        "\r\nPWD=hunter;2\r\nTimeout={5}"}},
-                          {"--json"});
-  ASSERT_EQ(r.exitStatus, 0) << r.out << r.err;
-  ASSERT_EQ(Lines(r.out).size(), 1u);
-  const auto j = nlohmann::json::parse(r.out);
+  const auto j = nlohmann::json::parse(named.out);
   EXPECT_EQ(j["result"], "connected");
   EXPECT_EQ(j["dbms"]["name"], "SQLite");
   EXPECT_EQ(j["connection"],
             "DRIVER={SQLite3};Database=" + dir_.File("a.db") + ";PWD=***;Timeout={{5}}};");
-  EXPECT_EQ(r.out.find("hunter"), std::string::npos);
+  EXPECT_EQ(named.out.find("hunter"), std::string::npos);
+
+  ProcessResult unknown = Check(sources, {"off"});
+  EXPECT_EQ(unknown.exitStatus, 2);
+  EXPECT_NE(unknown.err.find("no data source \"off\""), std::string::npos) << unknown.err;
 }
 
 // A Unix socket that takes connections and never says a word.
@@ -379,13 +359,14 @@ namespace {
 // The wizard's Test button tries the lines in the attribute box as they are now, edits
 // included, and the message box says what came of it; Finish stores the fixed lines.
 TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
-  const std::string wrong = "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("none/shop.db") +
-                            "\\r\\nNoCreat=1";
+  const std::string wrong =
+      "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("none/shop.db") + "\\r\\nNoCreat=1";
   const std::string right = "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("shop.db");
   ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("shop.db")));
-  dir_.Write("script", "click cmdNav(3)\ntick lvwDSNs \"Shop\"\nclick cmdDSNAdv\ntype txtDSNAttrib \"" +
-                           wrong + "\"\nclick cmdDSNTest\ntype txtDSNAttrib \"" + right +
-                           "\"\nclick cmdDSNTest\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
+  dir_.Write("script",
+             "click cmdNav(3)\ntick lvwDSNs \"Shop\"\nclick cmdDSNAdv\ntype txtDSNAttrib \"" +
+                 wrong + "\"\nclick cmdDSNTest\ntype txtDSNAttrib \"" + right +
+                 "\"\nclick cmdDSNTest\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
   dir_.Write("object.json", ObjectText({{"Shop", "DriverName=SQLite3\r\nDatabase=old.db", false},
                                         {"Windows", "DriverName=SQL Server", false}}));
   ProcessResult r = RunProcess(Lumora(), {"wizard", dir_.File("object.json"), "--script",
