@@ -361,19 +361,22 @@ namespace {
 TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
   const std::string wrong =
       "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("none/shop.db") + "\\r\\nNoCreat=1";
-  const std::string right = "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("shop.db");
+  const std::string right =
+      "DriverName=SQLite3\\r\\nDatabase=" + dir_.File("shop.db") + "\\r\\nPWD=Sesame";
   ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("shop.db")));
   dir_.Write("script",
              "click cmdNav(3)\ntick lvwDSNs \"Shop\"\nclick cmdDSNAdv\ntype txtDSNAttrib \"" +
                  wrong + "\"\nclick cmdDSNTest\ntype txtDSNAttrib \"" + right +
-                 "\"\nclick cmdDSNTest\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
+                 "\"\nclick cmdDSNTest\ndump\nclick cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
   dir_.Write("object.json", ObjectText({{"Shop", "DriverName=SQLite3\r\nDatabase=old.db", false},
                                         {"Windows", "DriverName=SQL Server", false}}));
   ProcessResult r = RunProcess(Lumora(), {"wizard", dir_.File("object.json"), "--script",
                                           dir_.File("script"), "--registry", "none"});
   ASSERT_EQ(r.exitStatus, 0) << r.out << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 2u) << r.out;
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_NE(lines[2].find("PWD=***"), std::string::npos);  // the dump shows no password
+  EXPECT_EQ(r.out.find("Sesame"), std::string::npos);
   EXPECT_EQ(lines[0],
             "{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"'Shop' did not connect:\\n"
             "[HY000] (native 14) [SQLite]connect failed\"}}");
@@ -384,7 +387,7 @@ TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
       << lines[1];
   const auto stored = nlohmann::json::parse(testing::ReadFile(dir_.File("object.json")));
   EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0],
-            "DriverName=SQLite3\r\nDatabase=" + dir_.File("shop.db"));
+            "DriverName=SQLite3\r\nDatabase=" + dir_.File("shop.db") + "\r\nPWD=Sesame");
 }
 
 }  // namespace

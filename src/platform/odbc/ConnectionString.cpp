@@ -69,4 +69,28 @@ std::string MaskSecrets(std::string text, const std::vector<Attribute>& attribut
   return text;
 }
 
+std::string MaskSecretLines(std::string_view text) {
+  std::string out;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    const size_t eq = line.find('=');
+    if (eq != std::string_view::npos) {
+      std::string_view key = line.substr(0, eq);
+      while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.remove_prefix(1);
+      while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
+      if (!key.empty() && IsSecretKey(key)) {
+        out.append(line.substr(0, eq + 1)).append("***");
+        if (line.back() == '\r') out += '\r';
+        line = {};
+      }
+    }
+    out.append(line);
+    if (end == std::string_view::npos) break;
+    out += '\n';
+    text.remove_prefix(end + 1);
+  }
+  return out;
+}
+
 }  // namespace lumora::odbc

@@ -33,4 +33,8 @@ std::string MaskedConnectionString(std::string_view driver,
 // may quote the string it was given in a diagnostic).
 std::string MaskSecrets(std::string text, const std::vector<Attribute>& attributes);
 
+// `text` with the value of every "KEY=value" line whose key is secret shown as "***" (blanks
+// before the key kept): what a dump of a form or a log may show of attribute lines.
+std::string MaskSecretLines(std::string_view text);
+
 }  // namespace lumora::odbc
