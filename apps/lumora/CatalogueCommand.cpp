@@ -12,7 +12,8 @@
 #include "Command.h"
 #include "contract/MessageText.h"
 #include "contract/Text.h"
-#include "hostlib/InstalledLayout.h"
+#include "host/InstallTree.h"
+#include "hostlib/DataFolder.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/RegistryTree.h"
 #include "hostlib/WineRegistry.h"
@@ -127,21 +128,14 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
   const std::string out = invocation.out.empty() ? "." : invocation.out;
   const std::string target = out + "/lumora.ini";
   if (fs::exists(target) && !invocation.force) {
-    PrintError(target + " exists; give --force to replace it");
-    return ExitStatus::kBadUsage;
+    throw HostError::BadInput(target + " exists; give --force to replace it");
   }
-  std::vector<InstalledDriver> drivers;
-  try {
-    drivers = SourceDrivers(invocation.from);
-  } catch (const std::exception& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const std::vector<InstalledDriver> drivers = SourceDrivers(invocation.from);
   for (const InstalledDriver& d : drivers) {
     if (const std::string why = Uncarriable(d.name); !why.empty()) {
-      PrintError(invocation.from + ": the driver \"" + EscapeForMessage(d.name) +
-                 "\" cannot be written into a catalogue: " + why + "; nothing written");
-      return ExitStatus::kBadUsage;
+      throw HostError::BadInput(invocation.from + ": the driver \"" + EscapeForMessage(d.name) +
+                                "\" cannot be written into a catalogue: " + why +
+                                "; nothing written");
     }
   }
   const std::string dataFolder = InstalledDataFolder();
@@ -209,14 +203,12 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     file << ini.str();
     if (!file.flush()) {
-      PrintError("cannot write " + temporary);
-      return ExitStatus::kComponentNo;
+      throw HostError::NotDone("cannot write " + temporary);
     }
   }
   fs::rename(temporary, target, error);
   if (error) {
-    PrintError("cannot write " + target + ": " + error.message());
-    return ExitStatus::kComponentNo;
+    throw HostError::NotDone("cannot write " + target + ": " + error.message());
   }
   // The help file and the artwork stay the installed ones.
   for (const char* name : {"lumora.chm", "sidepanel.png"}) {

@@ -11,9 +11,9 @@
 #include "CheckFindings.h"
 #include "Command.h"
 #include "contract/MessageText.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
+#include "host/StoredLists.h"
 #include "platform/odbc/ConnectionTry.h"
 
 namespace lumora::cli {
@@ -112,13 +112,7 @@ void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunCheck(const Invocation& invocation) {
-  std::unique_ptr<DesignObjectFile> object;
-  try {
-    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const auto object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   StoredChoices choices{
       ReadItems(*object, "Drivers", "DriversInfo", "DriversSelections"),
       ReadItems(*object, "DataSources", "DataSourcesInfo", "DataSourcesSelections")};
@@ -129,9 +123,9 @@ ExitStatus RunCheck(const Invocation& invocation) {
       if (s.name == wanted) found = &s;
     }
     if (found == nullptr) {
-      PrintError(invocation.object + ": no data source \"" + EscapeForMessage(wanted) +
-                 "\" is stored (names are compared exactly)");
-      return ExitStatus::kBadUsage;
+      throw HostError::BadInput(invocation.object + ": no data source \"" +
+                                EscapeForMessage(wanted) +
+                                "\" is stored (names are compared exactly)");
     }
     toTry.push_back(found);
   }
