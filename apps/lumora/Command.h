@@ -26,6 +26,7 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
+  std::string ui;       // wizard: "window", "terminal" or "" (the window when it can be shown)
   std::string library;  // register, unregister: the component's file
 };
 
