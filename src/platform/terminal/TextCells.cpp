@@ -105,9 +105,17 @@ std::vector<std::string> WrapCells(std::string_view text, int cells, bool unicod
     std::string line;
     int used = 0;
     size_t lastSpace = std::string::npos;  // byte offset in `line` of the last space
+    bool broke = false;                    // the paragraph was broken onto a new line
     for (const Glyph& glyph : Glyphs(paragraph, unicode)) {
       if (used + glyph.cells > cells) {
-        if (glyph.bytes == " ") continue;  // a space at the break is dropped
+        if (glyph.bytes == " ") {  // the line breaks here, and the space goes
+          lines.push_back(line);
+          line.clear();
+          used = 0;
+          lastSpace = std::string::npos;
+          broke = true;
+          continue;
+        }
         if (lastSpace != std::string::npos) {
           std::string rest = line.substr(lastSpace + 1);
           line.resize(lastSpace);
@@ -120,9 +128,10 @@ std::vector<std::string> WrapCells(std::string_view text, int cells, bool unicod
           used = 0;
         }
         lastSpace = std::string::npos;
+        broke = true;
       }
       if (glyph.bytes == " ") {
-        if (line.empty() && !lines.empty() && used == 0) continue;
+        if (line.empty() && broke) continue;  // no space starts a wrapped line
         lastSpace = line.size();
       }
       line += glyph.bytes;
