@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <regex>
@@ -21,11 +22,14 @@
 namespace lumora::testing {
 namespace {
 
-// One step: "keys:A B C" (tmux key names), "text:..." (typed literally), "signal:HUP" (sent to
-// the wizard's process) or "resize:COLSxROWS"; then, unless empty, a text the screen must show.
+// One step: "keys:A B C" (tmux key names), "text:..." (typed literally), "click:TEXT" (the left
+// mouse button on the first cell of TEXT on the screen, as an xterm reports it), "signal:HUP"
+// (sent to the wizard's process) or "resize:COLSxROWS"; then, unless empty, a text the screen
+// must show.
 struct Step {
   std::string action;
   std::string expect;
+  std::string gone = {};  // a text that must have left the screen
 };
 
 enum class Object { kUntouched, kAsScript };
@@ -63,11 +67,11 @@ class Tmux {
   std::string Screen(bool escapes = false) const {
     return Run(std::string("capture-pane -p") + (escapes ? " -e" : ""));
   }
-  // Polls the screen until it shows `text`; the screen last seen otherwise.
-  bool WaitFor(const std::string& text, std::string* seen) const {
+  // Polls the screen until it shows `text` (or no longer does); the screen last seen otherwise.
+  bool WaitFor(const std::string& text, std::string* seen, bool shown = true) const {
     for (int i = 0; i < 100; ++i) {
       *seen = Screen();
-      if (seen->find(text) != std::string::npos) return true;
+      if ((seen->find(text) != std::string::npos) == shown) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
@@ -138,6 +142,25 @@ const std::vector<Case> kCases = {
      {{"keys:Down Space", "[ ] Microsoft Access"}, {"keys:Escape", ""}},
      1},
     {"EscapeOnTheSummary", 80, 24, "", Then(kSessionToSummary, {{"keys:Escape", ""}}), 1},
+    {"MessageBoxAnsweredByKey",
+     80,
+     24,
+     "",
+     {{"keys:M-n Tab Enter Tab Tab Tab Tab Tab", "Lumora - Advanced Data Source Attributes"},
+      {"text:Orders", ""},
+      {"keys:Tab Enter", "'Orders' is already in the data sources list."},
+      {"keys:Enter", "Lumora - Advanced Data Source Attributes", "is already in the"},
+      {"keys:Escape", ""}},
+     1},
+    {"MouseClicks",
+     80,
+     24,
+     "",
+     {{"click:[ ] Microsoft ODBC", "[x] Microsoft ODBC for Oracle"},
+      {"click:Next", "Lumora - Step 2"},
+      {"click:Back", "Lumora - Step 1"},
+      {"click:Cancel", ""}},
+     1},
     {"HelpOnEveryPage",
      80,
      24,
@@ -244,6 +267,21 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       }
     } else if (kind == "text:") {
       tmux.Run("send-keys -l " + Quote(what));
+    } else if (kind == "click:") {
+      std::setlocale(LC_ALL, "C.UTF-8");
+      const std::vector<std::string> lines = Lines(tmux.Screen());
+      bool clicked = false;
+      for (size_t row = 0; row < lines.size() && !clicked; ++row) {
+        const size_t at = lines[row].find(what);
+        if (at == std::string::npos) continue;
+        const int col = CellsOf(lines[row].substr(0, at));
+        char press[64];
+        std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", 33 + col,
+                      33 + static_cast<int>(row), 33 + col, 33 + static_cast<int>(row));
+        tmux.Run(std::string("send-keys -H ") + press);
+        clicked = true;
+      }
+      ASSERT_TRUE(clicked) << "no " << what << " on the screen to click";
     } else if (kind == "signal:") {
       ASSERT_TRUE(WaitForFile(dir.File("pid")));
       const std::string pid = ReadFile(dir.File("pid"));
@@ -258,6 +296,11 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
           << seen;
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    if (!step.gone.empty()) {
+      EXPECT_TRUE(tmux.WaitFor(step.gone, &seen, false))
+          << "after " << step.action << ", \"" << step.gone << "\" is still on the screen:\n"
+          << seen;
     }
     if (c.aligned) {
       std::setlocale(LC_ALL, "C.UTF-8");

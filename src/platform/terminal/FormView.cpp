@@ -3,6 +3,7 @@
 #include <curses.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"

@@ -141,11 +141,9 @@ bool TextEdit::Backspace() {
 }
 
 bool TextEdit::Delete() {
-  const size_t line = line_, column = column_;
-  if (column == lines_[line].size() && line + 1 >= lines_.size()) return false;
-  Right();
+  if (column_ == lines_[line_].size() && line_ + 1 >= lines_.size()) return false;
+  Right();  // then take back the character passed over (or the line end)
   Backspace();
-  (void)column;
   return true;
 }
 
