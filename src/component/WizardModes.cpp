@@ -294,11 +294,11 @@ std::unique_ptr<WizardMode> WizardMode::Prepare(const HostCall& call) {
       std::string noWindow;
       if (WindowPossible(&noWindow)) return std::make_unique<WindowMode>();
       if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) {
-        throw HostInputError(
-            "the wizard has nowhere to show: no window (" + noWindow +
-            ") and standard input and output are not a terminal; run it in a terminal, use "
-            "--script FILE to drive it headless, or run under a virtual display (for example: "
-            "xvfb-run lumora wizard OBJECT)");
+        throw HostInputError("cannot open the wizard window: " + noWindow +
+                             ", and standard input and output are not a terminal to show it in; "
+                             "run it in a terminal, use --script FILE to drive the wizard "
+                             "headless, or run under a virtual display (for example: xvfb-run "
+                             "lumora wizard OBJECT)");
       }
       return std::make_unique<TerminalMode>();
     }

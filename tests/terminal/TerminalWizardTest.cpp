@@ -152,6 +152,12 @@ const std::vector<Case> kCases = {
       {"keys:Enter", "Lumora - Advanced Data Source Attributes", "is already in the"},
       {"keys:Escape", ""}},
      1},
+    {"AsciiLinesWithoutUtf8",
+     80,
+     24,
+     "LC_ALL=C",
+     {{"", "------ Lumora - Step 1 ------", "\xE2\x94\x80"}, {"keys:Escape", ""}},
+     1},
     {"MouseClicks",
      80,
      24,
@@ -159,6 +165,8 @@ const std::vector<Case> kCases = {
      {{"click:[ ] Microsoft ODBC", "[x] Microsoft ODBC for Oracle"},
       {"click:Next", "Lumora - Step 2"},
       {"click:Back", "Lumora - Step 1"},
+      {"click:Help", "Help: Step 1: ODBC drivers"},
+      {"keys:q", "Lumora - Step 1"},
       {"click:Cancel", ""}},
      1},
     {"HelpOnEveryPage",
@@ -189,8 +197,10 @@ const std::vector<Case> kCases = {
       {"keys:Down Space", "Lumora needs 80x24"},
       {"resize:80x24", "Lumora - Step 1"},
       {"keys:Down Down Space", "[x] Microsoft ODBC for Oracle"},
+      {"keys:Tab Tab Enter Tab Down End Enter", "Lumora - Advanced Driver Attributes"},
+      {"text:Kept=1", "Kept=1"},
       {"resize:70x24", "this terminal is 70x24"},
-      {"resize:80x24", "[x] Microsoft ODBC for Oracle"},
+      {"resize:80x24", "Kept=1"},
       {"keys:Escape", ""}},
      1},
     {"NoColour",
@@ -382,13 +392,36 @@ TEST_P(TerminalRefusal, shouldSayWhyAndHowToGoOnAndWriteNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TerminalRefusal,
     ::testing::ValuesIn(std::vector<Refusal>{
-        {"NoDisplayNoTerminal", {}, "", "standard input and output are not a terminal; run it"},
+        {"NoDisplayNoTerminal", {}, "", "and standard input and output are not a terminal to show"},
         {"TerminalForcedWithoutOne", {"--ui", "terminal"}, "", "are not both a terminal"},
         {"WindowForcedWithoutDisplay", {"--ui", "window"}, "", "cannot open the wizard window"},
         {"ScriptAndUi", {"--ui", "terminal", "--script", "x"}, "", "excludes"},
         {"UnknownUi", {"--ui", "tty"}, "", "--ui"},
     }),
     [](const auto& param) { return std::string(param.param.name); });
+
+// The terminal library is loaded only to show the wizard in a terminal: a broken one stops such
+// a run with its reason, and `lumora build` never notices it.
+TEST(TerminalLibrary, shouldBeLoadedOnlyWhenTheWizardIsShownInATerminal) {
+  TempDir temp;
+  for (const char* file : {"lumora", "libBVLumora.so", "lumora.ini"}) {
+    Shell("cp " + BinDir() + "/" + file + " " + temp.File(file));
+  }
+  temp.Write("libBVLumoraTerm.so", "not a library");
+  temp.Write("o.json", "{\"properties\": {}}\n");
+  const ProcessResult build =
+      RunProcess(temp.File("lumora"), {"build", temp.File("o.json"), "ODBC"});
+  EXPECT_EQ(build.exitStatus, 0) << build.err;
+  const ProcessResult shown =
+      RunProcess(temp.File("lumora"), {"wizard", temp.File("o.json"), "--ui", "terminal",
+                                       "--registry", "none", "--component-dir", temp.path()});
+  EXPECT_EQ(shown.exitStatus, 2) << shown.err;
+  EXPECT_NE(shown.err.find("cannot load the wizard's terminal library: " +
+                           temp.File("libBVLumoraTerm.so")),
+            std::string::npos)
+      << shown.err;
+  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
+}
 
 }  // namespace
 }  // namespace lumora::testing
