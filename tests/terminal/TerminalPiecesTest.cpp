@@ -5,11 +5,14 @@
 #include <clocale>
 #include <memory>
 
+#include "platform/forms/CommandButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Frame.h"
 #include "platform/forms/Label.h"
+#include "platform/forms/TextBox.h"
 #include "platform/terminal/CellGeometry.h"
 #include "platform/terminal/HelpText.h"
+#include "platform/terminal/TabOrder.h"
 #include "platform/terminal/TextCells.h"
 #include "platform/terminal/TextEditing.h"
 
@@ -208,6 +211,73 @@ TEST(CellGeometryTest, shouldMeasureThroughContainersAndHideWhatIsMovedAway) {
   page.SetLeft(0);
   area.SetVisible(false);
   EXPECT_FALSE(IsOnScreen(label));
+}
+
+// A page with a label and its box, two buttons (one disabled), a page moved away, and a button
+// on the form itself after the pages.
+class TabOrderTest : public ::testing::Test {
+ protected:
+  template <class T>
+  T& Place(const char* called, forms::Control* in, int16_t tabIndex, int32_t left = 0) {
+    T& control = form.Add(std::make_unique<T>(called, forms::kNoIndex), in);
+    control.SetLeft(left);
+    control.SetWidth(1000);
+    control.SetHeight(300);
+    control.SetTabIndex(tabIndex);
+    return control;
+  }
+  void SetUp() override {
+    form.SetWidth(6000);
+    form.SetHeight(4000);
+    quit.SetCaption("&Quit");
+    page.SetWidth(5000);
+    page.SetHeight(3000);
+    hidden.SetWidth(5000);
+    hidden.SetHeight(3000);
+    name.SetCaption("&Name");
+    go.SetCaption("&Go");
+    stop.SetCaption("&Stop");
+    stop.SetEnabled(false);
+    away.SetCaption("&Away");
+    form.Show();
+  }
+  forms::Form form{"frmTest"};
+  forms::CommandButton& quit = Place<forms::CommandButton>("cmdQuit", nullptr, 5);
+  forms::Frame& page = Place<forms::Frame>("fraPage", nullptr, 1);
+  forms::Frame& hidden = Place<forms::Frame>("fraHidden", nullptr, 2, -10000);
+  forms::CommandButton& go = Place<forms::CommandButton>("cmdGo", &page, 3);
+  forms::CommandButton& stop = Place<forms::CommandButton>("cmdStop", &page, 2);
+  forms::TextBox& box = Place<forms::TextBox>("txtName", &page, 1);
+  forms::Label& name = Place<forms::Label>("lblName", &page, 0);
+  forms::CommandButton& away = Place<forms::CommandButton>("cmdAway", &hidden, 0);
+};
+
+TEST_F(TabOrderTest, shouldGoThroughContainersByTabIndexOverWhatAPersonCanReach) {
+  EXPECT_EQ(TabChain(form), (std::vector<forms::Control*>{&box, &go, &quit}));
+  EXPECT_EQ(TabChain(form, true), (std::vector<forms::Control*>{&name, &box, &go, &quit}));
+  EXPECT_EQ(ShownFocus(form), &box);
+  form.MoveFocus(&go);
+  EXPECT_EQ(ShownFocus(form), &go);
+}
+
+TEST_F(TabOrderTest, shouldFindWhatAMnemonicReaches) {
+  struct Row {
+    char letter;
+    forms::Control* control;
+    bool click;
+  } rows[] = {
+      {'n', &box, false},  // a label moves the focus to the stop after it
+      {'g', &go, true},      {'q', &quit, true}, {'s', nullptr, false},  // disabled
+      {'a', nullptr, false},                                             // on a page not shown
+      {'z', nullptr, false},
+  };
+  for (const Row& row : rows) {
+    const MnemonicTarget target = FindMnemonic(form, row.letter);
+    EXPECT_EQ(target.control, row.control) << row.letter;
+    if (row.control != nullptr) {
+      EXPECT_EQ(target.click, row.click) << row.letter;
+    }
+  }
 }
 
 TEST_F(Utf8Locale, shouldTurnATopicIntoReadableBlocks) {
