@@ -217,15 +217,15 @@ const terminal::TerminalPlugin& LoadTerminalPlugin() {
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = ::dlerror();
-    throw HostInputError(
+    throw HostError::BadInput(
         "cannot load the wizard's terminal library: " + std::string(why != nullptr ? why : path) +
         "; use --script FILE to drive the wizard headless");
   }
   auto entry = reinterpret_cast<terminal::PluginEntry>(::dlsym(library, terminal::kPluginEntry));
   const terminal::TerminalPlugin* table = entry != nullptr ? entry() : nullptr;
   if (table == nullptr || table->version != terminal::kPluginVersion) {
-    throw HostInputError("the wizard's terminal library " + path +
-                         " does not belong to this component");
+    throw HostError::BadInput("the wizard's terminal library " + path +
+                              " does not belong to this component");
   }
   plugin = table;
   return *plugin;
@@ -236,8 +236,8 @@ class TerminalMode : public WizardMode {
   // The terminal is checked here, before anything is shown.
   TerminalMode() : plugin_(LoadTerminalPlugin()) {
     if (const std::string why = plugin_.whyNoTerminal(); !why.empty()) {
-      throw HostInputError("cannot show the wizard in this terminal: " + why +
-                           "; use --script FILE to drive the wizard headless");
+      throw HostError::BadInput("cannot show the wizard in this terminal: " + why +
+                                "; use --script FILE to drive the wizard headless");
     }
   }
 
@@ -246,7 +246,8 @@ class TerminalMode : public WizardMode {
     try {
       session = plugin_.openTerminal(forms::App(), component::CurrentState());
     } catch (const std::runtime_error& e) {
-      throw HostInputError(std::string("cannot show the wizard in this terminal: ") + e.what());
+      throw HostError::BadInput(std::string("cannot show the wizard in this terminal: ") +
+                                e.what());
     }
     bool finished = false;
     {
@@ -293,11 +294,12 @@ std::unique_ptr<WizardMode> WizardMode::Prepare(const HostCall& call) {
       std::string noWindow;
       if (WindowPossible(&noWindow)) return std::make_unique<WindowMode>();
       if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) {
-        throw HostInputError("cannot open the wizard window: " + noWindow +
-                             ", and standard input and output are not a terminal to show it in; "
-                             "run it in a terminal, use --script FILE to drive the wizard "
-                             "headless, or run under a virtual display (for example: xvfb-run "
-                             "lumora wizard OBJECT)");
+        throw HostError::BadInput(
+            "cannot open the wizard window: " + noWindow +
+            ", and standard input and output are not a terminal to show it in; "
+            "run it in a terminal, use --script FILE to drive the wizard "
+            "headless, or run under a virtual display (for example: xvfb-run "
+            "lumora wizard OBJECT)");
       }
       return std::make_unique<TerminalMode>();
     }

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "component/terminal/TerminalPlugin.h"
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/Application.h"
 #include "platform/terminal/Screen.h"
 #include "platform/terminal/TerminalRenderer.h"
