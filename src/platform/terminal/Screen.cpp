@@ -86,7 +86,14 @@ Screen::Screen() {
   for (const int signal : kEndSignals) Install(signal, OnEnd);
   for (const int signal : kCrashSignals) Install(signal, OnCrash);
   set_escdelay(25);
-  if (initscr() == nullptr) throw std::runtime_error("the terminal could not be started");
+  // newterm rather than initscr, which would end the process when it fails.
+  screen_ = newterm(nullptr, stdout, stdin);
+  if (screen_ == nullptr) {
+    for (const int signal : kCrashSignals) ::sigaction(signal, &previous[signal], nullptr);
+    for (const int signal : kEndSignals) ::sigaction(signal, &previous[signal], nullptr);
+    throw std::runtime_error("the terminal could not be started");
+  }
+  set_term(screen_);
   started = true;
   cbreak();
   noecho();
@@ -115,6 +122,7 @@ Screen::~Screen() {
     curs_set(1);
     endwin();
   }
+  delscreen(screen_);
   for (const int signal : kCrashSignals) ::sigaction(signal, &previous[signal], nullptr);
   for (const int signal : kEndSignals) ::sigaction(signal, &previous[signal], nullptr);
 }
@@ -142,6 +150,7 @@ Key Screen::Read(int millis) {
     const int more = get_wch(&next);
     if (more == OK && next != 27) return {Key::kChar, static_cast<int>(next), true};
     if (more == KEY_CODE_YES) return {Key::kCode, static_cast<int>(next), true};
+    if (more == OK) unget_wch(static_cast<wchar_t>(next));  // Escape twice: the second waits
   }
   return {Key::kChar, static_cast<int>(value)};
 }

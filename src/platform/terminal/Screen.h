@@ -7,6 +7,8 @@
 
 #include <string>
 
+struct screen;
+
 namespace lumora::terminal {
 
 // Why the wizard cannot be shown in this terminal ("" when it can): standard input or output
@@ -47,6 +49,7 @@ class Screen {
   void Text(int row, int col, const std::string& text, int cells, Role role) const;
 
  private:
+  struct screen* screen_ = nullptr;
   bool unicode_ = false;
   bool colour_ = false;
 };
