@@ -53,6 +53,7 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
                  "Show the wizard in a window or in this terminal (default: the window when a "
                  "display can be reached, else the terminal)")
       ->check(CLI::IsMember({"window", "terminal"}))
+      ->type_name("WHERE")
       ->excludes("--script");
   sub.footer(
       "Without --script the wizard opens in a window when a display can be reached (DISPLAY or\n"
