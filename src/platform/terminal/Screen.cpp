@@ -80,7 +80,9 @@ std::string WhyNoTerminal() {
 
 Screen::Screen() {
   if (const std::string why = WhyNoTerminal(); !why.empty()) throw std::runtime_error(why);
-  std::setlocale(LC_ALL, "");
+  // Only the character type: the wizard's own number and text handling stays in the C locale.
+  if (const char* was = std::setlocale(LC_CTYPE, nullptr)) previousCtype_ = was;
+  std::setlocale(LC_CTYPE, "");
   unicode_ = std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0;
   endSignal = 0;
   for (const int signal : kEndSignals) Install(signal, OnEnd);
@@ -91,6 +93,7 @@ Screen::Screen() {
   if (screen_ == nullptr) {
     for (const int signal : kCrashSignals) ::sigaction(signal, &previous[signal], nullptr);
     for (const int signal : kEndSignals) ::sigaction(signal, &previous[signal], nullptr);
+    std::setlocale(LC_CTYPE, previousCtype_.c_str());
     throw std::runtime_error("the terminal could not be started");
   }
   set_term(screen_);
@@ -123,6 +126,7 @@ Screen::~Screen() {
     endwin();
   }
   delscreen(screen_);
+  std::setlocale(LC_CTYPE, previousCtype_.c_str());
   for (const int signal : kCrashSignals) ::sigaction(signal, &previous[signal], nullptr);
   for (const int signal : kEndSignals) ::sigaction(signal, &previous[signal], nullptr);
 }

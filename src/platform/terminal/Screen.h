@@ -50,6 +50,7 @@ class Screen {
 
  private:
   struct screen* screen_ = nullptr;
+  std::string previousCtype_ = "C";
   bool unicode_ = false;
   bool colour_ = false;
 };
