@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <unicode/utf8.h>
+
 #include <cctype>
+#include <cstdio>
 #include <set>
 
 #include "contract/Failure.h"
@@ -54,11 +57,69 @@ void SetLines(ExportItem& item, const std::string& text) {
 
 }  // namespace
 
+std::string UncarriableIn(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) return "bytes that are not UTF-8";
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      return std::string("control character ") + code;
+    }
+  }
+  return "";
+}
+
+std::string Printable(std::string_view text) {
+  std::string out;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    const int32_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c >= 0x20 && (c < 0x7F || c > 0x9F)) {
+      out.append(text.substr(start, i - start));
+      continue;
+    }
+    for (int32_t k = start; k < i; ++k) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02X", bytes[k]);
+      out += code;
+    }
+  }
+  return out;
+}
+
+void CheckCarriable(const ExportChoices& choices) {
+  for (const auto* list : {&choices.drivers, &choices.translators, &choices.dataSources}) {
+    for (const ExportItem& item : *list) {
+      std::string what = UncarriableIn(item.name);
+      if (!what.empty()) {
+        throw ExportError(Describe(item) + ": the name holds " + what +
+                          ", which no export format carries");
+      }
+      for (const AttributeLine& line : item.lines) {
+        what = UncarriableIn(line.name);
+        if (what.empty()) what = UncarriableIn(line.value);
+        if (!what.empty()) {
+          throw ExportError(Describe(item) + ": the line \"" + Printable(line.name) + "=" +
+                            Printable(line.value) + "\" holds " + what +
+                            ", which no export format carries");
+        }
+      }
+    }
+  }
+}
+
 std::string Describe(const ExportItem& item) {
   const char* kind = item.kind == ItemKind::kDriver       ? "driver"
                      : item.kind == ItemKind::kTranslator ? "translator"
                                                           : "data source";
-  return std::string(kind) + " \"" + item.name + "\"";
+  return std::string(kind) + " \"" + Printable(item.name) + "\"";
 }
 
 const AttributeLine* FindLine(const ExportItem& item, std::string_view name) {
@@ -83,12 +144,14 @@ ExportChoices ReadStoredChoices(DesignObject& object) {
   const Value sourcesInfo = object.GetProperty("DataSourcesInfo");
   const Value sourcesTypes = object.GetProperty("DataSourcesTypes");
   const Value sourcesSelections = object.GetProperty("DataSourcesSelections");
+  const Value sourcesUninstall = object.GetProperty("DataSourcesUninstFlags");
   for (int32_t i = 0; i <= StoredUpperBound(sources); ++i) {
     // Any type but "system", in any letter case, is a user data source, as the wizard loads it.
     ExportItem item{ItemKind::kDataSource,
                     StoredText(sources, i),
                     {},
-                    UCase(StoredText(sourcesTypes, i)) == "SYSTEM"};
+                    UCase(StoredText(sourcesTypes, i)) == "SYSTEM",
+                    StoredFlag(sourcesUninstall, i)};
     if (item.name.empty() || !StoredFlag(sourcesSelections, i)) continue;
     SetLines(item, StoredText(sourcesInfo, i));
     choices.dataSources.push_back(std::move(item));

@@ -31,6 +31,7 @@ struct ExportItem {
   std::string name;
   std::vector<AttributeLine> lines;  // blank lines left out
   bool system = false;               // data sources: a system data source
+  bool removedOnUninstall = false;   // data sources: the stored uninstall flag (false: kept)
 };
 
 struct ExportChoices {
@@ -47,7 +48,18 @@ ExportChoices ReadStoredChoices(DesignObject& object);
 // there is no catalogue there.
 std::vector<ExportItem> ReadCatalogueTranslators(const std::string& componentDir);
 
-// "driver \"SQL Server\"", for messages.
+// What in `text` no export format carries: a control character (C0, DEL or C1) or bytes that
+// are not UTF-8, described for a message ("control character U+0000"); "" when there is none.
+std::string UncarriableIn(std::string_view text);
+
+// Throws ExportError naming the item and the line at the first name or value holding what
+// UncarriableIn finds. Every writer calls it before it writes a byte.
+void CheckCarriable(const ExportChoices& choices);
+
+// `text` with control characters and bytes that are not UTF-8 shown as \xNN, for messages.
+std::string Printable(std::string_view text);
+
+// "driver \"SQL Server\"" (the name made Printable), for messages.
 std::string Describe(const ExportItem& item);
 
 // The value of the first line named `name` (ASCII letters compared ignoring case), or null.

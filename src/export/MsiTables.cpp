@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "export/ExportWriters.h"
-#include "export/InstallerLayout.h"
+#include "export/InstallerModel.h"
 
 namespace lumora::exporting {
 namespace {
@@ -59,7 +59,7 @@ class Table {
 }  // namespace
 
 ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& options) {
-  const InstallerLayout layout = LayOut(choices, options.folders, options.component);
+  const InstallerModel layout = BuildInstallerModel(choices, options.folders, options.component);
   Table drivers("ODBCDriver", {"Driver", "Component_", "Description", "File_", "File_Setup"},
                 {"s72", "s72", "s255", "s72", "S72"}, {"Driver"});
   Table translators("ODBCTranslator",

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "export/ExportWriters.h"
-#include "export/InstallerLayout.h"
+#include "export/InstallerModel.h"
 
 namespace lumora::exporting {
 namespace {
@@ -50,7 +50,7 @@ TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
 
 // A file belongs to the component of the first item that brings it; a component holds files of
 // one folder, so a setup file elsewhere gets a further component of the same group.
-TEST(InstallerLayout, PlacesFilesInTheComponentOfTheirFirstItem) {
+TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
   ExportChoices choices;
   choices.drivers = {
       Driver("A", {{"Driver", "<WINSYSDIR>\\a.dll"}, {"Setup", "<COMMONFILES>\\as.dll"}}),
@@ -66,7 +66,7 @@ TEST(InstallerLayout, PlacesFilesInTheComponentOfTheirFirstItem) {
       {"Odbc", {"Odbc", "Odbc"}, {"Odbc", "Odbc.2", "Odbc"}},
   };
   for (const Case& c : cases) {
-    const InstallerLayout layout = LayOut(choices, FolderSet{}, c.component);
+    const InstallerModel layout = BuildInstallerModel(choices, FolderSet{}, c.component);
     ASSERT_EQ(layout.files.size(), 3u);
     std::vector<std::string> drivers, files;
     for (const InstallRow& row : layout.drivers) drivers.push_back(row.component);
@@ -76,7 +76,7 @@ TEST(InstallerLayout, PlacesFilesInTheComponentOfTheirFirstItem) {
     EXPECT_EQ(layout.drivers[1].file, layout.drivers[0].file);  // the same file, ignoring case
     EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
   }
-  EXPECT_THROW(LayOut(choices, FolderSet{}, "1st component"), ExportError);
+  EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
 }
 
 TEST(WixFragment, EscapesNamesAndRefusesControlCharacters) {
