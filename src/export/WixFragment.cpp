@@ -19,12 +19,12 @@
 namespace lumora::exporting {
 namespace {
 
-// Text for an XML attribute value; `what` names the item in a refusal. Tabs and line breaks are
+// Text for an XML attribute value. Tabs and line breaks are
 // written as references so that they survive attribute normalisation. Whatever XML 1.0 cannot
 // carry (other control characters, bytes that are not UTF-8) and the Unicode noncharacters
 // (U+FDD0..U+FDEF, U+FFFE and U+FFFF of every plane) are refused here, so that no caller can put
 // them into the file.
-std::string Xml(const std::string& what, const std::string& text) {
+std::string Xml(const std::string& text) {
   std::string out;
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
   const auto length = static_cast<int32_t>(text.size());
@@ -44,7 +44,7 @@ std::string Xml(const std::string& what, const std::string& text) {
       char code[16];
       std::snprintf(code, sizeof code, c < 0 ? " (byte %02X)" : " (U+%04X)",
                     c < 0 ? static_cast<unsigned>(bytes[start]) : static_cast<unsigned>(c));
-      throw ExportError(what + ": \"" + Printable(text) + "\" holds " + refused + code +
+      throw ExportError("\"" + Printable(text) + "\" holds " + refused + code +
                         ", which an XML document cannot carry");
     }
     switch (c) {
@@ -155,12 +155,22 @@ class Fragment {
 
   static std::string Indent(int depth) { return std::string(2 * depth, ' '); }
 
-  // "<element a="..." b="..."", every value through Xml; the caller closes the tag.
+  // "<element a="..." b="..."", every value through Xml; the caller closes the tag. A refusal
+  // names `item`, or the file path when there is none.
   void Open(int depth, const char* element, const Attributes& attributes,
-            const std::string& what = "the installer model") {
+            const ExportItem* item = nullptr) {
     text_ += Indent(depth) + "<" + element;
     for (const auto& [name, value] : attributes) {
-      text_ += std::string(" ") + name + "=\"" + Xml(what, value) + "\"";
+      text_ += ' ';
+      text_ += name;
+      text_ += "=\"";
+      try {
+        text_ += Xml(value);
+      } catch (const ExportError& e) {
+        throw ExportError((item != nullptr ? Describe(*item) : std::string("the file path")) +
+                          ": " + e.what());
+      }
+      text_ += '"';
     }
   }
 
@@ -175,7 +185,7 @@ class Fragment {
       std::string key = f->property;
       for (const std::string& s : f->subfolders) key += "." + s;
       Open(depth, "Directory", {{"Id", directoryPool_.Make(key)}, {"Name", f->subfolders.back()}},
-           "the file path");
+           nullptr);
       text_ += ">\n";
       Contents(*f, depth + 1);
       text_ += Indent(depth) + "</Directory>\n";
@@ -195,7 +205,7 @@ class Fragment {
         Attributes file = {{"Id", f->id}, {"Name", f->name}, {"Source", f->name}};
         if (first) file.push_back({"KeyPath", "yes"});
         first = false;
-        Open(depth + 1, "File", file, "the file path");
+        Open(depth + 1, "File", file);
         const size_t open = text_.size();
         text_ += ">\n";
         const size_t before = text_.size();
@@ -216,7 +226,7 @@ class Fragment {
               {"DriverName", row->driverDescription},
               {"Registration", row->item->system ? "machine" : "user"},
               {"KeyPath", "no"}},
-             Describe(*row->item));
+             row->item);
         Properties(*row, depth + 1, "ODBCDataSource");
       }
     }
@@ -232,7 +242,7 @@ class Fragment {
     for (const InstallRow* row : rows->second) {
       Attributes attributes = {{"Id", row->id}, {"Name", row->item->name}};
       if (!row->setupFile.empty()) attributes.push_back({"SetupFile", row->setupFile});
-      Open(depth, element, attributes, Describe(*row->item));
+      Open(depth, element, attributes, row->item);
       Properties(*row, depth, element);
     }
   }
@@ -244,7 +254,7 @@ class Fragment {
     }
     text_ += ">\n";
     for (const AttributeLine& a : row.attributes) {
-      Open(depth + 1, "Property", {{"Id", a.name}, {"Value", a.value}}, Describe(*row.item));
+      Open(depth + 1, "Property", {{"Id", a.name}, {"Value", a.value}}, row.item);
       text_ += " />\n";
     }
     text_ += Indent(depth) + "</" + element + ">\n";
