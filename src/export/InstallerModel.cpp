@@ -143,19 +143,22 @@ class Builder {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
-    row.file = FileKey(item, file->value, base, &row.component);
+    size_t component = 0;
+    row.file = FileKey(item, file->value, base, &component, &row.fileAt);
+    row.componentAt = component;
+    row.component = model_.components[component].id;
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
       // The setup file goes with the driver's file: into the group of its component.
-      const std::string group = model_.components[componentIndex_.at(row.component)].group;
-      std::string ignored;
-      row.setupFile = FileKey(item, setup->value, group, &ignored);
+      const std::string group = model_.components[component].group;
+      size_t ignored = 0;
+      row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
     }
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
     }
-    if (item.kind == ItemKind::kDriver) driverComponents_[UCase(item.name)] = row.component;
+    if (item.kind == ItemKind::kDriver) driverComponents_[UCase(item.name)] = row.componentAt;
     return row;
   }
 
@@ -176,18 +179,18 @@ class Builder {
                         " names no driver: give it a DriverName= line with the driver's name");
     }
     if (!item.removedOnUninstall) {
-      const std::string id = pool_.Make("Keep." + row.id);
-      model_.components[ComponentIn(id, nullptr)].permanent = true;
-      row.component = id;
+      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), nullptr);
+      model_.components[row.componentAt].permanent = true;
     } else if (!fixedComponent_.empty()) {
-      row.component = model_.components[ComponentIn(fixedComponent_, nullptr)].id;
+      row.componentAt = ComponentIn(fixedComponent_, nullptr);
     } else if (auto found = driverComponents_.find(UCase(row.driverDescription));
                found != driverComponents_.end()) {
-      row.component = found->second;  // the last exported driver of that name
+      row.componentAt = found->second;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
-      row.component = model_.components[ComponentIn(sharedSources_, nullptr)].id;
+      row.componentAt = ComponentIn(sharedSources_, nullptr);
     }
+    row.component = model_.components[row.componentAt].id;
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
@@ -203,24 +206,27 @@ class Builder {
 
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
-  // when no earlier item brought it; `component` receives the file's component.
+  // when no earlier item brought it; `component` receives the index of the file's component.
   std::string FileKey(const ExportItem& item, const std::string& value, const std::string& base,
-                      std::string* component) {
+                      size_t* component, size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
-    std::vector<std::string> upperFolders;
-    for (const std::string& f : folder.subfolders) upperFolders.push_back(UCase(f));
-    const auto key = std::make_tuple(folder.property, upperFolders, UCase(name));
+    // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
+    // name holds).
+    std::string key = folder.property + '\0';
+    for (const std::string& f : folder.subfolders) key += UCase(f) + '\0';
+    key += UCase(name);
     if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
-      *component = files_[found->second].component;
-      return files_[found->second].id;
+      *component = found->second.second;
+      *index = found->second.first;
+      return files_[found->second.first].id;
     }
-    InstallFile file{pool_.Make(name), name, folder,
-                     model_.components[ComponentIn(base, &folder)].id};
-    fileIndex_[key] = files_.size();
-    *component = file.component;
-    files_.push_back(file);
-    return file.id;
+    *component = ComponentIn(base, &folder);
+    InstallFile file{pool_.Make(name), name, folder, model_.components[*component].id, *component};
+    *index = files_.size();
+    fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
+    files_.push_back(std::move(file));
+    return files_.back().id;
   }
 
   // The index of the component of `base` that holds files of `folder` (null: no file; any
@@ -253,7 +259,6 @@ class Builder {
     } else {
       g.folderless.insert(index);
     }
-    componentIndex_[made.id] = index;
     model_.components.push_back(std::move(made));
     return index;
   }
@@ -270,10 +275,10 @@ class Builder {
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
-  std::map<std::tuple<std::string, std::vector<std::string>, std::string>, size_t> fileIndex_;
-  std::map<std::string, Group> groups_;
-  std::unordered_map<std::string, size_t> componentIndex_;
-  std::unordered_map<std::string, std::string> driverComponents_;  // upper-cased driver name
+  // A file's key (see FileKey): its index in files_ and its component's in the model.
+  std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
+  std::unordered_map<std::string, Group> groups_;
+  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
 };
 
 }  // namespace

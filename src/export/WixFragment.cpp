@@ -107,17 +107,23 @@ class Fragment {
             {folder.property, {folder.subfolders.begin(), folder.subfolders.begin() + n}});
       }
       if (folder.property != "TARGETDIR") folders_.insert({"TARGETDIR", {}});
-      componentsAt_[folder].push_back(&c);
+      componentsAt_[folder].push_back(i);
     }
     for (const InstallFolder& f : folders_) {  // in order, so each folder's children are too
       if (f.subfolders.empty()) continue;
       InstallFolder parent{f.property, {f.subfolders.begin(), f.subfolders.end() - 1}};
       children_[parent].push_back(&f);
     }
-    for (const InstallFile& f : model.files) filesOf_[f.component].push_back(&f);
-    for (const InstallRow& row : model.drivers) driversOf_[row.file].push_back(&row);
-    for (const InstallRow& row : model.translators) translatorsOf_[row.file].push_back(&row);
-    for (const InstallRow& row : model.dataSources) sourcesOf_[row.component].push_back(&row);
+    filesOf_.resize(model.components.size());
+    sourcesOf_.resize(model.components.size());
+    driversOf_.resize(model.files.size());
+    translatorsOf_.resize(model.files.size());
+    for (size_t i = 0; i < model.files.size(); ++i) {
+      filesOf_[model.files[i].componentAt].push_back(i);
+    }
+    for (const InstallRow& row : model.drivers) driversOf_[row.fileAt].push_back(&row);
+    for (const InstallRow& row : model.translators) translatorsOf_[row.fileAt].push_back(&row);
+    for (const InstallRow& row : model.dataSources) sourcesOf_[row.componentAt].push_back(&row);
   }
 
   std::string Text() {
@@ -177,7 +183,7 @@ class Fragment {
   // The components of `folder`, then its subfolders.
   void Contents(const InstallFolder& folder, int depth) {
     if (auto found = componentsAt_.find(folder); found != componentsAt_.end()) {
-      for (const InstallComponent* c : found->second) Component(*c, depth);
+      for (size_t c : found->second) Component(c, depth);
     }
     auto children = children_.find(folder);
     if (children == children_.end()) return;
@@ -192,16 +198,18 @@ class Fragment {
     }
   }
 
-  void Component(const InstallComponent& c, int depth) {
-    const auto files = filesOf_.find(c.id);
-    const bool hasFile = files != filesOf_.end();
+  void Component(size_t index, int depth) {
+    const InstallComponent& c = model_.components[index];
+    const std::vector<size_t>& files = filesOf_[index];
+    const bool hasFile = !files.empty();
     Attributes attributes = {{"Id", c.id}, {"Guid", hasFile ? std::string("*") : StableGuid(c.id)}};
     if (c.permanent) attributes.push_back({"Permanent", "yes"});
     Open(depth, "Component", attributes);
     text_ += ">\n";
     if (hasFile) {
       bool first = true;
-      for (const InstallFile* f : files->second) {
+      for (size_t fileAt : files) {
+        const InstallFile* f = &model_.files[fileAt];
         Attributes file = {{"Id", f->id}, {"Name", f->name}, {"Source", f->name}};
         if (first) file.push_back({"KeyPath", "yes"});
         first = false;
@@ -209,8 +217,8 @@ class Fragment {
         const size_t open = text_.size();
         text_ += ">\n";
         const size_t before = text_.size();
-        Registrations(driversOf_, "ODBCDriver", f->id, depth + 2);
-        Registrations(translatorsOf_, "ODBCTranslator", f->id, depth + 2);
+        Registrations(driversOf_[fileAt], "ODBCDriver", depth + 2);
+        Registrations(translatorsOf_[fileAt], "ODBCTranslator", depth + 2);
         if (text_.size() == before) {
           text_.replace(open, std::string::npos, " />\n");
         } else {
@@ -218,8 +226,8 @@ class Fragment {
         }
       }
     }
-    if (auto sources = sourcesOf_.find(c.id); sources != sourcesOf_.end()) {
-      for (const InstallRow* row : sources->second) {
+    {
+      for (const InstallRow* row : sourcesOf_[index]) {
         Open(depth + 1, "ODBCDataSource",
              {{"Id", row->id},
               {"Name", row->item->name},
@@ -233,13 +241,10 @@ class Fragment {
     text_ += Indent(depth) + "</Component>\n";
   }
 
-  using RowIndex = std::unordered_map<std::string, std::vector<const InstallRow*>>;
+  using Rows = std::vector<const InstallRow*>;
 
-  void Registrations(const RowIndex& index, const char* element, const std::string& file,
-                     int depth) {
-    const auto rows = index.find(file);
-    if (rows == index.end()) return;
-    for (const InstallRow* row : rows->second) {
+  void Registrations(const Rows& rows, const char* element, int depth) {
+    for (const InstallRow* row : rows) {
       Attributes attributes = {{"Id", row->id}, {"Name", row->item->name}};
       if (!row->setupFile.empty()) attributes.push_back({"SetupFile", row->setupFile});
       Open(depth, element, attributes, row->item);
@@ -262,10 +267,12 @@ class Fragment {
 
   const InstallerModel& model_;
   std::set<InstallFolder> folders_;
-  std::map<InstallFolder, std::vector<const InstallComponent*>> componentsAt_;
+  // By index: the components in each folder, the files of each component, the data sources of
+  // each component, the drivers and translators each file registers.
+  std::map<InstallFolder, std::vector<size_t>> componentsAt_;
   std::map<InstallFolder, std::vector<const InstallFolder*>> children_;
-  std::unordered_map<std::string, std::vector<const InstallFile*>> filesOf_;
-  RowIndex driversOf_, translatorsOf_, sourcesOf_;
+  std::vector<std::vector<size_t>> filesOf_;
+  std::vector<Rows> sourcesOf_, driversOf_, translatorsOf_;
   IdentifierPool directoryPool_;
   std::string text_;
 };
