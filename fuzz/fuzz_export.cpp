@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "contract/PathSymbols.h"
 #include "export/ExportWriters.h"
 
 using namespace lumora::exporting;
@@ -33,7 +35,7 @@ struct Seen {
   bool operator==(const Seen& o) const = default;
 };
 
-ExportChoices Parse(std::string_view text) {
+std::optional<ExportChoices> Parse(std::string_view text) {
   ExportChoices choices;
   ExportItem* current = nullptr;
   size_t start = 0;
@@ -54,14 +56,20 @@ ExportChoices Parse(std::string_view text) {
       current = &list.back();
     } else if (current != nullptr && !line.empty()) {
       const size_t eq = line.find('=');
-      current->lines.push_back({line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1)});
+      AttributeLine parsed{line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1)};
+      // The stored choices' reader refuses a line without a name and a name given twice.
+      if (parsed.name.empty()) return std::nullopt;
+      for (const AttributeLine& other : current->lines) {
+        if (other.name == parsed.name) return std::nullopt;
+      }
+      current->lines.push_back(std::move(parsed));
     }
   }
   return choices;
 }
 
 // A value as stored, if the database form of it is known without the folders: no path symbol.
-bool Plain(const std::string& value) { return !value.starts_with('<'); }
+bool Plain(const std::string& value) { return lumora::LeadingPathSymbol(value) == nullptr; }
 
 // The formatted value read back: the escaped brackets made plain again.
 std::string Unformat(const std::string& value) {
@@ -97,13 +105,16 @@ std::vector<Seen> ExpectedInDatabase(const ExportChoices& choices) {
                                                      : "user",
                 item.name,
                 {}};
+      // The lines the database keeps elsewhere: a driver's file and setup file, the name of a
+      // data source's driver when its DriverName= line gives one.
+      const AttributeLine* file = FindLine(item, "Driver");
+      const AttributeLine* setup = FindLine(item, "Setup");
+      const AttributeLine* named = FindLine(item, "DriverName");
+      if (named != nullptr && named->value.empty()) named = nullptr;
       if (item.kind != ItemKind::kTranslator) {
         for (const AttributeLine& line : item.lines) {
-          if (item.kind == ItemKind::kDriver &&
-              (SameName(line.name, "Driver") || SameName(line.name, "Setup"))) {
-            continue;
-          }
-          if (item.kind == ItemKind::kDataSource && SameName(line.name, "DriverName")) continue;
+          if (item.kind == ItemKind::kDriver && (&line == file || &line == setup)) continue;
+          if (item.kind == ItemKind::kDataSource && &line == named) continue;
           seen.lines.push_back({line.name, Plain(line.value) ? line.value : "<symbol>"});
         }
       }
@@ -280,10 +291,9 @@ void CheckOdbcinst(const ExportChoices& choices, const ExportOutput& out) {
     seen.lines.push_back({"uninstall", item.removedOnUninstall ? "remove" : "keep"});
     const AttributeLine* named = FindLine(item, "DriverName");
     if (named != nullptr) seen.lines.push_back({"Driver", Trim(named->value)});
+    const AttributeLine* driver = FindLine(item, "Driver");
     for (const AttributeLine& line : item.lines) {
-      if (named != nullptr && (SameName(line.name, "DriverName") || SameName(line.name, "Driver"))) {
-        continue;
-      }
+      if (named != nullptr && (&line == named || &line == driver)) continue;
       seen.lines.push_back({line.name, Plain(line.value) ? Trim(line.value) : "<symbol>"});
     }
     expected.push_back(seen);
@@ -296,7 +306,7 @@ void CheckOdbcinst(const ExportChoices& choices, const ExportOutput& out) {
   // Resolved path symbols read back as paths of this machine: compared as "<symbol>".
   for (Seen& seen : read) {
     for (auto& [name, value] : seen.lines) {
-      if (value.starts_with('/') || value.starts_with('<')) value = "<symbol>";
+      if (value.starts_with('/') || !Plain(value)) value = "<symbol>";
     }
   }
   for (Seen& seen : expected) {
@@ -313,7 +323,9 @@ void CheckOdbcinst(const ExportChoices& choices, const ExportOutput& out) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  const ExportChoices choices = Parse(lumora::fuzz::AsText(data, size));
+  const std::optional<ExportChoices> parsed = Parse(lumora::fuzz::AsText(data, size));
+  if (!parsed) return 0;
+  const ExportChoices& choices = *parsed;
   const ExportOptions options;
   using Writer = ExportOutput (*)(const ExportChoices&, const ExportOptions&);
   using Checker = void (*)(const ExportChoices&, const ExportOutput&);

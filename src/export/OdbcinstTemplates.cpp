@@ -55,8 +55,9 @@ class Templates {
     keys_.clear();
   }
 
+  // `resolve` false: the value is a name (the driver a data source names), never a path.
   void Line(std::string& text, const ExportItem& item, const std::string& file,
-            const AttributeLine& line) {
+            const AttributeLine& line, bool resolve = true) {
     const std::string& key = line.name;
     if (key.find_first_of("\r\n=") != std::string::npos || TrimSpaces(key) != key ||
         key.starts_with('[') || key.starts_with(';') || key.starts_with('#')) {
@@ -72,7 +73,7 @@ class Templates {
       throw ExportError(Describe(item) + ": attribute \"" + key +
                         "\" is given twice ignoring case; unixODBC would keep one of them");
     }
-    const std::string written = key + "=" + Resolve(item, file, line);
+    const std::string written = key + "=" + (resolve ? Resolve(item, file, line) : line.value);
     CheckLength(item, file, written);
     text += written + "\n";
   }
@@ -137,7 +138,7 @@ ExportOutput WriteOdbcinstTemplates(const ExportChoices& choices, const ExportOp
     templates.Section(text, item.system ? systemNames : userNames, item, file);
     const AttributeLine* named = FindLine(item, "DriverName");
     const AttributeLine* driver = FindLine(item, "Driver");
-    if (named != nullptr) templates.Line(text, item, file, {"Driver", named->value});
+    if (named != nullptr) templates.Line(text, item, file, {"Driver", named->value}, false);
     for (const AttributeLine& line : item.lines) {
       if (named != nullptr && (&line == named || &line == driver)) continue;
       templates.Line(text, item, file, line);
