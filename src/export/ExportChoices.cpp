@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <unicode/utf8.h>
-
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -57,40 +55,39 @@ void SetLines(ExportItem& item, const std::string& text) {
 
 }  // namespace
 
+static bool IsControl(int32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
 std::string UncarriableIn(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  const auto length = static_cast<int32_t>(text.size());
-  for (int32_t i = 0; i < length;) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) return "bytes that are not UTF-8";
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+  std::string what;
+  ForEachCodePoint(text, [&](int32_t c, size_t, size_t) {
+    if (c < 0) {
+      what = "bytes that are not UTF-8";
+    } else if (IsControl(c)) {
       char code[16];
       std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-      return std::string("control character ") + code;
+      what = std::string("control character ") + code;
     }
-  }
-  return "";
+    return what.empty();
+  });
+  return what;
 }
 
 std::string Printable(std::string_view text) {
   std::string out;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  const auto length = static_cast<int32_t>(text.size());
-  for (int32_t i = 0; i < length;) {
-    const int32_t start = i;
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c >= 0x20 && (c < 0x7F || c > 0x9F)) {
-      out.append(text.substr(start, i - start));
-      continue;
+  ForEachCodePoint(text, [&](int32_t c, size_t begin, size_t end) {
+    if (c >= 0 && !IsControl(c)) {
+      out.append(text.substr(begin, end - begin));
+      return true;
     }
-    for (int32_t k = start; k < i; ++k) {
+    for (size_t k = begin; k < end; ++k) {
       char code[8];
-      std::snprintf(code, sizeof code, "\\x%02X", bytes[k]);
+      std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(text[k]));
       out += code;
     }
-  }
+    return true;
+  });
   return out;
 }
 

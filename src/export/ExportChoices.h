@@ -5,6 +5,9 @@
 // is an ExportError whose message names the item.
 #pragma once
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -47,6 +50,23 @@ ExportChoices ReadStoredChoices(DesignObject& object);
 // The translators that the catalogue lumora.ini in `componentDir` lists; throws ExportError when
 // there is no catalogue there.
 std::vector<ExportItem> ReadCatalogueTranslators(const std::string& componentDir);
+
+// Calls `visit(code, begin, end)` for each code point of UTF-8 `text` and the byte range it takes;
+// `code` is negative for bytes that are not UTF-8 (a surrogate included). Stops when `visit`
+// returns false.
+template <class Visit>
+void ForEachCodePoint(std::string_view text, Visit visit) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    const int32_t begin = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (!visit(static_cast<int32_t>(c), static_cast<size_t>(begin), static_cast<size_t>(i))) {
+      return;
+    }
+  }
+}
 
 // What in `text` no export format carries: a control character (C0, DEL or C1) or bytes that
 // are not UTF-8, described for a message ("control character U+0000"); "" when there is none.

@@ -3,8 +3,6 @@
 // under its component, and attributes are Property children. A ComponentGroup "LumoraODBC"
 // lists every component for the author's Feature. Ids are those of the .idt tables. A component
 // of a data source kept on uninstall is Permanent="yes".
-#include <unicode/utf8.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -26,12 +24,7 @@ namespace {
 // them into the file.
 std::string Xml(const std::string& text) {
   std::string out;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  const auto length = static_cast<int32_t>(text.size());
-  for (int32_t i = 0; i < length;) {
-    const int32_t start = i;
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
+  ForEachCodePoint(text, [&](int32_t c, size_t begin, size_t end) {
     const char* refused = nullptr;
     if (c < 0) {
       refused = "bytes that are not UTF-8";
@@ -43,7 +36,7 @@ std::string Xml(const std::string& text) {
     if (refused != nullptr) {
       char code[16];
       std::snprintf(code, sizeof code, c < 0 ? " (byte %02X)" : " (U+%04X)",
-                    c < 0 ? static_cast<unsigned>(bytes[start]) : static_cast<unsigned>(c));
+                    c < 0 ? static_cast<unsigned char>(text[begin]) : static_cast<unsigned>(c));
       throw ExportError("\"" + Printable(text) + "\" holds " + refused + code +
                         ", which an XML document cannot carry");
     }
@@ -70,9 +63,10 @@ std::string Xml(const std::string& text) {
         out += "&#13;";
         break;
       default:
-        out.append(text, start, i - start);
+        out.append(text, begin, end - begin);
     }
-  }
+    return true;
+  });
   return out;
 }
 
