@@ -232,42 +232,41 @@ class Builder {
   // The index of the component of `base` that holds files of `folder` (null: no file; any
   // component of `base` will do), made when missing. Of a group's components the first in order
   // that fits is taken: one of that folder, or one without a folder yet, which then gets it.
+  // Only the first component of a group is ever made without a folder (a later one is made for a
+  // file), so it is the one to take for a folder while it has none.
   size_t ComponentIn(const std::string& base, const InstallFolder* folder) {
-    auto group = groups_.find(base);
+    const auto group = groups_.find(base);
+    std::string key;
     if (group != groups_.end()) {
-      Group& g = group->second;
-      if (folder == nullptr) return g.first;
-      const auto same = g.byFolder.find(*folder);
-      const size_t free = g.folderless.empty() ? SIZE_MAX : *g.folderless.begin();
-      if (same != g.byFolder.end() && same->second < free) return same->second;
-      if (free != SIZE_MAX) {
-        InstallComponent& c = model_.components[free];
-        c.folder = *folder;
-        c.hasFolder = true;
-        g.folderless.erase(g.folderless.begin());
-        g.byFolder.emplace(*folder, free);
-        return free;
+      if (folder == nullptr) return group->second;
+      InstallComponent& first = model_.components[group->second];
+      if (!first.hasFolder) {
+        first.folder = *folder;
+        first.hasFolder = true;
+        byFolder_.emplace(FolderKey(base, *folder), group->second);
+        return group->second;
       }
+      key = FolderKey(base, *folder);
+      if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
     InstallComponent made{group != groups_.end() ? pool_.Make(base) : base, base, {}, false};
     const size_t index = model_.components.size();
-    Group& g = groups_.try_emplace(base, Group{index, {}, {}}).first->second;
+    groups_.try_emplace(base, index);
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
-      g.byFolder.emplace(*folder, index);
-    } else {
-      g.folderless.insert(index);
+      byFolder_.emplace(key.empty() ? FolderKey(base, *folder) : std::move(key), index);
     }
     model_.components.push_back(std::move(made));
     return index;
   }
 
-  struct Group {
-    size_t first;                              // its first component
-    std::map<InstallFolder, size_t> byFolder;  // the component holding files of a folder
-    std::set<size_t> folderless;               // components without a file yet
-  };
+  // The group and the folder, each part ended by a NUL (which no name holds).
+  static std::string FolderKey(const std::string& base, const InstallFolder& folder) {
+    std::string key = base + '\0' + folder.property + '\0';
+    for (const std::string& f : folder.subfolders) key += f + '\0';
+    return key;
+  }
 
   const FolderSet& folders_;
   IdentifierPool pool_;
@@ -277,7 +276,8 @@ class Builder {
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_ and its component's in the model.
   std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
-  std::unordered_map<std::string, Group> groups_;
+  std::unordered_map<std::string, size_t> groups_;    // a group's first component
+  std::unordered_map<std::string, size_t> byFolder_;  // FolderKey: the component of that folder
   std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
 };
 

@@ -22,8 +22,7 @@ namespace {
 // carry (other control characters, bytes that are not UTF-8) and the Unicode noncharacters
 // (U+FDD0..U+FDEF, U+FFFE and U+FFFF of every plane) are refused here, so that no caller can put
 // them into the file.
-std::string Xml(const std::string& text) {
-  std::string out;
+void AppendXml(std::string& out, std::string_view text) {
   ForEachCodePoint(text, [&](int32_t c, size_t begin, size_t end) {
     const char* refused = nullptr;
     if (c < 0) {
@@ -63,11 +62,10 @@ std::string Xml(const std::string& text) {
         out += "&#13;";
         break;
       default:
-        out.append(text, begin, end - begin);
+        out.append(text.substr(begin, end - begin));
     }
     return true;
   });
-  return out;
 }
 
 // A fixed GUID for a component that has no file to derive one from: two FNV-1a hashes of its id.
@@ -151,7 +149,7 @@ class Fragment {
   }
 
  private:
-  using Attributes = std::vector<std::pair<const char*, std::string>>;
+  using Attributes = std::vector<std::pair<const char*, std::string_view>>;
 
   static std::string Indent(int depth) { return std::string(2 * depth, ' '); }
 
@@ -159,13 +157,15 @@ class Fragment {
   // names `item`, or the file path when there is none.
   void Open(int depth, const char* element, const Attributes& attributes,
             const ExportItem* item = nullptr) {
-    text_ += Indent(depth) + "<" + element;
+    text_.append(2 * static_cast<size_t>(depth), ' ');
+    text_ += '<';
+    text_ += element;
     for (const auto& [name, value] : attributes) {
       text_ += ' ';
       text_ += name;
       text_ += "=\"";
       try {
-        text_ += Xml(value);
+        AppendXml(text_, value);
       } catch (const ExportError& e) {
         throw ExportError((item != nullptr ? Describe(*item) : std::string("the file path")) +
                           ": " + e.what());
@@ -196,7 +196,8 @@ class Fragment {
     const InstallComponent& c = model_.components[index];
     const std::vector<size_t>& files = filesOf_[index];
     const bool hasFile = !files.empty();
-    Attributes attributes = {{"Id", c.id}, {"Guid", hasFile ? std::string("*") : StableGuid(c.id)}};
+    const std::string guid = hasFile ? std::string("*") : StableGuid(c.id);
+    Attributes attributes = {{"Id", c.id}, {"Guid", guid}};
     if (c.permanent) attributes.push_back({"Permanent", "yes"});
     Open(depth, "Component", attributes);
     text_ += ">\n";
