@@ -11,11 +11,11 @@
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "contract/HostError.h"
 #include "export/ExportWriters.h"
 #include "export/OutputFolder.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
-#include "hostlib/HostSetupError.h"
 
 namespace lumora::cli {
 namespace {
@@ -77,35 +77,24 @@ ExitStatus RunExport(const Invocation& invocation) {
     ExportChoices choices = ReadStoredChoices(object);
     if (a.withTranslators) {
       std::string dir = invocation.host.componentDir;
-      if (dir.empty()) dir = std::filesystem::path(Component::Locate()).parent_path().string();
+      if (dir.empty())
+        dir = std::filesystem::path(Component::Locate().path()).parent_path().string();
       choices.translators = ReadCatalogueTranslators(dir);
     }
     const ExportOptions options{config.folders, config.drives, a.component};
     output = a.format == "msi"   ? WriteMsiTables(choices, options)
              : a.format == "wix" ? WriteWixFragment(choices, options)
                                  : WriteOdbcinstTemplates(choices, options);
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
   } catch (const ExportError& e) {
     PrintError(invocation.object + ": " + e.what() + "; nothing written");
     return ExitStatus::kBadUsage;
   }
 
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
-  try {
-    for (const std::string& path : WriteOutputFolder(a.out, output.files, a.force)) {
-      std::printf("%s\n", path.c_str());
-    }
-  } catch (const ExportError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const OutputWriteError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
+  // A refusal (ExportError) or a failed write (OutputWriteError) goes to the one place that
+  // maps host errors to the exit status.
+  for (const std::string& path : WriteOutputFolder(a.out, output.files, a.force)) {
+    std::printf("%s\n", path.c_str());
   }
   return ExitStatus::kDone;
 }

@@ -6,19 +6,19 @@
 // folder is touched: a name that is a symbolic link or a hard link is replaced, never followed.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "contract/HostError.h"
 #include "export/ExportWriters.h"
 
 namespace lumora::exporting {
 
 // A write that failed after the checks passed (a full disk, a refused rename); the folder holds
 // its old files again, as far as the message says.
-class OutputWriteError : public std::runtime_error {
+class OutputWriteError : public HostError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit OutputWriteError(const std::string& message) : HostError(Kind::kNotDone, message) {}
 };
 
 // Writes `files` into `folder` (made when missing). Without `replace` a name already present is
