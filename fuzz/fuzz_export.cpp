@@ -44,14 +44,19 @@ std::optional<ExportChoices> Parse(std::string_view text) {
     if (end == std::string_view::npos) end = text.size();
     const std::string line(text.substr(start, end - start));
     start = end + 1;
-    if (line.size() >= 2 && line[1] == ' ' && std::string("DTUSus").find(line[0]) != std::string::npos) {
+    if (line.size() >= 2 && line[1] == ' ' &&
+        std::string("DTUSus").find(line[0]) != std::string::npos) {
       ExportItem item;
       item.name = line.substr(2);
       const char k = line[0];
-      item.kind = k == 'D' ? ItemKind::kDriver : k == 'T' ? ItemKind::kTranslator : ItemKind::kDataSource;
+      item.kind = k == 'D'   ? ItemKind::kDriver
+                  : k == 'T' ? ItemKind::kTranslator
+                             : ItemKind::kDataSource;
       item.system = k == 'S' || k == 's';
       item.removedOnUninstall = k == 'U' || k == 'S';
-      auto& list = k == 'D' ? choices.drivers : k == 'T' ? choices.translators : choices.dataSources;
+      auto& list = k == 'D'   ? choices.drivers
+                   : k == 'T' ? choices.translators
+                              : choices.dataSources;
       list.push_back(std::move(item));
       current = &list.back();
     } else if (current != nullptr && !line.empty()) {
@@ -69,7 +74,9 @@ std::optional<ExportChoices> Parse(std::string_view text) {
 }
 
 // A value as stored, if the database form of it is known without the folders: no path symbol.
-bool Plain(const std::string& value) { return lumora::LeadingPathSymbol(value) == nullptr; }
+bool Plain(const std::string& value) {
+  return lumora::LeadingPathSymbol(value) == nullptr;
+}
 
 // The formatted value read back: the escaped brackets made plain again.
 std::string Unformat(const std::string& value) {
@@ -157,8 +164,9 @@ void CheckMsi(const ExportChoices& choices, const ExportOutput& out) {
   for (const char* table : {"ODBCDriver", "ODBCTranslator"}) {
     for (const auto& row : Rows(out, table)) {
       Check(row.size() == 5, "an .idt row has the wrong number of cells");
-      Check(byId.emplace(row[0], Seen{table[4] == 'D' ? "driver" : "translator", row[2], {}}).second,
-            "two rows share a key");
+      Check(
+          byId.emplace(row[0], Seen{table[4] == 'D' ? "driver" : "translator", row[2], {}}).second,
+          "two rows share a key");
     }
   }
   for (const auto& row : Rows(out, "ODBCDataSource")) {
@@ -195,8 +203,8 @@ void Walk(xmlNode* node, bool permanent, std::vector<Seen>& read,
     bool inPermanent = permanent;
     if (element == "Component") inPermanent = Attribute(node, "Permanent") == "yes";
     if (element == "ODBCDriver" || element == "ODBCTranslator" || element == "ODBCDataSource") {
-      Seen seen{element == "ODBCDriver"       ? "driver"
-                : element == "ODBCTranslator" ? "translator"
+      Seen seen{element == "ODBCDriver"                        ? "driver"
+                : element == "ODBCTranslator"                  ? "translator"
                 : Attribute(node, "Registration") == "machine" ? "system"
                                                                : "user",
                 Attribute(node, "Name"),
@@ -299,7 +307,8 @@ void CheckOdbcinst(const ExportChoices& choices, const ExportOutput& out) {
     expected.push_back(seen);
   }
   std::vector<Seen> read = Sections(FileText(out, "odbcinst.ini"), "driver");
-  for (const auto& [file, kind] : {std::pair{"odbc-user.ini", "user"}, {"odbc-system.ini", "system"}}) {
+  for (const auto& [file, kind] :
+       {std::pair{"odbc-user.ini", "user"}, {"odbc-system.ini", "system"}}) {
     const std::vector<Seen> sections = Sections(FileText(out, file), kind);
     read.insert(read.end(), sections.begin(), sections.end());
   }

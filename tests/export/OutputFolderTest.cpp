@@ -53,8 +53,7 @@ TEST(WriteOutputFolder, LeavesTheOldFilesOrEveryNewOne) {
     for (const auto& [name, text] : c.before) dir.Write("out/" + name, text);
     std::filesystem::create_directories(dir.File("out"));
     if (c.fails) {
-      EXPECT_THROW(WriteOutputFolder(dir.File("out"), c.files, c.replace), HostError)
-          << c.what;
+      EXPECT_THROW(WriteOutputFolder(dir.File("out"), c.files, c.replace), HostError) << c.what;
     } else {
       EXPECT_EQ(WriteOutputFolder(dir.File("out"), c.files, c.replace).size(), c.files.size());
     }
