@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "ExportInto.h"
 #include "export/ExportWriters.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
@@ -28,6 +29,7 @@ struct ExportArguments {
   std::string component;
   bool withTranslators = false;
   bool force = false;
+  std::string into;  // msi: the package the tables go into
 };
 
 // Filled by the parser of the one command line a process has.
@@ -52,7 +54,14 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
                  "from it)");
   sub.add_flag("--with-translators", a.withTranslators,
                "Add the catalogue's translators (lumora.ini in the component folder)");
-  sub.add_flag("--force", a.force, "Replace files of the same names in the output folder");
+  sub.add_flag("--force", a.force,
+               "Replace files of the same names in the output folder (with --into: rows of the "
+               "same keys in the package)");
+  sub.add_option("--into", a.into,
+                 "msi: write the tables straight into this installer package, which must hold "
+                 "the File and Component rows they name (instead of .idt files in --out)")
+      ->type_name("PACKAGE")
+      ->excludes("--out");
   sub.footer(
       "Only the selected drivers and data sources are exported. msi writes ODBCDriver.idt,\n"
       "ODBCTranslator.idt, ODBCAttribute.idt, ODBCDataSource.idt, ODBCSourceAttribute.idt and\n"
@@ -91,6 +100,8 @@ ExitStatus RunExport(const Invocation& invocation) {
     PrintError(invocation.object + ": " + e.what() + "; nothing written");
     return ExitStatus::kBadUsage;
   }
+
+  if (!a.into.empty()) return WriteIntoPackage(a.into, a.format, output, a.force);
 
   std::error_code error;
   std::filesystem::create_directories(a.out, error);
