@@ -396,12 +396,22 @@ TEST(OdbcinstTemplates, InstallIntoAFreshConfigurationWithTheReadmeCommands) {
   TempDir dir;
   dir.Write("o.json", ObjectText(EveryKindDrivers(), EveryKindSources(true)));
   Lum({"export", dir.File("o.json"), "--format", "odbcinst", "--out", dir.File("out")});
-  std::string commands;
+  // The README's shell block that installs the templates, run as printed.
+  std::string commands, block;
+  bool inBlock = false;
   for (const std::string& line : Lines(ReadFile("README.md"))) {
-    if (line.starts_with("    odbcinst-install$ ")) commands += line.substr(22) + "\n";
+    if (line == "```sh") {
+      inBlock = true;
+      block.clear();
+    } else if (inBlock && line == "```") {
+      inBlock = false;
+      if (block.starts_with("odbcinst -i -d -f odbcinst.ini\n")) commands = block;
+    } else if (inBlock) {
+      block += line + "\n";
+    }
   }
   ASSERT_FALSE(commands.empty()) << "the README gives no install commands";
-  dir.Write("sys/.keep", "");
+  dir.Write("sys/.keep", "");  // a fresh ODBCSYSINI: no odbc.ini yet
   const std::string env = "export ODBCSYSINI='" + dir.File("sys") + "' ODBCINI='" +
                           dir.File("home/odbc.ini") + "'; mkdir -p '" + dir.File("home") + "'; ";
   testing::Shell(env + "cd '" + dir.File("out") + "' && set -e\n" + commands);
