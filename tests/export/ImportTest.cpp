@@ -73,7 +73,7 @@ TEST(ImportOdbcinst, ReadsSectionsAsUnixOdbcDoes) {
        SourceType::kUnstated, "S|s|1|DriverName=Pilote Ärzte|DBQ=C:\\x.mdb;"},
       {"mine.ini", "[S]\nDriver=/srv/c/Windows/x.dll\n", SourceType::kUser,
        "S|u|1|Driver=<WINDIR>\\x.dll;"},
-      {"odbc-user.ini", "[S]\n; kept on uninstall\nServer=a\n\n; keep on uninstall\n[T]\n[U]\n",
+      {"odbc-user.ini", "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: remove\n[U]\n",
        SourceType::kUnstated, "S|u|0|Server=a;T|u|0;U|u|1;"},
       {"odbc-user.ini", "[S]\r\nServer=a\r\n", SourceType::kSystem, "S|s|1|Server=a;"},
   };
