@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "contract/HostError.h"
 #include "export/ImportStore.h"
 #include "export/ImportedChoices.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
-#include "hostlib/HostSetupError.h"
 #include "platform/InputFile.h"
 
 namespace lumora::cli {
@@ -133,15 +133,6 @@ ExitStatus RunImport(const Invocation& invocation) {
     for (const std::string& source : a.sources) Append(choices, ReadSource(source, type, config));
     result = StoreImported(*object, invocation.object, choices,
                            a.replace ? ImportMode::kReplace : ImportMode::kJoin);
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const InputFileError& e) {
-    PrintError(std::string(e.what()) + "; nothing written");
-    return ExitStatus::kBadUsage;
   } catch (const ImportError& e) {
     PrintError(std::string(e.what()) + "; nothing written");
     return ExitStatus::kBadUsage;
@@ -151,12 +142,7 @@ ExitStatus RunImport(const Invocation& invocation) {
     PrintError("warning: " + std::to_string(choices.translators.size()) +
                " translator(s) read but not stored: the design object keeps no translators");
   }
-  try {
-    object->Save();
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  object->Save();  // a failure is the host's error: the choices go to a recovery file
   std::printf("%s: imported %zu driver(s) and %zu data source(s); it now stores %zu and %zu\n",
               invocation.object.c_str(), choices.drivers.size(), choices.dataSources.size(),
               result.drivers, result.dataSources);

@@ -12,29 +12,26 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
+#include "host/StoredLists.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {
 
-// Writes the object back after Finish.
+// Writes the object back after Finish; throws HostError when it cannot be.
 ExitStatus SaveObject(DesignObjectFile& object) {
-  try {
-    object.Save();
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  object.Save();
   return ExitStatus::kDone;
 }
 
 // The component reads a missing catalogue as one without drivers; the host says where it looked.
 void NoteMissingCatalogue(const Invocation& invocation) {
-  const std::string folder = invocation.host.componentDir.empty()
-                                 ? layout::DataFolderFor(layout::FolderOf(Component::Locate()))
-                                 : invocation.host.componentDir;
+  const std::string folder =
+      invocation.host.componentDir.empty()
+          ? layout::DataFolderFor(layout::FolderOf(Component::Locate().path()))
+          : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
   if (::access(catalogue.c_str(), F_OK) == 0) return;
   std::fprintf(stderr,
@@ -70,16 +67,14 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
-  if (!file) return ExitStatus::kBadUsage;
+  const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
   // The wizard would load such lists only in part, and Finish would write back only that part.
   if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
     PrintError(wrong + "; the wizard was not opened and nothing was written");
     return ExitStatus::kBadUsage;
   }
   Ref<IDevWizard> wizard;
-  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
-  if (!wizard) return ExitStatus::kComponentNo;
+  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
   NoteMissingCatalogue(invocation);
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;

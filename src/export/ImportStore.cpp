@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "hostlib/StoredLists.h"
+#include "host/StoredLists.h"
 
 namespace lumora::exporting {
 namespace {
