@@ -26,8 +26,7 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
       {{"build", "o.json", "--colour"}, "lumora: unknown option '--colour'"},
       {{},
        "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
-       "register or "
-       "unregister"},
+       "register or unregister"},
       {{"show"}, "lumora: OBJECT is required"},
   };
   for (const Case& c : cases) {
