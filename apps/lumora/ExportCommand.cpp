@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "ExportInto.h"
 #include "contract/HostError.h"
 #include "export/ExportWriters.h"
 #include "export/OutputFolder.h"
@@ -26,6 +27,7 @@ struct ExportArguments {
   std::string component;
   bool withTranslators = false;
   bool force = false;
+  std::string into;  // msi: the package the tables go into
 };
 
 // Filled by the parser of the one command line a process has.
@@ -52,7 +54,13 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
                "Add the catalogue's translators (lumora.ini in the component folder)");
   sub.add_flag("--force", a.force,
                "Replace files of the same names in the output folder (a link at such a name is "
-               "replaced, not followed; a read-only file or a folder is refused)");
+               "replaced, not followed; a read-only file or a folder is refused); with --into: "
+               "rows of the same keys in the package");
+  sub.add_option("--into", a.into,
+                 "msi: write the tables straight into this installer package, which must hold "
+                 "the File and Component rows they name (instead of .idt files in --out)")
+      ->type_name("PACKAGE")
+      ->excludes("--out");
   sub.footer(
       "Only the selected drivers and data sources are exported. msi writes ODBCDriver.idt,\n"
       "ODBCTranslator.idt, ODBCAttribute.idt, ODBCDataSource.idt, ODBCSourceAttribute.idt and\n"
@@ -89,6 +97,8 @@ ExitStatus RunExport(const Invocation& invocation) {
     PrintError(invocation.object + ": " + e.what() + "; nothing written");
     return ExitStatus::kBadUsage;
   }
+
+  if (!a.into.empty()) return WriteIntoPackage(a.into, a.format, output, a.force);
 
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
   // A refusal (ExportError) or a failed write (OutputWriteError) goes to the one place that
