@@ -3,7 +3,7 @@
 // document, writing every property back unchanged keeps the text, and the serialized text loads
 // again and serializes to the same text. Nothing is ever saved.
 #include "FuzzSupport.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 
 using lumora::DesignObjectFile;
 using lumora::HostError;

@@ -11,7 +11,7 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/Text.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {

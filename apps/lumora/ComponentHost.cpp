@@ -15,9 +15,9 @@
 
 #include "contract/Failure.h"
 #include "contract/MessageText.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
 #include "hostlib/ComponentRegistry.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
 #include "hostlib/StderrErrorReport.h"
 #include "marshal/ComObject.h"
 #include "marshal/Marshal.h"

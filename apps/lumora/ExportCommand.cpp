@@ -16,7 +16,7 @@
 #include "ComponentHost.h"
 #include "contract/HostError.h"
 #include "export/ExportWriters.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
 
 namespace lumora::cli {

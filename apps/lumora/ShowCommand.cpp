@@ -7,8 +7,8 @@
 #include "Command.h"
 #include "contract/Failure.h"
 #include "contract/MessageText.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/StoredLists.h"
 
 namespace lumora::cli {
 namespace {

@@ -12,9 +12,10 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
+#include "host/StoredLists.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {

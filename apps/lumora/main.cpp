@@ -12,7 +12,7 @@
 #include "Command.h"
 #include "CommandLineWords.h"
 #include "contract/MessageText.h"
-#include "hostlib/InstalledLayout.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include "component/ComponentState.h"
 #include "contract/Failure.h"
 #include "contract/HostError.h"
-#include "hostlib/InstalledLayout.h"
+#include "hostlib/DataFolder.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "marshal/Marshal.h"
 

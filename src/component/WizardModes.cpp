@@ -13,7 +13,7 @@
 
 #include "component/ComponentState.h"
 #include "component/window/WindowPlugin.h"
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Application.h"

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "contract/DesignObject.h"
-#include "hostlib/DesignObjectText.h"
-#include "hostlib/FileSystem.h"
+#include "host/DesignObjectText.h"
+#include "host/FileSystem.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-#include "hostlib/DesignObjectText.h"
+#include "host/DesignObjectText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -15,7 +15,7 @@
 #include <random>
 #include <set>
 
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"

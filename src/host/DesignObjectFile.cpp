@@ -1,4 +1,4 @@
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 
 #include <fcntl.h>
 #include <limits.h>
