@@ -27,7 +27,9 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
       {{"build", "o.json", "--col\x1b]0;t\x07"}, "lumora: unknown option '--col\\x1B]0;t\\x07'"},
       {{"show", "o.json", "extra\x1b[2J"},
        "lumora: the following argument was not expected: extra\\x1B[2J"},
-      {{}, "lumora: a command is required: build, show, export, wizard, register or unregister"},
+      {{},
+       "lumora: a command is required: build, show, export, check, catalogue, wizard, register or "
+       "unregister"},
       {{"show"}, "lumora: OBJECT is required"},
   };
   for (const Case& c : cases) {
