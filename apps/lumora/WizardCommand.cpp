@@ -13,6 +13,7 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
 #include "host/StoredLists.h"
@@ -38,7 +39,7 @@ void NoteMissingCatalogue(const Invocation& invocation) {
   std::fprintf(stderr,
                "lumora: note: there is no catalogue at %s; the wizard offers no provided drivers "
                "(--component-dir names the folder of lumora.ini)\n",
-               catalogue.c_str());
+               EscapeForMessage(catalogue).c_str());
 }
 
 }  // namespace
