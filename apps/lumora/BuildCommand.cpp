@@ -49,12 +49,9 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunBuild(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
-  if (!file) return ExitStatus::kBadUsage;
+  const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
   Ref<ISetupDesignObjectBuild> build;
-  build.Adopt(
-      static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtlOrSay(IID_ISetupDesignObjectBuild)));
-  if (!build) return ExitStatus::kComponentNo;
+  build.Adopt(static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtl(IID_ISetupDesignObjectBuild)));
   // The answers come from the design object alone: the component is handed no registry and no
   // host settings file, so neither is read.
   Invocation asked = invocation;

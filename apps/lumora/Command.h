@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/HostError.h"
 #include "hostlib/HostSettings.h"
 
 namespace CLI {
@@ -39,9 +40,12 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
-// Checks the invocation's host settings as the component will read them; throws HostSetupError
+// Checks the invocation's host settings as the component will read them; throws HostError
 // (naming the file and line) when a registry export or host settings file cannot be used.
 void CheckHostSettings(const Invocation& invocation);
+
+// The exit status of a command stopped by a HostError of `kind`: the one place that decides it.
+ExitStatus ExitStatusOf(HostError::Kind kind);
 
 // One line on standard error: "lumora: MESSAGE".
 void PrintError(const std::string& message);

@@ -41,6 +41,16 @@ void CheckHostSettings(const Invocation& invocation) {
   LocalHostLibrary check(invocation.host);  // reads a .reg export and the settings file
 }
 
+ExitStatus ExitStatusOf(HostError::Kind kind) {
+  switch (kind) {
+    case HostError::Kind::kBadInput:
+      return ExitStatus::kBadUsage;
+    case HostError::Kind::kNotDone:
+      return ExitStatus::kComponentNo;
+  }
+  return ExitStatus::kComponentNo;
+}
+
 void PrintError(const std::string& message) {
   // Whatever a file held, no control character reaches the terminal and no NUL cuts the line.
   std::fprintf(stderr, "lumora: %s\n", EscapeForMessage(message).c_str());

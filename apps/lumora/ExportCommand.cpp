@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "contract/HostError.h"
 #include "export/ExportWriters.h"
 #include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
-#include "hostlib/HostSetupError.h"
 
 namespace lumora::cli {
 namespace {
@@ -74,19 +74,14 @@ ExitStatus RunExport(const Invocation& invocation) {
     ExportChoices choices = ReadStoredChoices(object);
     if (a.withTranslators) {
       std::string dir = invocation.host.componentDir;
-      if (dir.empty()) dir = std::filesystem::path(Component::Locate()).parent_path().string();
+      if (dir.empty())
+        dir = std::filesystem::path(Component::Locate().path()).parent_path().string();
       choices.translators = ReadCatalogueTranslators(dir);
     }
     const ExportOptions options{config.folders, config.drives, a.component};
     output = a.format == "msi"   ? WriteMsiTables(choices, options)
              : a.format == "wix" ? WriteWixFragment(choices, options)
                                  : WriteOdbcinstTemplates(choices, options);
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
   } catch (const ExportError& e) {
     PrintError(invocation.object + ": " + e.what() + "; nothing written");
     return ExitStatus::kBadUsage;
@@ -113,12 +108,7 @@ ExitStatus RunExport(const Invocation& invocation) {
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
   for (const OutputFile& file : output.files) {
     const std::string path = (std::filesystem::path(a.out) / file.name).string();
-    try {
-      WriteFileAtomically(path, file.text);
-    } catch (const DesignObjectFileError& e) {
-      PrintError(e.what());
-      return ExitStatus::kComponentNo;
-    }
+    WriteFileAtomically(path, file.text);
     std::printf("%s\n", path.c_str());
   }
   return ExitStatus::kDone;

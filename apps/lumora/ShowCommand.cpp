@@ -9,7 +9,6 @@
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/StoredLists.h"
-#include "hostlib/HostSetupError.h"
 
 namespace lumora::cli {
 namespace {
@@ -30,19 +29,8 @@ void AddShowOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunShow(const Invocation& invocation) {
-  std::unique_ptr<DesignObjectFile> object;
-  try {
-    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
-  try {
-    CheckHostSettings(invocation);  // like every other command
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const auto object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
+  CheckHostSettings(invocation);  // like every other command
   std::ostringstream out;
   out << "Design object: " << EscapeForMessage(invocation.object) << "\n";
 

@@ -19,6 +19,7 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "contract/HostError.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
 #include "host/StoredLists.h"
@@ -55,48 +56,48 @@ class StopSignalsDuringSave {
   struct sigaction old_[std::size(kSignals)]{};
 };
 
-// Writes the object back after Finish.
+// Writes the object back after Finish; throws HostError when it cannot be (unless a signal
+// stopped the save).
 ExitStatus SaveObject(DesignObjectFile& object) {
   StopSignalsDuringSave signals;
   SaveOptions options;
   options.waiting = [](const std::string& message) { PrintError(message); };
   options.stopRequested = [] { return static_cast<int>(stopSignal); };
-  ExitStatus status = ExitStatus::kDone;
   try {
     object.Save(options);
-  } catch (const DesignObjectFileError& e) {
+  } catch (const HostError& e) {
+    if (stopSignal == 0) throw;
     PrintError(e.what());
-    status = ExitStatus::kComponentNo;
-  }
-  if (stopSignal != 0) {
-    if (status == ExitStatus::kDone) {
-      PrintError(object.path() + ": saved before the signal " + std::to_string(stopSignal) +
-                 " that stops lumora was acted on");
-    }
     return static_cast<ExitStatus>(128 + stopSignal);
   }
-  return status;
+  if (stopSignal != 0) {
+    PrintError(object.path() + ": saved before the signal " + std::to_string(stopSignal) +
+               " that stops lumora was acted on");
+    return static_cast<ExitStatus>(128 + stopSignal);
+  }
+  return ExitStatus::kDone;
 }
 
 // The object to show the wizard on: the file read, or, when there is no file of that name yet
 // (as an editor opens a new file), an empty object that Finish makes. A missing folder is an
-// error naming it.
-std::shared_ptr<DesignObjectFile> OpenObjectOrSay(const std::string& path) {
+// error naming it (HostError).
+std::shared_ptr<DesignObjectFile> OpenObject(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return LoadObjectOrSay(path);
+  if (::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return LoadObject(path);
   const std::string folder = layout::FolderOf(path);
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    PrintError(folder + ": there is no such folder for the new design object " + path);
-    return nullptr;
+    throw HostError::BadInput(folder + ": there is no such folder for the new design object " +
+                              path);
   }
   return std::make_shared<DesignObjectFile>(DesignObjectFile::New(path));
 }
 
 // The component reads a missing catalogue as one without drivers; the host says where it looked.
 void NoteMissingCatalogue(const Invocation& invocation) {
-  const std::string folder = invocation.host.componentDir.empty()
-                                 ? layout::DataFolderFor(layout::FolderOf(Component::Locate()))
-                                 : invocation.host.componentDir;
+  const std::string folder =
+      invocation.host.componentDir.empty()
+          ? layout::DataFolderFor(layout::FolderOf(Component::Locate().path()))
+          : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
   if (::access(catalogue.c_str(), F_OK) == 0) return;
   std::fprintf(stderr,
@@ -134,16 +135,14 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = OpenObjectOrSay(invocation.object);
-  if (!file) return ExitStatus::kBadUsage;
+  const std::shared_ptr<DesignObjectFile> file = OpenObject(invocation.object);
   // The wizard would load such lists only in part, and Finish would write back only that part.
   if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
     PrintError(wrong + "; the wizard was not opened and nothing was written");
     return ExitStatus::kBadUsage;
   }
   Ref<IDevWizard> wizard;
-  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
-  if (!wizard) return ExitStatus::kComponentNo;
+  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
   NoteMissingCatalogue(invocation);
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;

@@ -126,7 +126,12 @@ int Main(int argc, char** argv) {
   }
   if (chosen == nullptr) return static_cast<int>(ExitStatus::kBadUsage);
   invocation.host.componentDir = layout::Absolute(invocation.host.componentDir);
-  return static_cast<int>(chosen->run(invocation));
+  try {
+    return static_cast<int>(chosen->run(invocation));
+  } catch (const HostError& e) {
+    PrintError(e.what());
+    return static_cast<int>(ExitStatusOf(e.kind()));
+  }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ void SetError(IFailureInfo** error, marshal::FailureText failure) {
 LumoraHResult CurrentFailure(IFailureInfo** error) {
   try {
     throw;
-  } catch (const HostInputError& e) {
+  } catch (const HostError& e) {
     SetError(error, {0, e.what(), kComponentSource});
     return LUMORA_E_HOSTINPUT;
   } catch (const Failure& f) {

@@ -31,7 +31,7 @@ bool ReadRegistry(const fs::path& file, Json& document) {
   try {
     document = lumora::ReadComponentRegistry(file.string());
     return true;
-  } catch (const lumora::ComponentRegistryError&) {
+  } catch (const lumora::HostError&) {
     return false;
   }
 }

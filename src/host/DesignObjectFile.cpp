@@ -26,8 +26,9 @@
 namespace lumora {
 namespace {
 
+// The object could not be written.
 [[noreturn]] void Fail(const std::string& message) {
-  throw DesignObjectFileError(message);
+  throw HostError::NotDone(message);
 }
 
 }  // namespace
@@ -151,14 +152,11 @@ DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs)
   const std::string target = TargetOf(fs, path, error);
   struct stat before {};
   const bool known = error == 0 && fs.StatPath(target, before) == 0;
-  std::string text;
-  try {
-    text = ReadInputFile(path, "design object");
-  } catch (const InputFileError& e) {
-    Fail(e.what());
-  }
+  const std::string text = ReadInputFile(path, "design object");
   if (error == 0) {
-    if (const std::string why = InterruptedSaveOf(fs, path, target, text); !why.empty()) Fail(why);
+    if (const std::string why = InterruptedSaveOf(fs, path, target, text); !why.empty()) {
+      throw HostError::BadInput(why);
+    }
   }
   DesignObjectFile file = Parse(path, text);
   file.fs_ = &fs;

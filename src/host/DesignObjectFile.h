@@ -47,7 +47,7 @@ struct SaveOptions {
 
 class DesignObjectFile : public DesignObject {
  public:
-  // Reads and checks `path`; throws DesignObjectFileError. Saves go through `fs`, which must
+  // Reads and checks `path`; throws HostError. Saves go through `fs`, which must
   // outlive the object. An object whose last save was cut off while it was rewritten in place
   // is refused, naming the file that holds that save's complete text, until the author has put
   // that file in its place or removed it (when the object already reads exactly that text, the
@@ -56,7 +56,7 @@ class DesignObjectFile : public DesignObject {
   // An object whose file does not exist yet: its first Save makes the file, and refuses to
   // replace one that someone made meanwhile.
   static DesignObjectFile New(const std::string& path, FileSystem& fs = MachineFileSystem());
-  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError. Its
+  // Parses `text` as the content of `path` (for messages); throws HostError. Its
   // first Save makes the file and refuses to replace one that exists.
   static DesignObjectFile Parse(const std::string& path, const std::string& text);
 
@@ -75,7 +75,7 @@ class DesignObjectFile : public DesignObject {
   // when the rewrite is done). A file that is read-only, or was changed, replaced or deleted
   // since it was read, is not written. New-text files of killed saves of this object go with the
   // next successful save; no other file is touched. Whenever the object is not written the text
-  // goes to a recovery file and DesignObjectFileError names the object, the reason and the
+  // goes to a recovery file and HostError names the object, the reason and the
   // recovery file.
   void Save(const SaveOptions& options = {});
 
@@ -91,7 +91,7 @@ class DesignObjectFile : public DesignObject {
 };
 
 // Writes `text` over `path` as Save does, whatever the file holds now (for files that are ours
-// alone, such as the component registry); throws DesignObjectFileError.
+// alone, such as the component registry); throws HostError.
 void WriteFileAtomically(const std::string& path, const std::string& text,
                          FileSystem& fs = MachineFileSystem());
 

@@ -31,8 +31,7 @@ using testing::ReadFile;
 using testing::TempDir;
 
 std::string RefusalOf(const std::string& text) {
-  return testing::MessageOf<DesignObjectFileError>(
-      [&] { DesignObjectFile::Parse("obj.json", text); });
+  return testing::MessageOf<HostError>([&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
 // The files of a folder, by name.
@@ -140,12 +139,18 @@ TEST(DesignObjectFile, RefusesBrokenFilesWithLineColumnAndReason) {
       // Beyond 64 bits the reader would turn an integer into an approximate real number.
       {"{\"properties\": {\n \"N\": 18446744073709551616}}",
        "obj.json:2:7: the integer 18446744073709551616 is outside the 32-bit range"},
+      {"{\"a\":\n-99999999999999999999",
+       "obj.json:2:1: the integer -99999999999999999999 is "
+       "outside the 32-bit range"},
       {"{\"properties\": {\"Drivers\": [\"a\"],\n  \"Drivers\": []}}",
        "obj.json:2:3: the member name \"Drivers\" is given twice in one object; a design object "
        "names each member once"},
-      {"{\"p\": {\"k\": 1}, \"q\": {\"k\": 2}, \"p\": 3}",
-       "obj.json:1:32: the member name \"p\" is given twice in one object; a design object names "
-       "each member once"},
+      {"{\"p\\\"\": {\"k\": 1}, \"q\": {\"k\": 2}, \"p\\\"\": 3}",
+       "obj.json:1:34: the member name \"p\"\" is given twice in one object; a design object "
+       "names each member once"},
+      // The library takes a NUL byte for the end of its input, wherever it stands.
+      {std::string("{\"a\": 1,\0 \"b\": 2}", 17), "obj.json:1:9: not valid JSON: a NUL byte"},
+      {std::string("{\"a\": 1}\0{", 11), "obj.json:1:9: not valid JSON: a NUL byte"},
       {"{\"properties\": {\"Drivers\": [\"SQL\xff\"]}}",
        "obj.json:1:33: not UTF-8 text (the byte 0xFF)"},
       {"{\"a\": \"\xc0\xaf\"}", "obj.json:1:8: not UTF-8 text (the byte 0xC0)"},
@@ -186,7 +191,7 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 }
 
 std::string SaveError(DesignObjectFile& file) {
-  return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
+  return testing::MessageOf<HostError>([&] { file.Save(); }, "saved");
 }
 
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";
@@ -484,7 +489,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     }
     // The next open: a broken-off rewrite is refused, naming where its complete text is; a
     // leftover the object already equals is removed.
-    const std::string reopened = testing::MessageOf<DesignObjectFileError>(
+    const std::string reopened = testing::MessageOf<HostError>(
         [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
     if (after == After::kPartial) {
       EXPECT_NE(reopened.find("the last save of it was interrupted"), std::string::npos)
@@ -580,10 +585,10 @@ TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
     EXPECT_LE(kept.size(), size_t{NAME_MAX});
     EXPECT_NE(kept, savenames::InterruptedSave(twin));
     dir.Write(kept, "{}");
-    EXPECT_EQ(testing::MessageOf<DesignObjectFileError>(
+    EXPECT_EQ(testing::MessageOf<HostError>(
                   [&] { DesignObjectFile::Load(dir.File(twin)); }, "opened"),
               "opened");
-    EXPECT_NE(testing::MessageOf<DesignObjectFileError>(
+    EXPECT_NE(testing::MessageOf<HostError>(
                   [&] { DesignObjectFile::Load(dir.File(name)); }, "opened")
                   .find("interrupted"),
               std::string::npos);
@@ -676,7 +681,7 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
       std::vector<std::string> left = Files(dir.path());
       std::erase_if(left, [](const std::string& f) { return f == "o.json" || f == "other"; });
       landed += !left.empty() || !whole ? 1 : 0;
-      const std::string opened = testing::MessageOf<DesignObjectFileError>(
+      const std::string opened = testing::MessageOf<HostError>(
           [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
       ASSERT_TRUE(whole || opened.find("the last save of it was interrupted") != std::string::npos)
           << "after kill " << kill << ", a partial object (" << now.size()

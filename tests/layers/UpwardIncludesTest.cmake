@@ -25,7 +25,7 @@ set(rows
     "src/component/Registration.cpp|hostlib/AtomicFile.h|compiles"
     "src/host/DesignObjectFile.cpp|export/InstallerLayout.h|refused"
     "src/host/DesignObjectFile.cpp|control/LumoraCtl.h|refused"
-    "src/host/DesignObjectFile.cpp|hostlib/HostSetupError.h|compiles"
+    "src/host/DesignObjectFile.cpp|contract/HostError.h|compiles"
     "src/export/ExportChoices.cpp|ui/Wizard.h|refused")
 
 file(READ ${COMPILE_COMMANDS} commands)
