@@ -502,6 +502,46 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
   }
 }
 
+// A signal that arrives while a save writes stops it at its next safe point: before the new
+// text is made, or before it replaces (or rewrites) the object; past that the save ends.
+// Stopped, the object is as it was, the choices are in a recovery file and no file of the
+// save is left.
+TEST(DesignObjectSave, AStopRequestedWhileWritingKeepsTheObjectWhole) {
+  struct Row {
+    bool hardLink;
+    int stopAtCheck;  // the check of the stop request that reports a signal
+    bool saved;
+  };
+  for (const Row& row : {Row{false, 1, false}, Row{false, 2, false}, Row{false, 3, true},
+                         Row{true, 1, false}, Row{true, 2, false}, Row{true, 3, true}}) {
+    SCOPED_TRACE(std::to_string(row.stopAtCheck) + (row.hardLink ? " in place" : " renamed"));
+    TempDir dir;
+    dir.Write("o.json", kOld);
+    if (row.hardLink) ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
+    DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
+    file.PutProperty("DTDBVerNo", Value::Integer(1));
+    int checks = 0;
+    SaveOptions options;
+    options.stopRequested = [&] { return ++checks >= row.stopAtCheck ? SIGTERM : 0; };
+    const std::string error = testing::MessageOf<HostError>([&] { file.Save(options); }, "saved");
+    std::vector<std::string> files = Files(dir.path());
+    std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
+    if (row.saved) {
+      EXPECT_EQ(error, "saved");
+      EXPECT_EQ(ReadFile(dir.File("o.json")), file.Serialize());
+      EXPECT_TRUE(files.empty());
+      continue;
+    }
+    EXPECT_EQ(ReadFile(dir.File("o.json")), kOld);
+    EXPECT_NE(error.find("stopped by SIGTERM before the object was written; the object was left "
+                         "as it was; your choices are in "),
+              std::string::npos)
+        << error;
+    ASSERT_EQ(files.size(), 1u) << files.front();
+    EXPECT_EQ(files[0].rfind("o.recovered-", 0), 0u) << files[0];
+  }
+}
+
 // A file put in the object's place since it was read is not overwritten, even with the same text.
 TEST(DesignObjectSave, AnObjectReplacedByAnotherFileIsNotOverwritten) {
   TempDir dir;
@@ -585,13 +625,13 @@ TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
     EXPECT_LE(kept.size(), size_t{NAME_MAX});
     EXPECT_NE(kept, savenames::InterruptedSave(twin));
     dir.Write(kept, "{}");
-    EXPECT_EQ(testing::MessageOf<HostError>(
-                  [&] { DesignObjectFile::Load(dir.File(twin)); }, "opened"),
-              "opened");
-    EXPECT_NE(testing::MessageOf<HostError>(
-                  [&] { DesignObjectFile::Load(dir.File(name)); }, "opened")
-                  .find("interrupted"),
-              std::string::npos);
+    EXPECT_EQ(
+        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(twin)); }, "opened"),
+        "opened");
+    EXPECT_NE(
+        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(name)); }, "opened")
+            .find("interrupted"),
+        std::string::npos);
     // A refused save of it still keeps the choices beside it.
     ::chmod(dir.File(name).c_str(), 0400);
     EXPECT_NE(SaveError(f).find("your choices are in " + dir.path() + "/"), std::string::npos);
