@@ -242,8 +242,8 @@ TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
 // are in the object or in a recovery file the message names; the object is old or new, or, when
 // the rewrite in place broke off, the complete new text waits beside it and the next open says
 // so; no new-text file is left.
-enum class Prepared { kPlain, kHardLink, kOtherOwner };
-enum class After { kOldText, kNewText, kPartial };
+enum class Prepared { kPlain, kLinked, kOwned };  // a hard link; another owner
+enum class After { kWas, kNew, kPart };           // the old text, the new one, part of each
 
 struct StepFault {
   const char* step;
@@ -258,184 +258,44 @@ struct StepFault {
 TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
   const char* kNewText = "/.o.json.lumora-new-";
   const char* kKept = "/.o.json.lumora-save";
+  // clang-format off
+  using enum Prepared;
+  using enum After;
   const std::vector<StepFault> rows = {
-      {"resolve",
-       Prepared::kPlain,
-       {"ResolvePath", "/o.json", EIO},
-       "cannot find it",
-       After::kOldText,
-       false},
-      {"open folder",
-       Prepared::kPlain,
-       {"Open", "", EACCES, false, 1},
-       "cannot open its folder",
-       After::kOldText,
-       false},
-      {"lock",
-       Prepared::kPlain,
-       {"TryLock", "", ENOLCK},
-       "cannot lock its folder",
-       After::kOldText,
-       false},
-      {"reopen",
-       Prepared::kPlain,
-       {"Open", "/o.json", EIO},
-       "cannot read it again",
-       After::kOldText,
-       false},
-      {"stat",
-       Prepared::kPlain,
-       {"Stat", "/o.json", EIO},
-       "cannot check it",
-       After::kOldText,
-       false},
-      {"reread",
-       Prepared::kPlain,
-       {"Read", "/o.json", EIO},
-       "cannot read it again",
-       After::kOldText,
-       false},
-      {"may write",
-       Prepared::kPlain,
-       {"CanWrite", "/o.json", EIO},
-       "may be written",
-       After::kOldText,
-       false},
-      {"attributes",
-       Prepared::kPlain,
-       {"ExtendedAttributeNames", "/o.json", EIO},
-       "extended attributes",
-       After::kOldText,
-       false},
-      {"make new",
-       Prepared::kPlain,
-       {"Open", kNewText, EACCES},
-       "cannot write beside it",
-       After::kOldText,
-       false},
-      {"write new",
-       Prepared::kPlain,
-       {"Write", kNewText, ENOSPC},
-       "No space left",
-       After::kOldText,
-       false},
-      {"mode new",
-       Prepared::kPlain,
-       {"ChangeMode", kNewText, EPERM},
-       "cannot set the mode",
-       After::kOldText,
-       false},
-      {"sync new",
-       Prepared::kPlain,
-       {"Sync", kNewText, EIO},
-       "cannot write it: Input/output",
-       After::kOldText,
-       false},
-      {"stat new",
-       Prepared::kPlain,
-       {"Stat", kNewText, EIO},
-       "cannot check its new text",
-       After::kOldText,
-       false},
-      {"close new",
-       Prepared::kPlain,
-       {"Close", kNewText, EIO},
-       "cannot write it",
-       After::kOldText,
-       false},
-      {"rename",
-       Prepared::kPlain,
-       {"Rename", kNewText, EACCES},
-       "cannot replace it",
-       After::kOldText,
-       false},
-      {"sync folder",
-       Prepared::kPlain,
-       {"Sync", "", EIO},
-       "its folder could not be synced",
-       After::kNewText,
-       false},
-      {"owner not given",
-       Prepared::kOtherOwner,
-       {"ChangeOwner", kNewText, EPERM},
-       "saved",
-       After::kNewText,
-       false},
-      {"make kept",
-       Prepared::kHardLink,
-       {"Open", kNewText, EACCES},
-       "cannot write beside it",
-       After::kOldText,
-       false},
-      {"write kept",
-       Prepared::kHardLink,
-       {"Write", kNewText, ENOSPC},
-       "new text beside it",
-       After::kOldText,
-       false},
-      {"mode kept",
-       Prepared::kHardLink,
-       {"ChangeMode", kNewText, EPERM},
-       "cannot set the mode of its new text",
-       After::kOldText,
-       false},
-      {"sync kept",
-       Prepared::kHardLink,
-       {"Sync", kNewText, EIO},
-       "new text beside it",
-       After::kOldText,
-       false},
-      {"close kept",
-       Prepared::kHardLink,
-       {"Close", kNewText, EIO},
-       "new text beside it",
-       After::kOldText,
-       false},
-      {"name kept",
-       Prepared::kHardLink,
-       {"Rename", kNewText, EACCES},
-       "new text beside it",
-       After::kOldText,
-       false},
-      {"sync its name",
-       Prepared::kHardLink,
-       {"Sync", "", EIO},
-       "new text beside it",
-       After::kOldText,
-       false},
-      {"open object",
-       Prepared::kHardLink,
-       {"Open", "/o.json", EACCES, false, 2},
-       "cannot open it for writing",
-       After::kOldText,
-       false},
-      {"write object",
-       Prepared::kHardLink,
-       {"Write", "/o.json", ENOSPC},
-       "failed part-way",
-       After::kPartial,
-       true},
-      {"truncate object",
-       Prepared::kHardLink,
-       {"Truncate", "/o.json", EIO},
-       "failed part-way",
-       After::kPartial,
-       true},
-      {"sync object",
-       Prepared::kHardLink,
-       {"Sync", "/o.json", EIO},
-       "failed part-way",
-       After::kNewText,
-       true},
-      {"close object",
-       Prepared::kHardLink,
-       {"Close", "/o.json", EIO, false, 2},
-       "failed part-way",
-       After::kNewText,
-       true},
-      {"remove kept", Prepared::kHardLink, {"Unlink", kKept, EIO}, "saved", After::kNewText, true},
-      {"list folder", Prepared::kPlain, {"List", "", EIO}, "saved", After::kNewText, false},
+      {"resolve", kPlain, {"ResolvePath", "/o.json", EIO}, "cannot find it", kWas, false},
+      {"open folder", kPlain, {"Open", "", EACCES, false, 1}, "cannot open its fold", kWas, false},
+      {"lock", kPlain, {"TryLock", "", ENOLCK}, "cannot lock its folder", kWas, false},
+      {"reopen", kPlain, {"Open", "/o.json", EIO}, "cannot read it again", kWas, false},
+      {"stat", kPlain, {"Stat", "/o.json", EIO}, "cannot check it", kWas, false},
+      {"reread", kPlain, {"Read", "/o.json", EIO}, "cannot read it again", kWas, false},
+      {"may write", kPlain, {"CanWrite", "/o.json", EIO}, "may be written", kWas, false},
+      {"attributes", kPlain, {"ExtendedAttributeNames", "/o.json", EIO}, "attributes", kWas, false},
+      {"make new", kPlain, {"Open", kNewText, EACCES}, "cannot write beside it", kWas, false},
+      {"write new", kPlain, {"Write", kNewText, ENOSPC}, "No space left", kWas, false},
+      {"mode new", kPlain, {"ChangeMode", kNewText, EPERM}, "cannot set the mode", kWas, false},
+      {"sync new", kPlain, {"Sync", kNewText, EIO}, "cannot write it: Input/output", kWas, false},
+      {"stat new", kPlain, {"Stat", kNewText, EIO}, "cannot check its new text", kWas, false},
+      {"close new", kPlain, {"Close", kNewText, EIO}, "cannot write it", kWas, false},
+      {"rename", kPlain, {"Rename", kNewText, EACCES}, "cannot replace it", kWas, false},
+      {"sync folder", kPlain, {"Sync", "", EIO}, "its folder could not be synced", kNew, false},
+      {"owner not given", kOwned, {"ChangeOwner", kNewText, EPERM}, "saved", kNew, false},
+      {"make kept", kLinked, {"Open", kNewText, EACCES}, "cannot write beside it", kWas, false},
+      {"write kept", kLinked, {"Write", kNewText, ENOSPC}, "new text beside it", kWas, false},
+      {"mode kept", kLinked, {"ChangeMode", kNewText, EPERM}, "mode of its new", kWas, false},
+      {"sync kept", kLinked, {"Sync", kNewText, EIO}, "new text beside it", kWas, false},
+      {"close kept", kLinked, {"Close", kNewText, EIO}, "new text beside it", kWas, false},
+      {"name kept", kLinked, {"Rename", kNewText, EACCES}, "new text beside it", kWas, false},
+      {"sync its name", kLinked, {"Sync", "", EIO}, "new text beside it", kWas, false},
+      {"open object", kLinked, {"Open", "/o.json", EACCES, false, 2}, "for writing", kWas, false},
+      {"write object", kLinked, {"Write", "/o.json", ENOSPC}, "failed part-way", kPart, true},
+      {"truncate object", kLinked, {"Truncate", "/o.json", EIO}, "failed part-way", kPart, true},
+      {"sync object", kLinked, {"Sync", "/o.json", EIO}, "failed part-way", kNew, true},
+      {"close object", kLinked, {"Close", "/o.json", EIO, false, 2}, "failed part-way", kNew, true},
+      {"remove kept", kLinked, {"Unlink", kKept, EIO}, "saved", kNew, true},
+      {"list folder", kPlain, {"List", "", EIO}, "saved", kNew, false},
   };
+  // clang-format on
+
   for (const StepFault& row : rows) {
     SCOPED_TRACE(row.step);
     TempDir dir;
@@ -443,9 +303,9 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     const std::string old =
         R"({"properties": {"DTDBVerNo": 0, "Note": ")" + std::string(400, 'x') + "\"}}";
     dir.Write("o.json", old);
-    if (row.prepared == Prepared::kHardLink)
+    if (row.prepared == Prepared::kLinked)
       ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
-    if (row.prepared == Prepared::kOtherOwner) ::chown(dir.File("o.json").c_str(), 4321, 4321);
+    if (row.prepared == Prepared::kOwned) ::chown(dir.File("o.json").c_str(), 4321, 4321);
     testing::FaultyFileSystem fs;
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
     file.PutProperty("DTDBVerNo", Value::Integer(1));
@@ -462,9 +322,9 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     const std::string error = SaveError(file);
     fs = testing::FaultyFileSystem();
     const std::string now = ReadFile(dir.File("o.json"));
-    const After after = now == old                ? After::kOldText
-                        : now == file.Serialize() ? After::kNewText
-                                                  : After::kPartial;
+    const After after = now == old                ? After::kWas
+                        : now == file.Serialize() ? After::kNew
+                                                  : After::kPart;
     EXPECT_EQ(static_cast<int>(after), static_cast<int>(row.after)) << error << "\n" << now;
     std::vector<std::string> files = Files(dir.path());
     std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
@@ -484,14 +344,14 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
       EXPECT_NE(error.find(row.said), std::string::npos) << error;
       EXPECT_NE(error.find("your choices are in " + dir.File(files[0])), std::string::npos)
           << error;
-      EXPECT_EQ(error.find("left as it was") != std::string::npos, row.after == After::kOldText)
+      EXPECT_EQ(error.find("left as it was") != std::string::npos, row.after == After::kWas)
           << error;
     }
     // The next open: a broken-off rewrite is refused, naming where its complete text is; a
     // leftover the object already equals is removed.
     const std::string reopened = testing::MessageOf<HostError>(
         [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
-    if (after == After::kPartial) {
+    if (after == After::kPart) {
       EXPECT_NE(reopened.find("the last save of it was interrupted"), std::string::npos)
           << reopened;
       EXPECT_NE(reopened.find(dir.File(".o.json.lumora-save")), std::string::npos) << reopened;
