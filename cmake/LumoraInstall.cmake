@@ -4,9 +4,14 @@
 
 install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS BVLumora LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
+if(TARGET lumora-odbc-try)
+  install(TARGETS lumora-odbc-try RUNTIME DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
+endif()
 if(TARGET BVLumoraQt)
   install(TARGETS BVLumoraQt LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 endif()
+# The wizard in a terminal (curses), loaded by the component like the window library.
+install(TARGETS BVLumoraTerm LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/lumora.ini ${PROJECT_SOURCE_DIR}/data/sidepanel.png
         DESTINATION ${LUMORA_INSTALL_DATADIR})
 if(TARGET lumora_help)

@@ -132,7 +132,7 @@ std::string InterruptedSaveOf(FileSystem& fs, const std::string& path, const std
                               const std::string& objectText) {
   const std::string leftover = Join(FolderOf(target), savenames::InterruptedSave(NameOf(target)));
   struct stat st {};
-  if (fs.StatPath(leftover, st) == -ENOENT) return {};
+  if (fs.StatPath(leftover, st) != 0) return {};  // none (or none that can be seen)
   if (IsOwnRegularFile(fs, leftover) && TextOf(fs, leftover) == objectText &&
       fs.Unlink(leftover) == 0) {
     return {};

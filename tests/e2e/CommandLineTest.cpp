@@ -24,7 +24,9 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
       {{"wizard", "o.json", "--scirpt=x"},
        "lumora: unknown option '--scirpt'; did you mean '--script'?"},
       {{"build", "o.json", "--colour"}, "lumora: unknown option '--colour'"},
-      {{}, "lumora: a command is required: build, show, export, wizard, register or unregister"},
+      {{},
+       "lumora: a command is required: build, show, export, check, catalogue, wizard, register or "
+       "unregister"},
       {{"show"}, "lumora: OBJECT is required"},
   };
   for (const Case& c : cases) {
