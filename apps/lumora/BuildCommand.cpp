@@ -12,6 +12,7 @@
 #include "ComponentHost.h"
 #include "contract/Text.h"
 #include "hostlib/DesignObjectFile.h"
+#include "hostlib/HostSetupError.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {
@@ -51,6 +52,12 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunBuild(const Invocation& invocation) {
   const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
   if (!file) return ExitStatus::kBadUsage;
+  try {
+    CheckHostSettings(invocation);  // like every other command, though build uses none of them
+  } catch (const HostSetupError& e) {
+    PrintError(e.what());
+    return ExitStatus::kBadUsage;
+  }
   Ref<ISetupDesignObjectBuild> build;
   build.Adopt(
       static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtlOrSay(IID_ISetupDesignObjectBuild)));

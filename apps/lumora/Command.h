@@ -11,6 +11,10 @@ namespace CLI {
 class App;
 }
 
+namespace lumora {
+class DesignObject;
+}
+
 namespace lumora::cli {
 
 enum class ExitStatus : int {
@@ -42,6 +46,10 @@ const std::vector<Command>& Commands();
 // Checks the invocation's host settings as the component will read them; throws HostSetupError
 // (naming the file and line) when a registry export or host settings file cannot be used.
 void CheckHostSettings(const Invocation& invocation);
+
+// Whether the object's stored lists load whole (CheckStoredLists); when not, says what is wrong
+// and `outcome` ("nothing was shown") on one line. The wizard, show and export refuse alike.
+bool ListsLoadWholeOrSay(DesignObject& object, const std::string& objectName, const char* outcome);
 
 // One line on standard error: "lumora: MESSAGE".
 void PrintError(const std::string& message);

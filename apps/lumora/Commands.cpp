@@ -6,6 +6,7 @@
 #include "ExportCommand.h"
 #include "contract/MessageText.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "hostlib/StoredLists.h"
 
 namespace lumora::cli {
 
@@ -39,6 +40,12 @@ const std::vector<Command>& Commands() {
 
 void CheckHostSettings(const Invocation& invocation) {
   LocalHostLibrary check(invocation.host);  // reads a .reg export and the settings file
+}
+
+bool ListsLoadWholeOrSay(DesignObject& object, const std::string& objectName, const char* outcome) {
+  const std::string wrong = CheckStoredLists(object, objectName);
+  if (!wrong.empty()) PrintError(wrong + "; " + outcome);
+  return wrong.empty();
 }
 
 void PrintError(const std::string& message) {

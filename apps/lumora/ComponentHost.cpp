@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "contract/Failure.h"
+#include "contract/LocalPaths.h"
 #include "hostlib/ComponentRegistry.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/InstalledLayout.h"
@@ -33,8 +34,7 @@ std::string OwnFolder() {
   ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
   if (n <= 0) return ".";
   path.resize(static_cast<size_t>(n));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  return FolderOf(path);
 }
 
 // ---- The host's objects ------------------------------------------------------------------

@@ -70,6 +70,9 @@ ExitStatus RunExport(const Invocation& invocation) {
   try {
     DesignObjectFile object = DesignObjectFile::Load(invocation.object);
     CheckHostSettings(invocation);
+    if (!ListsLoadWholeOrSay(object, invocation.object, "nothing written")) {
+      return ExitStatus::kBadUsage;
+    }
     const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
     ExportChoices choices = ReadStoredChoices(object);
     if (a.withTranslators) {

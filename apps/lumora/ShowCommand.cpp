@@ -43,6 +43,10 @@ ExitStatus RunShow(const Invocation& invocation) {
     PrintError(e.what());
     return ExitStatus::kBadUsage;
   }
+  // What the wizard would load only in part is refused here too, not shown as something else.
+  if (!ListsLoadWholeOrSay(*object, invocation.object, "nothing was shown")) {
+    return ExitStatus::kBadUsage;
+  }
   std::ostringstream out;
   out << "Design object: " << EscapeForMessage(invocation.object) << "\n";
 

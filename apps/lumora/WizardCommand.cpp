@@ -4,6 +4,7 @@
 // untouched), 2 for a bad script, bad host settings or no window to show (nothing written).
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,9 +13,12 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/InstalledLayout.h"
 #include "hostlib/StoredLists.h"
+#include "platform/ProfileFile.h"
 
 namespace lumora::cli {
 namespace {
@@ -30,17 +34,27 @@ ExitStatus SaveObject(DesignObjectFile& object) {
   return ExitStatus::kDone;
 }
 
-// The component reads a missing catalogue as one without drivers; the host says where it looked.
-void NoteMissingCatalogue(const Invocation& invocation) {
+// The component reads a missing or unreadable catalogue as one without drivers; the host says
+// where it looked, or that the file it found held no section.
+void NoteUnusableCatalogue(const Invocation& invocation) {
   const std::string folder = invocation.host.componentDir.empty()
-                                 ? layout::DataFolderFor(layout::FolderOf(Component::Locate()))
+                                 ? layout::DataFolderFor(FolderOf(Component::Locate()))
                                  : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
-  if (::access(catalogue.c_str(), F_OK) == 0) return;
-  std::fprintf(stderr,
-               "lumora: note: there is no catalogue at %s; the wizard offers no provided drivers "
-               "(--component-dir names the folder of lumora.ini)\n",
-               catalogue.c_str());
+  struct stat st {};
+  if (::stat(catalogue.c_str(), &st) != 0) {
+    std::fprintf(stderr,
+                 "lumora: note: there is no catalogue at %s; the wizard offers no provided "
+                 "drivers (--component-dir names the folder of lumora.ini)\n",
+                 catalogue.c_str());
+  } else if (st.st_size > 0 &&
+             GetPrivateProfileStringA(nullptr, nullptr, "", 3, catalogue).returned == 0) {
+    // Text the profile functions cannot read (UTF-16 without its mark, say) gives no section.
+    std::fprintf(stderr,
+                 "lumora: warning: %s: no section in the catalogue's %lld bytes; the wizard "
+                 "offers no provided drivers\n",
+                 EscapeForMessage(catalogue).c_str(), static_cast<long long>(st.st_size));
+  }
 }
 
 }  // namespace
@@ -73,14 +87,14 @@ ExitStatus RunWizard(const Invocation& invocation) {
   const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
   if (!file) return ExitStatus::kBadUsage;
   // The wizard would load such lists only in part, and Finish would write back only that part.
-  if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
-    PrintError(wrong + "; the wizard was not opened and nothing was written");
+  if (!ListsLoadWholeOrSay(*file, invocation.object,
+                           "the wizard was not opened and nothing was written")) {
     return ExitStatus::kBadUsage;
   }
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
   if (!wizard) return ExitStatus::kComponentNo;
-  NoteMissingCatalogue(invocation);
+  NoteUnusableCatalogue(invocation);
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
   int32_t finished = 0;

@@ -48,6 +48,9 @@ void NameValues(CLI::App& sub) {
     const std::string name = option->get_name(false, true);
     if (name == "OBJECT" || name == "LIBRARY" || name == "--script") option->type_name("FILE");
     if (name == "FEATURE") option->type_name("PATH");
+    if (name == "--out") option->type_name("DIR");
+    if (name == "--component") option->type_name("KEY");
+    if (name == "--format") option->type_name("FORMAT");
   }
 }
 
@@ -125,6 +128,10 @@ int Main(int argc, char** argv) {
     return BadUsage(ParseErrorText(e), helpCommand);
   }
   if (chosen == nullptr) return static_cast<int>(ExitStatus::kBadUsage);
+  if (const std::string unknown = UnknownRegistrySource(invocation.host.registry);
+      chosen->takesHostSettings && !unknown.empty()) {
+    return BadUsage(unknown, helpCommand);
+  }
   invocation.host.componentDir = layout::Absolute(invocation.host.componentDir);
   return static_cast<int>(chosen->run(invocation));
 }

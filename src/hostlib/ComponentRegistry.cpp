@@ -1,6 +1,5 @@
 #include "hostlib/ComponentRegistry.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 
@@ -28,14 +28,8 @@ std::string Quoted(const std::string& path) {
 std::string ComponentRegistryFile() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/lumora/components.json";
-  const char* home = std::getenv("HOME");
-  std::string folder;
-  if (home != nullptr && home[0] == '/') {
-    folder = home;
-  } else if (const passwd* user = ::getpwuid(::geteuid());
-             user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/') {
-    folder = user->pw_dir;  // HOME unset, or relative ("." would let the current folder decide)
-  } else {
+  const std::string folder = HomeFolder();
+  if (folder.empty()) {
     throw ComponentRegistryError(
         "cannot find the component registry: no absolute XDG_DATA_HOME or HOME, and no home "
         "folder in the user database");

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 
@@ -79,12 +79,6 @@ std::string DesignObjectFile::Serialize() const {
 }
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -339,14 +333,10 @@ std::string Timestamp() {
 std::string PrivateRecoveryFolder(FileSystem& fs) {
   std::string state;
   const char* xdg = std::getenv("XDG_STATE_HOME");
-  const char* home = std::getenv("HOME");
   if (xdg != nullptr && xdg[0] == '/') {
     state = xdg;
-  } else if (home != nullptr && home[0] == '/') {
-    state = std::string(home) + "/.local/state";
-  } else if (const passwd* user = ::getpwuid(::geteuid());
-             user != nullptr && user->pw_dir[0] == '/') {
-    state = std::string(user->pw_dir) + "/.local/state";
+  } else if (const std::string home = HomeFolder(); !home.empty()) {
+    state = home + "/.local/state";
   } else {
     return {};
   }

@@ -25,12 +25,6 @@ bool Exists(const fs::path& path) {
 
 }  // namespace
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string Absolute(const std::string& path) {
   if (path.empty()) return path;
   std::error_code error;

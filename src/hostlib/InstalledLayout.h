@@ -9,9 +9,6 @@
 
 namespace lumora::layout {
 
-// The folder of the file `path` ("." when it names no folder).
-std::string FolderOf(const std::string& path);
-
 // `path` made absolute against the current folder, lexically normalised; "" stays "".
 std::string Absolute(const std::string& path);
 
