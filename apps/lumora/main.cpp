@@ -1,10 +1,6 @@
 // lumora: plays the setup-authoring host for the ODBC setup object's wizard and build adviser.
 #include <CLI/CLI.hpp>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <cctype>
 #include <cstdio>
 #include <string_view>
@@ -140,11 +136,5 @@ int Main(int argc, char** argv) {
 }  // namespace lumora::cli
 
 int main(int argc, char** argv) {
-#ifdef __GLIBC__
-  // No fast bins: the wizard frees tens of thousands of small records and list entries between
-  // large buffers, and each large free would sweep every small chunk freed before it again
-  // (about a fifth of a 32,767-item session went to that).
-  mallopt(M_MXFAST, 0);
-#endif
   return lumora::cli::Main(argc, argv);
 }
