@@ -48,7 +48,7 @@ void UCaseInto(std::string_view text, std::string& out) {
       plain = false;
       break;
     }
-    if (byte >= 'a' && byte <= 'z') c = static_cast<char>(byte - 32);
+    c = static_cast<char>(AsciiUpper(byte));
   }
   if (plain) return;
   out.clear();
