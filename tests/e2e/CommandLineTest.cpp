@@ -2,7 +2,6 @@
 // answered with the word meant, placeholders that say what a value is, and the version.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -107,10 +106,8 @@ std::set<std::string> OptionsOffered(const std::string& help) {
 }
 
 TEST(CommandLine, TheManPageCoversEveryCommandAndOptionTheHelpOffers) {
-  std::ifstream file("data/lumora.1.in");
-  ASSERT_TRUE(file) << "run from the source folder";
-  std::string man((std::istreambuf_iterator<char>(file)), {});
-  man = std::regex_replace(man, std::regex(R"(\\-)"), "-");
+  const std::string man =
+      std::regex_replace(testing::ReadFile("data/lumora.1.in"), std::regex(R"(\\-)"), "-");
   const auto top = RunProcess(Lumora(), {"--help"});
   const std::set<std::string> commands = CommandsOffered(top.out);
   ASSERT_GE(commands.size(), 6u) << top.out;

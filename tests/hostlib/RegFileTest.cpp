@@ -55,30 +55,22 @@ TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE"), Lines{"<missing>"});
 }
 
-TEST(RegFile, Version5InUtf16WithHexTextAsUtf16) {
-  auto tree = ParseRegFile(
-      Utf16("Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\ODBC Data Sources]\r\n"
-            "\"Sales\"=\"SQL Server\"\r\n"
-            "\"E\"=hex(2):25,00,53,00,00,00\r\n"
-            "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
-          std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
-      "test.reg");
-  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"),
-            (Lines{"Sales=SQL Server", "E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}));
-}
-
 // REGEDIT4 is in the ANSI code page (Windows-1252), even where its bytes would be valid UTF-8;
-// an 8-bit version 5 export is UTF-8 when it is valid UTF-8.
-TEST(RegFile, EightBitTextIsDecodedByItsHeader) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "Caf\xC3\xA9=\xE2\x82\xAC"},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", "Caf\xC3\x83\xC2\xA9=x"},
+// an 8-bit version 5 export is UTF-8 when it is valid UTF-8; a UTF-16 one stores its hex text
+// types as UTF-16 too.
+TEST(RegFile, TextIsDecodedByItsHeader) {
+  const std::pair<std::string, Lines> cases[] = {
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", {"Caf\xC3\xA9=\xE2\x82\xAC"}},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", {"Caf\xC3\x83\xC2\xA9=x"}},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n",
-       "Caf\xC3\xA9=x"},
+       {"Caf\xC3\xA9=x"}},
+      {Utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n"
+             "\"E\"=hex(2):25,00,53,00,00,00\r\n\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
+           std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
+       {"E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}},
   };
-  for (const auto& [file, line] : cases) {
-    EXPECT_EQ(ValuesOf(ParseRegFile(file, "a.reg"), kCurrentUserRoot, "K"), Lines{line}) << file;
+  for (const auto& [file, lines] : cases) {
+    EXPECT_EQ(ValuesOf(ParseRegFile(file, "a.reg"), kCurrentUserRoot, "K"), lines) << file;
   }
 }
 
