@@ -284,7 +284,7 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
                             "], \"DriversSelections\": [true], \"DataSources\": [" + source +
                             "], \"DataSourcesInfo\": [" + sourceInfo +
                             "], \"DataSourcesTypes\": [\"user\"], \"DataSourcesSelections\": "
-                            "[true]}}");
+                            "[true], \"DataSourcesUninstFlags\": [false]}}");
     auto r = RunProcess(Lumora(), {"export", dir.File("o.json"), "--format", format, "--out",
                                    dir.File("out"), "--registry", "none"});
     EXPECT_EQ(r.exitStatus, 2) << message;
