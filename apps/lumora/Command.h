@@ -51,6 +51,10 @@ void CheckHostSettings(const Invocation& invocation);
 // and `outcome` ("nothing was shown") on one line. The wizard, show and export refuse alike.
 bool ListsLoadWholeOrSay(DesignObject& object, const std::string& objectName, const char* outcome);
 
+// A catalogue that is not empty but gives the profile functions no section (UTF-16 text without
+// its byte-order mark, say) is named in a warning on standard error, with `consequence`.
+void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* consequence);
+
 // One line on standard error: "lumora: MESSAGE".
 void PrintError(const std::string& message);
 

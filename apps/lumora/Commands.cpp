@@ -1,5 +1,7 @@
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "Command.h"
@@ -7,6 +9,7 @@
 #include "contract/MessageText.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "hostlib/StoredLists.h"
+#include "platform/ProfileFile.h"
 
 namespace lumora::cli {
 
@@ -46,6 +49,14 @@ bool ListsLoadWholeOrSay(DesignObject& object, const std::string& objectName, co
   const std::string wrong = CheckStoredLists(object, objectName);
   if (!wrong.empty()) PrintError(wrong + "; " + outcome);
   return wrong.empty();
+}
+
+void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* consequence) {
+  struct stat st {};
+  if (::stat(ProfileFileSystemPath(catalogue).c_str(), &st) != 0 || st.st_size == 0) return;
+  if (GetPrivateProfileStringA(nullptr, nullptr, "", 3, catalogue).returned > 0) return;
+  PrintError("warning: " + catalogue + ": no section in the catalogue's " +
+             std::to_string(st.st_size) + " bytes; " + consequence);
 }
 
 void PrintError(const std::string& message) {

@@ -79,6 +79,8 @@ ExitStatus RunExport(const Invocation& invocation) {
       std::string dir = invocation.host.componentDir;
       if (dir.empty()) dir = std::filesystem::path(Component::Locate()).parent_path().string();
       choices.translators = ReadCatalogueTranslators(dir);
+      WarnOfACatalogueWithoutSections((dir.ends_with('/') ? dir : dir + "/") + "lumora.ini",
+                                      "no translators are exported");
     }
     const ExportOptions options{config.folders, config.drives, a.component};
     output = a.format == "msi"   ? WriteMsiTables(choices, options)

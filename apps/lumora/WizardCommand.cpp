@@ -14,11 +14,9 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/LocalPaths.h"
-#include "contract/MessageText.h"
 #include "hostlib/DesignObjectFile.h"
 #include "hostlib/InstalledLayout.h"
 #include "hostlib/StoredLists.h"
-#include "platform/ProfileFile.h"
 
 namespace lumora::cli {
 namespace {
@@ -47,13 +45,8 @@ void NoteUnusableCatalogue(const Invocation& invocation) {
                  "lumora: note: there is no catalogue at %s; the wizard offers no provided "
                  "drivers (--component-dir names the folder of lumora.ini)\n",
                  catalogue.c_str());
-  } else if (st.st_size > 0 &&
-             GetPrivateProfileStringA(nullptr, nullptr, "", 3, catalogue).returned == 0) {
-    // Text the profile functions cannot read (UTF-16 without its mark, say) gives no section.
-    std::fprintf(stderr,
-                 "lumora: warning: %s: no section in the catalogue's %lld bytes; the wizard "
-                 "offers no provided drivers\n",
-                 EscapeForMessage(catalogue).c_str(), static_cast<long long>(st.st_size));
+  } else {
+    WarnOfACatalogueWithoutSections(catalogue, "the wizard offers no provided drivers");
   }
 }
 
