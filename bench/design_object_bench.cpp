@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "contract/Environment.h"
-#include "hostlib/DesignObjectFile.h"
+#include "contract/ProcessState.h"
+#include "host/DesignObjectFile.h"
 #include "services/WizAPI.h"
 #include "services/WizardData.h"
 #include "support/doubles/ConfigurableHostLibrary.h"

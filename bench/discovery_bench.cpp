@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"
 

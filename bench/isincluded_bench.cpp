@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
 #include "support/doubles/ConfigurableHostLibrary.h"

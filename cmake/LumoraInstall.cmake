@@ -1,6 +1,6 @@
 # Install rules (GNUInstallDirs; any prefix and DESTDIR work) and the Debian package made by CPack.
 # The layout is the one the program and the component search at run time, relative to their own
-# files (see src/hostlib/InstalledLayout.h), so the installed tree can be moved.
+# files (see src/host/InstallTree.h and src/hostlib/DataFolder.h), so the installed tree can be moved.
 
 install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS BVLumora LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})

@@ -1,12 +1,12 @@
-// Fuzzes the design-object file loader. A file is either refused with a DesignObjectFileError
+// Fuzzes the design-object file loader. A file is either refused with a HostError
 // naming "fuzz.json", or loads; then it is written as the JSON library would write the same
 // document, writing every property back unchanged keeps the text, and the serialized text loads
 // again and serializes to the same text. Nothing is ever saved.
 #include "FuzzSupport.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 
 using lumora::DesignObjectFile;
-using lumora::DesignObjectFileError;
+using lumora::HostError;
 using lumora::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<DesignObjectFile> file;
   try {
     file.emplace(DesignObjectFile::Parse("fuzz.json", text));
-  } catch (const DesignObjectFileError& e) {
+  } catch (const HostError& e) {
     Check(std::string_view(e.what()).starts_with("fuzz.json:"),
           "a refused design object does not name its file");
     return 0;
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     const DesignObjectFile again = DesignObjectFile::Parse("fuzz.json", second);
     Check(again.Serialize() == second, "a saved object does not load to the same text");
-  } catch (const DesignObjectFileError&) {
+  } catch (const HostError&) {
     Check(false, "a serialized design object does not load again");
   }
   return 0;

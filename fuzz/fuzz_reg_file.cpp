@@ -1,8 +1,8 @@
 // Fuzzes the registry-export parser on raw file bytes (either header form, any encoding). A
-// file is either refused with a HostSetupError naming "fuzz.reg:LINE" or gives a tree whose
+// file is either refused with a HostError naming "fuzz.reg:LINE" or gives a tree whose
 // keys and values can all be read.
 #include "FuzzSupport.h"
-#include "hostlib/HostSetupError.h"
+#include "contract/HostError.h"
 #include "hostlib/RegFile.h"
 
 using lumora::fuzz::Check;
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::shared_ptr<lumora::RegistryTree> tree;
   try {
     tree = lumora::ParseRegFile(lumora::fuzz::AsText(data, size), "fuzz.reg");
-  } catch (const lumora::HostSetupError& e) {
+  } catch (const lumora::HostError& e) {
     Check(lumora::fuzz::NamesFileAndLine(e.what(), "fuzz.reg"),
           "a refused export does not name the file and line");
     return 0;

@@ -1,12 +1,12 @@
 // Fuzzes the Wine registry-file reader on raw file bytes. A file is either refused with a
-// HostSetupError naming "user.reg:LINE" or gives keys whose values can all be read, every name
+// HostError naming "user.reg:LINE" or gives keys whose values can all be read, every name
 // and text valid UTF-8.
 #include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "contract/HostError.h"
 #include "contract/Text.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/WineRegistry.h"
 
 using lumora::fuzz::Check;
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lumora::RegistryTreeKey root("");
   try {
     lumora::AddWineRegistryFile(lumora::fuzz::AsText(data, size), "user.reg", root);
-  } catch (const lumora::HostSetupError& e) {
+  } catch (const lumora::HostError& e) {
     Check(lumora::fuzz::NamesFileAndLine(e.what(), "user.reg"),
           "a refused file does not name the file and line");
     return 0;

@@ -11,8 +11,7 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/Text.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/HostSetupError.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/StderrErrorReport.h"
 
 namespace lumora::cli {
@@ -50,18 +49,10 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunBuild(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
-  if (!file) return ExitStatus::kBadUsage;
-  try {
-    CheckHostSettings(invocation);  // like every other command, though build uses none of them
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
+  CheckHostSettings(invocation);  // like every other command, though build uses none of them
   Ref<ISetupDesignObjectBuild> build;
-  build.Adopt(
-      static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtlOrSay(IID_ISetupDesignObjectBuild)));
-  if (!build) return ExitStatus::kComponentNo;
+  build.Adopt(static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtl(IID_ISetupDesignObjectBuild)));
   // The answers come from the design object alone: the component is handed no registry and no
   // host settings file, so neither is read.
   Invocation asked = invocation;

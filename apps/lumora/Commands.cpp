@@ -7,8 +7,8 @@
 #include "Command.h"
 #include "ExportCommand.h"
 #include "contract/MessageText.h"
+#include "host/StoredLists.h"
 #include "hostlib/LocalHostLibrary.h"
-#include "hostlib/StoredLists.h"
 #include "platform/ProfileFile.h"
 
 namespace lumora::cli {
@@ -45,10 +45,11 @@ void CheckHostSettings(const Invocation& invocation) {
   LocalHostLibrary check(invocation.host);  // reads a .reg export and the settings file
 }
 
-bool ListsLoadWholeOrSay(DesignObject& object, const std::string& objectName, const char* outcome) {
-  const std::string wrong = CheckStoredLists(object, objectName);
-  if (!wrong.empty()) PrintError(wrong + "; " + outcome);
-  return wrong.empty();
+void RefuseListsThatLoadInPart(DesignObject& object, const std::string& objectName,
+                               const char* outcome) {
+  if (const std::string wrong = CheckStoredLists(object, objectName); !wrong.empty()) {
+    throw HostError::BadInput(wrong + "; " + outcome);
+  }
 }
 
 void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* consequence) {
@@ -57,6 +58,16 @@ void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* c
   if (GetPrivateProfileStringA(nullptr, nullptr, "", 3, catalogue).returned > 0) return;
   PrintError("warning: " + catalogue + ": no section in the catalogue's " +
              std::to_string(st.st_size) + " bytes; " + consequence);
+}
+
+ExitStatus ExitStatusOf(HostError::Kind kind) {
+  switch (kind) {
+    case HostError::Kind::kBadInput:
+      return ExitStatus::kBadUsage;
+    case HostError::Kind::kNotDone:
+      return ExitStatus::kComponentNo;
+  }
+  return ExitStatus::kComponentNo;
 }
 
 void PrintError(const std::string& message) {

@@ -15,9 +15,10 @@
 
 #include "contract/Failure.h"
 #include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
+#include "host/DesignObjectFile.h"
+#include "host/InstallTree.h"
 #include "hostlib/ComponentRegistry.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
 #include "hostlib/StderrErrorReport.h"
 #include "marshal/ComObject.h"
 #include "marshal/Marshal.h"
@@ -164,7 +165,7 @@ template <class Fn>
 Fn Export(void* library, const char* name, const std::string& path) {
   void* symbol = ::dlsym(library, name);
   if (symbol == nullptr) {
-    throw ComponentLoadError("the component " + path + " lacks the export " + name);
+    throw HostError::NotDone("the component " + path + " lacks the export " + name);
   }
   return reinterpret_cast<Fn>(symbol);
 }
@@ -173,22 +174,18 @@ Fn Export(void* library, const char* name, const std::string& path) {
 
 // The search order: the user's registry, then this program's own tree (beside it, then the
 // installed library folder relative to it), then the system-wide registries of $XDG_DATA_DIRS.
-std::string Component::Locate() {
-  try {
-    const std::string progId = LUMORA_PROGID, clsid = marshal::GuidText(CLSID_LumoraCtl);
-    const std::string user = RegisteredLibrary(ComponentRegistryFile(), progId, clsid);
-    if (!user.empty()) return user;
-    const std::string own = LocateBesideLumora();
-    if (::access(own.c_str(), R_OK) == 0) return own;
-    for (const std::string& file : layout::SystemRegistryFiles()) {
-      if (const std::string system = RegisteredLibrary(file, progId, clsid); !system.empty()) {
-        return system;
-      }
+CheckedLibrary Component::Locate() {
+  const std::string progId = LUMORA_PROGID, clsid = marshal::GuidText(CLSID_LumoraCtl);
+  CheckedLibrary user = RegisteredLibrary(ComponentRegistryFile(), progId, clsid);
+  if (!user.empty()) return user;
+  const std::string own = LocateBesideLumora();
+  if (::access(own.c_str(), R_OK) == 0) return CheckedLibrary(own, -1);
+  for (const std::string& file : layout::SystemRegistryFiles()) {
+    if (CheckedLibrary system = RegisteredLibrary(file, progId, clsid); !system.empty()) {
+      return system;
     }
-    return own;
-  } catch (const ComponentRegistryError& e) {
-    throw ComponentLoadError(e.what());
   }
+  return CheckedLibrary(own, -1);
 }
 
 std::string Component::LocateBesideLumora() {
@@ -203,14 +200,22 @@ std::string Component::LocateBesideLumora() {
 Component Component::Load(const std::string& given) {
   // An absolute path, so that neither the library search path nor the current folder decides.
   std::error_code error;
-  const std::string path = std::filesystem::absolute(given, error).string();
-  // Loaded for the rest of the process, as a host keeps a component it has used.
-  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  return Load(CheckedLibrary(std::filesystem::absolute(given, error).string(), -1));
+}
+
+Component Component::Load(CheckedLibrary checked) {
+  const std::string path = checked.path();
+  // Loaded for the rest of the process, as a host keeps a component it has used; a checked
+  // library through the descriptor it was checked on.
+  const std::string name = checked.LoadName();
+  void* library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
-    const char* why = ::dlerror();
-    throw ComponentLoadError("cannot load the component: " +
-                             std::string(why != nullptr ? why : path));
+    const char* error = ::dlerror();
+    std::string why = error != nullptr ? error : path;
+    if (why.starts_with(name)) why.replace(0, name.size(), path);  // the file, not its /proc name
+    throw HostError::NotDone("cannot load the component: " + EscapeForMessage(why));
   }
+  checked.Release();
   Component component;
   component.path_ = path;
   component.registerServer = Export<LumoraDllRegisterServerFn>(library, "DllRegisterServer", path);
@@ -226,13 +231,13 @@ void* Component::CreateLumoraCtl(const LumoraGuid& iid) const {
   LumoraHResult result =
       getClassObject(&CLSID_LumoraCtl, &IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
   if (LUMORA_FAILED(result)) {
-    throw ComponentLoadError("the component " + path_ + " has no class factory for LumoraCtl (" +
+    throw HostError::NotDone("the component " + path_ + " has no class factory for LumoraCtl (" +
                              ResultText(result) + ")");
   }
   void* object = nullptr;
   result = factory->lpVtbl->CreateInstance(factory.get(), nullptr, &iid, &object);
   if (LUMORA_FAILED(result)) {
-    throw ComponentLoadError("the component " + path_ + " could not make LumoraCtl (" +
+    throw HostError::NotDone("the component " + path_ + " could not make LumoraCtl (" +
                              ResultText(result) + ")");
   }
   return object;
@@ -263,23 +268,12 @@ std::string ResultText(LumoraHResult result) {
   return text;
 }
 
-std::shared_ptr<DesignObjectFile> LoadObjectOrSay(const std::string& path) {
-  try {
-    return std::make_shared<DesignObjectFile>(DesignObjectFile::Load(path));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return nullptr;
-  }
+std::shared_ptr<DesignObjectFile> LoadObject(const std::string& path) {
+  return std::make_shared<DesignObjectFile>(DesignObjectFile::Load(path));
 }
 
-void* CreateLumoraCtlOrSay(const LumoraGuid& iid) {
-  try {
-    const Component component = Component::Load(Component::Locate());
-    return component.CreateLumoraCtl(iid);
-  } catch (const ComponentLoadError& e) {
-    PrintError(e.what());
-    return nullptr;
-  }
+void* CreateLumoraCtl(const LumoraGuid& iid) {
+  return Component::Load(Component::Locate()).CreateLumoraCtl(iid);
 }
 
 }  // namespace lumora::cli

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "hostlib/ComponentRegistry.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora {
@@ -20,12 +21,6 @@ class DesignObjectFile;
 }
 
 namespace lumora::cli {
-
-// The component cannot be found or loaded; what() says which file and why.
-class ComponentLoadError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // One interface pointer with its reference, released at the end of the scope.
 template <class Interface>
@@ -60,13 +55,14 @@ class Ref {
 class Component {
  public:
   // The library that the user's component registry names for LumoraCtl, else the one of lumora's
-  // own tree, else the one a system-wide registry names; throws ComponentLoadError when a
+  // own tree, else the one a system-wide registry names; throws HostError when a
   // registry or the library it names is not trusted.
-  static std::string Locate();
+  static CheckedLibrary Locate();
   // libBVLumora.so of lumora's own tree: beside the binary, else in the installed library folder.
   static std::string LocateBesideLumora();
-  // Loads the library at `path`; throws ComponentLoadError.
+  // Loads the library at `path`, or the one checked; throws HostError.
   static Component Load(const std::string& path);
+  static Component Load(CheckedLibrary checked);
 
   const std::string& path() const { return path_; }
   LumoraDllRegisterServerFn registerServer = nullptr;
@@ -75,18 +71,18 @@ class Component {
   LumoraDllCanUnloadNowFn canUnloadNow = nullptr;
 
   // A new LumoraCtl through the class factory, asked for `iid` (IID_IDevWizard or
-  // IID_ISetupDesignObjectBuild); throws ComponentLoadError when it cannot be made.
+  // IID_ISetupDesignObjectBuild); throws HostError when it cannot be made.
   void* CreateLumoraCtl(const LumoraGuid& iid) const;
 
  private:
   std::string path_;
 };
 
-// The first two steps of every command that asks the component, each printing what went wrong:
-// the design-object file named on the command line (null when it cannot be read: exit 2), and a
-// new LumoraCtl for `iid` from the located component (null when it cannot be made: exit 1).
-std::shared_ptr<DesignObjectFile> LoadObjectOrSay(const std::string& path);
-void* CreateLumoraCtlOrSay(const LumoraGuid& iid);
+// The first two steps of every command that asks the component: the design-object file named on
+// the command line, and a new LumoraCtl for `iid` from the located component. Both throw
+// HostError: a refused file or registry is bad input, a component that cannot be made NotDone.
+std::shared_ptr<DesignObjectFile> LoadObject(const std::string& path);
+void* CreateLumoraCtl(const LumoraGuid& iid);
 
 // The host's design object over `file` (shared with the caller), answering IHostSite with the
 // invocation's settings; one reference for the caller.

@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "contract/HostError.h"
 #include "export/ExportWriters.h"
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
-#include "hostlib/HostSetupError.h"
 
 namespace lumora::cli {
 namespace {
@@ -70,14 +70,13 @@ ExitStatus RunExport(const Invocation& invocation) {
   try {
     DesignObjectFile object = DesignObjectFile::Load(invocation.object);
     CheckHostSettings(invocation);
-    if (!ListsLoadWholeOrSay(object, invocation.object, "nothing written")) {
-      return ExitStatus::kBadUsage;
-    }
+    RefuseListsThatLoadInPart(object, invocation.object, "nothing written");
     const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
     ExportChoices choices = ReadStoredChoices(object);
     if (a.withTranslators) {
       std::string dir = invocation.host.componentDir;
-      if (dir.empty()) dir = std::filesystem::path(Component::Locate()).parent_path().string();
+      if (dir.empty())
+        dir = std::filesystem::path(Component::Locate().path()).parent_path().string();
       choices.translators = ReadCatalogueTranslators(dir);
       WarnOfACatalogueWithoutSections((dir.ends_with('/') ? dir : dir + "/") + "lumora.ini",
                                       "no translators are exported");
@@ -86,12 +85,6 @@ ExitStatus RunExport(const Invocation& invocation) {
     output = a.format == "msi"   ? WriteMsiTables(choices, options)
              : a.format == "wix" ? WriteWixFragment(choices, options)
                                  : WriteOdbcinstTemplates(choices, options);
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
   } catch (const ExportError& e) {
     PrintError(invocation.object + ": " + e.what() + "; nothing written");
     return ExitStatus::kBadUsage;
@@ -118,12 +111,7 @@ ExitStatus RunExport(const Invocation& invocation) {
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
   for (const OutputFile& file : output.files) {
     const std::string path = (std::filesystem::path(a.out) / file.name).string();
-    try {
-      WriteFileAtomically(path, file.text);
-    } catch (const DesignObjectFileError& e) {
-      PrintError(e.what());
-      return ExitStatus::kComponentNo;
-    }
+    WriteFileAtomically(path, file.text);
     std::printf("%s\n", path.c_str());
   }
   return ExitStatus::kDone;

@@ -14,18 +14,9 @@ namespace {
 ExitStatus CallRegistration(const Invocation& invocation, bool add) {
   const std::string path =
       invocation.library.empty() ? Component::LocateBesideLumora() : invocation.library;
-  Component component;
-  try {
-    // The component writes the registry only when it is the user's own; say why it is not.
-    ReadComponentRegistry(ComponentRegistryFile());
-    component = Component::Load(path);
-  } catch (const ComponentRegistryError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  } catch (const ComponentLoadError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  // The component writes the registry only when it is the user's own; say why it is not.
+  ReadComponentRegistry(ComponentRegistryFile());
+  const Component component = Component::Load(path);
   const LumoraHResult result = add ? component.registerServer() : component.unregisterServer();
   if (LUMORA_FAILED(result)) {
     PrintError(std::string(add ? "DllRegisterServer" : "DllUnregisterServer") + " of " + path +

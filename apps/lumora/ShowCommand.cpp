@@ -7,9 +7,8 @@
 #include "Command.h"
 #include "contract/Failure.h"
 #include "contract/MessageText.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/HostSetupError.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/StoredLists.h"
 
 namespace lumora::cli {
 namespace {
@@ -30,23 +29,10 @@ void AddShowOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunShow(const Invocation& invocation) {
-  std::unique_ptr<DesignObjectFile> object;
-  try {
-    object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
-  try {
-    CheckHostSettings(invocation);  // like every other command
-  } catch (const HostSetupError& e) {
-    PrintError(e.what());
-    return ExitStatus::kBadUsage;
-  }
+  const auto object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
+  CheckHostSettings(invocation);  // like every other command
   // What the wizard would load only in part is refused here too, not shown as something else.
-  if (!ListsLoadWholeOrSay(*object, invocation.object, "nothing was shown")) {
-    return ExitStatus::kBadUsage;
-  }
+  RefuseListsThatLoadInPart(*object, invocation.object, "nothing was shown");
   std::ostringstream out;
   out << "Design object: " << EscapeForMessage(invocation.object) << "\n";
 

@@ -14,21 +14,16 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/LocalPaths.h"
-#include "hostlib/DesignObjectFile.h"
-#include "hostlib/InstalledLayout.h"
-#include "hostlib/StoredLists.h"
+#include "host/DesignObjectFile.h"
+#include "host/StoredLists.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {
 
-// Writes the object back after Finish.
+// Writes the object back after Finish; throws HostError when it cannot be.
 ExitStatus SaveObject(DesignObjectFile& object) {
-  try {
-    object.Save();
-  } catch (const DesignObjectFileError& e) {
-    PrintError(e.what());
-    return ExitStatus::kComponentNo;
-  }
+  object.Save();
   return ExitStatus::kDone;
 }
 
@@ -36,7 +31,7 @@ ExitStatus SaveObject(DesignObjectFile& object) {
 // where it looked, or that the file it found held no section.
 void NoteUnusableCatalogue(const Invocation& invocation) {
   const std::string folder = invocation.host.componentDir.empty()
-                                 ? layout::DataFolderFor(FolderOf(Component::Locate()))
+                                 ? layout::DataFolderFor(FolderOf(Component::Locate().path()))
                                  : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
   struct stat st {};
@@ -77,16 +72,12 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = LoadObjectOrSay(invocation.object);
-  if (!file) return ExitStatus::kBadUsage;
+  const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
   // The wizard would load such lists only in part, and Finish would write back only that part.
-  if (!ListsLoadWholeOrSay(*file, invocation.object,
-                           "the wizard was not opened and nothing was written")) {
-    return ExitStatus::kBadUsage;
-  }
+  RefuseListsThatLoadInPart(*file, invocation.object,
+                            "the wizard was not opened and nothing was written");
   Ref<IDevWizard> wizard;
-  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtlOrSay(IID_IDevWizard)));
-  if (!wizard) return ExitStatus::kComponentNo;
+  wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
   NoteUnusableCatalogue(invocation);
   const LumoraWizardMode mode =
       invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;

@@ -7,7 +7,7 @@
 
 #include "Command.h"
 #include "CommandLineWords.h"
-#include "hostlib/InstalledLayout.h"
+#include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {
@@ -129,7 +129,12 @@ int Main(int argc, char** argv) {
     return BadUsage(unknown, helpCommand);
   }
   invocation.host.componentDir = layout::Absolute(invocation.host.componentDir);
-  return static_cast<int>(chosen->run(invocation));
+  try {
+    return static_cast<int>(chosen->run(invocation));
+  } catch (const HostError& e) {
+    PrintError(e.what());
+    return static_cast<int>(ExitStatusOf(e.kind()));
+  }
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include "component/ComponentState.h"
 #include "contract/Failure.h"
-#include "hostlib/HostSetupError.h"
-#include "hostlib/InstalledLayout.h"
+#include "contract/HostError.h"
+#include "hostlib/DataFolder.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "marshal/Marshal.h"
 
@@ -105,11 +105,7 @@ void SiteErrorReport::ReportError(int32_t& number, std::string& description, std
 }
 
 SiteHostLibrary::SiteHostLibrary(const HostSettings& settings, IHostSite* site) : site_(site) {
-  try {
-    local_ = std::make_unique<LocalHostLibrary>(settings);
-  } catch (const HostSetupError& e) {
-    throw HostInputError(e.what());
-  }
+  local_ = std::make_unique<LocalHostLibrary>(settings);
   if (site_ != nullptr) site_->lpVtbl->AddRef(site_);
 }
 

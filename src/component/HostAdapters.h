@@ -10,6 +10,7 @@
 #include <string>
 
 #include "contract/DesignObject.h"
+#include "contract/HostError.h"
 #include "contract/HostLibrary.h"
 #include "hostlib/HostSettings.h"
 #include "lumora/BVLumora.h"
@@ -19,13 +20,6 @@ class LocalHostLibrary;
 }
 
 namespace lumora::com {
-
-// The host's settings or script cannot be used, or no window can be shown: what() says why.
-// Display and IsIncluded answer it with LUMORA_E_HOSTINPUT.
-class HostInputError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // What the host site said for one call, with the defaults filled in.
 struct HostCall {
@@ -74,7 +68,7 @@ class SiteErrorReport : public ErrorReport {
 
 class SiteHostLibrary : public HostLibrary {
  public:
-  // Throws HostInputError when the registry export or the host settings file is unusable.
+  // Throws HostError when the registry export or the host settings file is unusable.
   SiteHostLibrary(const HostSettings& settings, IHostSite* site);
   ~SiteHostLibrary() override;
   SiteHostLibrary(const SiteHostLibrary&) = delete;

@@ -8,8 +8,8 @@
 #include "component/ComponentState.h"
 #include "component/HostAdapters.h"
 #include "component/WizardModes.h"
-#include "contract/Environment.h"
 #include "contract/Failure.h"
+#include "contract/ProcessState.h"
 #include "control/LumoraCtl.h"
 #include "marshal/ComObject.h"
 #include "marshal/Marshal.h"
@@ -69,7 +69,7 @@ void SetError(IFailureInfo** error, marshal::FailureText failure) {
 LumoraHResult CurrentFailure(IFailureInfo** error) {
   try {
     throw;
-  } catch (const HostInputError& e) {
+  } catch (const HostError& e) {
     SetError(error, {0, e.what(), kComponentSource});
     return LUMORA_E_HOSTINPUT;
   } catch (const Failure& f) {

@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "component/ComponentState.h"
+#include "hostlib/AtomicFile.h"
 #include "hostlib/ComponentRegistry.h"
-#include "hostlib/DesignObjectFile.h"
 #include "marshal/Marshal.h"
 
 namespace lumora::com {
@@ -31,7 +31,7 @@ bool ReadRegistry(const fs::path& file, Json& document) {
   try {
     document = lumora::ReadComponentRegistry(file.string());
     return true;
-  } catch (const lumora::ComponentRegistryError&) {
+  } catch (const lumora::HostError&) {
     return false;
   }
 }
@@ -41,9 +41,9 @@ bool WriteRegistry(const fs::path& file, const Json& document) {
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
     if (error) return false;
-    WriteFileAtomically(file.string(), document.dump(2) + "\n");
+    lumora::ReplaceFileAtomically(file.string(), document.dump(2) + "\n");
     return true;
-  } catch (const std::exception&) {
+  } catch (const lumora::AtomicFileError&) {
     return false;
   }
 }
@@ -104,7 +104,6 @@ extern "C" LUMORA_EXPORT LumoraHResult DllUnregisterServer(void) {
     // empty.
     fs::remove(file, error);
     if (error) return LUMORA_SELFREG_E_CLASS;
-    fs::remove(file.parent_path() / ("." + file.filename().string() + ".lock"), error);
     fs::remove(file.parent_path(), error);  // fails harmlessly when the folder holds other files
     return LUMORA_S_OK;
   } catch (...) {

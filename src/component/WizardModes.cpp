@@ -13,7 +13,7 @@
 
 #include "component/ComponentState.h"
 #include "component/window/WindowPlugin.h"
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Application.h"
@@ -56,10 +56,8 @@ class ScriptMode : public WizardMode {
     try {
       source_ = std::make_unique<forms::ParsedScript>(
           forms::ParseScript(ReadInputFile(script, "script"), scriptName_));
-    } catch (const InputFileError& e) {
-      throw HostInputError(e.what());
     } catch (const forms::ScriptError& e) {
-      throw HostInputError(e.what());
+      throw HostError::BadInput(e.what());
     }
   }
 
@@ -72,19 +70,20 @@ class ScriptMode : public WizardMode {
       finished = control.IDevWizard_Display(&object);
     }
     std::cout.flush();
-    if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
+    if (driver->Failed()) throw HostError::BadInput(driver->Message() + "; nothing written");
     if (!driver->Opened()) {
       // The failure was reported where it happened; the script is not to blame.
-      throw HostInputError(
+      throw HostError::BadInput(
           "the wizard did not open (the error above says why); the script was not played; "
           "nothing written");
     }
     const int unplayed = driver->UnplayedLine();
-    if (driver->Failed()) throw HostInputError(driver->Message() + "; nothing written");
+    if (driver->Failed()) throw HostError::BadInput(driver->Message() + "; nothing written");
     if (unplayed != 0) {
-      throw HostInputError(scriptName_ + ":" + std::to_string(unplayed) +
-                           ": the wizard had already closed; this action and the ones after it "
-                           "were not played; nothing written");
+      throw HostError::BadInput(
+          scriptName_ + ":" + std::to_string(unplayed) +
+          ": the wizard had already closed; this action and the ones after it "
+          "were not played; nothing written");
     }
     return finished;
   }
@@ -101,14 +100,14 @@ const window::WindowPlugin& LoadWindowPlugin(const std::string& path) {
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = ::dlerror();
-    throw HostInputError("cannot load the wizard window's library: " +
-                         std::string(why != nullptr ? why : path) + kInstead);
+    throw HostError::BadInput("cannot load the wizard window's library: " +
+                              std::string(why != nullptr ? why : path) + kInstead);
   }
   auto entry = reinterpret_cast<window::PluginEntry>(::dlsym(library, window::kPluginEntry));
   const window::WindowPlugin* table = entry != nullptr ? entry() : nullptr;
   if (table == nullptr || table->version != window::kPluginVersion) {
-    throw HostInputError("the wizard window's library " + path +
-                         " does not belong to this component" + kInstead);
+    throw HostError::BadInput("the wizard window's library " + path +
+                              " does not belong to this component" + kInstead);
   }
   plugin = table;
   return *plugin;
@@ -146,7 +145,7 @@ class DeferredWindows : public forms::ModalDriver, public forms::Presenter {
     if (!failure_.empty()) return false;
     try {
       session_ = loading_.get()->openWindows(forms::App(), component::CurrentState());
-    } catch (const HostInputError& e) {
+    } catch (const HostError& e) {
       failure_ = e.what();
     }
     return session_ != nullptr;
@@ -165,11 +164,11 @@ class WindowMode : public WizardMode {
   WindowMode() {
     std::string why;
     if (!forms::DisplayAvailable(&why)) {
-      throw HostInputError("cannot open the wizard window: " + why + kInstead);
+      throw HostError::BadInput("cannot open the wizard window: " + why + kInstead);
     }
     const std::string path = OwnFolder() + "/" + window::kPluginFile;
     if (::access(path.c_str(), F_OK) != 0) {
-      throw HostInputError(
+      throw HostError::BadInput(
           "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
           "FILE to drive the wizard headless");
     }
@@ -200,7 +199,7 @@ class WindowMode : public WizardMode {
       finished = control.IDevWizard_Display(&object);
     }
     windows->Close();
-    if (!windows->Failure().empty()) throw HostInputError(windows->Failure());
+    if (!windows->Failure().empty()) throw HostError::BadInput(windows->Failure());
     return finished;
   }
 

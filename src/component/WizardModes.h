@@ -18,10 +18,10 @@ namespace lumora::com {
 class WizardMode {
  public:
   virtual ~WizardMode() = default;
-  // The script cannot be read or parsed, or no window can be shown: throws HostInputError.
+  // The script cannot be read or parsed, or no window can be shown: throws HostError.
   static std::unique_ptr<WizardMode> Prepare(const HostCall& call);
   // Runs LumoraCtl's IDevWizard_Display in this mode; true after Finish. A script that could not
-  // be played to its end throws HostInputError (the caller writes nothing).
+  // be played to its end throws HostError (the caller writes nothing).
   virtual bool Run(LumoraCtl& control, DesignObject& object) = 0;
 };
 

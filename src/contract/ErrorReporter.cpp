@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
+#include "contract/ProcessState.h"
 
 namespace lumora {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "contract/Environment.h"
 #include "contract/ErrorReporter.h"
+#include "contract/ProcessState.h"
 
 namespace lumora {
 

@@ -8,8 +8,8 @@
 #include "contract/Failure.h"
 #include "contract/Int16.h"
 #include "contract/Text.h"
+#include "host/StoredLists.h"
 #include "hostlib/ProfileIniFile.h"
-#include "hostlib/StoredLists.h"
 #include "platform/ProfileFile.h"
 
 namespace lumora::exporting {

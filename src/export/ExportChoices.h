@@ -5,17 +5,18 @@
 // is an ExportError whose message names the item.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "contract/DesignObject.h"
+#include "contract/HostError.h"
 
 namespace lumora::exporting {
 
-class ExportError : public std::runtime_error {
+// Bad input as far as the host is concerned; lumora names the object before the item.
+class ExportError : public HostError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ExportError(const std::string& message) : HostError(Kind::kBadInput, message) {}
 };
 
 enum class ItemKind { kDriver, kTranslator, kDataSource };

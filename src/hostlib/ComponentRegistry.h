@@ -9,28 +9,55 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "contract/HostError.h"
+
 namespace lumora {
 
-// The registry or a library it names cannot be used; what() names the file and why.
-class ComponentRegistryError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The registry's path; throws ComponentRegistryError when no home folder can be found.
+// The registry's path; throws HostError when no home folder can be found.
 std::string ComponentRegistryFile();
 
-// The registry's content ({} when there is no file); throws ComponentRegistryError naming the
+// The registry's content ({} when there is no file); throws HostError naming the
 // file when it is not trusted, cannot be read, is not a JSON object or nests too deep.
 nlohmann::ordered_json ReadComponentRegistry(const std::string& file);
 
-// The library registered for the class `clsid` under `progId`, checked as above; "" when the
-// registry has no such entry. Throws ComponentRegistryError.
-std::string RegisteredLibrary(const std::string& file, const std::string& progId,
-                              const std::string& clsid);
+// A library file opened once, without following a symbolic link at its last step, and checked
+// on that descriptor; loading it through LoadName() loads the very file that was checked, whatever
+// has happened to its path since. Owns the descriptor until Release().
+class CheckedLibrary {
+ public:
+  CheckedLibrary() = default;
+  CheckedLibrary(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~CheckedLibrary();
+  CheckedLibrary(CheckedLibrary&& other) noexcept;
+  CheckedLibrary& operator=(CheckedLibrary&& other) noexcept;
+
+  bool empty() const { return path_.empty(); }
+  const std::string& path() const { return path_; }
+  // The name to pass to dlopen: the descriptor's own, under /proc/self/fd.
+  std::string LoadName() const;
+  // Leaves the descriptor open for the rest of the process, as a loaded library stays: the
+  // library's own path, read through its /proc name, stays its file's.
+  void Release() { fd_ = -1; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// The library registered for the class `clsid` under `progId`, opened and checked as above;
+// empty when the registry has no such entry. Throws HostError.
+CheckedLibrary RegisteredLibrary(const std::string& file, const std::string& progId,
+                                 const std::string& clsid);
+
+// Opens the library at the absolute `path` and checks it and every folder above it: owned by
+// this user or root, written by no one else (a folder that others may write only when it is
+// sticky); the last step never follows a symbolic link. Throws HostError
+// "NAMED is not trusted: WHY; nothing was loaded".
+CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& named);
 
 // "" when `path` belongs to this user or root and neither its group nor others may write it;
 // else why it is not trusted.

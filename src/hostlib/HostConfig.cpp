@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "contract/HostError.h"
 #include "contract/LocalPaths.h"
 #include "contract/Text.h"
-#include "hostlib/HostSetupError.h"
 #include "platform/InputFile.h"
 
 namespace lumora {
@@ -55,7 +55,7 @@ HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
   int number = 0;
   size_t pos = 0;
   auto fail = [&](const std::string& message) {
-    throw HostSetupError(path + ":" + std::to_string(number) + ": " + message);
+    throw HostError::BadInput(path + ":" + std::to_string(number) + ": " + message);
   };
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
@@ -124,11 +124,7 @@ HostConfig ParseHostConfig(std::string_view text, const std::string& path) {
 
 HostConfig LoadHostConfig(const std::string& path) {
   if (path.empty()) return HostConfig{};
-  try {
-    return ParseHostConfig(DecodeText8(ReadInputFile(path, "host configuration")), path);
-  } catch (const InputFileError& e) {
-    throw HostSetupError(e.what());
-  }
+  return ParseHostConfig(DecodeText8(ReadInputFile(path, "host configuration")), path);
 }
 
 DriveMap::DriveMap(std::map<char, std::string> drives, std::string systemFolder)

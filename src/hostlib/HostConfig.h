@@ -23,7 +23,7 @@ struct HostConfig {
   std::map<char, std::string> drives;  // upper-case letter -> folder of this machine
 };
 
-// Reads `path` ("" gives the defaults); throws HostSetupError naming the file and line, or why
+// Reads `path` ("" gives the defaults); throws HostError naming the file and line, or why
 // the file cannot be read. The text is UTF-8 when the whole file is, else Windows-1252.
 HostConfig LoadHostConfig(const std::string& path);
 HostConfig ParseHostConfig(std::string_view text, const std::string& path);

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "contract/Failure.h"
+#include "contract/HostError.h"
 #include "hostlib/HostRegistry.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/PeFileVersion.h"
 #include "hostlib/ProfileIniFile.h"
 #include "hostlib/RegFile.h"

@@ -1,7 +1,7 @@
 // The command-line host's library: utility objects that work on this machine's files, as
 // HostSettings direct. Reports go to standard error. The registry source and the host settings
 // file are read once: a .reg export and the settings file when the library is made (a bad one
-// throws HostSetupError naming the file and line), unixODBC's files at the first registry key.
+// throws HostError naming the file and line), unixODBC's files at the first registry key.
 #pragma once
 
 #include <memory>
@@ -15,7 +15,7 @@ namespace lumora {
 
 class LocalHostLibrary : public HostLibrary {
  public:
-  // Throws HostSetupError when the registry export or the host settings file is unusable.
+  // Throws HostError when the registry export or the host settings file is unusable.
   explicit LocalHostLibrary(HostSettings settings);
   ~LocalHostLibrary() override;
 

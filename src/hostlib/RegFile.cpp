@@ -4,9 +4,9 @@
 #include <map>
 #include <vector>
 
+#include "contract/HostError.h"
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/TextLines.h"
 #include "platform/InputFile.h"
 
@@ -124,7 +124,7 @@ class Parser {
   }
 
   [[noreturn]] void Fail(const std::string& message) const {
-    throw HostSetupError(path_ + ":" + std::to_string(line_) + ": " + message);
+    throw HostError::BadInput(path_ + ":" + std::to_string(line_) + ": " + message);
   }
 
   void KeyLine(std::string_view t) {
@@ -411,11 +411,7 @@ std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::st
 }
 
 std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path) {
-  try {
-    return ParseRegFile(ReadInputFile(path, "registry export"), path);
-  } catch (const InputFileError& e) {
-    throw HostSetupError(e.what());
-  }
+  return ParseRegFile(ReadInputFile(path, "registry export"), path);
 }
 
 }  // namespace lumora

@@ -19,10 +19,10 @@
 
 namespace lumora {
 
-// Reads and parses the export at `path`; throws HostSetupError naming the file and line (or
+// Reads and parses the export at `path`; throws HostError naming the file and line (or
 // why the file cannot be read).
 std::shared_ptr<RegistryTree> LoadRegFile(const std::string& path);
-// Parses `bytes` as the content of `path` (used in messages); throws HostSetupError.
+// Parses `bytes` as the content of `path` (used in messages); throws HostError.
 std::shared_ptr<RegistryTree> ParseRegFile(std::string_view bytes, const std::string& path);
 
 }  // namespace lumora

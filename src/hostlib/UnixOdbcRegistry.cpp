@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <unordered_set>
 
+#include "contract/HostError.h"
 #include "contract/LocalPaths.h"
 #include "contract/Text.h"
-#include "hostlib/HostSetupError.h"
 #include "platform/InputFile.h"
 
 namespace lumora {
@@ -128,7 +128,7 @@ std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
     std::optional<std::string> bytes;
     try {
       bytes = ReadInputFileIfPresent(*file, "unixODBC data sources");
-    } catch (const InputFileError& e) {
+    } catch (const HostError& e) {
       if (warn) warn(std::string(e.what()) + " (no data sources read from it)");
       continue;
     }

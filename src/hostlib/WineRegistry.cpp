@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 
+#include "contract/HostError.h"
 #include "contract/LocalPaths.h"
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/TextLines.h"
 #include "platform/InputFile.h"
 
@@ -54,7 +54,7 @@ class WineParser {
 
  private:
   [[noreturn]] void Fail(const std::string& message) const {
-    throw HostSetupError(path_ + ":" + std::to_string(number_) + ": " + message);
+    throw HostError::BadInput(path_ + ":" + std::to_string(number_) + ": " + message);
   }
 
   bool NextLine(std::string_view& line) {
@@ -280,18 +280,14 @@ std::shared_ptr<RegistryTree> LoadWinePrefixRegistry(const std::string& prefix) 
                                                    {"/system.reg", kLocalMachineRoot}};
   for (const auto& [name, root] : files) {
     const std::string path = prefix + name;
-    std::optional<std::string> bytes;
-    try {
-      bytes = ReadInputFileIfPresent(path, "Wine registry");
-    } catch (const InputFileError& e) {
-      throw HostSetupError(e.what());
-    }
+    const std::optional<std::string> bytes = ReadInputFileIfPresent(path, "Wine registry");
     if (!bytes) continue;
     found = true;
     AddWineRegistryFile(*bytes, path, tree->Root(root));
   }
   if (!found) {
-    throw HostSetupError(prefix + ": not a Wine prefix: it holds neither user.reg nor system.reg");
+    throw HostError::BadInput(prefix +
+                              ": not a Wine prefix: it holds neither user.reg nor system.reg");
   }
   return tree;
 }

@@ -26,10 +26,10 @@ namespace lumora {
 std::string DefaultWinePrefix();
 
 // Reads `prefix`/user.reg and `prefix`/system.reg (a missing one holds nothing; both missing
-// is refused); throws HostSetupError naming the file and line.
+// is refused); throws HostError naming the file and line.
 std::shared_ptr<RegistryTree> LoadWinePrefixRegistry(const std::string& prefix);
 
-// Adds one Wine registry file's keys below `root`; throws HostSetupError naming `path` and line.
+// Adds one Wine registry file's keys below `root`; throws HostError naming `path` and line.
 void AddWineRegistryFile(std::string_view bytes, const std::string& path, RegistryTreeKey& root);
 
 }  // namespace lumora

@@ -13,7 +13,7 @@ namespace {
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what,
                          const std::string& reason) {
-  throw InputFileError(path + ": " + what + ": " + reason);
+  throw HostError::BadInput(path + ": " + what + ": " + reason);
 }
 
 const char* KindOf(mode_t mode) {

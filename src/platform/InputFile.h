@@ -6,22 +6,18 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
+
+#include "contract/HostError.h"
 
 namespace lumora {
 
 // The bound on every input file read whole.
 inline constexpr uint64_t kMaxInputFileBytes = 256u << 20;
 
-// What() reads "PATH: WHAT: REASON" ("hosts.ini: host configuration: is a directory").
-class InputFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // The bytes of the regular file at `path`. `what` names the input in messages ("registry
-// export"); a missing file is refused with "No such file or directory".
+// export"); a missing file is refused with "No such file or directory". A refusal is a HostError
+// of bad input reading "PATH: WHAT: REASON" ("hosts.ini: host configuration: is a directory").
 std::string ReadInputFile(const std::string& path, const std::string& what);
 // The same, but a missing file gives nullopt.
 std::optional<std::string> ReadInputFileIfPresent(const std::string& path, const std::string& what);

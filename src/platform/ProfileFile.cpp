@@ -154,7 +154,7 @@ std::list<CachedFile> cache;
 std::optional<std::string> ReadProfileBytes(const std::string& path) {
   try {
     return ReadInputFileIfPresent(path, "profile file");
-  } catch (const InputFileError&) {
+  } catch (const HostError&) {
     return std::nullopt;  // unreadable: the functions answer as for a missing file
   }
 }

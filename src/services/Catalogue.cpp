@@ -17,9 +17,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
 #include "contract/Int16.h"
+#include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
 #include "platform/ProfileFile.h"

@@ -2,8 +2,8 @@
 // folder's symbol, a backslash and the rest of the path ("<WINSYSDIR>\odbcjt32.dll").
 #include <memory>
 
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
+#include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
 #include "services/WizAPI.h"

@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
 #include "contract/Int16.h"
+#include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
 #include "services/SortArrays.h"

@@ -2,8 +2,8 @@
 // desktop-database version settled (detected from the installed driver library when none was
 // chosen) and selected, which loads that version's drivers, the registered data sources of the
 // user and then of the machine, both lists filled, and the form moved into view.
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
+#include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
 #include "ui/StringTable.h"

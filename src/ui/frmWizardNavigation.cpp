@@ -1,7 +1,7 @@
 // Page sequence and navigation: which page follows which under Next, Back and Cancel, what each
 // move commits into the session, the button bar and window title of every page, F1 and Escape.
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
+#include "contract/ProcessState.h"
 #include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "ui/StringTable.h"

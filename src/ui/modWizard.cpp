@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
-#include "contract/Environment.h"
 #include "contract/HostLibrary.h"
 #include "contract/Int16.h"
+#include "contract/ProcessState.h"
 #include "contract/Trap.h"
 #include "contract/Value.h"
 #include "platform/FontQueries.h"

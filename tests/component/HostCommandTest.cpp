@@ -54,7 +54,7 @@ TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
   // loaded in its place.
   std::filesystem::remove(dir_.File("fake/libBVLumora.so"));
   r = RunProcess(Lumora(), {"build", "examples/object.json", "ODBC"});
-  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.exitStatus, 2);
   EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so") + " registered in "), std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;

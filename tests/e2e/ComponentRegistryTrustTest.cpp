@@ -4,7 +4,9 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -92,7 +94,7 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
     const auto [program, args] = AsUser(*user, {"build", "examples/object.json", "ODBC"});
     const testing::ProcessResult r = RunProcess(program, args);
-    EXPECT_EQ(r.exitStatus, 1) << r.err;
+    EXPECT_EQ(r.exitStatus, 2) << r.err;
     EXPECT_NE(r.err.find(c.refusal), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.relative || c.libraryMode != 0644 ? library : registry),
               std::string::npos)
@@ -100,6 +102,60 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << "nothing is loaded: " << r.err;
     EXPECT_EQ(r.out, "");
   }
+}
+
+// Another user swaps their own library in for a registered one, in a folder anyone may write,
+// while the owner's runs check and load it: none of the runs loads it.
+TEST(ComponentRegistryTrust, ALibrarySwappedBetweenCheckAndLoadIsNeverLoaded) {
+  std::string why;
+  const passwd* user = Unprivileged(why);
+  if (user == nullptr) GTEST_SKIP() << why;
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can act as a second user here";
+  constexpr uid_t kIntruder = 65534;
+  TempDir dir;
+  const std::string shared = dir.File("shared");
+  std::filesystem::create_directories(shared);
+  std::filesystem::copy_file(testing::BinDir() + "/lumora_test_intruder.so", shared + "/evil.so");
+  dir.Write("shared/lib.so", "the owner's library");
+  dir.Write("data/lumora/components.json", RegistryNaming(shared + "/lib.so"));
+  for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
+    ::chmod(folder.c_str(), 0755);
+  ::chmod(shared.c_str(), 0777);
+  ASSERT_EQ(::chown(dir.File("data/lumora/components.json").c_str(), user->pw_uid, user->pw_gid),
+            0);
+  ASSERT_EQ(::chown((shared + "/lib.so").c_str(), user->pw_uid, user->pw_gid), 0);
+  ASSERT_EQ(::chown((shared + "/evil.so").c_str(), kIntruder, kIntruder), 0);
+  ::chmod((shared + "/evil.so").c_str(), 0644);
+
+  const pid_t swapper = ::fork();
+  ASSERT_GE(swapper, 0);
+  if (swapper == 0) {
+    ::alarm(120);
+    if (::setgid(kIntruder) != 0 || ::setuid(kIntruder) != 0) ::_exit(1);
+    const std::string lib = shared + "/lib.so", evil = shared + "/evil.so",
+                      held = shared + "/held.so";
+    for (long i = 0; i < 100'000'000; ++i) {
+      ::rename(lib.c_str(), held.c_str());
+      ::rename(evil.c_str(), lib.c_str());
+      ::rename(lib.c_str(), evil.c_str());
+      ::rename(held.c_str(), lib.c_str());
+    }
+    ::_exit(0);
+  }
+  const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
+  const auto [program, args] = AsUser(*user, {"build", "examples/object.json", "ODBC"});
+  int loaded = 0, refused = 0;
+  for (int run = 0; run < 200; ++run) {
+    const testing::ProcessResult r = RunProcess(program, args);
+    if (r.err.find("intruder loaded") != std::string::npos) ++loaded;
+    if (r.exitStatus == 2 && r.err.find("is not trusted: its folder " + shared +
+                                        " is not safe: anyone may write it") != std::string::npos)
+      ++refused;
+  }
+  ::kill(swapper, SIGKILL);
+  ::waitpid(swapper, nullptr, 0);
+  EXPECT_EQ(loaded, 0);
+  EXPECT_EQ(refused, 200);
 }
 
 // A user saving another user's file in a folder both may write: the file stays its owner's,
@@ -155,7 +211,7 @@ TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
             "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
   const auto r = RunProcess(testing::Lumora(), {"register"});
-  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.exitStatus, 2);
   EXPECT_NE(
       r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),
       std::string::npos)

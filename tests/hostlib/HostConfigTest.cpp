@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
+#include "contract/HostError.h"
 #include "hostlib/HostConfig.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
@@ -38,7 +38,7 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
   };
   for (const auto& [text, message] : cases) {
     const std::string what =
-        testing::MessageOf<HostSetupError>([&] { ParseHostConfig(text, "host.ini"); });
+        testing::MessageOf<HostError>([&] { ParseHostConfig(text, "host.ini"); });
     EXPECT_EQ(what.rfind(message, 0), 0u) << what;
   }
   // A file that cannot be read is refused end to end (HostSettingsCommandTest). Not UTF-8 as a

@@ -4,8 +4,8 @@
 // a folder or a device is refused as every input file is, in FaultsTest).
 #include <gtest/gtest.h>
 
+#include "contract/HostError.h"
 #include "hostlib/HostRegistry.h"
-#include "hostlib/HostSetupError.h"
 #include "hostlib/RegFile.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
@@ -50,7 +50,7 @@ std::string KeyPath(size_t levels) {
 
 // The message a refused export gets, or "accepted".
 std::string RefusalOf(const std::string& text, const std::string& name = "dir/bad.reg") {
-  return testing::MessageOf<HostSetupError>([&] { ParseRegFile(text, name); });
+  return testing::MessageOf<HostError>([&] { ParseRegFile(text, name); });
 }
 
 TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {

@@ -2,7 +2,7 @@
 // read directly and through the exports Wine's regedit made of the same keys.
 #include <gtest/gtest.h>
 
-#include "hostlib/HostSetupError.h"
+#include "contract/HostError.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/WineRegistry.h"
 #include "support/Outcome.h"
@@ -83,8 +83,8 @@ TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
   };
   for (const auto& c : cases) {
     RegistryTreeKey root("");
-    const std::string what = testing::MessageOf<HostSetupError>(
-        [&] { AddWineRegistryFile(c.text, "p/system.reg", root); });
+    const std::string what =
+        testing::MessageOf<HostError>([&] { AddWineRegistryFile(c.text, "p/system.reg", root); });
     EXPECT_EQ(what.rfind("p/system.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
     EXPECT_NE(what.find(c.says), std::string::npos) << what;
   }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ModalRun.h"
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "contract/Value.h"
 #include "control/LumoraCtl.h"
 #include "hostlib/LocalHostLibrary.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"
 #include "support/Records.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "services/WizAPI.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "support/doubles/ConfigurableHostLibrary.h"
 
 namespace lumora::testing {

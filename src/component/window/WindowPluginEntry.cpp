@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "component/window/WindowPlugin.h"
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/Application.h"
 #include "platform/qt/ApplicationStart.h"
 #include "platform/qt/WindowRenderer.h"

@@ -1,6 +1,6 @@
 #include "platform/forms/UserInput.h"
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/CheckBox.h"

@@ -27,7 +27,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"

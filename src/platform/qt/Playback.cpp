@@ -22,7 +22,7 @@ Playback::Playback(FormWindow& window, const std::string& scriptFile, const std:
     : window_(window), file_(scriptFile), grab_(QString::fromStdString(grabFolder)) {
   try {
     actions_ = ParseScript(ReadInputFile(scriptFile, "playback script"), scriptFile);
-  } catch (const InputFileError& error) {
+  } catch (const HostError& error) {
     Stop(error.what());
   } catch (const ScriptError& error) {
     Stop(error.what());

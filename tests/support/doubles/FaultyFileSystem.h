@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "hostlib/FileSystem.h"
+#include "host/FileSystem.h"
 
 namespace lumora::testing {
 

@@ -1,4 +1,4 @@
-#include "hostlib/StoredLists.h"
+#include "host/StoredLists.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "hostlib/FileSystem.h"
+#include "host/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -22,8 +22,9 @@
 namespace lumora {
 namespace {
 
+// The object could not be written.
 [[noreturn]] void Fail(const std::string& message) {
-  throw DesignObjectFileError(message);
+  throw HostError::NotDone(message);
 }
 
 }  // namespace
@@ -38,13 +39,7 @@ DesignObjectFile::DesignObjectFile(std::string path, DesignObjectDocument docume
 DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs) {
   struct stat before {};
   const bool known = ::stat(path.c_str(), &before) == 0;
-  std::string text;
-  try {
-    text = ReadInputFile(path, "design object");
-  } catch (const InputFileError& e) {
-    Fail(e.what());
-  }
-  DesignObjectFile file = Parse(path, text);
+  DesignObjectFile file = Parse(path, ReadInputFile(path, "design object"));
   file.fs_ = &fs;
   file.fromFile_ = true;
   if (known) file.identity_ = FileIdentity{before.st_dev, before.st_ino};

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "contract/DesignObject.h"
-#include "hostlib/DesignObjectText.h"
-#include "hostlib/FileSystem.h"
+#include "host/DesignObjectText.h"
+#include "host/FileSystem.h"
 
 namespace lumora {
 
@@ -34,10 +34,10 @@ struct ContentDigest {
 
 class DesignObjectFile : public DesignObject {
  public:
-  // Reads and checks `path`; throws DesignObjectFileError. Saves go through `fs`, which must
+  // Reads and checks `path`; throws HostError. Saves go through `fs`, which must
   // outlive the object.
   static DesignObjectFile Load(const std::string& path, FileSystem& fs = MachineFileSystem());
-  // Parses `text` as the content of `path` (for messages); throws DesignObjectFileError. Its
+  // Parses `text` as the content of `path` (for messages); throws HostError. Its
   // first Save makes the file and refuses to replace one that exists.
   static DesignObjectFile Parse(const std::string& path, const std::string& text);
 
@@ -54,7 +54,7 @@ class DesignObjectFile : public DesignObject {
   // synced beside it. A file that is read-only, or was changed, replaced or deleted since it was
   // read, is not written. Temporary files of killed saves go with the next successful one.
   // Whenever the object is not written the text goes to a recovery file and
-  // DesignObjectFileError names the object, the reason and the recovery file.
+  // HostError names the object, the reason and the recovery file.
   void Save();
 
  private:
@@ -69,7 +69,7 @@ class DesignObjectFile : public DesignObject {
 };
 
 // Writes `text` over `path` as Save does, whatever the file holds now (for files that are ours
-// alone, such as the component registry); throws DesignObjectFileError.
+// alone, such as the component registry); throws HostError.
 void WriteFileAtomically(const std::string& path, const std::string& text,
                          FileSystem& fs = MachineFileSystem());
 

@@ -1,14 +1,11 @@
-#include "hostlib/DesignObjectText.h"
+#include "host/DesignObjectText.h"
 
-#include <cctype>
-#include <charconv>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <limits>
-#include <string_view>
 #include <unordered_set>
-
-#include <rapidjson/reader.h>
 
 #include "contract/MessageText.h"
 #include "platform/JsonText.h"
@@ -45,7 +42,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 [[noreturn]] void Fail(const std::string& message) {
-  throw DesignObjectFileError(message);
+  throw HostError::BadInput(message);
 }
 
 // "PATH:LINE:COLUMN" of the byte at `offset` of `text`.
@@ -58,51 +55,8 @@ std::string Where(const std::string& path, const std::string& text, size_t offse
 // counting as the first level.
 constexpr size_t kMaxNesting = 100;
 
-// The offset of the first byte of `text` outside its JSON strings for which `stop(i)` holds, or
-// npos. Quotes and escapes inside strings are passed over.
-template <class Stop>
-size_t FindOutsideStrings(const std::string& text, Stop stop) {
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (stop(i)) {
-      return i;
-    }
-  }
-  return std::string::npos;
-}
-
-// The offset of the bracket that opens level `levels` + 1 of `text`, or its size.
-size_t NestingOffset(const std::string& text, size_t levels) {
-  size_t depth = 0;
-  const size_t at = FindOutsideStrings(text, [&](size_t i) {
-    const char c = text[i];
-    if (c == '[' || c == '{') return ++depth > levels;
-    if (c == ']' || c == '}') --depth;
-    return false;
-  });
-  return at == std::string::npos ? text.size() : at;
-}
-
 bool PartOfNumber(char c) {
   return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
-}
-
-// The offset of the first number written as `number` outside the strings of `text`, or npos.
-size_t NumberOffset(const std::string& text, const std::string& number) {
-  if (number.empty()) return std::string::npos;
-  return FindOutsideStrings(text, [&](size_t i) {
-    return text.compare(i, number.size(), number) == 0 && (i == 0 || !PartOfNumber(text[i - 1])) &&
-           (i + number.size() == text.size() || !PartOfNumber(text[i + number.size()]));
-  });
 }
 
 // The parser's reason without its own prefix and position: nlohmann's messages read
@@ -113,36 +67,34 @@ std::string Describe(const std::string& what) {
   return EscapeForMessage(colon == std::string::npos ? what : what.substr(colon + 2));
 }
 
-// The offset of the `n`th (1-based) member name of `text`, a string followed by a colon.
-size_t MemberNameOffset(const std::string& text, size_t n) {
-  size_t seen = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '"') continue;
-    const size_t start = i;
-    for (++i; i < text.size() && text[i] != '"'; ++i) {
-      if (text[i] == '\\') ++i;
-    }
-    size_t next = i + 1;
-    while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next]))) ++next;
-    if (next < text.size() && text[next] == ':' && ++seen == n) return start;
-  }
-  return 0;
-}
+// The text's characters as the JSON library reads them, one at a time; each step records how
+// far it has read, so a refusal found in the events can name its place without reading the
+// text again.
+class TrackedChars {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
 
-// The offset of the first integer written outside the strings of `text` that does not fit in
-// 64 bits (the reader would turn it into an approximate real number), or npos.
-size_t HugeIntegerOffset(const std::string& text, std::string& number) {
-  return FindOutsideStrings(text, [&](size_t i) {
-    if (!PartOfNumber(text[i]) || (i > 0 && PartOfNumber(text[i - 1]))) return false;
-    size_t end = i;
-    while (end < text.size() && PartOfNumber(text[end])) ++end;
-    number = text.substr(i, end - i);
-    if (number.find_first_of(".eE") != std::string::npos) return false;
-    int64_t value = 0;
-    const auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    return error == std::errc::result_out_of_range;
-  });
-}
+  TrackedChars(const char* at, const char** reached) : at_(at), reached_(reached) {}
+  reference operator*() const { return *at_; }
+  TrackedChars& operator++() {
+    *reached_ = ++at_;
+    return *this;
+  }
+  TrackedChars operator++(int) {
+    TrackedChars before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const TrackedChars& other) const { return at_ == other.at_; }
+
+ private:
+  const char* at_;
+  const char** reached_;
+};
 
 // An array or object of a property's value being read. An array holds strings or booleans
 // as such while every element so far is one, as the component reads them.
@@ -187,10 +139,10 @@ struct ValueFrame {
     if (elements != Elements::Mixed) MakeMixed();
     items.push_back(std::move(value));
   }
-  bool AddString(std::string& s) {
+  bool AddString(const std::string& s) {
     if (isObject || (elements != Elements::None && elements != Elements::Strings)) return false;
     elements = Elements::Strings;
-    strings.push_back(std::move(s));
+    strings.push_back(s);
     return true;
   }
   Value Finish() {
@@ -209,20 +161,17 @@ struct ValueFrame {
 // Reads the text's events: the properties into Values, every other member into JSON.
 class DocumentReader {
  public:
-  DocumentReader(const std::string& path, const std::string& text) : path_(path), text_(text) {}
+  DocumentReader(const std::string& path, const std::string& text)
+      : path_(path), text_(text), reached_(text.data()) {}
 
-  // Parses the text with the JSON library, whose reasons a refusal gives; then see Finish.
-  DesignObjectDocument ReadWithReasons() {
-    Json::sax_parse(text_, this);
-    return Finish();
-  }
-
-  // The checks once the whole text was read as JSON.
-  DesignObjectDocument Finish() {
-    std::string huge;
-    if (const size_t at = sawReal_ ? HugeIntegerOffset(text_, huge) : std::string::npos;
-        at != std::string::npos) {
-      Fail(Where(path_, text_, at) + ": the integer " + huge + " is outside the 32-bit range");
+  // Reads the whole text, then checks what only the whole text shows.
+  DesignObjectDocument Read() {
+    const char* begin = text_.data();
+    Json::sax_parse(TrackedChars(begin, &reached_), TrackedChars(begin + text_.size(), &reached_),
+                    this);
+    if (const size_t end = ReadSoFar(); end > 0 && text_[end - 1] == '\0') {
+      // The library ends its input at a NUL byte after the document.
+      Fail(Where(path_, text_, end - 1) + ": not valid JSON: a NUL byte");
     }
     if (!topIsObject_) Fail(path_ + ":1:1: not a design object: the file must hold a JSON object");
     if (propertiesNotObject_) {
@@ -252,13 +201,21 @@ class DocumentReader {
     }
     return Scalar([&] { return Json(n); }, [&] { return Value::Integer(static_cast<int32_t>(n)); });
   }
-  bool number_float(double d, const std::string&) {
-    sawReal_ = true;
+  // The library reads an integer beyond 64 bits as a real number; its text tells.
+  bool number_float(double d, const std::string& text) {
+    if (text.find_first_of(".eE") == std::string::npos) {
+      const size_t end = ReadSoFar();
+      const size_t last = end > 0 && PartOfNumber(text_[end - 1]) ? end : end - 1;
+      Fail(Where(path_, text_, last - text.size()) + ": the integer " + text +
+           " is outside the 32-bit range");
+    }
     return Scalar([&] { return Json(d); }, [&] { return Value::Double(d); });
   }
+  // Strings are copied, not moved, from the library's buffer: the copy takes just the room it
+  // needs and the buffer keeps its own for the next string.
   bool string(std::string& s) {
     if (InProperties() && !frames_.empty() && frames_.back().AddString(s)) return true;
-    return Scalar([&] { return Json(std::move(s)); }, [&] { return Value::String(std::move(s)); });
+    return Scalar([&] { return Json(s); }, [&] { return Value::String(s); });
   }
   bool binary(Json::binary_t&) { return true; }  // never in JSON text
   bool start_object(size_t) {
@@ -281,10 +238,8 @@ class DocumentReader {
     return StartContainer(Json::array(), false);
   }
   bool key(std::string& k) {
-    ++namesRead_;
     if (!names_.back().insert(k).second) {
-      Fail(Where(path_, text_, MemberNameOffset(text_, namesRead_)) + ": the member name \"" +
-           EscapeForMessage(k) +
+      Fail(Where(path_, text_, OpeningQuote()) + ": the member name \"" + EscapeForMessage(k) +
            "\" is given twice in one object; a design object names each "
            "member once");
     }
@@ -313,30 +268,48 @@ class DocumentReader {
     return EndContainer();
   }
   bool end_array() { return EndContainer(); }
-  bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception& e) {
+  // `position` counts the characters read, the one refused included.
+  bool parse_error(size_t position, const std::string& token,
+                   const nlohmann::detail::exception& e) {
     if (dynamic_cast<const Json::out_of_range*>(&e) != nullptr) {
-      // A number too large for a double ("1e400"); the reader names the number, not its place.
-      const std::string what = e.what();
-      const size_t open = what.find('\'');
-      const std::string number = open == std::string::npos
-                                     ? std::string()
-                                     : what.substr(open + 1, what.rfind('\'') - open - 1);
-      const size_t offset = NumberOffset(text_, number);
-      Fail((offset == std::string::npos ? path_ : Where(path_, text_, offset)) +
-           ": not valid JSON: the number " + EscapeForMessage(number) + " is out of range");
+      // A number too large for a double ("1e400"), read up to its last character.
+      Fail(Where(path_, text_, position - std::min(position, token.size())) +
+           ": not valid JSON: the number " + EscapeForMessage(token) + " is out of range");
     }
-    Fail(Where(path_, text_, position > 0 ? position - 1 : 0) +
-         ": not valid JSON: " + Describe(e.what()));
+    const size_t at = position > 0 ? position - 1 : 0;
+    const std::string reason = Describe(e.what());
+    if (at < text_.size() && text_[at] == '\0' && reason.find("U+0000") == std::string::npos) {
+      // The library takes a NUL byte for the end of its input.
+      Fail(Where(path_, text_, at) + ": not valid JSON: a NUL byte");
+    }
+    Fail(Where(path_, text_, at) + ": not valid JSON: " + reason);
   }
 
  private:
   bool InProperties() const { return inProperties_; }
 
+  // How many characters the library has read.
+  size_t ReadSoFar() const { return static_cast<size_t>(reached_ - text_.data()); }
+
+  // Where the member name just read opens: the library has read up to its closing quote, and
+  // every quote inside a name follows an odd number of backslashes.
+  size_t OpeningQuote() const {
+    size_t at = ReadSoFar() - 1;
+    while (at > 0) {
+      --at;
+      if (text_[at] != '"') continue;
+      size_t backslashes = 0;
+      while (backslashes < at && text_[at - 1 - backslashes] == '\\') ++backslashes;
+      if (backslashes % 2 == 0) return at;
+    }
+    return at;
+  }
+
   // Values nest a few levels; a file nesting deeper than kMaxNesting is refused before the
   // readers and writers of values, which recurse once per level, could overflow the stack.
   void Open() {
     if (open_ >= kMaxNesting) {
-      Fail(Where(path_, text_, NestingOffset(text_, kMaxNesting)) +
+      Fail(Where(path_, text_, ReadSoFar() - 1) +
            ": not a design object: values nested deeper than " + std::to_string(kMaxNesting) +
            " levels");
     }
@@ -420,60 +393,12 @@ class DocumentReader {
   DesignObjectDocument document_;
   size_t open_ = 0;  // objects and arrays open
   bool topIsObject_ = false, inProperties_ = false, propertiesNotObject_ = false;
-  bool sawReal_ = false;  // an integer too large for 64 bits reads as a real number
   std::vector<std::unordered_set<std::string>> names_;  // of each object open, innermost last
-  size_t namesRead_ = 0;
+  const char* reached_;                                 // the library has read the text up to here
   std::string topKey_, property_, jsonKey_, rangeError_;
   std::vector<ValueFrame> frames_;  // the property's arrays and objects open
   std::vector<Json*> jsonStack_;    // another member's arrays and objects open
   Json discarded_;
-};
-
-// Forwards a fast reader's events to a DocumentReader. A string that is not UTF-8 (an escaped
-// lone surrogate) stops it, as any error does: the text is then read again by the JSON library
-// for its reason.
-class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEvents> {
- public:
-  explicit FastEvents(DocumentReader& reader) : reader_(reader) {}
-  bool Null() { return reader_.null(); }
-  bool Bool(bool b) { return reader_.boolean(b); }
-  // Numbers come as their text and are read as the JSON library reads them: an integer within
-  // 64 bits as one, anything else as the nearest double. A number too large or too small for a
-  // double stops the reader: the JSON library reads the text again, refusing or rounding it.
-  bool RawNumber(const char* s, rapidjson::SizeType n, bool) {
-    const char* end = s + n;
-    if (std::string_view(s, n).find_first_of(".eE") == std::string_view::npos) {
-      if (*s == '-') {
-        int64_t integer = 0;
-        if (const auto r = std::from_chars(s, end, integer); r.ec == std::errc() && r.ptr == end) {
-          return reader_.number_integer(integer);
-        }
-      } else {
-        uint64_t integer = 0;
-        if (const auto r = std::from_chars(s, end, integer); r.ec == std::errc() && r.ptr == end) {
-          return reader_.number_unsigned(integer);
-        }
-      }
-    }
-    double real = 0;
-    const auto r = std::from_chars(s, end, real);
-    return r.ec == std::errc() && r.ptr == end && reader_.number_float(real, {});
-  }
-  bool String(const char* s, rapidjson::SizeType n, bool) {
-    std::string text(s, n);
-    return FirstInvalidUtf8(text) == std::string::npos && reader_.string(text);
-  }
-  bool Key(const char* s, rapidjson::SizeType n, bool) {
-    std::string text(s, n);
-    return FirstInvalidUtf8(text) == std::string::npos && reader_.key(text);
-  }
-  bool StartObject() { return reader_.start_object(0); }
-  bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
-  bool StartArray() { return reader_.start_array(0); }
-  bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
-
- private:
-  DocumentReader& reader_;
 };
 
 void Indent(std::string& out, size_t spaces) {
@@ -561,17 +486,7 @@ DesignObjectDocument ReadDesignObjectText(const std::string& path, const std::st
     std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
     Fail(Where(path, text, bad) + ": not UTF-8 text (the byte " + byte + ")");
   }
-  // A fast reader reads well-formed text (a NUL byte would end its input early); the JSON
-  // library reads again what it refuses, to give its reason or read what it reads differently.
-  if (text.find('\0') == std::string::npos) {
-    DocumentReader reader(path, text);
-    FastEvents events(reader);
-    rapidjson::StringStream stream(text.c_str());
-    if (rapidjson::Reader().Parse<rapidjson::kParseNumbersAsStringsFlag>(stream, events)) {
-      return reader.Finish();
-    }
-  }
-  return DocumentReader(path, text).ReadWithReasons();
+  return DocumentReader(path, text).Read();
 }
 
 std::string WriteDesignObjectText(const DesignObjectDocument& document) {

@@ -13,15 +13,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "contract/HostError.h"
+
 #include "contract/Value.h"
 
 namespace lumora {
-
-// A design-object file that cannot be read, parsed or written; what() names the file.
-class DesignObjectFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Named values in their stored order, found by name.
 class OrderedProperties {

@@ -15,7 +15,7 @@
 #include <random>
 #include <set>
 
-#include "hostlib/DesignObjectFile.h"
+#include "host/DesignObjectFile.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
@@ -29,8 +29,7 @@ using testing::ReadFile;
 using testing::TempDir;
 
 std::string RefusalOf(const std::string& text) {
-  return testing::MessageOf<DesignObjectFileError>(
-      [&] { DesignObjectFile::Parse("obj.json", text); });
+  return testing::MessageOf<HostError>([&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
 // The files of a folder but the lock files, by name.
@@ -139,12 +138,18 @@ TEST(DesignObjectFile, RefusesBrokenFilesWithLineColumnAndReason) {
       // Beyond 64 bits the reader would turn an integer into an approximate real number.
       {"{\"properties\": {\n \"N\": 18446744073709551616}}",
        "obj.json:2:7: the integer 18446744073709551616 is outside the 32-bit range"},
+      {"{\"a\":\n-99999999999999999999",
+       "obj.json:2:1: the integer -99999999999999999999 is "
+       "outside the 32-bit range"},
       {"{\"properties\": {\"Drivers\": [\"a\"],\n  \"Drivers\": []}}",
        "obj.json:2:3: the member name \"Drivers\" is given twice in one object; a design object "
        "names each member once"},
-      {"{\"p\": {\"k\": 1}, \"q\": {\"k\": 2}, \"p\": 3}",
-       "obj.json:1:32: the member name \"p\" is given twice in one object; a design object names "
-       "each member once"},
+      {"{\"p\\\"\": {\"k\": 1}, \"q\": {\"k\": 2}, \"p\\\"\": 3}",
+       "obj.json:1:34: the member name \"p\"\" is given twice in one object; a design object "
+       "names each member once"},
+      // The library takes a NUL byte for the end of its input, wherever it stands.
+      {std::string("{\"a\": 1,\0 \"b\": 2}", 17), "obj.json:1:9: not valid JSON: a NUL byte"},
+      {std::string("{\"a\": 1}\0{", 11), "obj.json:1:9: not valid JSON: a NUL byte"},
       {"{\"properties\": {\"Drivers\": [\"SQL\xff\"]}}",
        "obj.json:1:33: not UTF-8 text (the byte 0xFF)"},
       {"{\"a\": \"\xc0\xaf\"}", "obj.json:1:8: not UTF-8 text (the byte 0xC0)"},
@@ -185,7 +190,7 @@ TEST(DesignObjectFile, RefusesValuesNestedDeeperThanAHundredLevels) {
 }
 
 std::string SaveError(DesignObjectFile& file) {
-  return testing::MessageOf<DesignObjectFileError>([&] { file.Save(); }, "saved");
+  return testing::MessageOf<HostError>([&] { file.Save(); }, "saved");
 }
 
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";

@@ -1,13 +1,11 @@
-// Where the program finds the component, and the component its data, in the build tree and in
-// an installed tree that may have been moved.
+// Where the component finds its catalogue and help file, in the build tree and in an installed
+// tree that may have been moved.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
-#include "hostlib/InstalledLayout.h"
+#include "hostlib/DataFolder.h"
 #include "support/RunProcess.h"
-#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -15,13 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-TEST(InstalledLayout, FindsTheComponentBesideTheProgramThenInTheInstalledLibraryFolder) {
-  EXPECT_EQ(layout::ComponentCandidates("/opt/x/bin", "libBVLumora.so"),
-            (std::vector<std::string>{"/opt/x/bin/libBVLumora.so",
-                                      "/opt/x/" LUMORA_TEST_COMPONENTDIR "/libBVLumora.so"}));
-}
-
-TEST(InstalledLayout, TakesTheDataFolderBesideTheLibraryOnlyWhenTheCatalogueIsThere) {
+TEST(DataFolder, TakesTheDataFolderBesideTheLibraryOnlyWhenTheCatalogueIsThere) {
   TempDir dir;
   const std::string library = dir.File(LUMORA_TEST_COMPONENTDIR);
   const std::string data = dir.File("share/lumora");
@@ -44,24 +36,10 @@ TEST(InstalledLayout, TakesTheDataFolderBesideTheLibraryOnlyWhenTheCatalogueIsTh
   }
 }
 
-TEST(InstalledLayout, MakesRelativeFoldersAbsoluteAndReadsTheSystemRegistriesInOrder) {
+TEST(DataFolder, MakesRelativeFoldersAbsolute) {
   EXPECT_EQ(layout::Absolute(""), "");
   EXPECT_EQ(layout::Absolute("/a/b/../c/"), "/a/c");
   EXPECT_EQ(layout::Absolute("comp"), (fs::current_path() / "comp").string());
-
-  testing::ScopedEnv env;
-  struct Case {
-    const char* dirs;  // null: unset
-    std::vector<std::string> files;
-  };
-  const Case cases[] = {
-      {nullptr, {"/usr/local/share/lumora/components.json", "/usr/share/lumora/components.json"}},
-      {"/a:relative::/b/", {"/a/lumora/components.json", "/b/lumora/components.json"}},
-  };
-  for (const Case& c : cases) {
-    env.Set("XDG_DATA_DIRS", c.dirs);
-    EXPECT_EQ(layout::SystemRegistryFiles(), c.files) << (c.dirs ? c.dirs : "(unset)");
-  }
 }
 
 }  // namespace

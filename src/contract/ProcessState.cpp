@@ -1,4 +1,4 @@
-#include "contract/Environment.h"
+#include "contract/ProcessState.h"
 
 #include "contract/ErrorReporter.h"
 #include "contract/Failure.h"

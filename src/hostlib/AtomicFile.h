@@ -1,0 +1,23 @@
+// Writing a small file that is ours alone, such as the component registry, so that a reader
+// finds the old text or the new and never part of one: the new text goes to a file beside it,
+// is synced, and is renamed over it. The author's design objects, whose links, attributes and
+// owner must be kept, are saved by the host program (host/DesignObjectFile.h), not by this.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lumora {
+
+// The file could not be written; what() names it and why. The file is then as it was.
+class AtomicFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Replaces `path` by `text`, keeping the mode of the file it replaces (0644 for a new one).
+// Writers are serialised by a lock on the folder; no file of ours is left beside it whether the
+// write succeeds or fails. Throws AtomicFileError.
+void ReplaceFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace lumora
