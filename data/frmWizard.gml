@@ -326,6 +326,15 @@ Form frmWizard {
                 Enabled: false
                 TabIndex: 9
             }
+            # Tries the data source shown with the lines now in the box, unsaved edits included.
+            CommandButton cmdDSNTest {
+                Caption: "&Test"
+                Left: 3840
+                Top: 2700
+                Width: 1200
+                Height: 315
+                TabIndex: 10
+            }
         }
 
         # Data-source files: part of the array, never shown.

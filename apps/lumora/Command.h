@@ -31,7 +31,14 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
-  std::string library;  // register, unregister: the component's file
+  std::string library;             // register, unregister: the component's file
+  std::vector<std::string> names;  // check: the data sources to try
+  bool json = false;               // check
+  bool noConnect = false;          // check
+  int timeoutSeconds = 10;         // check
+  std::string from, out;           // catalogue
+  bool force = false;              // catalogue
+  bool onlySource = false;         // catalogue
 };
 
 struct Command {
@@ -73,5 +80,9 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation);
 void AddShowOptions(CLI::App& sub, Invocation& invocation);
 void AddWizardOptions(CLI::App& sub, Invocation& invocation);
 void AddRegisterOptions(CLI::App& sub, Invocation& invocation);
+ExitStatus RunCheck(const Invocation& invocation);
+void AddCheckOptions(CLI::App& sub, Invocation& invocation);
+ExitStatus RunCatalogue(const Invocation& invocation);
+void AddCatalogueOptions(CLI::App& sub, Invocation& invocation);
 
 }  // namespace lumora::cli

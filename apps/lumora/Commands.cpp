@@ -25,6 +25,16 @@ const std::vector<Command>& Commands() {
        "Write the stored choices as installer input: the installer database's ODBC tables "
        "(.idt), a WiX v3 fragment, or unixODBC templates for odbcinst",
        AddExportOptions, RunExport, true},
+      {"check",
+       "Try each selected data source's connection on this machine (each in a child process, "
+       "killed at the timeout; passwords never shown) after the checks that need none: lines "
+       "that are not KEY=value, drivers neither shipped nor installed, names differing in case",
+       AddCheckOptions, RunCheck, false},
+      {"catalogue",
+       "Write a component folder whose catalogue (lumora.ini) offers the drivers registered in "
+       "a source (this machine's unixODBC, a .reg export, a Wine prefix) in the wizard's step 1, "
+       "for --component-dir",
+       AddCatalogueOptions, RunCatalogue, false},
       {"wizard",
        "Open the wizard on a design object; with --script FILE it runs headless, driven by the "
        "actions in FILE. Finish rewrites the object; anything else leaves it untouched",

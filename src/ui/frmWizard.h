@@ -85,6 +85,7 @@ class frmWizard : public forms::DesignedForm {
   forms::Label& lblNewDSN = Get<forms::Label>("lblNewDSN");
   forms::TextBox& txtNewDSN = Get<forms::TextBox>("txtNewDSN");
   forms::CommandButton& cmdAddDSN = Get<forms::CommandButton>("cmdAddDSN");
+  forms::CommandButton& cmdDSNTest = Get<forms::CommandButton>("cmdDSNTest");
   // Summary (page 6).
   forms::TextBox& txtSummary = Get<forms::TextBox>("txtSummary");
 
@@ -137,6 +138,8 @@ class frmWizard : public forms::DesignedForm {
   void optUserDSN_Click();
   void optSystemDSN_Click();
   void chkUninstDSN_Click();
+  // The Test button of the advanced data-source page (frmWizardTest.cpp).
+  void cmdDSNTest_Click();
   // Summary (frmWizardSummary.cpp).
   void AddSummary();
 

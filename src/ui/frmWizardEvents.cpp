@@ -30,6 +30,7 @@ void frmWizard::ConnectEvents() {
   optUserDSN.OnClick = [this] { optUserDSN_Click(); };
   optSystemDSN.OnClick = [this] { optSystemDSN_Click(); };
   chkUninstDSN.OnClick = [this] { chkUninstDSN_Click(); };
+  cmdDSNTest.OnClick = [this] { cmdDSNTest_Click(); };
 }
 
 }  // namespace lumora

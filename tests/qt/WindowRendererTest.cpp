@@ -12,13 +12,17 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTreeWidget>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "ModalRun.h"
@@ -371,6 +375,40 @@ TEST_F(WindowRendererTest, shouldShowAMessageBoxAndEndTheModalShowWhenAHandlerUn
   EXPECT_TRUE(returned);
   EXPECT_EQ(title, "Add New Item");
   EXPECT_EQ(text, "'X' is already in the list.");
+}
+
+TEST_F(WindowRendererTest, shouldKeepTheWindowAnsweringWhileABusyTaskRunsUntilCancelled) {
+  bool cancelled = false, busyCursor = false, dialogShown = false;
+  form_.cmdNext.OnClick = [&] {
+    App().GetPresenter().RunBusy("Trying 'Shop'...", [&](const std::atomic<bool>& cancel) {
+      for (int i = 0; i < 500 && !cancel; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      cancelled = cancel;
+    });
+    form_.Unload();
+  };
+  run_.Run(
+      [&](QDialog& dialog) {
+        QTimer::singleShot(700, [&] {  // the window's event loop runs while the task waits
+          busyCursor = QApplication::overrideCursor() != nullptr &&
+                       QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+          QProgressDialog* busy = nullptr;
+          for (QWidget* w : QApplication::allWidgets()) {
+            if (w->objectName() == QStringLiteral("busyDialog"))
+              busy = qobject_cast<QProgressDialog*>(w);
+          }
+          dialogShown = busy != nullptr && busy->isVisible();
+          if (busy != nullptr && busy->findChild<QPushButton*>() != nullptr) {
+            busy->findChild<QPushButton*>()->click();
+          }
+        });
+        QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
+      },
+      [&] { form_.Show(ShowMode::Modal); });
+  EXPECT_TRUE(busyCursor);
+  EXPECT_TRUE(dialogShown);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(WindowRendererTest, shouldNotEchoAHandlerChangeBackIntoTheRuntime) {

@@ -18,6 +18,7 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/UserInput.h"
+#include "platform/odbc/ConnectionString.h"
 
 namespace lumora::forms {
 namespace {
@@ -312,7 +313,7 @@ std::string DumpForm(const Form& form, int32_t step) {
       }
       if (dynamic_cast<const TextBox*>(control) != nullptr ||
           dynamic_cast<const ComboBox*>(control) != nullptr) {
-        c.Text("text", control->Text());
+        c.Text("text", odbc::MaskSecretLines(control->Text()));  // no password in a dump
       }
       c.Flag("enabled", control->Enabled()).Flag("visible", control->Visible());
       c.Number("left", control->Left()).Number("top", control->Top());

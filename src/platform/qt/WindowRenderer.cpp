@@ -1,13 +1,17 @@
 #include "platform/qt/WindowRenderer.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/forms/Form.h"
 #include "platform/qt/FormWindow.h"
@@ -151,5 +155,36 @@ GuiApplication::GuiApplication() {
 }
 
 GuiApplication::~GuiApplication() = default;
+
+void WindowRenderer::RunBusy(const std::string& what, const CancellableTask& task) {
+  std::atomic<bool> cancel{false};
+  std::atomic<bool> done{false};
+  QWidget* parent = d_->window != nullptr ? &d_->window->Dialog() : QApplication::activeWindow();
+  QProgressDialog dialog(QString::fromStdString(what), QStringLiteral("Cancel"), 0, 0, parent);
+  dialog.setObjectName(QStringLiteral("busyDialog"));
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setAutoReset(false);
+  dialog.setAutoClose(false);
+  dialog.cancel();  // no showing of its own: shown below when the task takes a moment
+  dialog.reset();
+  QObject::connect(&dialog, &QProgressDialog::canceled, [&cancel] { cancel = true; });
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  std::thread worker([&] {
+    task(cancel);
+    done = true;
+  });
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (done) loop.quit();
+  });
+  poll.start(20);
+  QTimer::singleShot(400, &dialog, [&] {
+    if (!done && !cancel) dialog.show();
+  });
+  if (!done) loop.exec();
+  worker.join();
+  QApplication::restoreOverrideCursor();
+}
 
 }  // namespace lumora::forms

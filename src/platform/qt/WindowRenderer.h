@@ -33,6 +33,9 @@ class WindowRenderer : public ModalDriver, public Presenter {
   // Opens the help window on topic `contextId` of the compiled help file; a missing or
   // unreadable file, or a missing topic, is said in the window.
   void ShowHelp(const std::string& helpFile, int32_t contextId) override;
+  // Runs the task on a thread of its own while the window keeps answering: a busy cursor and,
+  // after a moment, a small dialog whose Cancel button asks the task to stop.
+  void RunBusy(const std::string& what, const CancellableTask& task) override;
 
   struct Private;
 

@@ -1,0 +1,97 @@
+// lumora-odbc-try: tries one ODBC connection string through the driver manager and prints what
+// came of it, for `lumora check` and the wizard's Test button, which run it as a child process
+// so that a driver that hangs or crashes takes only this process down. The connection string
+// arrives on standard input (never on the command line, where any user could read a password);
+// the answer goes to standard output as tab-separated lines:
+//   connected                          the connection was made (and closed again)
+//   dbms <TAB> NAME <TAB> VERSION      SQLGetInfo's DBMS name and version
+//   driver <TAB> NAME <TAB> VERSION    SQLGetInfo's driver file name and version
+//   failed                             SQLDriverConnect did not connect
+//   diag <TAB> SQLSTATE <TAB> NATIVE <TAB> MESSAGE   one per diagnostic record
+// Tabs and line ends inside texts become blanks. Exit status: 0 connected, 1 not, 2 bad usage.
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+std::string Info(SQLHDBC dbc, SQLUSMALLINT what) {
+  char buffer[512] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(dbc, what, buffer, sizeof buffer, &length))) return "";
+  return OneLine(buffer);
+}
+
+void PrintDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  for (SQLSMALLINT record = 1;; ++record) {
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN r =
+        SQLGetDiagRec(type, handle, record, state, &native, message, sizeof message, &length);
+    if (!SQL_SUCCEEDED(r)) break;
+    std::printf("diag\t%s\t%ld\t%s\n", reinterpret_cast<char*>(state), static_cast<long>(native),
+                OneLine(reinterpret_cast<char*>(message)).c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char**) {
+  if (argc != 1) {
+    std::fputs("usage: lumora-odbc-try < CONNECTION-STRING\n", stderr);
+    return 2;
+  }
+  std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
+
+  if (in.size() > 32767) {  // what SQLDriverConnect's length can say
+    std::puts("failed\ndiag\t\t0\tthe connection string is longer than 32767 bytes");
+    return 1;
+  }
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
+      !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                                   reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+      !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+    std::puts("failed");
+    if (env != SQL_NULL_HENV) PrintDiagnostics(SQL_HANDLE_ENV, env);
+    return 1;
+  }
+  SQLCHAR out[1024];
+  SQLSMALLINT outLength = 0;
+  const SQLRETURN r = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                                       static_cast<SQLSMALLINT>(in.size()), out, sizeof out,
+                                       &outLength, SQL_DRIVER_NOPROMPT);
+  std::fill(in.begin(), in.end(), '\0');
+  int status = 1;
+  if (SQL_SUCCEEDED(r)) {
+    std::puts("connected");
+    std::printf("dbms\t%s\t%s\n", Info(dbc, SQL_DBMS_NAME).c_str(),
+                Info(dbc, SQL_DBMS_VER).c_str());
+    std::printf("driver\t%s\t%s\n", Info(dbc, SQL_DRIVER_NAME).c_str(),
+                Info(dbc, SQL_DRIVER_VER).c_str());
+    SQLDisconnect(dbc);
+    status = 0;
+  } else {
+    std::puts("failed");
+    PrintDiagnostics(SQL_HANDLE_DBC, dbc);
+  }
+  std::fflush(stdout);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
+  return status;
+}

@@ -1,0 +1,226 @@
+// lumora catalogue --from SOURCE [--out DIR]: a component folder whose catalogue (lumora.ini)
+// lists the drivers registered in SOURCE first, then the installed catalogue's drivers,
+// translators and desktop-database lists, with links to the installed help file and artwork,
+// so that `--component-dir DIR` offers this machine's drivers in the wizard's step 1.
+#include <unistd.h>
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Command.h"
+#include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
+#include "contract/Text.h"
+#include "host/InstallTree.h"
+#include "hostlib/DataFolder.h"
+#include "hostlib/RegFile.h"
+#include "hostlib/RegistryTree.h"
+#include "hostlib/WineRegistry.h"
+#include "lumora/BVLumora.h"
+#include "platform/odbc/InstalledDrivers.h"
+
+namespace lumora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using odbc::Attribute;
+using odbc::InstalledDriver;
+
+struct Section {
+  std::string name;
+  std::vector<std::string> lines;  // as written, comments and blanks included
+};
+
+std::vector<Section> ReadSections(const std::string& text) {
+  std::vector<Section> sections(1);  // the part before the first section
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string trimmed = TrimSpaces(line);
+    if (!trimmed.empty() && trimmed.front() == '[') {
+      const size_t end = trimmed.find(']');
+      sections.push_back(
+          {TrimSpaces(trimmed.substr(1, end == std::string::npos ? end : end - 1)), {}});
+    } else {
+      sections.back().lines.push_back(line);
+    }
+  }
+  return sections;
+}
+
+// The drivers a registry tree lists under ODBCINST.INI\ODBC Drivers, each with its key's values.
+std::vector<InstalledDriver> RegistryDrivers(RegistryTree& tree) {
+  UseRegistryView(tree, 32);
+  std::vector<InstalledDriver> drivers;
+  for (int32_t root : {kLocalMachineRoot, kCurrentUserRoot}) {
+    const RegistryTreeKey* inst =
+        RegistryTree::Find(tree.FindRoot(root), "SOFTWARE\\ODBC\\ODBCINST.INI");
+    if (inst == nullptr) continue;
+    const RegistryTreeKey* list = inst->Child("ODBC Drivers");
+    if (list == nullptr) continue;
+    for (const RegistryTreeValue& listed : list->values()) {
+      if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
+      InstalledDriver driver{listed.name, {}};
+      if (const RegistryTreeKey* key = inst->Child(listed.name)) {
+        for (const RegistryTreeValue& v : key->values()) {
+          if (v.data.kind() == Value::Kind::String)
+            driver.entries.push_back({v.name, v.data.AsText()});
+        }
+      }
+      drivers.push_back(std::move(driver));
+    }
+  }
+  return drivers;
+}
+
+std::vector<InstalledDriver> SourceDrivers(const std::string& from) {
+  if (from == "unixodbc") return odbc::LoadInstalledDrivers();
+  std::shared_ptr<RegistryTree> tree;
+  if (from == "wine") {
+    tree = LoadWinePrefixRegistry(DefaultWinePrefix());
+  } else if (fs::is_directory(from)) {
+    tree = LoadWinePrefixRegistry(from);
+  } else {
+    tree = LoadRegFile(from);
+  }
+  return RegistryDrivers(*tree);
+}
+
+// Why the catalogue cannot carry `name`, or "".
+std::string Uncarriable(const std::string& name) {
+  if (name.empty()) return "an empty name";
+  if (name.find_first_of("[]\r\n") != std::string::npos) return "it holds [, ] or a line break";
+  if (TrimSpaces(name) != name) return "it starts or ends with a blank";
+  if (name.front() == ';' || name.front() == '#') return "it starts with a comment sign";
+  if (EqualsIgnoringCase(name, "NONE")) return "NONE marks an unused slot";
+  for (const char* list : {"Drivers", "DTDB35 Drivers", "DTDB40 Drivers", "Translators"}) {
+    if (EqualsIgnoringCase(name, list)) return "it is the name of one of the catalogue's lists";
+  }
+  return "";
+}
+
+std::string InstalledDataFolder() {
+  std::string self(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
+  self.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  for (const std::string& candidate :
+       layout::ComponentCandidates(FolderOf(self), LUMORA_LIBRARY_FILE)) {
+    if (fs::exists(candidate)) return layout::DataFolderFor(FolderOf(candidate));
+  }
+  return "";
+}
+
+}  // namespace
+
+void AddCatalogueOptions(CLI::App& sub, Invocation& invocation) {
+  sub.add_option("--from", invocation.from,
+                 "Where the drivers are registered: unixodbc (this machine's odbcinst.ini), a "
+                 ".reg export, wine (the default Wine prefix) or a Wine prefix folder")
+      ->required();
+  sub.add_option("--out", invocation.out, "The component folder to write (default: .)");
+  sub.add_flag("--force", invocation.force, "Replace a lumora.ini that is there");
+  sub.add_flag("--only-source", invocation.onlySource,
+               "Leave the installed catalogue's drivers, translators and lists out");
+}
+
+ExitStatus RunCatalogue(const Invocation& invocation) {
+  const std::string out = invocation.out.empty() ? "." : invocation.out;
+  const std::string target = out + "/lumora.ini";
+  if (fs::exists(target) && !invocation.force) {
+    throw HostError::BadInput(target + " exists; give --force to replace it");
+  }
+  const std::vector<InstalledDriver> drivers = SourceDrivers(invocation.from);
+  for (const InstalledDriver& d : drivers) {
+    if (const std::string why = Uncarriable(d.name); !why.empty()) {
+      throw HostError::BadInput(invocation.from + ": the driver \"" + EscapeForMessage(d.name) +
+                                "\" cannot be written into a catalogue: " + why +
+                                "; nothing written");
+    }
+  }
+  const std::string dataFolder = InstalledDataFolder();
+  std::vector<Section> installed;
+  if (!invocation.onlySource && !dataFolder.empty()) {
+    std::ifstream file(dataFolder + "/lumora.ini", std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    installed = ReadSections(text.str());
+  }
+
+  std::ostringstream ini;
+  ini << "; The ODBC drivers registered in " << invocation.from << ", written by lumora catalogue";
+  ini << (installed.empty() ? ".\n" : ", then the installed catalogue's items.\n");
+  ini << "\n[Drivers]\n";
+  int slot = 0;
+  std::vector<std::string> names;
+  for (const InstalledDriver& d : drivers) {
+    bool known = false;
+    for (const Section& s : installed) known = known || EqualsIgnoringCase(s.name, d.name);
+    if (known) continue;  // the installed catalogue's own entry stays
+    ini << "Driver" << slot++ << "=" << d.name << "\n";
+    names.push_back(d.name);
+  }
+  for (const Section& s : installed) {
+    if (!EqualsIgnoringCase(s.name, "Drivers")) continue;
+    for (const std::string& line : s.lines) {
+      const size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      const std::string value = TrimSpaces(line.substr(eq + 1));
+      if (!value.empty() && !EqualsIgnoringCase(value, "NONE"))
+        ini << "Driver" << slot++ << "=" << value << "\n";
+    }
+  }
+  for (const InstalledDriver& d : drivers) {
+    if (std::find(names.begin(), names.end(), d.name) == names.end()) continue;
+    ini << "\n[" << d.name << "]\n";
+    for (const char* first : {"Driver", "Setup"}) {
+      if (const std::string v = d.Entry(first); !v.empty()) ini << first << "=" << v << "\n";
+    }
+    for (const Attribute& a : d.entries) {
+      if (odbc::SameIgnoringAsciiCase(a.key, "Driver") ||
+          odbc::SameIgnoringAsciiCase(a.key, "Setup") ||
+          odbc::SameIgnoringAsciiCase(a.key, "UsageCount") ||
+          a.value.find_first_of("\r\n") != std::string::npos) {
+        continue;
+      }
+      ini << a.key << "=" << a.value << "\n";
+    }
+  }
+  for (size_t i = 1; i < installed.size(); ++i) {
+    if (EqualsIgnoringCase(installed[i].name, "Drivers")) continue;
+    ini << "\n[" << installed[i].name << "]\n";
+    std::string body;
+    for (const std::string& line : installed[i].lines) body += line + "\n";
+    while (body.size() > 1 && body[body.size() - 1] == '\n' && body[body.size() - 2] == '\n')
+      body.pop_back();
+    ini << body;
+  }
+
+  std::error_code error;
+  fs::create_directories(out, error);
+  const std::string temporary = target + ".new";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << ini.str();
+    if (!file.flush()) {
+      throw HostError::NotDone("cannot write " + temporary);
+    }
+  }
+  fs::rename(temporary, target, error);
+  if (error) {
+    throw HostError::NotDone("cannot write " + target + ": " + error.message());
+  }
+  // The help file and the artwork stay the installed ones.
+  for (const char* name : {"lumora.chm", "sidepanel.png"}) {
+    const fs::path from = fs::path(dataFolder) / name, link = fs::path(out) / name;
+    if (dataFolder.empty() || !fs::exists(from) || fs::equivalent(from.parent_path(), out, error))
+      continue;
+    fs::remove(link, error);
+    fs::create_symlink(fs::absolute(from), link, error);
+  }
+  std::printf("%s: %zu drivers from %s\n", target.c_str(), names.size(), invocation.from.c_str());
+  return ExitStatus::kDone;
+}
+
+}  // namespace lumora::cli

@@ -1,0 +1,37 @@
+// What `lumora check` finds in a design object without trying a connection: lines that are not
+// KEY=value, empty values, a driver without its Driver= line, a data source whose driver is
+// neither shipped by the object nor installed on this machine, and stored names that differ only
+// in letter case. Each finding names the item and, where it is one line's fault, the line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/odbc/InstalledDrivers.h"
+
+namespace lumora::cli {
+
+// A driver or data source as the object stores it.
+struct StoredItem {
+  std::string name;
+  std::string lines;  // the attribute lines, joined by CR LF
+  bool selected = false;
+  int entry = 0;  // its position in the stored list, from 1
+};
+
+struct StoredChoices {
+  std::vector<StoredItem> drivers;
+  std::vector<StoredItem> dataSources;
+};
+
+struct Finding {
+  std::string item;  // `driver "X"`, `data source "Y"`
+  int line = 0;      // the attribute line, from 1; 0 when the finding is about the item
+  std::string message;
+  std::string Text() const;  // `data source "Y" line 3: ...`
+};
+
+std::vector<Finding> FindProblems(const StoredChoices& choices,
+                                  const std::vector<odbc::InstalledDriver>& installed);
+
+}  // namespace lumora::cli

@@ -1,0 +1,41 @@
+// This machine's unixODBC drivers, as `odbcinst -q -d` lists them: the sections of odbcinst.ini
+// in ODBCSYSINI (else /etc), [ODBC] aside, each with its entries. A data source names its driver
+// by name or, as Windows stores it, by the driver library's path; both are looked up here.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/odbc/ConnectionString.h"
+
+namespace lumora::odbc {
+
+struct InstalledDriver {
+  std::string name;
+  std::vector<Attribute> entries;  // in file order, blanks around key and value trimmed
+  std::string Entry(std::string_view key) const;  // "" when absent (key ignoring ASCII case)
+};
+
+// The odbcinst.ini unixODBC reads: $ODBCSYSINI/odbcinst.ini, else /etc/odbcinst.ini.
+std::string OdbcinstIniPath();
+
+// The drivers of an odbcinst.ini text, in file order (of two sections with one name, the first).
+std::vector<InstalledDriver> ParseOdbcinstIni(std::string_view text);
+
+// The drivers of the file; none when it cannot be read.
+std::vector<InstalledDriver> LoadInstalledDrivers(const std::string& path = OdbcinstIniPath());
+
+// The installed driver named `name` or `libraryPath` (ignoring ASCII case), else the one whose
+// Driver= file has the file name of `libraryPath` (a Windows or Unix path, ignoring ASCII case);
+// null when none.
+const InstalledDriver* FindInstalledDriver(const std::vector<InstalledDriver>& drivers,
+                                           std::string_view name, std::string_view libraryPath);
+
+// The last part of a Windows or Unix path.
+std::string_view FileNameOf(std::string_view path);
+
+// ASCII letters compared ignoring case.
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace lumora::odbc
