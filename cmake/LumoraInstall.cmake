@@ -10,6 +10,8 @@ endif()
 if(TARGET BVLumoraQt)
   install(TARGETS BVLumoraQt LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 endif()
+# The wizard in a terminal (curses), loaded by the component like the window library.
+install(TARGETS BVLumoraTerm LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/lumora.ini ${PROJECT_SOURCE_DIR}/data/sidepanel.png
         DESTINATION ${LUMORA_INSTALL_DATADIR})
 if(TARGET lumora_help)

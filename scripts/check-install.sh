@@ -38,6 +38,25 @@ run_commands() {
   cmp -s "$root/examples/object.json" "$work/object.json" || fail "$what: the wizard wrote the object"
 }
 
+# The wizard in a terminal (tmux) from /: it opens without a display, F1 shows the help
+# file's topic, Escape leaves the object as it was.
+run_terminal() {
+  local prefix=$1 what=$2 sock=$work/tmux-$2 screen
+  if ! have tmux; then skip "$what: the terminal wizard (tmux is missing: Debian package tmux)"; return; fi
+  cp "$root/examples/object.json" "$work/object.json"
+  tmux -S "$sock" new-session -d -x 80 -y 24 \
+    "cd / && env -u DISPLAY -u WAYLAND_DISPLAY '$prefix/bin/lumora' wizard '$work/object.json' --registry none; sleep 30"
+  sleep 1
+  tmux -S "$sock" send-keys F1
+  sleep 0.5
+  screen=$(tmux -S "$sock" capture-pane -p)
+  [[ "$screen" == *"Help: Step 1: ODBC drivers"* ]] || fail "$what: the terminal wizard showed: ${screen:0:300}"
+  tmux -S "$sock" send-keys q Escape
+  sleep 0.5
+  tmux -S "$sock" kill-server 2>/dev/null || true
+  cmp -s "$root/examples/object.json" "$work/object.json" || fail "$what: the terminal wizard wrote the object"
+}
+
 # The window under Xvfb from /: F1 on all five pages opens each page's topic of the help file,
 # and the side panel shows the artwork (a blue pixel where the form's background is grey).
 run_window() {
@@ -84,7 +103,7 @@ say "== install into a temporary prefix and move it"
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 mv "$work/stage" "$work/moved"
 tree=$work/moved
-for f in bin/lumora "$multiarch/lumora/libBVLumora.so" share/lumora/lumora.ini share/lumora/sidepanel.png \
+for f in bin/lumora "$multiarch/lumora/libBVLumora.so" "$multiarch/lumora/libBVLumoraTerm.so" share/lumora/lumora.ini share/lumora/sidepanel.png \
          share/lumora/lumora.png share/lumora/components.json include/lumora/BVLumora.h \
          share/man/man1/lumora.1.gz share/applications/lumora.desktop \
          share/metainfo/org.lumora.Lumora.metainfo.xml share/icons/hicolor/scalable/apps/lumora.svg \
@@ -118,6 +137,7 @@ out=$(cd "$work" && mkdir -p comp && "$tree/bin/lumora" wizard "$work/object.jso
         --component-dir comp --script "$root/examples/demo.script" 2>&1 >/dev/null) || true
 [[ "$out" == *"no catalogue at $work/comp/lumora.ini"* ]] || fail "relative --component-dir: $out"
 run_window "$tree" moved
+run_terminal "$tree" moved
 
 say "== a C host built against the moved tree"
 pcdir=$tree/$multiarch/pkgconfig
@@ -147,6 +167,7 @@ if have dpkg-deb && have dpkg-shlibdeps; then
     dpkg-deb -x "$deb" "$work/root"
     run_commands "$work/root/usr" package
     run_window "$work/root/usr" package
+    run_terminal "$work/root/usr" package
   fi
 else skip "the Debian package (dpkg-dev is missing)"; fi
 

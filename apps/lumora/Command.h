@@ -31,6 +31,7 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
+  std::string ui;  // wizard: "window", "terminal" or "" (the window when it can be shown)
   std::string library;             // register, unregister: the component's file
   std::vector<std::string> names;  // check: the data sources to try
   bool json = false;               // check

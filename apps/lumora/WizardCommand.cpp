@@ -1,7 +1,8 @@
-// lumora wizard OBJECT [--script FILE]: the component's wizard on a design object, played headless
-// from a script, or in a window when no script is given (the component loads its window library
-// then). Exit 0 after Finish (the object rewritten), 1 when the wizard ended otherwise (the file
-// untouched), 2 for a bad script, bad host settings or no window to show (nothing written).
+// lumora wizard OBJECT [--script FILE | --ui window|terminal]: the component's wizard on a design
+// object, played headless from a script, or shown to a person: in a window when a display can be
+// reached, else in the terminal (the component loads its window or terminal library then). Exit 0
+// after Finish (the object rewritten), 1 when the wizard ended otherwise (the file untouched), 2
+// for a bad script, bad host settings or no window to show (nothing written).
 #include <CLI/CLI.hpp>
 
 #include <sys/stat.h>
@@ -53,9 +54,18 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
                  "Run headless, playing the actions of FILE (- for standard input): click, "
                  "tick, untick, choose, type, focus, key, close, dump")
       ->each([&invocation](const std::string&) { invocation.scriptGiven = true; });
+  sub.add_option("--ui", invocation.ui,
+                 "Show the wizard in a window or in this terminal (default: the window when a "
+                 "display can be reached, else the terminal)")
+      ->check(CLI::IsMember({"window", "terminal"}))
+      ->type_name("WHERE")
+      ->excludes("--script");
   sub.footer(
-      "Without --script the wizard opens in a window; that needs a display (DISPLAY or "
-      "WAYLAND_DISPLAY), for example under xvfb-run.\n\n"
+      "Without --script the wizard opens in a window when a display can be reached (DISPLAY or\n"
+      "WAYLAND_DISPLAY), else in the terminal when standard input and output are one.\n"
+      "In the terminal: Tab/Shift-Tab move, Space ticks or presses, arrows move in lists and\n"
+      "option groups, Alt+letter (or Escape then the letter) presses the underlined letter,\n"
+      "Enter the button, F1 help, Escape leaves the wizard as Cancel does.\n\n"
       "A script holds one action a line, as a person does it; # starts a comment; texts are in\n"
       "double quotes with the escapes \\\" \\\\ \\r \\n \\t. Controls are named as in the form:\n"
       "  click CONTROL              a button, option button or check box: click cmdNav(3)\n"
@@ -79,8 +89,14 @@ ExitStatus RunWizard(const Invocation& invocation) {
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
   NoteUnusableCatalogue(invocation);
-  const LumoraWizardMode mode =
-      invocation.scriptGiven ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
+  LumoraWizardMode mode = LUMORA_WIZARD_CHOOSE;
+  if (invocation.scriptGiven) {
+    mode = LUMORA_WIZARD_SCRIPT;
+  } else if (invocation.ui == "window") {
+    mode = LUMORA_WIZARD_WINDOW;
+  } else if (invocation.ui == "terminal") {
+    mode = LUMORA_WIZARD_TERMINAL;
+  }
   int32_t finished = 0;
   LumoraHResult result = LUMORA_S_OK;
   Ref<IFailureInfo> error;

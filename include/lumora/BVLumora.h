@@ -266,8 +266,10 @@ struct IErrorReport {
 };
 
 typedef enum LumoraWizardMode {
-  LUMORA_WIZARD_WINDOW = 0, /* a window, when a display can be reached */
-  LUMORA_WIZARD_SCRIPT = 1  /* headless, playing the actions of a script file */
+  LUMORA_WIZARD_WINDOW = 0,   /* a window, when a display can be reached */
+  LUMORA_WIZARD_SCRIPT = 1,   /* headless, playing the actions of a script file */
+  LUMORA_WIZARD_TERMINAL = 2, /* in the terminal of standard input and output */
+  LUMORA_WIZARD_CHOOSE = 3    /* a window when a display can be reached, else the terminal */
 } LumoraWizardMode;
 
 /* The host's settings. An empty string means the default: componentDir the folder of the

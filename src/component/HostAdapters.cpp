@@ -24,8 +24,15 @@ HostCall ReadHostCall(IHostSite* site) {
     if (given.registry.length != 0) call.settings.registry = Copy(given.registry);
     call.settings.hostConfig = Copy(given.hostConfig);
     call.settings.registryView = given.registryView == 64 ? 64 : 32;
-    call.mode =
-        given.wizardMode == LUMORA_WIZARD_SCRIPT ? LUMORA_WIZARD_SCRIPT : LUMORA_WIZARD_WINDOW;
+    switch (given.wizardMode) {
+      case LUMORA_WIZARD_SCRIPT:
+      case LUMORA_WIZARD_TERMINAL:
+      case LUMORA_WIZARD_CHOOSE:
+        call.mode = static_cast<LumoraWizardMode>(given.wizardMode);
+        break;
+      default:
+        call.mode = LUMORA_WIZARD_WINDOW;
+    }
     call.script = Copy(given.script);
   }
   // A relative folder is taken against the current folder once, here, so that the help file's

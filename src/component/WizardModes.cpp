@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "component/ComponentState.h"
+#include "component/terminal/TerminalPlugin.h"
 #include "component/window/WindowPlugin.h"
 #include "contract/ProcessState.h"
 #include "control/LumoraCtl.h"
@@ -208,11 +209,103 @@ class WindowMode : public WizardMode {
   std::thread loader_;
 };
 
+// The terminal library, opened once and kept for the life of the process.
+const terminal::TerminalPlugin& LoadTerminalPlugin() {
+  static const terminal::TerminalPlugin* plugin = nullptr;
+  if (plugin != nullptr) return *plugin;
+  const std::string path = OwnFolder() + "/" + terminal::kPluginFile;
+  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* why = ::dlerror();
+    throw HostError::BadInput(
+        "cannot load the wizard's terminal library: " + std::string(why != nullptr ? why : path) +
+        "; use --script FILE to drive the wizard headless");
+  }
+  auto entry = reinterpret_cast<terminal::PluginEntry>(::dlsym(library, terminal::kPluginEntry));
+  const terminal::TerminalPlugin* table = entry != nullptr ? entry() : nullptr;
+  if (table == nullptr || table->version != terminal::kPluginVersion) {
+    throw HostError::BadInput("the wizard's terminal library " + path +
+                              " does not belong to this component");
+  }
+  plugin = table;
+  return *plugin;
+}
+
+class TerminalMode : public WizardMode {
+ public:
+  // The terminal is checked here, before anything is shown.
+  TerminalMode() : plugin_(LoadTerminalPlugin()) {
+    if (const std::string why = plugin_.whyNoTerminal(); !why.empty()) {
+      throw HostError::BadInput("cannot show the wizard in this terminal: " + why +
+                                "; use --script FILE to drive the wizard headless");
+    }
+  }
+
+  bool Run(LumoraCtl& control, DesignObject& object) override {
+    std::shared_ptr<terminal::TerminalSession> session;
+    try {
+      session = plugin_.openTerminal(forms::App(), component::CurrentState());
+    } catch (const std::runtime_error& e) {
+      throw HostError::BadInput(std::string("cannot show the wizard in this terminal: ") +
+                                e.what());
+    }
+    bool finished = false;
+    {
+      // The session outlives the installation: both driver and presenter point into it.
+      std::shared_ptr<forms::ModalDriver> driver(session, &session->Driver());
+      std::shared_ptr<forms::Presenter> presenter(session, &session->Presenter());
+      DriverInstallation installed(driver, presenter);
+      finished = control.IDevWizard_Display(&object);
+    }
+    const int ended = session->EndSignal();
+    session.reset();  // the terminal is given back here
+    if (ended != 0) {
+      // The person's terminal went away or the run was stopped: like Cancel, nothing is stored.
+      std::cerr << "lumora: the wizard's terminal session ended (signal " << ended
+                << "); nothing written" << std::endl;
+      return false;
+    }
+    return finished;
+  }
+
+ private:
+  const terminal::TerminalPlugin& plugin_;
+};
+
+// Whether the window can be used: a display, and the window library built.
+bool WindowPossible(std::string* why) {
+  if (!forms::DisplayAvailable(why)) return false;
+  if (::access((OwnFolder() + "/" + window::kPluginFile).c_str(), F_OK) != 0) {
+    *why = "this lumora was built without Qt6";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::unique_ptr<WizardMode> WizardMode::Prepare(const HostCall& call) {
-  if (call.mode == LUMORA_WIZARD_SCRIPT) return std::make_unique<ScriptMode>(call.script);
-  return std::make_unique<WindowMode>();
+  switch (call.mode) {
+    case LUMORA_WIZARD_SCRIPT:
+      return std::make_unique<ScriptMode>(call.script);
+    case LUMORA_WIZARD_TERMINAL:
+      return std::make_unique<TerminalMode>();
+    case LUMORA_WIZARD_CHOOSE: {
+      std::string noWindow;
+      if (WindowPossible(&noWindow)) return std::make_unique<WindowMode>();
+      if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) {
+        throw HostError::BadInput(
+            "cannot open the wizard window: " + noWindow +
+            ", and standard input and output are not a terminal to show it in; "
+            "run it in a terminal, use --script FILE to drive the wizard "
+            "headless, or run under a virtual display (for example: xvfb-run "
+            "lumora wizard OBJECT)");
+      }
+      return std::make_unique<TerminalMode>();
+    }
+    default:
+      return std::make_unique<WindowMode>();
+  }
 }
 
 }  // namespace lumora::com

@@ -1,6 +1,8 @@
-// The two ways the component shows the wizard, as the host site asks: headless, played from a
-// script file by the script driver (its output on standard output), or in a window drawn by the
-// Qt renderer of the window library, which is loaded only then. Prepare checks everything the
+// The ways the component shows the wizard, as the host site asks: headless, played from a
+// script file by the script driver (its output on standard output), in a window drawn by the
+// Qt renderer of the window library, or in the terminal by the curses renderer of the terminal
+// library (each library loaded only then); or the window when a display can be reached and
+// else the terminal. Prepare checks everything the
 // host can get wrong before anything is shown; Run shows the wizard.
 #pragma once
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/qt/ChmFile.h"
+#include "platform/help/ChmFile.h"
 #include "platform/qt/HelpWindow.h"
 #include "support/RunProcess.h"
 

@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "platform/qt/ChmFile.h"
+#include "platform/help/ChmFile.h"
 
 namespace lumora::forms {
 

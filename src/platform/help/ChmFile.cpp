@@ -1,4 +1,4 @@
-#include "platform/qt/ChmFile.h"
+#include "platform/help/ChmFile.h"
 
 #include <chm_lib.h>
 #include <sys/stat.h>

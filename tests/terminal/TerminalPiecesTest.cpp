@@ -1,0 +1,343 @@
+// The terminal renderer's pure pieces: text measured in cells, wrapping, mnemonics, the editing
+// of a text box, twips scaled to cells, and the help file's HTML as text.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <memory>
+
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Frame.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/TextBox.h"
+#include "platform/terminal/CellGeometry.h"
+#include "platform/terminal/HelpText.h"
+#include "platform/terminal/TabOrder.h"
+#include "platform/terminal/TextCells.h"
+#include "platform/terminal/TextEditing.h"
+
+namespace lumora::terminal {
+namespace {
+
+class Utf8Locale : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr); }
+};
+
+const char* const kSale = "\xE8\xB2\xA9";  // a wide character (two cells)
+const char* const kAcute = "e\xCC\x81";    // e and a combining accent (one cell)
+
+TEST_F(Utf8Locale, shouldFitTextToCellsWhateverItsCharacters) {
+  struct Row {
+    std::string text;
+    int cells;
+    bool unicode;
+    std::string fitted;
+  } rows[] = {
+      {"abc", 5, true, "abc  "},
+      {"abcdef", 3, true, "abc"},
+      {std::string(kSale) + kSale, 3, true, std::string(kSale) + " "},  // no half character
+      {std::string(kAcute) + "x", 2, true, std::string(kAcute) + "x"},
+      {"a\xFF"
+       "b",
+       3, true, "a?b"},                        // not UTF-8
+      {"a\xE2\x82", 3, true, "a??"},           // cut short: each byte shows
+      {"\x01z", 2, true, "?z"},                // a control character
+      {std::string(kAcute), 3, false, "e? "},  // a locale without UTF-8: ASCII only
+  };
+  for (const Row& row : rows) {
+    const std::string fitted = FitCells(row.text, row.cells, row.unicode);
+    EXPECT_EQ(fitted, row.fitted) << row.text;
+  }
+  EXPECT_EQ(CellWidth(std::string("[x] ") + kSale + kAcute), 7);
+}
+
+TEST_F(Utf8Locale, shouldWrapAtSpacesAndLineEnds) {
+  struct Row {
+    std::string text;
+    int cells;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"one two three", 7, {"one two", "three"}},
+      {"add drivers by name", 11, {"add drivers", "by name"}},  // the break falls on a space
+      {"abcdef", 3, {"abc", "def"}},
+      {"a\r\nb", 5, {"a", "b"}},
+      {"x\n  y", 10, {"x", "  y"}},  // a paragraph keeps its own indent
+      {std::string(kSale) + kSale + kSale, 4, {std::string(kSale) + kSale, kSale}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(WrapCells(row.text, row.cells), row.lines) << row.text;
+}
+
+TEST(Mnemonics, shouldMarkTheLetterAfterTheAmpersand) {
+  struct Row {
+    std::string caption, shown;
+    int glyph;
+    char letter;
+  } rows[] = {
+      {"&Next", "Next", 0, 'n'},
+      {"Save && &Quit", "Save & Quit", 7, 'q'},
+      {"Help", "Help", -1, 0},
+      {"\xE8\xB2\xA9&A",
+       "\xE8\xB2\xA9"
+       "A",
+       1, 'a'},
+      {"Trailing&", "Trailing&", -1, 0},
+  };
+  for (const Row& row : rows) {
+    const Mnemonic m = ParseMnemonic(row.caption);
+    EXPECT_EQ(m.shown, row.shown);
+    EXPECT_EQ(m.glyph, row.glyph) << row.caption;
+    EXPECT_EQ(m.letter, row.letter) << row.caption;
+  }
+}
+
+// Keys: < > ^ v (arrows), H E (Home, End), B (Backspace), X (Delete), N (Enter), "'c" types c.
+void Play(TextEdit& edit, const std::string& keys) {
+  for (size_t i = 0; i < keys.size(); ++i) {
+    switch (keys[i]) {
+      case '<':
+        edit.Left();
+        break;
+      case '>':
+        edit.Right();
+        break;
+      case '^':
+        edit.Up(1);
+        break;
+      case 'v':
+        edit.Down(1);
+        break;
+      case 'H':
+        edit.Home();
+        break;
+      case 'E':
+        edit.End();
+        break;
+      case 'B':
+        edit.Backspace();
+        break;
+      case 'X':
+        edit.Delete();
+        break;
+      case 'N':
+        edit.Insert("\n");
+        break;
+      case '\'':
+        edit.Insert(std::string(1, keys[++i]));
+        break;
+      default:
+        FAIL() << "no key " << keys[i];
+    }
+  }
+}
+
+TEST_F(Utf8Locale, shouldEditTextAsAPersonTypes) {
+  struct Row {
+    const char* name;
+    std::string text;
+    bool multiLine;
+    std::string keys;
+    std::string edited;
+    size_t line, column;
+  } rows[] = {
+      {"append a line", "A=1\r\nB=2", true, "vEN'C'='3", "A=1\r\nB=2\r\nC=3", 2, 3},
+      {"split a line", "AB", true, ">N", "A\r\nB", 1, 0},
+      {"join lines by backspace", "A\r\nB", true, "vB", "AB", 0, 1},
+      {"join lines by delete", "A\r\nB", true, "EX", "AB", 0, 1},
+      {"no new line in a one-line box", "AB", false, ">N", "AB", 0, 1},
+      {"up keeps the column within the line", "ABCD\r\nE", true, "vE^", "ABCD\r\nE", 0, 1},
+      {"wide character moves whole", std::string(kSale) + "x", false, ">B", "x", 0, 0},
+      {"left at the start goes up", "AB\r\nC", true, "v<", "AB\r\nC", 0, 2},
+      {"backspace at the start does nothing", "A", false, "HB", "A", 0, 0},
+      {"delete at the end does nothing", "A", false, "EX", "A", 0, 1},
+      {"lone line feeds read as lines", "A\nB", true, "v'x", "A\r\nxB", 1, 1},
+  };
+  for (const Row& row : rows) {
+    TextEdit edit(row.text, row.multiLine, 0, 0);
+    Play(edit, row.keys);
+    EXPECT_EQ(edit.Text(), row.edited) << row.name;
+    EXPECT_EQ(edit.Line(), row.line) << row.name;
+    EXPECT_EQ(edit.Column(), row.column) << row.name;
+  }
+}
+
+TEST_F(Utf8Locale, shouldScrollALineByCells) {
+  EXPECT_EQ(SkipCells("abcdef", 2, true), "cdef");
+  EXPECT_EQ(SkipCells(std::string(kSale) + "x", 1, true), " x");  // half a wide character
+  EXPECT_EQ(EncodeUtf8(0x8CA9), kSale);
+  EXPECT_EQ(EncodeUtf8(0x1F600), "\xF0\x9F\x98\x80");
+}
+
+// The wizard's form: 7380 x 4980 twips of client area onto 78 x 22 cells inside a frame.
+TEST(CellGeometryTest, shouldScaleTheWizardSoThatControlsSideBySideShareARow) {
+  const CellGeometry grid(7380, 4980, 78, 22, 1, 1);
+  struct Row {
+    const char* name;
+    int32_t left, top, width, height;
+    CellRect cells;
+  } rows[] = {
+      {"whole form", 0, 0, 7380, 4980, {1, 1, 22, 78}},
+      {"list (eight rows)", 2340, 1230, 4800, 1800, {6, 25, 8, 51}},
+      {"combo box", 2340, 3420, 3000, 315, {16, 25, 1, 32}},
+      {"button beside it, 30 twips higher", 5700, 3390, 1440, 375, {16, 61, 1, 15}},
+      {"a line 30 twips high", 2340, 3360, 4800, 30, {15, 25, 1, 51}},
+      {"label just under the line", 2340, 3450, 4800, 240, {16, 25, 1, 51}},
+      {"page moved out to the left", -10000, 0, 5280, 4380, {1, -105, 19, 56}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(grid.Scale(row.left, row.top, row.width, row.height), row.cells) << row.name;
+  }
+}
+
+TEST(CellGeometryTest, shouldMeasureThroughContainersAndHideWhatIsMovedAway) {
+  forms::Form form("frmTest");
+  auto& area = form.Add(std::make_unique<forms::Frame>("fraArea", forms::kNoIndex));
+  area.SetLeft(2100);
+  area.SetWidth(5280);
+  area.SetHeight(4380);
+  auto& page = form.Add(std::make_unique<forms::Frame>("fraPage", forms::kNoIndex), &area);
+  page.SetWidth(5280);
+  page.SetHeight(4380);
+  auto& label = form.Add(std::make_unique<forms::Label>("lblText", forms::kNoIndex), &page);
+  label.SetLeft(240);
+  label.SetTop(240);
+  label.SetWidth(4800);
+  label.SetHeight(240);
+  const CellGeometry grid = CellGeometry::ForForm(form, 78, 22, 0, 0);
+  EXPECT_EQ(grid.Of(label).col, (2100 + 240) * 78 / 7380);
+  EXPECT_TRUE(IsOnScreen(label));
+  page.SetLeft(-10000);
+  EXPECT_FALSE(IsOnScreen(label));
+  page.SetLeft(0);
+  area.SetVisible(false);
+  EXPECT_FALSE(IsOnScreen(label));
+}
+
+// A page with a label and its box, two buttons (one disabled), a page moved away, and a button
+// on the form itself after the pages.
+class TabOrderTest : public ::testing::Test {
+ protected:
+  template <class T>
+  T& Place(const char* called, forms::Control* in, int16_t tabIndex, int32_t left = 0) {
+    T& control = form.Add(std::make_unique<T>(called, forms::kNoIndex), in);
+    control.SetLeft(left);
+    control.SetWidth(1000);
+    control.SetHeight(300);
+    control.SetTabIndex(tabIndex);
+    return control;
+  }
+  void SetUp() override {
+    form.SetWidth(6000);
+    form.SetHeight(4000);
+    quit.SetCaption("&Quit");
+    page.SetWidth(5000);
+    page.SetHeight(3000);
+    hidden.SetWidth(5000);
+    hidden.SetHeight(3000);
+    name.SetCaption("&Name");
+    go.SetCaption("&Go");
+    stop.SetCaption("&Stop");
+    stop.SetEnabled(false);
+    away.SetCaption("&Away");
+    form.Show();
+  }
+  forms::Form form{"frmTest"};
+  forms::CommandButton& quit = Place<forms::CommandButton>("cmdQuit", nullptr, 5);
+  forms::Frame& page = Place<forms::Frame>("fraPage", nullptr, 1);
+  forms::Frame& hidden = Place<forms::Frame>("fraHidden", nullptr, 2, -10000);
+  forms::CommandButton& go = Place<forms::CommandButton>("cmdGo", &page, 3);
+  forms::CommandButton& stop = Place<forms::CommandButton>("cmdStop", &page, 2);
+  forms::TextBox& box = Place<forms::TextBox>("txtName", &page, 1);
+  forms::Label& name = Place<forms::Label>("lblName", &page, 0);
+  forms::CommandButton& away = Place<forms::CommandButton>("cmdAway", &hidden, 0);
+};
+
+TEST_F(TabOrderTest, shouldGoThroughContainersByTabIndexOverWhatAPersonCanReach) {
+  EXPECT_EQ(TabChain(form), (std::vector<forms::Control*>{&box, &go, &quit}));
+  EXPECT_EQ(TabChain(form, true), (std::vector<forms::Control*>{&name, &box, &go, &quit}));
+  EXPECT_EQ(ShownFocus(form), &box);
+  form.MoveFocus(&go);
+  EXPECT_EQ(ShownFocus(form), &go);
+}
+
+TEST_F(TabOrderTest, shouldFindWhatAMnemonicReaches) {
+  struct Row {
+    char letter;
+    forms::Control* control;
+    bool click;
+  } rows[] = {
+      {'n', &box, false},  // a label moves the focus to the stop after it
+      {'g', &go, true},      {'q', &quit, true}, {'s', nullptr, false},  // disabled
+      {'a', nullptr, false},                                             // on a page not shown
+      {'z', nullptr, false},
+  };
+  for (const Row& row : rows) {
+    const MnemonicTarget target = FindMnemonic(form, row.letter);
+    EXPECT_EQ(target.control, row.control) << row.letter;
+    if (row.control != nullptr) {
+      EXPECT_EQ(target.click, row.click) << row.letter;
+    }
+  }
+}
+
+TEST_F(Utf8Locale, shouldTurnATopicIntoReadableBlocks) {
+  const std::string html =
+      "<html><head><title>Step 2</title><style>p{}</style></head><body>"
+      "<h1>Step 2: data sources</h1><p>Tick every\n   data source.</p>"
+      "<ul><li>First <b>one</b></li><li>Second<ul><li>Inner</li></ul></li></ul>"
+      "<dl><dt>Advanced...</dt><dd>Opens the page.</dd></dl><pre>a  b\nc</pre></body></html>";
+  const std::vector<TextBlock> blocks = HtmlBlocks(html);
+  ASSERT_EQ(blocks.size(), 8u);
+  struct Row {
+    TextBlock::Kind kind;
+    std::string text;
+    int depth;
+  } expected[] = {
+      {TextBlock::kHeading, "Step 2: data sources", 0},
+      {TextBlock::kParagraph, "Tick every data source.", 0},
+      {TextBlock::kItem, "First one", 1},
+      {TextBlock::kItem, "Second", 1},
+      {TextBlock::kItem, "Inner", 2},
+      {TextBlock::kTerm, "Advanced...", 0},
+      {TextBlock::kDefinition, "Opens the page.", 0},
+      {TextBlock::kPreformatted, "a  b\nc", 0},
+  };
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i].kind, expected[i].kind) << i;
+    EXPECT_EQ(blocks[i].text, expected[i].text) << i;
+    if (blocks[i].kind == TextBlock::kItem) {
+      EXPECT_EQ(blocks[i].depth, expected[i].depth) << i;
+    }
+  }
+  EXPECT_EQ(HtmlTitle(html), "Step 2");
+  EXPECT_EQ(HtmlTitle("<body><h1>Only a heading</h1></body>"), "Only a heading");
+
+  const std::vector<std::string> lines = LayOut(blocks, 40, false);
+  const std::vector<std::string> head(lines.begin(), lines.begin() + 10);
+  EXPECT_EQ(head, (std::vector<std::string>{"Step 2: data sources", "====================", "",
+                                            "Tick every data source.", "", "  * First one", "",
+                                            "  * Second", "", "    * Inner"}));
+  EXPECT_EQ(lines[11], "Advanced...");
+  EXPECT_EQ(lines[12], "    Opens the page.");  // a definition stays under its term
+}
+
+TEST(HelpContents, shouldListTheSitemapWithItsNesting) {
+  const std::string hhc =
+      "<HTML><BODY><UL>"
+      "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Step 1\">"
+      "<param name=\"Local\" value=\"topic0.html\"></OBJECT>"
+      "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Reference\"></OBJECT>"
+      "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Symbols\">"
+      "<param name=\"Local\" value=\"symbols.html\"></OBJECT></UL>"
+      "</UL></BODY></HTML>";
+  const std::vector<ContentsEntry> entries = SitemapEntries(hhc);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "Step 1");
+  EXPECT_EQ(entries[0].local, "topic0.html");
+  EXPECT_EQ(entries[1].local, "");
+  EXPECT_EQ(entries[2].name, "Symbols");
+  EXPECT_EQ(entries[2].depth, entries[0].depth + 1);
+}
+
+}  // namespace
+}  // namespace lumora::terminal
