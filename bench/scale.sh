@@ -6,8 +6,15 @@
 # Rows: stored drivers, stored data sources, both at once (N + N), and catalogue driver slots
 # (a new object). The last column is the growth from 4,096 to 32,767 items (8 times as many).
 # Then 10,000 user + 10,000 system unixODBC data sources: open, and tick all and Finish.
+# Then `lumora export` in each format over N drivers + N data sources, all selected: plain names,
+# CJK names (numbered in CJK digits, so every identifier made of them collides) and names sharing
+# a 200-character prefix (identical in their first 72 characters, an identifier's length).
+# Last, `lumora import` of N drivers + N data sources (all selected) into a new object from each
+# format export writes: a package (wixl builds it from the fragment's files, export --into fills
+# it), the WiX fragment and the unixODBC templates.
 # Every figure is the fastest of RUNS runs (default 1) in milliseconds. LUMORA_SCALE_SIZES and
-# LUMORA_SCALE_CATALOGUE_SIZES choose other sizes (four sizes, blank-separated).
+# LUMORA_SCALE_CATALOGUE_SIZES choose other sizes (four sizes, blank-separated);
+# LUMORA_SCALE_PARTS chooses the parts among "wizard export import" (default: all three).
 # Usage: bench/scale.sh [BUILD_DIR] [RUNS]   (default: build/default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -133,6 +140,8 @@ line() {  # LABEL MS...
   fi
 }
 
+parts=" ${LUMORA_SCALE_PARTS:-wizard export import} "
+if [[ $parts == *" wizard "* ]]; then
 printf '| ms (fastest of %s) |' "$runs"
 printf ' %s |' "${sizes[@]}"
 printf ' %s → %s |\n|---|---|---|---|---|---|\n' "${sizes[1]}" "${sizes[3]}"
@@ -168,3 +177,144 @@ echo "| 10,000 user + 10,000 system unixODBC data sources | ms (fastest of $runs
 echo "|---|---|"
 echo "| open | $(run "$dir/new.json" "$dir/open.script" "$dir/shipped" 1 --registry unixodbc) ms |"
 echo "| tick all and Finish | $(run "$dir/new.json" "$dir/tick-all.script" "$dir/shipped" 0 --registry unixodbc) ms |"
+fi
+
+# An object of N drivers and N data sources, all selected, named after NAMING (plain, cjk or
+# prefix); every other data source is kept on uninstall.
+export_object() {  # FILE N NAMING
+  awk -v n="$2" -v naming="$3" 'BEGIN {
+    split("〇 一 二 三 四 五 六 七 八 九", digit, " ")
+    prefix = ""
+    for (k = 0; k < 200; k++) prefix = prefix "x"
+    printf "{\"properties\": {\"DTDBVerNo\": 0"
+    list("Drivers", 0); list("DriversInfo", 1); list("DriversSelections", 2)
+    list("DataSources", 3); list("DataSourcesInfo", 4); list("DataSourcesTypes", 5)
+    list("DataSourcesSelections", 2); list("DataSourcesUninstFlags", 6)
+    print "}}"
+  }
+  function name(kind, i,   s, t) {
+    if (naming == "plain") return kind " " i
+    if (naming == "prefix") return prefix " " kind " " i
+    s = ""
+    t = i
+    do { s = digit[t % 10 + 1] s; t = int(t / 10) } while (t > 0)
+    return (kind == "Driver" ? "驱动程序" : "数据源") s
+  }
+  function list(property, what,   i) {
+    printf ",\n\"%s\": [", property
+    for (i = 0; i < n; i++) {
+      if (i > 0) printf ","
+      if (what == 0) printf "\"%s\"", name("Driver", i)
+      else if (what == 1) printf "\"Driver=<WINSYSDIR>\\\\%s.dll\\r\\nAPILevel=1\"", name("Driver", i)
+      else if (what == 2) printf "true"
+      else if (what == 3) printf "\"%s\"", name("Source", i)
+      else if (what == 4) printf "\"DriverName=%s\\r\\nDBQ=C:\\\\data\\\\db%d.mdb\"", name("Driver", i % 100), i
+      else if (what == 5) printf (i % 3 == 0 ? "\"system\"" : "\"user\"")
+      else printf (i % 2 == 0 ? "true" : "false")
+    }
+    printf "]"
+  }' > "$1"
+}
+
+# The fastest of RUNS exports in milliseconds: processor time (perf's task-clock, when perf is
+# installed), since on a machine shared with other work the wall clock mostly measures the
+# others; LUMORA_SCALE_WALL=1, or no perf, gives wall-clock milliseconds.
+export_clock=processor
+if [[ ${LUMORA_SCALE_WALL:-0} == 1 ]] || ! perf stat -e task-clock true > /dev/null 2>&1; then
+  export_clock=wall-clock
+fi
+run_export() {  # OBJECT FORMAT
+  local best="" ms start end
+  for _ in $(seq "$runs"); do
+    rm -rf "$dir/export-out"
+    local command=("$lumora" export "$1" --format "$2" --out "$dir/export-out" --registry none)
+    start=$(date +%s%N)
+    if [[ $export_clock == processor ]]; then
+      perf stat -x, -e task-clock -o "$dir/perf" "${command[@]}" > /dev/null 2> "$dir/err"
+    else
+      "${command[@]}" > /dev/null 2> "$dir/err"
+    fi || { echo "lumora export $1 --format $2 failed" >&2; head -c 600 "$dir/err" >&2; exit 1; }
+    end=$(date +%s%N)
+    ms=$(( (end - start) / 1000000 ))
+    [[ $export_clock == processor ]] &&
+      ms=$(awk -F, '/task-clock/ { printf "%d", $1 + 0.5 }' "$dir/perf")
+    [[ -z "$best" || $ms -lt $best ]] && best=$ms
+  done
+  echo "$best"
+}
+
+if [[ $parts == *" export "* ]]; then
+  echo
+  printf '| export, N drivers + N data sources, %s ms (fastest of %s) |' "$export_clock" "$runs"
+  printf ' %s |' "${sizes[@]}"
+  printf ' %s → %s |\n|---|---|---|---|---|---|\n' "${sizes[1]}" "${sizes[3]}"
+  for naming in plain cjk prefix; do
+    for n in "${sizes[@]}"; do export_object "$dir/export-$naming-$n.json" "$n" "$naming"; done
+    for format in msi wix odbcinst; do
+      cells=()
+      for n in "${sizes[@]}"; do cells+=("$(run_export "$dir/export-$naming-$n.json" "$format")"); done
+      line "$format, $naming names" "${cells[@]}"
+    done
+  done
+fi
+
+if [[ $parts == *" import "* ]]; then
+  # lumora import: N drivers and N data sources, exported to each format, read into a new object.
+  selected() {  # FILE N
+    awk -v n="$2" 'BEGIN {
+      printf "{\"properties\": {\"DTDBVerNo\": 0"
+      list("Drivers", 0); list("DriversInfo", 1); list("DriversSelections", 2)
+      list("DataSources", 3); list("DataSourcesInfo", 4); list("DataSourcesTypes", 5)
+      list("DataSourcesSelections", 2); list("DataSourcesUninstFlags", 2)
+      print "}}"
+    }
+    function list(name, what,   i) {
+      printf ",\n\"%s\": [", name
+      for (i = 0; i < n; i++) {
+        if (i > 0) printf ","
+        if (what == 0) printf "\"Bench Driver %d\"", i
+        else if (what == 1) printf "\"Driver=<WINSYSDIR>\\\\bench%d.dll\\r\\nAPILevel=1\"", i % 16
+        else if (what == 2) printf "true"
+        else if (what == 3) printf "\"Bench Source %d\"", i
+        else if (what == 4) printf "\"DriverName=Bench Driver %d\\r\\nDBQ=C:\\\\data\\\\db%d.mdb\"", i % 100, i
+        else printf (i % 3 == 0 ? "\"system\"" : "\"user\"")
+      }
+      printf "]"
+    }' > "$1"
+  }
+  import_ms() {  # SOURCE: the fastest of RUNS imports into a new object
+    local best="" start end
+    for _ in $(seq "$runs"); do
+      rm -f "$dir/imported.json"
+      start=$(date +%s%N)
+      "$lumora" import "$dir/imported.json" --from "$1" > /dev/null
+      end=$(date +%s%N)
+      local ms=$(( (end - start) / 1000000 ))
+      [[ -z "$best" || $ms -lt $best ]] && best=$ms
+    done
+    echo "$best"
+  }
+  declare -A import_cells
+  for n in "${sizes[@]}"; do
+    rm -rf "$dir/import" && mkdir -p "$dir/import/pkg"
+    selected "$dir/import/object.json" "$n"
+    "$lumora" export "$dir/import/object.json" --format wix --out "$dir/import/wix" > /dev/null
+    "$lumora" export "$dir/import/object.json" --format odbcinst --out "$dir/import/ini" > /dev/null 2>&1
+    grep -v -e '<ODBC' -e '</ODBC' -e '<Property ' "$dir/import/wix/lumora-odbc.wxs" > "$dir/import/pkg/files.wxs"
+    cp tests/data/export/product.wxs "$dir/import/pkg/"
+    for i in $(seq 0 15); do echo MZ > "$dir/import/pkg/bench$i.dll"; done
+    (cd "$dir/import/pkg" && wixl -o odbc.msi product.wxs files.wxs)
+    "$lumora" export "$dir/import/object.json" --format msi --into "$dir/import/pkg/odbc.msi" > /dev/null
+    import_cells[msi]+="$(import_ms "$dir/import/pkg/odbc.msi") "
+    import_cells[wix]+="$(import_ms "$dir/import/wix/lumora-odbc.wxs") "
+    import_cells[odbcinst]+="$(import_ms "$dir/import/ini") "
+  done
+  echo
+  printf '| import N drivers + N data sources, ms (fastest of %s) |' "$runs"
+  printf ' %s |' "${sizes[@]}"
+  printf ' %s → %s |\n|---|---|---|---|---|---|\n' "${sizes[1]}" "${sizes[3]}"
+  for format in msi wix odbcinst; do
+    read -r -a cells <<< "${import_cells[$format]}"
+    line "from $format" "${cells[@]}"
+  done
+fi

@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "contract/MessageText.h"
 #include "host/StoredLists.h"
 #include "hostlib/LocalHostLibrary.h"
@@ -25,6 +26,10 @@ const std::vector<Command>& Commands() {
        "Write the stored choices as installer input: the installer database's ODBC tables "
        "(.idt), a WiX v3 fragment, or unixODBC templates for odbcinst",
        AddExportOptions, RunExport, true},
+      {"import",
+       "Store the drivers and data sources of an installer package, a WiX source or unixODBC "
+       "files in a design object, as Finish stores them",
+       AddImportOptions, RunImport, true},
       {"check",
        "Try each selected data source's connection on this machine (each in a child process, "
        "killed at the timeout; passwords never shown) after the checks that need none: lines "

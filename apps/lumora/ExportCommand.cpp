@@ -1,21 +1,20 @@
 // lumora export: reads the stored choices as `lumora build` does (the design-object file alone,
 // plus the catalogue's translators when asked), lets the chosen writer make every file in memory,
-// and only then writes them into the output folder. Nothing is written when the input is refused
-// or a file of the same name is already there (unless --force).
+// and only then puts them into the output folder, all or nothing (export/OutputFolder.h). Nothing
+// is written when the input is refused or a file of the same name is already there (unless
+// --force, which replaces it but never writes through a link at its name).
 #include "ExportCommand.h"
-
-#include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "ComponentHost.h"
+#include "ExportInto.h"
 #include "contract/HostError.h"
 #include "export/ExportWriters.h"
+#include "export/OutputFolder.h"
 #include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
 
@@ -28,6 +27,7 @@ struct ExportArguments {
   std::string component;
   bool withTranslators = false;
   bool force = false;
+  std::string into;  // msi: the package the tables go into
 };
 
 // Filled by the parser of the one command line a process has.
@@ -52,15 +52,26 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
                  "from it)");
   sub.add_flag("--with-translators", a.withTranslators,
                "Add the catalogue's translators (lumora.ini in the component folder)");
-  sub.add_flag("--force", a.force, "Replace files of the same names in the output folder");
+  sub.add_flag("--force", a.force,
+               "Replace files of the same names in the output folder (a link at such a name is "
+               "replaced, not followed; a read-only file or a folder is refused); with --into: "
+               "rows of the same keys in the package");
+  sub.add_option("--into", a.into,
+                 "msi: write the tables straight into this installer package, which must hold "
+                 "the File and Component rows they name (instead of .idt files in --out)")
+      ->type_name("PACKAGE")
+      ->excludes("--out");
   sub.footer(
       "Only the selected drivers and data sources are exported. msi writes ODBCDriver.idt,\n"
       "ODBCTranslator.idt, ODBCAttribute.idt, ODBCDataSource.idt, ODBCSourceAttribute.idt and\n"
       "_ForceCodepage.idt (msibuild PACKAGE -i *.idt); wix writes lumora-odbc.wxs; odbcinst\n"
       "writes odbcinst.ini (odbcinst -i -d -f), odbc-user.ini (odbcinst -i -s -h -f) and\n"
       "odbc-system.ini (odbcinst -i -s -l -f), path symbols resolved through --host-config.\n"
+      "A data source kept on uninstall gets a permanent component of its own (msi, wix) or a\n"
+      "'; on uninstall: keep' line above its section (odbcinst).\n"
       "Exit status 2, nothing written, when a name or value cannot be carried by the format\n"
-      "or a file of the same name is in the folder (without --force).");
+      "or a file of the same name is in the folder (without --force). The files are written\n"
+      "beside their names and renamed into place together; on a failure every old file stays.");
 }
 
 ExitStatus RunExport(const Invocation& invocation) {
@@ -90,28 +101,12 @@ ExitStatus RunExport(const Invocation& invocation) {
     return ExitStatus::kBadUsage;
   }
 
-  std::error_code error;
-  std::filesystem::create_directories(a.out, error);
-  if (error) {
-    PrintError(a.out + ": cannot make the folder: " + error.message());
-    return ExitStatus::kBadUsage;
-  }
-  if (!a.force) {
-    std::string taken;
-    for (const OutputFile& file : output.files) {
-      if (std::filesystem::exists(std::filesystem::path(a.out) / file.name, error)) {
-        taken += (taken.empty() ? "" : ", ") + file.name;
-      }
-    }
-    if (!taken.empty()) {
-      PrintError(a.out + " already holds " + taken + "; nothing written (--force replaces them)");
-      return ExitStatus::kBadUsage;
-    }
-  }
+  if (!a.into.empty()) return WriteIntoPackage(a.into, a.format, output, a.force);
+
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
-  for (const OutputFile& file : output.files) {
-    const std::string path = (std::filesystem::path(a.out) / file.name).string();
-    WriteFileAtomically(path, file.text);
+  // A refusal (ExportError) or a failed write (OutputWriteError) goes to the one place that
+  // maps host errors to the exit status.
+  for (const std::string& path : WriteOutputFolder(a.out, output.files, a.force)) {
     std::printf("%s\n", path.c_str());
   }
   return ExitStatus::kDone;

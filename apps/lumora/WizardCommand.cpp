@@ -51,8 +51,8 @@ void NoteUnusableCatalogue(const Invocation& invocation) {
 void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
   sub.add_option("--script", invocation.script,
-                 "Run headless, playing the actions of FILE (- for standard input): click, "
-                 "tick, untick, choose, type, focus, key, close, dump")
+                 "Run headless, playing the actions of FILE (a file, a named pipe or <(...); - "
+                 "for standard input): click, tick, untick, choose, type, focus, key, close, dump")
       ->each([&invocation](const std::string&) { invocation.scriptGiven = true; });
   sub.add_option("--ui", invocation.ui,
                  "Show the wizard in a window or in this terminal (default: the window when a "
@@ -73,7 +73,8 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
       "  choose COMBO \"text\"|#N     pick an entry by text or 0-based index\n"
       "  type TEXTBOX \"text\"        move into the box and replace its text\n"
       "  focus CONTROL              move the focus\n"
-      "  key Escape|F1|Enter        press a key on the form\n"
+      "  key Escape|F1|Enter        press a key on the form (Enter: the focused button, else the\n"
+      "                             Default one)\n"
       "  close                      close the window with its close box\n"
       "  dump                       print the form's state as one JSON line\n"
       "An action a person could not do stops the run naming its line (exit 2, nothing written).\n"

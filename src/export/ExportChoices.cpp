@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <set>
 
 #include "contract/Failure.h"
@@ -43,11 +44,68 @@ void SetLines(ExportItem& item, const std::string& text) {
 
 }  // namespace
 
+static bool IsControl(int32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+std::string UncarriableIn(std::string_view text) {
+  std::string what;
+  ForEachCodePoint(text, [&](int32_t c, size_t, size_t) {
+    if (c < 0) {
+      what = "bytes that are not UTF-8";
+    } else if (IsControl(c)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      what = std::string("control character ") + code;
+    }
+    return what.empty();
+  });
+  return what;
+}
+
+std::string Printable(std::string_view text) {
+  std::string out;
+  ForEachCodePoint(text, [&](int32_t c, size_t begin, size_t end) {
+    if (c >= 0 && !IsControl(c)) {
+      out.append(text.substr(begin, end - begin));
+      return true;
+    }
+    for (size_t k = begin; k < end; ++k) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(text[k]));
+      out += code;
+    }
+    return true;
+  });
+  return out;
+}
+
+void CheckCarriable(const ExportChoices& choices) {
+  for (const auto* list : {&choices.drivers, &choices.translators, &choices.dataSources}) {
+    for (const ExportItem& item : *list) {
+      std::string what = UncarriableIn(item.name);
+      if (!what.empty()) {
+        throw ExportError(Describe(item) + ": the name holds " + what +
+                          ", which no export format carries");
+      }
+      for (const AttributeLine& line : item.lines) {
+        what = UncarriableIn(line.name);
+        if (what.empty()) what = UncarriableIn(line.value);
+        if (!what.empty()) {
+          throw ExportError(Describe(item) + ": the line \"" + Printable(line.name) + "=" +
+                            Printable(line.value) + "\" holds " + what +
+                            ", which no export format carries");
+        }
+      }
+    }
+  }
+}
+
 std::string Describe(const ExportItem& item) {
   const char* kind = item.kind == ItemKind::kDriver       ? "driver"
                      : item.kind == ItemKind::kTranslator ? "translator"
                                                           : "data source";
-  return std::string(kind) + " \"" + item.name + "\"";
+  return std::string(kind) + " \"" + Printable(item.name) + "\"";
 }
 
 const AttributeLine* FindLine(const ExportItem& item, std::string_view name) {
@@ -72,12 +130,14 @@ ExportChoices ReadStoredChoices(DesignObject& object) {
   const Value sourcesInfo = object.GetProperty("DataSourcesInfo");
   const Value sourcesTypes = object.GetProperty("DataSourcesTypes");
   const Value sourcesSelections = object.GetProperty("DataSourcesSelections");
+  const Value sourcesUninstall = object.GetProperty("DataSourcesUninstFlags");
   for (int32_t i = 0; i <= StoredUpperBound(sources); ++i) {
     // Any type but "system", in any letter case, is a user data source, as the wizard loads it.
     ExportItem item{ItemKind::kDataSource,
                     StoredText(sources, i),
                     {},
-                    UCase(StoredText(sourcesTypes, i)) == "SYSTEM"};
+                    UCase(StoredText(sourcesTypes, i)) == "SYSTEM",
+                    StoredFlag(sourcesUninstall, i)};
     if (item.name.empty() || !StoredFlag(sourcesSelections, i)) continue;
     SetLines(item, StoredText(sourcesInfo, i));
     choices.dataSources.push_back(std::move(item));

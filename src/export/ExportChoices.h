@@ -5,6 +5,9 @@
 // is an ExportError whose message names the item.
 #pragma once
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,7 @@ struct ExportItem {
   std::string name;
   std::vector<AttributeLine> lines;  // blank lines left out
   bool system = false;               // data sources: a system data source
+  bool removedOnUninstall = false;   // data sources: the stored uninstall flag (false: kept)
 };
 
 struct ExportChoices {
@@ -48,7 +52,35 @@ ExportChoices ReadStoredChoices(DesignObject& object);
 // there is no catalogue there.
 std::vector<ExportItem> ReadCatalogueTranslators(const std::string& componentDir);
 
-// "driver \"SQL Server\"", for messages.
+// Calls `visit(code, begin, end)` for each code point of UTF-8 `text` and the byte range it takes;
+// `code` is negative for bytes that are not UTF-8 (a surrogate included). Stops when `visit`
+// returns false.
+template <class Visit>
+void ForEachCodePoint(std::string_view text, Visit visit) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    const int32_t begin = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (!visit(static_cast<int32_t>(c), static_cast<size_t>(begin), static_cast<size_t>(i))) {
+      return;
+    }
+  }
+}
+
+// What in `text` no export format carries: a control character (C0, DEL or C1) or bytes that
+// are not UTF-8, described for a message ("control character U+0000"); "" when there is none.
+std::string UncarriableIn(std::string_view text);
+
+// Throws ExportError naming the item and the line at the first name or value holding what
+// UncarriableIn finds. Every writer calls it before it writes a byte.
+void CheckCarriable(const ExportChoices& choices);
+
+// `text` with control characters and bytes that are not UTF-8 shown as \xNN, for messages.
+std::string Printable(std::string_view text);
+
+// "driver \"SQL Server\"" (the name made Printable), for messages.
 std::string Describe(const ExportItem& item);
 
 // The value of the first line named `name` (ASCII letters compared ignoring case), or null.

@@ -2,11 +2,13 @@
 // names, a line of column types (s = text, S = nullable text, L = nullable localizable text,
 // i = integer, with its width), a line with the table name and its key columns, then one line per
 // row; cells are separated by tabs, lines end in CR LF. A cell cannot hold a tab or a line break.
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/ExportWriters.h"
-#include "export/InstallerLayout.h"
+#include "export/InstallerModel.h"
 
 namespace lumora::exporting {
 namespace {
@@ -15,51 +17,47 @@ class Table {
  public:
   Table(std::string name, std::vector<const char*> columns, std::vector<const char*> types,
         std::vector<const char*> keys)
-      : name_(std::move(name)),
-        columns_(std::move(columns)),
-        types_(std::move(types)),
-        keys_(std::move(keys)) {}
+      : name_(std::move(name)) {
+    Line(columns);
+    Line(types);
+    std::vector<const char*> header = {name_.c_str()};
+    header.insert(header.end(), keys.begin(), keys.end());
+    Line(header);
+  }
 
-  void Add(const ExportItem& item, std::vector<std::string> cells) {
-    for (const std::string& cell : cells) {
-      if (cell.find_first_of("\t\r\n") != std::string::npos) {
-        throw ExportError(Describe(item) + ": \"" + cell +
-                          "\" holds a tab or a line break, which "
-                          "a table cell of " +
-                          name_ + " cannot carry");
+  void Add(const ExportItem& item, std::initializer_list<std::string_view> cells) {
+    for (std::string_view cell : cells) {
+      if (cell.find_first_of("\t\r\n") != std::string_view::npos) {
+        throw ExportError(Describe(item) + ": \"" + Printable(cell) +
+                          "\" holds a tab or a line break, which a table cell of " + name_ +
+                          " cannot carry");
       }
     }
-    rows_.push_back(std::move(cells));
+    Line(cells);
   }
 
-  OutputFile File() const {
-    std::string text;
-    auto line = [&text](const auto& cells) {
-      for (size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) text += '\t';
-        text += cells[i];
-      }
-      text += "\r\n";
-    };
-    line(columns_);
-    line(types_);
-    std::vector<std::string> header = {name_};
-    header.insert(header.end(), keys_.begin(), keys_.end());
-    line(header);
-    for (const auto& row : rows_) line(row);
-    return {name_ + ".idt", text};
-  }
+  OutputFile File() && { return {name_ + ".idt", std::move(text_)}; }
 
  private:
+  template <class Cells>
+  void Line(const Cells& cells) {
+    bool first = true;
+    for (std::string_view cell : cells) {
+      if (!first) text_ += '\t';
+      first = false;
+      text_ += cell;
+    }
+    text_ += "\r\n";
+  }
+
   std::string name_;
-  std::vector<const char*> columns_, types_, keys_;
-  std::vector<std::vector<std::string>> rows_;
+  std::string text_;
 };
 
 }  // namespace
 
 ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& options) {
-  const InstallerLayout layout = LayOut(choices, options.folders, options.component);
+  const InstallerModel layout = BuildInstallerModel(choices, options.folders, options.component);
   Table drivers("ODBCDriver", {"Driver", "Component_", "Description", "File_", "File_Setup"},
                 {"s72", "s72", "s255", "s72", "S72"}, {"Driver"});
   Table translators("ODBCTranslator",
@@ -91,8 +89,8 @@ ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& o
   out.warnings = layout.warnings;
   // Names and values are UTF-8: the database takes them in that code page.
   out.files.push_back({"_ForceCodepage.idt", "\r\n\r\n65001\t_ForceCodepage\r\n"});
-  for (const Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {
-    out.files.push_back(table->File());
+  for (Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {
+    out.files.push_back(std::move(*table).File());
   }
   return out;
 }

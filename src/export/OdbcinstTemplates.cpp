@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "contract/PathSymbols.h"
 #include "contract/Text.h"
 #include "export/ExportWriters.h"
 #include "hostlib/HostConfig.h"
@@ -15,17 +16,14 @@
 namespace lumora::exporting {
 namespace {
 
-struct SymbolFolder {
-  const char* symbol;
-  std::string FolderSet::*folder;
-};
-constexpr SymbolFolder kSymbols[] = {
-    {"<WINSYSDIR>", &FolderSet::system},
-    {"<WINDIR>", &FolderSet::windows},
-    {"<COMMONFILES>", &FolderSet::commonFiles},
-    {"<PROGRAMFILES>", &FolderSet::programFiles},
-    {"<DAO>", &FolderSet::dao},
-};
+// unixODBC reads a line of at most this many bytes whole (its ini reader's buffer is 1,000 bytes
+// with the terminating NUL); the rest of a longer line would read as a line of its own.
+constexpr size_t kLineMax = 999;
+
+// Sections unixODBC gives a meaning of its own: [ODBC] holds the driver manager's settings,
+// [ODBC Data Sources] lists data sources, [Default] is the data source used when none is named.
+// It finds them ignoring case.
+constexpr const char* kReservedSections[] = {"ODBC", "ODBC Data Sources", "Default"};
 
 class Templates {
  public:
@@ -41,16 +39,25 @@ class Templates {
                         ": an ini section name cannot hold '[', ']' or a line "
                         "break, nor begin or end with blanks");
     }
+    for (const char* reserved : kReservedSections) {
+      if (EqualsIgnoringCase(name, reserved)) {
+        throw ExportError(Describe(item) + ": [" + reserved +
+                          "] is a section unixODBC reserves for itself");
+      }
+    }
+    CheckLength(item, file, "[" + name + "]");
     if (!names.insert(UCase(name)).second) {
       throw ExportError(Describe(item) + ": " + file +
                         " already has a section of that name "
                         "(unixODBC compares section names ignoring case)");
     }
     text += "\n[" + name + "]\n";
+    keys_.clear();
   }
 
+  // `resolve` false: the value is a name (the driver a data source names), never a path.
   void Line(std::string& text, const ExportItem& item, const std::string& file,
-            const AttributeLine& line) {
+            const AttributeLine& line, bool resolve = true) {
     const std::string& key = line.name;
     if (key.find_first_of("\r\n=") != std::string::npos || TrimSpaces(key) != key ||
         key.starts_with('[') || key.starts_with(';') || key.starts_with('#')) {
@@ -62,40 +69,56 @@ class Templates {
       throw ExportError(Describe(item) + ": the value of " + key +
                         " holds a line break, which an ini file cannot carry");
     }
-    text += key + "=" + Resolve(item, file, line) + "\n";
+    if (!keys_.insert(UCase(key)).second) {
+      throw ExportError(Describe(item) + ": attribute \"" + key +
+                        "\" is given twice ignoring case; unixODBC would keep one of them");
+    }
+    const std::string written = key + "=" + (resolve ? Resolve(item, file, line) : line.value);
+    CheckLength(item, file, written);
+    text += written + "\n";
   }
 
   std::vector<std::string> warnings;
 
  private:
-  std::string Resolve(const ExportItem& item, const std::string& file, const AttributeLine& line) {
-    for (const SymbolFolder& row : kSymbols) {
-      const std::string_view symbol = row.symbol;
-      const std::string& value = line.value;
-      if (!value.starts_with(symbol) ||
-          (value.size() > symbol.size() && value[symbol.size()] != '\\')) {
-        continue;
-      }
-      const std::string windowsPath =
-          folders_.*row.folder + value.substr(std::min(value.size(), symbol.size() + 1));
-      if (std::optional<std::string> local = drives_.ToLocalPath(windowsPath)) return *local;
-      warnings.push_back(file + ": [" + item.name + "] " + line.name + "=" + value + ": " +
-                         std::string(symbol) + " is " + folders_.*row.folder +
-                         ", on no drive mapped to this machine; kept as it is");
-      return value;
-    }
-    return line.value;
+  static void CheckLength(const ExportItem& item, const std::string& file,
+                          const std::string& line) {
+    if (line.size() <= kLineMax) return;
+    throw ExportError(Describe(item) + ": the line \"" + Printable(line.substr(0, 40)) +
+                      "...\" of " + file + " is " + std::to_string(line.size()) +
+                      " bytes long; unixODBC reads lines of at most " + std::to_string(kLineMax) +
+                      " bytes");
   }
 
-  FolderSet folders_;
+  std::string Resolve(const ExportItem& item, const std::string& file, const AttributeLine& line) {
+    const std::string& value = line.value;
+    const PathSymbol* symbol = LeadingPathSymbol(value);
+    if (symbol == nullptr) return value;
+    const std::string folder = FolderPath(folders_, symbol->folder);
+    const std::string windowsPath =
+        folder + value.substr(std::min(value.size(), symbol->symbol.size() + 1));
+    if (std::optional<std::string> local = drives_.ToLocalPath(windowsPath)) return *local;
+    warnings.push_back(file + ": [" + Printable(item.name) + "] " + line.name + "=" + value + ": " +
+                       std::string(symbol->symbol) + " is " + folder +
+                       ", on no drive mapped to this machine; kept as it is");
+    return value;
+  }
+
+  FixedSystemFolders folders_;
+  std::set<std::string> keys_;  // upper-cased, of the section being written
   DriveMap drives_;
 };
 
 const char* const kHeader = "; written by lumora export; install with: odbcinst -i ";
+// What the setup does with a data source when it is uninstalled, which unixODBC has no place
+// for: a comment line right above the data source's section.
+const char* const kKeptNote = "\n; on uninstall: keep";
+const char* const kRemovedNote = "\n; on uninstall: remove";
 
 }  // namespace
 
 ExportOutput WriteOdbcinstTemplates(const ExportChoices& choices, const ExportOptions& options) {
+  CheckCarriable(choices);
   Templates templates(options);
   std::string drivers = std::string(kHeader) + "-d -f odbcinst.ini\n";
   std::set<std::string> driverNames;
@@ -111,10 +134,11 @@ ExportOutput WriteOdbcinstTemplates(const ExportChoices& choices, const ExportOp
   for (const ExportItem& item : choices.dataSources) {
     const std::string file = item.system ? "odbc-system.ini" : "odbc-user.ini";
     std::string& text = item.system ? system : user;
+    text += item.removedOnUninstall ? kRemovedNote : kKeptNote;
     templates.Section(text, item.system ? systemNames : userNames, item, file);
     const AttributeLine* named = FindLine(item, "DriverName");
     const AttributeLine* driver = FindLine(item, "Driver");
-    if (named != nullptr) templates.Line(text, item, file, {"Driver", named->value});
+    if (named != nullptr) templates.Line(text, item, file, {"Driver", named->value}, false);
     for (const AttributeLine& line : item.lines) {
       if (named != nullptr && (&line == named || &line == driver)) continue;
       templates.Line(text, item, file, line);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "contract/HostLibrary.h"
+#include "contract/PathSymbols.h"
 #include "contract/ProcessState.h"
 #include "contract/Text.h"
 #include "contract/Trap.h"
@@ -37,21 +38,8 @@ std::string WizAPI::ConvertPathToBVDestSymbol(const std::string& sDest) {
   Trap("WizAPI:ConvertPathToBVDestSymbol", [&] {
     std::unique_ptr<SystemFolders> folders = component::Host().NewSystemFolders();
     if (!folders) Raise(kObjectNotSet);
-    using Getter = std::string (SystemFolders::*)();
-    struct Row {
-      const char* symbol;
-      Getter folder;
-    };
-    static const Row kRows[] = {
-        {"<WINSYSDIR>", &SystemFolders::SystemFolder},
-        {"<WINDIR>", &SystemFolders::WindowsFolder},
-        {"<COMMONFILES>\\System", &SystemFolders::CommonFilesSystemFolder},
-        {"<COMMONFILES>", &SystemFolders::CommonFilesFolder},
-        {"<PROGRAMFILES>", &SystemFolders::ProgramFilesFolder},
-        {"<DAO>", &SystemFolders::DaoFolder},
-    };
-    for (const Row& row : kRows) {
-      const std::string folder = ((*folders).*row.folder)();
+    for (const PathSymbol& row : PathSymbolTable()) {
+      const std::string folder = FolderPath(*folders, row.folder);
       if (StartsWithIgnoringCase(sDest, folder)) {
         // Upper-casing maps code point to code point, so the folder covers as many code
         // points of the path as it has itself.

@@ -33,8 +33,8 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
        "lumora: unknown option '--scirpt'; did you mean '--script'?"},
       {{"build", "o.json", "--colour"}, "lumora: unknown option '--colour'"},
       {{},
-       "lumora: a command is required: build, show, export, check, catalogue, wizard, register or "
-       "unregister"},
+       "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
+       "register or unregister"},
       {{"show"}, "lumora: OBJECT is required"},
       // A registry source is a word, case and all, or a file or folder that is there.
       {{"show", "o.json", "--registry", "Wine"},

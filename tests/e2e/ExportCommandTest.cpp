@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -79,7 +80,7 @@ const std::map<std::string, std::vector<std::string>> kEveryKindRows = {
       "Microsoft_Paradox_Driver___.db__\tFileUsage\t1", "Pilote__rzte\tDescription\t",
       "Pilote__rzte\tVendor\tAcme [\\[]EU[\\]]"}},
     {"ODBCDataSource",
-     {"Bestellungen_K_ln\tMicrosoft_Excel_Driver___.xls_\tBestellungen Köln\tMicrosoft Paradox "
+     {"Bestellungen_K_ln\tKeep.Bestellungen_K_ln\tBestellungen Köln\tMicrosoft Paradox "
       "Driver (*.db )\t0",
       "Sales\tSQL_Server\tSales\tSQL Server\t1",
       "Lager\tODBCDataSources\tLager\tMicrosoft ODBC for Oracle\t1"}},
@@ -186,6 +187,9 @@ TEST(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
         EXPECT_EQ(XPath(file, "string(" + property + "/@Value)"), a[2]) << line;
       }
       EXPECT_EQ(XPath(file, "count(" + at + "/*)"), std::to_string(properties)) << row;
+      const std::string permanent =
+          XPath(file, "string(" + at + "/ancestor::*[local-name()='Component']/@Permanent)");
+      EXPECT_EQ(permanent, c[1].starts_with("Keep.") ? "yes" : "") << row;
     }
   }
 }
@@ -247,6 +251,13 @@ TEST(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
     for (const Item& item : items) out += "[" + std::string(item.name) + "]\n";
     return out;
   };
+  // The uninstall flag, which unixODBC has no place for, as a comment above each section.
+  EXPECT_NE(
+      ReadFile(run.out + "/odbc-system.ini").find("\n; on uninstall: keep\n[Bestellungen Köln]\n"),
+      std::string::npos);
+  const std::string userTemplate = ReadFile(run.out + "/odbc-user.ini");
+  EXPECT_NE(userTemplate.find("\n; on uninstall: remove\n[Sales]\n"), std::string::npos);
+  EXPECT_NE(userTemplate.find("\n; on uninstall: remove\n[Lager]\n"), std::string::npos);
   EXPECT_EQ(odbcinst(sys, userIni, {"-q", "-d"}), names(drivers));
   EXPECT_EQ(odbcinst(sys, emptyIni, {"-q", "-s"}), names(system));
   EXPECT_EQ(odbcinst(run.dir.File("empty"), userIni, {"-q", "-s"}), names(user));
@@ -265,11 +276,26 @@ TEST(ExportRoundTrip, OdbcinstInstallsTheTemplates) {
 TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
   // The format, the one driver and its attributes, the one data source and its attributes (each
   // in JSON), and the message.
-  const std::array<const char*, 6> cases[] = {
+  const std::string longValue(998, 'a');  // "X=" and 998 bytes: one byte past unixODBC's line
+  const std::array<std::string, 6> cases[] = {
       {"msi", "\"SQL Server\"", "\"Driver=a.dll\\r\\nVendor=a\\tb\"", "\"\"", "\"\"",
-       "driver \"SQL Server\": \"a\\tb\" holds a tab or a line break"},
+       "driver \"SQL Server\": the line \"Vendor=a\\x09b\" holds control character U+0009"},
+      {"odbcinst", "\"\"", "\"\"", "\"PostgreSQL\\u0000 (old)\"", "\"DriverName=PostgreSQL\"",
+       "data source \"PostgreSQL\\x00 (old)\": the name holds control character U+0000"},
+      {"wix", "\"A\"", "\"Driver=a.dll\\r\\nNote=x\\u001by\"", "\"\"", "\"\"",
+       "driver \"A\": the line \"Note=x\\x1By\" holds control character U+001B"},
       {"odbcinst", "\"\"", "\"\"", "\"Sales [EU]\"", "\"DriverName=SQL Server\"",
        "data source \"Sales [EU]\": an ini section name cannot hold"},
+      {"odbcinst", "\"\"", "\"\"", "\"odbc data sources\"", "\"DriverName=SQL Server\"",
+       "data source \"odbc data sources\": [ODBC Data Sources] is a section unixODBC reserves"},
+      {"odbcinst", "\"DEFAULT\"", "\"Driver=a.so\"", "\"\"", "\"\"",
+       "driver \"DEFAULT\": [Default] is a section unixODBC reserves"},
+      {"odbcinst", "\"A\"", "\"Driver=a.so\\r\\nX=" + longValue + "\"", "\"\"", "\"\"",
+       "of odbcinst.ini is 1000 bytes long; unixODBC reads lines of at most 999 bytes"},
+      {"wix", "\"A\"", "\"Driver=a.dll\\r\\nNote=x\\uFFFF\"", "\"\"", "\"\"",
+       "driver \"A\": \"x\xEF\xBF\xBF\" holds a Unicode noncharacter (U+FFFF)"},
+      {"wix", "\"\"", "\"\"", "\"B\\uD83F\\uDFFE\"", "\"DriverName=SQL Server\"",
+       "holds a Unicode noncharacter (U+1FFFE), which an XML document cannot carry"},
       {"wix", "\"Added\"", "\"APILevel=1\"", "\"\"", "\"\"",
        "driver \"Added\" has no Driver= line"},
       {"msi", "\"\"", "\"\"", "\"Sales\"", "\"Server=db1\"",
@@ -279,9 +305,8 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
   };
   for (const auto& [format, driver, info, source, sourceInfo, message] : cases) {
     TempDir dir;
-    dir.Write("o.json", std::string("{\"properties\": {\"Drivers\": [") + driver +
-                            "], \"DriversInfo\": [" + info +
-                            "], \"DriversSelections\": [true], \"DataSources\": [" + source +
+    dir.Write("o.json", "{\"properties\": {\"Drivers\": [" + driver + "], \"DriversInfo\": [" +
+                            info + "], \"DriversSelections\": [true], \"DataSources\": [" + source +
                             "], \"DataSourcesInfo\": [" + sourceInfo +
                             "], \"DataSourcesTypes\": [\"user\"], \"DataSourcesSelections\": "
                             "[true], \"DataSourcesUninstFlags\": [false]}}");
@@ -294,22 +319,54 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
   }
 }
 
-TEST(ExportCommand, KeepsFilesOfTheSameNamesUnlessForced) {
-  TempDir dir;
-  dir.Write("out/odbc-user.ini", "mine");
-  const std::vector<std::string> args = {"export", "examples/object.json", "--format",   "odbcinst",
-                                         "--out",  dir.File("out"),        "--registry", "none"};
-  auto r = RunProcess(Lumora(), args);
-  EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_NE(r.err.find("already holds odbc-user.ini"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadFile(dir.File("out/odbc-user.ini")), "mine");
-  EXPECT_EQ(RunProcess("/bin/ls", {dir.File("out/odbcinst.ini")}).exitStatus, 2);
-
-  std::vector<std::string> forced = args;
-  forced.push_back("--force");
-  r = RunProcess(Lumora(), forced);
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_NE(ReadFile(dir.File("out/odbc-user.ini")), "mine");
+// The output folder ends up with the old files or every new one, never a mix, and nothing
+// beside them: no lock file, no temporary file. A link at an output name is replaced by the new
+// file; the file it leads to stays as it was.
+TEST(ExportCommand, ReplacesOnlyWhatItNamesAllOrNothing) {
+  struct Case {
+    const char* what;
+    std::string prepare;  // shell commands run in the test's folder, which holds out/
+    bool force;
+    int exit;
+    const char* message;
+    bool replaced;  // the three files are the new ones (else each still holds "old")
+  };
+  const std::string old =
+      "mkdir out; for f in odbcinst.ini odbc-user.ini odbc-system.ini; do echo old > "
+      "out/$f; done; echo theirs > elsewhere; ";
+  const Case cases[] = {
+      {"a name taken, no --force", old, false, 2, "already holds odbcinst.ini, odbc-user.ini",
+       false},
+      {"forced over old files", old, true, 0, "", true},
+      {"a symbolic link in a group-writable folder",
+       old + "chmod 0775 out; rm out/odbc-user.ini; ln -s ../elsewhere out/odbc-user.ini", true, 0,
+       "", true},
+      {"a hard link", old + "rm out/odbc-user.ini; ln elsewhere out/odbc-user.ini", true, 0, "",
+       true},
+      {"one output read-only", old + "chmod 0444 out/odbc-system.ini", true, 2,
+       "already holds odbc-system.ini (read-only); nothing written", false},
+      {"a folder at a name", old + "rm out/odbcinst.ini; mkdir out/odbcinst.ini", true, 2,
+       "odbcinst.ini (a folder)", false},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::Shell("cd '" + dir.path() + "' && " + c.prepare);
+    std::vector<std::string> args = {"export", "examples/object.json", "--format",   "odbcinst",
+                                     "--out",  dir.File("out"),        "--registry", "none"};
+    if (c.force) args.push_back("--force");
+    const auto r = RunProcess(Lumora(), args);
+    EXPECT_EQ(r.exitStatus, c.exit) << c.what << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << "\n" << r.err;
+    EXPECT_EQ(ReadFile(dir.File("elsewhere")), "theirs\n") << c.what;
+    const std::string listing = testing::Shell("ls -A '" + dir.File("out") + "'");
+    EXPECT_EQ(listing, "odbc-system.ini\nodbc-user.ini\nodbcinst.ini\n") << c.what;
+    for (const char* name : {"odbcinst.ini", "odbc-user.ini", "odbc-system.ini"}) {
+      const std::string path = dir.File(std::string("out/") + name);
+      if (std::filesystem::is_directory(path)) continue;
+      EXPECT_FALSE(std::filesystem::is_symlink(path)) << c.what << " " << name;
+      EXPECT_EQ(ReadFile(path) == "old\n", !c.replaced) << c.what << " " << name;
+    }
+  }
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-#include "export/InstallerLayout.h"
+#include "export/InstallerModel.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 #include <tuple>
 
+#include "contract/PathSymbols.h"
 #include "contract/Text.h"
 
 namespace lumora::exporting {
@@ -30,20 +31,6 @@ std::string LowerAscii(std::string s) {
 struct SymbolAt {
   InstallFolder folder;
   size_t rest = 0;
-};
-
-// The path symbols and the database folder property of each. "<COMMONFILES>\System" needs no
-// row of its own: it is the System folder under [CommonFilesFolder].
-struct SymbolRow {
-  const char* symbol;
-  const char* property;  // null: <DAO>, placed through the host's DAO folder
-};
-constexpr SymbolRow kSymbols[] = {
-    {"<WINSYSDIR>", "SystemFolder"},
-    {"<WINDIR>", "WindowsFolder"},
-    {"<COMMONFILES>", "CommonFilesFolder"},
-    {"<PROGRAMFILES>", "ProgramFilesFolder"},
-    {"<DAO>", nullptr},
 };
 
 std::vector<std::string> SplitFolders(std::string_view path) {
@@ -84,16 +71,17 @@ InstallFolder DaoFolder(const FolderSet& folders) {
 }
 
 std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& folders) {
-  for (const SymbolRow& row : kSymbols) {
-    const std::string_view symbol = row.symbol;
-    if (!value.starts_with(symbol)) continue;
-    if (value.size() > symbol.size() && value[symbol.size()] != '\\') continue;
-    SymbolAt at;
-    at.folder = row.property != nullptr ? InstallFolder{row.property, {}} : DaoFolder(folders);
-    at.rest = std::min(value.size(), symbol.size() + 1);
-    return at;
+  const PathSymbol* symbol = LeadingPathSymbol(value);
+  if (symbol == nullptr) return std::nullopt;
+  SymbolAt at;
+  if (symbol->property.empty()) {
+    at.folder = DaoFolder(folders);
+  } else {
+    at.folder.property = symbol->property;
+    if (!symbol->subfolder.empty()) at.folder.subfolders.emplace_back(symbol->subfolder);
   }
-  return std::nullopt;
+  at.rest = std::min(value.size(), symbol->symbol.size() + 1);
+  return at;
 }
 
 std::string EscapeFormatted(std::string_view text) {
@@ -155,25 +143,26 @@ class Builder {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
-    row.file = FileKey(item, file->value, base, &row.component);
+    size_t component = 0;
+    row.file = FileKey(item, file->value, base, &component, &row.fileAt);
+    row.componentAt = component;
+    row.component = model_.components[component].id;
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
       // The setup file goes with the driver's file: into the group of its component.
-      std::string group = base;
-      for (const InstallComponent& c : layout_.components) {
-        if (c.id == row.component) group = c.group;
-      }
-      std::string ignored;
-      row.setupFile = FileKey(item, setup->value, group, &ignored);
+      const std::string group = model_.components[component].group;
+      size_t ignored = 0;
+      row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
     }
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
     }
+    if (item.kind == ItemKind::kDriver) driverComponents_[UCase(item.name)] = row.componentAt;
     return row;
   }
 
-  InstallRow DataSource(const ExportItem& item, const std::vector<InstallRow>& drivers) {
+  InstallRow DataSource(const ExportItem& item) {
     InstallRow row;
     row.item = &item;
     row.id = pool_.Make(item.name);
@@ -189,17 +178,19 @@ class Builder {
       throw ExportError(Describe(item) +
                         " names no driver: give it a DriverName= line with the driver's name");
     }
-    if (!fixedComponent_.empty()) {
-      row.component = ComponentIn(fixedComponent_, nullptr);
+    if (!item.removedOnUninstall) {
+      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), nullptr);
+      model_.components[row.componentAt].permanent = true;
+    } else if (!fixedComponent_.empty()) {
+      row.componentAt = ComponentIn(fixedComponent_, nullptr);
+    } else if (auto found = driverComponents_.find(UCase(row.driverDescription));
+               found != driverComponents_.end()) {
+      row.componentAt = found->second;  // the last exported driver of that name
     } else {
-      for (const InstallRow& d : drivers) {
-        if (UCase(d.item->name) == UCase(row.driverDescription)) row.component = d.component;
-      }
-      if (row.component.empty()) {
-        if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
-        row.component = ComponentIn(sharedSources_, nullptr);
-      }
+      if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
+      row.componentAt = ComponentIn(sharedSources_, nullptr);
     }
+    row.component = model_.components[row.componentAt].id;
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
@@ -207,64 +198,87 @@ class Builder {
     return row;
   }
 
-  InstallerLayout Finish() {
-    layout_.files = std::move(files_);
-    return std::move(layout_);
+  InstallerModel Finish() {
+    model_.files = std::move(files_);
+    return std::move(model_);
   }
-  InstallerLayout& layout() { return layout_; }
+  InstallerModel& model() { return model_; }
 
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
-  // when no earlier item brought it; `component` receives the file's component.
+  // when no earlier item brought it; `component` receives the index of the file's component.
   std::string FileKey(const ExportItem& item, const std::string& value, const std::string& base,
-                      std::string* component) {
+                      size_t* component, size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
-    std::vector<std::string> upperFolders;
-    for (const std::string& f : folder.subfolders) upperFolders.push_back(UCase(f));
-    const auto key = std::make_tuple(folder.property, upperFolders, UCase(name));
+    // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
+    // name holds).
+    std::string key = folder.property + '\0';
+    for (const std::string& f : folder.subfolders) key += UCase(f) + '\0';
+    key += UCase(name);
     if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
-      *component = files_[found->second].component;
-      return files_[found->second].id;
+      *component = found->second.second;
+      *index = found->second.first;
+      return files_[found->second.first].id;
     }
-    InstallFile file{pool_.Make(name), name, folder, ComponentIn(base, &folder)};
-    fileIndex_[key] = files_.size();
-    *component = file.component;
-    files_.push_back(file);
-    return file.id;
+    *component = ComponentIn(base, &folder);
+    InstallFile file{pool_.Make(name), name, folder, model_.components[*component].id, *component};
+    *index = files_.size();
+    fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
+    files_.push_back(std::move(file));
+    return files_.back().id;
   }
 
-  // The component of `base` that holds files of `folder` (null: no file; any component of
-  // `base` will do), made when missing.
-  std::string ComponentIn(const std::string& base, const InstallFolder* folder) {
-    for (InstallComponent& c : layout_.components) {
-      if (c.group != base) continue;
-      if (folder == nullptr) return c.id;
-      if (!c.hasFolder) {
-        c.folder = *folder;
-        c.hasFolder = true;
-        return c.id;
+  // The index of the component of `base` that holds files of `folder` (null: no file; any
+  // component of `base` will do), made when missing. Of a group's components the first in order
+  // that fits is taken: one of that folder, or one without a folder yet, which then gets it.
+  // Only the first component of a group is ever made without a folder (a later one is made for a
+  // file), so it is the one to take for a folder while it has none.
+  size_t ComponentIn(const std::string& base, const InstallFolder* folder) {
+    const auto group = groups_.find(base);
+    std::string key;
+    if (group != groups_.end()) {
+      if (folder == nullptr) return group->second;
+      InstallComponent& first = model_.components[group->second];
+      if (!first.hasFolder) {
+        first.folder = *folder;
+        first.hasFolder = true;
+        byFolder_.emplace(FolderKey(base, *folder), group->second);
+        return group->second;
       }
-      if (!(c.folder < *folder) && !(*folder < c.folder)) return c.id;
+      key = FolderKey(base, *folder);
+      if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
-    const bool baseUsed = std::any_of(layout_.components.begin(), layout_.components.end(),
-                                      [&](const InstallComponent& c) { return c.group == base; });
-    InstallComponent made{baseUsed ? pool_.Make(base) : base, base, {}, false};
+    InstallComponent made{group != groups_.end() ? pool_.Make(base) : base, base, {}, false};
+    const size_t index = model_.components.size();
+    groups_.try_emplace(base, index);
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
+      byFolder_.emplace(key.empty() ? FolderKey(base, *folder) : std::move(key), index);
     }
-    layout_.components.push_back(made);
-    return made.id;
+    model_.components.push_back(std::move(made));
+    return index;
+  }
+
+  // The group and the folder, each part ended by a NUL (which no name holds).
+  static std::string FolderKey(const std::string& base, const InstallFolder& folder) {
+    std::string key = base + '\0' + folder.property + '\0';
+    for (const std::string& f : folder.subfolders) key += f + '\0';
+    return key;
   }
 
   const FolderSet& folders_;
   IdentifierPool pool_;
   std::string fixedComponent_;
   std::string sharedSources_;
-  InstallerLayout layout_;
+  InstallerModel model_;
   std::vector<InstallFile> files_;
-  std::map<std::tuple<std::string, std::vector<std::string>, std::string>, size_t> fileIndex_;
+  // A file's key (see FileKey): its index in files_ and its component's in the model.
+  std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
+  std::unordered_map<std::string, size_t> groups_;    // a group's first component
+  std::unordered_map<std::string, size_t> byFolder_;  // FolderKey: the component of that folder
+  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
 };
 
 }  // namespace
@@ -294,12 +308,18 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
   if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
-  std::string candidate = id;
-  for (int n = 2; !Reserve(candidate); ++n) {
+  if (Reserve(id)) return id;
+  // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
+  int& n = nextSuffix_.try_emplace(LowerAscii(id), 2).first->second;
+  for (;; ++n) {
     const std::string suffix = "." + std::to_string(n);
-    candidate = id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size())) + suffix;
+    std::string candidate =
+        id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size())) + suffix;
+    if (Reserve(candidate)) {
+      ++n;
+      return candidate;
+    }
   }
-  return candidate;
 }
 
 std::string FormattedValue(const std::string& value, const FolderSet& folders) {
@@ -310,27 +330,28 @@ std::string FormattedValue(const std::string& value, const FolderSet& folders) {
   return out + EscapeFormatted(std::string_view(value).substr(symbol->rest));
 }
 
-InstallerLayout LayOut(const ExportChoices& choices, const FolderSet& folders,
-                       const std::string& component) {
+InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,
+                                   const std::string& component) {
+  CheckCarriable(choices);
   Builder builder(folders, component);
-  InstallerLayout& layout = builder.layout();
+  InstallerModel& model = builder.model();
   for (const ExportItem& item : choices.drivers) {
-    layout.drivers.push_back(builder.Driver(item, "Driver"));
+    model.drivers.push_back(builder.Driver(item, "Driver"));
   }
   for (const ExportItem& item : choices.translators) {
     InstallRow row = builder.Driver(item, "Translator");
     if (!row.attributes.empty()) {
-      layout.warnings.push_back(Describe(item) +
-                                ": the installer keeps no attributes of a "
-                                "translator but its files; left out: " +
-                                row.attributes.front().name +
-                                (row.attributes.size() > 1 ? ", ..." : ""));
+      model.warnings.push_back(Describe(item) +
+                               ": the installer keeps no attributes of a "
+                               "translator but its files; left out: " +
+                               row.attributes.front().name +
+                               (row.attributes.size() > 1 ? ", ..." : ""));
       row.attributes.clear();
     }
-    layout.translators.push_back(std::move(row));
+    model.translators.push_back(std::move(row));
   }
   for (const ExportItem& item : choices.dataSources) {
-    layout.dataSources.push_back(builder.DataSource(item, layout.drivers));
+    model.dataSources.push_back(builder.DataSource(item));
   }
   return builder.Finish();
 }

@@ -1,5 +1,5 @@
-// How the exported items sit in an installer database (the .idt tables and the WiX fragment
-// share it, so both name everything alike): a stable identifier for every driver, translator,
+// The installer-database model of the exported items, which the .idt tables and the WiX fragment
+// both write, so both name everything alike: a stable identifier for every driver, translator,
 // data source, file, component and folder; the file of each Driver=, Translator= and Setup= line;
 // the component each row belongs to; and attribute values in the database's formatted form, with
 // path symbols turned into its folder properties (<WINSYSDIR> into [SystemFolder], ...).
@@ -9,13 +9,17 @@
 // driver it names (else one shared "ODBCDataSources" component). A file belongs to the component
 // of the first item that uses it, so a driver whose file an earlier driver already brought joins
 // that driver's component; a component holds files of one folder only, so a file in another
-// folder gets a further component of its own ("SQL_Server.2").
+// folder gets a further component of its own ("SQL_Server.2"). A data source kept when the setup
+// is uninstalled gets a permanent component of its own ("Keep.Sales"), named component or not.
+// Every look-up goes through an index, so a model of n items takes O(n log n).
 #pragma once
 
 #include <map>
 #include <set>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "export/ExportChoices.h"
@@ -25,7 +29,8 @@ namespace lumora::exporting {
 
 // Identifiers as installer databases take them: ASCII letters, digits, '_' and '.', starting with
 // a letter or '_', at most 72 characters. Every other character (each UTF-8 sequence) becomes '_';
-// a taken identifier gets ".2", ".3", ... (compared ignoring ASCII case).
+// a taken identifier gets ".2", ".3", ... (compared ignoring ASCII case). Each base identifier
+// keeps the next number to try, so n identifiers sharing a base take O(n log n), not O(n²).
 class IdentifierPool {
  public:
   std::string Make(std::string_view text);
@@ -33,7 +38,8 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  std::set<std::string> taken_;
+  std::set<std::string> taken_;                      // lower-cased
+  std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 
 // A folder of the installed system: one of the database's standard folder properties and the
@@ -44,6 +50,7 @@ struct InstallFolder {
   bool operator<(const InstallFolder& o) const {
     return std::tie(property, subfolders) < std::tie(o.property, o.subfolders);
   }
+  bool operator==(const InstallFolder& o) const = default;
 };
 
 struct InstallFile {
@@ -51,13 +58,16 @@ struct InstallFile {
   std::string name;
   InstallFolder folder;
   std::string component;
+  size_t componentAt = 0;  // its index in InstallerModel::components
 };
 
 struct InstallRow {
   const ExportItem* item = nullptr;
   std::string id;
   std::string component;
+  size_t componentAt = 0;         // the component's index in InstallerModel::components
   std::string file;               // drivers and translators: the file key of Driver= / Translator=
+  size_t fileAt = 0;              // its index in InstallerModel::files
   std::string setupFile;          // "" without a Setup= line
   std::string driverDescription;  // data sources: the driver's name
   std::vector<AttributeLine> attributes;  // values in formatted form
@@ -68,9 +78,10 @@ struct InstallComponent {
   std::string group;  // the component named for the item (or given); further ones share it
   InstallFolder folder;
   bool hasFolder = false;  // false: no file of its own (data sources only)
+  bool permanent = false;  // left installed when the setup is uninstalled
 };
 
-struct InstallerLayout {
+struct InstallerModel {
   std::vector<InstallComponent> components;  // in order of first use
   std::vector<InstallFile> files;            // in order of first use
   std::vector<InstallRow> drivers, translators, dataSources;
@@ -80,8 +91,8 @@ struct InstallerLayout {
 // `component` "" gives one component per driver. Throws ExportError naming the item when a
 // driver or translator has no file line, a data source names no driver, or `component` is no
 // valid identifier.
-InstallerLayout LayOut(const ExportChoices& choices, const FolderSet& folders,
-                       const std::string& component);
+InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,
+                                   const std::string& component);
 
 // `value` as a formatted string: '[' and ']' escaped, a leading path symbol made a folder
 // property ("<WINSYSDIR>\x.dll" gives "[SystemFolder]x.dll").

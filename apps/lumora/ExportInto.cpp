@@ -1,0 +1,29 @@
+#include "ExportInto.h"
+
+#include <cstdio>
+
+#include "export/MsiPackageInto.h"
+
+namespace lumora::cli {
+
+ExitStatus WriteIntoPackage(const std::string& package, const std::string& format,
+                            const exporting::ExportOutput& output, bool force) {
+  using namespace exporting;
+  if (format != "msi") {
+    PrintError("--into writes into an installer package: it goes with --format msi, not " + format);
+    return ExitStatus::kBadUsage;
+  }
+  for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
+  try {
+    for (const std::string& line : exporting::WriteIntoPackage(
+             package, output, force ? ExistingRows::kReplace : ExistingRows::kRefuse)) {
+      std::printf("%s: %s\n", package.c_str(), line.c_str());
+    }
+  } catch (const ExportError& e) {
+    PrintError(std::string(e.what()) + "; the package is left as it was");
+    return ExitStatus::kBadUsage;
+  }
+  return ExitStatus::kDone;
+}
+
+}  // namespace lumora::cli

@@ -1,0 +1,13 @@
+// lumora import OBJECT --from SOURCE: drivers and data sources read back from an installer
+// package, a WiX source or unixODBC files and stored in the object as Finish stores them. Its
+// options live with it rather than in the shared Invocation.
+#pragma once
+
+#include "Command.h"
+
+namespace lumora::cli {
+
+void AddImportOptions(CLI::App& sub, Invocation& invocation);
+ExitStatus RunImport(const Invocation& invocation);
+
+}  // namespace lumora::cli

@@ -1,0 +1,234 @@
+// How exported items are named and placed in an installer database, and how the templates
+// resolve path symbols; what the real tools make of the output is proved in tests/e2e, with
+// non-ASCII names, the system folder and bracketed values.
+#include <gtest/gtest.h>
+
+#include "export/ExportWriters.h"
+#include "export/InstallerModel.h"
+
+namespace lumora::exporting {
+namespace {
+
+ExportItem Driver(std::string name, std::vector<AttributeLine> lines) {
+  return {ItemKind::kDriver, std::move(name), std::move(lines), false};
+}
+
+TEST(IdentifierPool, MakesValidUniqueIdentifiersInOrder) {
+  IdentifierPool pool;
+  ASSERT_TRUE(pool.Reserve("X.2"));
+  ASSERT_FALSE(pool.Reserve("x.2"));
+  const std::pair<std::string, std::string> cases[] = {
+      {"SQL Server", "SQL_Server"},
+      {"SQL Server", "SQL_Server.2"},
+      {"sql_server", "sql_server.3"},  // unique ignoring case
+      {"1st", "_1st"},
+      {"", "_"},
+      {std::string(80, 'a'), std::string(72, 'a')},
+      {std::string(80, 'a'), std::string(70, 'a') + ".2"},
+      {std::string(75, 'a') + "b", std::string(70, 'a') + ".3"},  // the same 72 characters
+      {"X", "X"},
+      {"X", "X.3"},  // X.2 was reserved below before this one
+      {"x", "x.4"},  // one count per base, ignoring case
+  };
+  for (const auto& [text, id] : cases) {
+    EXPECT_EQ(pool.Make(text), id) << text;
+    EXPECT_TRUE(IdentifierPool::IsValid(id)) << id;
+  }
+}
+
+TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
+  const FolderSet folders;  // the usual folders: DAO under Common Files
+  const std::pair<const char*, const char*> cases[] = {
+      {"<WINDIR>", "[WindowsFolder]"},
+      {"<COMMONFILES>\\System\\x.dll", "[CommonFilesFolder]System\\x.dll"},
+      {"<PROGRAMFILES>\\A [1]\\z.dll", "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
+      {"<DAO>\\dao360.dll", "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINSYSDIRX>\\a", "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
+      {"x<WINDIR>\\a", "x<WINDIR>\\a"},        // only a leading symbol is a folder
+  };
+  for (const auto& [value, formatted] : cases) {
+    EXPECT_EQ(FormattedValue(value, folders), formatted) << value;
+  }
+  FolderSet elsewhere;
+  elsewhere.dao = "D:\\DAO\\";
+  EXPECT_THROW(FormattedValue("<DAO>\\dao360.dll", elsewhere), ExportError);
+}
+
+// A file belongs to the component of the first item that brings it; a component holds files of
+// one folder, so a setup file elsewhere gets a further component of the same group.
+TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
+  ExportChoices choices;
+  choices.drivers = {
+      Driver("A", {{"Driver", "<WINSYSDIR>\\a.dll"}, {"Setup", "<COMMONFILES>\\as.dll"}}),
+      Driver("B", {{"Driver", "<WINSYSDIR>\\A.DLL"}, {"Setup", "<WINSYSDIR>\\b.dll"}}),
+  };
+  struct Case {
+    std::string component;
+    std::vector<std::string> driverComponents;
+    std::vector<std::string> fileComponents;  // a.dll, as.dll, b.dll
+  };
+  const Case cases[] = {
+      {"", {"A", "A"}, {"A", "A.2", "A"}},
+      {"Odbc", {"Odbc", "Odbc"}, {"Odbc", "Odbc.2", "Odbc"}},
+  };
+  for (const Case& c : cases) {
+    const InstallerModel layout = BuildInstallerModel(choices, FolderSet{}, c.component);
+    ASSERT_EQ(layout.files.size(), 3u);
+    std::vector<std::string> drivers, files;
+    for (const InstallRow& row : layout.drivers) drivers.push_back(row.component);
+    for (const InstallFile& file : layout.files) files.push_back(file.component);
+    EXPECT_EQ(drivers, c.driverComponents) << c.component;
+    EXPECT_EQ(files, c.fileComponents) << c.component;
+    EXPECT_EQ(layout.drivers[1].file, layout.drivers[0].file);  // the same file, ignoring case
+    EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
+  }
+  EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
+}
+
+// A data source kept on uninstall gets a permanent component of its own, named component or not;
+// one removed on uninstall joins its driver's component (or the named one, or the shared one).
+TEST(InstallerModel, KeepsDataSourcesKeptOnUninstallInPermanentComponents) {
+  ExportChoices choices;
+  choices.drivers = {Driver("SQL Server", {{"Driver", "sqlsrv32.dll"}})};
+  auto source = [](std::string name, std::string driver, bool removed) {
+    ExportItem item{ItemKind::kDataSource, std::move(name), {{"DriverName", std::move(driver)}}};
+    item.removedOnUninstall = removed;
+    return item;
+  };
+  choices.dataSources = {source("Sales", "SQL Server", true), source("Sales", "SQL Server", false),
+                         source("Lager", "Oracle", true), source("Orders", "sql server", false)};
+  struct Case {
+    std::string component;
+    std::vector<std::string> sourceComponents;
+  };
+  const Case cases[] = {
+      {"", {"SQL_Server", "Keep.Sales.2", "ODBCDataSources", "Keep.Orders"}},
+      {"Odbc", {"Odbc", "Keep.Sales.2", "Odbc", "Keep.Orders"}},
+  };
+  for (const Case& c : cases) {
+    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, c.component);
+    std::vector<std::string> components;
+    for (const InstallRow& row : model.dataSources) {
+      components.push_back(row.component);
+      const InstallComponent& component = model.components.at(row.componentAt);
+      EXPECT_EQ(component.id, row.component);
+      EXPECT_EQ(component.permanent, !row.item->removedOnUninstall) << row.component;
+      EXPECT_FALSE(component.permanent && component.hasFolder) << "holds a file";
+    }
+    EXPECT_EQ(components, c.sourceComponents) << c.component;
+  }
+}
+
+// No format carries a control character or bytes that are not UTF-8, in any name or value.
+TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Ärzte €", ""},
+      {std::string("a\0b", 3), "control character U+0000"},
+      {"a\tb", "control character U+0009"},
+      {"a\x7f", "control character U+007F"},
+      {"a\xc2\x85", "control character U+0085"},
+      {"a\xc3", "bytes that are not UTF-8"},
+      {"\xed\xa0\x80", "bytes that are not UTF-8"},  // a surrogate
+  };
+  for (const auto& [text, what] : cases) {
+    EXPECT_EQ(UncarriableIn(text), what) << Printable(text);
+    for (int place = 0; place < 3; ++place) {
+      ExportChoices choices;
+      choices.drivers = {Driver("A", {{"Driver", "a.dll"}, {"Note", "x"}})};
+      std::string& target = place == 0   ? choices.drivers[0].name
+                            : place == 1 ? choices.drivers[0].lines[1].name
+                                         : choices.drivers[0].lines[1].value;
+      target = text;
+      if (what.empty()) {
+        EXPECT_NO_THROW(CheckCarriable(choices));
+      } else {
+        try {
+          CheckCarriable(choices);
+          ADD_FAILURE() << "not refused: " << Printable(text) << " at " << place;
+        } catch (const ExportError& e) {
+          EXPECT_NE(std::string(e.what()).find(what), std::string::npos) << e.what();
+          EXPECT_EQ(std::string(e.what()).find('\0'), std::string::npos);
+        }
+      }
+    }
+  }
+}
+
+// The XML writer escapes what XML reserves and refuses, by itself, what XML cannot carry and the
+// Unicode noncharacters.
+TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
+  ExportChoices choices;
+  choices.drivers = {Driver("A & \"B\" <C>", {{"Driver", "a.dll"}, {"Note", "x"}})};
+  const std::string text = WriteWixFragment(choices, {}).files.at(0).text;
+  EXPECT_NE(text.find("Name=\"A &amp; &quot;B&quot; &lt;C&gt;\""), std::string::npos) << text;
+  const std::pair<const char*, const char*> cases[] = {
+      {"x\xef\xbf\xbe", "a Unicode noncharacter (U+FFFE)"},
+      {"\xef\xbf\xbf", "a Unicode noncharacter (U+FFFF)"},
+      {"\xef\xb7\x90", "a Unicode noncharacter (U+FDD0)"},
+      {"\xf4\x8f\xbf\xbf", "a Unicode noncharacter (U+10FFFF)"},
+      {"\xf0\x9f\xbf\xbe", "a Unicode noncharacter (U+1FFFE)"},
+      {"\xef\xb7\xaf", "a Unicode noncharacter (U+FDEF)"},
+      {"\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0", nullptr},  // U+FFFD, an emoji, U+FDF0
+  };
+  for (const auto& [value, refusal] : cases) {
+    choices.drivers[0].lines[1].value = value;
+    if (refusal == nullptr) {
+      EXPECT_NO_THROW(WriteWixFragment(choices, {}));
+      continue;
+    }
+    try {
+      WriteWixFragment(choices, {});
+      ADD_FAILURE() << refusal;
+    } catch (const ExportError& e) {
+      EXPECT_NE(std::string(e.what()).find("driver \"A & \"B\" <C>\": "), std::string::npos)
+          << e.what();
+      EXPECT_NE(std::string(e.what()).find(refusal), std::string::npos) << e.what();
+    }
+  }
+}
+
+// unixODBC reads a line of at most 999 bytes whole; the uninstall flag is a comment line above
+// each data source's section.
+TEST(OdbcinstTemplates, RefusesLinesUnixOdbcSplitsAndNotesTheUninstallFlag) {
+  for (const auto& [length, refused] : {std::pair{997u, false}, std::pair{998u, true}}) {
+    ExportChoices choices;
+    choices.drivers = {Driver("A", {{"Driver", "a.so"}, {"X", std::string(length, 'v')}})};
+    if (refused) {
+      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << length;
+    } else {
+      EXPECT_NE(WriteOdbcinstTemplates(choices, {})
+                    .files.at(0)
+                    .text.find("\nX=" + std::string(length, 'v') + "\n"),
+                std::string::npos);
+    }
+  }
+  ExportChoices choices;
+  choices.dataSources = {{ItemKind::kDataSource, "Kept", {{"DriverName", "<DAO>"}}, false, false},
+                         {ItemKind::kDataSource, "Gone", {{"DriverName", "A"}}, false, true}};
+  const std::string user = WriteOdbcinstTemplates(choices, {}).files.at(1).text;
+  EXPECT_NE(user.find("\n; on uninstall: keep\n[Kept]\nDriver=<DAO>\n"), std::string::npos) << user;
+  EXPECT_NE(user.find("\n; on uninstall: remove\n[Gone]\nDriver=A\n"), std::string::npos) << user;
+}
+
+// A symbol resolves through the host's folder and the drive mapping; on an unmapped drive the
+// line is kept with a warning naming it.
+TEST(OdbcinstTemplates, ResolvesPathSymbolsThroughTheDriveMapOrWarns) {
+  ExportChoices choices;
+  choices.drivers = {
+      Driver("A", {{"Driver", "<PROGRAMFILES>\\a.so"}, {"Setup", "<WINDIR>\\s.so"}})};
+  ExportOptions options;
+  options.folders.programFiles = "D:\\PF\\";
+  options.folders.windows = "E:\\Win\\";
+  options.drives = {{'D', "/opt/d"}};
+  const ExportOutput out = WriteOdbcinstTemplates(choices, options);
+  EXPECT_NE(out.files.at(0).text.find("\n[A]\nDriver=/opt/d/PF/a.so\nSetup=<WINDIR>\\s.so\n"),
+            std::string::npos)
+      << out.files.at(0).text;
+  ASSERT_EQ(out.warnings.size(), 1u);
+  EXPECT_EQ(out.warnings[0],
+            "odbcinst.ini: [A] Setup=<WINDIR>\\s.so: <WINDIR> is E:\\Win\\, on no drive mapped "
+            "to this machine; kept as it is");
+}
+
+}  // namespace
+}  // namespace lumora::exporting
