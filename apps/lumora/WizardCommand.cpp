@@ -15,6 +15,7 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/StoredLists.h"
 #include "hostlib/DataFolder.h"
@@ -40,7 +41,7 @@ void NoteUnusableCatalogue(const Invocation& invocation) {
     std::fprintf(stderr,
                  "lumora: note: there is no catalogue at %s; the wizard offers no provided "
                  "drivers (--component-dir names the folder of lumora.ini)\n",
-                 catalogue.c_str());
+                 EscapeForMessage(catalogue).c_str());
   } else {
     WarnOfACatalogueWithoutSections(catalogue, "the wizard offers no provided drivers");
   }

@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "CommandLineWords.h"
+#include "contract/MessageText.h"
 #include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
@@ -57,10 +58,11 @@ std::string VersionText() {
          "There is NO WARRANTY, to the extent permitted by law.";
 }
 
-// The lines of an error: "lumora: MESSAGE" and where to read more.
+// The lines of an error: "lumora: MESSAGE" and where to read more. The parser's messages quote
+// the words given, so they are shown escaped.
 int BadUsage(const std::string& message, const std::string& helpCommand) {
-  std::fprintf(stderr, "lumora: %s\nTry '%s --help' for more information.\n", message.c_str(),
-               helpCommand.c_str());
+  std::fprintf(stderr, "lumora: %s\nTry '%s --help' for more information.\n",
+               EscapeForMessage(message).c_str(), EscapeForMessage(helpCommand).c_str());
   return static_cast<int>(ExitStatus::kBadUsage);
 }
 

@@ -28,7 +28,7 @@ struct Fd {
 };
 
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
-  throw AtomicFileError(EscapeForMessage(path) + ": " + why);
+  throw HostError::NotDone(EscapeForMessage(path) + ": " + why);
 }
 
 std::string Errno(const char* what) {

@@ -26,12 +26,15 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
   const Case cases[] = {
       {{"shwo"}, "lumora: unknown command 'shwo'; did you mean 'show'?"},
       {{"wizrad", "o.json"}, "lumora: unknown command 'wizrad'; did you mean 'wizard'?"},
-      {{"frobnicate"}, "lumora: unknown command 'frobnicate'"},
+      // The words given are quoted escaped, in our messages and the parser's.
+      {{"frob\x1b[2J"}, "lumora: unknown command 'frob\\x1B[2J'"},
       {{"show", "o.json", "--regsitry", "none"},
        "lumora: unknown option '--regsitry'; did you mean '--registry'?"},
       {{"wizard", "o.json", "--scirpt=x"},
        "lumora: unknown option '--scirpt'; did you mean '--script'?"},
-      {{"build", "o.json", "--colour"}, "lumora: unknown option '--colour'"},
+      {{"build", "o.json", "--col\x1b]0;t\x07"}, "lumora: unknown option '--col\\x1B]0;t\\x07'"},
+      {{"show", "o.json", "extra\x1b[2J"},
+       "lumora: the following argument was not expected: extra\\x1B[2J"},
       {{},
        "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
        "register or unregister"},

@@ -147,10 +147,15 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   EXPECT_EQ(show.out.find('\x1b'), std::string::npos);
 
   dir.Write("o.json", kOld);
-  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\" \"b\"]\n}}\n");
+  using namespace std::string_literals;  // texts holding a NUL
+  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\"\0]\n}}\n"s);
+  dir.Write("host.ini", "[SystemFolders]\nWindows\0Folder=C:\\W\n"s);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"show", "/dev/zero"}, "lumora: /dev/zero: design object: is a device, not a file"},
-      {{"build", dir.File("broken.json")}, "lumora: " + dir.File("broken.json") + ":2:"},
+      {{"build", dir.File("broken.json")},
+       "lumora: " + dir.File("broken.json") + ":2:18: not valid JSON: a NUL byte\n"},
+      {{"show", dir.File("o.json"), "--host-config", dir.File("host.ini")},
+       "lumora: " + dir.File("host.ini") + ":2: unknown system folder \"Windows\\x00Folder\" ("},
       {{"show", dir.path()}, "lumora: " + dir.path() + ": design object: is a directory"},
       {{"wizard", dir.File("o.json"), "--script", "/dev/zero"},
        "lumora: /dev/zero: script: is a device, not a file"},
