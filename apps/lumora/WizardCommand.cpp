@@ -20,9 +20,9 @@
 #include "Command.h"
 #include "ComponentHost.h"
 #include "contract/HostError.h"
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
-#include "host/InstallTree.h"
 #include "host/StoredLists.h"
 #include "hostlib/DataFolder.h"
 
@@ -85,7 +85,7 @@ ExitStatus SaveObject(DesignObjectFile& object) {
 std::shared_ptr<DesignObjectFile> OpenObject(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return LoadObject(path);
-  const std::string folder = layout::FolderOf(path);
+  const std::string folder = FolderOf(path);
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     throw HostError::BadInput(folder + ": there is no such folder for the new design object " +
                               path);
@@ -93,18 +93,22 @@ std::shared_ptr<DesignObjectFile> OpenObject(const std::string& path) {
   return std::make_shared<DesignObjectFile>(DesignObjectFile::New(path));
 }
 
-// The component reads a missing catalogue as one without drivers; the host says where it looked.
-void NoteMissingCatalogue(const Invocation& invocation) {
-  const std::string folder =
-      invocation.host.componentDir.empty()
-          ? layout::DataFolderFor(layout::FolderOf(Component::Locate().path()))
-          : invocation.host.componentDir;
+// The component reads a missing or unreadable catalogue as one without drivers; the host says
+// where it looked, or that the file it found held no section.
+void NoteUnusableCatalogue(const Invocation& invocation) {
+  const std::string folder = invocation.host.componentDir.empty()
+                                 ? layout::DataFolderFor(FolderOf(Component::Locate().path()))
+                                 : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
-  if (::access(catalogue.c_str(), F_OK) == 0) return;
-  std::fprintf(stderr,
-               "lumora: note: there is no catalogue at %s; the wizard offers no provided drivers "
-               "(--component-dir names the folder of lumora.ini)\n",
-               EscapeForMessage(catalogue).c_str());
+  struct stat st {};
+  if (::stat(catalogue.c_str(), &st) != 0) {
+    std::fprintf(stderr,
+                 "lumora: note: there is no catalogue at %s; the wizard offers no provided "
+                 "drivers (--component-dir names the folder of lumora.ini)\n",
+                 EscapeForMessage(catalogue).c_str());
+  } else {
+    WarnOfACatalogueWithoutSections(catalogue, "the wizard offers no provided drivers");
+  }
 }
 
 }  // namespace
@@ -148,13 +152,11 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunWizard(const Invocation& invocation) {
   const std::shared_ptr<DesignObjectFile> file = OpenObject(invocation.object);
   // The wizard would load such lists only in part, and Finish would write back only that part.
-  if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
-    PrintError(wrong + "; the wizard was not opened and nothing was written");
-    return ExitStatus::kBadUsage;
-  }
+  RefuseListsThatLoadInPart(*file, invocation.object,
+                            "the wizard was not opened and nothing was written");
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
-  NoteMissingCatalogue(invocation);
+  NoteUnusableCatalogue(invocation);
   LumoraWizardMode mode = LUMORA_WIZARD_CHOOSE;
   if (invocation.scriptGiven) {
     mode = LUMORA_WIZARD_SCRIPT;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <signal.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -18,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/LockHolder.h"
 #include "host/SaveNames.h"
@@ -41,12 +41,6 @@ DesignObjectFile::DesignObjectFile(std::string path, DesignObjectDocument docume
     : path_(std::move(path)), document_(std::move(document)) {}
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -453,14 +447,10 @@ std::string Timestamp() {
 std::string PrivateRecoveryFolder(FileSystem& fs) {
   std::vector<std::string> parts;  // the folders to make, outermost first
   const char* xdg = std::getenv("XDG_STATE_HOME");
-  const char* home = std::getenv("HOME");
   if (xdg != nullptr && xdg[0] == '/') {
     parts = {xdg};
-  } else if (home != nullptr && home[0] == '/') {
-    parts = {std::string(home) + "/.local", std::string(home) + "/.local/state"};
-  } else if (const passwd* user = ::getpwuid(::geteuid());
-             user != nullptr && user->pw_dir[0] == '/') {
-    parts = {std::string(user->pw_dir) + "/.local", std::string(user->pw_dir) + "/.local/state"};
+  } else if (const std::string home = HomeFolder(); !home.empty()) {
+    parts = {home + "/.local", home + "/.local/state"};
   } else {
     return {};
   }

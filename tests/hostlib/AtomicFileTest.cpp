@@ -41,11 +41,11 @@ TEST(AtomicFile, ReplacesTheFileKeepingItsModeAndLeavesNothingBeside) {
 TEST(AtomicFile, RefusesNamingTheFileAndWhy) {
   TempDir dir;
   const std::string missing = dir.File("none/r.json");
-  EXPECT_EQ(testing::MessageOf<AtomicFileError>([&] { ReplaceFileAtomically(missing, "x"); }),
+  EXPECT_EQ(testing::MessageOf<HostError>([&] { ReplaceFileAtomically(missing, "x"); }),
             missing + ": cannot open its folder: No such file or directory");
   std::filesystem::create_directory(dir.File("r.json"));
   const std::string error =
-      testing::MessageOf<AtomicFileError>([&] { ReplaceFileAtomically(dir.File("r.json"), "x"); });
+      testing::MessageOf<HostError>([&] { ReplaceFileAtomically(dir.File("r.json"), "x"); });
   EXPECT_EQ(error.rfind(dir.File("r.json") + ": cannot replace it: ", 0), 0u) << error;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
