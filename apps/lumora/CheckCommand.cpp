@@ -1,6 +1,7 @@
 // lumora check OBJECT [DSN...]: what would break an install of the stored choices, first the
-// findings that need no connection, then one connection try per data source, each in a child
-// process (see platform/odbc/ConnectionTry.h).
+// findings that need no connection, then (--drivers) whether each selected driver is installed
+// here and its library loads, then one connection try per data source; each load and each try
+// in a child process (see platform/odbc/TryProcess.h).
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,7 @@
 #include "host/InstallTree.h"
 #include "host/StoredLists.h"
 #include "platform/odbc/ConnectionTry.h"
+#include "platform/odbc/DriverLoad.h"
 
 namespace lumora::cli {
 namespace {
@@ -93,6 +95,17 @@ void PrintLine(const std::string& line) {
   std::fflush(stdout);
 }
 
+nlohmann::json AsJson(const std::string& name, const odbc::LoadOutcome& o) {
+  nlohmann::json j = {{"driver", name}, {"result", odbc::LoadResultWord(o.result)}};
+  if (!o.installedAs.empty()) j["installedAs"] = o.installedAs;
+  if (!o.library.empty()) j["library"] = o.library;
+  if (o.result == odbc::LoadResult::kCrashed) j["signal"] = odbc::SignalName(o.signal);
+  if (o.result == odbc::LoadResult::kNoAnswer) j["seconds"] = o.seconds;
+  if (!o.problem.empty()) j["problem"] = o.problem;
+  j["text"] = odbc::DescribeLoad(o);
+  return j;
+}
+
 std::string Dump(const nlohmann::json& j) {
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -105,10 +118,21 @@ void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
                  "Data sources to try (stored names); default: every selected one");
   sub.add_flag("--no-connect", invocation.noConnect,
                "Only the checks that need no connection: lines, drivers, names");
-  sub.add_flag("--json", invocation.json, "One JSON object per finding and per data source");
+  sub.add_flag("--drivers", invocation.drivers,
+               "Also report each selected driver: installed here or not (by name, else by its "
+               "library's file name) and, when installed, whether its library loads (in a child "
+               "process, killed at the timeout); done with --no-connect too");
+  sub.add_flag("--json", invocation.json,
+               "One JSON object per finding, per driver and per data source");
   sub.add_option("--timeout", invocation.timeoutSeconds,
                  "Seconds a try may take before it is killed (default 10)")
       ->check(CLI::Range(1, 3600));
+  sub.footer(
+      "Exit status: 0 when nothing was found, every driver reported loads or is not installed "
+      "here (the install brings it) and every data source tried connected or has a driver not "
+      "installed here (not tried); 1 when a finding was printed, an installed driver's library "
+      "did not load (missing, not an ODBC driver, crashed, no answer) or a data source did not "
+      "connect; 2 for bad usage, an unreadable object or a DSN the object does not store.");
 }
 
 ExitStatus RunCheck(const Invocation& invocation) {
@@ -147,9 +171,21 @@ ExitStatus RunCheck(const Invocation& invocation) {
       PrintLine(EscapeForMessage(invocation.object) + ": " + f.Text());
     }
   }
+  const odbc::TrySettings settings{TryProgram(), invocation.timeoutSeconds, nullptr};
+  for (const StoredItem& driver : choices.drivers) {
+    if (!invocation.drivers || !driver.selected) continue;
+    const odbc::LoadOutcome outcome =
+        odbc::TryLoadingDriver(driver.name, ValueOf(driver, "Driver"), installed, settings);
+    if (outcome.result != odbc::LoadResult::kLoaded &&
+        outcome.result != odbc::LoadResult::kNotInstalled) {
+      allWell = false;
+    }
+    PrintLine(invocation.json ? Dump(AsJson(driver.name, outcome))
+                              : "driver \"" + EscapeForMessage(driver.name) +
+                                    "\": " + EscapeForMessage(odbc::DescribeLoad(outcome)));
+  }
   if (invocation.noConnect) return allWell ? ExitStatus::kDone : ExitStatus::kComponentNo;
 
-  const odbc::TrySettings settings{TryProgram(), invocation.timeoutSeconds, nullptr};
   for (const StoredItem* source : toTry) {
     const odbc::TryOutcome outcome = odbc::TryDataSource(source->lines, installed, settings);
     if (outcome.result != odbc::TryResult::kConnected &&
