@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -115,7 +116,8 @@ std::string Dump(const nlohmann::json& j) {
 void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
   sub.add_option("DSN", invocation.names,
-                 "Data sources to try (stored names); default: every selected one");
+                 "Data sources to try (stored names); default: every selected one")
+      ->type_name("NAME");
   sub.add_flag("--no-connect", invocation.noConnect,
                "Only the checks that need no connection: lines, drivers, names");
   sub.add_flag("--drivers", invocation.drivers,
@@ -125,8 +127,19 @@ void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_flag("--json", invocation.json,
                "One JSON object per finding, per driver and per data source");
   sub.add_option("--timeout", invocation.timeoutSeconds,
-                 "Seconds a try may take before it is killed (default 10)")
-      ->check(CLI::Range(1, 3600));
+                 "Seconds, 1 to 3600, a try or a load may take before it is killed (default 10)")
+      ->type_name("SECONDS")
+      ->check(CLI::Validator(
+          [](const std::string& value) -> std::string {
+            int seconds = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+            if (error != std::errc() || stop != end || seconds < 1 || seconds > 3600) {
+              return "'" + value + "' is not a whole number of seconds from 1 to 3600";
+            }
+            return {};
+          },
+          ""));
   sub.footer(
       "Exit status: 0 when nothing was found, every driver reported loads or is not installed "
       "here (the install brings it) and every data source tried connected or has a driver not "
@@ -185,6 +198,9 @@ ExitStatus RunCheck(const Invocation& invocation) {
                                     "\": " + EscapeForMessage(odbc::DescribeLoad(outcome)));
   }
   if (invocation.noConnect) return allWell ? ExitStatus::kDone : ExitStatus::kComponentNo;
+  if (toTry.empty()) {  // a silent success would read as "every data source connected"
+    PrintError(invocation.object + ": stores no selected data source: none tried");
+  }
 
   for (const StoredItem* source : toTry) {
     const odbc::TryOutcome outcome = odbc::TryDataSource(source->lines, installed, settings);

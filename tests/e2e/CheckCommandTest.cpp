@@ -143,6 +143,13 @@ TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
   ProcessResult unknown = Check(sources, {"off"});
   EXPECT_EQ(unknown.exitStatus, 2);
   EXPECT_NE(unknown.err.find("no data source \"off\""), std::string::npos) << unknown.err;
+
+  // Nothing selected: said on standard error, so that silence never reads as success.
+  ProcessResult none = Check({sources[2]});
+  EXPECT_EQ(none.exitStatus, 0);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "lumora: " + dir_.File("object.json") +
+                          ": stores no selected data source: none tried\n");
 }
 
 // A Unix socket that takes connections and never says a word.

@@ -28,6 +28,10 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
        "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
        "register or unregister"},
       {{"show"}, "lumora: OBJECT is required"},
+      {{"check", "o.json", "--timeout", "-1"},
+       "lumora: --timeout: '-1' is not a whole number of seconds from 1 to 3600"},
+      {{"check", "o.json", "--timeout", "abc"},
+       "lumora: --timeout: 'abc' is not a whole number of seconds from 1 to 3600"},
   };
   for (const Case& c : cases) {
     const auto r = RunProcess(Lumora(), c.args);
@@ -52,6 +56,11 @@ TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
        {"OBJECT FILE", "FEATURE PATH"},
        {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
       {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
+      {"check",
+       {"DSN NAME", "--timeout SECONDS", "--drivers", "Exit status: 0"},
+       {" TEXT", " INT"}},
+      {"export", {"--format FORMAT", "--out DIR", "--component NAME"}, {" TEXT"}},
+      {"catalogue", {"--from SOURCE", "--out DIR"}, {" TEXT"}},
   };
   for (const Case& c : cases) {
     const auto r = RunProcess(Lumora(), {c.command, "--help"});
