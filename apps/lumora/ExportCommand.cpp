@@ -45,14 +45,11 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
                  "msi: the installer database's ODBC tables as .idt files; wix: a WiX v3 "
                  "fragment; odbcinst: unixODBC templates for odbcinst -i")
       ->required()
-      ->type_name("FORMAT")
       ->check(CLI::IsMember({"msi", "wix", "odbcinst"}));
-  sub.add_option("--out", a.out, "The folder the files go to (made when missing; default: .)")
-      ->type_name("DIR");
+  sub.add_option("--out", a.out, "The folder the files go to (made when missing; default: .)");
   sub.add_option("--component", a.component,
                  "msi, wix: the component every row belongs to (default: one per driver, named "
-                 "from it)")
-      ->type_name("NAME");
+                 "from it)");
   sub.add_flag("--with-translators", a.withTranslators,
                "Add the catalogue's translators (lumora.ini in the component folder)");
   sub.add_flag("--force", a.force,

@@ -56,14 +56,16 @@ TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
        {"OBJECT FILE", "FEATURE PATH"},
        {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
       {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
+      {"", {"Run 'lumora COMMAND --help'"}, {}},
       {"check",
        {"DSN NAME", "--timeout SECONDS", "--drivers", "Exit status: 0"},
        {" TEXT", " INT"}},
-      {"export", {"--format FORMAT", "--out DIR", "--component NAME"}, {" TEXT"}},
       {"catalogue", {"--from SOURCE", "--out DIR"}, {" TEXT"}},
   };
   for (const Case& c : cases) {
-    const auto r = RunProcess(Lumora(), {c.command, "--help"});
+    const auto r =
+        RunProcess(Lumora(), c.command.empty() ? std::vector<std::string>{"--help"}
+                                               : std::vector<std::string>{c.command, "--help"});
     ASSERT_EQ(r.exitStatus, 0) << c.command;
     for (const std::string& text : c.shown) EXPECT_NE(r.out.find(text), std::string::npos) << text;
     for (const std::string& text : c.hidden) EXPECT_EQ(r.out.find(text), std::string::npos) << text;
