@@ -2,14 +2,19 @@
 # Time from start to the first painted frame of the wizard window, with a catalogue of 100
 # drivers and 1,000 registered data sources, beside a bare Qt dialog holding a list of as many
 # entries (1,100), in one run under one virtual display. Each program runs RUNS times (default
-# 21), the two alternating; the median and the fastest run are printed.
-# Usage: bench/first_frame.sh [BUILD_DIR] [RUNS]   (default: build/default; needs xvfb-run)
+# 21), the two alternating; the median and the fastest run are printed. Given OTHER, a copy of
+# the build's probe/ folder made from a variant of the code, its lumora runs too, alternating
+# with the others, so that a change is measured under the same load as what it changes.
+# Usage: bench/first_frame.sh [BUILD_DIR] [RUNS] [OTHER]   (default: build/default; needs xvfb-run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/default}"
 runs="${2:-21}"
-for program in lumora first_frame_bare; do
-  [[ -x "$build/bin/$program" ]] || { echo "build the $program target in $build first" >&2; exit 2; }
+other="${3:-}"
+[[ -z "$other" || -x "$other/lumora" ]] || { echo "$other holds no lumora" >&2; exit 2; }
+[[ -z "$other" ]] || other=$(cd "$other" && pwd)
+for program in probe/lumora bin/first_frame_bare; do
+  [[ -x "$build/$program" ]] || { echo "build the lumora_window_probe_folder and first_frame_bare targets in $build first" >&2; exit 2; }
 done
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
 build=$(cd "$build" && pwd)
@@ -41,8 +46,9 @@ cat > "$dir/measure.sh" <<MEASURE
 #!/usr/bin/env bash
 # Runs inside the virtual display: prints one line per run, "NAME MILLISECONDS".
 set -euo pipefail
-# Exported once, so that both programs are started alike (the bare dialog ignores it).
-export LUMORA_QT_FIRST_FRAME=1
+# Exported once, so that both programs are started alike (the bare dialog ignores it); lumora
+# runs from the build's probe/ folder, whose window library reports the first frame.
+export LUMORA_PROBE_FIRST_FRAME=1
 once() {  # NAME COMMAND...
   local name=\$1; shift
   local start frame
@@ -52,9 +58,12 @@ once() {  # NAME COMMAND...
   echo "\$name \$(( (frame - start) / 1000 ))"
 }
 for run in \$(seq $runs); do
-  once wizard "$build/bin/lumora" wizard "$dir/object.json" \
+  once wizard "$build/probe/lumora" wizard "$dir/object.json" \
     --component-dir "$dir" --registry "$dir/sources.reg"
   once bare "$build/bin/first_frame_bare" 1100
+  if [[ -n "$other" ]]; then
+    once other "$other/lumora" wizard "$dir/object.json" --component-dir "$dir" --registry "$dir/sources.reg"
+  fi
 done
 MEASURE
 chmod +x "$dir/measure.sh"
@@ -66,3 +75,4 @@ report() {  # NAME LABEL
 }
 report wizard "lumora wizard, 100 drivers + 1,000 data sources:"
 report bare "bare Qt dialog, a list of 1,100 entries:"
+[[ -z "$other" ]] || report other "lumora wizard from $other:"

@@ -2,7 +2,7 @@
 // "fuzz.script:LINE", or parses into actions in line order with indexes and entry numbers in
 // the 16-bit range the controls take.
 #include "FuzzSupport.h"
-#include "platform/forms/ScriptDriver.h"
+#include "platform/forms/ScriptParser.h"
 
 using lumora::forms::ScriptAction;
 using lumora::fuzz::Check;

@@ -62,12 +62,15 @@ run_terminal() {
 run_window() {
   local prefix=$1 what=$2 grab=$work/grab-$2 pixel
   if ! have xvfb-run; then skip "$what: the window (xvfb-run is missing: Debian package xvfb)"; return; fi
+  if [[ ! -f "$build/probe/libBVLumoraQt.so" ]]; then skip "$what: the window (build the lumora_window_probe target)"; return; fi
+  # The installed window library is swapped for the probe, which plays the script and saves shots.
+  cp "$build/probe/libBVLumoraQt.so" "$prefix/$multiarch/lumora/libBVLumoraQt.so"
   mkdir -p "$grab"
   printf '%s\n' 'key F1' 'dump' 'tick lvwDrivers "SQL Server"' 'click cmdDrvAdv' 'key F1' \
     'click cmdNav(3)' 'click cmdNav(3)' 'key F1' 'click cmdDSNAdv' 'key F1' 'click cmdNav(3)' \
     'click cmdNav(3)' 'key F1' 'key Escape' > "$work/pages.script"
   cp "$root/examples/object.json" "$work/object.json"
-  (cd / && LUMORA_QT_PLAYBACK=$work/pages.script LUMORA_QT_GRAB=$grab XDG_DATA_HOME=$work/xdg \
+  (cd / && LUMORA_PROBE_SCRIPT=$work/pages.script LUMORA_PROBE_SHOTS=$grab XDG_DATA_HOME=$work/xdg \
      xvfb-run -a -s "-screen 0 1024x768x24" "$prefix/bin/lumora" wizard "$work/object.json" \
      --registry none >"$work/window.out" 2>&1) || true
   for topic in 0 1 3 4 6; do

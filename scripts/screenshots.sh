@@ -4,14 +4,15 @@
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build/default; needs xvfb-run)
 #
-# The wizard plays a small script in the real window (the renderer's hidden LUMORA_QT_PLAYBACK
-# switch); each `dump` of the script saves the window as shot-N.png (LUMORA_QT_GRAB).
+# The wizard plays a small script in the real window through the window probe (the build's probe/
+# folder, tests/window_probe); each `dump` of the script saves the window as shot-N.png.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/default}
-lumora=$build/bin/lumora
+lumora=$build/probe/lumora
 out=$root/docs/screenshots
-[ -x "$lumora" ] || { echo "screenshots.sh: no $lumora; build the lumora target first" >&2; exit 2; }
+[ -x "$lumora" ] && [ -f "$build/probe/libBVLumoraQt.so" ] ||
+  { echo "screenshots.sh: no $lumora; build the lumora_window_probe_folder target first" >&2; exit 2; }
 command -v xvfb-run >/dev/null || { echo "screenshots.sh: xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -35,7 +36,7 @@ SCRIPT
 mkdir -p "$out"
 for dpi in 96 144; do
   rm -f "$work"/shot-*.png
-  LUMORA_QT_PLAYBACK=$work/pages.txt LUMORA_QT_GRAB=$work QT_FONT_DPI=$dpi \
+  LUMORA_PROBE_SCRIPT=$work/pages.txt LUMORA_PROBE_SHOTS=$work QT_FONT_DPI=$dpi \
     xvfb-run -a -s "-screen 0 1600x1200x24 -dpi $dpi" \
     "$lumora" wizard "$work/object.json" --registry none >/dev/null 2>"$work/stderr" || true
   if grep -q "playback stopped" "$work/stderr"; then cat "$work/stderr" >&2; exit 1; fi

@@ -25,9 +25,11 @@ type txtDSNAttrib "DriverName=SQLite3\\r\\nDatabase=$work/shop.db"
 click cmdDSNTest
 key Escape
 SCRIPT
-LUMORA_QT_PLAYBACK=$work/pages.txt LUMORA_QT_GRAB=$work QT_FONT_DPI=96 \
+# The window probe (build/*/probe/, tests/window_probe) plays the script and saves the shots.
+[ -x "$build/probe/lumora" ] || { echo "test-button-screenshots.sh: build the lumora_window_probe_folder target first" >&2; exit 2; }
+LUMORA_PROBE_SCRIPT=$work/pages.txt LUMORA_PROBE_SHOTS=$work QT_FONT_DPI=96 \
   xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" \
-  "$build/bin/lumora" wizard "$work/object.json" --registry none >/dev/null 2>&1 || true
+  "$build/probe/lumora" wizard "$work/object.json" --registry none >/dev/null 2>&1 || true
 n=1
 for name in test-button test-failed test-connected; do
   [ -f "$work/shot-$n.png" ] || { echo "test-button-screenshots.sh: $name was not captured" >&2; exit 1; }

@@ -47,16 +47,17 @@ class DriverInstallation {
 
 class ScriptMode : public WizardMode {
  public:
-  // A script file is read and checked whole before the wizard opens; standard input is played
-  // line by line as it arrives.
+  // A script file (or a pipe named like one) is read and checked whole before the wizard
+  // opens; standard input is played line by line as it arrives.
   explicit ScriptMode(const std::string& script) : scriptName_(script == "-" ? "<stdin>" : script) {
-    if (script == "-") {
-      source_ = std::make_unique<forms::StreamedScript>(std::cin, scriptName_);
-      return;
-    }
     try {
+      if (script == "-") {
+        CheckStandardInput(scriptName_, "script");
+        source_ = std::make_unique<forms::StreamedScript>(std::cin, scriptName_);
+        return;
+      }
       source_ = std::make_unique<forms::ParsedScript>(
-          forms::ParseScript(ReadInputFile(script, "script"), scriptName_));
+          forms::ParseScript(ReadInputFile(script, "script", Pipes::Read), scriptName_));
     } catch (const forms::ScriptError& e) {
       throw HostError::BadInput(e.what());
     }

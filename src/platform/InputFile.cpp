@@ -26,23 +26,28 @@ const char* KindOf(mode_t mode) {
 
 }  // namespace
 
-std::optional<std::string> ReadInputFileIfPresent(const std::string& path,
-                                                  const std::string& what) {
+std::optional<std::string> ReadInputFileIfPresent(const std::string& path, const std::string& what,
+                                                  Pipes pipes) {
+  const auto readable = [pipes](mode_t mode) {
+    return S_ISREG(mode) || (pipes == Pipes::Read && S_ISFIFO(mode));
+  };
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT) return std::nullopt;
     Refuse(path, what, std::strerror(errno));
   }
-  if (!S_ISREG(st.st_mode)) Refuse(path, what, KindOf(st.st_mode));
+  if (!readable(st.st_mode)) Refuse(path, what, KindOf(st.st_mode));
   if (static_cast<uint64_t>(st.st_size) > kMaxInputFileBytes) {
     Refuse(path, what,
            "larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB, not read");
   }
-  // Opened without blocking, so that a file swapped for a pipe after the check cannot hang.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // A file is opened without blocking, so that one swapped for a pipe after the check cannot
+  // hang; a pipe asked for waits for its writer.
+  const int flags = O_RDONLY | O_CLOEXEC | (S_ISFIFO(st.st_mode) ? 0 : O_NONBLOCK);
+  const int fd = ::open(path.c_str(), flags);
   if (fd < 0) Refuse(path, what, std::strerror(errno));
   struct stat opened {};
-  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+  if (::fstat(fd, &opened) != 0 || !readable(opened.st_mode)) {
     ::close(fd);
     Refuse(path, what, KindOf(opened.st_mode));
   }
@@ -68,10 +73,16 @@ std::optional<std::string> ReadInputFileIfPresent(const std::string& path,
   return bytes;
 }
 
-std::string ReadInputFile(const std::string& path, const std::string& what) {
-  std::optional<std::string> bytes = ReadInputFileIfPresent(path, what);
+std::string ReadInputFile(const std::string& path, const std::string& what, Pipes pipes) {
+  std::optional<std::string> bytes = ReadInputFileIfPresent(path, what, pipes);
   if (!bytes) Refuse(path, what, std::strerror(ENOENT));
   return std::move(*bytes);
+}
+
+void CheckStandardInput(const std::string& name, const std::string& what) {
+  struct stat st {};
+  if (::fstat(STDIN_FILENO, &st) == 0 && S_ISDIR(st.st_mode))
+    Refuse(name, what, KindOf(st.st_mode));
 }
 
 }  // namespace lumora

@@ -135,6 +135,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, WizardScriptCase, ::testing::ValuesIn(CaseNames(
                            return name;
                          });
 
+// A script may come from any stream a shell hands over: a process substitution or a named pipe
+// is read to its end like a file; a folder given as standard input is refused by name.
+TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
+  TempDir temp;
+  temp.Write("o.json", "{\"properties\": {}}\n");
+  fs::create_directory(temp.File("folder"));
+  const std::string lumora =
+      "'" + fs::absolute(testing::Lumora()).string() + "' wizard o.json --registry none --script ";
+  struct Case {
+    std::string command;
+    int exit;
+    std::string out, err;
+  };
+  const Case cases[] = {
+      {lumora + "<(printf 'dump\\nclose\\n')", 1, "{\"caption\":\"Lumora - Step 1\"", ""},
+      {"rm -f p && mkfifo p && { printf '\\xEF\\xBB\\xBFdump\\n' > p & } && " + lumora + "p", 1,
+       "{\"caption\":\"Lumora - Step 1\"", ""},
+      {lumora + "- < folder", 2, "", "lumora: <stdin>: script: is a directory\n"},
+      {lumora + "folder", 2, "", "lumora: folder: script: is a directory\n"},
+  };
+  for (const Case& c : cases) {
+    const auto r = RunProcess("/bin/bash", {"-c", "cd '" + temp.path() + "' && " + c.command});
+    EXPECT_EQ(r.exitStatus, c.exit) << c.command << "\n" << r.err;
+    EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << c.command << "\n" << r.out;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), c.err) << c.command;
+    EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
+  }
+}
+
 // No window can be opened (no display, or a build without the window library): the message
 // says what to do instead.
 TEST(WizardCommand, WithoutAScriptOrADisplaySaysHowToRunItAndWritesNothing) {

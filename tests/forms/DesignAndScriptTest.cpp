@@ -10,6 +10,7 @@
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Components.h"
 #include "platform/forms/FormDesign.h"
+#include "platform/forms/FormDump.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/ScriptDriver.h"
@@ -87,11 +88,15 @@ TEST(WizardScript, ParsesActionsQuotesEscapesAndComments) {
 }
 
 // A script read whole and one streamed line by line give the same actions on the same lines,
-// whichever line ends it uses.
+// whichever line ends it uses, with or without a byte-order mark before its first line.
 TEST(WizardScript, StreamedAndWholeScriptsAgreeOnEveryLineEnd) {
   for (const std::string& text : {std::string("dump\nclick a\n\n# c\nkey Escape"),
                                   std::string("dump\r\nclick a\r\n\r\n# c\r\nkey Escape\r\n"),
-                                  std::string("dump\rclick a\r\r# c\rkey Escape\r")}) {
+                                  std::string("dump\rclick a\r\r# c\rkey Escape\r"),
+                                  std::string("\xEF\xBB\xBF"
+                                              "dump\r\nclick a\n\n# c\nkey Escape"),
+                                  std::string("\xEF\xBB\xBF"
+                                              "dump\rclick a\r\r# c\rkey Escape\r")}) {
     std::vector<std::pair<ScriptAction::Kind, int>> whole, streamed;
     for (const ScriptAction& a : ParseScript(text, "s")) whole.emplace_back(a.kind, a.line);
     std::istringstream in(text);

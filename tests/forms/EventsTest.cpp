@@ -167,6 +167,34 @@ TEST_F(FormEvents, KeysReachTheFormFirstWithKeyPreviewAndEscapeClicksCancel) {
                                            "form 65", "click done", "form 112", "form 27"}));
 }
 
+// Enter clicks the command button that has the focus, default or not; from any other control
+// it clicks the Default button; a multi-line text box is no exception here (the window keeps
+// Enter for its new line and never sends it).
+TEST_F(FormEvents, EnterClicksTheFocusedButtonElseTheDefaultOne) {
+  auto& box = Place<TextBox>(form, "txtName");
+  auto& ok = Place<CommandButton>(form, "cmdOk");
+  auto& other = Place<CommandButton>(form, "cmdOther");
+  auto& cancel = Place<CommandButton>(form, "cmdCancel");
+  auto& check = Place<CheckBox>(form, "chkOn");
+  ok.SetDefault(true);
+  cancel.SetCancel(true);
+  for (auto* button : {&ok, &other, &cancel}) {
+    button->OnClick = [this, button] { log.push_back(button->Name()); };
+  }
+  ShowModeless();
+  const std::pair<Control*, std::vector<std::string>> cases[] = {
+      {&box, {"cmdOk"}}, {&other, {"cmdOther"}}, {&cancel, {"cmdCancel"}},
+      {&ok, {"cmdOk"}},  {&check, {"cmdOk"}},
+  };
+  for (const auto& [focus, clicked] : cases) {
+    log.clear();
+    ASSERT_TRUE(UserInput::Focus(*focus));
+    ASSERT_TRUE(UserInput::Key(form, kKeyReturn));
+    EXPECT_EQ(log, clicked) << focus->Name();
+  }
+  EXPECT_EQ(check.Value(), kUnchecked) << "Enter does not tick a check box";
+}
+
 TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {
   form.OnQueryUnload = [&](int16_t& cancel, int16_t mode) {
     log.push_back("QueryUnload " + std::to_string(mode));

@@ -1,5 +1,6 @@
 // The wizard window as a person gets it: the real lumora program loading the real component and
-// window library, started from an unrelated folder under a virtual display. The window library
+// the window probe (the real window library's code, which saves the shot), started from an
+// unrelated folder under a virtual display. The window library
 // works on the component's state, so the side panel shows the artwork that lies beside the
 // component whatever the current folder is.
 #include <gtest/gtest.h>
@@ -34,10 +35,11 @@ TEST(WindowProcess, shouldShowTheSidePanelArtworkWhenStartedFromAnotherFolder) {
   dir.Write("object.json", R"({ "properties": {} })");
   dir.Write("pages.txt", "dump\nkey Escape\n");
   const std::string command = "cd '" + dir.path() +
-                              "' && unset QT_QPA_PLATFORM && LUMORA_QT_PLAYBACK=pages.txt "
-                              "LUMORA_QT_GRAB=. QT_FONT_DPI=96 exec xvfb-run -a -s "
+                              "' && unset QT_QPA_PLATFORM && LUMORA_PROBE_SCRIPT=pages.txt "
+                              "LUMORA_PROBE_SHOTS=. QT_FONT_DPI=96 exec xvfb-run -a -s "
                               "'-screen 0 1024x768x24 -dpi 96' '" +
-                              testing::BinDir() + "/lumora' wizard object.json --registry none";
+                              testing::BinDir() +
+                              "/../probe/lumora' wizard object.json --registry none";
   const testing::ProcessResult run = testing::RunProcess("/bin/sh", {"-c", command});
 
   QImage shot(QString::fromStdString(dir.File("shot-1.png")));

@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -36,6 +36,7 @@
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
+#include "platform/qt/ListViewModel.h"
 #include "support/RunProcess.h"
 #include "support/TestHost.h"
 
@@ -130,10 +131,10 @@ TEST_F(WindowRendererTest, shouldShowEveryControlAsTheDesignPlacesIt) {
     EXPECT_EQ(Widget<QLabel>(dialog, "lblInfo")->text(), "Fish & chips");
     EXPECT_TRUE(Widget<QRadioButton>(dialog, "optA")->isChecked());
     EXPECT_EQ(Widget<QGroupBox>(dialog, "fraPage(1)")->title(), "Second page");
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
-    ASSERT_EQ(items->topLevelItemCount(), 3);
-    EXPECT_EQ(items->topLevelItem(1)->text(0), "Beta");
-    EXPECT_EQ(items->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
+    ASSERT_EQ(items->model()->rowCount(), 3);
+    EXPECT_EQ(items->model()->index(1, 0).data().toString(), "Beta");
+    EXPECT_EQ(items->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_TRUE(items->isHeaderHidden());
     auto* kind = Widget<QComboBox>(dialog, "cboKind");
     EXPECT_EQ(kind->count(), 2);
@@ -218,10 +219,10 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
     EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->checkState(), Qt::PartiallyChecked);
     EXPECT_TRUE(Widget<QRadioButton>(dialog, "optB")->isChecked());
     EXPECT_FALSE(Widget<QRadioButton>(dialog, "optA")->isChecked());
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
-    ASSERT_EQ(items->topLevelItemCount(), 4);
-    EXPECT_EQ(items->topLevelItem(2)->checkState(0), Qt::Checked);
-    EXPECT_EQ(items->topLevelItem(3)->text(0), "Delta");
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
+    ASSERT_EQ(items->model()->rowCount(), 4);
+    EXPECT_EQ(items->model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(items->model()->index(3, 0).data().toString(), "Delta");
     EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->currentText(), "Second");
     auto* label = Widget<QLabel>(dialog, "lblInfo");
     EXPECT_EQ(label->x(), Px(2700));
@@ -234,7 +235,7 @@ TEST_F(WindowRendererTest, shouldFollowPropertyChangesMadeInCode) {
 
     form_.lvwItems.ListItems().Clear();
     form_.cboKind.Clear();
-    EXPECT_EQ(items->topLevelItemCount(), 0);
+    EXPECT_EQ(items->model()->rowCount(), 0);
     EXPECT_EQ(Widget<QComboBox>(dialog, "cboKind")->count(), 0);
   });
   // Changes made in code raise their own events once, and the window echoes none back.
@@ -276,19 +277,19 @@ TEST_F(WindowRendererTest, shouldStoreClassicLineEndsAndLoseTheFocusBeforeAClick
 // A person's ticks, choices and clicks reach the runtime as its events.
 TEST_F(WindowRendererTest, shouldRaiseTheEventsOfAPersonsTicksChoicesAndClicks) {
   run_.Run(form_, [&](QDialog& dialog) {
-    auto* items = Widget<QTreeWidget>(dialog, "lvwItems");
+    auto* items = Widget<QTreeView>(dialog, "lvwItems");
     // A person toggles the entry's check box; the list view's own item change is the signal.
-    items->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    items->model()->setData(items->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_TRUE(form_.lvwItems.ListItems().Item(2).Checked());
-    items->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    items->model()->setData(items->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(form_.lvwItems.ListItems().Item(2).Checked());
     // A tick the runtime refuses (the list is disabled there, though the window lags behind)
     // is taken back and raises nothing.
     form_.lvwItems.SetEnabled(false);
     items->setEnabled(true);
-    items->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    items->model()->setData(items->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_FALSE(form_.lvwItems.ListItems().Item(1).Checked());
-    EXPECT_EQ(items->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(items->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
 
     auto* kind = Widget<QComboBox>(dialog, "cboKind");
     kind->setFocus();
@@ -309,7 +310,9 @@ TEST_F(WindowRendererTest, shouldRaiseTheEventsOfAPersonsTicksChoicesAndClicks) 
                                       "cboKind_Click", "chkFlag_Click", "optB_Click"}));
 }
 
-TEST_F(WindowRendererTest, shouldSendEscapeAndF1ToTheFormFirst) {
+// Enter in a text box finds no Default button here and clicks nothing; on a focused button it
+// clicks that button, as Space does.
+TEST_F(WindowRendererTest, shouldSendEscapeF1AndEnterToTheFormFirst) {
   form_.SetHelpContextID(4);
   App().SetHelpFile("/nonexistent/help.chm");
   run_.Run(form_, [&](QDialog& dialog) {
@@ -319,12 +322,21 @@ TEST_F(WindowRendererTest, shouldSendEscapeAndF1ToTheFormFirst) {
     auto* help = dialog.findChild<QWidget*>("helpWindow");
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
+    QTest::keyClick(name, Qt::Key_Return);
+    auto* next = Widget<QPushButton>(dialog, "cmdNext");
+    next->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(form_.ActiveControl(), &form_.cmdNext);
+    QTest::keyClick(next, Qt::Key_Return);
+    QTest::keyClick(next, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(next, Qt::Key_Space);
     QTest::keyClick(name, Qt::Key_Escape);
   });
   App().SetHelpFile({});
   // Escape then clicks the form's Cancel button.
-  EXPECT_EQ(form_.Of({"Form_KeyDown", "cmdCancel_"}),
-            (std::vector<std::string>{"Form_KeyDown 112", "Form_KeyDown 27", "cmdCancel_Click"}));
+  EXPECT_EQ(form_.Of({"Form_KeyDown", "cmdCancel_", "cmdNext_Click"}),
+            (std::vector<std::string>{"Form_KeyDown 112", "Form_KeyDown 13", "Form_KeyDown 13",
+                                      "cmdNext_Click", "Form_KeyDown 13", "cmdNext_Click",
+                                      "cmdNext_Click", "Form_KeyDown 27", "cmdCancel_Click"}));
 }
 
 TEST_F(WindowRendererTest, shouldAskTheFormWhenTheCloseBoxIsUsed) {
@@ -428,6 +440,47 @@ TEST_F(WindowRendererTest, shouldNotEchoAHandlerChangeBackIntoTheRuntime) {
   });
   // Per key: the typed text's Change, then the rewrite's Change (which changes nothing more).
   EXPECT_EQ(form_.Count("txtName_Change"), 4);
+}
+
+// The list view's model reads the runtime's entries, but the rows a view knows change only when
+// the window refreshes it: a view is never handed a row the runtime already took away. A
+// person's tick is handed on, not made.
+TEST(ListViewModelTest, shouldKeepItsRowsUntilRefreshedAndHandOnATick) {
+  ListView list("lvw", kNoIndex);
+  ListViewModel model(list);
+  std::vector<std::pair<int32_t, bool>> ticks;
+  model.onTick = [&](int32_t index, bool checked) { ticks.emplace_back(index, checked); };
+  for (const char* text : {"a", "b", "c"}) list.ListItems().Add(0, {}, text);
+  EXPECT_EQ(model.rowCount(), 0);
+  model.Refresh();
+  list.ListItems().Remove(3);
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_FALSE(model.index(2, 0).data().isValid()) << "a row gone from the runtime shows nothing";
+  model.Refresh();
+  struct Row {
+    int row;
+    int role;
+    QVariant shown;
+  };
+  const Row before[] = {{0, Qt::DisplayRole, "a"}, {1, Qt::CheckStateRole, QVariant()}};
+  for (const Row& r : before) EXPECT_EQ(model.index(r.row, 0).data(r.role), r.shown) << r.row;
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole), "1");
+  EXPECT_FALSE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+
+  list.SetCheckboxes(true);
+  list.ColumnHeaders().Add(0, "name", "Name", 1000);
+  list.ColumnHeaders().Add(0, "more", "More", 1000);
+  model.Refresh();
+  EXPECT_EQ(model.columnCount(), 2);
+  EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole), "More");
+  EXPECT_EQ(model.index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_TRUE(model.flags(model.index(1, 0)) & Qt::ItemIsUserCheckable);
+  EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+  EXPECT_FALSE(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole))
+      << "an entry already unticked";
+  EXPECT_FALSE(list.ListItems().Item(2).Checked()) << "the runtime ticks, not the model";
+  EXPECT_EQ(ticks, (std::vector<std::pair<int32_t, bool>>{{2, true}}));
 }
 
 }  // namespace

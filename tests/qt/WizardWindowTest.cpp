@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWindow>
 #include <string>
 #include <tuple>
@@ -67,14 +67,14 @@ class WizardWindow : public ::testing::Test {
   }
 
   // Ticks entry `row` (0-based) of a list view by clicking its check box.
-  static void ClickCheckBox(QTreeWidget* list, int row) {
-    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+  static void ClickCheckBox(QTreeView* list, int row) {
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(rect.left() + rect.height() / 2 + 2, rect.center().y()));
   }
-  static int Row(QTreeWidget* list, const QString& text) {
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-      if (list->topLevelItem(i)->text(0) == text) return i;
+  static int Row(QTreeView* list, const QString& text) {
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+      if (list->model()->index(i, 0).data().toString() == text) return i;
     }
     ADD_FAILURE() << "no entry " << text.toStdString();
     return 0;
@@ -90,13 +90,14 @@ class WizardWindow : public ::testing::Test {
 TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClose) {
   const bool finished = Display([&](QDialog& dialog) {
     auto* advanced = Widget<QPushButton>(dialog, "cmdDrvAdv");
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    auto* drivers = Widget<QTreeView>(dialog, "lvwDrivers");
     ASSERT_NE(drivers, nullptr);
     EXPECT_FALSE(advanced->isEnabled());
     const int row = Row(drivers, "SQL Server");
     for (const bool ticked : {true, false, true}) {
       ClickCheckBox(drivers, row);
-      EXPECT_EQ(drivers->topLevelItem(row)->checkState(0), ticked ? Qt::Checked : Qt::Unchecked);
+      EXPECT_EQ(drivers->model()->index(row, 0).data(Qt::CheckStateRole).toInt(),
+                ticked ? Qt::Checked : Qt::Unchecked);
       EXPECT_EQ(advanced->isEnabled(), ticked);
     }
     QTest::mouseClick(advanced, Qt::LeftButton);
@@ -125,7 +126,7 @@ TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClo
 
 // Without a host window the wizard is a window of its own that wears the application icon: not a
 // dialog, which the X11 platform would make transient for an invisible owner window. Alt+N and
-// Alt+B move through its pages.
+// Alt+B move through its pages, and so does Enter on the focused Back button.
 TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
     ASSERT_NE(dialog.windowHandle(), nullptr);
@@ -134,7 +135,7 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
     EXPECT_FALSE(dialog.windowIcon().isNull());
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
-    EXPECT_FALSE(Widget<QTreeWidget>(dialog, "lvwDrivers")->isVisible());
+    EXPECT_FALSE(Widget<QTreeView>(dialog, "lvwDrivers")->isVisible());
     QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{6}, 2000);
     QTRY_COMPARE_WITH_TIMEOUT(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), QString("&Finish"),
@@ -142,6 +143,11 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
     QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);  // Back from the summary
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
     EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), "&Next");
+    auto* back = Widget<QPushButton>(dialog, "cmdNav(2)");
+    back->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY_WITH_TIMEOUT(back->hasFocus(), 2000);
+    QTest::keyClick(back, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{0}, 2000);
   });
 }
 
@@ -162,7 +168,7 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
       {"cmdNav(3)", 6, "Help - Step 3: Summary"},
   };
   Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeWidget>(dialog, "lvwDrivers");
+    auto* drivers = Widget<QTreeView>(dialog, "lvwDrivers");
     ClickCheckBox(drivers, Row(drivers, "SQL Server"));
     for (const auto& [click, step, topic] : moves) {
       if (click != nullptr) QTest::mouseClick(Widget<QPushButton>(dialog, click), Qt::LeftButton);
@@ -192,7 +198,7 @@ TEST_F(WizardWindow, shouldDrawListsWithScrollBarsOnlyWhenNeededAndWholeRows) {
   AddDataSource(false);
   Display([&](QDialog& dialog) {
     for (const auto& [name, scrollBar] : {std::pair{"lvwDrivers", true}, {"lvwDSNs", false}}) {
-      auto* list = Widget<QTreeWidget>(dialog, name);
+      auto* list = Widget<QTreeView>(dialog, name);
       QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 2000);
       QCoreApplication::processEvents();
       EXPECT_EQ(list->horizontalScrollBar()->isVisible(), scrollBar) << name;

@@ -148,7 +148,13 @@ InputOutcome UserInput::Key(Form& form, int16_t keyCode, int16_t shift) {
   }
   if (!form.IsLoaded() || code == 0) return Settle(&form);
 
-  if (code == kKeyReturn || code == kKeyEscape) {
+  auto* focusedButton = dynamic_cast<CommandButton*>(form.ActiveControl());
+  if (code == kKeyReturn && focusedButton != nullptr && focusedButton->IsReachable()) {
+    // A focused button takes Enter for itself, as it takes Space.
+    Raised(*focusedButton, "Click", [&] {
+      if (focusedButton->OnClick) focusedButton->OnClick();
+    });
+  } else if (code == kKeyReturn || code == kKeyEscape) {
     for (Control* control : form.Controls()) {
       auto* button = dynamic_cast<CommandButton*>(control);
       if (button == nullptr || !button->IsReachable()) continue;

@@ -38,8 +38,9 @@ class UserInput {
   static InputOutcome Type(TextBox& box, const std::string& text);
   static InputOutcome Focus(Control& control);
   // Presses a key on the form (KeyPreview: the form's KeyDown first, then the focused control's;
-  // Enter and Escape then click the Default or Cancel button if the key is still there). F1 then
-  // opens help at the focused control's context (or its containers', or the form's).
+  // Enter then clicks the focused command button, or else the Default button, and Escape the
+  // Cancel button, if the key is still there). F1 then opens help at the focused control's
+  // context (or its containers', or the form's).
   static InputOutcome Key(Form& form, int16_t keyCode, int16_t shift = 0);
   // Closes the window with its close box (QueryUnload mode 0).
   static InputOutcome CloseBox(Form& form);

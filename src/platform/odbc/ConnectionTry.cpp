@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "contract/LocalPaths.h"
 #include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
@@ -53,10 +54,7 @@ std::string TryProgramBesideThisLibrary() {
       info.dli_fname == nullptr) {
     return kTryProgram;
   }
-  const std::string self = info.dli_fname;
-  const size_t slash = self.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" +
-         kTryProgram;
+  return FolderOf(info.dli_fname) + "/" + kTryProgram;
 }
 
 std::string SignalName(int signal) {

@@ -8,22 +8,19 @@
 #include <QPushButton>
 #include <QTimer>
 #include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 #include "platform/forms/Form.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/HelpWindow.h"
-#include "platform/qt/Playback.h"
+#include "platform/qt/WindowWatcher.h"
 
 namespace lumora::forms {
 
 struct WindowRenderer::Private {
   FormWindow* window = nullptr;  // the window shown modally now (innermost), or null
   QPointer<HelpWindow> help;
-  Playback* playback = nullptr;
+  WindowWatcher* watcher = nullptr;
 };
 
 WindowRenderer::WindowRenderer() : d_(std::make_unique<Private>()) {}
@@ -38,26 +35,9 @@ void WindowRenderer::RunModal(Form& form) {
   FormWindow* outer = d_->window;
   d_->window = &window;
 
-  // Hidden switches for the project's own scripts (screenshots, first-frame benchmark); they
-  // are not options of any command.
-  std::unique_ptr<Playback> playback;
-  if (const std::string script = Env("LUMORA_QT_PLAYBACK"); !script.empty()) {
-    playback = std::make_unique<Playback>(window, script, Env("LUMORA_QT_GRAB"));
-    d_->playback = playback.get();
-    window.onFirstFrame = [p = playback.get()] { p->Start(); };
-  } else if (!Env("LUMORA_QT_FIRST_FRAME").empty()) {
-    window.onFirstFrame = [&window] {
-      const auto now = std::chrono::system_clock::now().time_since_epoch();
-      std::printf("first-frame %lld\n",
-                  static_cast<long long>(
-                      std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-      std::fflush(stdout);
-      window.Dialog().close();
-    };
-  }
-
+  if (d_->watcher != nullptr) d_->watcher->WindowShown(window);
   window.Exec();
-  d_->playback = nullptr;
+  if (d_->watcher != nullptr) d_->watcher->WindowClosed(window);
   d_->window = outer;
   // The loop may end without the form having unloaded (the application quit): the session ends.
   if (form.IsLoaded()) form.Unload(kAppWindows);
@@ -117,7 +97,7 @@ int16_t WindowRenderer::MsgBox(const std::string& prompt, int32_t buttons,
   for (const Choice& choice : choices) set |= choice.button;
   box.setStandardButtons(set);
   box.setDefaultButton(choices.front().button);
-  if (d_->playback != nullptr) d_->playback->Answer(box);
+  if (d_->watcher != nullptr) d_->watcher->MessageBoxShown(box);
   const int chosen = box.exec();
   for (const Choice& choice : choices) {
     if (chosen == choice.button) return choice.answer;
@@ -132,10 +112,11 @@ void WindowRenderer::ShowHelp(const std::string& helpFile, int32_t contextId) {
     d_->help = new HelpWindow(parent);
   }
   const bool shown = d_->help->ShowTopic(helpFile, contextId);
-  // Named by the topic asked for, and whether the file had it, so a run can be checked by name.
-  if (d_->playback != nullptr) {
-    d_->playback->Shoot(*d_->help, (shown ? "help-" : "help-missing-") + std::to_string(contextId));
-  }
+  if (d_->watcher != nullptr) d_->watcher->HelpShown(*d_->help, contextId, shown);
+}
+
+void WindowRenderer::Watch(WindowWatcher* watcher) {
+  d_->watcher = watcher;
 }
 
 // --- Display and application -------------------------------------------------------------------

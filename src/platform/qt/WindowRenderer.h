@@ -17,6 +17,8 @@
 
 namespace lumora::forms {
 
+class WindowWatcher;
+
 class WindowRenderer : public ModalDriver, public Presenter {
  public:
   WindowRenderer();
@@ -36,6 +38,9 @@ class WindowRenderer : public ModalDriver, public Presenter {
   // Runs the task on a thread of its own while the window keeps answering: a busy cursor and,
   // after a moment, a small dialog whose Cancel button asks the task to stop.
   void RunBusy(const std::string& what, const CancellableTask& task) override;
+
+  // Lets `watcher` (not owned; null for none) see the windows this renderer shows.
+  void Watch(WindowWatcher* watcher);
 
   struct Private;
 

@@ -1,7 +1,7 @@
-// A wizard script played in a real window, for the project's screenshot script (private to the
-// window renderer; switched on by the hidden LUMORA_QT_PLAYBACK variable). Actions are those of
-// the headless script driver and go through UserInput one at a time, a moment apart, once the
-// window has painted; `dump` saves the window as shot-N.png in the LUMORA_QT_GRAB folder.
+// A wizard script played in a real window, for the project's screenshot tools (part of the window
+// probe, never of the product). Actions are those of the headless script driver and go through
+// UserInput one at a time, a moment apart, once the window has painted; `dump` saves the window
+// as shot-N.png in the shots folder.
 // Message boxes are saved the same way and answered after a moment. A failing action is
 // printed on standard error and closes the window with its close box.
 #pragma once
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/forms/ScriptDriver.h"
+#include "platform/forms/ScriptParser.h"
 
 class QMessageBox;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "platform/qt/Playback.h"
+#include "Playback.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -9,6 +9,7 @@
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/PlayAction.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/FormWindow.h"
 
@@ -21,7 +22,7 @@ constexpr int kPauseMs = 150;  // lets the window lay itself out and paint betwe
 Playback::Playback(FormWindow& window, const std::string& scriptFile, const std::string& grabFolder)
     : window_(window), file_(scriptFile), grab_(QString::fromStdString(grabFolder)) {
   try {
-    actions_ = ParseScript(ReadInputFile(scriptFile, "playback script"), scriptFile);
+    actions_ = ParseScript(ReadInputFile(scriptFile, "playback script", Pipes::Read), scriptFile);
   } catch (const HostError& error) {
     Stop(error.what());
   } catch (const ScriptError& error) {
