@@ -58,14 +58,18 @@ class CheckMachine : public ::testing::Test {
     if (::access((kOdbcFolder + "libsqlite3odbc.so").c_str(), R_OK) != 0) {
       GTEST_SKIP() << "the SQLite ODBC driver is not installed (Debian package libsqliteodbc)";
     }
-    dir_.Write("odbcinst.ini",
-               "[SQLite3]\nDescription=SQLite 3\nDriver=" + kOdbcFolder +
-                   "libsqlite3odbc.so\n\n[PostgreSQL Unicode]\nDriver=" + kOdbcFolder +
-                   "psqlodbcw.so\n\n[Crashing]\nDriver=" + testing::BinDir() +
-                   "/liblumora_test_crashing_driver.so\n");
+    dir_.Write("odbcinst.ini", Expand(testing::ReadFile("tests/data/check/odbcinst.ini")));
     dir_.Write("odbc.ini", "");
     env_.Set("ODBCSYSINI", dir_.path().c_str());
     env_.Set("ODBCINI", dir_.File("odbc.ini").c_str());
+  }
+  // The text with $DIR the scratch folder and $BIN the folder of the built programs.
+  std::string Expand(std::string text) const {
+    for (const auto& [word, value] :
+         {std::pair{"$DIR", dir_.path()}, {"$BIN", testing::BinDir()}}) {
+      for (size_t at; (at = text.find(word)) != std::string::npos;) text.replace(at, 4, value);
+    }
+    return text;
   }
   ProcessResult Check(const std::vector<Source>& sources, std::vector<std::string> args = {},
                       const std::vector<Source>& drivers = {}) {
@@ -104,9 +108,7 @@ TEST_F(CheckMachine, EachTryEndsAsTheDriverSays) {
   };
   ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("made.db")));
   for (const TryCase& c : cases) {
-    std::string lines = c.lines;
-    for (size_t at; (at = lines.find("$DIR")) != std::string::npos;)
-      lines.replace(at, 4, dir_.path());
+    const std::string lines = Expand(c.lines);
     // The SQL Server line of the object keeps the Windows data source from being a finding.
     const ProcessResult r =
         Check({{c.name, lines}}, {}, {{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"}});
@@ -279,154 +281,35 @@ TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
   }
 }
 
-struct FindingCase {
-  const char* what;
-  std::vector<Source> drivers;
-  std::vector<Source> sources;
-  const char* expected;  // the finding's line after "OBJECT: "; "" for none
-};
+void from_json(const nlohmann::json& j, Source& s) {
+  s = {j.at(0), j.at(1), j.size() < 3 || j.at(2).get<bool>()};
+}
 
+// Each case of tests/data/check/findings.json: the object's drivers and data sources, and the
+// one finding's line after "OBJECT: " ("" for none).
 TEST_F(CheckMachine, FindingsWithoutConnectionNameTheItemAndTheLine) {
-  const Source sqlServer{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll\r\nSetup=x.dll"};
-  const std::vector<FindingCase> cases = {
-      {"all well", {sqlServer}, {{"Sales", "DriverName=SQL Server\r\nServer=db1"}}, ""},
-      {"driver installed here, not shipped",
-       {},
-       {{"Lite", "Description=x\r\nDriverName=SQLite3"}},
-       ""},
-      {"driver shipped by file name",
-       {sqlServer},
-       {{"Sales", "Driver=C:\\WINDOWS\\system32\\SQLSRV32.DLL\r\nServer=db1"}},
-       ""},
-      {"driver neither shipped nor installed",
-       {sqlServer},
-       {{"Pg", "Server=x\r\nDriverName=PostgreSQL ANSI"}},
-       "data source \"Pg\" line 2: its driver \"PostgreSQL ANSI\" is neither among the object's "
-       "selected drivers nor installed on this machine"},
-      {"driver stored but not selected",
-       {{"SQL Server", "Driver=sqlsrv32.dll", false}},
-       {{"Sales", "DriverName=SQL Server\r\nServer=db1"}},
-       "data source \"Sales\" line 1: its driver \"SQL Server\" is neither among the object's "
-       "selected drivers nor installed on this machine"},
-      {"data source naming no driver",
-       {},
-       {{"Bare", "Server=db1"}},
-       "data source \"Bare\": names no driver (no DriverName= or Driver= line)"},
-      {"names differing in case",
-       {sqlServer},
-       {{"Sales", "DriverName=SQL Server"},
-        {"x", "DriverName=SQL Server"},
-        {"SALES", "DriverName=SQL Server", false}},
-       "data sources \"Sales\" (entry 1) and \"SALES\" (entry 3): names differ only in letter "
-       "case; "
-       "the wizard lists them as one and a tick may drop the other"},
-      {"drivers differing in case",
-       {sqlServer, {"sql server", "Driver=a.dll", false}},
-       {},
-       "drivers \"SQL Server\" (entry 1) and \"sql server\" (entry 2): names differ only in letter "
-       "case; "
-       "the wizard lists them as one and a tick may drop the other"},
-      {"driver without Driver=", {{"Odd", "Setup=odd.dll"}}, {}, "driver \"Odd\": no Driver= line"},
-      {"unselected driver without Driver= is no finding",
-       {{"Odd", "Setup=odd.dll", false}},
-       {},
-       ""},
-      {"line that is not KEY=value",
-       {sqlServer},
-       {{"Sales", "DriverName=SQL Server\r\n\r\nServer db1"}},
-       "data source \"Sales\" line 3: \"Server db1\" is not KEY=value"},
-      {"line without a key",
-       {{"Odd", "Driver=odd.dll\r\n=1"}},
-       {},
-       "driver \"Odd\" line 2: \"=1\" is not KEY=value"},
-      {"empty value",
-       {sqlServer},
-       {{"Sales", "DriverName=SQL Server\r\nDescription= "}},
-       "data source \"Sales\" line 2: \"Description\" has an empty value"},
-  };
-  for (const FindingCase& c : cases) {
-    ProcessResult r = Check(c.sources, {"--no-connect"}, c.drivers);
-    const std::string prefix = dir_.File("object.json") + ": ";
-    if (*c.expected == '\0') {
-      EXPECT_EQ(r.out, "") << c.what;
-      EXPECT_EQ(r.exitStatus, 0) << c.what;
-    } else {
-      EXPECT_EQ(r.out, prefix + c.expected + "\n") << c.what;
-      EXPECT_EQ(r.exitStatus, 1) << c.what;
-    }
+  for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/findings.json"))) {
+    const std::string what = c["what"], expected = c["expected"];
+    ProcessResult r = Check(c["sources"], {"--no-connect"}, c["drivers"]);
+    EXPECT_EQ(r.out, expected.empty() ? "" : dir_.File("object.json") + ": " + expected + "\n")
+        << what;
+    EXPECT_EQ(r.exitStatus, expected.empty() ? 0 : 1) << what;
   }
 }
 
-struct DriverCase {
-  const char* what;
-  Source driver;         // the object's driver
-  std::string section;   // its odbcinst.ini section added to the scratch machine's; "" for none
-  const char* expected;  // the line after `driver "NAME": `; "" for no line
-  int exit;
-};
-
+// Each case of tests/data/check/drivers.json: the object's one driver, its odbcinst.ini section
+// added to the scratch machine's ("" for none), and the line after `driver "NAME": `.
 TEST_F(CheckMachine, DriversReportsWhetherEachSelectedDriverIsInstalledAndLoads) {
-  const std::string lite = kOdbcFolder + "libsqlite3odbc.so";
-  const std::vector<DriverCase> cases = {
-      {"installed by name",
-       {"SQLite3", "Driver=sqlite3odbc.dll"},
-       "",
-       "installed as \"SQLite3\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
-       0},
-      {"installed by the library's file name",
-       {"Lite for Windows", "Driver=C:\\Windows\\System32\\LIBSQLITE3ODBC.SO"},
-       "",
-       "installed as \"SQLite3\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
-       0},
-      {"registered by a bare file name, found in the driver folder",
-       {"Bare", "Driver=bare.dll"},
-       "[Bare]\nDriver=libsqlite3odbc.so\n",
-       "installed as \"Bare\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
-       0},
-      {"not installed here: the install brings it",
-       {"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"},
-       "",
-       "not installed on this machine: not loaded",
-       0},
-      {"not selected: not reported", {"SQLite3", "Driver=x.dll", false}, "", "", 0},
-      {"a library that is no ODBC driver",
-       {"Plain", "Driver=plain.dll"},
-       "[Plain]\nDriver=/usr/lib/x86_64-linux-gnu/libsqlite3.so.0\n",
-       "installed as \"Plain\": /usr/lib/x86_64-linux-gnu/libsqlite3.so.0 does not load: exports "
-       "neither SQLConnect nor SQLDriverConnect: not an ODBC driver",
-       1},
-      {"a library that is not there",
-       {"Gone", "Driver=gone.dll"},
-       "[Gone]\nDriver=/nowhere/libgone.so\n",
-       "installed as \"Gone\": /nowhere/libgone.so does not load: /nowhere/libgone.so: cannot "
-       "open shared object file: No such file or directory",
-       1},
-      {"a section without Driver=",
-       {"Empty", "Driver=e.dll"},
-       "[Empty]\nSetup=x.so\n",
-       "installed as \"Empty\" does not load: its section of $DIR/odbcinst.ini has no Driver= "
-       "entry",
-       1},
-      {"a library that crashes when loaded",
-       {"Loader", "Driver=l.dll"},
-       "[Loader]\nDriver=" + testing::BinDir() + "/liblumora_test_crashing_load.so\n",
-       "installed as \"Loader\": $BIN/liblumora_test_crashing_load.so crashed while loading "
-       "(SIGSEGV)",
-       1},
-  };
   const std::string machine = testing::ReadFile(dir_.File("odbcinst.ini"));
-  for (const DriverCase& c : cases) {
-    dir_.Write("odbcinst.ini", machine + "\n" + c.section);
-    const ProcessResult r = Check({}, {"--drivers"}, {c.driver});
-    std::string expected =
-        *c.expected == '\0' ? "" : "driver \"" + c.driver.name + "\": " + c.expected + "\n";
-    for (const auto& [word, value] :
-         {std::pair{"$DIR", dir_.path()}, {"$BIN", testing::BinDir()}}) {
-      for (size_t at; (at = expected.find(word)) != std::string::npos;)
-        expected.replace(at, 4, value);
-    }
-    EXPECT_EQ(r.out, expected) << c.what << "\n" << r.err;
-    EXPECT_EQ(r.exitStatus, c.exit) << c.what;
+  for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/drivers.json"))) {
+    const Source driver = c["driver"];
+    const std::string what = c["what"], line = c["expected"];
+    dir_.Write("odbcinst.ini", machine + "\n" + Expand(c["section"]));
+    const ProcessResult r = Check({}, {"--drivers"}, {driver});
+    EXPECT_EQ(r.out, line.empty() ? "" : "driver \"" + driver.name + "\": " + Expand(line) + "\n")
+        << what << "\n"
+        << r.err;
+    EXPECT_EQ(r.exitStatus, c["exit"].get<int>()) << what;
   }
 }
 
@@ -448,12 +331,6 @@ TEST_F(CheckMachine, DriversComeBeforeTheTriesAndInJsonToo) {
   r = Check({{"Lite", "DriverName=SQLite3"}}, {"--drivers", "--no-connect"}, drivers);
   EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
 }
-
-}  // namespace
-}  // namespace lumora
-
-namespace lumora {
-namespace {
 
 // The wizard's Test button tries the lines in the attribute box as they are now, edits
 // included, and the message box says what came of it; Finish stores the fixed lines.
