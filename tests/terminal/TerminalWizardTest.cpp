@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -23,32 +25,25 @@
 namespace lumora::testing {
 namespace {
 
-// One step: "keys:A B C" (tmux key names), "text:..." (typed literally), "click:TEXT" (the left
-// mouse button on the first cell of TEXT on the screen, as an xterm reports it), "wheel-up:TEXT"
-// and "wheel-down:TEXT" (the mouse wheel turned once over it), "signal:HUP" (sent to the
-// wizard's process), "close:input" (the test closes its end of the wizard's input terminal) or
-// "resize:COLSxROWS"; then, unless empty, a text the screen must show.
+// One step of a case: an action, then, unless empty, a text the screen must show and one that
+// must have left it. tests/data/terminal/cases.txt says how the cases are written.
 struct Step {
-  std::string action;
-  std::string expect;
-  std::string gone = {};  // a text that must have left the screen
+  std::string action, expect, gone;
 };
 
 enum class Object { kUntouched, kAsScript };
 
 struct Case {
-  const char* name;
+  std::string name;
   int cols = 80, rows = 24;
-  // Assignments put before the program, "" for none; "<$INPUT" gives the wizard a standard
-  // input terminal of its own (not its controlling one), whose other end the test holds.
-  std::string env;
+  std::string env;  // assignments put before the program; "<$INPUT" as the file says
   std::vector<Step> steps;
   int exitStatus = 0;
   Object object = Object::kUntouched;
-  std::string script;           // for kAsScript: the same actions as a script
-  bool colour = true;           // whether the screen may show colours
-  bool aligned = false;         // every line of the form is exactly as wide as the terminal
-  std::string objectText = {};  // the design object; "" for examples/object.json
+  std::string script;      // for kAsScript: the same actions as a script
+  bool colour = true;      // whether the screen may show colours
+  bool aligned = false;    // every line of the form is exactly as wide as the terminal
+  std::string objectText;  // the design object; "" for examples/object.json
 };
 
 // A terminal whose other end the test holds: closing that end makes every read of the wizard's
@@ -74,23 +69,6 @@ class SpareTerminal {
   int master_ = -1;
   std::string name_;
 };
-
-// An object storing `count` unselected data sources, "Source 01" on.
-std::string ManyDataSources(int count) {
-  std::string names, infos, flags, types;
-  for (int i = 1; i <= count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "\"Source %02d\"", i);
-    const char* comma = i == 1 ? "" : ",";
-    names += comma + std::string(name);
-    infos += comma + std::string("\"DriverName=SQL Server\"");
-    flags += comma + std::string("false");
-    types += comma + std::string("\"user\"");
-  }
-  return "{\"properties\":{\"DataSources\":[" + names + "],\"DataSourcesInfo\":[" + infos +
-         "],\"DataSourcesSelections\":[" + flags + "],\"DataSourcesTypes\":[" + types +
-         "],\"DataSourcesUninstFlags\":[" + flags + "]}}\n";
-}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -144,186 +122,56 @@ int CellsOf(const std::string& line) {
   return ::wcswidth(wide.data(), count);
 }
 
-// The whole session of the README: tick a driver, open Advanced, add an attribute line, go to the
-// data sources, add one by name, make it a system data source removed on uninstall, see the
-// summary, Finish.
-const std::vector<Step> kSessionToSummary = {
-    {"keys:Down Down Space", "[x] Microsoft ODBC for Oracle"},
-    {"keys:Tab Tab Enter", "Lumora - Advanced Driver Attributes"},
-    {"keys:Tab Down End Enter", ""},
-    {"text:CPTimeout=60", "CPTimeout=60"},
-    {"keys:M-c", "Lumora - Step 1"},
-    {"keys:M-n", "Lumora - Step 2"},
-    {"keys:Tab Enter", "Lumora - Advanced Data Source Attributes"},
-    {"keys:Tab Tab Tab Tab Tab", ""},
-    {"text:Sales", ""},
-    {"keys:Tab Enter", "Sales "},
-    {"keys:M-s Tab Space", "[x] Uninstall data source with application."},
-    {"keys:M-c", "Lumora - Step 2"},
-    {"keys:M-n", "Lumora - Summary"},
-};
-
-const char* kSessionScript =
-    "tick lvwDrivers \"Microsoft ODBC for Oracle\"\n"
-    "click cmdDrvAdv\n"
-    "type txtDrvAttrib \"Driver=<WINSYSDIR>\\\\sqlsrv32.dll\\r\\nSetup=<WINSYSDIR>\\\\sqlsrv32.dll"
-    "\\r\\nCPTimeout=60\"\n"
-    "click cmdNav(3)\nclick cmdNav(3)\nclick cmdDSNAdv\n"
-    "type txtNewDSN \"Sales\"\nclick cmdAddDSN\nclick optSystemDSN\nclick chkUninstDSN\n"
-    "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n";
-
-std::vector<Step> Then(std::vector<Step> steps, std::vector<Step> more) {
-  steps.insert(steps.end(), more.begin(), more.end());
-  return steps;
+// The cases of tests/data/terminal/cases.txt; a run without them stops, lest no case run.
+std::vector<Case> LoadCases() {
+  std::ifstream in("tests/data/terminal/cases.txt");
+  std::map<std::string, std::vector<Step>> lists;
+  std::vector<Case> cases;
+  std::vector<Step>* steps = nullptr;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string first;
+    words >> first;
+    if (first.empty() || first[0] == '#') continue;
+    if (first == "steps") {
+      words >> first;
+      steps = &lists[first];
+    } else if (first == "case") {
+      Case& c = cases.emplace_back();
+      char x;
+      words >> c.name >> c.cols >> x >> c.rows >> c.exitStatus;
+      for (std::string option; words >> option;) {
+        const std::string value = option.substr(option.find('=') + 1);
+        if (option.starts_with("env=")) c.env = value;
+        if (option.starts_with("object=")) c.objectText = ReadFile(value);
+        if (option.starts_with("script=")) c.script = ReadFile(value), c.object = Object::kAsScript;
+        c.colour = c.colour && option != "no-colour";
+        c.aligned = c.aligned || option == "aligned";
+      }
+      steps = &c.steps;
+    } else if (first[0] == '@') {
+      steps->insert(steps->end(), lists.at(first.substr(1)).begin(),
+                    lists.at(first.substr(1)).end());
+    } else {
+      std::vector<std::string> f;
+      for (size_t at; (at = line.find(" | ")) != std::string::npos; line.erase(0, at + 3)) {
+        f.push_back(line.substr(0, at));
+      }
+      f.push_back(line);
+      for (std::string& text : f) {
+        if (text.size() > 1 && text.front() == '"' && text.back() == '"')
+          text = text.substr(1, text.size() - 2);
+      }
+      f.resize(3);
+      steps->push_back({f[0], f[1], f[2]});
+    }
+  }
+  if (cases.empty()) {
+    std::fprintf(stderr, "no cases read from tests/data/terminal/cases.txt\n");
+    std::exit(1);
+  }
+  return cases;
 }
-
-const std::vector<Case> kCases = {
-    {"WholeSessionByKeyboard", 80, 24, "", Then(kSessionToSummary, {{"keys:M-f", ""}}), 0,
-     Object::kAsScript, kSessionScript},
-    {"CancelButton", 80, 24, "", {{"keys:Down Space BTab BTab", ""}, {"keys:Enter", ""}}, 1},
-    {"EscapeAfterChanges",
-     80,
-     24,
-     "",
-     {{"keys:Down Space", "[ ] Microsoft Access"}, {"keys:Escape", ""}},
-     1},
-    {"EscapeOnTheSummary", 80, 24, "", Then(kSessionToSummary, {{"keys:Escape", ""}}), 1},
-    {"DropDownList",
-     80,
-     24,
-     "",
-     {{"keys:Tab Space", "Desktop Database Drivers 4.0"},
-      {"keys:Down Enter", "Desktop Database Drivers 4.0", "Desktop Database Drivers 3.5"},
-      {"keys:Up", "Desktop Database Drivers 3.5", "Desktop Database Drivers 4.0"},
-      {"keys:Escape", ""}},
-     1},
-    {"MessageBoxAnsweredByKey",
-     80,
-     24,
-     "",
-     {{"keys:M-n Tab Enter Tab Tab Tab Tab Tab", "Lumora - Advanced Data Source Attributes"},
-      {"text:Orders", ""},
-      {"keys:Tab Enter", "'Orders' is already in the data sources list."},
-      {"keys:Enter", "Lumora - Advanced Data Source Attributes", "is already in the"},
-      {"keys:Escape", ""}},
-     1},
-    {"AsciiLinesWithoutUtf8",
-     80,
-     24,
-     "LC_ALL=C",
-     {{"", "------ Lumora - Step 1 ------", "\xE2\x94\x80"}, {"keys:Escape", ""}},
-     1},
-    {"MouseClicks",
-     80,
-     24,
-     "",
-     {{"click:[ ] Microsoft ODBC", "[x] Microsoft ODBC for Oracle"},
-      {"click:Next", "Lumora - Step 2"},
-      {"click:Back", "Lumora - Step 1"},
-      {"click:Help", "Help: Step 1: ODBC drivers"},
-      {"keys:q", "Lumora - Step 1"},
-      {"click:Cancel", ""}},
-     1},
-    {"HelpOnEveryPage",
-     80,
-     24,
-     "",
-     {{"keys:F1", "Help: Step 1: ODBC drivers"},
-      {"keys:q", "Lumora - Step 1"},
-      {"keys:Tab Tab Enter", "Lumora - Advanced Driver Attributes"},
-      {"keys:F1", "Help: Advanced driver attributes"},
-      {"keys:Escape", "Lumora - Advanced Driver Attributes"},
-      {"keys:M-c M-n", "Lumora - Step 2"},
-      {"keys:F1", "Help: Step 2: ODBC data sources"},
-      {"keys:q", "Lumora - Step 2"},
-      {"keys:Tab Enter", "Lumora - Advanced Data Source Attributes"},
-      {"keys:F1", "Help: Advanced data source attributes"},
-      {"keys:q M-c M-n", "Lumora - Summary"},
-      {"keys:F1", "Help: Step 3: Summary"},
-      {"keys:Tab Up Up Up Enter", "Help: Advanced driver attributes"},
-      {"keys:q", "Lumora - Summary"},
-      {"keys:Escape", ""}},
-     1},
-    {"SmallTerminalThenResized",
-     60,
-     20,
-     "",
-     {{"", "Lumora needs 80x24; this terminal is 60x20"},
-      {"keys:Down Space", "Lumora needs 80x24"},
-      {"resize:80x24", "Lumora - Step 1"},
-      {"keys:Down Down Space", "[x] Microsoft ODBC for Oracle"},
-      {"keys:Tab Tab Enter Tab Down End Enter", "Lumora - Advanced Driver Attributes"},
-      {"text:Kept=1", "Kept=1"},
-      {"resize:70x24", "this terminal is 70x24"},
-      {"resize:80x24", "Kept=1"},
-      {"keys:Escape", ""}},
-     1},
-    {"NoColour",
-     80,
-     24,
-     "NO_COLOR=1",
-     {{"", "Lumora - Step 1"}, {"keys:Escape", ""}},
-     1,
-     Object::kUntouched,
-     "",
-     false},
-    {"WideCharactersKeepColumns",
-     80,
-     24,
-     "LC_ALL=C.UTF-8",
-     {{"keys:M-n Tab Enter", "Lumora - Advanced Data Source Attributes"},
-      {"keys:Tab Tab Tab Tab Tab", ""},
-      {"text:\xE8\xB2\xA9\xE5\xA3\xB2 Cafe\xCC\x81 \xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF", ""},
-      {"keys:Tab Enter M-c", "[x] \xE8\xB2\xA9\xE5\xA3\xB2"},
-      {"keys:Escape", ""}},
-     1,
-     Object::kUntouched,
-     "",
-     true,
-     true},
-    {"MouseWheelScrollsAList",
-     80,
-     24,
-     "",
-     {{"keys:M-n", "[ ] Source 01"},
-      {"wheel-down:Source 03", ""},
-      {"wheel-down:Source 03", ""},
-      {"wheel-down:Source 03", ""},
-      {"wheel-down:Source 03", "Source 13", "Source 05"},
-      {"keys:Space", "[x] Source 13"},
-      {"wheel-up:Source 10", ""},
-      {"wheel-up:Source 10", ""},
-      {"wheel-up:Source 10", ""},
-      {"wheel-up:Source 10", "Source 01", "Source 13"},
-      {"keys:Escape", ""}},
-     1,
-     Object::kUntouched,
-     "",
-     true,
-     false,
-     ManyDataSources(30)},
-    {"InputEndsWithoutHangUp",
-     80,
-     24,
-     "<$INPUT",
-     {{"", "Lumora - Step 1"}, {"close:input", ""}},
-     1},
-    {"HangUpMidSession",
-     80,
-     24,
-     "",
-     {{"keys:Down Down Space M-n", "Lumora - Step 2"}, {"signal:HUP", ""}},
-     1},
-    {"InterruptMidSession",
-     80,
-     24,
-     "",
-     {{"keys:Down Down Space", "[x] Microsoft ODBC"}, {"signal:INT", ""}},
-     1},
-    {"TerminatedInHelp", 80, 24, "", {{"keys:F1", "Help:"}, {"signal:TERM", ""}}, 1},
-    {"CrashMidSession", 80, 24, "", {{"keys:Down", ""}, {"signal:SEGV", ""}}, 128 + SIGSEGV},
-    {"DumbTerminalRefused", 80, 24, "TERM=dumb", {{"", "TERM=dumb cannot place text"}}, 2},
-};
 
 void PrintTo(const Case& c, std::ostream* os) {
   *os << c.name;
@@ -452,7 +300,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(LoadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
 // Where the wizard cannot be shown at all, it says why and how to go on, and writes nothing.
