@@ -87,34 +87,17 @@ void MakeDatabase(const std::string& path) {
   ASSERT_TRUE(std::filesystem::exists(path)) << path;
 }
 
-struct TryCase {
-  const char* name;
-  std::string lines;     // $DIR is the scratch folder
-  const char* expected;  // the start of the line after "NAME: "
-  int exit;
-};
-
+// Each case of tests/data/check/tries.json: one data source's lines, the start of its line after
+// "NAME: " and the exit status.
 TEST_F(CheckMachine, EachTryEndsAsTheDriverSays) {
-  const std::vector<TryCase> cases = {
-      {"by name", "DriverName=SQLite3\r\nDatabase=$DIR/made.db", "connected: SQLite 3.", 0},
-      {"by Windows file name",
-       "Driver=C:\\Windows\\System32\\LIBSQLITE3ODBC.SO\r\nDatabase=$DIR/made.db",
-       "connected: SQLite 3.", 0},
-      {"missing file", "DriverName=SQLite3\r\nDatabase=$DIR/none/x.db\r\nNoCreat=1",
-       "failed: [HY000] (native 14) [SQLite]connect failed", 1},
-      {"Windows driver", "DriverName=SQL Server\r\nDriver=<WINSYSDIR>\\sqlsrv32.dll\r\nServer=db1",
-       "driver \"SQL Server\" not installed on this machine: not tried", 0},
-      {"crashing driver", "DriverName=Crashing\r\nDatabase=x", "the driver crashed (SIGSEGV)", 1},
-  };
   ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("made.db")));
-  for (const TryCase& c : cases) {
-    const std::string lines = Expand(c.lines);
+  for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/tries.json"))) {
+    const std::string name = c["name"], expected = c["expected"];
     // The SQL Server line of the object keeps the Windows data source from being a finding.
-    const ProcessResult r =
-        Check({{c.name, lines}}, {}, {{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"}});
-    EXPECT_EQ(r.exitStatus, c.exit) << c.name << "\n" << r.out << r.err;
-    EXPECT_EQ(r.out.rfind(std::string(c.name) + ": " + c.expected, 0), 0u) << c.name << "\n"
-                                                                           << r.out;
+    const ProcessResult r = Check({{name, Expand(c["lines"])}}, {},
+                                  {{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"}});
+    EXPECT_EQ(r.exitStatus, c["exit"].get<int>()) << name << "\n" << r.out << r.err;
+    EXPECT_EQ(r.out.rfind(name + ": " + expected, 0), 0u) << name << "\n" << r.out;
     EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;
   }
 }
