@@ -31,19 +31,16 @@ struct Step {
   std::string action, expect, gone;
 };
 
-enum class Object { kUntouched, kAsScript };
-
 struct Case {
   std::string name;
   int cols = 80, rows = 24;
   std::string env;  // assignments put before the program; "<$INPUT" as the file says
   std::vector<Step> steps;
   int exitStatus = 0;
-  Object object = Object::kUntouched;
-  std::string script;      // for kAsScript: the same actions as a script
-  bool colour = true;      // whether the screen may show colours
-  bool aligned = false;    // every line of the form is exactly as wide as the terminal
-  std::string objectText;  // the design object; "" for examples/object.json
+  std::string script;    // the same actions as a script; "" for an object left untouched
+  bool colour = true;    // whether the screen may show colours
+  bool aligned = false;  // every line of the form is exactly as wide as the terminal
+  std::string objectText = ReadFile("examples/object.json");  // the design object
 };
 
 // A terminal whose other end the test holds: closing that end makes every read of the wizard's
@@ -144,7 +141,7 @@ std::vector<Case> LoadCases() {
         const std::string value = option.substr(option.find('=') + 1);
         if (option.starts_with("env=")) c.env = value;
         if (option.starts_with("object=")) c.objectText = ReadFile(value);
-        if (option.starts_with("script=")) c.script = ReadFile(value), c.object = Object::kAsScript;
+        if (option.starts_with("script=")) c.script = ReadFile(value);
         c.colour = c.colour && option != "no-colour";
         c.aligned = c.aligned || option == "aligned";
       }
@@ -183,8 +180,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
   SKIP_WITHOUT("tmux", "stty");
   const Case& c = GetParam();
   TempDir dir;
-  const std::string original =
-      c.objectText.empty() ? ReadFile("examples/object.json") : c.objectText;
+  const std::string& original = c.objectText;
   dir.Write("object.json", original);
   SpareTerminal input;
   std::string env = c.env;
@@ -220,14 +216,13 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       for (size_t row = 0; row < lines.size() && !clicked; ++row) {
         const size_t at = lines[row].find(what);
         if (at == std::string::npos) continue;
-        const int col = CellsOf(lines[row].substr(0, at));
-        char press[64];
+        const int x = 33 + CellsOf(lines[row].substr(0, at)), y = 33 + static_cast<int>(row);
+        char press[64];  // a click presses and lets go; the wheel (buttons 4 and 5) only presses
         if (kind == "click:") {
-          std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", 33 + col,
-                        33 + static_cast<int>(row), 33 + col, 33 + static_cast<int>(row));
-        } else {  // buttons 4 and 5 are the wheel, reported pressed only
+          std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", x, y, x, y);
+        } else {
           std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", kind == "wheel-up:" ? 0x60 : 0x61,
-                        33 + col, 33 + static_cast<int>(row));
+                        x, y);
         }
         tmux.Run(std::string("send-keys -H ") + press);
         clicked = true;
@@ -235,8 +230,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       ASSERT_TRUE(clicked) << "no " << what << " on the screen to click";
     } else if (kind == "signal:") {
       ASSERT_TRUE(WaitForFile(dir.File("pid")));
-      const std::string pid = ReadFile(dir.File("pid"));
-      Shell("kill -" + what + " " + pid);
+      Shell("kill -" + what + " " + ReadFile(dir.File("pid")));
     } else if (kind == "close:") {
       input.Close();
     } else if (kind == "resize:") {
@@ -286,7 +280,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
   EXPECT_EQ(settings("before"), settings("after")) << "the terminal's settings changed";
   EXPECT_EQ(tmux.Run("display -p '#{alternate_on} #{cursor_flag}'"), "0 1\n")
       << "the alternate screen is still on or the cursor hidden";
-  if (c.object == Object::kUntouched) {
+  if (c.script.empty()) {
     EXPECT_EQ(ReadFile(dir.File("object.json")), original) << "the object was written";
   } else {
     dir.Write("scripted.json", original);
