@@ -1,7 +1,6 @@
 #include "export/InstallerModel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <tuple>
 
@@ -22,7 +21,9 @@ bool IsIdentifierChar(char c) {
 }
 
 std::string LowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return s;
 }
 
@@ -84,8 +85,7 @@ std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& f
   return at;
 }
 
-std::string EscapeFormatted(std::string_view text) {
-  std::string out;
+void AppendFormatted(std::string& out, std::string_view text) {
   for (char c : text) {
     if (c == '[') {
       out += "[\\[]";
@@ -95,7 +95,6 @@ std::string EscapeFormatted(std::string_view text) {
       out += c;
     }
   }
-  return out;
 }
 
 // Where the file named by a Driver=, Translator= or Setup= value lies. A value without a path
@@ -139,7 +138,7 @@ class Builder {
     row.id = pool_.Make(item.name);
     const std::string base = fixedComponent_.empty() ? row.id : fixedComponent_;
     const AttributeLine* file = FindLine(item, fileLine);
-    if (file == nullptr || TrimSpaces(file->value).empty()) {
+    if (file == nullptr || TrimOf(file->value, " ").empty()) {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
@@ -148,12 +147,13 @@ class Builder {
     row.componentAt = component;
     row.component = model_.components[component].id;
     const AttributeLine* setup = FindLine(item, "Setup");
-    if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
+    if (setup != nullptr && !TrimOf(setup->value, " ").empty()) {
       // The setup file goes with the driver's file: into the group of its component.
       const std::string group = model_.components[component].group;
       size_t ignored = 0;
       row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
     }
+    row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
@@ -191,6 +191,7 @@ class Builder {
       row.componentAt = ComponentIn(sharedSources_, nullptr);
     }
     row.component = model_.components[row.componentAt].id;
+    row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
@@ -295,7 +296,8 @@ bool IdentifierPool::Reserve(const std::string& id) {
 
 std::string IdentifierPool::Make(std::string_view text) {
   std::string id;
-  for (size_t i = 0; i < text.size();) {
+  id.reserve(std::min(text.size() + 1, kIdentifierMax));
+  for (size_t i = 0; i < text.size() && id.size() <= kIdentifierMax;) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       id += IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
@@ -308,13 +310,17 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
   if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
-  if (Reserve(id)) return id;
+  std::string key = LowerAscii(id);
+  if (!taken_.contains(key)) {
+    taken_.insert(std::move(key));
+    return id;
+  }
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
-  int& n = nextSuffix_.try_emplace(LowerAscii(id), 2).first->second;
+  int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {
     const std::string suffix = "." + std::to_string(n);
-    std::string candidate =
-        id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size())) + suffix;
+    std::string candidate = id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size()));
+    candidate += suffix;
     if (Reserve(candidate)) {
       ++n;
       return candidate;
@@ -323,11 +329,22 @@ std::string IdentifierPool::Make(std::string_view text) {
 }
 
 std::string FormattedValue(const std::string& value, const FolderSet& folders) {
+  std::string out;
   const std::optional<SymbolAt> symbol = LeadingSymbol(value, folders);
-  if (!symbol) return EscapeFormatted(value);
-  std::string out = "[" + symbol->folder.property + "]";
-  for (const std::string& sub : symbol->folder.subfolders) out += EscapeFormatted(sub) + "\\";
-  return out + EscapeFormatted(std::string_view(value).substr(symbol->rest));
+  if (!symbol) {
+    AppendFormatted(out, value);
+    return out;
+  }
+  out.reserve(value.size() + 32);
+  out += '[';
+  out += symbol->folder.property;
+  out += ']';
+  for (const std::string& sub : symbol->folder.subfolders) {
+    AppendFormatted(out, sub);
+    out += '\\';
+  }
+  AppendFormatted(out, std::string_view(value).substr(symbol->rest));
+  return out;
 }
 
 InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,

@@ -38,7 +38,7 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  std::set<std::string> taken_;                      // lower-cased
+  std::unordered_set<std::string> taken_;            // lower-cased
   std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 

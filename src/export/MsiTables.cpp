@@ -2,6 +2,7 @@
 // names, a line of column types (s = text, S = nullable text, L = nullable localizable text,
 // i = integer, with its width), a line with the table name and its key columns, then one line per
 // row; cells are separated by tabs, lines end in CR LF. A cell cannot hold a tab or a line break.
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -27,7 +28,8 @@ class Table {
 
   void Add(const ExportItem& item, std::initializer_list<std::string_view> cells) {
     for (std::string_view cell : cells) {
-      if (cell.find_first_of("\t\r\n") != std::string_view::npos) {
+      if (std::any_of(cell.begin(), cell.end(),
+                      [](char c) { return c == '\t' || c == '\r' || c == '\n'; })) {
         throw ExportError(Describe(item) + ": \"" + Printable(cell) +
                           "\" holds a tab or a line break, which a table cell of " + name_ +
                           " cannot carry");
