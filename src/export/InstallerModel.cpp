@@ -311,10 +311,7 @@ std::string IdentifierPool::Make(std::string_view text) {
   if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
   if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
   std::string key = LowerAscii(id);
-  if (!taken_.contains(key)) {
-    taken_.insert(std::move(key));
-    return id;
-  }
+  if (taken_.insert(key).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {

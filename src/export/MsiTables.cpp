@@ -4,6 +4,7 @@
 // row; cells are separated by tabs, lines end in CR LF. A cell cannot hold a tab or a line break.
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,11 +15,13 @@
 namespace lumora::exporting {
 namespace {
 
+// A table's rows are kept as views of their cells, which must outlive File(); File() then writes
+// the whole text in one piece.
 class Table {
  public:
   Table(std::string name, std::vector<const char*> columns, std::vector<const char*> types,
         std::vector<const char*> keys)
-      : name_(std::move(name)) {
+      : name_(std::move(name)), columns_(columns.size()) {
     Line(columns);
     Line(types);
     std::vector<const char*> header = {name_.c_str()};
@@ -26,6 +29,7 @@ class Table {
     Line(header);
   }
 
+  // One row, a cell for each column.
   void Add(const ExportItem& item, std::initializer_list<std::string_view> cells) {
     for (std::string_view cell : cells) {
       if (std::any_of(cell.begin(), cell.end(),
@@ -34,11 +38,19 @@ class Table {
                           "\" holds a tab or a line break, which a table cell of " + name_ +
                           " cannot carry");
       }
+      cells_.push_back(cell);
+      bytes_ += cell.size() + 1;  // with the tab or the CR LF's first byte after it
     }
-    Line(cells);
+    bytes_ += 1;
   }
 
-  OutputFile File() && { return {name_ + ".idt", std::move(text_)}; }
+  OutputFile File() && {
+    text_.reserve(text_.size() + bytes_);
+    for (size_t row = 0; row < cells_.size(); row += columns_) {
+      Line(std::span(cells_).subspan(row, columns_));
+    }
+    return {name_ + ".idt", std::move(text_)};
+  }
 
  private:
   template <class Cells>
@@ -53,6 +65,9 @@ class Table {
   }
 
   std::string name_;
+  size_t columns_;
+  std::vector<std::string_view> cells_;  // row after row
+  size_t bytes_ = 0;                     // of the rows' lines
   std::string text_;
 };
 
