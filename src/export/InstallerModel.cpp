@@ -143,9 +143,8 @@ class Builder {
                         "= line: the installer database needs the file it installs");
     }
     size_t component = 0;
-    row.file = FileKey(item, file->value, base, &component, &row.fileAt);
+    FileKey(item, file->value, base, &component, &row.fileAt);
     row.componentAt = component;
-    row.component = model_.components[component].id;
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimOf(setup->value, " ").empty()) {
       // The setup file goes with the driver's file: into the group of its component.
@@ -190,7 +189,6 @@ class Builder {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
       row.componentAt = ComponentIn(sharedSources_, nullptr);
     }
-    row.component = model_.components[row.componentAt].id;
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
@@ -208,8 +206,8 @@ class Builder {
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
   // when no earlier item brought it; `component` receives the index of the file's component.
-  std::string FileKey(const ExportItem& item, const std::string& value, const std::string& base,
-                      size_t* component, size_t* index) {
+  const std::string& FileKey(const ExportItem& item, const std::string& value,
+                             const std::string& base, size_t* component, size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
@@ -223,7 +221,8 @@ class Builder {
       return files_[found->second.first].id;
     }
     *component = ComponentIn(base, &folder);
-    InstallFile file{pool_.Make(name), name, folder, model_.components[*component].id, *component};
+    // In order: the identifier is made from the name before the name moves.
+    InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
     fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
     files_.push_back(std::move(file));

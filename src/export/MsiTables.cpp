@@ -88,16 +88,18 @@ ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& o
   Table sourceAttributes("ODBCSourceAttribute", {"DataSource_", "Attribute", "Value"},
                          {"s72", "s32", "S255"}, {"DataSource_", "Attribute"});
   for (const InstallRow& row : layout.drivers) {
-    drivers.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+    drivers.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                            layout.files[row.fileAt].id, row.setupFile});
     for (const AttributeLine& a : row.attributes)
       attributes.Add(*row.item, {row.id, a.name, a.value});
   }
   for (const InstallRow& row : layout.translators) {
-    translators.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+    translators.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                                layout.files[row.fileAt].id, row.setupFile});
   }
   for (const InstallRow& row : layout.dataSources) {
-    sources.Add(*row.item, {row.id, row.component, row.item->name, row.driverDescription,
-                            row.item->system ? "0" : "1"});
+    sources.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                            row.driverDescription, row.item->system ? "0" : "1"});
     for (const AttributeLine& a : row.attributes) {
       sourceAttributes.Add(*row.item, {row.id, a.name, a.value});
     }

@@ -75,11 +75,15 @@ TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
     const InstallerModel layout = BuildInstallerModel(choices, FolderSet{}, c.component);
     ASSERT_EQ(layout.files.size(), 3u);
     std::vector<std::string> drivers, files;
-    for (const InstallRow& row : layout.drivers) drivers.push_back(row.component);
-    for (const InstallFile& file : layout.files) files.push_back(file.component);
+    for (const InstallRow& row : layout.drivers) {
+      drivers.push_back(layout.components.at(row.componentAt).id);
+    }
+    for (const InstallFile& file : layout.files) {
+      files.push_back(layout.components.at(file.componentAt).id);
+    }
     EXPECT_EQ(drivers, c.driverComponents) << c.component;
     EXPECT_EQ(files, c.fileComponents) << c.component;
-    EXPECT_EQ(layout.drivers[1].file, layout.drivers[0].file);  // the same file, ignoring case
+    EXPECT_EQ(layout.drivers[1].fileAt, layout.drivers[0].fileAt);  // the same file, ignoring case
     EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
   }
   EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
@@ -109,10 +113,9 @@ TEST(InstallerModel, KeepsDataSourcesKeptOnUninstallInPermanentComponents) {
     const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, c.component);
     std::vector<std::string> components;
     for (const InstallRow& row : model.dataSources) {
-      components.push_back(row.component);
       const InstallComponent& component = model.components.at(row.componentAt);
-      EXPECT_EQ(component.id, row.component);
-      EXPECT_EQ(component.permanent, !row.item->removedOnUninstall) << row.component;
+      components.push_back(component.id);
+      EXPECT_EQ(component.permanent, !row.item->removedOnUninstall) << component.id;
       EXPECT_FALSE(component.permanent && component.hasFolder) << "holds a file";
     }
     EXPECT_EQ(components, c.sourceComponents) << c.component;
