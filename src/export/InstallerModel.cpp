@@ -197,6 +197,24 @@ class Builder {
     return row;
   }
 
+  // Room in every index and list for the items of `choices`, so none grows while they are added.
+  void Expect(const ExportChoices& choices) {
+    const size_t files = choices.drivers.size() + choices.translators.size();
+    const size_t rows = files + choices.dataSources.size();
+    // Each row's id, and at most a file and a component (a setup file and its component
+    // besides, for a driver or translator).
+    pool_.Expect(rows + 4 * files + choices.dataSources.size());
+    fileIndex_.reserve(2 * files);
+    groups_.reserve(rows);
+    byFolder_.reserve(rows);
+    driverComponents_.reserve(choices.drivers.size());
+    files_.reserve(files);
+    model_.components.reserve(rows);
+    model_.drivers.reserve(choices.drivers.size());
+    model_.translators.reserve(choices.translators.size());
+    model_.dataSources.reserve(choices.dataSources.size());
+  }
+
   InstallerModel Finish() {
     model_.files = std::move(files_);
     return std::move(model_);
@@ -289,6 +307,10 @@ bool IdentifierPool::IsValid(std::string_view id) {
   return std::all_of(id.begin(), id.end(), IsIdentifierChar);
 }
 
+void IdentifierPool::Expect(size_t count) {
+  taken_.reserve(count);
+}
+
 bool IdentifierPool::Reserve(const std::string& id) {
   return taken_.insert(LowerAscii(id)).second;
 }
@@ -347,6 +369,7 @@ InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet
                                    const std::string& component) {
   CheckCarriable(choices);
   Builder builder(folders, component);
+  builder.Expect(choices);
   InstallerModel& model = builder.model();
   for (const ExportItem& item : choices.drivers) {
     model.drivers.push_back(builder.Driver(item, "Driver"));

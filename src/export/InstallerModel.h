@@ -35,6 +35,7 @@ class IdentifierPool {
  public:
   std::string Make(std::string_view text);
   bool Reserve(const std::string& id);  // false when taken
+  void Expect(size_t count);            // room for `count` identifiers in all, made at once
   static bool IsValid(std::string_view id);
 
  private:

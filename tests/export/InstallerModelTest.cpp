@@ -164,6 +164,20 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   choices.drivers = {Driver("A & \"B\" <C>", {{"Driver", "a.dll"}, {"Note", "x"}})};
   const std::string text = WriteWixFragment(choices, {}).files.at(0).text;
   EXPECT_NE(text.find("Name=\"A &amp; &quot;B&quot; &lt;C&gt;\""), std::string::npos) << text;
+  // Plain runs and what needs a reference, in every order, with UTF-8 between them.
+  const std::pair<const char*, const char*> escaped[] = {
+      {"plain text", "plain text"},
+      {"a<b>c", "a&lt;b&gt;c"},
+      {"\xc3\xa9&\xe4\xb8\x80\"", "\xc3\xa9&amp;\xe4\xb8\x80&quot;"},
+      {"ends in &", "ends in &amp;"},
+      {"<>", "&lt;&gt;"},
+  };
+  for (const auto& [value, written] : escaped) {
+    choices.drivers[0].lines[1].value = value;
+    const std::string fragment = WriteWixFragment(choices, {}).files.at(0).text;
+    EXPECT_NE(fragment.find(std::string("Value=\"") + written + "\" />"), std::string::npos)
+        << fragment;
+  }
   const std::pair<const char*, const char*> cases[] = {
       {"x\xef\xbf\xbe", "a Unicode noncharacter (U+FFFE)"},
       {"\xef\xbf\xbf", "a Unicode noncharacter (U+FFFF)"},
@@ -171,6 +185,7 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
       {"\xf4\x8f\xbf\xbf", "a Unicode noncharacter (U+10FFFF)"},
       {"\xf0\x9f\xbf\xbe", "a Unicode noncharacter (U+1FFFE)"},
       {"\xef\xb7\xaf", "a Unicode noncharacter (U+FDEF)"},
+      {"plain \xc3\xa9 &\xef\xbf\xbe", "a Unicode noncharacter (U+FFFE)"},
       {"\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0", nullptr},  // U+FFFD, an emoji, U+FDF0
   };
   for (const auto& [value, refusal] : cases) {
