@@ -50,6 +50,7 @@ void AddBuildOptions(CLI::App& sub, Invocation& invocation) {
 
 ExitStatus RunBuild(const Invocation& invocation) {
   const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
+  CheckHostSettings(invocation);  // like every other command, though build uses none of them
   Ref<ISetupDesignObjectBuild> build;
   build.Adopt(static_cast<ISetupDesignObjectBuild*>(CreateLumoraCtl(IID_ISetupDesignObjectBuild)));
   // The answers come from the design object alone: the component is handed no registry and no

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "Command.h"
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "contract/Text.h"
 #include "host/InstallTree.h"
@@ -105,8 +106,8 @@ std::string InstalledDataFolder() {
   const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
   self.resize(n > 0 ? static_cast<size_t>(n) : 0);
   for (const std::string& candidate :
-       layout::ComponentCandidates(layout::FolderOf(self), LUMORA_LIBRARY_FILE)) {
-    if (fs::exists(candidate)) return layout::DataFolderFor(layout::FolderOf(candidate));
+       layout::ComponentCandidates(FolderOf(self), LUMORA_LIBRARY_FILE)) {
+    if (fs::exists(candidate)) return layout::DataFolderFor(FolderOf(candidate));
   }
   return "";
 }

@@ -10,6 +10,7 @@
 
 #include "CheckFindings.h"
 #include "Command.h"
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
@@ -39,7 +40,7 @@ std::string TryProgram() {
   const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
   self.resize(n > 0 ? static_cast<size_t>(n) : 0);
   const std::vector<std::string> candidates =
-      layout::ComponentCandidates(layout::FolderOf(self), odbc::kTryProgram);
+      layout::ComponentCandidates(FolderOf(self), odbc::kTryProgram);
   for (const std::string& candidate : candidates) {
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
   }

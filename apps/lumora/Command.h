@@ -12,6 +12,10 @@ namespace CLI {
 class App;
 }
 
+namespace lumora {
+class DesignObject;
+}
+
 namespace lumora::cli {
 
 enum class ExitStatus : int {
@@ -51,6 +55,16 @@ const std::vector<Command>& Commands();
 // Checks the invocation's host settings as the component will read them; throws HostError
 // (naming the file and line) when a registry export or host settings file cannot be used.
 void CheckHostSettings(const Invocation& invocation);
+
+// Throws HostError (bad input) saying what is wrong and `outcome` ("nothing was shown") when the
+// object's stored lists would load only in part (CheckStoredLists). The wizard, show and export
+// refuse alike.
+void RefuseListsThatLoadInPart(DesignObject& object, const std::string& objectName,
+                               const char* outcome);
+
+// A catalogue that is not empty but gives the profile functions no section (UTF-16 text without
+// its byte-order mark, say) is named in a warning on standard error, with `consequence`.
+void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* consequence);
 
 // The exit status of a command stopped by a HostError of `kind`: the one place that decides it.
 ExitStatus ExitStatusOf(HostError::Kind kind);

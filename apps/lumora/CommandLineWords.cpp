@@ -2,9 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "Command.h"
+#include "contract/Text.h"
 
 namespace lumora::cli {
 namespace {
@@ -52,7 +55,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
   for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+      const size_t cost = EqualsIgnoringAsciiCase(a.substr(i - 1, 1), b.substr(j - 1, 1)) ? 0 : 1;
       d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
       if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
         d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
@@ -76,6 +79,21 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
   const size_t letters = word.size() - std::min(word.find_first_not_of('-'), word.size());
   if (best.empty() || bestDistance > 2 || 2 * bestDistance >= letters) return {};
   return best;
+}
+
+std::string UnknownRegistrySource(const std::string& value) {
+  const std::vector<std::string> sources = {"unixodbc", "wine", "none"};
+  if (std::find(sources.begin(), sources.end(), value) != sources.end()) return {};
+  // A path, or a file or folder that is there: its reader says what is wrong with it.
+  struct stat st {};
+  if (value.find('/') != std::string::npos || value.ends_with(".reg") ||
+      ::stat(value.c_str(), &st) == 0) {
+    return {};
+  }
+  return Unknown("registry source", value, sources) +
+         " (--registry takes unixodbc, wine, none, a registry export FILE.reg or a Wine prefix "
+         "DIR, and there is no file or folder '" +
+         value + "')";
 }
 
 std::string JoinCommandNames() {

@@ -12,11 +12,15 @@ class App;
 namespace lumora::cli {
 
 // The number of single-character edits (insert, delete, replace, swap of neighbours) that turn
-// `a` into `b`.
+// `a` into `b`, a letter in the other case counting as the same.
 size_t EditDistance(const std::string& a, const std::string& b);
 
 // The candidate nearest to `word` when it is near enough to be a slip of the keyboard, else "".
 std::string Nearest(const std::string& word, const std::vector<std::string>& candidates);
+
+// "" when `value` may be given as --registry: a source's name, or a path (whose reader checks
+// it). Otherwise "unknown registry source 'Wine'; did you mean 'wine'? (--registry takes ...)".
+std::string UnknownRegistrySource(const std::string& value);
 
 // "build, show, wizard, register or unregister"
 std::string JoinCommandNames();

@@ -1,12 +1,16 @@
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "Command.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
 #include "contract/MessageText.h"
+#include "host/StoredLists.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "platform/ProfileFile.h"
 
 namespace lumora::cli {
 
@@ -54,6 +58,21 @@ const std::vector<Command>& Commands() {
 
 void CheckHostSettings(const Invocation& invocation) {
   LocalHostLibrary check(invocation.host);  // reads a .reg export and the settings file
+}
+
+void RefuseListsThatLoadInPart(DesignObject& object, const std::string& objectName,
+                               const char* outcome) {
+  if (const std::string wrong = CheckStoredLists(object, objectName); !wrong.empty()) {
+    throw HostError::BadInput(wrong + "; " + outcome);
+  }
+}
+
+void WarnOfACatalogueWithoutSections(const std::string& catalogue, const char* consequence) {
+  struct stat st {};
+  if (::stat(ProfileFileSystemPath(catalogue).c_str(), &st) != 0 || st.st_size == 0) return;
+  if (GetPrivateProfileStringA(nullptr, nullptr, "", 3, catalogue).returned > 0) return;
+  PrintError("warning: " + catalogue + ": no section in the catalogue's " +
+             std::to_string(st.st_size) + " bytes; " + consequence);
 }
 
 ExitStatus ExitStatusOf(HostError::Kind kind) {

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "contract/Failure.h"
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
@@ -34,8 +35,7 @@ std::string OwnFolder() {
   ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
   if (n <= 0) return ".";
   path.resize(static_cast<size_t>(n));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  return FolderOf(path);
 }
 
 // ---- The host's objects ------------------------------------------------------------------

@@ -81,6 +81,7 @@ ExitStatus RunExport(const Invocation& invocation) {
   try {
     DesignObjectFile object = DesignObjectFile::Load(invocation.object);
     CheckHostSettings(invocation);
+    RefuseListsThatLoadInPart(object, invocation.object, "nothing written");
     const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
     ExportChoices choices = ReadStoredChoices(object);
     if (a.withTranslators) {
@@ -88,6 +89,8 @@ ExitStatus RunExport(const Invocation& invocation) {
       if (dir.empty())
         dir = std::filesystem::path(Component::Locate().path()).parent_path().string();
       choices.translators = ReadCatalogueTranslators(dir);
+      WarnOfACatalogueWithoutSections((dir.ends_with('/') ? dir : dir + "/") + "lumora.ini",
+                                      "no translators are exported");
     }
     const ExportOptions options{config.folders, config.drives, a.component};
     output = a.format == "msi"   ? WriteMsiTables(choices, options)

@@ -31,6 +31,8 @@ void AddShowOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunShow(const Invocation& invocation) {
   const auto object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   CheckHostSettings(invocation);  // like every other command
+  // What the wizard would load only in part is refused here too, not shown as something else.
+  RefuseListsThatLoadInPart(*object, invocation.object, "nothing was shown");
   std::ostringstream out;
   out << "Design object: " << EscapeForMessage(invocation.object) << "\n";
 

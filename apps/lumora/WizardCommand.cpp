@@ -1,50 +1,122 @@
 // lumora wizard OBJECT [--script FILE | --ui window|terminal]: the component's wizard on a design
 // object, played headless from a script, or shown to a person: in a window when a display can be
-// reached, else in the terminal (the component loads its window or terminal library then). Exit 0
-// after Finish (the object rewritten), 1 when the wizard ended otherwise (the file untouched), 2
-// for a bad script, bad host settings or no window to show (nothing written).
+// reached, else in the terminal (the component loads its window or terminal library then). An
+// OBJECT that does not exist yet opens as an empty object and is made by Finish. Exit 0 after
+// Finish (the object rewritten), 1 when the wizard ended otherwise (the file untouched) or the
+// object could not be saved (the choices in a recovery file), 2 for a bad script, bad host
+// settings or no window to show (nothing written), 128+N when signal N stopped the save.
 #include <CLI/CLI.hpp>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <memory>
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "contract/HostError.h"
+#include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
-#include "host/InstallTree.h"
 #include "host/StoredLists.h"
 #include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {
 
-// Writes the object back after Finish; throws HostError when it cannot be.
+volatile sig_atomic_t stopSignal = 0;
+
+extern "C" void NoteStopSignal(int signal) {
+  stopSignal = signal;
+}
+
+// While the object is saved, SIGINT, SIGTERM and SIGHUP ask the save to stop at its next safe
+// point (the object old or new, the choices in a recovery file) instead of ending the process
+// in the middle of it.
+class StopSignalsDuringSave {
+ public:
+  StopSignalsDuringSave() {
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &action, &old_[i]);
+  }
+  ~StopSignalsDuringSave() {
+    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &old_[i], nullptr);
+  }
+  StopSignalsDuringSave(const StopSignalsDuringSave&) = delete;
+  StopSignalsDuringSave& operator=(const StopSignalsDuringSave&) = delete;
+
+ private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction old_[std::size(kSignals)]{};
+};
+
+// Writes the object back after Finish; throws HostError when it cannot be (unless a signal
+// stopped the save).
 ExitStatus SaveObject(DesignObjectFile& object) {
-  object.Save();
+  StopSignalsDuringSave signals;
+  SaveOptions options;
+  options.waiting = [](const std::string& message) { PrintError(message); };
+  options.stopRequested = [] { return static_cast<int>(stopSignal); };
+  try {
+    object.Save(options);
+  } catch (const HostError& e) {
+    if (stopSignal == 0) throw;
+    PrintError(e.what());
+    return static_cast<ExitStatus>(128 + stopSignal);
+  }
+  if (stopSignal != 0) {
+    PrintError(object.path() + ": saved before the signal " + std::to_string(stopSignal) +
+               " that stops lumora was acted on");
+    return static_cast<ExitStatus>(128 + stopSignal);
+  }
   return ExitStatus::kDone;
 }
 
-// The component reads a missing catalogue as one without drivers; the host says where it looked.
-void NoteMissingCatalogue(const Invocation& invocation) {
-  const std::string folder =
-      invocation.host.componentDir.empty()
-          ? layout::DataFolderFor(layout::FolderOf(Component::Locate().path()))
-          : invocation.host.componentDir;
+// The object to show the wizard on: the file read, or, when there is no file of that name yet
+// (as an editor opens a new file), an empty object that Finish makes. A missing folder is an
+// error naming it (HostError).
+std::shared_ptr<DesignObjectFile> OpenObject(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return LoadObject(path);
+  const std::string folder = FolderOf(path);
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    throw HostError::BadInput(folder + ": there is no such folder for the new design object " +
+                              path);
+  }
+  return std::make_shared<DesignObjectFile>(DesignObjectFile::New(path));
+}
+
+// The component reads a missing or unreadable catalogue as one without drivers; the host says
+// where it looked, or that the file it found held no section.
+void NoteUnusableCatalogue(const Invocation& invocation) {
+  const std::string folder = invocation.host.componentDir.empty()
+                                 ? layout::DataFolderFor(FolderOf(Component::Locate().path()))
+                                 : invocation.host.componentDir;
   const std::string catalogue = folder + "/lumora.ini";
-  if (::access(catalogue.c_str(), F_OK) == 0) return;
-  std::fprintf(stderr,
-               "lumora: note: there is no catalogue at %s; the wizard offers no provided drivers "
-               "(--component-dir names the folder of lumora.ini)\n",
-               catalogue.c_str());
+  struct stat st {};
+  if (::stat(catalogue.c_str(), &st) != 0) {
+    std::fprintf(stderr,
+                 "lumora: note: there is no catalogue at %s; the wizard offers no provided "
+                 "drivers (--component-dir names the folder of lumora.ini)\n",
+                 EscapeForMessage(catalogue).c_str());
+  } else {
+    WarnOfACatalogueWithoutSections(catalogue, "the wizard offers no provided drivers");
+  }
 }
 
 }  // namespace
 
 void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
-  sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
+  sub.add_option("OBJECT", invocation.object,
+                 "The design-object file (JSON); a new one is made by Finish")
+      ->required();
   sub.add_option("--script", invocation.script,
                  "Run headless, playing the actions of FILE (a file, a named pipe or <(...); - "
                  "for standard input): click, tick, untick, choose, type, focus, key, close, dump")
@@ -78,15 +150,13 @@ void AddWizardOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunWizard(const Invocation& invocation) {
-  const std::shared_ptr<DesignObjectFile> file = LoadObject(invocation.object);
+  const std::shared_ptr<DesignObjectFile> file = OpenObject(invocation.object);
   // The wizard would load such lists only in part, and Finish would write back only that part.
-  if (const std::string wrong = CheckStoredLists(*file, invocation.object); !wrong.empty()) {
-    PrintError(wrong + "; the wizard was not opened and nothing was written");
-    return ExitStatus::kBadUsage;
-  }
+  RefuseListsThatLoadInPart(*file, invocation.object,
+                            "the wizard was not opened and nothing was written");
   Ref<IDevWizard> wizard;
   wizard.Adopt(static_cast<IDevWizard*>(CreateLumoraCtl(IID_IDevWizard)));
-  NoteMissingCatalogue(invocation);
+  NoteUnusableCatalogue(invocation);
   LumoraWizardMode mode = LUMORA_WIZARD_CHOOSE;
   if (invocation.scriptGiven) {
     mode = LUMORA_WIZARD_SCRIPT;

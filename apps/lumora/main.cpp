@@ -1,16 +1,13 @@
 // lumora: plays the setup-authoring host for the ODBC setup object's wizard and build adviser.
 #include <CLI/CLI.hpp>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <cctype>
 #include <cstdio>
 #include <string_view>
 
 #include "Command.h"
 #include "CommandLineWords.h"
+#include "contract/MessageText.h"
 #include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
@@ -48,6 +45,9 @@ void NameValues(CLI::App& sub) {
     const std::string name = option->get_name(false, true);
     if (name == "OBJECT" || name == "LIBRARY" || name == "--script") option->type_name("FILE");
     if (name == "FEATURE") option->type_name("PATH");
+    if (name == "--out") option->type_name("DIR");
+    if (name == "--component") option->type_name("KEY");
+    if (name == "--format") option->type_name("FORMAT");
   }
 }
 
@@ -58,10 +58,11 @@ std::string VersionText() {
          "There is NO WARRANTY, to the extent permitted by law.";
 }
 
-// The lines of an error: "lumora: MESSAGE" and where to read more.
+// The lines of an error: "lumora: MESSAGE" and where to read more. The parser's messages quote
+// the words given, so they are shown escaped.
 int BadUsage(const std::string& message, const std::string& helpCommand) {
-  std::fprintf(stderr, "lumora: %s\nTry '%s --help' for more information.\n", message.c_str(),
-               helpCommand.c_str());
+  std::fprintf(stderr, "lumora: %s\nTry '%s --help' for more information.\n",
+               EscapeForMessage(message).c_str(), EscapeForMessage(helpCommand).c_str());
   return static_cast<int>(ExitStatus::kBadUsage);
 }
 
@@ -125,6 +126,10 @@ int Main(int argc, char** argv) {
     return BadUsage(ParseErrorText(e), helpCommand);
   }
   if (chosen == nullptr) return static_cast<int>(ExitStatus::kBadUsage);
+  if (const std::string unknown = UnknownRegistrySource(invocation.host.registry);
+      chosen->takesHostSettings && !unknown.empty()) {
+    return BadUsage(unknown, helpCommand);
+  }
   invocation.host.componentDir = layout::Absolute(invocation.host.componentDir);
   try {
     return static_cast<int>(chosen->run(invocation));
@@ -138,11 +143,5 @@ int Main(int argc, char** argv) {
 }  // namespace lumora::cli
 
 int main(int argc, char** argv) {
-#ifdef __GLIBC__
-  // No fast bins: the wizard frees tens of thousands of small records and list entries between
-  // large buffers, and each large free would sweep every small chunk freed before it again
-  // (about a fifth of a 32,767-item session went to that).
-  mallopt(M_MXFAST, 0);
-#endif
   return lumora::cli::Main(argc, argv);
 }

@@ -1,4 +1,5 @@
 #include "component/ComponentState.h"
+#include "contract/LocalPaths.h"
 
 #include <dlfcn.h>
 
@@ -28,9 +29,7 @@ std::string OwnLibraryPath() {
 }
 
 std::string OwnFolder() {
-  const std::string path = OwnLibraryPath();
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  return FolderOf(OwnLibraryPath());
 }
 
 }  // namespace lumora::com

@@ -43,7 +43,7 @@ bool WriteRegistry(const fs::path& file, const Json& document) {
     if (error) return false;
     lumora::ReplaceFileAtomically(file.string(), document.dump(2) + "\n");
     return true;
-  } catch (const lumora::AtomicFileError&) {
+  } catch (const lumora::HostError&) {
     return false;
   }
 }

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "contract/MessageText.h"
+
 namespace lumora {
 
 class HostError : public std::runtime_error {
@@ -16,7 +18,10 @@ class HostError : public std::runtime_error {
     kNotDone,   // the work could not be done: a component not loaded, an object not written
   };
 
-  HostError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  // The message is kept escaped: a NUL or a control character from a file neither cuts it
+  // short nor reaches a terminal raw.
+  HostError(Kind kind, const std::string& message)
+      : std::runtime_error(EscapeForMessage(message)), kind_(kind) {}
   static HostError BadInput(const std::string& message) { return {Kind::kBadInput, message}; }
   static HostError NotDone(const std::string& message) { return {Kind::kNotDone, message}; }
 

@@ -1,10 +1,19 @@
 #include "contract/Text.h"
 
-#include <algorithm>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
+#include <algorithm>
+
+#include "contract/MessageText.h"
 
 namespace lumora {
+namespace {
+
+unsigned AsciiUpper(unsigned c) {
+  return c >= 'a' && c <= 'z' ? c - 32 : c;
+}
+
+}  // namespace
 
 void AppendUtf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
@@ -39,7 +48,7 @@ void UCaseInto(std::string_view text, std::string& out) {
       plain = false;
       break;
     }
-    if (byte >= 'a' && byte <= 'z') c = static_cast<char>(byte - 32);
+    c = static_cast<char>(AsciiUpper(byte));
   }
   if (plain) return;
   out.clear();
@@ -50,7 +59,7 @@ void UCaseInto(std::string_view text, std::string& out) {
   while (i < length) {
     const uint8_t byte = s[i];
     if (byte < 0x80) {  // the common case, without ICU
-      out.push_back(static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 32 : byte));
+      out.push_back(static_cast<char>(AsciiUpper(byte)));
       ++i;
       continue;
     }
@@ -75,16 +84,35 @@ void UCaseInto(std::string_view text, std::string& out) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return UCase(a) == UCase(b);
+  const size_t shorter = std::min(a.size(), b.size());
+  for (size_t i = 0; i < shorter; ++i) {
+    const unsigned x = static_cast<unsigned char>(a[i]);
+    const unsigned y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x80 || y >= 0x80) return UCase(a) == UCase(b);
+    if (AsciiUpper(x) != AsciiUpper(y)) return false;
+  }
+  // Past an ASCII common part, only a non-ASCII character can upper-case to another length.
+  const std::string_view rest = (a.size() > b.size() ? a : b).substr(shorter);
+  if (std::any_of(rest.begin(), rest.end(),
+                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    return UCase(a) == UCase(b);
+  }
+  return a.size() == b.size();
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiUpper(static_cast<unsigned char>(x)) ==
+                  AsciiUpper(static_cast<unsigned char>(y));
+         });
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  const auto upper = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
   for (size_t i = 0; i < prefix.size(); ++i) {
     const unsigned p = static_cast<unsigned char>(prefix[i]);
     const unsigned t = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
     if (p >= 0x80 || t >= 0x80) return UCase(text).starts_with(UCase(prefix));
-    if (i >= text.size() || upper(p) != upper(t)) return false;
+    if (i >= text.size() || AsciiUpper(p) != AsciiUpper(t)) return false;
   }
   return true;
 }
@@ -125,39 +153,7 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    size_t n = 0;
-    uint32_t c = 0;
-    if (b < 0x80) {
-      ++i;
-      continue;
-    } else if ((b & 0xE0) == 0xC0) {
-      n = 1;
-      c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      n = 2;
-      c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-      n = 3;
-      c = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + n >= bytes.size()) return false;
-    for (size_t k = 1; k <= n; ++k) {
-      const auto cb = static_cast<unsigned char>(bytes[i + k]);
-      if ((cb & 0xC0) != 0x80) return false;
-      c = (c << 6) | (cb & 0x3F);
-    }
-    if ((n == 1 && c < 0x80) || (n == 2 && c < 0x800) || (n == 3 && c < 0x10000) || c > 0x10FFFF ||
-        (c >= 0xD800 && c <= 0xDFFF)) {
-      return false;
-    }
-    i += n + 1;
-  }
-  return true;
+  return FirstInvalidUtf8(bytes) == std::string_view::npos;
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {

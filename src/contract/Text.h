@@ -13,7 +13,11 @@ namespace lumora {
 std::string UCase(std::string_view text);
 // UCase into `out`, reusing its storage (for upper-casing many names in a loop).
 void UCaseInto(std::string_view text, std::string& out);
+// Whether UCase(a) == UCase(b); plain ASCII is compared in place.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// Whether `a` and `b` are equal with only a..z and A..Z taken as the same letter (for names
+// that are ASCII by their format, such as keywords and attribute names).
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // Whether UCase(text) starts with UCase(prefix); plain ASCII is compared in place.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
@@ -24,6 +28,7 @@ std::string_view TrimOf(std::string_view text, std::string_view blanks = " \t");
 
 // Decoding where text enters: every string inside is valid UTF-8.
 void AppendUtf8(std::string& out, uint32_t codePoint);
+// Whether all of `bytes` is well-formed UTF-8 (see FirstInvalidUtf8 in MessageText.h).
 bool IsValidUtf8(std::string_view bytes);
 // UTF-16LE code units (an odd last byte is dropped; a lone surrogate becomes U+FFFD).
 std::string Utf16LeToUtf8(std::string_view bytes);

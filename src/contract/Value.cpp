@@ -26,15 +26,6 @@ bool ParseNumber(const std::string& text, double& out) {
   return ec == std::errc() && ptr == t.data() + t.size();
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b) {
-  size_t n = std::char_traits<char>::length(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-  }
-  return true;
-}
-
 // Round half to even, as the classic CLng does.
 int32_t RoundToLong(double d) {
   if (std::isnan(d)) Raise(kOverflow);

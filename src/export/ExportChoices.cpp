@@ -17,17 +17,6 @@
 namespace lumora::exporting {
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The item's attribute text split at its CR LF separators; blank lines are dropped.
 void SetLines(ExportItem& item, std::string_view text) {
   std::set<std::string_view> seen;  // the names, in `text`

@@ -2,7 +2,8 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
+#include <signal.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,10 +14,13 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
-#include <random>
+#include <thread>
 #include <vector>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "host/LockHolder.h"
+#include "host/SaveNames.h"
 #include "platform/InputFile.h"
 
 namespace lumora {
@@ -36,50 +40,7 @@ ContentDigest ContentDigest::Of(std::string_view text) {
 DesignObjectFile::DesignObjectFile(std::string path, DesignObjectDocument document)
     : path_(std::move(path)), document_(std::move(document)) {}
 
-DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs) {
-  struct stat before {};
-  const bool known = ::stat(path.c_str(), &before) == 0;
-  DesignObjectFile file = Parse(path, ReadInputFile(path, "design object"));
-  file.fs_ = &fs;
-  file.fromFile_ = true;
-  if (known) file.identity_ = FileIdentity{before.st_dev, before.st_ino};
-  return file;
-}
-
-DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
-  DesignObjectFile file(path, ReadDesignObjectText(path, text));
-  file.read_ = ContentDigest::Of(text);
-  return file;
-}
-
-Value DesignObjectFile::GetProperty(const std::string& name) {
-  const Value* value = document_.properties.Find(name);
-  return value == nullptr ? Value() : *value;
-}
-
-void DesignObjectFile::PutProperty(const std::string& name, const Value& value) {
-  if (!document_.propertiesAt) {
-    document_.propertiesAt = document_.members.size();
-    document_.members.emplace_back("properties", nlohmann::ordered_json());
-  }
-  if (value.IsEmpty()) {
-    document_.properties.Erase(name);
-  } else {
-    document_.properties.Put(name, value);
-  }
-}
-
-std::string DesignObjectFile::Serialize() const {
-  return WriteDesignObjectText(document_);
-}
-
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -137,35 +98,101 @@ int ReadAll(FileSystem& fs, int fd, std::string& text) {
   }
 }
 
-// Temporary files beside an object are ".NAME." and six letters or digits.
-constexpr size_t kTempSuffix = 6;
-
-std::string RandomSuffix() {
-  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
-  std::string suffix(kTempSuffix, 'x');
-  for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-  return suffix;
+// The file a symbolic link at `path` leads to (the path itself when it names no link); "" with
+// `error` set when it cannot be found.
+std::string TargetOf(FileSystem& fs, const std::string& path, int& error) {
+  std::string target;
+  error = fs.ResolvePath(path, target);
+  return error == 0 ? target : path;
 }
 
-bool IsTemporaryOf(const std::string& entry, const std::string& name) {
-  if (entry.size() != name.size() + 2 + kTempSuffix || entry[0] != '.' ||
-      entry.compare(1, name.size(), name) != 0 || entry[name.size() + 1] != '.') {
-    return false;
+// A regular file of this user's: only such a file can be one a save of ours left.
+bool IsOwnRegularFile(FileSystem& fs, const std::string& path) {
+  struct stat st {};
+  return fs.StatPath(path, st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// The text of the file at `path`, or nullopt.
+std::optional<std::string> TextOf(FileSystem& fs, const std::string& path) {
+  Descriptor fd(fs, fs.Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
+  std::string text;
+  if (fd.get() < 0 || ReadAll(fs, fd.get(), text) < 0) return std::nullopt;
+  return text;
+}
+
+// "" when no rewrite in place of the object at `target` was cut off; else why it cannot be
+// opened. A leftover whose text the object already holds is of a rewrite that finished: it goes.
+std::string InterruptedSaveOf(FileSystem& fs, const std::string& path, const std::string& target,
+                              const std::string& objectText) {
+  const std::string leftover = Join(FolderOf(target), savenames::InterruptedSave(NameOf(target)));
+  struct stat st {};
+  if (fs.StatPath(leftover, st) != 0) return {};  // none (or none that can be seen)
+  if (IsOwnRegularFile(fs, leftover) && TextOf(fs, leftover) == objectText &&
+      fs.Unlink(leftover) == 0) {
+    return {};
   }
-  return std::all_of(entry.end() - kTempSuffix, entry.end(),
-                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+  const std::string object = EscapeForMessage(path), kept = EscapeForMessage(leftover);
+  return object +
+         ": the last save of it was interrupted while it was rewritten in place, so it "
+         "may be incomplete; the complete text of that save is in " +
+         kept + ". Put that text in its place (cp " + kept + " " + object + " && rm " + kept +
+         ") or keep the object as it is (rm " + kept + "), then try again";
 }
 
-int CreateTemporary(FileSystem& fs, const std::string& folder, const std::string& name,
-                    std::string& temp) {
-  int fd = -EEXIST;
-  for (int attempt = 0; attempt < 100 && fd == -EEXIST; ++attempt) {
-    temp = Join(folder, "." + name + "." + RandomSuffix());
-    fd = fs.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+}  // namespace
+
+DesignObjectFile DesignObjectFile::Load(const std::string& path, FileSystem& fs) {
+  int error = 0;
+  const std::string target = TargetOf(fs, path, error);
+  struct stat before {};
+  const bool known = error == 0 && fs.StatPath(target, before) == 0;
+  const std::string text = ReadInputFile(path, "design object");
+  if (error == 0) {
+    if (const std::string why = InterruptedSaveOf(fs, path, target, text); !why.empty()) {
+      throw HostError::BadInput(why);
+    }
   }
-  return fd;
+  DesignObjectFile file = Parse(path, text);
+  file.fs_ = &fs;
+  file.fromFile_ = true;
+  if (known) file.identity_ = FileIdentity{before.st_dev, before.st_ino};
+  return file;
 }
+
+DesignObjectFile DesignObjectFile::New(const std::string& path, FileSystem& fs) {
+  DesignObjectFile file(path, ReadDesignObjectText(path, "{}"));
+  file.fs_ = &fs;
+  return file;
+}
+
+DesignObjectFile DesignObjectFile::Parse(const std::string& path, const std::string& text) {
+  DesignObjectFile file(path, ReadDesignObjectText(path, text));
+  file.read_ = ContentDigest::Of(text);
+  return file;
+}
+
+Value DesignObjectFile::GetProperty(const std::string& name) {
+  const Value* value = document_.properties.Find(name);
+  return value == nullptr ? Value() : *value;
+}
+
+void DesignObjectFile::PutProperty(const std::string& name, const Value& value) {
+  if (!document_.propertiesAt) {
+    document_.propertiesAt = document_.members.size();
+    document_.members.emplace_back("properties", nlohmann::ordered_json());
+  }
+  if (value.IsEmpty()) {
+    document_.properties.Erase(name);
+  } else {
+    document_.properties.Put(name, value);
+  }
+}
+
+std::string DesignObjectFile::Serialize() const {
+  return WriteDesignObjectText(document_);
+}
+
+namespace {
 
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(022);
@@ -175,46 +202,99 @@ mode_t CurrentUmask() {
 
 // What a save expects to find where it writes.
 struct Expectation {
-  bool anything = false;              // replace whatever is there (the component registry)
+  bool anything = false;              // replace whatever is there (files that are ours alone)
   std::optional<ContentDigest> read;  // what was read; nullopt: no file may be there yet
   std::optional<FileIdentity> identity;
 };
 
 struct SaveOutcome {
-  std::string refusal;   // why the file was not written; "" when it was
+  std::string refusal;   // why the file was not written, or not durably; "" when it was
   bool exists = false;   // the file that was there, for the recovery file's permissions
-  bool damaged = false;  // an in-place rewrite stopped part-way
+  bool touched = false;  // the object was changed before the save stopped
+  int stoppedBy = 0;     // the signal that stopped the save
   struct stat found {};
   FileIdentity written;
 };
 
-// Writes `text` over `path` (see DesignObjectFile::Save), under the lock file beside it.
+std::string SignalName(int signal) {
+  const char* name = ::sigabbrev_np(signal);
+  return name != nullptr ? std::string("SIG") + name : "signal " + std::to_string(signal);
+}
+
+std::string Duration(std::chrono::milliseconds wait) {
+  const auto ms = wait.count();
+  return ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds" : std::to_string(ms) + " ms";
+}
+
+// Takes the exclusive lock on the folder `fd`, waiting up to options.lockWait for another holder;
+// "" when taken, else why not.
+std::string LockFolder(FileSystem& fs, int fd, const std::string& path, const SaveOptions& options,
+                       SaveOutcome& outcome) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + options.lockWait;
+  bool told = false;
+  std::string holder;
+  for (;;) {
+    const int locked = fs.TryLock(fd);
+    if (locked == 0) return {};
+    if (locked != -EWOULDBLOCK) return "cannot lock its folder: " + Reason(locked);
+    if (!told) {
+      struct stat st {};
+      if (fs.Stat(fd, st) == 0) holder = DescribeLockHolder(st.st_dev, st.st_ino);
+      if (options.waiting) {
+        options.waiting(EscapeForMessage(path) + ": waiting up to " + Duration(options.lockWait) +
+                        " for another save in its folder to end" +
+                        (holder.empty() ? "" : "; " + holder + " holds its lock"));
+      }
+      told = true;
+    }
+    if (options.stopRequested) {
+      if (const int signal = options.stopRequested(); signal != 0) {
+        outcome.stoppedBy = signal;
+        return "the save was stopped by " + SignalName(signal) + " while it waited for its lock";
+      }
+    }
+    if (Clock::now() >= deadline) {
+      return "the lock on its folder was held by another save for " + Duration(options.lockWait) +
+             (holder.empty() ? "" : ", by " + holder);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// "" to go on; else the signal that asks the save to stop before the object is touched.
+std::string StopRequested(const SaveOptions& options, SaveOutcome& outcome) {
+  if (!options.stopRequested) return {};
+  const int signal = options.stopRequested();
+  if (signal == 0) return {};
+  outcome.stoppedBy = signal;
+  return "the save was stopped by " + SignalName(signal) + " before the object was written";
+}
+
+// Writes `text` over `path` (see DesignObjectFile::Save), under the lock on its folder.
 SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string& text,
-                      const Expectation& expected) {
+                      const Expectation& expected, const SaveOptions& options) {
   SaveOutcome outcome;
   auto refuse = [&](std::string why) {
     outcome.refusal = std::move(why);
     return outcome;
   };
   // A symbolic link stays a link: its target is what is replaced.
-  std::string target = path;
-  if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-  } else if (errno == ENOENT && expected.read) {
+  int resolved = 0;
+  const std::string target = TargetOf(fs, path, resolved);
+  if (resolved == -ENOENT && expected.read) {
     return refuse("it was deleted since it was read, so it was not made again");
-  } else if (errno != ENOENT) {
-    return refuse(std::string("cannot find it: ") + std::strerror(errno));
+  } else if (resolved != 0 && resolved != -ENOENT) {
+    return refuse("cannot find it: " + Reason(resolved));
   }
   const std::string folder = FolderOf(target), name = NameOf(target);
 
-  // The lock is taken before the check and held past the rename, so two saves of one object
-  // never both pass the check.
-  Descriptor lock(fs, fs.Open(Join(folder, "." + name + ".lock"),
-                              O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644));
-  if (lock.get() < 0) return refuse("cannot make its lock file beside it: " + Reason(lock.get()));
-  if (const int locked = fs.Lock(lock.get()); locked < 0) {
-    return refuse("cannot lock it: " + Reason(locked));
+  // The lock is taken before the check and held to the end, so two saves of one object never
+  // both pass the check, and a save finds no other one's files half made.
+  Descriptor lock(fs, fs.Open(folder, O_RDONLY | O_DIRECTORY, 0));
+  if (lock.get() < 0) return refuse("cannot open its folder to lock it: " + Reason(lock.get()));
+  if (std::string why = LockFolder(fs, lock.get(), path, options, outcome); !why.empty()) {
+    return refuse(why);
   }
 
   Descriptor current(fs, fs.Open(target, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
@@ -238,8 +318,11 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
       if (ContentDigest::Of(now) != *expected.read)
         return refuse("it was changed by someone else since it was read");
     }
-    if ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (const int r = fs.CanWrite(target);
+        (st.st_mode & 0222) == 0 || r == -EACCES || r == -EPERM || r == -EROFS) {
       return refuse("it is read-only");
+    } else if (r < 0) {
+      return refuse("cannot check whether it may be written: " + Reason(r));
     }
     const ssize_t attributes = fs.ExtendedAttributeNames(current.get());
     if (attributes < 0)
@@ -252,68 +335,98 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
   } else if (expected.read) {
     return refuse("it was deleted since it was read, so it was not made again");
   }
+  current.Close();
+  if (std::string why = StopRequested(options, outcome); !why.empty()) return refuse(why);
 
+  const struct stat& st = outcome.found;
+  const std::string kept = Join(folder, savenames::InterruptedSave(name));
+  if (inPlace) {
+    struct stat found {};
+    if (fs.StatPath(kept, found) != -ENOENT) {
+      return refuse("an interrupted save of it left " + EscapeForMessage(kept) +
+                    " beside it; open the object again to see what to do with it");
+    }
+  }
+  // The new text goes to a file of its own beside the object, complete and synced before the
+  // object is touched.
   std::string temp;
-  Descriptor fresh(fs, CreateTemporary(fs, folder, name, temp));
+  int fd = -EEXIST;
+  for (int attempt = 0; attempt < 100 && fd == -EEXIST; ++attempt) {
+    temp = Join(folder, savenames::NewText(name));
+    fd = fs.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  }
+  Descriptor fresh(fs, fd);
   if (fresh.get() < 0) return refuse("cannot write beside it: " + Reason(fresh.get()));
+  const std::string besideIt =
+      inPlace ? "cannot write its new text beside it: " : "cannot write it: ";
   auto dropTemp = [&](const std::string& why) {
-    fresh.Close();
+    if (fresh.get() >= 0) fresh.Close();
     fs.Unlink(temp);
     return refuse(why);
   };
-  if (const int r = WriteAll(fs, fresh.get(), text); r < 0) {
-    return dropTemp("cannot write it: " + Reason(r));
+  if (const int r = WriteAll(fs, fresh.get(), text); r < 0) return dropTemp(besideIt + Reason(r));
+  // Only a rewrite in place keeps an owner or group this user may not give.
+  if (!inPlace && outcome.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+    inPlace = fs.ChangeOwner(fresh.get(), st.st_uid, st.st_gid) < 0;
   }
-  const struct stat& st = outcome.found;
-  if (outcome.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
-      fs.ChangeOwner(fresh.get(), st.st_uid, st.st_gid) < 0) {
-    inPlace = true;  // only an in-place rewrite keeps an owner or group we may not give
+  mode_t mode = outcome.exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+  if (inPlace) {
+    // The kept text is no more readable than the object, and by its group only when that is ours.
+    mode = (st.st_mode & 0666) | 0600;
+    if (st.st_gid != ::getegid()) mode &= ~0070;
   }
-  const mode_t mode = outcome.exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   if (const int r = fs.ChangeMode(fresh.get(), mode); r < 0) {
     return dropTemp("cannot set the mode of its new text: " + Reason(r));
   }
-  if (const int r = fs.Sync(fresh.get()); r < 0) return dropTemp("cannot write it: " + Reason(r));
+  if (const int r = fs.Sync(fresh.get()); r < 0) return dropTemp(besideIt + Reason(r));
   struct stat made {};
-  fs.Stat(fresh.get(), made);
-  if (const int r = fresh.Close(); r < 0) {
-    fs.Unlink(temp);
-    return refuse("cannot write it: " + Reason(r));
+  if (const int r = fs.Stat(fresh.get(), made); r < 0) {
+    return dropTemp("cannot check its new text: " + Reason(r));
   }
+  if (const int r = fresh.Close(); r < 0) return dropTemp(besideIt + Reason(r));
+  if (std::string why = StopRequested(options, outcome); !why.empty()) return dropTemp(why);
 
   if (!inPlace) {
     if (const int r = fs.Rename(temp, target); r < 0) {
-      fs.Unlink(temp);
-      return refuse("cannot replace it: " + Reason(r));
+      return dropTemp("cannot replace it: " + Reason(r));
     }
     outcome.written = FileIdentity{made.st_dev, made.st_ino};
-    Descriptor folderFd(fs, fs.Open(folder, O_RDONLY | O_DIRECTORY, 0));
-    if (folderFd.get() >= 0) fs.Sync(folderFd.get());
-  } else {
-    // The complete new text is synced beside the object; only now is the object rewritten.
-    Descriptor same(fs, fs.Open(target, O_WRONLY | O_NOFOLLOW, 0));
-    if (same.get() < 0) {
-      fs.Unlink(temp);
-      return refuse("cannot open it for writing: " + Reason(same.get()));
+    outcome.touched = true;
+    if (const int r = fs.Sync(lock.get()); r < 0) {
+      return refuse("it was replaced, but its folder could not be synced (" + Reason(r) +
+                    "), so the change may not outlast a crash");
     }
+  } else {
+    // The complete new text takes its telling name (a rename: whoever finds that name finds the
+    // whole text), and the name is made to outlast a crash; only then is the object rewritten.
+    // If the rewrite is cut off, the next open finds the kept text and says so.
+    if (const int r = fs.Rename(temp, kept); r < 0) return dropTemp(besideIt + Reason(r));
+    auto dropKept = [&](const std::string& why) {
+      fs.Unlink(kept);
+      return refuse(why);
+    };
+    if (const int r = fs.Sync(lock.get()); r < 0) return dropKept(besideIt + Reason(r));
+    Descriptor same(fs, fs.Open(target, O_WRONLY | O_NOFOLLOW, 0));
+    if (same.get() < 0) return dropKept("cannot open it for writing: " + Reason(same.get()));
+    outcome.touched = true;
     int r = WriteAll(fs, same.get(), text);
     if (r == 0) r = fs.Truncate(same.get(), static_cast<off_t>(text.size()));
     if (r == 0) r = fs.Sync(same.get());
     if (r == 0) r = same.Close();
     if (r < 0) {
-      outcome.damaged = true;
       return refuse("rewriting it in place failed part-way (" + Reason(r) +
-                    "); its complete new text is in " + temp);
+                    "); its complete new text is in " + EscapeForMessage(kept));
     }
-    fs.Unlink(temp);
+    fs.Unlink(kept);  // if this fails, the next open finds it equal to the object and removes it
     outcome.written = FileIdentity{st.st_dev, st.st_ino};
   }
-  // Under the lock no other save is running, so any temporary file left of this object is a
-  // killed save's; none survives a successful one.
+  // Under the lock no other save is running, so a new-text file of this object is a killed
+  // save's; none survives a successful one. Only regular files of this user's of that name go.
   std::vector<std::string> names;
   if (fs.List(folder, names) == 0) {
     for (const std::string& entry : names) {
-      if (IsTemporaryOf(entry, name)) fs.Unlink(Join(folder, entry));
+      if (savenames::IsNewText(entry, name) && IsOwnRegularFile(fs, Join(folder, entry)))
+        fs.Unlink(Join(folder, entry));
     }
   }
   return outcome;
@@ -332,30 +445,31 @@ std::string Timestamp() {
 // cannot be made, is not a folder of this user's, or others may enter it and that cannot be
 // changed.
 std::string PrivateRecoveryFolder(FileSystem& fs) {
-  std::string state;
+  std::vector<std::string> parts;  // the folders to make, outermost first
   const char* xdg = std::getenv("XDG_STATE_HOME");
-  const char* home = std::getenv("HOME");
   if (xdg != nullptr && xdg[0] == '/') {
-    state = xdg;
-  } else if (home != nullptr && home[0] == '/') {
-    state = std::string(home) + "/.local/state";
-  } else if (const passwd* user = ::getpwuid(::geteuid());
-             user != nullptr && user->pw_dir[0] == '/') {
-    state = std::string(user->pw_dir) + "/.local/state";
+    parts = {xdg};
+  } else if (const std::string home = HomeFolder(); !home.empty()) {
+    parts = {home + "/.local", home + "/.local/state"};
   } else {
     return {};
   }
+  const std::string state = parts.back();
+  parts.push_back(state + "/lumora");
+  parts.push_back(state + "/lumora/recovered");
   std::string folder;
-  for (const std::string& part : {state, state + "/lumora", state + "/lumora/recovered"}) {
+  for (const std::string& part : parts) {
     folder = part;
     const int r = fs.MakeFolder(folder, 0700);
     if (r < 0 && r != -EEXIST) return {};
   }
+  Descriptor fd(fs, fs.Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0));
   struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+  if (fd.get() < 0 || fs.Stat(fd.get(), st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != ::geteuid()) {
     return {};
   }
-  if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return {};
+  if ((st.st_mode & 077) != 0 && fs.ChangeMode(fd.get(), 0700) != 0) return {};
   return folder;
 }
 
@@ -370,7 +484,7 @@ std::string Shortened(std::string name, size_t bytes) {
 
 }  // namespace
 
-void DesignObjectFile::Save() {
+void DesignObjectFile::Save(const SaveOptions& options) {
   std::string text;
   SaveOutcome outcome;
   try {
@@ -378,20 +492,20 @@ void DesignObjectFile::Save() {
     Expectation expected;
     if (fromFile_) expected.read = read_;
     expected.identity = identity_;
-    outcome = WriteOver(*fs_, path_, text, expected);
+    outcome = WriteOver(*fs_, path_, text, expected, options);
   } catch (const std::exception& e) {
     outcome.refusal = std::string("it could not be written: ") + e.what();
   }
-  if (outcome.refusal.empty()) {
+  if (outcome.touched) {
     read_ = ContentDigest::Of(text);
     fromFile_ = true;
     identity_ = outcome.written;
-    return;
   }
+  if (outcome.refusal.empty()) return;
   const std::string recovery =
       WriteRecoveryFile(path_, text, *fs_, outcome.exists ? &outcome.found : nullptr);
   Fail(EscapeForMessage(path_) + ": " + outcome.refusal +
-       (outcome.damaged ? "" : "; the object was left as it was") +
+       (outcome.touched ? "" : "; the object was left as it was") +
        (recovery.empty() ? std::string("; your choices could not be kept anywhere")
                          : "; your choices are in " + EscapeForMessage(recovery)));
 }
@@ -410,9 +524,13 @@ std::string WriteRecoveryFile(const std::string& path, const std::string& text, 
   // Beside the object, unless others may make files there too (a shared folder such as /tmp,
   // where they could guess the name and take it first).
   std::vector<std::string> folders;
-  struct stat besideIt {};
-  if (::stat(FolderOf(path).c_str(), &besideIt) == 0 && (besideIt.st_mode & S_IWOTH) == 0) {
-    folders.push_back(FolderOf(path));
+  {
+    Descriptor besideFd(fs, fs.Open(FolderOf(path), O_RDONLY | O_DIRECTORY, 0));
+    struct stat besideIt {};
+    if (besideFd.get() >= 0 && fs.Stat(besideFd.get(), besideIt) == 0 &&
+        (besideIt.st_mode & S_IWOTH) == 0) {
+      folders.push_back(FolderOf(path));
+    }
   }
   const std::string privateFolder = PrivateRecoveryFolder(fs);
   if (!privateFolder.empty()) folders.push_back(privateFolder);
@@ -437,7 +555,7 @@ std::string WriteRecoveryFile(const std::string& path, const std::string& text, 
 void WriteFileAtomically(const std::string& path, const std::string& text, FileSystem& fs) {
   Expectation anything;
   anything.anything = true;
-  const SaveOutcome outcome = WriteOver(fs, path, text, anything);
+  const SaveOutcome outcome = WriteOver(fs, path, text, anything, SaveOptions{});
   if (!outcome.refusal.empty()) Fail(EscapeForMessage(path) + ": " + outcome.refusal);
 }
 

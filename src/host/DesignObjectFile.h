@@ -8,6 +8,8 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,11 +34,28 @@ struct ContentDigest {
   bool operator==(const ContentDigest&) const = default;
 };
 
+// How a save waits for another and when it gives up.
+struct SaveOptions {
+  // How long Save waits for another save that holds the lock on the object's folder.
+  std::chrono::milliseconds lockWait{5000};
+  // Told once when Save starts to wait, with whom it waits for when the system can tell.
+  std::function<void(const std::string& message)> waiting;
+  // Asked while Save waits and before it replaces or rewrites the object: a signal number (not
+  // 0) stops the save with the object as it was and the choices in a recovery file.
+  std::function<int()> stopRequested;
+};
+
 class DesignObjectFile : public DesignObject {
  public:
   // Reads and checks `path`; throws HostError. Saves go through `fs`, which must
-  // outlive the object.
+  // outlive the object. An object whose last save was cut off while it was rewritten in place
+  // is refused, naming the file that holds that save's complete text, until the author has put
+  // that file in its place or removed it (when the object already reads exactly that text, the
+  // leftover file is removed and the object loads).
   static DesignObjectFile Load(const std::string& path, FileSystem& fs = MachineFileSystem());
+  // An object whose file does not exist yet: its first Save makes the file, and refuses to
+  // replace one that someone made meanwhile.
+  static DesignObjectFile New(const std::string& path, FileSystem& fs = MachineFileSystem());
   // Parses `text` as the content of `path` (for messages); throws HostError. Its
   // first Save makes the file and refuses to replace one that exists.
   static DesignObjectFile Parse(const std::string& path, const std::string& text);
@@ -47,15 +66,18 @@ class DesignObjectFile : public DesignObject {
   const std::string& path() const { return path_; }
   // The file's text as Save writes it.
   std::string Serialize() const;
-  // Writes the object over its file, under an exclusive lock (".NAME.lock" beside it) from the
-  // check to the rename: a new file beside it, synced, renamed over it with its mode and owner;
-  // a symbolic link's target is what is replaced; a file with several hard links, extended
-  // attributes, or an owner this user cannot give is rewritten in place once the new text is
-  // synced beside it. A file that is read-only, or was changed, replaced or deleted since it was
-  // read, is not written. Temporary files of killed saves go with the next successful one.
-  // Whenever the object is not written the text goes to a recovery file and
-  // HostError names the object, the reason and the recovery file.
-  void Save();
+  // Writes the object over its file, under an exclusive lock on its folder taken without
+  // blocking (waiting up to options.lockWait for another save) and held from the check to the
+  // end: a new file beside it (savenames::NewText), synced, renamed over it with its mode and
+  // owner; a symbolic link's target is what is replaced. A file with several hard links,
+  // extended attributes (ACLs among them), or an owner this user cannot give is rewritten in
+  // place, once its complete new text is synced beside it as savenames::InterruptedSave (removed
+  // when the rewrite is done). A file that is read-only, or was changed, replaced or deleted
+  // since it was read, is not written. New-text files of killed saves of this object go with the
+  // next successful save; no other file is touched. Whenever the object is not written the text
+  // goes to a recovery file and HostError names the object, the reason and the
+  // recovery file.
+  void Save(const SaveOptions& options = {});
 
  private:
   DesignObjectFile(std::string path, DesignObjectDocument document);

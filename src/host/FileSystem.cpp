@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace lumora {
@@ -51,8 +52,8 @@ int PosixFileSystem::ChangeMode(int fd, mode_t mode) {
 int PosixFileSystem::ChangeOwner(int fd, uid_t owner, gid_t group) {
   return Retry([&] { return ::fchown(fd, owner, group); });
 }
-int PosixFileSystem::Lock(int fd) {
-  return Retry([&] { return ::flock(fd, LOCK_EX); });
+int PosixFileSystem::TryLock(int fd) {
+  return Retry([&] { return ::flock(fd, LOCK_EX | LOCK_NB); });
 }
 ssize_t PosixFileSystem::ExtendedAttributeNames(int fd) {
   const ssize_t size = ::flistxattr(fd, nullptr, 0);
@@ -78,6 +79,20 @@ int PosixFileSystem::List(const std::string& folder, std::vector<std::string>& n
   }
   ::closedir(dir);
   return 0;
+}
+
+int PosixFileSystem::StatPath(const std::string& path, struct stat& st) {
+  return Retry([&] { return ::lstat(path.c_str(), &st); });
+}
+int PosixFileSystem::ResolvePath(const std::string& path, std::string& resolved) {
+  char* made = ::realpath(path.c_str(), nullptr);
+  if (made == nullptr) return -errno;
+  resolved = made;
+  std::free(made);
+  return 0;
+}
+int PosixFileSystem::CanWrite(const std::string& path) {
+  return Retry([&] { return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS); });
 }
 
 FileSystem& MachineFileSystem() {

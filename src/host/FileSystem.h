@@ -1,4 +1,4 @@
-// The file-system calls that saving a design object makes, behind one interface so that tests
+// Every file-system call that saving a design object makes, behind one interface so that tests
 // can make any of them fail (a disk that fills, a rename that is refused) as leveldb's
 // fault-injecting Env does. Each call mirrors its POSIX namesake and returns what it returns,
 // except that a failure is -errno instead of -1 with errno set. PosixFileSystem is the real one;
@@ -26,13 +26,21 @@ class FileSystem {
   virtual int Stat(int fd, struct stat& st) = 0;
   virtual int ChangeMode(int fd, mode_t mode) = 0;
   virtual int ChangeOwner(int fd, uid_t owner, gid_t group) = 0;
-  virtual int Lock(int fd) = 0;  // an exclusive lock held until the descriptor is closed
+  // An exclusive lock (flock) held until the descriptor is closed; -EWOULDBLOCK at once when
+  // another holds it.
+  virtual int TryLock(int fd) = 0;
   virtual ssize_t ExtendedAttributeNames(int fd) = 0;  // the size of their list; 0 for none
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Unlink(const std::string& path) = 0;
   virtual int MakeFolder(const std::string& path, mode_t mode) = 0;
   // The names in `folder` (. and .. aside); -errno on failure.
   virtual int List(const std::string& folder, std::vector<std::string>& names) = 0;
+  // What `path` itself is (lstat: a symbolic link is not followed).
+  virtual int StatPath(const std::string& path, struct stat& st) = 0;
+  // `path` with every symbolic link and . and .. resolved (realpath).
+  virtual int ResolvePath(const std::string& path, std::string& resolved) = 0;
+  // 0 when this process may write `path` (its effective user and groups, ACLs included).
+  virtual int CanWrite(const std::string& path) = 0;
 };
 
 // The machine's own file system.
@@ -47,12 +55,15 @@ class PosixFileSystem : public FileSystem {
   int Stat(int fd, struct stat& st) override;
   int ChangeMode(int fd, mode_t mode) override;
   int ChangeOwner(int fd, uid_t owner, gid_t group) override;
-  int Lock(int fd) override;
+  int TryLock(int fd) override;
   ssize_t ExtendedAttributeNames(int fd) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Unlink(const std::string& path) override;
   int MakeFolder(const std::string& path, mode_t mode) override;
   int List(const std::string& folder, std::vector<std::string>& names) override;
+  int StatPath(const std::string& path, struct stat& st) override;
+  int ResolvePath(const std::string& path, std::string& resolved) override;
+  int CanWrite(const std::string& path) override;
 };
 
 // One PosixFileSystem for the process (it holds no state).

@@ -14,12 +14,6 @@ namespace fs = std::filesystem;
 
 }  // namespace
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::vector<std::string> ComponentCandidates(const std::string& programFolder,
                                              const std::string& fileName) {
   const fs::path installed =

@@ -10,9 +10,6 @@
 
 namespace lumora::layout {
 
-// The folder of the file `path` ("." when it names no folder).
-std::string FolderOf(const std::string& path);
-
 // Where the component's library may lie for a program in `programFolder`, in the order tried:
 // beside the program (the build tree), then the installed library folder.
 std::vector<std::string> ComponentCandidates(const std::string& programFolder,

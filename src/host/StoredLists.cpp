@@ -105,6 +105,14 @@ std::optional<size_t> EntriesOf(const Value& value, Element element) {
 
 std::string CheckStoredLists(DesignObject& object, const std::string& objectName) {
   const std::string file = EscapeForMessage(objectName);
+  // The wizard reads the version as a number.
+  if (const Value version = object.GetProperty("DTDBVerNo"); !version.IsEmpty()) {
+    try {
+      (void)version.ToLong();
+    } catch (const Failure&) {
+      return file + ": property \"DTDBVerNo\" must be a whole number, not " + KindName(version);
+    }
+  }
   for (const Family& family : Families()) {
     std::optional<size_t> length;
     const char* first = nullptr;

@@ -20,7 +20,8 @@ std::string StoredText(const Value& list, int32_t i);
 bool StoredFlag(const Value& list, int32_t i);
 int32_t StoredUpperBound(const Value& list);
 
-// "" when every list can be loaded whole; otherwise what is wrong, naming the property and
+// "" when every list can be loaded whole and the version DTDBVerNo, when stored, reads as a
+// number; otherwise what is wrong, naming the property and
 // `objectName` (the file, for messages).
 std::string CheckStoredLists(DesignObject& object, const std::string& objectName);
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 
 namespace lumora {
@@ -27,7 +28,7 @@ struct Fd {
 };
 
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
-  throw AtomicFileError(EscapeForMessage(path) + ": " + why);
+  throw HostError::NotDone(EscapeForMessage(path) + ": " + why);
 }
 
 std::string Errno(const char* what) {
@@ -38,8 +39,7 @@ std::string Errno(const char* what) {
 
 void ReplaceFileAtomically(const std::string& path, const std::string& text) {
   const size_t slash = path.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const std::string folder = FolderOf(path);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 
   Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

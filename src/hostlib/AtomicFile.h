@@ -4,20 +4,16 @@
 // owner must be kept, are saved by the host program (host/DesignObjectFile.h), not by this.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "contract/HostError.h"
 
 namespace lumora {
 
-// The file could not be written; what() names it and why. The file is then as it was.
-class AtomicFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Replaces `path` by `text`, keeping the mode of the file it replaces (0644 for a new one).
 // Writers are serialised by a lock on the folder; no file of ours is left beside it whether the
-// write succeeds or fails. Throws AtomicFileError.
+// write succeeds or fails. Throws HostError (not done) naming the file and why; the file is then
+// as it was.
 void ReplaceFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace lumora

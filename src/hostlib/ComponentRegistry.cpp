@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 
@@ -45,14 +45,8 @@ std::string WhyNotTrustedStat(const struct stat& st) {
 std::string ComponentRegistryFile() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/lumora/components.json";
-  const char* home = std::getenv("HOME");
-  std::string folder;
-  if (home != nullptr && home[0] == '/') {
-    folder = home;
-  } else if (const passwd* user = ::getpwuid(::geteuid());
-             user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/') {
-    folder = user->pw_dir;  // HOME unset, or relative ("." would let the current folder decide)
-  } else {
+  const std::string folder = HomeFolder();
+  if (folder.empty()) {
     throw HostError::BadInput(
         "cannot find the component registry: no absolute XDG_DATA_HOME or HOME, and no home "
         "folder in the user database");
@@ -138,7 +132,7 @@ CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& na
   };
   const size_t slash = path.rfind('/');
   const std::string name = path.substr(slash + 1);
-  const std::string given = slash == 0 ? "/" : path.substr(0, slash);
+  const std::string given = FolderOf(path);
   char resolved[PATH_MAX];
   if (name.empty() || ::realpath(given.c_str(), resolved) == nullptr) {
     return refuse(name.empty() ? "it names a folder" : std::string(std::strerror(errno)));

@@ -1,7 +1,6 @@
 #include "hostlib/HostConfig.h"
 
 #include <dirent.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "contract/HostError.h"
+#include "contract/LocalPaths.h"
 #include "contract/Text.h"
 #include "platform/InputFile.h"
 
@@ -29,14 +29,6 @@ bool IsDirectory(const std::string& path) {
 bool Exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string HomeFolder() {
-  if (const char* h = std::getenv("HOME"); h != nullptr && *h != '\0') return h;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-    return pw->pw_dir;
-  }
-  return {};
 }
 
 // The entry of `folder` whose name equals `name` ignoring case, or "" when there is none.

@@ -6,6 +6,7 @@
 
 #include "contract/Failure.h"
 #include "contract/HostError.h"
+#include "contract/MessageText.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/PeFileVersion.h"
 #include "hostlib/ProfileIniFile.h"
@@ -45,7 +46,7 @@ LocalHostLibrary::LocalHostLibrary(HostSettings settings)
 std::shared_ptr<const RegistryTree> LocalHostLibrary::Registry() {
   if (!registry_) {
     registry_ = LoadUnixOdbcRegistry(LocateUnixOdbcFiles(), [](const std::string& message) {
-      std::fprintf(stderr, "lumora: %s\n", message.c_str());
+      std::fprintf(stderr, "lumora: %s\n", EscapeForMessage(message).c_str());
     });
   }
   return registry_;

@@ -3,22 +3,19 @@
 #include <vector>
 
 #include "contract/Failure.h"
+#include "contract/Text.h"
 #include "platform/ProfileFile.h"
 
 namespace lumora {
 namespace {
 
-char FoldAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The slot number of `key` when it is `stem` (ignoring ASCII case, as the profile functions
 // match names) followed by decimal digits without leading zeros; -1 otherwise. Numbers too
 // large for any count are returned as INT32_MAX so that the count overflows.
 int32_t SlotNumber(const std::string& key, const std::string& stem) {
-  if (key.size() <= stem.size()) return -1;
-  for (size_t i = 0; i < stem.size(); ++i) {
-    if (FoldAscii(key[i]) != FoldAscii(stem[i])) return -1;
+  if (key.size() <= stem.size() ||
+      !EqualsIgnoringAsciiCase(std::string_view(key).substr(0, stem.size()), stem)) {
+    return -1;
   }
   const std::string digits = key.substr(stem.size());
   if (digits.size() > 1 && digits.front() == '0') return -1;

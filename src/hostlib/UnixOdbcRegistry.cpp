@@ -1,6 +1,5 @@
 #include "hostlib/UnixOdbcRegistry.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -9,6 +8,7 @@
 #include <unordered_set>
 
 #include "contract/HostError.h"
+#include "contract/LocalPaths.h"
 #include "contract/Text.h"
 #include "platform/InputFile.h"
 
@@ -33,13 +33,7 @@ UnixOdbcFiles LocateUnixOdbcFiles() {
   if (const char* ini = std::getenv("ODBCINI"); ini != nullptr && *ini != '\0') {
     files.userFile = ini;
   } else {
-    std::string home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-      home = pw->pw_dir;
-    } else if (const char* h = std::getenv("HOME"); h != nullptr) {
-      home = h;
-    }
-    files.userFile = home + "/.odbc.ini";
+    files.userFile = HomeFolder(HomeLookup::kUserDatabaseFirst) + "/.odbc.ini";
   }
   if (const char* sys = std::getenv("ODBCSYSINI"); sys != nullptr && *sys != '\0') {
     files.systemFile = std::string(sys) + "/odbc.ini";
@@ -103,9 +97,11 @@ OdbcIniOutcome AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root, O
       continue;
     }
     const std::string_view line = TrimSpace(raw);
-    // An indented "[" line of a merged file is neither a section nor an entry.
+    // An indented line of a merged file is neither a section nor an entry: unixODBC drops it,
+    // so the data source it would connect to has no such key.
+    const bool indented = !raw.empty() && (raw.front() == ' ' || raw.front() == '\t');
     if (source == nullptr || line.empty() || line.front() == '#' || line.front() == ';' ||
-        line.front() == '[') {
+        line.front() == '[' || (mode == OdbcIniMode::kMerged && indented)) {
       continue;
     }
     const size_t eq = line.find('=');

@@ -1,11 +1,11 @@
 #include "hostlib/WineRegistry.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
 #include "contract/HostError.h"
+#include "contract/LocalPaths.h"
 #include "contract/Text.h"
 #include "hostlib/HostRegistry.h"
 #include "hostlib/TextLines.h"
@@ -260,14 +260,6 @@ class WineParser {
   RegistryTreeKey* key_ = nullptr;
   int number_ = 0;  // of the line read last
 };
-
-std::string HomeFolder() {
-  if (const char* h = std::getenv("HOME"); h != nullptr && *h != '\0') return h;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-    return pw->pw_dir;
-  }
-  return {};
-}
 
 }  // namespace
 

@@ -5,8 +5,9 @@
 // reached; any other line is an entry split at its first "=", and an entry whose name starts
 // with ";" is a comment. There are no inline comments and "#" means nothing. Names are C
 // strings: a line cut short by a NUL byte keeps what comes before it, so a NUL after the last
-// line is no entry. The text is decoded once: UTF-8 when the whole file is (a UTF-8 byte-order
-// mark is skipped), else Windows-1252; names match with ASCII case folding.
+// line is no entry. The text is decoded once: UTF-16LE after its byte-order mark (a file saved
+// as "Unicode"), else UTF-8 when the whole file is (a UTF-8 byte-order mark is skipped), else
+// Windows-1252; names match with ASCII case folding.
 //
 // A parsed file is kept while its size and modification time stay the same, as the platform
 // caches its profile files, so that reading thousands of slots parses the file once.
@@ -187,7 +188,10 @@ std::shared_ptr<const ParsedFile> Parse(const std::string& file) {
   }
   if (!bytes) bytes = ReadProfileBytes(path);
   if (!bytes) return nullptr;
-  auto parsed = ParseText(DecodeText8(*bytes));
+  const std::string_view utf16Mark = "\xFF\xFE";
+  auto parsed = ParseText(std::string_view(*bytes).starts_with(utf16Mark)
+                              ? Utf16LeToUtf8(std::string_view(*bytes).substr(utf16Mark.size()))
+                              : DecodeText8(*bytes));
   CachedFile entry{path, st.st_size, st.st_mtim, parsed, std::nullopt};
   if (IsRacy(st.st_mtim)) entry.racyBytes = std::move(*bytes);
   cache.push_front(std::move(entry));

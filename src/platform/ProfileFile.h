@@ -2,7 +2,8 @@
 // parsing of INI files, the same truncation rules and return counts, the same defaults. The
 // caller owns nothing but the returned strings. A file is parsed once and kept while its size
 // and modification time stay the same; it is never written. Text comes back as UTF-8 (a file
-// that is not UTF-8 is read as Windows-1252), and lengths count its bytes.
+// saved as UTF-16LE with its byte-order mark is read as such, one that is not UTF-8 as
+// Windows-1252), and lengths count its bytes.
 #pragma once
 
 #include <cstdint>

@@ -18,33 +18,6 @@ int16_t Next(int16_t i) {
   return ToInt16(int32_t{i} + 1);
 }
 
-// Whether `name` and `wanted` are equal upper-cased. Plain ASCII texts are compared in place;
-// any other byte takes the full upper-casing.
-bool SameIgnoringCase(const std::string& name, const std::string& wanted) {
-  // The first bytes decide most comparisons, and an exact match needs no upper-casing.
-  if (!name.empty() && !wanted.empty()) {
-    const unsigned char a = static_cast<unsigned char>(name[0]);
-    const unsigned char b = static_cast<unsigned char>(wanted[0]);
-    if (a < 0x80 && b < 0x80 &&
-        (a >= 'a' && a <= 'z' ? a - 32 : a) != (b >= 'a' && b <= 'z' ? b - 32 : b)) {
-      return false;
-    }
-  }
-  if (name == wanted) return true;
-  const size_t shorter = std::min(name.size(), wanted.size());
-  for (size_t i = 0; i < shorter; ++i) {
-    const unsigned char a = static_cast<unsigned char>(name[i]);
-    const unsigned char b = static_cast<unsigned char>(wanted[i]);
-    if (a >= 0x80 || b >= 0x80) return UCase(name) == UCase(wanted);
-    if ((a >= 'a' && a <= 'z' ? a - 32 : a) != (b >= 'a' && b <= 'z' ? b - 32 : b)) return false;
-  }
-  for (size_t i = shorter; i < std::max(name.size(), wanted.size()); ++i) {
-    const std::string& longer = name.size() > wanted.size() ? name : wanted;
-    if (static_cast<unsigned char>(longer[i]) >= 0x80) return UCase(name) == UCase(wanted);
-  }
-  return name.size() == wanted.size();
-}
-
 // Element i of the names, without a copy when they are a list of strings.
 // `names` is the list when the names are a list of strings, else null.
 const std::string& NameAt(const Value& vDrvs, const std::vector<std::string>* names, int16_t i,
@@ -77,7 +50,7 @@ bool WizAPI::IsDriverSelected(const Value& vDrvs, const Value& vDrvsSels,
   if (!strDrv.empty()) {
     for (int16_t i = 0; i <= upper; i = Next(i)) {
       const std::string& name = NameAt(vDrvs, names, i, scratch);
-      if (!name.empty() && SameIgnoringCase(name, strDrv)) return SelectedAt(vDrvsSels, i);
+      if (!name.empty() && EqualsIgnoringCase(name, strDrv)) return SelectedAt(vDrvsSels, i);
     }
     return false;
   }

@@ -175,15 +175,6 @@ TEST_F(BuildInclusion, ReadsDriversThenSelectionsThenVersionAndWritesNothing) {
       << "both parts are evaluated even when the driver is not selected";
 }
 
-TEST(IsDriverSelected, EmptyNameAsksForAnySelectedDriver) {
-  WizAPI api;
-  EXPECT_FALSE(api.IsDriverSelected(Value(), Value(), ""));
-  EXPECT_TRUE(api.IsDriverSelected(Value::Strings({"A", "B"}), Value::Booleans({false, true}), ""));
-  EXPECT_FALSE(api.IsDriverSelected(Value::Strings({"A"}), Value::Booleans({false}), ""));
-  EXPECT_TRUE(
-      api.IsDriverSelected(Value::Strings({"A"}), Value::MakeList({Value::Integer(-1)}), "a"));
-}
-
 // Answers kept for the lists last asked about answer only for those very lists: lists the host
 // makes anew, however alike, are asked again, and a failure is never kept as an answer.
 TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
@@ -199,6 +190,7 @@ TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
       {oracle, Value::Booleans({true}), "false", "true"},
       {sql, Value::Strings({"x"}), "error 13", "false"},  // a selection that is no boolean
       {sql, Value::Booleans({true}), "true", "false"},
+      {sql, Value::MakeList({Value::Integer(-1)}), "true", "false"},  // a classic True
   };
   MemoryDesignObject object;
   for (const auto& step : steps) {

@@ -1,10 +1,15 @@
 // Property values and their classic conversions, upper-casing, and the path and field helpers.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "contract/Failure.h"
+#include "contract/LocalPaths.h"
 #include "contract/Text.h"
 #include "contract/Value.h"
 #include "hostlib/StandardUtilities.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -75,8 +80,49 @@ TEST(Text, UpperCasesPerCodePointLikeThePlatform) {
                   "b"),
             "SQL SERVER CAFÉ STRAßE A\xff"
             "B");
-  EXPECT_TRUE(EqualsIgnoringCase("Orders", "ORDERS"));
-  EXPECT_FALSE(EqualsIgnoringCase("Orders", "Orders "));
+  // Equal upper-cased (the platform's rule), or with only ASCII letters folded (for keywords).
+  const struct {
+    const char *a, *b;
+    bool ignoringCase, ignoringAsciiCase;
+  } cases[] = {
+      {"Orders", "ORDERS", true, true},
+      {"Orders", "Orders ", false, false},
+      {"Orders ", "Orders", false, false},
+      {"Orders", "Ordres", false, false},
+      {"caf\xC3\xA9", "CAF\xC3\x89", true, false},
+      {"sql\xC4\xB1", "SQLI", true, false},  // a dotless i upper-cases to I, one byte shorter
+      {"stra\xC3\x9F"
+       "e",
+       "STRASSE", false, false},
+      {"", "", true, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.ignoringCase) << c.a << " " << c.b;
+    EXPECT_EQ(EqualsIgnoringAsciiCase(c.a, c.b), c.ignoringAsciiCase) << c.a << " " << c.b;
+  }
+}
+
+// The folder of a file, and a home folder that is always absolute, whichever source is asked
+// first.
+TEST(LocalPaths, FolderOfAFileAndAnAbsoluteHome) {
+  const std::pair<const char*, const char*> folders[] = {
+      {"/usr/bin/lumora", "/usr/bin"}, {"lumora", "."}, {"/lumora", "/"}, {"a/b", "a"}};
+  for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
+  const passwd* user = ::getpwuid(::geteuid());
+  ASSERT_NE(user, nullptr);
+  const std::string database = user->pw_dir;
+  testing::ScopedEnv env;
+  const struct {
+    const char* home;
+    std::string environmentFirst, userDatabaseFirst;
+  } cases[] = {{"/srv/author", "/srv/author", database},
+               {"relative", database, database},
+               {nullptr, database, database}};
+  for (const auto& c : cases) {
+    env.Set("HOME", c.home);
+    EXPECT_EQ(HomeFolder(), c.environmentFirst) << (c.home ? c.home : "unset");
+    EXPECT_EQ(HomeFolder(HomeLookup::kUserDatabaseFirst), c.userDatabaseFirst);
+  }
 }
 
 TEST(PathHelper, AddsTheSeparatorThePathUses) {

@@ -1,6 +1,8 @@
 // lumora build and lumora show as a host's user runs them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/RunProcess.h"
 
 namespace lumora {
@@ -65,6 +67,31 @@ TEST(ShowCommand, ListsTheStoredChoicesReadably) {
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     for (const char* text : shown) EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
   }
+}
+
+// Lists the wizard would load only in part are refused by show and export too, with the message
+// the wizard gives, rather than shown or exported as something else.
+TEST(ShowCommand, RefusesWhatTheWizardRefusesWithTheSameMessage) {
+  TempDir dir;
+  dir.Write("o.json", R"({"properties": {"Drivers": "SQL Server"}})");
+  dir.Write("script", "key Escape\n");
+  const std::string object = dir.File("o.json");
+  const std::vector<std::string> runs[] = {
+      {"wizard", object, "--script", dir.File("script")},
+      {"show", object},
+      {"export", object, "--format", "wix", "--out", dir.File("out")},
+  };
+  for (const auto& args : runs) {
+    auto r = RunProcess(Lumora(), args);
+    EXPECT_EQ(r.exitStatus, 2) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_EQ(r.err.rfind("lumora: " + object +
+                              ": property \"Drivers\" must be an array of strings, not a string; ",
+                          0),
+              0u)
+        << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // answered with the word meant, placeholders that say what a value is, and the version.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+#include <sstream>
+
 #include "support/RunProcess.h"
 
 namespace lumora {
@@ -9,6 +13,10 @@ namespace {
 
 using testing::Lumora;
 using testing::RunProcess;
+
+const std::string kSources =
+    " (--registry takes unixodbc, wine, none, a registry export FILE.reg or a Wine prefix DIR, "
+    "and there is no file or folder ";
 
 TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
   struct Case {
@@ -18,16 +26,30 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
   const Case cases[] = {
       {{"shwo"}, "lumora: unknown command 'shwo'; did you mean 'show'?"},
       {{"wizrad", "o.json"}, "lumora: unknown command 'wizrad'; did you mean 'wizard'?"},
-      {{"frobnicate"}, "lumora: unknown command 'frobnicate'"},
+      // The words given are quoted escaped, in our messages and the parser's.
+      {{"frob\x1b[2J"}, "lumora: unknown command 'frob\\x1B[2J'"},
       {{"show", "o.json", "--regsitry", "none"},
        "lumora: unknown option '--regsitry'; did you mean '--registry'?"},
       {{"wizard", "o.json", "--scirpt=x"},
        "lumora: unknown option '--scirpt'; did you mean '--script'?"},
-      {{"build", "o.json", "--colour"}, "lumora: unknown option '--colour'"},
+      {{"build", "o.json", "--col\x1b]0;t\x07"}, "lumora: unknown option '--col\\x1B]0;t\\x07'"},
+      {{"show", "o.json", "extra\x1b[2J"},
+       "lumora: the following argument was not expected: extra\\x1B[2J"},
       {{},
        "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
        "register or unregister"},
       {{"show"}, "lumora: OBJECT is required"},
+      // A registry source is a word, case and all, or a file or folder that is there.
+      {{"show", "o.json", "--registry", "Wine"},
+       "lumora: unknown registry source 'Wine'; did you mean 'wine'?" + kSources + "'Wine')"},
+      {{"wizard", "o.json", "--registry", "NONE"},
+       "lumora: unknown registry source 'NONE'; did you mean 'none'?" + kSources + "'NONE')"},
+      {{"export", "o.json", "--format", "msi", "--registry", "unixdobc"},
+       "lumora: unknown registry source 'unixdobc'; did you mean 'unixodbc'?" + kSources +
+           "'unixdobc')"},
+      {{"build", "o.json", "--registry", "bogus"},
+       "lumora: unknown registry source 'bogus'" + kSources + "'bogus')"},
+      {{"Show", "o.json"}, "lumora: unknown command 'Show'; did you mean 'show'?"},
   };
   for (const Case& c : cases) {
     const auto r = RunProcess(Lumora(), c.args);
@@ -58,6 +80,57 @@ TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
     ASSERT_EQ(r.exitStatus, 0) << c.command;
     for (const std::string& text : c.shown) EXPECT_NE(r.out.find(text), std::string::npos) << text;
     for (const std::string& text : c.hidden) EXPECT_EQ(r.out.find(text), std::string::npos) << text;
+  }
+}
+
+// The commands a help text lists (the words opening the lines after "Subcommands:") and the
+// options it offers (every -x and --word of a line that opens with one).
+std::set<std::string> CommandsOffered(const std::string& help) {
+  std::set<std::string> commands;
+  std::istringstream lines(help.substr(help.find("\nSubcommands:\n") + 1));
+  std::string line;
+  std::getline(lines, line);
+  std::smatch m;
+  while (std::getline(lines, line) && std::regex_search(line, m, std::regex("^  ([a-z]+) "))) {
+    commands.insert(m[1]);
+  }
+  return commands;
+}
+std::set<std::string> OptionsOffered(const std::string& help) {
+  std::set<std::string> options;
+  const std::regex option("(^|[ ,])(--?[A-Za-z][A-Za-z0-9-]*)");
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  -", 0) != 0) continue;
+    const std::string names = line.substr(0, line.find("  ", 2));
+    for (std::sregex_iterator it(names.begin(), names.end(), option), end; it != end; ++it) {
+      options.insert((*it)[2]);
+    }
+  }
+  return options;
+}
+
+TEST(CommandLine, TheManPageCoversEveryCommandAndOptionTheHelpOffers) {
+  const std::string man =
+      std::regex_replace(testing::ReadFile("data/lumora.1.in"), std::regex(R"(\\-)"), "-");
+  const auto top = RunProcess(Lumora(), {"--help"});
+  const std::set<std::string> commands = CommandsOffered(top.out);
+  ASSERT_GE(commands.size(), 6u) << top.out;
+  std::set<std::string> options = OptionsOffered(top.out);
+  for (const std::string& command : commands) {
+    EXPECT_NE(man.find("\n.B lumora " + command + "\n"), std::string::npos)
+        << "the synopsis lacks " << command;
+    EXPECT_TRUE(
+        std::regex_search(man, std::regex("\\n\\.TP\\n\\.B[IR]* \"?" + command + "[ \"\\n]")))
+        << "no entry of its own for " << command;
+    const auto help = RunProcess(Lumora(), {command, "--help"});
+    ASSERT_EQ(help.exitStatus, 0) << command;
+    options.merge(OptionsOffered(help.out));
+  }
+  EXPECT_GE(options.size(), 12u);
+  for (const std::string& option : options) {
+    EXPECT_TRUE(std::regex_search(man, std::regex("(^|[^-A-Za-z])" + option + "($|[^-A-Za-z])")))
+        << "the man page lacks " << option;
   }
 }
 

@@ -309,7 +309,7 @@ TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
                             info + "], \"DriversSelections\": [true], \"DataSources\": [" + source +
                             "], \"DataSourcesInfo\": [" + sourceInfo +
                             "], \"DataSourcesTypes\": [\"user\"], \"DataSourcesSelections\": "
-                            "[true]}}");
+                            "[true], \"DataSourcesUninstFlags\": [false]}}");
     auto r = RunProcess(Lumora(), {"export", dir.File("o.json"), "--format", format, "--out",
                                    dir.File("out"), "--registry", "none"});
     EXPECT_EQ(r.exitStatus, 2) << message;

@@ -3,9 +3,13 @@
 // naming the file, the place and the reason.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -115,6 +119,156 @@ TEST(Faults, TwoWizardsFinishingTogetherLoseNoAuthorsChoices) {
   }
 }
 
+// The lock another save holds on the object's folder, taken by the test.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder)
+      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+  }
+  ~FolderLock() { Release(); }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  void Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// Finish finds another save holding the lock on the object's folder: it says it waits and for
+// whom, and waits a bounded time; the lock released, it saves; held on, or a signal meanwhile,
+// and the choices go to a recovery file with the object untouched. Never a wait without end.
+struct LockCase {
+  const char* name;
+  int releaseAfterMs;  // -1: held until lumora ends
+  int signal;          // sent while it waits (0: none)
+  int exitStatus;
+  std::string said;
+};
+
+TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile) {
+  const std::string holder = "process " + std::to_string(::getpid());
+  const std::vector<LockCase> cases = {
+      {"released after a second", 1000, 0, 0, ""},
+      {"held throughout", -1, 0, 1, "held by another save for 5 seconds, by " + holder},
+      {"SIGINT", -1, SIGINT, 128 + SIGINT, "stopped by SIGINT while it waited"},
+      {"SIGTERM", -1, SIGTERM, 128 + SIGTERM, "stopped by SIGTERM while it waited"},
+      {"SIGHUP", -1, SIGHUP, 128 + SIGHUP, "stopped by SIGHUP while it waited"},
+  };
+  for (const LockCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("o.json", kOld);
+    ::chmod(dir.File("o.json").c_str(), 0600);
+    FolderLock lock(dir.path());
+    std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
+    ASSERT_NE(wizard->WaitForLine("{\"caption\""), "");
+    wizard->Send(kFinish);
+    wizard->CloseInput();  // the script ends: the wizard returns
+    ASSERT_TRUE(wizard->WaitForError("waiting up to 5 seconds", 10));
+    if (c.releaseAfterMs >= 0) {
+      ::usleep(static_cast<useconds_t>(c.releaseAfterMs) * 1000);
+      lock.Release();
+    }
+    if (c.signal != 0) ::kill(wizard->pid(), c.signal);
+    const ProcessResult r = wizard->Finish();
+    EXPECT_EQ(r.exitStatus, c.exitStatus) << r.err;
+    EXPECT_NE(r.err.find(holder + " (e2e_tests) holds its lock"), std::string::npos) << r.err;
+    const std::vector<std::string> recovery = RecoveryFiles(dir);
+    if (c.exitStatus == 0) {
+      EXPECT_TRUE(recovery.empty());
+      EXPECT_NE(ReadFile(dir.File("o.json")).find("\"SQL Server\""), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(ReadFile(dir.File("o.json")), kOld);
+    ASSERT_EQ(recovery.size(), 1u) << r.err;
+    EXPECT_NE(ReadFile(recovery[0]).find("\"SQL Server\""), std::string::npos);
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("your choices are in " + recovery[0]), std::string::npos) << r.err;
+  }
+}
+
+// A save cut off in the middle of a rewrite in place left the object partial and its complete
+// text beside it: every command that reads the object says so, names that file and goes no
+// further (exit 2, nothing written) until the author puts it in place or removes it.
+TEST(Faults, AnInterruptedSaveStopsEveryCommandUntilTheAuthorDecides) {
+  TempDir dir;
+  const std::string partial = kOld.substr(0, 12);
+  dir.Write("o.json", partial);
+  dir.Write(".o.json.lumora-save", kOld);
+  dir.Write("script", kFinish);
+  const std::vector<std::vector<std::string>> commands = {
+      {"wizard", dir.File("o.json"), "--script", dir.File("script")},
+      {"show", dir.File("o.json")},
+      {"build", dir.File("o.json")},
+      {"export", dir.File("o.json"), "--format", "odbcinst", "--out", dir.File("out")},
+  };
+  const std::string said = "lumora: " + dir.File("o.json") +
+                           ": the last save of it was interrupted while it was rewritten in "
+                           "place, so it may be incomplete; the complete text of that save is "
+                           "in " +
+                           dir.File(".o.json.lumora-save");
+  for (std::vector<std::string> args : commands) {
+    SCOPED_TRACE(args[0]);
+    args.insert(args.end(), {"--registry", "none"});
+    const ProcessResult r = RunProcess(Lumora(), args);
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_EQ(r.err.rfind(said, 0), 0u) << r.err;
+    EXPECT_EQ(ReadFile(dir.File("o.json")), partial);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+  }
+  // Done as the message says, the object opens again.
+  ASSERT_EQ(std::system(("cp " + dir.File(".o.json.lumora-save") + " " + dir.File("o.json") +
+                         " && rm " + dir.File(".o.json.lumora-save"))
+                            .c_str()),
+            0);
+  EXPECT_EQ(RunProcess(Lumora(), {"show", dir.File("o.json"), "--registry", "none"}).exitStatus, 0);
+}
+
+// A design object that does not exist yet opens as an empty one, as a new file does in an
+// editor: Finish makes it, Cancel leaves nothing; a folder that does not exist is named.
+TEST(Faults, AMissingObjectIsMadeByFinishAndNeverByCancel) {
+  struct Case {
+    const char* name;
+    const char* object;
+    const char* script;
+    int exitStatus;
+    bool made;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"Finish", "new.json", kFinish, 0, true, ""},
+      {"Cancel", "new.json", "key Escape\n", 1, false, ""},
+      {"no folder", "none/new.json", kFinish, 2, false, "/none: there is no such folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("script", c.script);
+    const ProcessResult r = RunProcess(Lumora(), {"wizard", dir.File(c.object), "--script",
+                                                  dir.File("script"), "--registry", "none"});
+    EXPECT_EQ(r.exitStatus, c.exitStatus) << r.err;
+    EXPECT_EQ(std::filesystem::exists(dir.File(c.object)), c.made);
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    if (c.made) {
+      EXPECT_NE(ReadFile(dir.File(c.object)).find("\"DTDBVerNo\""), std::string::npos);
+      EXPECT_EQ(
+          ModeOf(dir.File(c.object)), 0666u & ~[] {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            return mask;
+          }());
+    }
+    std::vector<std::string> files;
+    for (auto& e : std::filesystem::directory_iterator(dir.path()))
+      files.push_back(e.path().filename().string());
+    EXPECT_EQ(files.size(), c.made ? 2u : 1u) << "the script and, after Finish, the object only";
+  }
+}
+
 // A list longer than the wizard can hold is refused before it opens (stored lists of unequal
 // lengths or of the wrong kind: the scripted cases stored-*).
 TEST(Faults, AListLongerThanTheWizardHoldsIsRefusedBeforeItOpens) {
@@ -147,10 +301,15 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   EXPECT_EQ(show.out.find('\x1b'), std::string::npos);
 
   dir.Write("o.json", kOld);
-  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\" \"b\"]\n}}\n");
+  using namespace std::string_literals;  // texts holding a NUL
+  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\"\0]\n}}\n"s);
+  dir.Write("host.ini", "[SystemFolders]\nWindows\0Folder=C:\\W\n"s);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"show", "/dev/zero"}, "lumora: /dev/zero: design object: is a device, not a file"},
-      {{"build", dir.File("broken.json")}, "lumora: " + dir.File("broken.json") + ":2:"},
+      {{"build", dir.File("broken.json")},
+       "lumora: " + dir.File("broken.json") + ":2:18: not valid JSON: a NUL byte\n"},
+      {{"show", dir.File("o.json"), "--host-config", dir.File("host.ini")},
+       "lumora: " + dir.File("host.ini") + ":2: unknown system folder \"Windows\\x00Folder\" ("},
       {{"show", dir.path()}, "lumora: " + dir.path() + ": design object: is a directory"},
       {{"wizard", dir.File("o.json"), "--script", "/dev/zero"},
        "lumora: /dev/zero: script: is a device, not a file"},

@@ -12,9 +12,9 @@ namespace {
 using testing::RunProcess;
 using testing::TempDir;
 
-// show reads both files and refuses an unusable one naming it and why; build answers from the
-// design object alone and never reads them.
-TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
+// Every command reads both files and refuses an unusable one naming it and why, build too,
+// though it answers from the design object alone.
+TEST(HostSettings, UnusableRegistryOrSettingsFileStopsEveryCommand) {
   TempDir dir;
   dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
   dir.Write("system.reg", "WINE REGISTRY Version 2\n");
@@ -40,21 +40,43 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsShowButNotBuild) {
   };
   const std::string lumora = testing::Lumora();
   for (const auto& c : cases) {
-    auto r = RunProcess(lumora, {"show", "examples/object.json", c.option, c.value});
-    EXPECT_EQ(r.exitStatus, 2) << c.value;
-    EXPECT_EQ(r.out, "") << c.value;
-    EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
-
-    r = RunProcess(lumora, {"build", "examples/object.json", "ODBC", c.option, c.value});
-    EXPECT_EQ(r.exitStatus, 0) << r.err;
-    EXPECT_EQ(r.out, "true\tODBC\n") << c.value;
-    EXPECT_EQ(r.err, "") << c.value;
+    for (const char* command : {"show", "build"}) {
+      auto r = RunProcess(lumora, {command, "examples/object.json", c.option, c.value});
+      EXPECT_EQ(r.exitStatus, 2) << command << " " << c.value;
+      EXPECT_EQ(r.out, "") << command << " " << c.value;
+      EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
+    }
   }
   auto ok = RunProcess(
       lumora, {"show", "examples/object.json", "--registry", "none", "--registry-view", "64"});
   EXPECT_EQ(ok.exitStatus, 0) << ok.err;
   auto view = RunProcess(lumora, {"show", "examples/object.json", "--registry-view", "16"});
   EXPECT_EQ(view.exitStatus, 2);
+}
+
+// A catalogue in --component-dir that gives no section (here UTF-16 text without its byte-order
+// mark) is named by each command that reads it, with what it costs.
+TEST(HostSettings, ACatalogueWithoutSectionsIsNamed) {
+  TempDir dir;
+  std::string utf16;
+  for (char c : std::string("[Translators]\r\nTranslator0=Code Page\r\n")) utf16 += {c, '\0'};
+  dir.Write("component/lumora.ini", utf16);
+  dir.Write("script", "key Escape\n");
+  const std::string warning = "lumora: warning: " + dir.File("component/lumora.ini") +
+                              ": no section in the catalogue's 76 bytes; ";
+  const std::pair<std::vector<std::string>, std::string> runs[] = {
+      {{"wizard", "examples/object.json", "--script", dir.File("script")},
+       "the wizard offers no provided drivers\n"},
+      {{"export", "examples/object.json", "--format", "wix", "--with-translators", "--out",
+        dir.File("out")},
+       "no translators are exported\n"},
+  };
+  for (const auto& [args, consequence] : runs) {
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"--component-dir", dir.File("component"), "--registry", "none"});
+    const auto r = RunProcess(testing::Lumora(), all);
+    EXPECT_EQ(r.err, warning + consequence) << args[0];
+  }
 }
 
 }  // namespace

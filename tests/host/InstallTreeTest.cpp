@@ -17,10 +17,7 @@ TEST(InstallTree, FindsTheComponentBesideTheProgramThenInTheInstalledLibraryFold
                                       "/opt/x/" LUMORA_TEST_COMPONENTDIR "/libBVLumora.so"}));
 }
 
-TEST(InstallTree, NamesFoldersAndReadsTheSystemRegistriesInOrder) {
-  EXPECT_EQ(layout::FolderOf("/usr/bin/lumora"), "/usr/bin");
-  EXPECT_EQ(layout::FolderOf("lumora"), ".");
-
+TEST(InstallTree, ReadsTheSystemRegistriesInOrder) {
   testing::ScopedEnv env;
   struct Case {
     const char* dirs;  // null: unset

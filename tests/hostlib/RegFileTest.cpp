@@ -41,6 +41,13 @@ std::string Utf16(const std::string& ascii) {
 
 using Lines = std::vector<std::string>;
 
+// HKEY_CURRENT_USER and `levels` keys below it.
+std::string KeyPath(size_t levels) {
+  std::string path = "HKEY_CURRENT_USER";
+  for (size_t i = 0; i < levels; ++i) path += "\\k";
+  return path;
+}
+
 // The message a refused export gets, or "accepted".
 std::string RefusalOf(const std::string& text, const std::string& name = "dir/bad.reg") {
   return testing::MessageOf<HostError>([&] { ParseRegFile(text, name); });
@@ -55,30 +62,22 @@ TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE"), Lines{"<missing>"});
 }
 
-TEST(RegFile, Version5InUtf16WithHexTextAsUtf16) {
-  auto tree = ParseRegFile(
-      Utf16("Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI\\ODBC Data Sources]\r\n"
-            "\"Sales\"=\"SQL Server\"\r\n"
-            "\"E\"=hex(2):25,00,53,00,00,00\r\n"
-            "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
-          std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
-      "test.reg");
-  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"),
-            (Lines{"Sales=SQL Server", "E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}));
-}
-
 // REGEDIT4 is in the ANSI code page (Windows-1252), even where its bytes would be valid UTF-8;
-// an 8-bit version 5 export is UTF-8 when it is valid UTF-8.
-TEST(RegFile, EightBitTextIsDecodedByItsHeader) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", "Caf\xC3\xA9=\xE2\x82\xAC"},
-      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", "Caf\xC3\x83\xC2\xA9=x"},
+// an 8-bit version 5 export is UTF-8 when it is valid UTF-8; a UTF-16 one stores its hex text
+// types as UTF-16 too.
+TEST(RegFile, TextIsDecodedByItsHeader) {
+  const std::pair<std::string, Lines> cases[] = {
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xE9\"=\"\x80\"\n", {"Caf\xC3\xA9=\xE2\x82\xAC"}},
+      {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", {"Caf\xC3\x83\xC2\xA9=x"}},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n",
-       "Caf\xC3\xA9=x"},
+       {"Caf\xC3\xA9=x"}},
+      {Utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n"
+             "\"E\"=hex(2):25,00,53,00,00,00\r\n\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
+           std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
+       {"E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}},
   };
-  for (const auto& [file, line] : cases) {
-    EXPECT_EQ(ValuesOf(ParseRegFile(file, "a.reg"), kCurrentUserRoot, "K"), Lines{line}) << file;
+  for (const auto& [file, lines] : cases) {
+    EXPECT_EQ(ValuesOf(ParseRegFile(file, "a.reg"), kCurrentUserRoot, "K"), lines) << file;
   }
 }
 
@@ -178,29 +177,18 @@ TEST(RegFile, MalformedFilesNameTheFileAndLine) {
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n", 3, "ends inside"},
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n02,\\\n\n", 5, "ends inside"},
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"ok\"=\"1\"\nv=1\n", 4, "unexpected line"},
+      // Deeper trees would be torn down one stack frame per level; the platform stops at 512.
+      {"REGEDIT4\n\n[" + KeyPath(513) + "]\n", 3, "key path deeper than 512 levels"},
+      {"REGEDIT4\n\n[-" + KeyPath(100000) + "]\n", 3, "key path deeper than 512 levels"},
   };
   for (const Case& c : cases) {
     const std::string what = RefusalOf(c.text);
     EXPECT_EQ(what.rfind("dir/bad.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
     EXPECT_NE(what.find(c.says), std::string::npos) << what;
   }
-}
-
-// Deeper trees would be torn down one stack frame per level; the platform stops at 512 levels.
-TEST(RegFile, KeyPathsDeeperThanTheRegistryAllowsAreRefused) {
-  auto path = [](size_t levels) {
-    std::string p = "HKEY_CURRENT_USER";
-    for (size_t i = 0; i < levels; ++i) p += "\\k";
-    return p;
-  };
-  // Empty components do not count: "\\\\" is one separator.
-  auto tree = ParseRegFile("REGEDIT4\n[" + path(511) + "\\\\last]\n\"v\"=\"1\"\n", "deep.reg");
-  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, path(511).substr(18) + "\\last"), Lines{"v=1"});
-
-  for (const std::string& line : {"[" + path(513) + "]", "[-" + path(100000) + "]"}) {
-    EXPECT_EQ(RefusalOf("REGEDIT4\n\n" + line + "\n", "deep.reg"),
-              "deep.reg:3: key path deeper than 512 levels");
-  }
+  // 511 levels are read; empty components do not count ("\\\\" is one separator).
+  auto tree = ParseRegFile("REGEDIT4\n[" + KeyPath(511) + "\\\\last]\n\"v\"=\"1\"\n", "deep.reg");
+  EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, KeyPath(511).substr(18) + "\\last"), Lines{"v=1"});
 }
 
 }  // namespace

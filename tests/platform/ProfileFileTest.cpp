@@ -147,6 +147,9 @@ TEST(ProfileFile, GivesTheWindowsResults) {
       {"Windows-1252 text comes back as UTF-8", "[S]\nk=caf\xE9 \x80\n", STR("S", "k", "", 64),
        "caf\xC3\xA9 \xE2\x82\xAC\0"s, 9},
       {"an empty section name is a section", "[]\nk=v\n", SEC("", 64), "k=v\0\0"s, 4},
+      {"a UTF-16LE file with its byte-order mark reads as any other",
+       "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0c\0a\0f\0\xE9\0"s, STR("S", "k", "", 64), "caf\xC3\xA9\0"s,
+       5},
   };
   testing::TempDir dir;
   for (const Case& c : cases) {

@@ -126,23 +126,6 @@ TEST_F(ControlHelpers, SelectionsFollowTheLastMatchingEntry) {
   }
 }
 
-TEST_F(ControlHelpers, AllUnselectedFollowsEveryTickUntickRemovalAndClear) {
-  EXPECT_TRUE(api.AreAllDrvsUnselected(lvw));
-  lvw.ListItems().Add(0, "a", "a");
-  ListItem& b = lvw.ListItems().Add(0, "b", "b");
-  b.SetChecked(true);
-  EXPECT_FALSE(api.AreAllDrvsUnselected(lvw));
-  EXPECT_FALSE(api.AreAllDSNsUnselected(lvw));
-  b.SetChecked(false);
-  EXPECT_TRUE(api.AreAllDrvsUnselected(lvw));
-  lvw.ListItems().Item(1).SetChecked(true);
-  lvw.ListItems().Remove(1);
-  EXPECT_TRUE(api.AreAllDrvsUnselected(lvw)) << "the checked entry left";
-  lvw.ListItems().Item(1).SetChecked(true);
-  lvw.ListItems().Clear();
-  EXPECT_TRUE(api.AreAllDSNsUnselected(lvw));
-}
-
 // A combo of selected records showing the first, and the one chosen, with its user, system and
 // uninstall settings, is played end to end by the scripted case data-source-system-uninstall.
 // Here: with nothing selected the combo ends empty and the options stay as they were.

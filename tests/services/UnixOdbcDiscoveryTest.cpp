@@ -79,13 +79,14 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
     bool registered = false;  // the files are templates that odbcinst -i registers
   };
   const Layout layouts[] = {
-      // Odd spacing: an indented header counts in the user file, not in the system file.
-      {"[ Spaced Name ]\nDriver = x \n  [Indented]\n\t[Tabbed]\n",
-       "[Sys]\n  [NotASection]\n[Next]\n", "Spaced Name|Indented|Tabbed|Sys|Next", 3},
+      // Odd spacing: an indented header or key counts in the user file, not in the system file.
+      {"[ Spaced Name ]\nDriver = x \n  [Indented]\n\tPort = 1\n\t[Tabbed]\n",
+       "[Sys]\nDriver=x\n  Server=dropped\n\tPort=2\n  [NotASection]\n[Next]\n",
+       "Spaced Name|Indented|Tabbed|Sys|Next", 3},
       // With the user file ignored, the system file is read as the user file is; with no user
       // file, the system file is still merged.
-      {"stray\n[U]\n", "[Sys]\n  [Indented]\n", "Sys|Indented", 0},
-      {"-", "[Sys]\n  [NotASection]\n", "Sys", 0},
+      {"stray\n[U]\n", "[Sys]\n  Server=kept\n  [Indented]\n", "Sys|Indented", 0},
+      {"-", "[Sys]\n\tServer=dropped\n  [NotASection]\n", "Sys", 0},
       // [ODBC Data Sources] is neither a list nor a data source; empty, it hides nothing.
       {"[ODBC Data Sources]\nGhost=x\nA=y\n[A]\nDriver=y\n[Unlisted]\n", "-", "A|Unlisted", 2},
       {"[ODBC Data Sources]\n[A]\n", "[ODBC Data Sources]\n[B]\n", "A|B", 1},

@@ -113,6 +113,18 @@ std::string LiveProcess::WaitForLine(const std::string& prefix, int seconds) {
   }
 }
 
+bool LiveProcess::WaitForError(const std::string& text, int seconds) {
+  char buf[65536];
+  while (err_text_.find(text) == std::string::npos) {
+    pollfd fd{err_, POLLIN, 0};
+    if (err_ < 0 || poll(&fd, 1, seconds * 1000) <= 0) return false;
+    const ssize_t n = read(err_, buf, sizeof buf);
+    if (n <= 0) return false;
+    err_text_.append(buf, static_cast<size_t>(n));
+  }
+  return true;
+}
+
 void LiveProcess::CloseInput() {
   if (in_ >= 0) close(in_);
   in_ = -1;

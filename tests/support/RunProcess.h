@@ -30,6 +30,9 @@ class LiveProcess {
   // Reads standard output until a line starting with `prefix` arrives; returns that line, or ""
   // when the output ends or `seconds` pass first.
   std::string WaitForLine(const std::string& prefix, int seconds = 20);
+  // Reads standard error until it holds `text`; false when it ends or `seconds` pass first.
+  bool WaitForError(const std::string& text, int seconds = 20);
+  int pid() const { return pid_; }
   void CloseInput();
   // Closes standard input, waits for the end and returns all it printed.
   ProcessResult Finish();

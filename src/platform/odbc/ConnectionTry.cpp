@@ -14,6 +14,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "contract/LocalPaths.h"
+
 extern char** environ;
 
 namespace lumora::odbc {
@@ -111,10 +113,7 @@ std::string TryProgramBesideThisLibrary() {
       info.dli_fname == nullptr) {
     return kTryProgram;
   }
-  const std::string self = info.dli_fname;
-  const size_t slash = self.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" +
-         kTryProgram;
+  return FolderOf(info.dli_fname) + "/" + kTryProgram;
 }
 
 std::string SignalName(int signal) {
