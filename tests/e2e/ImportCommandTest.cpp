@@ -338,6 +338,11 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
        "odbcinst.ini:1: an item without a name"},
       {"past 32,767", "many.ini", many, {"--user"}, "would be the 32,768th data source"},
       {"unknown kind", "x.txt", "", {}, "x.txt: which kind of source?"},
+      {"a type for a source that states it",
+       "typed.wxs",
+       wixHead + "</Wix>",
+       {"--system"},
+       "typed.wxs: --system is for an odbc.ini; an installer package or a WiX source states"},
       {"missing", "none.msi", "", {}, "none.msi"},
       {"other columns", "odbc.msi", "", {}, "odbc.msi: table ODBCDriver has no column File_Setup"},
   };
