@@ -106,6 +106,9 @@ ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& o
   }
   ExportOutput out;
   out.warnings = layout.warnings;
+  for (const InstallComponent& component : layout.components) {
+    if (component.permanent) out.permanentComponents.push_back(component.id);
+  }
   // Names and values are UTF-8: the database takes them in that code page.
   out.files.push_back({"_ForceCodepage.idt", "\r\n\r\n65001\t_ForceCodepage\r\n"});
   for (Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {

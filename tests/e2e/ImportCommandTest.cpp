@@ -184,17 +184,6 @@ std::string BuildPackage(const TempDir& dir, const std::string& fragment) {
   dir.Write("pkg/files.wxs", files);
   dir.Write("pkg/product.wxs", ReadFile("tests/data/export/product.wxs"));
   testing::Shell("cd '" + dir.File("pkg") + "' && wixl -o odbc.msi product.wxs files.wxs");
-  // wixl drops a component's Permanent="yes" (it warns "no property named 'Permanent'"); the WiX
-  // linker sets Attributes bit 16 for it, so the package is given that bit as the linker would.
-  const std::regex permanent("<Component Id=\"([^\"]+)\"[^>]*Permanent=\"yes\"");
-  for (const std::string& line : Lines(files)) {
-    std::smatch m;
-    if (!std::regex_search(line, m, permanent)) continue;
-    testing::Shell("msibuild '" + dir.File("pkg/odbc.msi") +
-                   "' -q \"UPDATE \\`Component\\` SET \\`Attributes\\` = 16 WHERE "
-                   "\\`Component\\` = '" +
-                   m[1].str() + "'\"");
-  }
   return dir.File("pkg/odbc.msi");
 }
 
