@@ -62,6 +62,13 @@ TEST(Faults, AnObjectChangedWhileTheWizardIsOpenIsNotOverwritten) {
        "deleted since it was read"},
       {"made read-only", [](const TempDir& d) { ::chmod(d.File("o.json").c_str(), 0400); },
        "read-only"},
+      {"replaced by a file of the same text",
+       [](const TempDir& d) {
+         d.Write("new", kOld);
+         ::chmod(d.File("new").c_str(), 0600);
+         std::filesystem::rename(d.File("new"), d.File("o.json"));
+       },
+       "replaced by another file"},
   };
   for (const Meanwhile& c : cases) {
     SCOPED_TRACE(c.name);
@@ -119,25 +126,6 @@ TEST(Faults, TwoWizardsFinishingTogetherLoseNoAuthorsChoices) {
   }
 }
 
-// The lock another save holds on the object's folder, taken by the test.
-class FolderLock {
- public:
-  explicit FolderLock(const std::string& folder)
-      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
-  }
-  ~FolderLock() { Release(); }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-  void Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
 // Finish finds another save holding the lock on the object's folder: it says it waits and for
 // whom, and waits a bounded time; the lock released, it saves; held on, or a signal meanwhile,
 // and the choices go to a recovery file with the object untouched. Never a wait without end.
@@ -163,7 +151,9 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
     TempDir dir;
     dir.Write("o.json", kOld);
     ::chmod(dir.File("o.json").c_str(), 0600);
-    FolderLock lock(dir.path());
+    // The lock another save holds on the object's folder, taken by the test.
+    const int lock = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
     std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
     ASSERT_NE(wizard->WaitForLine("{\"caption\""), "");
     wizard->Send(kFinish);
@@ -171,10 +161,11 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
     ASSERT_TRUE(wizard->WaitForError("waiting up to 5 seconds", 10));
     if (c.releaseAfterMs >= 0) {
       ::usleep(static_cast<useconds_t>(c.releaseAfterMs) * 1000);
-      lock.Release();
+      ::close(lock);
     }
     if (c.signal != 0) ::kill(wizard->pid(), c.signal);
     const ProcessResult r = wizard->Finish();
+    if (c.releaseAfterMs < 0) ::close(lock);
     EXPECT_EQ(r.exitStatus, c.exitStatus) << r.err;
     EXPECT_NE(r.err.find(holder + " (e2e_tests) holds its lock"), std::string::npos) << r.err;
     const std::vector<std::string> recovery = RecoveryFiles(dir);

@@ -402,20 +402,6 @@ TEST(DesignObjectSave, AStopRequestedWhileWritingKeepsTheObjectWhole) {
   }
 }
 
-// A file put in the object's place since it was read is not overwritten, even with the same text.
-TEST(DesignObjectSave, AnObjectReplacedByAnotherFileIsNotOverwritten) {
-  TempDir dir;
-  dir.Write("o.json", kOld);
-  DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
-  file.PutProperty("DTDBVerNo", Value::Integer(1));
-  dir.Write("new", kOld);
-  std::filesystem::rename(dir.File("new"), dir.File("o.json"));
-  const std::string error = SaveError(file);
-  EXPECT_NE(error.find("replaced by another file"), std::string::npos) << error;
-  EXPECT_NE(error.find("your choices are in " + dir.File("o.recovered-")), std::string::npos);
-  EXPECT_EQ(ReadFile(dir.File("o.json")), kOld);
-}
-
 // Cleaning up after a save removes only what a save of this object made: regular files of this
 // user's named as its new texts. An author's files that look alike are left.
 TEST(DesignObjectSave, RemovesOnlyItsOwnLeftNewTexts) {
