@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "e2e/InstallerPackage.h"
 #include "support/RunProcess.h"
 
 namespace lumora {
@@ -147,37 +148,6 @@ std::string Shown(const std::string& object, bool sortAttributes) {
   }
   endList();
   return text;
-}
-
-// A package that wixl builds from the fragment's components and files, its ODBC elements left
-// out (wixl takes none), holding every file the fragment names.
-std::string BuildPackage(const TempDir& dir, const std::string& fragment) {
-  std::string files;
-  const std::regex source("Source=\"([^\"]+)\"");
-  for (const std::string& line : Lines(ReadFile(fragment))) {
-    if (line.find("<ODBC") != std::string::npos || line.find("</ODBC") != std::string::npos ||
-        line.find("<Property ") != std::string::npos) {
-      continue;
-    }
-    files += line + "\n";
-    std::smatch m;
-    if (std::regex_search(line, m, source)) dir.Write("pkg/" + m[1].str(), "MZ");
-  }
-  dir.Write("pkg/files.wxs", files);
-  dir.Write("pkg/product.wxs", ReadFile("tests/data/export/product.wxs"));
-  testing::Shell("cd '" + dir.File("pkg") + "' && wixl -o odbc.msi product.wxs files.wxs");
-  // wixl drops a component's Permanent="yes" (it warns "no property named 'Permanent'"); the WiX
-  // linker sets Attributes bit 16 for it, so the package is given that bit as the linker would.
-  const std::regex permanent("<Component Id=\"([^\"]+)\"[^>]*Permanent=\"yes\"");
-  for (const std::string& line : Lines(files)) {
-    std::smatch m;
-    if (!std::regex_search(line, m, permanent)) continue;
-    testing::Shell("msibuild '" + dir.File("pkg/odbc.msi") +
-                   "' -q \"UPDATE \\`Component\\` SET \\`Attributes\\` = 16 WHERE "
-                   "\\`Component\\` = '" +
-                   m[1].str() + "'\"");
-  }
-  return dir.File("pkg/odbc.msi");
 }
 
 class ImportRoundTrip : public ::testing::TestWithParam<std::tuple<RoundTripCase, std::string>> {};
