@@ -66,20 +66,17 @@ struct RefusalCase {
 };
 
 TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
+  // clang-format off
   const std::vector<RefusalCase> cases = {
       {"a catalogue is there", "", {}, "lumora.ini exists; give --force to replace it"},
       {"--force replaces it", "", {"--force"}, ""},
-      {"a name that marks an unused slot",
-       "[none]\nDriver=x.so\n",
-       {"--force"},
+      {"a name that marks an unused slot", "[none]\nDriver=x.so\n", {"--force"},
        "the driver \"none\" cannot be written into a catalogue: NONE marks an unused slot"},
-      {"a list's name",
-       "[Translators]\nDriver=x.so\n",
-       {"--force"},
+      {"a list's name", "[Translators]\nDriver=x.so\n", {"--force"},
        "the driver \"Translators\" cannot be written into a catalogue: it is the name of one of "
-       "the "
-       "catalogue's lists"},
+       "the catalogue's lists"},
   };
+  // clang-format on
   const std::string out = dir_.File("component");
   ASSERT_EQ(Catalogue({"--from", "unixodbc", "--out", out}).exitStatus, 0);
   for (const RefusalCase& c : cases) {

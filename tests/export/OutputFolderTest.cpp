@@ -31,23 +31,17 @@ TEST(WriteOutputFolder, LeavesTheOldFilesOrEveryNewOne) {
     bool fails;  // refused or failed (a host error), with `before` left as it was
     Contents after;
   };
+  // clang-format off
   const Case cases[] = {
       {"new files", {}, {{"a", "1"}, {"b", "2"}}, false, false, {{"a", "1"}, {"b", "2"}}},
       {"replaced", {{"a", "old"}}, {{"a", "1"}, {"b", "2"}}, true, false, {{"a", "1"}, {"b", "2"}}},
       {"a new file put back", {}, {{"a", "1"}, {"a", "2"}}, false, true, {}},
-      {"an exchanged file put back",
-       {{"a", "old"}, {"c", "mine"}},
-       {{"a", "1"}, {"b", "2"}, {"b", "3"}},
-       true,
-       true,
-       {{"a", "old"}, {"c", "mine"}}},
-      {"a temporary file that cannot be made",
-       {{"a", "old"}},
-       {{"a", "1"}, {std::string(300, 'n'), "2"}},
-       true,
-       true,
-       {{"a", "old"}}},
+      {"an exchanged file put back", {{"a", "old"}, {"c", "mine"}},
+       {{"a", "1"}, {"b", "2"}, {"b", "3"}}, true, true, {{"a", "old"}, {"c", "mine"}}},
+      {"a temporary file that cannot be made", {{"a", "old"}},
+       {{"a", "1"}, {std::string(300, 'n'), "2"}}, true, true, {{"a", "old"}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     testing::TempDir dir;
     for (const auto& [name, text] : c.before) dir.Write("out/" + name, text);
