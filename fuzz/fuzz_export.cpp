@@ -92,13 +92,6 @@ std::string Unformat(const std::string& value) {
   return out;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 // What an installer database keeps of the items: drivers and translators without their file
 // lines (translators without attributes), data sources without DriverName=; values with a path
 // symbol are left out of the comparison.

@@ -84,17 +84,12 @@ TEST(RegFile, TextIsDecodedByItsHeader) {
 // Exports joined with cat read as one, each part in its own encoding; a UTF-8 byte-order mark
 // before Windows-1252 text is skipped and the text decoded.
 TEST(RegFile, JoinedExportsReadAsOne) {
-  const std::string user = Utf16(
-      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\U]\r\n"
-      "\"a\"=\"1\"\r\n");
-  const std::string machine = Utf16(
-      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\M]\r\n"
-      "\"b\"=\"2\"\r\n");
-  const std::string ansi =
-      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"c\"=\"caf\xE9\"\r\n";
-  const std::string bom =
-      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
-      "[HKEY_CURRENT_USER\\Software\\B]\r\n\"d\"=\"na\xEFve\"\r\n";
+  // Two UTF-16 exports, one REGEDIT4 export in Windows-1252 and one behind a UTF-8 mark.
+  const auto part = [](const char* name) {
+    return testing::ReadFile("tests/data/registry/joined/" + std::string(name) + ".reg");
+  };
+  const std::string user = part("user"), machine = part("machine"), ansi = part("ansi"),
+                    bom = part("bom");
   for (const std::string& joined :
        {user + machine + ansi + bom, ansi + user + bom + machine, bom + ansi + user + machine}) {
     auto tree = ParseRegFile(joined, "both.reg");

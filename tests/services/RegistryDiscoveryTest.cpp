@@ -1,5 +1,5 @@
 // Discovery of registered data sources through the host's registry objects, over registry
-// exports that the tests write.
+// exports under tests/data/registry.
 #include <gtest/gtest.h>
 
 #include "hostlib/HostRegistry.h"
@@ -37,12 +37,8 @@ class FailingKey : public RegistryKey {
 
 class RegistryDiscovery : public ::testing::Test {
  protected:
-  void UseRegistry(const std::string& body, std::string failingName = "") {
-    Use(ParseRegFile("Windows Registry Editor Version 5.00\r\n\r\n" + body, "test.reg"),
-        failingName);
-  }
-  void UseRegistryFile(const std::string& path) {
-    Use(ParseRegFile(testing::ReadFile(path), path));
+  void UseRegistryFile(const std::string& path, std::string failingName = "") {
+    Use(ParseRegFile(testing::ReadFile(path), path), failingName);
   }
   void Use(std::shared_ptr<const RegistryTree> tree, std::string failingName = "") {
     host.host().registryKey = [tree, failingName]() -> std::shared_ptr<RegistryKey> {
@@ -78,13 +74,7 @@ TEST_F(RegistryDiscovery, BuildsSortedAttributeLinesWithPathSymbolsAndDriverName
 }
 
 TEST_F(RegistryDiscovery, UserThenMachineListsANameOfBothOnceAsUser) {
-  UseRegistry(R"REG(
-[HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
-"Shared"="Driver U"
-[HKEY_LOCAL_MACHINE\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
-"SHARED"="Driver M"
-"MachineOnly"="C:\\Drivers\\odbc.dll"
-)REG");
+  UseRegistryFile("tests/data/registry/user-and-machine.reg");
   // The driver name is never turned into a path symbol, backslash or not.
   host.host().folders.system = "C:\\Drivers\\";
   Discover(kCurrentUserRoot);
@@ -94,9 +84,7 @@ TEST_F(RegistryDiscovery, UserThenMachineListsANameOfBothOnceAsUser) {
 }
 
 TEST_F(RegistryDiscovery, MissingOrEmptyListKeyAddsNothingAndNamesComeInValueOrder) {
-  UseRegistry(R"REG(
-[HKEY_LOCAL_MACHINE\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
-)REG");
+  UseRegistryFile("tests/data/registry/empty-list.reg");
   Discover(kCurrentUserRoot);
   Discover(kLocalMachineRoot);
   EXPECT_EQ(sources.Count(), 0);
@@ -112,15 +100,7 @@ TEST_F(RegistryDiscovery, MissingOrEmptyListKeyAddsNothingAndNamesComeInValueOrd
 }
 
 TEST_F(RegistryDiscovery, AFailureKeepsTheRecordsAddedSoFar) {
-  UseRegistry(R"REG(
-[HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
-"A"="Driver A"
-"Broken"="Driver B"
-"C"="Driver C"
-[HKEY_CURRENT_USER\SOFTWARE\ODBC\ODBC.INI\A]
-"UID"="sa"
-)REG",
-              "\\Broken");
+  UseRegistryFile("tests/data/registry/three-sources.reg", "\\Broken");
   Discover(kCurrentUserRoot);
   EXPECT_EQ(Describe(sources),
             (Strings{"A | DriverName=Driver A\r\nUID=sa user", "Broken |  user", "C |  user"}));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/forms/CommandButton.h"
@@ -15,6 +17,7 @@
 #include "platform/terminal/TabOrder.h"
 #include "platform/terminal/TextCells.h"
 #include "platform/terminal/TextEditing.h"
+#include "support/RunProcess.h"
 
 namespace lumora::terminal {
 namespace {
@@ -93,40 +96,18 @@ TEST(Mnemonics, shouldMarkTheLetterAfterTheAmpersand) {
 
 // Keys: < > ^ v (arrows), H E (Home, End), B (Backspace), X (Delete), N (Enter), "'c" types c.
 void Play(TextEdit& edit, const std::string& keys) {
+  const std::map<char, std::function<void()>> press = {
+      {'<', [&] { edit.Left(); }},      {'>', [&] { edit.Right(); }},
+      {'^', [&] { edit.Up(1); }},       {'v', [&] { edit.Down(1); }},
+      {'H', [&] { edit.Home(); }},      {'E', [&] { edit.End(); }},
+      {'B', [&] { edit.Backspace(); }}, {'X', [&] { edit.Delete(); }},
+      {'N', [&] { edit.Insert("\n"); }}};
   for (size_t i = 0; i < keys.size(); ++i) {
-    switch (keys[i]) {
-      case '<':
-        edit.Left();
-        break;
-      case '>':
-        edit.Right();
-        break;
-      case '^':
-        edit.Up(1);
-        break;
-      case 'v':
-        edit.Down(1);
-        break;
-      case 'H':
-        edit.Home();
-        break;
-      case 'E':
-        edit.End();
-        break;
-      case 'B':
-        edit.Backspace();
-        break;
-      case 'X':
-        edit.Delete();
-        break;
-      case 'N':
-        edit.Insert("\n");
-        break;
-      case '\'':
-        edit.Insert(std::string(1, keys[++i]));
-        break;
-      default:
-        FAIL() << "no key " << keys[i];
+    if (keys[i] == '\'') {
+      edit.Insert(std::string(1, keys[++i]));
+    } else {
+      ASSERT_TRUE(press.contains(keys[i])) << "no key " << keys[i];
+      press.at(keys[i])();
     }
   }
 }
@@ -189,20 +170,21 @@ TEST(CellGeometryTest, shouldScaleTheWizardSoThatControlsSideBySideShareARow) {
   }
 }
 
+void Bounds(forms::Control& c, int32_t left, int32_t top, int32_t width, int32_t height) {
+  c.SetLeft(left);
+  c.SetTop(top);
+  c.SetWidth(width);
+  c.SetHeight(height);
+}
+
 TEST(CellGeometryTest, shouldMeasureThroughContainersAndHideWhatIsMovedAway) {
   forms::Form form("frmTest");
   auto& area = form.Add(std::make_unique<forms::Frame>("fraArea", forms::kNoIndex));
-  area.SetLeft(2100);
-  area.SetWidth(5280);
-  area.SetHeight(4380);
+  Bounds(area, 2100, 0, 5280, 4380);
   auto& page = form.Add(std::make_unique<forms::Frame>("fraPage", forms::kNoIndex), &area);
-  page.SetWidth(5280);
-  page.SetHeight(4380);
+  Bounds(page, 0, 0, 5280, 4380);
   auto& label = form.Add(std::make_unique<forms::Label>("lblText", forms::kNoIndex), &page);
-  label.SetLeft(240);
-  label.SetTop(240);
-  label.SetWidth(4800);
-  label.SetHeight(240);
+  Bounds(label, 240, 240, 4800, 240);
   const CellGeometry grid = CellGeometry::ForForm(form, 78, 22, 0, 0);
   EXPECT_EQ(grid.Of(label).col, (2100 + 240) * 78 / 7380);
   EXPECT_TRUE(IsOnScreen(label));
@@ -281,11 +263,8 @@ TEST_F(TabOrderTest, shouldFindWhatAMnemonicReaches) {
 }
 
 TEST_F(Utf8Locale, shouldTurnATopicIntoReadableBlocks) {
-  const std::string html =
-      "<html><head><title>Step 2</title><style>p{}</style></head><body>"
-      "<h1>Step 2: data sources</h1><p>Tick every\n   data source.</p>"
-      "<ul><li>First <b>one</b></li><li>Second<ul><li>Inner</li></ul></li></ul>"
-      "<dl><dt>Advanced...</dt><dd>Opens the page.</dd></dl><pre>a  b\nc</pre></body></html>";
+  // A topic with each kind of block, nested lists, and a preformatted end.
+  const std::string html = testing::ReadFile("tests/data/help/topic.html");
   const std::vector<TextBlock> blocks = HtmlBlocks(html);
   ASSERT_EQ(blocks.size(), 8u);
   struct Row {
@@ -322,15 +301,9 @@ TEST_F(Utf8Locale, shouldTurnATopicIntoReadableBlocks) {
 }
 
 TEST(HelpContents, shouldListTheSitemapWithItsNesting) {
-  const std::string hhc =
-      "<HTML><BODY><UL>"
-      "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Step 1\">"
-      "<param name=\"Local\" value=\"topic0.html\"></OBJECT>"
-      "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Reference\"></OBJECT>"
-      "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Symbols\">"
-      "<param name=\"Local\" value=\"symbols.html\"></OBJECT></UL>"
-      "</UL></BODY></HTML>";
-  const std::vector<ContentsEntry> entries = SitemapEntries(hhc);
+  // Three entries, the last nested under the second, which names no topic.
+  const std::vector<ContentsEntry> entries =
+      SitemapEntries(testing::ReadFile("tests/data/help/contents.hhc"));
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].name, "Step 1");
   EXPECT_EQ(entries[0].local, "topic0.html");
