@@ -9,10 +9,18 @@
 //   failed                             SQLDriverConnect did not connect
 //   diag <TAB> SQLSTATE <TAB> NATIVE <TAB> MESSAGE   one per diagnostic record
 // Tabs and line ends inside texts become blanks. Exit status: 0 connected, 1 not, 2 bad usage.
+//
+// `lumora-odbc-try --load LIBRARY` only loads a driver's library, as the driver manager would
+// before a connection, and answers one line:
+//   loaded <TAB> FILE                  it loads and exports SQLConnect or SQLDriverConnect
+//   notloaded <TAB> REASON             it does not load, or is no ODBC driver
+// Exit status: 0 loaded, 1 not.
+#include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -47,11 +55,52 @@ void PrintDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
   }
 }
 
+int Load(const char* library) {
+  void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+  const char* why = handle == nullptr ? ::dlerror() : nullptr;
+  const std::string firstWhy = why != nullptr ? why : "dlopen failed";
+  // A bare file name is looked for, as the driver manager looks for it, in the driver folder
+  // beside the driver manager's own library (/usr/lib/<multiarch>/odbc).
+  Dl_info manager{};
+  if (handle == nullptr && std::string(library).find('/') == std::string::npos &&
+      ::dladdr(reinterpret_cast<void*>(&SQLAllocHandle), &manager) != 0 &&
+      manager.dli_fname != nullptr) {
+    std::string folder = manager.dli_fname;
+    folder.resize(folder.rfind('/') == std::string::npos ? 0 : folder.rfind('/'));
+    handle = ::dlopen((folder + "/odbc/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  if (handle == nullptr) {
+    std::printf("notloaded\t%s\n", OneLine(firstWhy).c_str());
+    return 1;
+  }
+  void* entry = ::dlsym(handle, "SQLDriverConnect");
+  if (entry == nullptr) entry = ::dlsym(handle, "SQLConnect");
+  Dl_info info{};
+  if (entry == nullptr || ::dladdr(entry, &info) == 0 || info.dli_fname == nullptr) {
+    std::puts("notloaded\texports neither SQLConnect nor SQLDriverConnect: not an ODBC driver");
+    return 1;
+  }
+  // The file as loaded, its folder without symbolic links (/lib is /usr/lib on most systems).
+  std::string file = info.dli_fname;
+  const size_t slash = file.rfind('/');
+  if (slash != std::string::npos) {
+    if (char* folder = ::realpath(file.substr(0, slash).c_str(), nullptr)) {
+      file = folder + file.substr(slash);
+      std::free(folder);
+    }
+  }
+  std::printf("loaded\t%s\n", OneLine(file).c_str());
+  return 0;
+}
+
 }  // namespace
 
-int main(int argc, char**) {
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--load") return Load(argv[2]);
   if (argc != 1) {
-    std::fputs("usage: lumora-odbc-try < CONNECTION-STRING\n", stderr);
+    std::fputs(
+        "usage: lumora-odbc-try < CONNECTION-STRING\n       lumora-odbc-try --load LIBRARY\n",
+        stderr);
     return 2;
   }
   std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());

@@ -5,6 +5,8 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -118,8 +120,10 @@ void AddCatalogueOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("--from", invocation.from,
                  "Where the drivers are registered: unixodbc (this machine's odbcinst.ini), a "
                  ".reg export, wine (the default Wine prefix) or a Wine prefix folder")
-      ->required();
-  sub.add_option("--out", invocation.out, "The component folder to write (default: .)");
+      ->required()
+      ->type_name("SOURCE");
+  sub.add_option("--out", invocation.out, "The component folder to write (default: .)")
+      ->type_name("DIR");
   sub.add_flag("--force", invocation.force, "Replace a lumora.ini that is there");
   sub.add_flag("--only-source", invocation.onlySource,
                "Leave the installed catalogue's drivers, translators and lists out");
@@ -128,6 +132,11 @@ void AddCatalogueOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunCatalogue(const Invocation& invocation) {
   const std::string out = invocation.out.empty() ? "." : invocation.out;
   const std::string target = out + "/lumora.ini";
+  if (std::error_code e; fs::exists(out, e) && !fs::is_directory(out, e)) {
+    throw HostError::BadInput(out +
+                              ": not a folder (--out names the component folder to write); "
+                              "nothing written");
+  }
   if (fs::exists(target) && !invocation.force) {
     throw HostError::BadInput(target + " exists; give --force to replace it");
   }
@@ -204,7 +213,7 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     file << ini.str();
     if (!file.flush()) {
-      throw HostError::NotDone("cannot write " + temporary);
+      throw HostError::NotDone("cannot write " + temporary + ": " + std::strerror(errno));
     }
   }
   fs::rename(temporary, target, error);

@@ -1,9 +1,11 @@
 // lumora check OBJECT [DSN...]: what would break an install of the stored choices, first the
-// findings that need no connection, then one connection try per data source, each in a child
-// process (see platform/odbc/ConnectionTry.h).
+// findings that need no connection, then (--drivers) whether each selected driver is installed
+// here and its library loads, then one connection try per data source; each load and each try
+// in a child process (see platform/odbc/TryProcess.h).
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -16,6 +18,7 @@
 #include "host/InstallTree.h"
 #include "host/StoredLists.h"
 #include "platform/odbc/ConnectionTry.h"
+#include "platform/odbc/DriverLoad.h"
 
 namespace lumora::cli {
 namespace {
@@ -94,6 +97,17 @@ void PrintLine(const std::string& line) {
   std::fflush(stdout);
 }
 
+nlohmann::json AsJson(const std::string& name, const odbc::LoadOutcome& o) {
+  nlohmann::json j = {{"driver", name}, {"result", odbc::LoadResultWord(o.result)}};
+  if (!o.installedAs.empty()) j["installedAs"] = o.installedAs;
+  if (!o.library.empty()) j["library"] = o.library;
+  if (o.result == odbc::LoadResult::kCrashed) j["signal"] = odbc::SignalName(o.signal);
+  if (o.result == odbc::LoadResult::kNoAnswer) j["seconds"] = o.seconds;
+  if (!o.problem.empty()) j["problem"] = o.problem;
+  j["text"] = odbc::DescribeLoad(o);
+  return j;
+}
+
 std::string Dump(const nlohmann::json& j) {
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -103,13 +117,36 @@ std::string Dump(const nlohmann::json& j) {
 void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
   sub.add_option("DSN", invocation.names,
-                 "Data sources to try (stored names); default: every selected one");
+                 "Data sources to try (stored names); default: every selected one")
+      ->type_name("NAME");
   sub.add_flag("--no-connect", invocation.noConnect,
                "Only the checks that need no connection: lines, drivers, names");
-  sub.add_flag("--json", invocation.json, "One JSON object per finding and per data source");
+  sub.add_flag("--drivers", invocation.drivers,
+               "Also report each selected driver: installed here or not (by name, else by its "
+               "library's file name) and, when installed, whether its library loads (in a child "
+               "process, killed at the timeout); done with --no-connect too");
+  sub.add_flag("--json", invocation.json,
+               "One JSON object per finding, per driver and per data source");
   sub.add_option("--timeout", invocation.timeoutSeconds,
-                 "Seconds a try may take before it is killed (default 10)")
-      ->check(CLI::Range(1, 3600));
+                 "Seconds, 1 to 3600, a try or a load may take before it is killed (default 10)")
+      ->type_name("SECONDS")
+      ->check(CLI::Validator(
+          [](const std::string& value) -> std::string {
+            int seconds = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+            if (error != std::errc() || stop != end || seconds < 1 || seconds > 3600) {
+              return "'" + value + "' is not a whole number of seconds from 1 to 3600";
+            }
+            return {};
+          },
+          ""));
+  sub.footer(
+      "Exit status: 0 when nothing was found, every driver reported loads or is not installed "
+      "here (the install brings it) and every data source tried connected or has a driver not "
+      "installed here (not tried); 1 when a finding was printed, an installed driver's library "
+      "did not load (missing, not an ODBC driver, crashed, no answer) or a data source did not "
+      "connect; 2 for bad usage, an unreadable object or a DSN the object does not store.");
 }
 
 ExitStatus RunCheck(const Invocation& invocation) {
@@ -148,9 +185,24 @@ ExitStatus RunCheck(const Invocation& invocation) {
       PrintLine(EscapeForMessage(invocation.object) + ": " + f.Text());
     }
   }
-  if (invocation.noConnect) return allWell ? ExitStatus::kDone : ExitStatus::kComponentNo;
-
   const odbc::TrySettings settings{TryProgram(), invocation.timeoutSeconds, nullptr};
+  for (const StoredItem& driver : choices.drivers) {
+    if (!invocation.drivers || !driver.selected) continue;
+    const odbc::LoadOutcome outcome =
+        odbc::TryLoadingDriver(driver.name, ValueOf(driver, "Driver"), installed, settings);
+    if (outcome.result != odbc::LoadResult::kLoaded &&
+        outcome.result != odbc::LoadResult::kNotInstalled) {
+      allWell = false;
+    }
+    PrintLine(invocation.json ? Dump(AsJson(driver.name, outcome))
+                              : "driver \"" + EscapeForMessage(driver.name) +
+                                    "\": " + EscapeForMessage(odbc::DescribeLoad(outcome)));
+  }
+  if (invocation.noConnect) return allWell ? ExitStatus::kDone : ExitStatus::kComponentNo;
+  if (toTry.empty()) {  // a silent success would read as "every data source connected"
+    PrintError(invocation.object + ": stores no selected data source: none tried");
+  }
+
   for (const StoredItem* source : toTry) {
     const odbc::TryOutcome outcome = odbc::TryDataSource(source->lines, installed, settings);
     if (outcome.result != odbc::TryResult::kConnected &&

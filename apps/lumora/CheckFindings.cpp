@@ -83,6 +83,12 @@ std::string Finding::Text() const {
   return item + (line > 0 ? " line " + std::to_string(line) : std::string()) + ": " + message;
 }
 
+std::string ValueOf(const StoredItem& item, std::string_view key) {
+  std::string value;
+  FindKey(item, key, value);
+  return value;
+}
+
 std::vector<Finding> FindProblems(const StoredChoices& choices,
                                   const std::vector<odbc::InstalledDriver>& installed) {
   std::vector<Finding> findings;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/odbc/InstalledDrivers.h"
@@ -30,6 +31,10 @@ struct Finding {
   std::string message;
   std::string Text() const;  // `data source "Y" line 3: ...`
 };
+
+// The value of the item's first line named `key` (ASCII case ignored), blanks trimmed; "" when
+// none.
+std::string ValueOf(const StoredItem& item, std::string_view key);
 
 std::vector<Finding> FindProblems(const StoredChoices& choices,
                                   const std::vector<odbc::InstalledDriver>& installed);

@@ -36,6 +36,7 @@ struct Invocation {
   std::vector<std::string> names;  // check: the data sources to try
   bool json = false;               // check
   bool noConnect = false;          // check
+  bool drivers = false;            // check
   int timeoutSeconds = 10;         // check
   std::string from, out;           // catalogue
   bool force = false;              // catalogue

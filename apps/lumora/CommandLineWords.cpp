@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "Command.h"
 #include "contract/Text.h"
@@ -35,7 +36,8 @@ std::vector<std::string> OptionSpellings(const CLI::App& app) {
 // or "" when `arg` is not an option word.
 std::string OptionWord(const std::string& arg) {
   if (arg.size() < 2 || arg[0] != '-') return {};
-  if (arg[1] != '-') return arg.substr(0, 2);  // "-V", "-h"
+  if (std::isdigit(static_cast<unsigned char>(arg[1]))) return {};  // "-1" is a value
+  if (arg[1] != '-') return arg.substr(0, 2);                       // "-V", "-h"
   return arg.substr(0, arg.find('='));
 }
 

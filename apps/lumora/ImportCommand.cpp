@@ -46,7 +46,25 @@ void Append(ImportedChoices& into, ImportedChoices&& from) {
   std::move(from.warnings.begin(), from.warnings.end(), std::back_inserter(into.warnings));
 }
 
+// --system and --user say what an odbc.ini leaves unsaid; any other source says it itself.
+void RefuseAStatedType(const std::string& source, SourceType type) {
+  if (type == SourceType::kUnstated) return;
+  const char* flag = type == SourceType::kSystem ? "--system" : "--user";
+  std::error_code error;
+  if (fs::is_directory(source, error)) {
+    throw ImportError(source + ": " + flag +
+                      " is for an odbc.ini; in a folder of templates the file names "
+                      "(odbc-user.ini, odbc-system.ini) say each data source's type");
+  }
+  if (Extension(source) != ".ini") {
+    throw ImportError(source + ": " + flag +
+                      " is for an odbc.ini; an installer package or a WiX source states each "
+                      "data source's type itself");
+  }
+}
+
 ImportedChoices ReadSource(const std::string& source, SourceType type, const HostConfig& config) {
+  RefuseAStatedType(source, type);
   std::error_code error;
   if (fs::is_directory(source, error)) {
     // A folder of the templates export --format odbcinst writes.

@@ -92,6 +92,9 @@ int Main(int argc, char** argv) {
       "Exit status: 0 done, 1 the component answered false or failed, 2 bad usage or input.",
       "lumora"};
   app.require_subcommand(1);
+  app.footer(
+      "Run 'lumora COMMAND --help' for what a command reads and writes, its options and "
+      "its exit status; 'man lumora' for the wizard script and examples.");
   app.set_version_flag("-V,--version", VersionText(), "Print the version and copyright and exit");
   Invocation invocation;
   const Command* chosen = nullptr;

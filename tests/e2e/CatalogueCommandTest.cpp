@@ -69,6 +69,10 @@ TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
   // clang-format off
   const std::vector<RefusalCase> cases = {
       {"a catalogue is there", "", {}, "lumora.ini exists; give --force to replace it"},
+      {"a file where the folder goes",
+       "",
+       {"--force", "--out", "$DIR/odbcinst.ini"},
+       "odbcinst.ini: not a folder (--out names the component folder to write)"},
       {"--force replaces it", "", {"--force"}, ""},
       {"a name that marks an unused slot", "[none]\nDriver=x.so\n", {"--force"},
        "the driver \"none\" cannot be written into a catalogue: NONE marks an unused slot"},
@@ -82,8 +86,14 @@ TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
   for (const RefusalCase& c : cases) {
     dir_.Write("component/lumora.ini", "kept");
     if (!c.odbcinst.empty()) dir_.Write("odbcinst.ini", c.odbcinst);
-    std::vector<std::string> args = {"--from", "unixodbc", "--out", out};
-    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    std::vector<std::string> args = {"--from", "unixodbc"};
+    for (std::string word : c.extra) {
+      if (word.starts_with("$DIR")) word.replace(0, 4, dir_.path());
+      args.push_back(word);
+    }
+    if (std::find(args.begin(), args.end(), "--out") == args.end()) {
+      args.insert(args.end(), {"--out", out});
+    }
     ProcessResult r = Catalogue(args);
     if (*c.error == '\0') {
       EXPECT_EQ(r.exitStatus, 0) << c.what << r.err;

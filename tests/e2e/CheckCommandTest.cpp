@@ -143,6 +143,13 @@ TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
   ProcessResult unknown = Check(sources, {"off"});
   EXPECT_EQ(unknown.exitStatus, 2);
   EXPECT_NE(unknown.err.find("no data source \"off\""), std::string::npos) << unknown.err;
+
+  // Nothing selected: said on standard error, so that silence never reads as success.
+  ProcessResult none = Check({sources[2]});
+  EXPECT_EQ(none.exitStatus, 0);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "lumora: " + dir_.File("object.json") +
+                          ": stores no selected data source: none tried\n");
 }
 
 // A Unix socket that takes connections and never says a word.
@@ -348,6 +355,98 @@ TEST_F(CheckMachine, FindingsWithoutConnectionNameTheItemAndTheLine) {
       EXPECT_EQ(r.exitStatus, 1) << c.what;
     }
   }
+}
+
+struct DriverCase {
+  const char* what;
+  Source driver;         // the object's driver
+  std::string section;   // its odbcinst.ini section added to the scratch machine's; "" for none
+  const char* expected;  // the line after `driver "NAME": `; "" for no line
+  int exit;
+};
+
+TEST_F(CheckMachine, DriversReportsWhetherEachSelectedDriverIsInstalledAndLoads) {
+  const std::string lite = kOdbcFolder + "libsqlite3odbc.so";
+  const std::vector<DriverCase> cases = {
+      {"installed by name",
+       {"SQLite3", "Driver=sqlite3odbc.dll"},
+       "",
+       "installed as \"SQLite3\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
+       0},
+      {"installed by the library's file name",
+       {"Lite for Windows", "Driver=C:\\Windows\\System32\\LIBSQLITE3ODBC.SO"},
+       "",
+       "installed as \"SQLite3\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
+       0},
+      {"registered by a bare file name, found in the driver folder",
+       {"Bare", "Driver=bare.dll"},
+       "[Bare]\nDriver=libsqlite3odbc.so\n",
+       "installed as \"Bare\": /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so loads",
+       0},
+      {"not installed here: the install brings it",
+       {"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"},
+       "",
+       "not installed on this machine: not loaded",
+       0},
+      {"not selected: not reported", {"SQLite3", "Driver=x.dll", false}, "", "", 0},
+      {"a library that is no ODBC driver",
+       {"Plain", "Driver=plain.dll"},
+       "[Plain]\nDriver=/usr/lib/x86_64-linux-gnu/libsqlite3.so.0\n",
+       "installed as \"Plain\": /usr/lib/x86_64-linux-gnu/libsqlite3.so.0 does not load: exports "
+       "neither SQLConnect nor SQLDriverConnect: not an ODBC driver",
+       1},
+      {"a library that is not there",
+       {"Gone", "Driver=gone.dll"},
+       "[Gone]\nDriver=/nowhere/libgone.so\n",
+       "installed as \"Gone\": /nowhere/libgone.so does not load: /nowhere/libgone.so: cannot "
+       "open shared object file: No such file or directory",
+       1},
+      {"a section without Driver=",
+       {"Empty", "Driver=e.dll"},
+       "[Empty]\nSetup=x.so\n",
+       "installed as \"Empty\" does not load: its section of $DIR/odbcinst.ini has no Driver= "
+       "entry",
+       1},
+      {"a library that crashes when loaded",
+       {"Loader", "Driver=l.dll"},
+       "[Loader]\nDriver=" + testing::BinDir() + "/liblumora_test_crashing_load.so\n",
+       "installed as \"Loader\": $BIN/liblumora_test_crashing_load.so crashed while loading "
+       "(SIGSEGV)",
+       1},
+  };
+  const std::string machine = testing::ReadFile(dir_.File("odbcinst.ini"));
+  for (const DriverCase& c : cases) {
+    dir_.Write("odbcinst.ini", machine + "\n" + c.section);
+    const ProcessResult r = Check({}, {"--drivers"}, {c.driver});
+    std::string expected =
+        *c.expected == '\0' ? "" : "driver \"" + c.driver.name + "\": " + c.expected + "\n";
+    for (const auto& [word, value] :
+         {std::pair{"$DIR", dir_.path()}, {"$BIN", testing::BinDir()}}) {
+      for (size_t at; (at = expected.find(word)) != std::string::npos;)
+        expected.replace(at, 4, value);
+    }
+    EXPECT_EQ(r.out, expected) << c.what << "\n" << r.err;
+    EXPECT_EQ(r.exitStatus, c.exit) << c.what;
+  }
+}
+
+TEST_F(CheckMachine, DriversComeBeforeTheTriesAndInJsonToo) {
+  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("a.db")));
+  const std::vector<Source> drivers = {{"SQLite3", "Driver=sqlite3odbc.dll"},
+                                       {"Crashing", "Driver=crash.dll"}};
+  ProcessResult r = Check({{"Lite", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db")}},
+                          {"--drivers", "--json"}, drivers);
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out << r.err;
+  EXPECT_EQ(nlohmann::json::parse(lines[0])["result"], "loads");
+  // Loading is not connecting: the driver that crashes in a connection loads.
+  EXPECT_EQ(nlohmann::json::parse(lines[1])["installedAs"], "Crashing");
+  EXPECT_EQ(nlohmann::json::parse(lines[1])["result"], "loads");
+  EXPECT_EQ(nlohmann::json::parse(lines[2])["dataSource"], "Lite");
+  EXPECT_EQ(r.exitStatus, 0);
+  // --no-connect keeps the loads and leaves the tries out.
+  r = Check({{"Lite", "DriverName=SQLite3"}}, {"--drivers", "--no-connect"}, drivers);
+  EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;
 }
 
 }  // namespace

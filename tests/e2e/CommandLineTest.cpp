@@ -38,6 +38,10 @@ TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
        "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
        "register or unregister"},
       {{"show"}, "lumora: OBJECT is required"},
+      {{"check", "o.json", "--timeout", "-1"},
+       "lumora: --timeout: '-1' is not a whole number of seconds from 1 to 3600"},
+      {{"check", "o.json", "--timeout", "abc"},
+       "lumora: --timeout: 'abc' is not a whole number of seconds from 1 to 3600"},
       // A registry source is a word, case and all, or a file or folder that is there.
       {{"show", "o.json", "--registry", "Wine"},
        "lumora: unknown registry source 'Wine'; did you mean 'wine'?" + kSources + "'Wine')"},
@@ -71,9 +75,16 @@ TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
        {"OBJECT FILE", "FEATURE PATH"},
        {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
       {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
+      {"", {"Run 'lumora COMMAND --help'"}, {}},
+      {"check",
+       {"DSN NAME", "--timeout SECONDS", "--drivers", "Exit status: 0"},
+       {" TEXT", " INT"}},
+      {"catalogue", {"--from SOURCE", "--out DIR"}, {" TEXT"}},
   };
   for (const Case& c : cases) {
-    const auto r = RunProcess(Lumora(), {c.command, "--help"});
+    const auto r =
+        RunProcess(Lumora(), c.command.empty() ? std::vector<std::string>{"--help"}
+                                               : std::vector<std::string>{c.command, "--help"});
     ASSERT_EQ(r.exitStatus, 0) << c.command;
     for (const std::string& text : c.shown) EXPECT_NE(r.out.find(text), std::string::npos) << text;
     for (const std::string& text : c.hidden) EXPECT_EQ(r.out.find(text), std::string::npos) << text;

@@ -218,6 +218,9 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
       {"no-name/odbcinst.ini", {}, "odbcinst.ini:1: an item without a name"},
       {"many.ini", {"--user"}, "would be the 32,768th data source"},
       {"x.txt", {}, "x.txt: which kind of source?"},
+      {"typed.wxs",
+       {"--system"},
+       "typed.wxs: --system is for an odbc.ini; an installer package or a WiX source states"},
       {"none.msi", {}, "none.msi"},
       {"odbc.msi", {}, "odbc.msi: table ODBCDriver has no column File_Setup"},
   };

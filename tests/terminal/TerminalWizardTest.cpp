@@ -2,6 +2,7 @@
 // typed with send-keys and the screen is read with capture-pane. Each case checks the lines
 // that matter on the way, then how the program ended, what became of the object, and that
 // the terminal's settings are what they were before (stty -a).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -23,9 +24,10 @@ namespace lumora::testing {
 namespace {
 
 // One step: "keys:A B C" (tmux key names), "text:..." (typed literally), "click:TEXT" (the left
-// mouse button on the first cell of TEXT on the screen, as an xterm reports it), "signal:HUP"
-// (sent to the wizard's process) or "resize:COLSxROWS"; then, unless empty, a text the screen
-// must show.
+// mouse button on the first cell of TEXT on the screen, as an xterm reports it), "wheel-up:TEXT"
+// and "wheel-down:TEXT" (the mouse wheel turned once over it), "signal:HUP" (sent to the
+// wizard's process), "close:input" (the test closes its end of the wizard's input terminal) or
+// "resize:COLSxROWS"; then, unless empty, a text the screen must show.
 struct Step {
   std::string action;
   std::string expect;
@@ -37,14 +39,58 @@ enum class Object { kUntouched, kAsScript };
 struct Case {
   const char* name;
   int cols = 80, rows = 24;
-  std::string env;  // assignments put before the program, "" for none
+  // Assignments put before the program, "" for none; "<$INPUT" gives the wizard a standard
+  // input terminal of its own (not its controlling one), whose other end the test holds.
+  std::string env;
   std::vector<Step> steps;
   int exitStatus = 0;
   Object object = Object::kUntouched;
-  std::string script;    // for kAsScript: the same actions as a script
-  bool colour = true;    // whether the screen may show colours
-  bool aligned = false;  // every line of the form is exactly as wide as the terminal
+  std::string script;           // for kAsScript: the same actions as a script
+  bool colour = true;           // whether the screen may show colours
+  bool aligned = false;         // every line of the form is exactly as wide as the terminal
+  std::string objectText = {};  // the design object; "" for examples/object.json
 };
+
+// A terminal whose other end the test holds: closing that end makes every read of the wizard's
+// end fail for good, and no hangup signal comes, as it is no process's controlling terminal.
+class SpareTerminal {
+ public:
+  SpareTerminal() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);  // no tmux server keeps it
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    name_ = ::ptsname(master_);
+  }
+  ~SpareTerminal() { Close(); }
+  const std::string& name() const { return name_; }
+  void Close() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  std::string name_;
+};
+
+// An object storing `count` unselected data sources, "Source 01" on.
+std::string ManyDataSources(int count) {
+  std::string names, infos, flags, types;
+  for (int i = 1; i <= count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\"Source %02d\"", i);
+    const char* comma = i == 1 ? "" : ",";
+    names += comma + std::string(name);
+    infos += comma + std::string("\"DriverName=SQL Server\"");
+    flags += comma + std::string("false");
+    types += comma + std::string("\"user\"");
+  }
+  return "{\"properties\":{\"DataSources\":[" + names + "],\"DataSourcesInfo\":[" + infos +
+         "],\"DataSourcesSelections\":[" + flags + "],\"DataSourcesTypes\":[" + types +
+         "],\"DataSourcesUninstFlags\":[" + flags + "]}}\n";
+}
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -235,6 +281,33 @@ const std::vector<Case> kCases = {
      "",
      true,
      true},
+    {"MouseWheelScrollsAList",
+     80,
+     24,
+     "",
+     {{"keys:M-n", "[ ] Source 01"},
+      {"wheel-down:Source 03", ""},
+      {"wheel-down:Source 03", ""},
+      {"wheel-down:Source 03", ""},
+      {"wheel-down:Source 03", "Source 13", "Source 05"},
+      {"keys:Space", "[x] Source 13"},
+      {"wheel-up:Source 10", ""},
+      {"wheel-up:Source 10", ""},
+      {"wheel-up:Source 10", ""},
+      {"wheel-up:Source 10", "Source 01", "Source 13"},
+      {"keys:Escape", ""}},
+     1,
+     Object::kUntouched,
+     "",
+     true,
+     false,
+     ManyDataSources(30)},
+    {"InputEndsWithoutHangUp",
+     80,
+     24,
+     "<$INPUT",
+     {{"", "Lumora - Step 1"}, {"close:input", ""}},
+     1},
     {"HangUpMidSession",
      80,
      24,
@@ -262,9 +335,15 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
   SKIP_WITHOUT("tmux", "stty");
   const Case& c = GetParam();
   TempDir dir;
-  const std::string original = ReadFile("examples/object.json");
+  const std::string original =
+      c.objectText.empty() ? ReadFile("examples/object.json") : c.objectText;
   dir.Write("object.json", original);
-  const std::string wizard = "env -u DISPLAY -u WAYLAND_DISPLAY " + c.env + " " + Lumora() +
+  SpareTerminal input;
+  std::string env = c.env;
+  if (const size_t at = env.find("$INPUT"); at != std::string::npos) {
+    env.replace(at, 6, input.name());
+  }
+  const std::string wizard = "env -u DISPLAY -u WAYLAND_DISPLAY " + env + " " + Lumora() +
                              " wizard " + dir.File("object.json") + " --registry none";
   const std::string command = "cd " + dir.path() + " && stty -a > before; sh -c " +
                               Quote("echo $$ > pid; exec " + wizard) +
@@ -286,7 +365,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       }
     } else if (kind == "text:") {
       tmux.Run("send-keys -l " + Quote(what));
-    } else if (kind == "click:") {
+    } else if (kind == "click:" || kind == "wheel-up:" || kind == "wheel-down:") {
       std::setlocale(LC_ALL, "C.UTF-8");
       const std::vector<std::string> lines = Lines(tmux.Screen());
       bool clicked = false;
@@ -295,8 +374,13 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
         if (at == std::string::npos) continue;
         const int col = CellsOf(lines[row].substr(0, at));
         char press[64];
-        std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", 33 + col,
-                      33 + static_cast<int>(row), 33 + col, 33 + static_cast<int>(row));
+        if (kind == "click:") {
+          std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", 33 + col,
+                        33 + static_cast<int>(row), 33 + col, 33 + static_cast<int>(row));
+        } else {  // buttons 4 and 5 are the wheel, reported pressed only
+          std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", kind == "wheel-up:" ? 0x60 : 0x61,
+                        33 + col, 33 + static_cast<int>(row));
+        }
         tmux.Run(std::string("send-keys -H ") + press);
         clicked = true;
       }
@@ -305,6 +389,8 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       ASSERT_TRUE(WaitForFile(dir.File("pid")));
       const std::string pid = ReadFile(dir.File("pid"));
       Shell("kill -" + what + " " + pid);
+    } else if (kind == "close:") {
+      input.Close();
     } else if (kind == "resize:") {
       const size_t x = what.find('x');
       tmux.Run("resize-window -x " + what.substr(0, x) + " -y " + what.substr(x + 1));

@@ -1,27 +1,16 @@
 #include "platform/odbc/ConnectionTry.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <sstream>
 
 #include "contract/LocalPaths.h"
-
-extern char** environ;
+#include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
@@ -57,54 +46,6 @@ void ReadAnswer(const std::string& text, const std::vector<Attribute>& attribute
   }
 }
 
-struct Child {
-  pid_t pid = -1;
-  int out = -1;
-};
-
-// Starts the program in a process group of its own, standard input a socket (so that writing
-// to a child that is gone raises no SIGPIPE here) and standard output a pipe.
-bool Start(const std::string& program, Child& child, int& inSocket, std::string& problem) {
-  int in[2], out[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    problem = std::strerror(errno);
-    ::close(in[0]);
-    ::close(in[1]);
-    return false;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[1], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-  const int failed =
-      ::posix_spawn(&child.pid, program.c_str(), &actions, &attributes, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  ::close(in[1]);
-  ::close(out[1]);
-  if (failed != 0) {
-    problem = program + ": " + std::strerror(failed);
-    ::close(in[0]);
-    ::close(out[0]);
-    return false;
-  }
-  inSocket = in[0];
-  child.out = out[0];
-  return true;
-}
-
 }  // namespace
 
 std::string TryProgramBesideThisLibrary() {
@@ -124,73 +65,23 @@ std::string SignalName(int signal) {
 TryOutcome TryConnection(const std::string& connectionString,
                          const std::vector<Attribute>& attributes, const TrySettings& settings) {
   TryOutcome outcome;
-  Child child;
-  int in = -1;
-  if (!Start(settings.program, child, in, outcome.problem)) return outcome;
-  const std::string input = connectionString + "\n";
-  for (size_t sent = 0; sent < input.size();) {
-    const ssize_t n = ::send(in, input.data() + sent, input.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) break;  // the child is gone: its status says why
-    sent += static_cast<size_t>(n);
-  }
-  ::close(in);
-
-  const auto deadline = Clock::now() + std::chrono::seconds(settings.timeoutSeconds);
-  std::string answer;
-  bool ended = false, cancelled = false, late = false;
-  int status = 0;
-  while (true) {
-    if (settings.cancel != nullptr && settings.cancel->load()) {
-      cancelled = true;
-      break;
-    }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
-      late = true;
-      break;
-    }
-    if (child.out >= 0) {
-      pollfd p{child.out, POLLIN, 0};
-      const int wait = static_cast<int>(std::min<long long>(left.count(), 100));
-      if (::poll(&p, 1, wait) > 0) {
-        char buffer[4096];
-        const ssize_t n = ::read(child.out, buffer, sizeof buffer);
-        if (n > 0) {
-          answer.append(buffer, static_cast<size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-          ::close(child.out);
-          child.out = -1;
-        }
-      }
-      continue;
-    }
-    const pid_t done = ::waitpid(child.pid, &status, WNOHANG);
-    if (done == child.pid) {
-      ended = true;
-      break;
-    }
-    ::usleep(2000);
-  }
-  if (!ended) {
-    ::kill(-child.pid, SIGKILL);
-    ::waitpid(child.pid, &status, 0);
-  }
-  if (child.out >= 0) ::close(child.out);
-
-  if (cancelled) {
+  const TryRun run = RunTryProgram(settings.program, {}, connectionString + "\n",
+                                   settings.timeoutSeconds, settings.cancel);
+  if (!run.started) {
+    outcome.problem = run.problem;
+  } else if (run.cancelled) {
     outcome.result = TryResult::kCancelled;
-  } else if (late) {
+  } else if (run.late) {
     outcome.result = TryResult::kNoAnswer;
     outcome.seconds = settings.timeoutSeconds;
-  } else if (WIFSIGNALED(status)) {
+  } else if (WIFSIGNALED(run.status)) {
     outcome.result = TryResult::kCrashed;
-    outcome.signal = WTERMSIG(status);
+    outcome.signal = WTERMSIG(run.status);
   } else {
-    ReadAnswer(answer, attributes, outcome);
+    ReadAnswer(run.answer, attributes, outcome);
     if (outcome.result == TryResult::kNotRun) {
       outcome.problem = settings.program + " gave no answer (exit status " +
-                        std::to_string(WEXITSTATUS(status)) + ")";
+                        std::to_string(WEXITSTATUS(run.status)) + ")";
     }
   }
   return outcome;

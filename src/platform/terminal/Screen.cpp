@@ -2,6 +2,8 @@
 
 #include <curses.h>
 #include <langinfo.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <term.h>
 #include <unistd.h>
 
@@ -46,6 +48,18 @@ void Install(int signal, void (*handler)(int)) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: a read in progress returns so the loop sees the flag
   ::sigaction(signal, &action, &previous[signal]);
+}
+
+// After a read gave nothing: whether standard input has ended for good rather than merely
+// had no key in time. A hung-up terminal polls as hung up or in error; one at end of file
+// polls as readable with nothing to read. A key that arrived since the read counts as a key.
+bool InputGone() {
+  if (::isatty(STDIN_FILENO) == 0) return true;
+  pollfd p{STDIN_FILENO, POLLIN, 0};
+  if (::poll(&p, 1, 0) <= 0) return false;
+  if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return true;
+  int pending = 0;
+  return ::ioctl(STDIN_FILENO, FIONREAD, &pending) == 0 && pending == 0;
 }
 
 enum Pair : short { kPairTitle = 1, kPairField, kPairButton, kPairFocus, kPairPanel, kPairFrame };
@@ -142,8 +156,12 @@ Key Screen::Read(int millis) {
   int got = get_wch(&value);
   if (endSignal != 0) return {Key::kEnd};
   if (got == ERR) {
-    // A terminal that has gone away reads as an endless end of file.
-    if (::isatty(STDIN_FILENO) == 0) return {Key::kEnd};
+    // A terminal that has gone away reads as an endless end of file: a hangup the kernel did
+    // not signal (the terminal is not this process's controlling one, or SIGHUP was not sent).
+    if (InputGone()) {
+      endSignal = SIGHUP;
+      return {Key::kEnd};
+    }
     return {Key::kNone};
   }
   if (got == KEY_CODE_YES) return {Key::kCode, static_cast<int>(value)};

@@ -1,8 +1,9 @@
 // The terminal while the wizard uses it: curses started on standard input and output (wide
 // characters, keypad, mouse, a short escape delay so that Alt keys arrive as Escape and a
 // key), the palette, and the promise that every way out restores the terminal: the normal end,
-// SIGINT, SIGTERM and SIGHUP (which only set a flag the event loop reads), and a crash (the
-// handler restores the terminal, then the signal takes its course). One Screen at a time.
+// SIGINT, SIGTERM and SIGHUP (which only set a flag the event loop reads), an input that ends
+// for good without any signal (read as a hangup), and a crash (the handler restores the
+// terminal, then the signal takes its course). One Screen at a time.
 #pragma once
 
 #include <string>
@@ -36,7 +37,8 @@ class Screen {
 
   // Waits up to `millis` for a key (-1: until one comes).
   Key Read(int millis);
-  // The signal that ended the session (SIGHUP, SIGINT, SIGTERM), or 0.
+  // The signal that ended the session (SIGHUP, SIGINT, SIGTERM), or 0. Standard input ending
+  // for good (a hangup without the signal) counts as SIGHUP.
   static int EndSignal();
   bool Unicode() const { return unicode_; }
   bool Colour() const { return colour_; }
