@@ -44,6 +44,13 @@ std::string EscapeForMessage(std::string_view text) {
   char escape[8];
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7F) {  // printable ASCII, a run at a time
+      size_t end = i + 1;
+      while (end < text.size() && text[end] >= 0x20 && text[end] < 0x7F) ++end;
+      out.append(text.substr(i, end - i));
+      i = end;
+      continue;
+    }
     const size_t length = CharacterLength(text, i);
     if (length == 0) {
       std::snprintf(escape, sizeof escape, "\\x%02X", c);

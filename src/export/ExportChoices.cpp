@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -17,24 +18,26 @@ namespace lumora::exporting {
 namespace {
 
 // The item's attribute text split at its CR LF separators; blank lines are dropped.
-void SetLines(ExportItem& item, const std::string& text) {
-  std::set<std::string> seen;
+void SetLines(ExportItem& item, std::string_view text) {
+  std::set<std::string_view> seen;  // the names, in `text`
   size_t start = 0;
   int number = 0;
   while (start <= text.size()) {
     size_t end = text.find("\r\n", start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
+    const std::string_view line = text.substr(start, end - start);
     start = end + 2;
     ++number;
-    if (TrimSpaces(line).empty()) continue;
+    if (TrimOf(line, " ").empty()) continue;
     const size_t eq = line.find('=');
-    AttributeLine parsed{line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1)};
-    if (parsed.name.empty()) {
+    const std::string_view name = line.substr(0, eq);
+    if (name.empty()) {
       throw ExportError(Describe(item) + ", attribute line " + std::to_string(number) + " \"" +
-                        line + "\": the line has no name before its '='");
+                        std::string(line) + "\": the line has no name before its '='");
     }
-    if (!seen.insert(parsed.name).second) {
+    AttributeLine parsed{std::string(name),
+                         eq == std::string::npos ? "" : std::string(line.substr(eq + 1))};
+    if (!seen.insert(name).second) {
       throw ExportError(Describe(item) + ": attribute \"" + parsed.name +
                         "\" is given twice; an installer holds one value per name");
     }
@@ -49,8 +52,12 @@ static bool IsControl(int32_t c) {
 }
 
 std::string UncarriableIn(std::string_view text) {
+  // Printable ASCII, the bulk of most text, needs no decoding.
+  const size_t first = static_cast<size_t>(
+      std::find_if(text.begin(), text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
+      text.begin());
   std::string what;
-  ForEachCodePoint(text, [&](int32_t c, size_t, size_t) {
+  ForEachCodePoint(text.substr(first), [&](int32_t c, size_t, size_t) {
     if (c < 0) {
       what = "bytes that are not UTF-8";
     } else if (IsControl(c)) {

@@ -21,6 +21,9 @@ struct OutputFile {
 struct ExportOutput {
   std::vector<OutputFile> files;
   std::vector<std::string> warnings;
+  // msi: the components the tables invent for data sources kept on uninstall, whose package row
+  // needs the permanent bit (a fragment says Permanent="yes", which not every builder keeps).
+  std::vector<std::string> permanentComponents;
 };
 
 struct ExportOptions {

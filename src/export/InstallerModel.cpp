@@ -1,7 +1,6 @@
 #include "export/InstallerModel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <tuple>
 
@@ -22,7 +21,9 @@ bool IsIdentifierChar(char c) {
 }
 
 std::string LowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return s;
 }
 
@@ -84,8 +85,7 @@ std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& f
   return at;
 }
 
-std::string EscapeFormatted(std::string_view text) {
-  std::string out;
+void AppendFormatted(std::string& out, std::string_view text) {
   for (char c : text) {
     if (c == '[') {
       out += "[\\[]";
@@ -95,7 +95,6 @@ std::string EscapeFormatted(std::string_view text) {
       out += c;
     }
   }
-  return out;
 }
 
 // Where the file named by a Driver=, Translator= or Setup= value lies. A value without a path
@@ -139,21 +138,21 @@ class Builder {
     row.id = pool_.Make(item.name);
     const std::string base = fixedComponent_.empty() ? row.id : fixedComponent_;
     const AttributeLine* file = FindLine(item, fileLine);
-    if (file == nullptr || TrimSpaces(file->value).empty()) {
+    if (file == nullptr || TrimOf(file->value, " ").empty()) {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
     size_t component = 0;
-    row.file = FileKey(item, file->value, base, &component, &row.fileAt);
+    FileKey(item, file->value, base, &component, &row.fileAt);
     row.componentAt = component;
-    row.component = model_.components[component].id;
     const AttributeLine* setup = FindLine(item, "Setup");
-    if (setup != nullptr && !TrimSpaces(setup->value).empty()) {
+    if (setup != nullptr && !TrimOf(setup->value, " ").empty()) {
       // The setup file goes with the driver's file: into the group of its component.
       const std::string group = model_.components[component].group;
       size_t ignored = 0;
       row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
     }
+    row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
@@ -190,12 +189,30 @@ class Builder {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
       row.componentAt = ComponentIn(sharedSources_, nullptr);
     }
-    row.component = model_.components[row.componentAt].id;
+    row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
     }
     return row;
+  }
+
+  // Room in every index and list for the items of `choices`, so none grows while they are added.
+  void Expect(const ExportChoices& choices) {
+    const size_t files = choices.drivers.size() + choices.translators.size();
+    const size_t rows = files + choices.dataSources.size();
+    // Each row's id, and at most a file and a component (a setup file and its component
+    // besides, for a driver or translator).
+    pool_.Expect(rows + 4 * files + choices.dataSources.size());
+    fileIndex_.reserve(2 * files);
+    groups_.reserve(rows);
+    byFolder_.reserve(rows);
+    driverComponents_.reserve(choices.drivers.size());
+    files_.reserve(files);
+    model_.components.reserve(rows);
+    model_.drivers.reserve(choices.drivers.size());
+    model_.translators.reserve(choices.translators.size());
+    model_.dataSources.reserve(choices.dataSources.size());
   }
 
   InstallerModel Finish() {
@@ -207,8 +224,8 @@ class Builder {
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
   // when no earlier item brought it; `component` receives the index of the file's component.
-  std::string FileKey(const ExportItem& item, const std::string& value, const std::string& base,
-                      size_t* component, size_t* index) {
+  const std::string& FileKey(const ExportItem& item, const std::string& value,
+                             const std::string& base, size_t* component, size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
@@ -222,7 +239,8 @@ class Builder {
       return files_[found->second.first].id;
     }
     *component = ComponentIn(base, &folder);
-    InstallFile file{pool_.Make(name), name, folder, model_.components[*component].id, *component};
+    // In order: the identifier is made from the name before the name moves.
+    InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
     fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
     files_.push_back(std::move(file));
@@ -289,13 +307,18 @@ bool IdentifierPool::IsValid(std::string_view id) {
   return std::all_of(id.begin(), id.end(), IsIdentifierChar);
 }
 
+void IdentifierPool::Expect(size_t count) {
+  taken_.reserve(count);
+}
+
 bool IdentifierPool::Reserve(const std::string& id) {
   return taken_.insert(LowerAscii(id)).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
   std::string id;
-  for (size_t i = 0; i < text.size();) {
+  id.reserve(std::min(text.size() + 1, kIdentifierMax));
+  for (size_t i = 0; i < text.size() && id.size() <= kIdentifierMax;) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       id += IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
@@ -308,13 +331,14 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
   if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
-  if (Reserve(id)) return id;
+  std::string key = LowerAscii(id);
+  if (taken_.insert(key).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
-  int& n = nextSuffix_.try_emplace(LowerAscii(id), 2).first->second;
+  int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {
     const std::string suffix = "." + std::to_string(n);
-    std::string candidate =
-        id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size())) + suffix;
+    std::string candidate = id.substr(0, std::min(id.size(), kIdentifierMax - suffix.size()));
+    candidate += suffix;
     if (Reserve(candidate)) {
       ++n;
       return candidate;
@@ -323,17 +347,29 @@ std::string IdentifierPool::Make(std::string_view text) {
 }
 
 std::string FormattedValue(const std::string& value, const FolderSet& folders) {
+  std::string out;
   const std::optional<SymbolAt> symbol = LeadingSymbol(value, folders);
-  if (!symbol) return EscapeFormatted(value);
-  std::string out = "[" + symbol->folder.property + "]";
-  for (const std::string& sub : symbol->folder.subfolders) out += EscapeFormatted(sub) + "\\";
-  return out + EscapeFormatted(std::string_view(value).substr(symbol->rest));
+  if (!symbol) {
+    AppendFormatted(out, value);
+    return out;
+  }
+  out.reserve(value.size() + 32);
+  out += '[';
+  out += symbol->folder.property;
+  out += ']';
+  for (const std::string& sub : symbol->folder.subfolders) {
+    AppendFormatted(out, sub);
+    out += '\\';
+  }
+  AppendFormatted(out, std::string_view(value).substr(symbol->rest));
+  return out;
 }
 
 InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,
                                    const std::string& component) {
   CheckCarriable(choices);
   Builder builder(folders, component);
+  builder.Expect(choices);
   InstallerModel& model = builder.model();
   for (const ExportItem& item : choices.drivers) {
     model.drivers.push_back(builder.Driver(item, "Driver"));

@@ -35,10 +35,11 @@ class IdentifierPool {
  public:
   std::string Make(std::string_view text);
   bool Reserve(const std::string& id);  // false when taken
+  void Expect(size_t count);            // room for `count` identifiers in all, made at once
   static bool IsValid(std::string_view id);
 
  private:
-  std::set<std::string> taken_;                      // lower-cased
+  std::unordered_set<std::string> taken_;            // lower-cased
   std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 
@@ -57,17 +58,15 @@ struct InstallFile {
   std::string id;  // the File table's key
   std::string name;
   InstallFolder folder;
-  std::string component;
-  size_t componentAt = 0;  // its index in InstallerModel::components
+  size_t componentAt = 0;  // its component's index in InstallerModel::components
 };
 
 struct InstallRow {
   const ExportItem* item = nullptr;
   std::string id;
-  std::string component;
   size_t componentAt = 0;         // the component's index in InstallerModel::components
-  std::string file;               // drivers and translators: the file key of Driver= / Translator=
-  size_t fileAt = 0;              // its index in InstallerModel::files
+  size_t fileAt = 0;              // drivers and translators: the file of Driver= / Translator=,
+                                  // its index in InstallerModel::files
   std::string setupFile;          // "" without a Setup= line
   std::string driverDescription;  // data sources: the driver's name
   std::vector<AttributeLine> attributes;  // values in formatted form

@@ -15,6 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Component.Attributes: the component stays installed when the product is uninstalled.
+constexpr long kPermanentComponent = 16;
+
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;
@@ -188,6 +191,20 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
       if (!parsed[i].file.starts_with('_')) {
         report.push_back(parsed[i].name + ": " + std::to_string(parsed[i].rows.size()) + " rows");
       }
+    }
+    // The components kept on uninstall are the tables' own: they are made permanent here, as the
+    // WiX linker does for Permanent="yes" (wixl drops that attribute).
+    for (const std::string& component : tables.permanentComponents) {
+      std::string attributes;
+      // Identifiers are ASCII letters, digits, `_` and `.`: they stand in the query as they are.
+      const std::string where = " WHERE `Component` = '" + component + "'";
+      db.Query("SELECT `Attributes` FROM `Component`" + where, {},
+               [&attributes](const std::vector<std::string>& cells) { attributes = cells[0]; });
+      const long before = attributes.empty() ? 0 : std::stol(attributes);
+      if ((before & kPermanentComponent) != 0) continue;
+      db.Query("UPDATE `Component` SET `Attributes` = " +
+               std::to_string(before | kPermanentComponent) + where);
+      report.push_back("Component " + component + ": marked permanent");
     }
     db.Commit();
   }

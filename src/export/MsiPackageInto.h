@@ -15,7 +15,8 @@ enum class ExistingRows { kRefuse, kReplace };
 
 // Throws ExportError (the package untouched) when a File or Component row the tables name is
 // missing from the package, or, with kRefuse, when a row's key is already in its table.
-// Returns what was written, one line per table ("ODBCDriver: 2 rows").
+// The components of data sources kept on uninstall get the permanent bit in Component.Attributes.
+// Returns what was written, one line per table ("ODBCDriver: 2 rows") and per component marked.
 std::vector<std::string> WriteIntoPackage(const std::string& package, const ExportOutput& tables,
                                           ExistingRows existing);
 

@@ -2,7 +2,9 @@
 // names, a line of column types (s = text, S = nullable text, L = nullable localizable text,
 // i = integer, with its width), a line with the table name and its key columns, then one line per
 // row; cells are separated by tabs, lines end in CR LF. A cell cannot hold a tab or a line break.
+#include <algorithm>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +15,13 @@
 namespace lumora::exporting {
 namespace {
 
+// A table's rows are kept as views of their cells, which must outlive File(); File() then writes
+// the whole text in one piece.
 class Table {
  public:
   Table(std::string name, std::vector<const char*> columns, std::vector<const char*> types,
         std::vector<const char*> keys)
-      : name_(std::move(name)) {
+      : name_(std::move(name)), columns_(columns.size()) {
     Line(columns);
     Line(types);
     std::vector<const char*> header = {name_.c_str()};
@@ -25,18 +29,28 @@ class Table {
     Line(header);
   }
 
+  // One row, a cell for each column.
   void Add(const ExportItem& item, std::initializer_list<std::string_view> cells) {
     for (std::string_view cell : cells) {
-      if (cell.find_first_of("\t\r\n") != std::string_view::npos) {
+      if (std::any_of(cell.begin(), cell.end(),
+                      [](char c) { return c == '\t' || c == '\r' || c == '\n'; })) {
         throw ExportError(Describe(item) + ": \"" + Printable(cell) +
                           "\" holds a tab or a line break, which a table cell of " + name_ +
                           " cannot carry");
       }
+      cells_.push_back(cell);
+      bytes_ += cell.size() + 1;  // with the tab or the CR LF's first byte after it
     }
-    Line(cells);
+    bytes_ += 1;
   }
 
-  OutputFile File() && { return {name_ + ".idt", std::move(text_)}; }
+  OutputFile File() && {
+    text_.reserve(text_.size() + bytes_);
+    for (size_t row = 0; row < cells_.size(); row += columns_) {
+      Line(std::span(cells_).subspan(row, columns_));
+    }
+    return {name_ + ".idt", std::move(text_)};
+  }
 
  private:
   template <class Cells>
@@ -51,6 +65,9 @@ class Table {
   }
 
   std::string name_;
+  size_t columns_;
+  std::vector<std::string_view> cells_;  // row after row
+  size_t bytes_ = 0;                     // of the rows' lines
   std::string text_;
 };
 
@@ -71,22 +88,27 @@ ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& o
   Table sourceAttributes("ODBCSourceAttribute", {"DataSource_", "Attribute", "Value"},
                          {"s72", "s32", "S255"}, {"DataSource_", "Attribute"});
   for (const InstallRow& row : layout.drivers) {
-    drivers.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+    drivers.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                            layout.files[row.fileAt].id, row.setupFile});
     for (const AttributeLine& a : row.attributes)
       attributes.Add(*row.item, {row.id, a.name, a.value});
   }
   for (const InstallRow& row : layout.translators) {
-    translators.Add(*row.item, {row.id, row.component, row.item->name, row.file, row.setupFile});
+    translators.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                                layout.files[row.fileAt].id, row.setupFile});
   }
   for (const InstallRow& row : layout.dataSources) {
-    sources.Add(*row.item, {row.id, row.component, row.item->name, row.driverDescription,
-                            row.item->system ? "0" : "1"});
+    sources.Add(*row.item, {row.id, layout.components[row.componentAt].id, row.item->name,
+                            row.driverDescription, row.item->system ? "0" : "1"});
     for (const AttributeLine& a : row.attributes) {
       sourceAttributes.Add(*row.item, {row.id, a.name, a.value});
     }
   }
   ExportOutput out;
   out.warnings = layout.warnings;
+  for (const InstallComponent& component : layout.components) {
+    if (component.permanent) out.permanentComponents.push_back(component.id);
+  }
   // Names and values are UTF-8: the database takes them in that code page.
   out.files.push_back({"_ForceCodepage.idt", "\r\n\r\n65001\t_ForceCodepage\r\n"});
   for (Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {

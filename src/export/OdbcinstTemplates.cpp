@@ -4,9 +4,13 @@
 // the path, through the drive mapping; a value that cannot be resolved so is kept as it is, with
 // a warning naming its line. A data source's Driver= names the driver, as unixODBC looks it up in
 // odbcinst.ini: the stored DriverName= line gives it when there is one.
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "contract/PathSymbols.h"
 #include "contract/Text.h"
@@ -25,47 +29,62 @@ constexpr size_t kLineMax = 999;
 // It finds them ignoring case.
 constexpr const char* kReservedSections[] = {"ODBC", "ODBC Data Sources", "Default"};
 
+// Whether `text` holds any of the characters `any` lists (a handful, checked one by one).
+template <size_t N>
+bool HoldsAny(std::string_view text, const char (&any)[N]) {
+  return std::any_of(text.begin(), text.end(),
+                     [&](char c) { return std::find(any, any + N - 1, c) != any + N - 1; });
+}
+
 class Templates {
  public:
   explicit Templates(const ExportOptions& options)
       : folders_(options.folders), drives_(options.drives) {}
 
-  void Section(std::string& text, std::set<std::string>& names, const ExportItem& item,
+  void Section(std::string& text, std::unordered_set<std::string>& names, const ExportItem& item,
                const std::string& file) {
     const std::string& name = item.name;
-    if (name.find_first_of("[]\r\n") != std::string::npos || TrimSpaces(name) != name ||
-        name.empty()) {
+    if (HoldsAny(name, "[]\r\n") || TrimOf(name, " ").size() != name.size() || name.empty()) {
       throw ExportError(Describe(item) +
                         ": an ini section name cannot hold '[', ']' or a line "
                         "break, nor begin or end with blanks");
     }
-    for (const char* reserved : kReservedSections) {
-      if (EqualsIgnoringCase(name, reserved)) {
-        throw ExportError(Describe(item) + ": [" + reserved +
+    std::string upper = UCase(name);
+    static const std::vector<std::string> reservedUpper = [] {
+      std::vector<std::string> list;
+      for (const char* reserved : kReservedSections) list.push_back(UCase(reserved));
+      return list;
+    }();
+    for (size_t i = 0; i < reservedUpper.size(); ++i) {
+      if (upper == reservedUpper[i]) {
+        throw ExportError(Describe(item) + ": [" + kReservedSections[i] +
                           "] is a section unixODBC reserves for itself");
       }
     }
-    CheckLength(item, file, "[" + name + "]");
-    if (!names.insert(UCase(name)).second) {
+    const size_t start = text.size() + 1;
+    text += "\n[";
+    text += name;
+    text += "]";
+    CheckLength(item, file, std::string_view(text).substr(start));
+    if (!names.insert(std::move(upper)).second) {
       throw ExportError(Describe(item) + ": " + file +
                         " already has a section of that name "
                         "(unixODBC compares section names ignoring case)");
     }
-    text += "\n[" + name + "]\n";
+    text += '\n';
     keys_.clear();
   }
 
   // `resolve` false: the value is a name (the driver a data source names), never a path.
   void Line(std::string& text, const ExportItem& item, const std::string& file,
-            const AttributeLine& line, bool resolve = true) {
-    const std::string& key = line.name;
-    if (key.find_first_of("\r\n=") != std::string::npos || TrimSpaces(key) != key ||
-        key.starts_with('[') || key.starts_with(';') || key.starts_with('#')) {
+            const std::string& key, const std::string& value, bool resolve = true) {
+    if (HoldsAny(key, "\r\n=") || TrimOf(key, " ").size() != key.size() || key.starts_with('[') ||
+        key.starts_with(';') || key.starts_with('#')) {
       throw ExportError(Describe(item) + ": attribute \"" + key +
                         "\" cannot be an ini key (a "
                         "line break, blanks around it, or a leading '[', ';' or '#')");
     }
-    if (line.value.find_first_of("\r\n") != std::string::npos) {
+    if (HoldsAny(value, "\r\n")) {
       throw ExportError(Describe(item) + ": the value of " + key +
                         " holds a line break, which an ini file cannot carry");
     }
@@ -73,16 +92,22 @@ class Templates {
       throw ExportError(Describe(item) + ": attribute \"" + key +
                         "\" is given twice ignoring case; unixODBC would keep one of them");
     }
-    const std::string written = key + "=" + (resolve ? Resolve(item, file, line) : line.value);
-    CheckLength(item, file, written);
-    text += written + "\n";
+    const size_t start = text.size();
+    text += key;
+    text += '=';
+    if (resolve) {
+      AppendResolved(text, item, file, key, value);
+    } else {
+      text += value;
+    }
+    CheckLength(item, file, std::string_view(text).substr(start));
+    text += '\n';
   }
 
   std::vector<std::string> warnings;
 
  private:
-  static void CheckLength(const ExportItem& item, const std::string& file,
-                          const std::string& line) {
+  static void CheckLength(const ExportItem& item, const std::string& file, std::string_view line) {
     if (line.size() <= kLineMax) return;
     throw ExportError(Describe(item) + ": the line \"" + Printable(line.substr(0, 40)) +
                       "...\" of " + file + " is " + std::to_string(line.size()) +
@@ -90,18 +115,24 @@ class Templates {
                       " bytes");
   }
 
-  std::string Resolve(const ExportItem& item, const std::string& file, const AttributeLine& line) {
-    const std::string& value = line.value;
+  void AppendResolved(std::string& text, const ExportItem& item, const std::string& file,
+                      const std::string& key, const std::string& value) {
     const PathSymbol* symbol = LeadingPathSymbol(value);
-    if (symbol == nullptr) return value;
+    if (symbol == nullptr) {
+      text += value;
+      return;
+    }
     const std::string folder = FolderPath(folders_, symbol->folder);
     const std::string windowsPath =
         folder + value.substr(std::min(value.size(), symbol->symbol.size() + 1));
-    if (std::optional<std::string> local = drives_.ToLocalPath(windowsPath)) return *local;
-    warnings.push_back(file + ": [" + Printable(item.name) + "] " + line.name + "=" + value + ": " +
+    if (std::optional<std::string> local = drives_.ToLocalPath(windowsPath)) {
+      text += *local;
+      return;
+    }
+    warnings.push_back(file + ": [" + Printable(item.name) + "] " + key + "=" + value + ": " +
                        std::string(symbol->symbol) + " is " + folder +
                        ", on no drive mapped to this machine; kept as it is");
-    return value;
+    text += value;
   }
 
   FixedSystemFolders folders_;
@@ -121,27 +152,28 @@ ExportOutput WriteOdbcinstTemplates(const ExportChoices& choices, const ExportOp
   CheckCarriable(choices);
   Templates templates(options);
   std::string drivers = std::string(kHeader) + "-d -f odbcinst.ini\n";
-  std::set<std::string> driverNames;
+  std::unordered_set<std::string> driverNames;
   for (const ExportItem& item : choices.drivers) {
     templates.Section(drivers, driverNames, item, "odbcinst.ini");
     for (const AttributeLine& line : item.lines) {
-      templates.Line(drivers, item, "odbcinst.ini", line);
+      templates.Line(drivers, item, "odbcinst.ini", line.name, line.value);
     }
   }
   std::string user = std::string(kHeader) + "-s -h -f odbc-user.ini   (user data sources)\n";
   std::string system = std::string(kHeader) + "-s -l -f odbc-system.ini   (system data sources)\n";
-  std::set<std::string> userNames, systemNames;
+  std::unordered_set<std::string> userNames, systemNames;
+  const std::string userFile = "odbc-user.ini", systemFile = "odbc-system.ini";
   for (const ExportItem& item : choices.dataSources) {
-    const std::string file = item.system ? "odbc-system.ini" : "odbc-user.ini";
+    const std::string& file = item.system ? systemFile : userFile;
     std::string& text = item.system ? system : user;
     text += item.removedOnUninstall ? kRemovedNote : kKeptNote;
     templates.Section(text, item.system ? systemNames : userNames, item, file);
     const AttributeLine* named = FindLine(item, "DriverName");
     const AttributeLine* driver = FindLine(item, "Driver");
-    if (named != nullptr) templates.Line(text, item, file, {"Driver", named->value}, false);
+    if (named != nullptr) templates.Line(text, item, file, "Driver", named->value, false);
     for (const AttributeLine& line : item.lines) {
       if (named != nullptr && (&line == named || &line == driver)) continue;
-      templates.Line(text, item, file, line);
+      templates.Line(text, item, file, line.name, line.value);
     }
   }
   ExportOutput out;
@@ -150,7 +182,9 @@ ExportOutput WriteOdbcinstTemplates(const ExportChoices& choices, const ExportOp
         "odbcinst.ini has no place for translators; the catalogue's translators are left out");
   }
   out.warnings.insert(out.warnings.end(), templates.warnings.begin(), templates.warnings.end());
-  out.files = {{"odbcinst.ini", drivers}, {"odbc-user.ini", user}, {"odbc-system.ini", system}};
+  out.files.push_back({"odbcinst.ini", std::move(drivers)});
+  out.files.push_back({userFile, std::move(user)});
+  out.files.push_back({systemFile, std::move(system)});
   return out;
 }
 

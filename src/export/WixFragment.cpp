@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "export/ExportWriters.h"
@@ -17,13 +17,9 @@
 namespace lumora::exporting {
 namespace {
 
-// Text for an XML attribute value. Tabs and line breaks are
-// written as references so that they survive attribute normalisation. Whatever XML 1.0 cannot
-// carry (other control characters, bytes that are not UTF-8) and the Unicode noncharacters
-// (U+FDD0..U+FDEF, U+FFFE and U+FFFF of every plane) are refused here, so that no caller can put
-// them into the file.
-void AppendXml(std::string& out, std::string_view text) {
-  ForEachCodePoint(text, [&](int32_t c, size_t begin, size_t end) {
+// The characters of text[from, to) for an XML attribute value, one code point at a time.
+void AppendXmlCharacters(std::string& out, std::string_view text, size_t from, size_t to) {
+  ForEachCodePoint(text.substr(from, to - from), [&](int32_t c, size_t begin, size_t end) {
     const char* refused = nullptr;
     if (c < 0) {
       refused = "bytes that are not UTF-8";
@@ -34,8 +30,9 @@ void AppendXml(std::string& out, std::string_view text) {
     }
     if (refused != nullptr) {
       char code[16];
-      std::snprintf(code, sizeof code, c < 0 ? " (byte %02X)" : " (U+%04X)",
-                    c < 0 ? static_cast<unsigned char>(text[begin]) : static_cast<unsigned>(c));
+      std::snprintf(
+          code, sizeof code, c < 0 ? " (byte %02X)" : " (U+%04X)",
+          c < 0 ? static_cast<unsigned char>(text[from + begin]) : static_cast<unsigned>(c));
       throw ExportError("\"" + Printable(text) + "\" holds " + refused + code +
                         ", which an XML document cannot carry");
     }
@@ -62,10 +59,34 @@ void AppendXml(std::string& out, std::string_view text) {
         out += "&#13;";
         break;
       default:
-        out.append(text.substr(begin, end - begin));
+        out.append(text.substr(from + begin, end - begin));
     }
     return true;
   });
+}
+
+// Text for an XML attribute value. Tabs and line breaks are
+// written as references so that they survive attribute normalisation. Whatever XML 1.0 cannot
+// carry (other control characters, bytes that are not UTF-8) and the Unicode noncharacters
+// (U+FDD0..U+FDEF, U+FFFE and U+FFFF of every plane) are refused here, so that no caller can put
+// them into the file.
+void AppendXml(std::string& out, std::string_view text) {
+  // Printable ASCII that needs no reference, the bulk of most text, is copied a run at a time.
+  const auto plain = [](char c) {
+    return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"';
+  };
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t run = i;
+    while (i < text.size() && plain(text[i])) ++i;
+    out.append(text.substr(run, i - run));
+    if (i == text.size()) return;
+    // Up to the next plain character: one character to escape, or a UTF-8 sequence.
+    size_t end = i + 1;
+    while (end < text.size() && !plain(text[end])) ++end;
+    AppendXmlCharacters(out, text, i, end);
+    i = end;
+  }
 }
 
 // A fixed GUID for a component that has no file to derive one from: two FNV-1a hashes of its id.
@@ -87,38 +108,58 @@ std::string StableGuid(const std::string& id) {
   return text;
 }
 
+// Indices 0..n-1 grouped by a key below `groups`, in order within each group, all in one
+// vector: group g is order[start[g]] .. order[start[g + 1] - 1].
+struct Grouped {
+  std::vector<size_t> start, order;
+
+  template <class KeyOf>
+  Grouped(size_t groups, size_t n, KeyOf keyOf) : start(groups + 1, 0), order(n) {
+    for (size_t i = 0; i < n; ++i) ++start[keyOf(i) + 1];
+    for (size_t g = 0; g < groups; ++g) start[g + 1] += start[g];
+    std::vector<size_t> next(start.begin(), start.end() - 1);
+    for (size_t i = 0; i < n; ++i) order[next[keyOf(i)]++] = i;
+  }
+  std::span<const size_t> Of(size_t group) const {
+    return {order.data() + start[group], start[group + 1] - start[group]};
+  }
+};
+
 class Fragment {
  public:
-  explicit Fragment(const InstallerModel& model) : model_(model) {
+  explicit Fragment(const InstallerModel& model)
+      : model_(model),
+        filesOf_(model.components.size(), model.files.size(),
+                 [&](size_t i) { return model.files[i].componentAt; }),
+        sourcesOf_(model.components.size(), model.dataSources.size(),
+                   [&](size_t i) { return model.dataSources[i].componentAt; }),
+        driversOf_(model.files.size(), model.drivers.size(),
+                   [&](size_t i) { return model.drivers[i].fileAt; }),
+        translatorsOf_(model.files.size(), model.translators.size(),
+                       [&](size_t i) { return model.translators[i].fileAt; }) {
+    static const InstallFolder kTarget{"TARGETDIR", {}};
     for (size_t i = 0; i < model.components.size(); ++i) {
       const InstallComponent& c = model.components[i];
-      InstallFolder folder = c.hasFolder ? c.folder : InstallFolder{"TARGETDIR", {}};
+      const InstallFolder& folder = c.hasFolder ? c.folder : kTarget;
+      auto [at, made] = componentsAt_.try_emplace(folder);
+      at->second.push_back(i);
+      if (!made) continue;
       // Every folder on the way down gets a Directory of its own.
       for (size_t n = 0; n <= folder.subfolders.size(); ++n) {
         folders_.insert(
             {folder.property, {folder.subfolders.begin(), folder.subfolders.begin() + n}});
       }
-      if (folder.property != "TARGETDIR") folders_.insert({"TARGETDIR", {}});
-      componentsAt_[folder].push_back(i);
+      if (folder.property != "TARGETDIR") folders_.insert(kTarget);
     }
     for (const InstallFolder& f : folders_) {  // in order, so each folder's children are too
       if (f.subfolders.empty()) continue;
       InstallFolder parent{f.property, {f.subfolders.begin(), f.subfolders.end() - 1}};
       children_[parent].push_back(&f);
     }
-    filesOf_.resize(model.components.size());
-    sourcesOf_.resize(model.components.size());
-    driversOf_.resize(model.files.size());
-    translatorsOf_.resize(model.files.size());
-    for (size_t i = 0; i < model.files.size(); ++i) {
-      filesOf_[model.files[i].componentAt].push_back(i);
-    }
-    for (const InstallRow& row : model.drivers) driversOf_[row.fileAt].push_back(&row);
-    for (const InstallRow& row : model.translators) translatorsOf_[row.fileAt].push_back(&row);
-    for (const InstallRow& row : model.dataSources) sourcesOf_[row.componentAt].push_back(&row);
   }
 
-  std::string Text() {
+  std::string Text() && {
+    text_.reserve(Estimate());
     text_ =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         "<!-- ODBC drivers, translators and data sources, written by lumora export. -->\n"
@@ -131,7 +172,7 @@ class Fragment {
         Open(3, "Directory", {{"Id", f.property}});
         text_ += ">\n";
         Contents(f, 4);
-        text_ += Indent(3) + "</Directory>\n";
+        Close(3, "Directory");
       }
     }
     text_ +=
@@ -145,33 +186,58 @@ class Fragment {
         "    </ComponentGroup>\n"
         "  </Fragment>\n"
         "</Wix>\n";
-    return text_;
+    return std::move(text_);
   }
 
  private:
-  using Attributes = std::vector<std::pair<const char*, std::string_view>>;
+  using Attribute = std::pair<const char*, std::string_view>;
 
-  static std::string Indent(int depth) { return std::string(2 * depth, ' '); }
+  // Above the text's length unless much of it needs references: each name and value as often as
+  // it is written, and room for the markup around it. Reserving it saves growing the text
+  // piece by piece; the pages of the reserve that stay unwritten are never touched.
+  size_t Estimate() const {
+    size_t bytes = 4096;
+    for (const InstallComponent& c : model_.components) bytes += 2 * c.id.size() + 200;
+    for (const InstallFile& f : model_.files) bytes += f.id.size() + 2 * f.name.size() + 100;
+    for (const auto* rows : {&model_.drivers, &model_.translators, &model_.dataSources}) {
+      for (const InstallRow& row : *rows) {
+        bytes += row.id.size() + row.item->name.size() + row.driverDescription.size() +
+                 row.setupFile.size() + 150;
+        for (const AttributeLine& a : row.attributes) bytes += a.name.size() + a.value.size() + 50;
+      }
+    }
+    return bytes + bytes / 8;
+  }
 
-  // "<element a="..." b="..."", every value through Xml; the caller closes the tag. A refusal
-  // names `item`, or the file path when there is none.
-  void Open(int depth, const char* element, const Attributes& attributes,
+  // "<element a="..." b="..."", every value through AppendXml; the caller adds further
+  // attributes and closes the tag. A refusal names `item`, or the file path when there is none.
+  void Open(int depth, const char* element, std::initializer_list<Attribute> attributes,
             const ExportItem* item = nullptr) {
     text_.append(2 * static_cast<size_t>(depth), ' ');
     text_ += '<';
     text_ += element;
-    for (const auto& [name, value] : attributes) {
-      text_ += ' ';
-      text_ += name;
-      text_ += "=\"";
-      try {
-        AppendXml(text_, value);
-      } catch (const ExportError& e) {
-        throw ExportError((item != nullptr ? Describe(*item) : std::string("the file path")) +
-                          ": " + e.what());
-      }
-      text_ += '"';
+    for (const Attribute& a : attributes) Add(a, item);
+  }
+
+  // ` name="value"`.
+  void Add(const Attribute& attribute, const ExportItem* item = nullptr) {
+    text_ += ' ';
+    text_ += attribute.first;
+    text_ += "=\"";
+    try {
+      AppendXml(text_, attribute.second);
+    } catch (const ExportError& e) {
+      throw ExportError((item != nullptr ? Describe(*item) : std::string("the file path")) + ": " +
+                        e.what());
     }
+    text_ += '"';
+  }
+
+  void Close(int depth, const char* element) {
+    text_.append(2 * static_cast<size_t>(depth), ' ');
+    text_ += "</";
+    text_ += element;
+    text_ += ">\n";
   }
 
   // The components of `folder`, then its subfolders.
@@ -188,62 +254,56 @@ class Fragment {
            nullptr);
       text_ += ">\n";
       Contents(*f, depth + 1);
-      text_ += Indent(depth) + "</Directory>\n";
+      Close(depth, "Directory");
     }
   }
 
   void Component(size_t index, int depth) {
     const InstallComponent& c = model_.components[index];
-    const std::vector<size_t>& files = filesOf_[index];
+    const std::span<const size_t> files = filesOf_.Of(index);
     const bool hasFile = !files.empty();
     const std::string guid = hasFile ? std::string("*") : StableGuid(c.id);
-    Attributes attributes = {{"Id", c.id}, {"Guid", guid}};
-    if (c.permanent) attributes.push_back({"Permanent", "yes"});
-    Open(depth, "Component", attributes);
+    Open(depth, "Component", {{"Id", c.id}, {"Guid", guid}});
+    if (c.permanent) Add({"Permanent", "yes"});
     text_ += ">\n";
-    if (hasFile) {
-      bool first = true;
-      for (size_t fileAt : files) {
-        const InstallFile* f = &model_.files[fileAt];
-        Attributes file = {{"Id", f->id}, {"Name", f->name}, {"Source", f->name}};
-        if (first) file.push_back({"KeyPath", "yes"});
-        first = false;
-        Open(depth + 1, "File", file);
-        const size_t open = text_.size();
-        text_ += ">\n";
-        const size_t before = text_.size();
-        Registrations(driversOf_[fileAt], "ODBCDriver", depth + 2);
-        Registrations(translatorsOf_[fileAt], "ODBCTranslator", depth + 2);
-        if (text_.size() == before) {
-          text_.replace(open, std::string::npos, " />\n");
-        } else {
-          text_ += Indent(depth + 1) + "</File>\n";
-        }
+    bool first = true;
+    for (size_t fileAt : files) {
+      const InstallFile* f = &model_.files[fileAt];
+      Open(depth + 1, "File", {{"Id", f->id}, {"Name", f->name}, {"Source", f->name}});
+      if (first) Add({"KeyPath", "yes"});
+      first = false;
+      const std::span<const size_t> drivers = driversOf_.Of(fileAt);
+      const std::span<const size_t> translators = translatorsOf_.Of(fileAt);
+      if (drivers.empty() && translators.empty()) {
+        text_ += " />\n";
+        continue;
       }
+      text_ += ">\n";
+      Registrations(model_.drivers, drivers, "ODBCDriver", depth + 2);
+      Registrations(model_.translators, translators, "ODBCTranslator", depth + 2);
+      Close(depth + 1, "File");
     }
-    {
-      for (const InstallRow* row : sourcesOf_[index]) {
-        Open(depth + 1, "ODBCDataSource",
-             {{"Id", row->id},
-              {"Name", row->item->name},
-              {"DriverName", row->driverDescription},
-              {"Registration", row->item->system ? "machine" : "user"},
-              {"KeyPath", "no"}},
-             row->item);
-        Properties(*row, depth + 1, "ODBCDataSource");
-      }
+    for (size_t at : sourcesOf_.Of(index)) {
+      const InstallRow& row = model_.dataSources[at];
+      Open(depth + 1, "ODBCDataSource",
+           {{"Id", row.id},
+            {"Name", row.item->name},
+            {"DriverName", row.driverDescription},
+            {"Registration", row.item->system ? "machine" : "user"},
+            {"KeyPath", "no"}},
+           row.item);
+      Properties(row, depth + 1, "ODBCDataSource");
     }
-    text_ += Indent(depth) + "</Component>\n";
+    Close(depth, "Component");
   }
 
-  using Rows = std::vector<const InstallRow*>;
-
-  void Registrations(const Rows& rows, const char* element, int depth) {
-    for (const InstallRow* row : rows) {
-      Attributes attributes = {{"Id", row->id}, {"Name", row->item->name}};
-      if (!row->setupFile.empty()) attributes.push_back({"SetupFile", row->setupFile});
-      Open(depth, element, attributes, row->item);
-      Properties(*row, depth, element);
+  void Registrations(const std::vector<InstallRow>& rows, std::span<const size_t> which,
+                     const char* element, int depth) {
+    for (size_t at : which) {
+      const InstallRow& row = rows[at];
+      Open(depth, element, {{"Id", row.id}, {"Name", row.item->name}}, row.item);
+      if (!row.setupFile.empty()) Add({"SetupFile", row.setupFile}, row.item);
+      Properties(row, depth, element);
     }
   }
 
@@ -257,17 +317,16 @@ class Fragment {
       Open(depth + 1, "Property", {{"Id", a.name}, {"Value", a.value}}, row.item);
       text_ += " />\n";
     }
-    text_ += Indent(depth) + "</" + element + ">\n";
+    Close(depth, element);
   }
 
   const InstallerModel& model_;
   std::set<InstallFolder> folders_;
-  // By index: the components in each folder, the files of each component, the data sources of
-  // each component, the drivers and translators each file registers.
-  std::map<InstallFolder, std::vector<size_t>> componentsAt_;
+  std::map<InstallFolder, std::vector<size_t>> componentsAt_;  // the components in each folder
   std::map<InstallFolder, std::vector<const InstallFolder*>> children_;
-  std::vector<std::vector<size_t>> filesOf_;
-  std::vector<Rows> sourcesOf_, driversOf_, translatorsOf_;
+  // The files of each component, the data sources of each component, the drivers and the
+  // translators each file registers.
+  Grouped filesOf_, sourcesOf_, driversOf_, translatorsOf_;
   IdentifierPool directoryPool_;
   std::string text_;
 };

@@ -11,7 +11,7 @@ namespace lumora {
 
 std::string StoredText(const Value& list, int32_t i) {
   try {
-    return list.At(i).ToString();
+    return list.StringAt(i);
   } catch (const Failure&) {
     return {};
   }

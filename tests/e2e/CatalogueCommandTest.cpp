@@ -19,11 +19,7 @@ using testing::TempDir;
 class CatalogueMachine : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_.Write(
-        "odbcinst.ini",
-        "[ODBC]\nTrace=No\n\n[SQLite3]\nDescription=SQLite 3\nDriver=/usr/lib/x86_64-linux-gnu/"
-        "odbc/libsqlite3odbc.so\nSetup=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
-        "UsageCount=1\n");
+    dir_.Write("odbcinst.ini", ReadFile("tests/data/catalogue/sqlite3-odbcinst.ini"));
     env_.Set("ODBCSYSINI", dir_.path().c_str());
   }
   ProcessResult Catalogue(std::vector<std::string> args) {
@@ -70,6 +66,7 @@ struct RefusalCase {
 };
 
 TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
+  // clang-format off
   const std::vector<RefusalCase> cases = {
       {"a catalogue is there", "", {}, "lumora.ini exists; give --force to replace it"},
       {"a file where the folder goes",
@@ -77,17 +74,13 @@ TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
        {"--force", "--out", "$DIR/odbcinst.ini"},
        "odbcinst.ini: not a folder (--out names the component folder to write)"},
       {"--force replaces it", "", {"--force"}, ""},
-      {"a name that marks an unused slot",
-       "[none]\nDriver=x.so\n",
-       {"--force"},
+      {"a name that marks an unused slot", "[none]\nDriver=x.so\n", {"--force"},
        "the driver \"none\" cannot be written into a catalogue: NONE marks an unused slot"},
-      {"a list's name",
-       "[Translators]\nDriver=x.so\n",
-       {"--force"},
+      {"a list's name", "[Translators]\nDriver=x.so\n", {"--force"},
        "the driver \"Translators\" cannot be written into a catalogue: it is the name of one of "
-       "the "
-       "catalogue's lists"},
+       "the catalogue's lists"},
   };
+  // clang-format on
   const std::string out = dir_.File("component");
   ASSERT_EQ(Catalogue({"--from", "unixodbc", "--out", out}).exitStatus, 0);
   for (const RefusalCase& c : cases) {
@@ -114,15 +107,8 @@ TEST_F(CatalogueMachine, RefusesWhatItCannotWriteAndKeepsWhatIsThere) {
 }
 
 TEST_F(CatalogueMachine, ARegistryExportGivesItsDriversAlone) {
-  dir_.Write("machine.reg",
-             "Windows Registry Editor Version 5.00\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI\\ODBC Drivers]\r\n"
-             "\"Acme Driver\"=\"Installed\"\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI\\Acme Driver]\r\n"
-             "\"APILevel\"=\"1\"\r\n\"Setup\"=\"C:\\\\Windows\\\\acmes.dll\"\r\n"
-             "\"Driver\"=\"C:\\\\Windows\\\\acme.dll\"\r\n");
-  ProcessResult r =
-      Catalogue({"--from", dir_.File("machine.reg"), "--out", dir_.File("c"), "--only-source"});
+  ProcessResult r = Catalogue(
+      {"--from", "tests/data/catalogue/acme.reg", "--out", dir_.File("c"), "--only-source"});
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   const std::string ini = ReadFile(dir_.File("c/lumora.ini"));
   EXPECT_NE(
@@ -133,11 +119,8 @@ TEST_F(CatalogueMachine, ARegistryExportGivesItsDriversAlone) {
   EXPECT_EQ(ini.find("SQL Server"), std::string::npos);
 
   // A registry key's name may hold what a section name cannot.
-  dir_.Write("odd.reg",
-             "Windows Registry Editor Version 5.00\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI\\ODBC Drivers]\r\n"
-             "\"Odd]Name\"=\"Installed\"\r\n");
-  ProcessResult odd = Catalogue({"--from", dir_.File("odd.reg"), "--out", dir_.File("d")});
+  ProcessResult odd =
+      Catalogue({"--from", "tests/data/catalogue/odd-name.reg", "--out", dir_.File("d")});
   EXPECT_EQ(odd.exitStatus, 2);
   EXPECT_NE(odd.err.find("the driver \"Odd]Name\" cannot be written into a catalogue: it holds "
                          "[, ] or a line break; nothing written"),

@@ -73,7 +73,9 @@ TEST(ImportOdbcinst, ReadsSectionsAsUnixOdbcDoes) {
        SourceType::kUnstated, "S|s|1|DriverName=Pilote Ärzte|DBQ=C:\\x.mdb;"},
       {"mine.ini", "[S]\nDriver=/srv/c/Windows/x.dll\n", SourceType::kUser,
        "S|u|1|Driver=<WINDIR>\\x.dll;"},
-      {"odbc-user.ini", "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: remove\n[U]\n",
+      {"odbc-user.ini",
+       "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: "
+       "remove\n[U]\n",
        SourceType::kUnstated, "S|u|0|Server=a;T|u|0;U|u|1;"},
       {"odbc-user.ini", "[S]\r\nServer=a\r\n", SourceType::kSystem, "S|s|1|Server=a;"},
   };
@@ -100,13 +102,16 @@ std::string Stored(MemoryDesignObject& object, const char* property) {
 TEST(ImportStore, StoresAsFinishDoesJoinedOrReplacing) {
   struct Case {
     ImportMode mode;
-    std::string drivers, info, selections, sources, types, uninstall;
+    std::vector<std::string> stored;  // each of `properties`, as Stored gives it
   };
+  const char* properties[] = {"Drivers",     "DriversInfo",      "DriversSelections",
+                              "DataSources", "DataSourcesTypes", "DataSourcesUninstFlags"};
   const Case cases[] = {
-      {ImportMode::kJoin, "A;B;C;", "Driver=a;Driver=b2\r\nX=1;Driver=c;", "False;True;True;",
-       "S;T;", "user;system;", "False;False;"},
-      {ImportMode::kReplace, "B;C;", "Driver=b2\r\nX=1;Driver=c;", "True;True;", "T;", "system;",
-       "False;"},
+      {ImportMode::kJoin,
+       {"A;B;C;", "Driver=a;Driver=b2\r\nX=1;Driver=c;", "False;True;True;", "S;T;", "user;system;",
+        "False;False;"}},
+      {ImportMode::kReplace,
+       {"B;C;", "Driver=b2\r\nX=1;Driver=c;", "True;True;", "T;", "system;", "False;"}},
   };
   for (const Case& c : cases) {
     MemoryDesignObject object;
@@ -123,12 +128,8 @@ TEST(ImportStore, StoresAsFinishDoesJoinedOrReplacing) {
                        Item("C", {{"Driver", "second"}})};
     choices.dataSources = {Item("T", {}, true, false)};
     const StoreResult result = StoreImported(object, "o.json", choices, c.mode);
-    EXPECT_EQ(Stored(object, "Drivers"), c.drivers);
-    EXPECT_EQ(Stored(object, "DriversInfo"), c.info);
-    EXPECT_EQ(Stored(object, "DriversSelections"), c.selections);
-    EXPECT_EQ(Stored(object, "DataSources"), c.sources);
-    EXPECT_EQ(Stored(object, "DataSourcesTypes"), c.types);
-    EXPECT_EQ(Stored(object, "DataSourcesUninstFlags"), c.uninstall);
+    for (size_t i = 0; i < c.stored.size(); ++i)
+      EXPECT_EQ(Stored(object, properties[i]), c.stored[i]) << properties[i];
     EXPECT_EQ(result.replaced.size(), c.mode == ImportMode::kJoin ? 1u : 0u);
   }
 }

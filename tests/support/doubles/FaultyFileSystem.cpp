@@ -63,61 +63,28 @@ ssize_t FaultyFileSystem::Write(int fd, const void* data, size_t size) {
   return n;
 }
 
-int FaultyFileSystem::Sync(int fd) {
-  if (const int e = Injected("Sync", PathOf(fd))) return e;
-  return PosixFileSystem::Sync(fd);
-}
-int FaultyFileSystem::Truncate(int fd, off_t size) {
-  if (const int e = Injected("Truncate", PathOf(fd))) return e;
-  return PosixFileSystem::Truncate(fd, size);
-}
-int FaultyFileSystem::Stat(int fd, struct stat& st) {
-  if (const int e = Injected("Stat", PathOf(fd))) return e;
-  return PosixFileSystem::Stat(fd, st);
-}
-int FaultyFileSystem::ChangeMode(int fd, mode_t mode) {
-  if (const int e = Injected("ChangeMode", PathOf(fd))) return e;
-  return PosixFileSystem::ChangeMode(fd, mode);
-}
-int FaultyFileSystem::ChangeOwner(int fd, uid_t owner, gid_t group) {
-  if (const int e = Injected("ChangeOwner", PathOf(fd))) return e;
-  return PosixFileSystem::ChangeOwner(fd, owner, group);
-}
-int FaultyFileSystem::TryLock(int fd) {
-  if (const int e = Injected("TryLock", PathOf(fd))) return e;
-  return PosixFileSystem::TryLock(fd);
-}
-ssize_t FaultyFileSystem::ExtendedAttributeNames(int fd) {
-  if (const int e = Injected("ExtendedAttributeNames", PathOf(fd))) return e;
-  return PosixFileSystem::ExtendedAttributeNames(fd);
-}
-int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (const int e = Injected("Rename", from)) return e;
-  return PosixFileSystem::Rename(from, to);
-}
-int FaultyFileSystem::Unlink(const std::string& path) {
-  if (const int e = Injected("Unlink", path)) return e;
-  return PosixFileSystem::Unlink(path);
-}
-int FaultyFileSystem::MakeFolder(const std::string& path, mode_t mode) {
-  if (const int e = Injected("MakeFolder", path)) return e;
-  return PosixFileSystem::MakeFolder(path, mode);
-}
-int FaultyFileSystem::List(const std::string& folder, std::vector<std::string>& names) {
-  if (const int e = Injected("List", folder)) return e;
-  return PosixFileSystem::List(folder, names);
-}
-int FaultyFileSystem::StatPath(const std::string& path, struct stat& st) {
-  if (const int e = Injected("StatPath", path)) return e;
-  return PosixFileSystem::StatPath(path, st);
-}
-int FaultyFileSystem::ResolvePath(const std::string& path, std::string& resolved) {
-  if (const int e = Injected("ResolvePath", path)) return e;
-  return PosixFileSystem::ResolvePath(path, resolved);
-}
-int FaultyFileSystem::CanWrite(const std::string& path) {
-  if (const int e = Injected("CanWrite", path)) return e;
-  return PosixFileSystem::CanWrite(path);
-}
+// The calls that only fail on request: the fault, else the real call.
+// clang-format off
+#define LUMORA_PASS(Result, Call, Params, Path, Args)                   \
+  Result FaultyFileSystem::Call Params {                                \
+    if (const int e = Injected(#Call, Path)) return e;                  \
+    return PosixFileSystem::Call Args;                                  \
+  }
+LUMORA_PASS(int, Sync, (int fd), PathOf(fd), (fd))
+LUMORA_PASS(int, Truncate, (int fd, off_t size), PathOf(fd), (fd, size))
+LUMORA_PASS(int, Stat, (int fd, struct stat& st), PathOf(fd), (fd, st))
+LUMORA_PASS(int, ChangeMode, (int fd, mode_t mode), PathOf(fd), (fd, mode))
+LUMORA_PASS(int, ChangeOwner, (int fd, uid_t owner, gid_t group), PathOf(fd), (fd, owner, group))
+LUMORA_PASS(int, TryLock, (int fd), PathOf(fd), (fd))
+LUMORA_PASS(ssize_t, ExtendedAttributeNames, (int fd), PathOf(fd), (fd))
+LUMORA_PASS(int, Rename, (const std::string& from, const std::string& to), from, (from, to))
+LUMORA_PASS(int, Unlink, (const std::string& path), path, (path))
+LUMORA_PASS(int, MakeFolder, (const std::string& path, mode_t mode), path, (path, mode))
+LUMORA_PASS(int, List, (const std::string& folder, std::vector<std::string>& names), folder, (folder, names))
+LUMORA_PASS(int, StatPath, (const std::string& path, struct stat& st), path, (path, st))
+LUMORA_PASS(int, ResolvePath, (const std::string& path, std::string& resolved), path, (path, resolved))
+LUMORA_PASS(int, CanWrite, (const std::string& path), path, (path))
+#undef LUMORA_PASS
+// clang-format on
 
 }  // namespace lumora::testing
