@@ -4,6 +4,8 @@
 
 install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS BVLumora LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
+# The installer formats (libmsi, libxml2), opened by lumora for export --into and import only.
+install(TARGETS BVLumoraInstaller LIBRARY DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 if(TARGET lumora-odbc-try)
   install(TARGETS lumora-odbc-try RUNTIME DESTINATION ${LUMORA_INSTALL_COMPONENTDIR})
 endif()

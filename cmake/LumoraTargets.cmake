@@ -73,3 +73,23 @@ function(lumora_test_suite name dir)
                        PROPERTIES ENVIRONMENT "LUMORA_BIN_DIR=${LUMORA_RUNTIME_DIR};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-xdg-data"
                        DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# lumora_module(NAME DIR [DEPS ...]) builds the *.cpp of DIR into lib${NAME}.so, a library that a
+# program or the component of ours opens with dlopen only when it needs what the library links
+# (a renderer, the installer formats). It exports only what DIR/${NAME}.map names; every symbol is
+# resolved inside it, except under sanitizers, whose runtime the program brings. The caller makes
+# the target that opens it depend on it.
+function(lumora_module name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_library(${name} MODULE ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN})
+  lumora_layer_root(${name} ${dir} ${PROJECT_SOURCE_DIR}/src PRIVATE)
+  set(map ${dir}/${name}.map)
+  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+                                           LINK_DEPENDS ${map})
+  target_link_options(${name} PRIVATE -Wl,--version-script=${map} -Wl,--exclude-libs,ALL)
+  if(NOT LUMORA_SANITIZE AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
+  lumora_product_options(${name})
+endfunction()

@@ -3,10 +3,12 @@
 #   1. `cmake --install` into a temporary prefix, then the prefix moved elsewhere: the files are
 #      where the layout says, the man page, desktop entry and AppStream metadata validate, and
 #      lumora run from / finds its component, catalogue, help and artwork (build, show, a
-#      scripted wizard, and the window under Xvfb with F1 on all five pages);
+#      scripted wizard, and the window under Xvfb with F1 on all five pages) and its
+#      installer-format library (a WiX fragment exported and imported again);
 #   2. a C host built against the moved tree with pkg-config and with CMake asks IsIncluded;
 #   3. the Debian package from `cpack -G DEB` passes lintian (no errors or warnings) and, unpacked
-#      with `dpkg-deb -x` into a temporary root, runs build, show, a scripted wizard and the window.
+#      with `dpkg-deb -x` into a temporary root, runs build, show, a scripted wizard, export and
+#      import, and the window.
 # A check whose tool is missing is skipped with the reason. Usage: scripts/check-install.sh [BUILD]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +38,12 @@ run_commands() {
     fail "$what: the scripted wizard said: ${out:0:300}"
   [[ "$out" != *"note: there is no catalogue"* ]] || fail "$what: the catalogue was not found"
   cmp -s "$root/examples/object.json" "$work/object.json" || fail "$what: the wizard wrote the object"
+  # A WiX fragment exported and imported again: import opens the installer-format library.
+  rm -rf "$work/wix" "$work/imported.json"
+  out=$(cd / && "$prefix/bin/lumora" export "$work/object.json" --format wix --out "$work/wix" 2>&1 &&
+        "$prefix/bin/lumora" import "$work/imported.json" --from "$work/wix/lumora-odbc.wxs" 2>&1 &&
+        "$prefix/bin/lumora" show "$work/imported.json" 2>&1) || fail "$what: export and import: $out"
+  [[ "$out" == *"SQL Server"* ]] || fail "$what: export and import gave: ${out:0:300}"
 }
 
 # The wizard in a terminal (tmux) from /: it opens without a display, F1 shows the help
@@ -106,7 +114,8 @@ say "== install into a temporary prefix and move it"
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 mv "$work/stage" "$work/moved"
 tree=$work/moved
-for f in bin/lumora "$multiarch/lumora/libBVLumora.so" "$multiarch/lumora/libBVLumoraTerm.so" share/lumora/lumora.ini share/lumora/sidepanel.png \
+for f in bin/lumora "$multiarch/lumora/libBVLumora.so" "$multiarch/lumora/libBVLumoraTerm.so" \
+         "$multiarch/lumora/libBVLumoraInstaller.so" share/lumora/lumora.ini share/lumora/sidepanel.png \
          share/lumora/lumora.png share/lumora/components.json include/lumora/BVLumora.h \
          share/man/man1/lumora.1.gz share/applications/lumora.desktop \
          share/metainfo/org.lumora.Lumora.metainfo.xml share/icons/hicolor/scalable/apps/lumora.svg \

@@ -104,11 +104,8 @@ std::string Uncarriable(const std::string& name) {
 }
 
 std::string InstalledDataFolder() {
-  std::string self(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-  self.resize(n > 0 ? static_cast<size_t>(n) : 0);
   for (const std::string& candidate :
-       layout::ComponentCandidates(FolderOf(self), LUMORA_LIBRARY_FILE)) {
+       layout::ComponentCandidates(layout::ProgramFolder(), LUMORA_LIBRARY_FILE)) {
     if (fs::exists(candidate)) return layout::DataFolderFor(FolderOf(candidate));
   }
   return "";

@@ -29,15 +29,6 @@ namespace {
 using marshal::Copy;
 using marshal::View;
 
-// The folder of this program's own file: the build and the install put the component beside it.
-std::string OwnFolder() {
-  std::string path(4096, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (n <= 0) return ".";
-  path.resize(static_cast<size_t>(n));
-  return FolderOf(path);
-}
-
 // ---- The host's objects ------------------------------------------------------------------
 
 LumoraHResult FailWith(IFailureInfo** error, const Failure& failure) {
@@ -189,12 +180,7 @@ CheckedLibrary Component::Locate() {
 }
 
 std::string Component::LocateBesideLumora() {
-  const std::vector<std::string> candidates =
-      layout::ComponentCandidates(OwnFolder(), LUMORA_LIBRARY_FILE);
-  for (const std::string& path : candidates) {
-    if (::access(path.c_str(), R_OK) == 0) return path;
-  }
-  return candidates.front();
+  return layout::OwnTreeLibrary(LUMORA_LIBRARY_FILE);
 }
 
 Component Component::Load(const std::string& given) {

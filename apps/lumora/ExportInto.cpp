@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "export/MsiPackageInto.h"
+#include "export/InstallerFormats.h"
 
 namespace lumora::cli {
 
@@ -15,7 +15,8 @@ ExitStatus WriteIntoPackage(const std::string& package, const std::string& forma
   }
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
   try {
-    for (const std::string& line : exporting::WriteIntoPackage(
+    const InstallerFormats& formats = LoadInstallerFormats();
+    for (const std::string& line : formats.writeIntoPackage(
              package, output, force ? ExistingRows::kReplace : ExistingRows::kRefuse)) {
       std::printf("%s: %s\n", package.c_str(), line.c_str());
     }

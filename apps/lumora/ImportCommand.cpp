@@ -11,6 +11,7 @@
 #include "contract/HostError.h"
 #include "export/ImportStore.h"
 #include "export/ImportedChoices.h"
+#include "export/InstallerFormats.h"
 #include "host/DesignObjectFile.h"
 #include "hostlib/HostConfig.h"
 #include "platform/InputFile.h"
@@ -88,9 +89,11 @@ ImportedChoices ReadSource(const std::string& source, SourceType type, const Hos
     if (!fs::is_regular_file(source, error)) {
       ReadInputFile(source, "installer package");  // throws, saying why
     }
-    return ReadInstallerPackage(source, config.folders);
+    return LoadInstallerFormats().readInstallerPackage(source, config.folders);
   }
-  if (ext == ".wxs" || ext == ".wxi") return ReadWixSource(source, config.folders);
+  if (ext == ".wxs" || ext == ".wxi") {
+    return LoadInstallerFormats().readWixSource(source, config.folders);
+  }
   if (ext == ".ini") return ReadOdbcinstFile(source, type, config.folders, config.drives);
   throw ImportError(source +
                     ": which kind of source? an installer package (.msi, .msm), a WiX source "

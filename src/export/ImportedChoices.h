@@ -35,12 +35,8 @@ struct ImportedChoices {
 
 enum class SourceType { kUnstated, kUser, kSystem };
 
-// An installer package or merge module (.msi, .msm): its five ODBC tables, with the File,
-// Component and Directory tables for where the files lie.
-ImportedChoices ReadInstallerPackage(const std::string& path, const FolderSet& folders);
-
-// A WiX v3 source (.wxs): every ODBCDriver, ODBCTranslator and ODBCDataSource element.
-ImportedChoices ReadWixSource(const std::string& path, const FolderSet& folders);
+// Installer packages and WiX sources are read by the installer-format library
+// (export/InstallerFormats.h).
 
 // unixODBC files: a file named odbcinst.ini holds drivers, any other holds data sources of the
 // type `type` gives (odbc-system.ini and odbc-user.ini as their names say when unstated).

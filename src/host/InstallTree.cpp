@@ -1,7 +1,11 @@
 #include "host/InstallTree.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+
+#include "contract/LocalPaths.h"
 
 namespace lumora::layout {
 namespace {
@@ -19,6 +23,22 @@ std::vector<std::string> ComponentCandidates(const std::string& programFolder,
   const fs::path installed =
       (fs::path(programFolder) / LUMORA_LIBRARY_FROM_PROGRAM / fileName).lexically_normal();
   return {programFolder + "/" + fileName, installed.string()};
+}
+
+std::string ProgramFolder() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n <= 0) return ".";
+  path.resize(static_cast<size_t>(n));
+  return FolderOf(path);
+}
+
+std::string OwnTreeLibrary(const std::string& fileName) {
+  const std::vector<std::string> candidates = ComponentCandidates(ProgramFolder(), fileName);
+  for (const std::string& path : candidates) {
+    if (::access(path.c_str(), R_OK) == 0) return path;
+  }
+  return candidates.front();
 }
 
 std::vector<std::string> SystemRegistryFiles() {

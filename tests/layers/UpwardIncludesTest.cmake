@@ -23,10 +23,13 @@ set(rows
     "src/component/Registration.cpp|host/FileSystem.h|refused"
     "src/component/Registration.cpp|export/ExportChoices.h|refused"
     "src/component/Registration.cpp|hostlib/AtomicFile.h|compiles"
-    "src/host/DesignObjectFile.cpp|export/InstallerLayout.h|refused"
+    "src/host/DesignObjectFile.cpp|export/ExportWriters.h|refused"
     "src/host/DesignObjectFile.cpp|control/LumoraCtl.h|refused"
     "src/host/DesignObjectFile.cpp|contract/HostError.h|compiles"
-    "src/export/ExportChoices.cpp|ui/Wizard.h|refused")
+    "src/export/ExportChoices.cpp|ui/Wizard.h|refused"
+    "src/export/ExportChoices.cpp|export/installer/MsiDatabase.h|refused"
+    "apps/lumora/ExportInto.cpp|export/installer/MsiPackageInto.h|refused"
+    "apps/lumora/ExportInto.cpp|export/InstallerFormats.h|compiles")
 
 file(READ ${COMPILE_COMMANDS} commands)
 string(JSON count LENGTH "${commands}")

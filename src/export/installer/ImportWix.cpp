@@ -10,7 +10,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "export/ImportedChoices.h"
+#include "export/installer/InstallerReaders.h"
 #include "platform/InputFile.h"
 
 namespace lumora::exporting {

@@ -9,8 +9,8 @@
 #include <set>
 #include <unordered_map>
 
-#include "export/ImportedChoices.h"
-#include "export/MsiDatabase.h"
+#include "export/installer/InstallerReaders.h"
+#include "export/installer/MsiDatabase.h"
 
 namespace lumora::exporting {
 namespace {

@@ -1,4 +1,4 @@
-#include "export/MsiPackageInto.h"
+#include "export/installer/MsiPackageInto.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <set>
 
-#include "export/MsiDatabase.h"
+#include "export/installer/MsiDatabase.h"
 
 namespace lumora::exporting {
 namespace {

@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "export/ExportWriters.h"
+#include "export/InstallerFormats.h"
 
 namespace lumora::exporting {
-
-enum class ExistingRows { kRefuse, kReplace };
 
 // Throws ExportError (the package untouched) when a File or Component row the tables name is
 // missing from the package, or, with kRefuse, when a row's key is already in its table.

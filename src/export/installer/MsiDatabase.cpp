@@ -1,4 +1,4 @@
-#include "export/MsiDatabase.h"
+#include "export/installer/MsiDatabase.h"
 
 #include <libmsi.h>
 
