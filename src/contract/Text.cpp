@@ -1,8 +1,10 @@
 #include "contract/Text.h"
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 #include "contract/MessageText.h"
 
@@ -11,6 +13,23 @@ namespace {
 
 unsigned AsciiUpper(unsigned c) {
   return c >= 'a' && c <= 'z' ? c - 32 : c;
+}
+
+struct UpperCase {
+  uint32_t from, to;
+};
+// Every code point whose simple upper case is another, in code-point order (ICU's u_toupper,
+// written out at build time).
+constexpr UpperCase kUpperCase[] = {
+#include "UpperCaseTable.inc"
+};
+
+UChar32 ToUpper(UChar32 c) {
+  const auto code = static_cast<uint32_t>(c);
+  const UpperCase* found =
+      std::lower_bound(std::begin(kUpperCase), std::end(kUpperCase), code,
+                       [](const UpperCase& row, uint32_t value) { return row.from < value; });
+  return found != std::end(kUpperCase) && found->from == code ? static_cast<UChar32>(found->to) : c;
 }
 
 }  // namespace
@@ -58,7 +77,7 @@ void UCaseInto(std::string_view text, std::string& out) {
   int32_t i = 0;
   while (i < length) {
     const uint8_t byte = s[i];
-    if (byte < 0x80) {  // the common case, without ICU
+    if (byte < 0x80) {  // the common case, without the table
       out.push_back(static_cast<char>(AsciiUpper(byte)));
       ++i;
       continue;
@@ -70,7 +89,7 @@ void UCaseInto(std::string_view text, std::string& out) {
       out.append(text.substr(start, i - start));
       continue;
     }
-    const UChar32 upper = u_toupper(c);
+    const UChar32 upper = ToUpper(c);
     char buf[4];
     int32_t n = 0;
     UBool error = false;

@@ -1,6 +1,6 @@
 // Which libraries each command maps: the installer formats (libmsi with glib beneath it,
-// libxml2) are opened only by the commands that read or write installer packages and WiX
-// sources, so every other start stays as short as the program itself. The dynamic loader names
+// libxml2 with ICU) are opened only by the commands that read or write installer packages and
+// WiX sources, so every other start stays as short as the program itself. The dynamic loader names
 // every object it maps, linked or opened with dlopen, in its LD_DEBUG=files log.
 #include <gtest/gtest.h>
 
@@ -16,8 +16,10 @@ using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
 
-const std::vector<std::string> kInstallerLibraries = {"libBVLumoraInstaller.so", "libmsi.so",
-                                                      "libxml2.so", "libglib-2.0.so"};
+// The installer-format library and what it brings (ICU comes with libxml2; UCase needs no ICU
+// at run time).
+const std::vector<std::string> kInstallerLibraries = {
+    "libBVLumoraInstaller.so", "libmsi.so", "libxml2.so", "libglib-2.0.so", "libicuuc.so"};
 
 // Runs `program args` with the loader's log in `dir`; returns the exit status and the log of
 // every process it started.
