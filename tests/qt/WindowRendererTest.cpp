@@ -76,7 +76,6 @@ class TestForm : public DesignedForm {
   ListView& lvwItems = Get<ListView>("lvwItems");
   ComboBox& cboKind = Get<ComboBox>("cboKind");
   CheckBox& chkFlag = Get<CheckBox>("chkFlag");
-  OptionButton& optA = Get<OptionButton>("optA");
   OptionButton& optB = Get<OptionButton>("optB");
   Label& lblInfo = Get<Label>("lblInfo");
   CommandButton& cmdNext = Get<CommandButton>("cmdNext");
