@@ -394,15 +394,10 @@ TEST_F(WindowRendererTest, shouldKeepTheWindowAnsweringWhileABusyTaskRunsUntilCa
         QTimer::singleShot(700, [&] {  // the window's event loop runs while the task waits
           busyCursor = QApplication::overrideCursor() != nullptr &&
                        QApplication::overrideCursor()->shape() == Qt::BusyCursor;
-          QProgressDialog* busy = nullptr;
-          for (QWidget* w : QApplication::allWidgets()) {
-            if (w->objectName() == QStringLiteral("busyDialog"))
-              busy = qobject_cast<QProgressDialog*>(w);
-          }
+          auto* busy = dialog.findChild<QProgressDialog*>("busyDialog");  // over the form's window
           dialogShown = busy != nullptr && busy->isVisible();
-          if (busy != nullptr && busy->findChild<QPushButton*>() != nullptr) {
-            busy->findChild<QPushButton*>()->click();
-          }
+          auto* cancel = busy != nullptr ? busy->findChild<QPushButton*>() : nullptr;
+          if (cancel != nullptr) cancel->click();
         });
         QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
       },
