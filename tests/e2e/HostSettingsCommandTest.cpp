@@ -54,21 +54,5 @@ TEST(HostSettings, UnusableRegistryOrSettingsFileStopsEveryCommand) {
   EXPECT_EQ(view.exitStatus, 2);
 }
 
-// A catalogue in --component-dir that gives no section (here UTF-16 text without its byte-order
-// mark) is named by export, with what it costs (the wizard's warning: the scripted case
-// catalogue-without-sections).
-TEST(HostSettings, ACatalogueWithoutSectionsIsNamed) {
-  TempDir dir;
-  std::string utf16;
-  for (char c : std::string("[Translators]\r\nTranslator0=Code Page\r\n")) utf16 += {c, '\0'};
-  dir.Write("component/lumora.ini", utf16);
-  const auto r = RunProcess(
-      testing::Lumora(),
-      {"export", "examples/object.json", "--format", "wix", "--with-translators", "--out",
-       dir.File("out"), "--component-dir", dir.File("component"), "--registry", "none"});
-  EXPECT_EQ(r.err, "lumora: warning: " + dir.File("component/lumora.ini") +
-                       ": no section in the catalogue's 76 bytes; no translators are exported\n");
-}
-
 }  // namespace
 }  // namespace lumora
