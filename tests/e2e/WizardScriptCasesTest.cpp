@@ -66,6 +66,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   auto read = [&](const char* name) { return ReadFile((folder / name).string()); };
 
   TempDir temp;
+  fs::copy(folder, temp.path(), fs::copy_options::recursive);  // links followed
   const std::string component = temp.File("component");
   fs::create_directory(component);
   if (!has("no-catalogue")) {
@@ -74,7 +75,6 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
         fs::path(component) / "lumora.ini");
   }
   const std::string startObject = has("object.json") ? read("object.json") : "";
-  if (has("object.json")) temp.Write("object.json", startObject);
 
   const bool onStdin = has("script-on-stdin");
   std::vector<std::string> args;
@@ -83,17 +83,11 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
       args.push_back(Replaced(line, "$CASE", temp.path()));
     }
   } else {
-    temp.Write("script", read("script"));
     args = {"wizard",          temp.File("object.json"),
             "--script",        onStdin ? "-" : temp.File("script"),
             "--component-dir", component,
             "--registry"};
-    if (has("registry.reg")) {
-      temp.Write("registry.reg", read("registry.reg"));
-      args.push_back(temp.File("registry.reg"));
-    } else {
-      args.push_back("none");
-    }
+    args.push_back(has("registry.reg") ? temp.File("registry.reg") : "none");
   }
   if (has("args")) {
     std::istringstream words(read("args"));
