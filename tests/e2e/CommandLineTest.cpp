@@ -1,6 +1,7 @@
-// The command line's conventions: placeholders that say what a value is, a man page that covers
-// every command and option, and the version. Its errors (a "lumora:" line with what is wrong, a
-// near miss answered with the word meant, exit 2) are the scripted cases usage-*.
+// The command line's conventions: a man page that covers every command and option the help
+// offers, and the version. The help texts are the scripted cases help-* (whole: placeholders that
+// say what a value is, and build offering no setting it never uses); the errors (a "lumora:" line
+// with what is wrong, a near miss answered with the word meant, exit 2) are the cases usage-*.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -14,36 +15,6 @@ namespace {
 
 using testing::Lumora;
 using testing::RunProcess;
-
-TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
-  struct Case {
-    std::string command;
-    std::vector<std::string> shown, hidden;
-  };
-  const Case cases[] = {
-      {"wizard",
-       {"OBJECT FILE", "--script FILE", "--component-dir DIR", "--host-config FILE"},
-       {" TEXT "}},
-      {"show", {"OBJECT FILE", "--registry SOURCE"}, {" TEXT "}},
-      {"build",
-       {"OBJECT FILE", "FEATURE PATH"},
-       {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
-      {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
-      {"", {"Run 'lumora COMMAND --help'"}, {}},
-      {"check",
-       {"DSN NAME", "--timeout SECONDS", "--drivers", "Exit status: 0"},
-       {" TEXT", " INT"}},
-      {"catalogue", {"--from SOURCE", "--out DIR"}, {" TEXT"}},
-  };
-  for (const Case& c : cases) {
-    const auto r =
-        RunProcess(Lumora(), c.command.empty() ? std::vector<std::string>{"--help"}
-                                               : std::vector<std::string>{c.command, "--help"});
-    ASSERT_EQ(r.exitStatus, 0) << c.command;
-    for (const std::string& text : c.shown) EXPECT_NE(r.out.find(text), std::string::npos) << text;
-    for (const std::string& text : c.hidden) EXPECT_EQ(r.out.find(text), std::string::npos) << text;
-  }
-}
 
 // The commands a help text lists (the words opening the lines after "Subcommands:") and the
 // options it offers (every -x and --word of a line that opens with one).
