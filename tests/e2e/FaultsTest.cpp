@@ -183,40 +183,6 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
   }
 }
 
-// A save cut off in the middle of a rewrite in place left the object partial and its complete
-// text beside it: every command that reads the object says so, names that file and goes no
-// further (exit 2, nothing written) until the author puts it in place or removes it.
-TEST(Faults, AnInterruptedSaveStopsEveryCommandUntilTheAuthorDecides) {
-  TempDir dir;
-  const std::string partial = kOld.substr(0, 12);
-  dir.Write("o.json", partial);
-  dir.Write(".o.json.lumora-save", kOld);
-  dir.Write("script", kFinish);
-  const std::vector<std::vector<std::string>> commands = {
-      {"wizard", dir.File("o.json"), "--script", dir.File("script")},
-      {"show", dir.File("o.json")},
-      {"build", dir.File("o.json")},
-      {"export", dir.File("o.json"), "--format", "odbcinst", "--out", dir.File("out")},
-  };
-  const std::string said = "lumora: " + dir.File("o.json") +
-                           ": the last save of it was interrupted while it was rewritten in "
-                           "place, so it may be incomplete; the complete text of that save is "
-                           "in " +
-                           dir.File(".o.json.lumora-save");
-  for (std::vector<std::string> args : commands) {
-    SCOPED_TRACE(args[0]);
-    args.insert(args.end(), {"--registry", "none"});
-    const ProcessResult r = RunProcess(Lumora(), args);
-    EXPECT_EQ(r.exitStatus, 2);
-    EXPECT_EQ(r.err.rfind(said, 0), 0u) << r.err;
-    EXPECT_EQ(ReadFile(dir.File("o.json")), partial);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
-  }
-  // Done as the message says, the object opens again.
-  std::filesystem::rename(dir.File(".o.json.lumora-save"), dir.File("o.json"));
-  EXPECT_EQ(RunProcess(Lumora(), {"show", dir.File("o.json"), "--registry", "none"}).exitStatus, 0);
-}
-
 // A design object that does not exist yet opens as an empty one, as a new file does in an
 // editor: Finish makes it, Cancel leaves nothing; a folder that does not exist is named.
 TEST(Faults, AMissingObjectIsMadeByFinishAndNeverByCancel) {
@@ -274,8 +240,9 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   for (const auto& [name, text] : files) dir.Write(name, text);
   // Lists the wizard would load only in part are refused by show and export too, with the
   // message the wizard gives, rather than shown or exported as something else.
-  const std::string notAString = "lumora: " + dir.File("string.json") +
-                                 ": property \"Drivers\" must be an array of strings, not a string; ";
+  const std::string notAString =
+      "lumora: " + dir.File("string.json") +
+      ": property \"Drivers\" must be an array of strings, not a string; ";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"show", "/dev/zero"}, "lumora: /dev/zero: design object: is a device, not a file"},
       {{"build", dir.File("broken.json")},
@@ -287,7 +254,8 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
        "lumora: /dev/zero: script: is a device, not a file"},
       {{"wizard", dir.File("string.json"), "--script", dir.File("script")}, notAString},
       {{"show", dir.File("string.json")}, notAString},
-      {{"export", dir.File("string.json"), "--format", "wix", "--out", dir.File("out")}, notAString},
+      {{"export", dir.File("string.json"), "--format", "wix", "--out", dir.File("out")},
+       notAString},
       // A list longer than the wizard can hold is refused before it opens.
       {{"wizard", dir.File("long.json"), "--script", dir.File("script")},
        "lumora: " + dir.File("long.json") +

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -33,6 +34,13 @@ std::vector<std::string> CaseNames() {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The files below `folder`, by path.
+std::set<std::string> FilesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) files.insert(entry.path());
+  return files;
 }
 
 std::string Replaced(std::string text, const std::string& what, const std::string& with) {
@@ -94,12 +102,16 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
   }
 
+  const std::set<std::string> before = FilesBelow(temp.path());
   auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
   const std::string out = Replaced(result.out, temp.path(), "$CASE");
   const std::string err = Replaced(result.err, temp.path(), "$CASE");
 
   ASSERT_TRUE(has("exit")) << "the case needs an exit file";
   EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
+  if (result.exitStatus == 2) {
+    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal writes nothing";
+  }
   if (has("stdout")) {
     EXPECT_EQ(out, read("stdout"));
   }
