@@ -5,7 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -36,10 +36,12 @@ std::vector<std::string> CaseNames() {
   return names;
 }
 
-// The files below `folder`, by path.
-std::set<std::string> FilesBelow(const std::string& folder) {
-  std::set<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) files.insert(entry.path());
+// The files below `folder` and what they hold, by path.
+std::map<std::string, std::string> FilesBelow(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    files[entry.path()] = entry.is_regular_file() ? ReadFile(entry.path()) : "";
+  }
   return files;
 }
 
@@ -102,7 +104,12 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
   }
 
-  const std::set<std::string> before = FilesBelow(temp.path());
+  testing::ScopedEnv env;
+  for (const std::string& line : testing::Lines(has("env") ? read("env") : "")) {
+    const size_t eq = line.find('=');
+    env.Set(line.substr(0, eq), Replaced(line.substr(eq + 1), "$CASE", temp.path()).c_str());
+  }
+  const auto before = FilesBelow(temp.path());
   auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
   const std::string out = Replaced(result.out, temp.path(), "$CASE");
   const std::string err = Replaced(result.err, temp.path(), "$CASE");
@@ -110,7 +117,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   ASSERT_TRUE(has("exit")) << "the case needs an exit file";
   EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
   if (result.exitStatus == 2) {
-    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal writes nothing";
+    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal changes no file";
   }
   if (has("stdout")) {
     EXPECT_EQ(out, read("stdout"));
@@ -123,12 +130,20 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   }
 
   const std::string endObject = ReadFile(temp.File("object.json"));
+  std::error_code error;  // no expected/ folder
   if (has("build.contains")) {
     // The host's build-time answers for the object the run left.
     auto build =
         RunProcess(testing::Lumora(), {"build", temp.File("object.json"), "--registry", "none"});
     EXPECT_EQ(build.exitStatus, 0) << build.err;
     ExpectLinesIn(read("build.contains"), build.out, "lumora build");
+  }
+  // Each file below expected/ is what the run must leave at that path below $CASE.
+  for (const auto& entry : fs::recursive_directory_iterator(folder / "expected", error)) {
+    const fs::path name = fs::relative(entry.path(), folder / "expected");
+    if (entry.is_regular_file()) {
+      EXPECT_EQ(ReadFile(temp.File(name)), ReadFile(entry.path())) << name;
+    }
   }
   if (has("object.expected.json")) {
     EXPECT_EQ(nlohmann::ordered_json::parse(endObject),
