@@ -1,6 +1,6 @@
 // The whole host under faults, races and bad input: whatever happens, the author's choices are
-// either in the object or in a recovery file that the message names, and bad input is refused
-// naming the file, the place and the reason.
+// either in the object or in a recovery file that the message names, and bad input (host
+// settings too) is refused naming the file, the place and the reason.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -31,10 +31,14 @@ using testing::TempDir;
 const char* kFinish = "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n";
 const std::string kOld = "{\"properties\": {\"Kept\": 1}}\n";
 
-LiveProcess* StartWizard(const TempDir& dir, const std::string& driver) {
-  auto* wizard = new LiveProcess(
-      Lumora(), {"wizard", dir.File("o.json"), "--script", "-", "--registry", "none"});
+// A live wizard on o.json that has ticked `driver` and shown its first dump, so that it has read
+// the object.
+std::unique_ptr<LiveProcess> StartWizard(const TempDir& dir, const std::string& driver) {
+  auto wizard = std::make_unique<LiveProcess>(
+      Lumora(), std::vector<std::string>{"wizard", dir.File("o.json"), "--script", "-",
+                                         "--registry", "none"});
   wizard->Send("tick lvwDrivers \"" + driver + "\"\ndump\n");
+  EXPECT_NE(wizard->WaitForLine("{\"caption\""), "") << "the dump arrives before Finish is sent";
   return wizard;
 }
 
@@ -79,8 +83,7 @@ TEST(Faults, AnObjectChangedWhileTheWizardIsOpenIsNotOverwritten) {
     const auto onDisk = [&] {
       return std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "";
     };
-    std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
-    ASSERT_NE(wizard->WaitForLine("{\"caption\""), "") << "the dump arrives before Finish is sent";
+    const auto wizard = StartWizard(dir, "SQL Server");
     EXPECT_EQ(onDisk(), kOld);
     c.change(dir);
     const std::string after = onDisk();
@@ -104,10 +107,8 @@ TEST(Faults, TwoWizardsFinishingTogetherLoseNoAuthorsChoices) {
     SCOPED_TRACE(trial);
     TempDir dir;
     dir.Write("o.json", kOld);
-    std::unique_ptr<LiveProcess> a(StartWizard(dir, "SQL Server"));
-    std::unique_ptr<LiveProcess> b(StartWizard(dir, "Microsoft ODBC for Oracle"));
-    ASSERT_NE(a->WaitForLine("{\"caption\""), "");
-    ASSERT_NE(b->WaitForLine("{\"caption\""), "");
+    const auto a = StartWizard(dir, "SQL Server");
+    const auto b = StartWizard(dir, "Microsoft ODBC for Oracle");
     ProcessResult ra, rb;
     std::thread finishA([&] {
       a->Send(kFinish);
@@ -155,8 +156,7 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
     // The lock another save holds on the object's folder, taken by the test.
     const int lock = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
-    std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
-    ASSERT_NE(wizard->WaitForLine("{\"caption\""), "");
+    const auto wizard = StartWizard(dir, "SQL Server");
     wizard->Send(kFinish);
     wizard->CloseInput();  // the script ends: the wizard returns
     ASSERT_TRUE(wizard->WaitForError("waiting up to 5 seconds", 10));
@@ -271,6 +271,49 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
     for (const auto& [name, text] : files) EXPECT_EQ(ReadFile(dir.File(name)), text) << name;
     EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
   }
+}
+
+// Bad host settings stop lumora before it does anything: every command reads both files and
+// refuses an unusable one naming it and the line or the reason, build too, though it answers from
+// the design object alone.
+TEST(HostSettings, UnusableRegistryOrSettingsFileStopsEveryCommand) {
+  TempDir dir;
+  dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
+  dir.Write("system.reg", "WINE REGISTRY Version 2\n");
+  ::mkdir(dir.File("empty").c_str(), 0755);
+  const struct {
+    const char* option;
+    std::string value;
+    std::string message;  // what stderr starts with after "lumora: "
+  } cases[] = {
+      {"--registry", "tests/data/registry/bad-value.reg",
+       "tests/data/registry/bad-value.reg:4: unknown value data"},
+      {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
+      {"--registry", dir.File("system.reg"),
+       dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
+                                "prefix folder"},
+      {"--registry", dir.File("gone.reg"),
+       dir.File("gone.reg") + ": registry export: No such file or directory"},
+      {"--registry", dir.File("empty"), dir.File("empty") + ": not a Wine prefix"},
+      {"--host-config", dir.path(), dir.path() + ": host configuration: is a directory"},
+      {"--host-config", "/dev/null", "/dev/null: host configuration: is a device, not a file"},
+      {"--host-config", dir.File("gone.ini"),
+       dir.File("gone.ini") + ": host configuration: No such file or directory"},
+  };
+  const std::string lumora = Lumora();
+  for (const auto& c : cases) {
+    for (const char* command : {"show", "build"}) {
+      auto r = RunProcess(lumora, {command, "examples/object.json", c.option, c.value});
+      EXPECT_EQ(r.exitStatus, 2) << command << " " << c.value;
+      EXPECT_EQ(r.out, "") << command << " " << c.value;
+      EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
+    }
+  }
+  auto ok = RunProcess(
+      lumora, {"show", "examples/object.json", "--registry", "none", "--registry-view", "64"});
+  EXPECT_EQ(ok.exitStatus, 0) << ok.err;
+  auto view = RunProcess(lumora, {"show", "examples/object.json", "--registry-view", "16"});
+  EXPECT_EQ(view.exitStatus, 2);
 }
 
 }  // namespace
