@@ -341,12 +341,11 @@ TEST_P(ImportRoundTrip, ShowAndBuildSayTheSame) {
   const auto& [c, format] = GetParam();
   TempDir dir;
   dir.Write("host.ini", "[Drives]\nC=" + dir.File("drive_c") + "\n");
-  const std::vector<std::string> host = {"--host-config", dir.File("host.ini")};
   const std::string original = dir.File("original.json");
   dir.Write("original.json", c.object);
   dir.Write("copy.json", "{\"properties\": {\"DTDBVerNo\": 1}}\n");
-  auto with = [&host](std::vector<std::string> args) {
-    args.insert(args.end(), host.begin(), host.end());
+  auto with = [&dir](std::vector<std::string> args) {
+    args.insert(args.end(), {"--host-config", dir.File("host.ini")});
     return args;
   };
 
@@ -437,26 +436,21 @@ TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
   Lum({"export", object, "--format", "wix", "--out", dir.File("wix")});
   const std::string package = BuildPackage(dir, dir.File("wix/lumora-odbc.wxs"));
   Lum({"export", object, "--format", "msi", "--into", package});
-  struct Case {
-    std::vector<std::string> args;
-    std::string said;
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"export", object, "--format", "msi", "--into", package},
+       "already has the rows ODBCDriver SQL_Server"},
+      {{"export", dir.File("other.json"), "--format", "msi", "--into", package},
+       "lacks Component Other (named by ODBCDriver Other); File other.dll"},
+      {{"export", object, "--format", "wix", "--into", package}, "goes with --format msi"},
+      {{"export", object, "--format", "msi", "--into", dir.File("none.msi")},
+       "none.msi: no installer package"},
   };
-  for (const Case& c : std::vector<Case>{
-           {{object, "--format", "msi", "--into", package},
-            "already has the rows ODBCDriver SQL_Server"},
-           {{dir.File("other.json"), "--format", "msi", "--into", package},
-            "lacks Component Other (named by ODBCDriver Other); File other.dll"},
-           {{object, "--format", "wix", "--into", package}, "goes with --format msi"},
-           {{object, "--format", "msi", "--into", dir.File("none.msi")},
-            "none.msi: no installer package"},
-       }) {
+  for (const auto& [args, said] : cases) {
     const std::string before = ReadFile(package);
-    std::vector<std::string> args = {"export"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
     auto r = RunProcess(Lumora(), args);
-    EXPECT_EQ(r.exitStatus, 2) << c.said;
-    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFile(package), before) << c.said;
+    EXPECT_EQ(r.exitStatus, 2) << said;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(package), before) << said;
   }
   // --force replaces the rows of the same keys, and only those.
   Lum({"export", object, "--format", "msi", "--into", package, "--force"});
