@@ -62,6 +62,10 @@ class CheckMachine : public ::testing::Test {
     dir_.Write("odbc.ini", "");
     env_.Set("ODBCSYSINI", dir_.path().c_str());
     env_.Set("ODBCINI", dir_.File("odbc.ini").c_str());
+    // A database file with one table, made by the driver itself through the try program.
+    RunProcess(testing::BinDir() + "/lumora-odbc-try", {},
+               "DRIVER={SQLite3};Database=" + db_ + ";");
+    ASSERT_TRUE(std::filesystem::exists(db_)) << db_;
   }
   // The text with $DIR the scratch folder and $BIN the folder of the built programs.
   std::string Expand(std::string text) const {
@@ -79,18 +83,20 @@ class CheckMachine : public ::testing::Test {
   }
   TempDir dir_;
   ScopedEnv env_;
+  const std::string db_ = dir_.File("a.db");
+  const std::string lite_ = "DriverName=SQLite3\r\nDatabase=" + db_;  // a data source on it
 };
 
-// A database file with one table, made by the driver itself through the try program.
-void MakeDatabase(const std::string& path) {
-  RunProcess(testing::BinDir() + "/lumora-odbc-try", {}, "DRIVER={SQLite3};Database=" + path + ";");
-  ASSERT_TRUE(std::filesystem::exists(path)) << path;
+// Why the PostgreSQL driver cannot be tried here, "" when it can.
+std::string WithoutPostgresDriver() {
+  return ::access((kOdbcFolder + "psqlodbcw.so").c_str(), R_OK) == 0
+             ? ""
+             : "the PostgreSQL ODBC driver is not installed (Debian package odbc-postgresql)";
 }
 
 // Each case of tests/data/check/tries.json: one data source's lines, the start of its line after
 // "NAME: " and the exit status.
 TEST_F(CheckMachine, EachTryEndsAsTheDriverSays) {
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("made.db")));
   for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/tries.json"))) {
     const std::string name = c["name"], expected = c["expected"];
     // The SQL Server line of the object keeps the Windows data source from being a finding.
@@ -103,11 +109,8 @@ TEST_F(CheckMachine, EachTryEndsAsTheDriverSays) {
 }
 
 TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("a.db")));
   const std::vector<Source> sources = {
-      {"Crash", "DriverName=Crashing"},
-      {"Lite", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db")},
-      {"Off", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db"), false}};
+      {"Crash", "DriverName=Crashing"}, {"Lite", lite_}, {"Off", lite_, false}};
   ProcessResult all = Check(sources);
   ASSERT_EQ(Lines(all.out).size(), 2u) << all.out;
   EXPECT_EQ(Lines(all.out)[0], "Crash: the driver crashed (SIGSEGV)");
@@ -121,8 +124,7 @@ TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
   const auto j = nlohmann::json::parse(named.out);
   EXPECT_EQ(j["result"], "connected");
   EXPECT_EQ(j["dbms"]["name"], "SQLite");
-  EXPECT_EQ(j["connection"],
-            "DRIVER={SQLite3};Database=" + dir_.File("a.db") + ";PWD=***;Timeout={{5}}};");
+  EXPECT_EQ(j["connection"], "DRIVER={SQLite3};Database=" + db_ + ";PWD=***;Timeout={{5}}};");
   EXPECT_EQ(named.out.find("hunter"), std::string::npos);
 
   ProcessResult unknown = Check(sources, {"off"});
@@ -156,15 +158,12 @@ class SilentServer {
 };
 
 TEST_F(CheckMachine, AServerThatNeverAnswersIsReportedAtTheTimeout) {
-  if (::access((kOdbcFolder + "psqlodbcw.so").c_str(), R_OK) != 0) {
-    GTEST_SKIP() << "the PostgreSQL ODBC driver is not installed (Debian package odbc-postgresql)";
-  }
+  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
   SilentServer server(dir_.File(".s.PGSQL.5499"));
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("a.db")));
   const auto start = std::chrono::steady_clock::now();
   ProcessResult r = Check({{"Silent", "DriverName=PostgreSQL Unicode\r\nServername=" + dir_.path() +
                                           "\r\nPort=5499\r\nDatabase=x\r\nUsername=u"},
-                           {"Lite", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db")}},
+                           {"Lite", lite_}},
                           {"--timeout", "2"});
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -234,9 +233,7 @@ class PostgresServer {
 };
 
 TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
-  if (::access((kOdbcFolder + "psqlodbcw.so").c_str(), R_OK) != 0) {
-    GTEST_SKIP() << "the PostgreSQL ODBC driver is not installed (Debian package odbc-postgresql)";
-  }
+  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
   PostgresServer server;
   if (!server.skip().empty()) GTEST_SKIP() << server.skip();
   const std::string common = "DriverName=PostgreSQL Unicode\r\nServername=" + server.folder() +
@@ -297,11 +294,9 @@ TEST_F(CheckMachine, DriversReportsWhetherEachSelectedDriverIsInstalledAndLoads)
 }
 
 TEST_F(CheckMachine, DriversComeBeforeTheTriesAndInJsonToo) {
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("a.db")));
   const std::vector<Source> drivers = {{"SQLite3", "Driver=sqlite3odbc.dll"},
                                        {"Crashing", "Driver=crash.dll"}};
-  ProcessResult r = Check({{"Lite", "DriverName=SQLite3\r\nDatabase=" + dir_.File("a.db")}},
-                          {"--drivers", "--json"}, drivers);
+  ProcessResult r = Check({{"Lite", lite_}}, {"--drivers", "--json"}, drivers);
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 3u) << r.out << r.err;
   EXPECT_EQ(nlohmann::json::parse(lines[0])["result"], "loads");
@@ -318,7 +313,6 @@ TEST_F(CheckMachine, DriversComeBeforeTheTriesAndInJsonToo) {
 // The wizard's Test button tries the lines in the attribute box as they are now, edits
 // included, and the message box says what came of it; Finish stores the fixed lines.
 TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
-  ASSERT_NO_FATAL_FAILURE(MakeDatabase(dir_.File("shop.db")));
   // Tries a file that is not there, then the one there, with a password.
   dir_.Write("script", Expand(testing::ReadFile("tests/data/check/test-button.txt")));
   dir_.Write("object.json", ObjectText({{"Shop", "DriverName=SQLite3\r\nDatabase=old.db", false},
@@ -339,8 +333,7 @@ TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
             0u)
       << lines[1];
   const auto stored = nlohmann::json::parse(testing::ReadFile(dir_.File("object.json")));
-  EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0],
-            "DriverName=SQLite3\r\nDatabase=" + dir_.File("shop.db") + "\r\nPWD=Sesame");
+  EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0], lite_ + "\r\nPWD=Sesame");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// The command line's conventions: every error a "lumora:" line with what is wrong, a near miss
-// answered with the word meant, placeholders that say what a value is, and the version.
+// The command line's conventions: a man page that covers every command and option the help
+// offers, and the version. The help texts are the scripted cases help-* (whole: placeholders that
+// say what a value is, and build offering no setting it never uses); the errors (a "lumora:" line
+// with what is wrong, a near miss answered with the word meant, exit 2) are the cases usage-*.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -13,83 +15,6 @@ namespace {
 
 using testing::Lumora;
 using testing::RunProcess;
-
-const std::string kSources =
-    " (--registry takes unixodbc, wine, none, a registry export FILE.reg or a Wine prefix DIR, "
-    "and there is no file or folder ";
-
-TEST(CommandLine, SaysWhatIsWrongOnOneLumoraLineAndExitsTwo) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string firstLine;
-  };
-  const Case cases[] = {
-      {{"shwo"}, "lumora: unknown command 'shwo'; did you mean 'show'?"},
-      // The words given are quoted escaped, in our messages and the parser's.
-      {{"frob\x1b[2J"}, "lumora: unknown command 'frob\\x1B[2J'"},
-      {{"show", "o.json", "--regsitry", "none"},
-       "lumora: unknown option '--regsitry'; did you mean '--registry'?"},
-      {{"wizard", "o.json", "--scirpt=x"},
-       "lumora: unknown option '--scirpt'; did you mean '--script'?"},
-      {{"build", "o.json", "--col\x1b]0;t\x07"}, "lumora: unknown option '--col\\x1B]0;t\\x07'"},
-      {{"show", "o.json", "extra\x1b[2J"},
-       "lumora: the following argument was not expected: extra\\x1B[2J"},
-      {{},
-       "lumora: a command is required: build, show, export, import, check, catalogue, wizard, "
-       "register or unregister"},
-      {{"show"}, "lumora: OBJECT is required"},
-      {{"check", "o.json", "--timeout", "-1"},
-       "lumora: --timeout: '-1' is not a whole number of seconds from 1 to 3600"},
-      {{"check", "o.json", "--timeout", "abc"},
-       "lumora: --timeout: 'abc' is not a whole number of seconds from 1 to 3600"},
-      // A registry source is a word, case and all, or a file or folder that is there.
-      {{"show", "o.json", "--registry", "Wine"},
-       "lumora: unknown registry source 'Wine'; did you mean 'wine'?" + kSources + "'Wine')"},
-      {{"export", "o.json", "--format", "msi", "--registry", "unixdobc"},
-       "lumora: unknown registry source 'unixdobc'; did you mean 'unixodbc'?" + kSources +
-           "'unixdobc')"},
-      {{"build", "o.json", "--registry", "bogus"},
-       "lumora: unknown registry source 'bogus'" + kSources + "'bogus')"},
-      {{"Show", "o.json"}, "lumora: unknown command 'Show'; did you mean 'show'?"},
-  };
-  for (const Case& c : cases) {
-    const auto r = RunProcess(Lumora(), c.args);
-    EXPECT_EQ(r.exitStatus, 2) << c.firstLine;
-    EXPECT_EQ(r.out, "") << c.firstLine;
-    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstLine);
-    EXPECT_NE(r.err.find("--help' for more information."), std::string::npos) << r.err;
-  }
-}
-
-TEST(CommandLine, HelpNamesWhatAValueIsAndBuildOffersNoSettingItNeverUses) {
-  struct Case {
-    std::string command;
-    std::vector<std::string> shown, hidden;
-  };
-  const Case cases[] = {
-      {"wizard",
-       {"OBJECT FILE", "--script FILE", "--component-dir DIR", "--host-config FILE"},
-       {" TEXT "}},
-      {"show", {"OBJECT FILE", "--registry SOURCE"}, {" TEXT "}},
-      {"build",
-       {"OBJECT FILE", "FEATURE PATH"},
-       {" TEXT ", "--component-dir DIR", "--registry SOURCE"}},
-      {"register", {"LIBRARY FILE"}, {" TEXT ", "--registry"}},
-      {"", {"Run 'lumora COMMAND --help'"}, {}},
-      {"check",
-       {"DSN NAME", "--timeout SECONDS", "--drivers", "Exit status: 0"},
-       {" TEXT", " INT"}},
-      {"catalogue", {"--from SOURCE", "--out DIR"}, {" TEXT"}},
-  };
-  for (const Case& c : cases) {
-    const auto r =
-        RunProcess(Lumora(), c.command.empty() ? std::vector<std::string>{"--help"}
-                                               : std::vector<std::string>{c.command, "--help"});
-    ASSERT_EQ(r.exitStatus, 0) << c.command;
-    for (const std::string& text : c.shown) EXPECT_NE(r.out.find(text), std::string::npos) << text;
-    for (const std::string& text : c.hidden) EXPECT_EQ(r.out.find(text), std::string::npos) << text;
-  }
-}
 
 // The commands a help text lists (the words opening the lines after "Subcommands:") and the
 // options it offers (every -x and --word of a line that opens with one).

@@ -48,6 +48,14 @@ std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
   return {"/usr/bin/setpriv", args};
 }
 
+// Writes `text` as the registry of XDG_DATA_HOME `data` below `dir`, each folder 0755; its path.
+std::string WriteRegistry(const TempDir& dir, const std::string& text) {
+  dir.Write("data/lumora/components.json", text);
+  for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
+    ::chmod(folder.c_str(), 0755);
+  return dir.File("data/lumora/components.json");
+}
+
 struct TrustCase {
   const char* name;
   mode_t registryMode;
@@ -80,10 +88,7 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     TempDir dir;
     dir.Write("fake.so", "not a library");
     const std::string library = c.relative ? "fake.so" : dir.File("fake.so");
-    const std::string registry = dir.File("data/lumora/components.json");
-    dir.Write("data/lumora/components.json", RegistryNaming(library));
-    for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
-      ::chmod(folder.c_str(), 0755);
+    const std::string registry = WriteRegistry(dir, RegistryNaming(library));
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
     if (asRoot) {
@@ -117,12 +122,9 @@ TEST(ComponentRegistryTrust, ALibrarySwappedBetweenCheckAndLoadIsNeverLoaded) {
   std::filesystem::create_directories(shared);
   std::filesystem::copy_file(testing::BinDir() + "/lumora_test_intruder.so", shared + "/evil.so");
   dir.Write("shared/lib.so", "the owner's library");
-  dir.Write("data/lumora/components.json", RegistryNaming(shared + "/lib.so"));
-  for (const std::string& folder : {dir.path(), dir.File("data"), dir.File("data/lumora")})
-    ::chmod(folder.c_str(), 0755);
+  const std::string registry = WriteRegistry(dir, RegistryNaming(shared + "/lib.so"));
   ::chmod(shared.c_str(), 0777);
-  ASSERT_EQ(::chown(dir.File("data/lumora/components.json").c_str(), user->pw_uid, user->pw_gid),
-            0);
+  ASSERT_EQ(::chown(registry.c_str(), user->pw_uid, user->pw_gid), 0);
   ASSERT_EQ(::chown((shared + "/lib.so").c_str(), user->pw_uid, user->pw_gid), 0);
   ASSERT_EQ(::chown((shared + "/evil.so").c_str(), kIntruder, kIntruder), 0);
   ::chmod((shared + "/evil.so").c_str(), 0644);
@@ -207,14 +209,12 @@ TEST(ComponentRegistryTrust, ARelativeHomeIsNotTheCurrentFolder) {
 // A registry nesting values without end is refused, not read until the stack overflows.
 TEST(ComponentRegistryTrust, ADeeplyNestedRegistryIsRefused) {
   TempDir dir;
-  dir.Write("data/lumora/components.json",
-            "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
+  const std::string registry =
+      WriteRegistry(dir, "{\"x\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
   const auto r = RunProcess(testing::Lumora(), {"register"});
   EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_NE(
-      r.err.find(dir.File("data/lumora/components.json") + " nests values deeper than 16 levels"),
-      std::string::npos)
+  EXPECT_NE(r.err.find(registry + " nests values deeper than 16 levels"), std::string::npos)
       << r.err;
 }
 

@@ -1,6 +1,6 @@
 // The whole host under faults, races and bad input: whatever happens, the author's choices are
-// either in the object or in a recovery file that the message names, and bad input is refused
-// naming the file, the place and the reason.
+// either in the object or in a recovery file that the message names, and bad input (host
+// settings too) is refused naming the file, the place and the reason.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "support/RunProcess.h"
@@ -30,10 +31,14 @@ using testing::TempDir;
 const char* kFinish = "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n";
 const std::string kOld = "{\"properties\": {\"Kept\": 1}}\n";
 
-LiveProcess* StartWizard(const TempDir& dir, const std::string& driver) {
-  auto* wizard = new LiveProcess(
-      Lumora(), {"wizard", dir.File("o.json"), "--script", "-", "--registry", "none"});
+// A live wizard on o.json that has ticked `driver` and shown its first dump, so that it has read
+// the object.
+std::unique_ptr<LiveProcess> StartWizard(const TempDir& dir, const std::string& driver) {
+  auto wizard = std::make_unique<LiveProcess>(
+      Lumora(), std::vector<std::string>{"wizard", dir.File("o.json"), "--script", "-",
+                                         "--registry", "none"});
   wizard->Send("tick lvwDrivers \"" + driver + "\"\ndump\n");
+  EXPECT_NE(wizard->WaitForLine("{\"caption\""), "") << "the dump arrives before Finish is sent";
   return wizard;
 }
 
@@ -78,8 +83,7 @@ TEST(Faults, AnObjectChangedWhileTheWizardIsOpenIsNotOverwritten) {
     const auto onDisk = [&] {
       return std::filesystem::exists(dir.File("o.json")) ? ReadFile(dir.File("o.json")) : "";
     };
-    std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
-    ASSERT_NE(wizard->WaitForLine("{\"caption\""), "") << "the dump arrives before Finish is sent";
+    const auto wizard = StartWizard(dir, "SQL Server");
     EXPECT_EQ(onDisk(), kOld);
     c.change(dir);
     const std::string after = onDisk();
@@ -103,10 +107,8 @@ TEST(Faults, TwoWizardsFinishingTogetherLoseNoAuthorsChoices) {
     SCOPED_TRACE(trial);
     TempDir dir;
     dir.Write("o.json", kOld);
-    std::unique_ptr<LiveProcess> a(StartWizard(dir, "SQL Server"));
-    std::unique_ptr<LiveProcess> b(StartWizard(dir, "Microsoft ODBC for Oracle"));
-    ASSERT_NE(a->WaitForLine("{\"caption\""), "");
-    ASSERT_NE(b->WaitForLine("{\"caption\""), "");
+    const auto a = StartWizard(dir, "SQL Server");
+    const auto b = StartWizard(dir, "Microsoft ODBC for Oracle");
     ProcessResult ra, rb;
     std::thread finishA([&] {
       a->Send(kFinish);
@@ -154,8 +156,7 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
     // The lock another save holds on the object's folder, taken by the test.
     const int lock = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
-    std::unique_ptr<LiveProcess> wizard(StartWizard(dir, "SQL Server"));
-    ASSERT_NE(wizard->WaitForLine("{\"caption\""), "");
+    const auto wizard = StartWizard(dir, "SQL Server");
     wizard->Send(kFinish);
     wizard->CloseInput();  // the script ends: the wizard returns
     ASSERT_TRUE(wizard->WaitForError("waiting up to 5 seconds", 10));
@@ -180,40 +181,6 @@ TEST(Faults, FinishWaitsABoundedTimeForTheLockAndIsStoppedOnlyIntoARecoveryFile)
     EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("your choices are in " + recovery[0]), std::string::npos) << r.err;
   }
-}
-
-// A save cut off in the middle of a rewrite in place left the object partial and its complete
-// text beside it: every command that reads the object says so, names that file and goes no
-// further (exit 2, nothing written) until the author puts it in place or removes it.
-TEST(Faults, AnInterruptedSaveStopsEveryCommandUntilTheAuthorDecides) {
-  TempDir dir;
-  const std::string partial = kOld.substr(0, 12);
-  dir.Write("o.json", partial);
-  dir.Write(".o.json.lumora-save", kOld);
-  dir.Write("script", kFinish);
-  const std::vector<std::vector<std::string>> commands = {
-      {"wizard", dir.File("o.json"), "--script", dir.File("script")},
-      {"show", dir.File("o.json")},
-      {"build", dir.File("o.json")},
-      {"export", dir.File("o.json"), "--format", "odbcinst", "--out", dir.File("out")},
-  };
-  const std::string said = "lumora: " + dir.File("o.json") +
-                           ": the last save of it was interrupted while it was rewritten in "
-                           "place, so it may be incomplete; the complete text of that save is "
-                           "in " +
-                           dir.File(".o.json.lumora-save");
-  for (std::vector<std::string> args : commands) {
-    SCOPED_TRACE(args[0]);
-    args.insert(args.end(), {"--registry", "none"});
-    const ProcessResult r = RunProcess(Lumora(), args);
-    EXPECT_EQ(r.exitStatus, 2);
-    EXPECT_EQ(r.err.rfind(said, 0), 0u) << r.err;
-    EXPECT_EQ(ReadFile(dir.File("o.json")), partial);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
-  }
-  // Done as the message says, the object opens again.
-  std::filesystem::rename(dir.File(".o.json.lumora-save"), dir.File("o.json"));
-  EXPECT_EQ(RunProcess(Lumora(), {"show", dir.File("o.json"), "--registry", "none"}).exitStatus, 0);
 }
 
 // A design object that does not exist yet opens as an empty one, as a new file does in an
@@ -252,41 +219,30 @@ TEST(Faults, AMissingObjectIsMadeByFinishAndNeverByCancel) {
   }
 }
 
-// A list longer than the wizard can hold is refused before it opens (stored lists of unequal
-// lengths or of the wrong kind: the scripted cases stored-*).
-TEST(Faults, AListLongerThanTheWizardHoldsIsRefusedBeforeItOpens) {
-  std::string object = "{\"properties\": {\"Drivers\": [";
-  for (int i = 0; i < 32769; ++i) object += (i ? ",\"d" : "\"d") + std::to_string(i) + "\"";
-  object += "]}}";
-  TempDir dir;
-  dir.Write("o.json", object);
-  dir.Write("script", kFinish);
-  const ProcessResult r = RunProcess(Lumora(), {"wizard", dir.File("o.json"), "--script",
-                                                dir.File("script"), "--registry", "none"});
-  EXPECT_EQ(r.exitStatus, 2);
-  const std::string said =
-      ": property \"Drivers\" holds 32769 entries; the wizard holds at most 32767";
-  EXPECT_EQ(r.err.rfind("lumora: " + dir.File("o.json") + said, 0), 0u) << r.err;
-  EXPECT_EQ(ReadFile(dir.File("o.json")), object);
-}
-
-// Bad input of every kind is refused naming the file and the reason (scripts with lone CR line
-// ends or bytes that are not UTF-8, and an object the component cannot read: the scripted
-// cases script-* and stored-*); nothing from a file reaches the terminal raw, and a NUL does
-// not cut the output short.
+// Bad input of every kind is refused naming the file and the reason, and nothing is written
+// (scripts with lone CR line ends or bytes that are not UTF-8, an object the component cannot
+// read, and stored lists of unequal lengths or of the wrong kind: the scripted cases script-* and
+// stored-*; nothing from a file reaches the terminal raw, and a NUL does not cut the output
+// short: show-control-characters).
 TEST(Faults, BadInputIsRefusedOrShownEscaped) {
   TempDir dir;
-  const ProcessResult show =
-      RunProcess(Lumora(), {"show", "tests/data/show/control-characters.json"});
-  EXPECT_EQ(show.exitStatus, 0);
-  EXPECT_NE(show.out.find("] a\\x00b\n"), std::string::npos) << show.out;
-  EXPECT_NE(show.out.find("] \\x1B]0;owned\\x07\\x1B[2J\n"), std::string::npos) << show.out;
-  EXPECT_EQ(show.out.find('\x1b'), std::string::npos);
-
-  dir.Write("o.json", kOld);
   using namespace std::string_literals;  // texts holding a NUL
-  dir.Write("broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\"\0]\n}}\n"s);
-  dir.Write("host.ini", "[SystemFolders]\nWindows\0Folder=C:\\W\n"s);
+  std::string longList = "{\"properties\": {\"Drivers\": [";
+  for (int i = 0; i < 32769; ++i) longList += (i ? ",\"d" : "\"d") + std::to_string(i) + "\"";
+  const std::map<std::string, std::string> files = {
+      {"o.json", kOld},
+      {"broken.json", "{\"properties\": {\n  \"Drivers\": [\"a\"\0]\n}}\n"s},
+      {"host.ini", "[SystemFolders]\nWindows\0Folder=C:\\W\n"s},
+      {"string.json", R"({"properties": {"Drivers": "SQL Server"}})"},
+      {"long.json", longList + "]}}"},
+      {"script", kFinish},
+  };
+  for (const auto& [name, text] : files) dir.Write(name, text);
+  // Lists the wizard would load only in part are refused by show and export too, with the
+  // message the wizard gives, rather than shown or exported as something else.
+  const std::string notAString =
+      "lumora: " + dir.File("string.json") +
+      ": property \"Drivers\" must be an array of strings, not a string; ";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"show", "/dev/zero"}, "lumora: /dev/zero: design object: is a device, not a file"},
       {{"build", dir.File("broken.json")},
@@ -296,14 +252,61 @@ TEST(Faults, BadInputIsRefusedOrShownEscaped) {
       {{"show", dir.path()}, "lumora: " + dir.path() + ": design object: is a directory"},
       {{"wizard", dir.File("o.json"), "--script", "/dev/zero"},
        "lumora: /dev/zero: script: is a device, not a file"},
+      {{"wizard", dir.File("string.json"), "--script", dir.File("script")}, notAString},
+      {{"show", dir.File("string.json")}, notAString},
+      {{"export", dir.File("string.json"), "--format", "wix", "--out", dir.File("out")},
+       notAString},
+      // A list longer than the wizard can hold is refused before it opens.
+      {{"wizard", dir.File("long.json"), "--script", dir.File("script")},
+       "lumora: " + dir.File("long.json") +
+           ": property \"Drivers\" holds 32769 entries; the wizard holds at most 32767"},
   };
   for (const auto& [args, message] : cases) {
     std::vector<std::string> all = args;
     all.insert(all.end(), {"--registry", "none"});
     const ProcessResult r = RunProcess(Lumora(), all);
     EXPECT_EQ(r.exitStatus, 2) << message;
+    EXPECT_EQ(r.out, "") << message;
     EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
-    EXPECT_EQ(ReadFile(dir.File("o.json")), kOld);
+    for (const auto& [name, text] : files) EXPECT_EQ(ReadFile(dir.File(name)), text) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+  }
+}
+
+// Bad host settings stop lumora before it does anything: every command reads both files and
+// refuses an unusable one naming it and the line or the reason, build too, though it answers from
+// the design object alone.
+TEST(HostSettings, UnusableRegistryOrSettingsFileStopsEveryCommand) {
+  TempDir dir;
+  dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
+  dir.Write("system.reg", "WINE REGISTRY Version 2\n");
+  ::mkdir(dir.File("empty").c_str(), 0755);
+  const struct {
+    const char* option;
+    std::string value;
+    std::string message;  // what stderr starts with after "lumora: "
+  } cases[] = {
+      {"--registry", "tests/data/registry/bad-value.reg",
+       "tests/data/registry/bad-value.reg:4: unknown value data"},
+      {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
+      {"--registry", dir.File("system.reg"),
+       dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
+                                "prefix folder"},
+      {"--registry", dir.File("gone.reg"),
+       dir.File("gone.reg") + ": registry export: No such file or directory"},
+      {"--registry", dir.File("empty"), dir.File("empty") + ": not a Wine prefix"},
+      {"--host-config", dir.path(), dir.path() + ": host configuration: is a directory"},
+      {"--host-config", "/dev/null", "/dev/null: host configuration: is a device, not a file"},
+      {"--host-config", dir.File("gone.ini"),
+       dir.File("gone.ini") + ": host configuration: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    for (const char* command : {"show", "build"}) {
+      auto r = RunProcess(Lumora(), {command, "examples/object.json", c.option, c.value});
+      EXPECT_EQ(r.exitStatus, 2) << command << " " << c.value;
+      EXPECT_EQ(r.out, "") << command << " " << c.value;
+      EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
+    }
   }
 }
 

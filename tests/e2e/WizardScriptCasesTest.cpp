@@ -1,10 +1,11 @@
-// Scripted wizard runs, one per folder of tests/e2e/cases (see README.md there): each runs
-// `lumora wizard` on a copy of its object and compares the exit status, the output and the
-// object left behind.
+// Scripted runs, one per folder of tests/e2e/cases (see README.md there): each runs `lumora
+// wizard` (or the case's own command) on a copy of its object and compares the exit status, the
+// output and the object left behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -33,6 +34,15 @@ std::vector<std::string> CaseNames() {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The files below `folder` and what they hold, by path.
+std::map<std::string, std::string> FilesBelow(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    files[entry.path()] = entry.is_regular_file() ? ReadFile(entry.path()) : "";
+  }
+  return files;
 }
 
 std::string Replaced(std::string text, const std::string& what, const std::string& with) {
@@ -66,6 +76,7 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   auto read = [&](const char* name) { return ReadFile((folder / name).string()); };
 
   TempDir temp;
+  fs::copy(folder, temp.path(), fs::copy_options::recursive);  // links followed
   const std::string component = temp.File("component");
   fs::create_directory(component);
   if (!has("no-catalogue")) {
@@ -73,32 +84,40 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
         has("lumora.ini") ? folder / "lumora.ini" : fs::path(testing::BinDir()) / "lumora.ini",
         fs::path(component) / "lumora.ini");
   }
-  const std::string startObject = read("object.json");
-  temp.Write("object.json", startObject);
-  temp.Write("script", read("script"));
+  const std::string startObject = has("object.json") ? read("object.json") : "";
 
   const bool onStdin = has("script-on-stdin");
-  std::vector<std::string> args = {"wizard",          temp.File("object.json"),
-                                   "--script",        onStdin ? "-" : temp.File("script"),
-                                   "--component-dir", component,
-                                   "--registry"};
-  if (has("registry.reg")) {
-    temp.Write("registry.reg", read("registry.reg"));
-    args.push_back(temp.File("registry.reg"));
+  std::vector<std::string> args;
+  if (has("command")) {
+    for (const std::string& line : testing::Lines(read("command"))) {
+      args.push_back(Replaced(line, "$CASE", temp.path()));
+    }
   } else {
-    args.push_back("none");
+    args = {"wizard",          temp.File("object.json"),
+            "--script",        onStdin ? "-" : temp.File("script"),
+            "--component-dir", component,
+            "--registry",      has("registry.reg") ? temp.File("registry.reg") : "none"};
   }
   if (has("args")) {
     std::istringstream words(read("args"));
     for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
   }
 
+  testing::ScopedEnv env;
+  for (const std::string& line : testing::Lines(has("env") ? read("env") : "")) {
+    const size_t eq = line.find('=');
+    env.Set(line.substr(0, eq), Replaced(line.substr(eq + 1), "$CASE", temp.path()).c_str());
+  }
+  const auto before = FilesBelow(temp.path());
   auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
   const std::string out = Replaced(result.out, temp.path(), "$CASE");
   const std::string err = Replaced(result.err, temp.path(), "$CASE");
 
   ASSERT_TRUE(has("exit")) << "the case needs an exit file";
   EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
+  if (result.exitStatus == 2) {
+    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal changes no file";
+  }
   if (has("stdout")) {
     EXPECT_EQ(out, read("stdout"));
   }
@@ -117,11 +136,19 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     EXPECT_EQ(build.exitStatus, 0) << build.err;
     ExpectLinesIn(read("build.contains"), build.out, "lumora build");
   }
+  // Each file below expected/ is what the run must leave at that path below $CASE.
+  std::error_code error;  // most cases have no expected/
+  for (const auto& entry : fs::recursive_directory_iterator(folder / "expected", error)) {
+    const fs::path name = fs::relative(entry.path(), folder / "expected");
+    if (entry.is_regular_file()) {
+      EXPECT_EQ(ReadFile(temp.File(name)), ReadFile(entry.path())) << name;
+    }
+  }
   if (has("object.expected.json")) {
     EXPECT_EQ(nlohmann::ordered_json::parse(endObject),
               nlohmann::ordered_json::parse(read("object.expected.json")))
         << endObject;
-  } else {
+  } else if (has("object.json")) {
     EXPECT_EQ(endObject, startObject) << "the object must be left byte for byte as it was";
   }
 }

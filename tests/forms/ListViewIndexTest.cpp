@@ -3,7 +3,7 @@
 // must answer what a walk over the entries answers.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,30 +14,23 @@
 namespace lumora::forms {
 namespace {
 
-int32_t FirstByWalk(const ListView& list, const std::string& text) {
-  int32_t i = 1;
-  for (const auto& item : list.ListItems()) {
-    if (item->Text() == text) return i;
-    ++i;
-  }
-  return 0;
-}
-
 void ExpectIndexesAgreeWithAWalk(const ListView& list, const std::string& step) {
   const ListItemCollection& items = list.ListItems();
   int32_t checked = 0;
-  int32_t position = 1;
+  int32_t position = 0;
+  std::map<std::string, int32_t> first;  // the position of each text's first entry
   for (const auto& item : items) {
-    EXPECT_EQ(item->Index(), position) << step;
+    EXPECT_EQ(item->Index(), ++position) << step;
     if (!item->Key().empty()) {
       EXPECT_EQ(&items.Item(item->Key()), item.get()) << step;
     }
     checked += item->Checked() ? 1 : 0;
-    ++position;
+    first.emplace(item->Text(), position);
   }
   EXPECT_EQ(items.CheckedCount(), checked) << step;
   for (const char* text : {"a", "A", "b", "c", "d", ""}) {
-    EXPECT_EQ(items.FirstIndexOfText(text), FirstByWalk(list, text)) << step << " " << text;
+    EXPECT_EQ(items.FirstIndexOfText(text), first.contains(text) ? first.at(text) : 0)
+        << step << " " << text;
   }
 }
 

@@ -50,8 +50,6 @@ class ModalRun {
     Run(steps, [&] { form.Show(forms::ShowMode::Modal); });
   }
 
-  forms::WindowRenderer& renderer() { return *renderer_; }
-
  private:
   std::shared_ptr<forms::WindowRenderer> renderer_;
 };

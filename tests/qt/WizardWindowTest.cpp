@@ -3,7 +3,6 @@
 // clicks and keys go through the window to the page handlers.
 #include <gtest/gtest.h>
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -85,9 +84,10 @@ class WizardWindow : public ::testing::Test {
   LumoraCtl control_;
 };
 
-// A driver ticked with the mouse enables Advanced (unticking the last one disables it); the
-// attributes typed there are committed when Close is clicked.
-TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClose) {
+// A driver ticked with the mouse enables Advanced (unticking the last one disables it), and Finish
+// stores the tick. (Text typed on the advanced page and committed by Close: the script case
+// attribute-edit, and WindowRendererTest's focus lost before a click and classic line ends.)
+TEST_F(WizardWindow, shouldTickWithTheMouseEnableAdvancedAndStoreTheTick) {
   const bool finished = Display([&](QDialog& dialog) {
     auto* advanced = Widget<QPushButton>(dialog, "cmdDrvAdv");
     auto* drivers = Widget<QTreeView>(dialog, "lvwDrivers");
@@ -100,28 +100,12 @@ TEST_F(WizardWindow, shouldEnableAdvancedOnATickAndCommitTheTypedAttributesOnClo
                 ticked ? Qt::Checked : Qt::Unchecked);
       EXPECT_EQ(advanced->isEnabled(), ticked);
     }
-    QTest::mouseClick(advanced, Qt::LeftButton);
-    ASSERT_EQ(Form().CurrentStep, 1);
-    EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdNav(2)")->isVisible());  // no Back here
-    auto* close = Widget<QPushButton>(dialog, "cmdNav(3)");
-    auto* attributes = Widget<QPlainTextEdit>(dialog, "txtDrvAttrib");
-    ASSERT_TRUE(attributes->isVisible());
-    EXPECT_EQ(attributes->toPlainText(), "Driver=<WINSYSDIR>\\sqlsrv32.dll");
-    QTest::mouseClick(attributes->viewport(), Qt::LeftButton);
-    attributes->selectAll();
-    QTest::keyClicks(attributes, "Driver=edited.dll");
-    QTest::keyClick(attributes, Qt::Key_Return);
-    QTest::keyClicks(attributes, "Setup=setup.dll");
-    // Leaving the box commits its text to the working copy before Close commits the copy.
-    QTest::mouseClick(close, Qt::LeftButton);
-    ASSERT_EQ(Form().CurrentStep, 0);
     for (int i = 0; i < 3; ++i) {  // Next, Next, Finish
       QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(3)"), Qt::LeftButton);
     }
   });
   ASSERT_TRUE(finished);
-  EXPECT_EQ(object_.Peek("Drivers"), Value::Strings({"SQL Server"}));
-  EXPECT_EQ(object_.Peek("DriversInfo"), Value::Strings({"Driver=edited.dll\r\nSetup=setup.dll"}));
+  EXPECT_EQ(object_.Peek("DriversSelections"), Value::Booleans({true}));
 }
 
 // Without a host window the wizard is a window of its own that wears the application icon: not a
@@ -151,9 +135,8 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   });
 }
 
-// F1 pressed where the keyboard focus is, on every page, and the Help button on the summary: the
-// page shown answers with its own topic, the advanced pages included (the focus moves into each
-// page shown).
+// F1 pressed where the keyboard focus is, on every page: the page shown answers with its own
+// topic, the advanced pages included (the focus moves into each page shown).
 TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
   AddDataSource(true);
   // The button clicked first (or null), the page shown then, and the help window's title after
@@ -175,11 +158,7 @@ TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
       ASSERT_EQ(Form().CurrentStep, step) << (click ? click : "start");
       if (topic == nullptr) continue;
       QWidget* focused = QApplication::focusWidget();
-      if (step == 6) {
-        QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNav(0)"), Qt::LeftButton);  // Help
-      } else {
-        QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
-      }
+      QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
       auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
       ASSERT_NE(browser, nullptr) << "no help window on page " << step;
       EXPECT_EQ(browser->window()->windowTitle().toStdString(), topic);

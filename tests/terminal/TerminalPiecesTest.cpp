@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <tuple>
 
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Form.h"
@@ -80,17 +81,13 @@ TEST(Mnemonics, shouldMarkTheLetterAfterTheAmpersand) {
       {"&Next", "Next", 0, 'n'},
       {"Save && &Quit", "Save & Quit", 7, 'q'},
       {"Help", "Help", -1, 0},
-      {"\xE8\xB2\xA9&A",
-       "\xE8\xB2\xA9"
-       "A",
-       1, 'a'},
+      {std::string(kSale) + "&A", std::string(kSale) + "A", 1, 'a'},
       {"Trailing&", "Trailing&", -1, 0},
   };
   for (const Row& row : rows) {
     const Mnemonic m = ParseMnemonic(row.caption);
-    EXPECT_EQ(m.shown, row.shown);
-    EXPECT_EQ(m.glyph, row.glyph) << row.caption;
-    EXPECT_EQ(m.letter, row.letter) << row.caption;
+    EXPECT_EQ(std::tie(m.shown, m.glyph, m.letter), std::tie(row.shown, row.glyph, row.letter))
+        << row.caption;
   }
 }
 
@@ -136,9 +133,9 @@ TEST_F(Utf8Locale, shouldEditTextAsAPersonTypes) {
   for (const Row& row : rows) {
     TextEdit edit(row.text, row.multiLine, 0, 0);
     Play(edit, row.keys);
-    EXPECT_EQ(edit.Text(), row.edited) << row.name;
-    EXPECT_EQ(edit.Line(), row.line) << row.name;
-    EXPECT_EQ(edit.Column(), row.column) << row.name;
+    EXPECT_EQ(std::tuple(edit.Text(), edit.Line(), edit.Column()),
+              std::tuple(row.edited, row.line, row.column))
+        << row.name;
   }
 }
 
@@ -200,38 +197,30 @@ TEST(CellGeometryTest, shouldMeasureThroughContainersAndHideWhatIsMovedAway) {
 class TabOrderTest : public ::testing::Test {
  protected:
   template <class T>
-  T& Place(const char* called, forms::Control* in, int16_t tabIndex, int32_t left = 0) {
+  T& Place(const char* called, forms::Control* in, int16_t tabIndex,
+           const char* caption = nullptr) {
     T& control = form.Add(std::make_unique<T>(called, forms::kNoIndex), in);
-    control.SetLeft(left);
-    control.SetWidth(1000);
-    control.SetHeight(300);
+    Bounds(control, 0, 0, 1000, 300);
     control.SetTabIndex(tabIndex);
+    if (caption != nullptr) control.SetCaption(caption);
     return control;
   }
   void SetUp() override {
-    form.SetWidth(6000);
-    form.SetHeight(4000);
-    quit.SetCaption("&Quit");
-    page.SetWidth(5000);
-    page.SetHeight(3000);
-    hidden.SetWidth(5000);
-    hidden.SetHeight(3000);
-    name.SetCaption("&Name");
-    go.SetCaption("&Go");
-    stop.SetCaption("&Stop");
+    Bounds(form, 0, 0, 6000, 4000);
+    Bounds(page, 0, 0, 5000, 3000);
+    Bounds(hidden, -10000, 0, 5000, 3000);
     stop.SetEnabled(false);
-    away.SetCaption("&Away");
     form.Show();
   }
   forms::Form form{"frmTest"};
-  forms::CommandButton& quit = Place<forms::CommandButton>("cmdQuit", nullptr, 5);
+  forms::CommandButton& quit = Place<forms::CommandButton>("cmdQuit", nullptr, 5, "&Quit");
   forms::Frame& page = Place<forms::Frame>("fraPage", nullptr, 1);
-  forms::Frame& hidden = Place<forms::Frame>("fraHidden", nullptr, 2, -10000);
-  forms::CommandButton& go = Place<forms::CommandButton>("cmdGo", &page, 3);
-  forms::CommandButton& stop = Place<forms::CommandButton>("cmdStop", &page, 2);
+  forms::Frame& hidden = Place<forms::Frame>("fraHidden", nullptr, 2);
+  forms::CommandButton& go = Place<forms::CommandButton>("cmdGo", &page, 3, "&Go");
+  forms::CommandButton& stop = Place<forms::CommandButton>("cmdStop", &page, 2, "&Stop");
   forms::TextBox& box = Place<forms::TextBox>("txtName", &page, 1);
-  forms::Label& name = Place<forms::Label>("lblName", &page, 0);
-  forms::CommandButton& away = Place<forms::CommandButton>("cmdAway", &hidden, 0);
+  forms::Label& name = Place<forms::Label>("lblName", &page, 0, "&Name");
+  forms::CommandButton& away = Place<forms::CommandButton>("cmdAway", &hidden, 0, "&Away");
 };
 
 TEST_F(TabOrderTest, shouldGoThroughContainersByTabIndexOverWhatAPersonCanReach) {
@@ -266,50 +255,34 @@ TEST_F(Utf8Locale, shouldTurnATopicIntoReadableBlocks) {
   // A topic with each kind of block, nested lists, and a preformatted end.
   const std::string html = testing::ReadFile("tests/data/help/topic.html");
   const std::vector<TextBlock> blocks = HtmlBlocks(html);
-  ASSERT_EQ(blocks.size(), 8u);
-  struct Row {
-    TextBlock::Kind kind;
-    std::string text;
-    int depth;
-  } expected[] = {
-      {TextBlock::kHeading, "Step 2: data sources", 0},
-      {TextBlock::kParagraph, "Tick every data source.", 0},
-      {TextBlock::kItem, "First one", 1},
-      {TextBlock::kItem, "Second", 1},
-      {TextBlock::kItem, "Inner", 2},
-      {TextBlock::kTerm, "Advanced...", 0},
-      {TextBlock::kDefinition, "Opens the page.", 0},
-      {TextBlock::kPreformatted, "a  b\nc", 0},
-  };
-  for (size_t i = 0; i < blocks.size(); ++i) {
-    EXPECT_EQ(blocks[i].kind, expected[i].kind) << i;
-    EXPECT_EQ(blocks[i].text, expected[i].text) << i;
-    if (blocks[i].kind == TextBlock::kItem) {
-      EXPECT_EQ(blocks[i].depth, expected[i].depth) << i;
-    }
-  }
+  std::vector<std::tuple<TextBlock::Kind, std::string, int>> read;
+  for (const TextBlock& b : blocks) read.emplace_back(b.kind, b.text, b.depth);
+  EXPECT_EQ(read, (decltype(read){{TextBlock::kHeading, "Step 2: data sources", 0},
+                                  {TextBlock::kParagraph, "Tick every data source.", 0},
+                                  {TextBlock::kItem, "First one", 1},
+                                  {TextBlock::kItem, "Second", 1},
+                                  {TextBlock::kItem, "Inner", 2},
+                                  {TextBlock::kTerm, "Advanced...", 0},
+                                  {TextBlock::kDefinition, "Opens the page.", 0},
+                                  {TextBlock::kPreformatted, "a  b\nc", 0}}));
   EXPECT_EQ(HtmlTitle(html), "Step 2");
   EXPECT_EQ(HtmlTitle("<body><h1>Only a heading</h1></body>"), "Only a heading");
-
-  const std::vector<std::string> lines = LayOut(blocks, 40, false);
-  const std::vector<std::string> head(lines.begin(), lines.begin() + 10);
-  EXPECT_EQ(head, (std::vector<std::string>{"Step 2: data sources", "====================", "",
-                                            "Tick every data source.", "", "  * First one", "",
-                                            "  * Second", "", "    * Inner"}));
-  EXPECT_EQ(lines[11], "Advanced...");
-  EXPECT_EQ(lines[12], "    Opens the page.");  // a definition stays under its term
+  // A definition stays under its term.
+  EXPECT_EQ(LayOut(blocks, 40, false),
+            (std::vector<std::string>{"Step 2: data sources", "====================", "",
+                                      "Tick every data source.", "", "  * First one", "",
+                                      "  * Second", "", "    * Inner", "", "Advanced...",
+                                      "    Opens the page.", "", "a  b", "c"}));
 }
 
+// Three entries, the last nested under the second, which names no topic.
 TEST(HelpContents, shouldListTheSitemapWithItsNesting) {
-  // Three entries, the last nested under the second, which names no topic.
-  const std::vector<ContentsEntry> entries =
-      SitemapEntries(testing::ReadFile("tests/data/help/contents.hhc"));
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].name, "Step 1");
-  EXPECT_EQ(entries[0].local, "topic0.html");
-  EXPECT_EQ(entries[1].local, "");
-  EXPECT_EQ(entries[2].name, "Symbols");
-  EXPECT_EQ(entries[2].depth, entries[0].depth + 1);
+  std::vector<std::tuple<std::string, std::string, int>> read;
+  for (const ContentsEntry& e : SitemapEntries(testing::ReadFile("tests/data/help/contents.hhc")))
+    read.emplace_back(e.name, e.local, e.depth);
+  EXPECT_EQ(read, (decltype(read){{"Step 1", "topic0.html", 0},
+                                  {"Reference", "", 0},
+                                  {"Symbols", "symbols.html", 1}}));
 }
 
 }  // namespace

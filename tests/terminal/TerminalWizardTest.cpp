@@ -7,12 +7,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -73,6 +75,15 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
+// Asks `done` every tenth of a second for ten seconds; whether it said yes.
+bool Poll(const std::function<bool()>& done) {
+  for (int i = 0; i < 100; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
 class Tmux {
  public:
   Tmux(const TempDir& dir, int cols, int rows, const std::string& command)
@@ -90,12 +101,7 @@ class Tmux {
   }
   // Polls the screen until it shows `text` (or no longer does); the screen last seen otherwise.
   bool WaitFor(const std::string& text, std::string* seen, bool shown = true) const {
-    for (int i = 0; i < 100; ++i) {
-      *seen = Screen();
-      if ((seen->find(text) != std::string::npos) == shown) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
+    return Poll([&] { return ((*seen = Screen()).find(text) != std::string::npos) == shown; });
   }
 
  private:
@@ -103,11 +109,7 @@ class Tmux {
 };
 
 bool WaitForFile(const std::string& path) {
-  for (int i = 0; i < 100; ++i) {
-    if (::access(path.c_str(), F_OK) == 0 && !ReadFile(path).empty()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return false;
+  return Poll([&] { return !ReadFile(path).empty(); });
 }
 
 int CellsOf(const std::string& line) {
@@ -178,6 +180,7 @@ class TerminalWizard : public ::testing::TestWithParam<Case> {};
 
 TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpects) {
   SKIP_WITHOUT("tmux", "stty");
+  std::setlocale(LC_ALL, "C.UTF-8");  // for the cells a line of the screen takes
   const Case& c = GetParam();
   TempDir dir;
   const std::string& original = c.objectText;
@@ -210,24 +213,20 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
     } else if (kind == "text:") {
       tmux.Run("send-keys -l " + Quote(what));
     } else if (kind == "click:" || kind == "wheel-up:" || kind == "wheel-down:") {
-      std::setlocale(LC_ALL, "C.UTF-8");
       const std::vector<std::string> lines = Lines(tmux.Screen());
-      bool clicked = false;
-      for (size_t row = 0; row < lines.size() && !clicked; ++row) {
-        const size_t at = lines[row].find(what);
-        if (at == std::string::npos) continue;
-        const int x = 33 + CellsOf(lines[row].substr(0, at)), y = 33 + static_cast<int>(row);
-        char press[64];  // a click presses and lets go; the wheel (buttons 4 and 5) only presses
-        if (kind == "click:") {
-          std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", x, y, x, y);
-        } else {
-          std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", kind == "wheel-up:" ? 0x60 : 0x61,
-                        x, y);
-        }
-        tmux.Run(std::string("send-keys -H ") + press);
-        clicked = true;
+      const auto row = std::ranges::find_if(
+          lines, [&](const std::string& line) { return line.find(what) != std::string::npos; });
+      ASSERT_NE(row, lines.end()) << "no " << what << " on the screen to click";
+      const int x = 33 + CellsOf(row->substr(0, row->find(what)));
+      const int y = 33 + static_cast<int>(row - lines.begin());
+      char press[64];  // a click presses and lets go; the wheel (buttons 4 and 5) only presses
+      if (kind == "click:") {
+        std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", x, y, x, y);
+      } else {
+        std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", kind == "wheel-up:" ? 0x60 : 0x61,
+                      x, y);
       }
-      ASSERT_TRUE(clicked) << "no " << what << " on the screen to click";
+      tmux.Run(std::string("send-keys -H ") + press);
     } else if (kind == "signal:") {
       ASSERT_TRUE(WaitForFile(dir.File("pid")));
       Shell("kill -" + what + " " + ReadFile(dir.File("pid")));
@@ -250,7 +249,6 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
           << seen;
     }
     if (c.aligned) {
-      std::setlocale(LC_ALL, "C.UTF-8");
       for (const std::string& line : Lines(tmux.Screen())) {
         if (line.find("\xE2\x94\x82") == 0) {
           EXPECT_EQ(CellsOf(line), c.cols) << line;
@@ -298,44 +296,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(LoadCases())
                          [](const auto& param) { return std::string(param.param.name); });
 
 // Where the wizard cannot be shown at all, it says why and how to go on, and writes nothing.
-struct Refusal {
-  const char* name;
-  std::vector<std::string> args;
-  std::string env;
-  std::string says;
-};
-
-void PrintTo(const Refusal& r, std::ostream* os) {
-  *os << r.name;
-}
-
-class TerminalRefusal : public ::testing::TestWithParam<Refusal> {};
-
-TEST_P(TerminalRefusal, shouldSayWhyAndHowToGoOnAndWriteNothing) {
-  const Refusal& r = GetParam();
-  TempDir dir;
+TEST(TerminalRefusal, shouldSayWhyAndHowToGoOnAndWriteNothing) {
+  const struct {
+    const char* name;
+    std::string args, says;
+  } cases[] = {
+      {"no display, no terminal", "", "and standard input and output are not a terminal to show"},
+      {"terminal forced without one", " --ui terminal", "are not both a terminal"},
+      {"window forced without a display", " --ui window", "cannot open the wizard window"},
+      {"a script and --ui", " --ui terminal --script x", "excludes"},
+      {"an unknown --ui", " --ui tty", "--ui"},
+  };
   const std::string original = ReadFile("examples/object.json");
-  dir.Write("object.json", original);
-  std::string args;
-  for (const std::string& arg : r.args) args += " " + arg;
-  const ProcessResult result = RunProcess(
-      "/bin/sh", {"-c", "env -u DISPLAY -u WAYLAND_DISPLAY " + r.env + " " + Lumora() + " wizard " +
-                            dir.File("object.json") + " --registry none" + args + " </dev/null"});
-  EXPECT_EQ(result.exitStatus, 2) << result.err;
-  EXPECT_NE(result.err.find(r.says), std::string::npos) << result.err;
-  EXPECT_EQ(ReadFile(dir.File("object.json")), original);
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.Write("object.json", original);
+    const ProcessResult result =
+        RunProcess("/bin/sh", {"-c", "env -u DISPLAY -u WAYLAND_DISPLAY " + Lumora() + " wizard " +
+                                         dir.File("object.json") + " --registry none" + c.args +
+                                         " </dev/null"});
+    EXPECT_EQ(result.exitStatus, 2) << c.name << ": " << result.err;
+    EXPECT_NE(result.err.find(c.says), std::string::npos) << c.name << ": " << result.err;
+    EXPECT_EQ(ReadFile(dir.File("object.json")), original) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TerminalRefusal,
-    ::testing::ValuesIn(std::vector<Refusal>{
-        {"NoDisplayNoTerminal", {}, "", "and standard input and output are not a terminal to show"},
-        {"TerminalForcedWithoutOne", {"--ui", "terminal"}, "", "are not both a terminal"},
-        {"WindowForcedWithoutDisplay", {"--ui", "window"}, "", "cannot open the wizard window"},
-        {"ScriptAndUi", {"--ui", "terminal", "--script", "x"}, "", "excludes"},
-        {"UnknownUi", {"--ui", "tty"}, "", "--ui"},
-    }),
-    [](const auto& param) { return std::string(param.param.name); });
 
 // The terminal library is loaded only to show the wizard in a terminal: a broken one stops such
 // a run with its reason, and `lumora build` never notices it.

@@ -88,15 +88,6 @@ TEST_F(Pages, UnchosenVersionIsDetectedFromTheInstalledDriverLibrary) {
   }
 }
 
-// The report and the empty driver list: the scripted case version-out-of-range.
-TEST_F(Pages, AVersionTheComboCannotShowLeavesTheFormOffScreen) {
-  Wizard wizard;
-  wizard.DTDBVerNo = 2;
-  int32_t left = 0;
-  Run(wizard, [&](frmWizard& f) { left = f.Left(); });
-  EXPECT_EQ(left, -50000) << "the steps after the failure do not run";
-}
-
 TEST_F(Pages, TheFirstVersionChoiceDoesNotRefreshAttributesLaterOnesDo) {
   Wizard wizard;
   std::vector<bool> changing;
@@ -110,29 +101,22 @@ TEST_F(Pages, TheFirstVersionChoiceDoesNotRefreshAttributesLaterOnesDo) {
   EXPECT_EQ(wizard.DTDBVerNo, 1);
 }
 
-TEST_F(Pages, CreatingAWizardLoadsTheFormOffScreenOnPageZero) {
+// A session loads its form off the screen and unshown; each session loads a fresh form, and the
+// form of a session gone forgets it.
+TEST_F(Pages, EachSessionLoadsAFreshFormOffScreenAndTheOldOneForgetsItsOwner) {
   EXPECT_FALSE(IsFormOpen("frmWizard"));
   EndWizard();  // without a loaded form: nothing
-  Wizard wizard;
-  frmWizard* form = frmWizard::Existing();
-  ASSERT_NE(form, nullptr);
+  auto first = std::make_unique<Wizard>();
+  frmWizard* firstForm = frmWizard::Existing();
+  ASSERT_NE(firstForm, nullptr);
   EXPECT_TRUE(IsFormOpen("frmWizard"));
   EXPECT_FALSE(IsFormOpen("frmwizard")) << "the name is compared with its letter case";
-  EXPECT_FALSE(form->IsShown());
-  EXPECT_EQ(form->OwnerWizard, &wizard);
-  EXPECT_TRUE(wizard.ReturnCode);
-  EXPECT_EQ(form->Left(), -50000);
-  EXPECT_EQ(form->SavedLeft, 1800);
-  EXPECT_EQ(form->SavedTop, 1200);
-  EXPECT_TRUE(host.reports().empty());
-}
-
-TEST_F(Pages, EachSessionLoadsAFreshFormAndTheOldOneForgetsItsOwner) {
-  auto first = std::make_unique<Wizard>();
+  EXPECT_FALSE(firstForm->IsShown());
+  EXPECT_EQ(firstForm->Left(), -50000);
+  EXPECT_TRUE(first->ReturnCode);
   Run(*first, [](frmWizard&) {});  // the driver closes the window with its close box
   EXPECT_FALSE(first->ReturnCode) << "the close box clears the return code";
   EXPECT_FALSE(IsFormOpen("frmWizard"));
-  frmWizard* firstForm = frmWizard::Existing();
   firstForm->SetCaption("changed");
   Wizard second;
   frmWizard* secondForm = frmWizard::Existing();
@@ -141,6 +125,7 @@ TEST_F(Pages, EachSessionLoadsAFreshFormAndTheOldOneForgetsItsOwner) {
   EXPECT_EQ(secondForm->OwnerWizard, &second);
   first.reset();
   EXPECT_EQ(secondForm->OwnerWizard, &second);
+  EXPECT_TRUE(host.reports().empty());
 }
 
 TEST_F(Pages, RunWithoutAModalDriverIsReported) {
