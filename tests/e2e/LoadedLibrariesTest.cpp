@@ -14,6 +14,8 @@ namespace {
 using testing::ReadFile;
 using testing::RunProcess;
 
+const char* kWix = "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\"/>\n";
+
 TEST(LoadedLibraries, OnlyTheInstallerFormatsOpenTheirLibraries) {
   const struct {
     std::vector<std::string> args;  // $D: the test's folder
@@ -26,11 +28,12 @@ TEST(LoadedLibraries, OnlyTheInstallerFormatsOpenTheirLibraries) {
       {{"check", "$D/o.json", "--no-connect"}, 0, false},
       {{"catalogue", "--from", "tests/data/registry/three-sources.reg", "--out", "$D/c"}, 0, false},
       {{"export", "$D/o.json", "--format", "wix", "--out", "$D/x"}, 0, false},
-      {{"import", "$D/o.json", "--from", "tests/data/import/typed.wxs"}, 0, true},
+      {{"import", "$D/o.json", "--from", "$D/s.wxs"}, 0, true},
   };
   for (const auto& c : cases) {
     testing::TempDir dir;
     dir.Write("o.json", ReadFile("examples/object.json"));
+    dir.Write("s.wxs", kWix);
     std::vector<std::string> args = {"LD_DEBUG=files", "LD_DEBUG_OUTPUT=" + dir.File("ld"),
                                      testing::Lumora()};
     for (const std::string& arg : c.args) {
@@ -51,8 +54,9 @@ TEST(LoadedLibraries, OnlyTheInstallerFormatsOpenTheirLibraries) {
   testing::TempDir dir;
   std::filesystem::copy_file(testing::Lumora(), dir.File("lumora"));
   dir.Write("o.json", "{\"properties\": {}}\n");
-  const auto r = RunProcess(
-      dir.File("lumora"), {"import", dir.File("o.json"), "--from", "tests/data/import/typed.wxs"});
+  dir.Write("s.wxs", kWix);
+  const auto r =
+      RunProcess(dir.File("lumora"), {"import", dir.File("o.json"), "--from", dir.File("s.wxs")});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(r.err.find("lumora: cannot load the installer-format library"), std::string::npos);
   EXPECT_NE(r.err.find("libBVLumoraInstaller.so: cannot open shared object file"),
