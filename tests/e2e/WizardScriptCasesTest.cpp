@@ -192,22 +192,6 @@ TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
   }
 }
 
-// No window can be opened (no display, or a build without the window library): the message
-// says what to do instead.
-TEST(WizardCommand, WithoutAScriptOrADisplaySaysHowToRunItAndWritesNothing) {
-  const testing::ScopedEnv env("QT_QPA_PLATFORM", "offscreen");
-  TempDir temp;
-  temp.Write("o.json", "{\"properties\": {}}\n");
-  auto r = RunProcess(testing::Lumora(), {"wizard", temp.File("o.json"), "--registry", "none"});
-  EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_NE(r.err.find("cannot open the wizard window"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("use --script FILE to drive the wizard headless"), std::string::npos);
-  EXPECT_TRUE(r.err.find("xvfb-run") != std::string::npos ||
-              r.err.find("without Qt6") != std::string::npos)
-      << r.err;
-  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
-}
-
 // The window library loads while the wizard starts: one that cannot be loaded still stops the
 // run with its reason, and the object is left as it was.
 TEST(WindowLibrary, OneThatCannotBeLoadedStopsTheRunWithItsReasonAndWritesNothing) {
