@@ -221,7 +221,8 @@ TEST(Faults, AMissingObjectIsMadeByFinishAndNeverByCancel) {
 // A list longer than the wizard can hold is refused before it opens, and nothing is written.
 // (Other bad input, refused naming the file and the reason: the cases show-refuses-*,
 // build-refuses-*, export-refuses-*, wizard-refuses-*, stored-* and script-*; nothing from a file
-// reaches the terminal raw, and a NUL does not cut the output short: show-control-characters.)
+// reaches the terminal raw, and a NUL does not cut the output short: show-control-characters;
+// unusable host settings stop show and build alike: refused-settings-*.)
 TEST(Faults, AListLongerThanTheWizardHoldsIsRefused) {
   TempDir dir;
   std::string longList = "{\"properties\": {\"Drivers\": [";
@@ -240,43 +241,6 @@ TEST(Faults, AListLongerThanTheWizardHoldsIsRefused) {
       0u)
       << r.err;
   EXPECT_EQ(ReadFile(dir.File("long.json")), longList);
-}
-
-// Bad host settings stop lumora before it does anything: every command reads both files and
-// refuses an unusable one naming it and the line or the reason, build too, though it answers from
-// the design object alone.
-TEST(HostSettings, UnusableRegistryOrSettingsFileStopsEveryCommand) {
-  TempDir dir;
-  dir.Write("bad.ini", "[SystemFolders]\nSystemFolder=C:\\Windows\\System32\\\n[Disks]\n");
-  dir.Write("system.reg", "WINE REGISTRY Version 2\n");
-  ::mkdir(dir.File("empty").c_str(), 0755);
-  const struct {
-    const char* option;
-    std::string value;
-    std::string message;  // what stderr starts with after "lumora: "
-  } cases[] = {
-      {"--registry", "tests/data/registry/bad-value.reg",
-       "tests/data/registry/bad-value.reg:4: unknown value data"},
-      {"--host-config", dir.File("bad.ini"), dir.File("bad.ini") + ":3: unknown section [Disks]"},
-      {"--registry", dir.File("system.reg"),
-       dir.File("system.reg") + ":1: this is a Wine registry file, not an export: pass the Wine "
-                                "prefix folder"},
-      {"--registry", dir.File("gone.reg"),
-       dir.File("gone.reg") + ": registry export: No such file or directory"},
-      {"--registry", dir.File("empty"), dir.File("empty") + ": not a Wine prefix"},
-      {"--host-config", dir.path(), dir.path() + ": host configuration: is a directory"},
-      {"--host-config", "/dev/null", "/dev/null: host configuration: is a device, not a file"},
-      {"--host-config", dir.File("gone.ini"),
-       dir.File("gone.ini") + ": host configuration: No such file or directory"},
-  };
-  for (const auto& c : cases) {
-    for (const char* command : {"show", "build"}) {
-      auto r = RunProcess(Lumora(), {command, "examples/object.json", c.option, c.value});
-      EXPECT_EQ(r.exitStatus, 2) << command << " " << c.value;
-      EXPECT_EQ(r.out, "") << command << " " << c.value;
-      EXPECT_EQ(r.err.rfind("lumora: " + c.message, 0), 0u) << r.err;
-    }
-  }
 }
 
 }  // namespace

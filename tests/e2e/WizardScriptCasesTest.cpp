@@ -87,20 +87,25 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   const std::string startObject = has("object.json") ? read("object.json") : "";
 
   const bool onStdin = has("script-on-stdin");
-  std::vector<std::string> args;
+  std::vector<std::vector<std::string>> runs(
+      1);  // `command` may give several, apart by an empty line
   if (has("command")) {
     for (const std::string& line : testing::Lines(read("command"))) {
-      args.push_back(Replaced(line, "$CASE", temp.path()));
+      if (line.empty()) {
+        runs.emplace_back();
+      } else {
+        runs.back().push_back(Replaced(line, "$CASE", temp.path()));
+      }
     }
   } else {
-    args = {"wizard",          temp.File("object.json"),
-            "--script",        onStdin ? "-" : temp.File("script"),
-            "--component-dir", component,
-            "--registry",      has("registry.reg") ? temp.File("registry.reg") : "none"};
+    runs[0] = {"wizard",          temp.File("object.json"),
+               "--script",        onStdin ? "-" : temp.File("script"),
+               "--component-dir", component,
+               "--registry",      has("registry.reg") ? temp.File("registry.reg") : "none"};
   }
   if (has("args")) {
     std::istringstream words(read("args"));
-    for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
+    for (std::string word; words >> word;) runs[0].push_back(Replaced(word, "$CASE", temp.path()));
   }
 
   testing::ScopedEnv env;
@@ -108,24 +113,27 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     const size_t eq = line.find('=');
     env.Set(line.substr(0, eq), Replaced(line.substr(eq + 1), "$CASE", temp.path()).c_str());
   }
-  const auto before = FilesBelow(temp.path());
-  auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
-  const std::string out = Replaced(result.out, temp.path(), "$CASE");
-  const std::string err = Replaced(result.err, temp.path(), "$CASE");
-
   ASSERT_TRUE(has("exit")) << "the case needs an exit file";
-  EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
-  if (result.exitStatus == 2) {
-    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal changes no file";
-  }
-  if (has("stdout")) {
-    EXPECT_EQ(out, read("stdout"));
-  }
-  if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
-  if (has("stdout.ordered")) ExpectLinesIn(read("stdout.ordered"), out, "stdout", true);
-  if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
-  if (has("stderr")) {
-    EXPECT_EQ(err, read("stderr"));
+  for (const std::vector<std::string>& args : runs) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const auto before = FilesBelow(temp.path());
+    const auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
+    const std::string out = Replaced(result.out, temp.path(), "$CASE");
+    const std::string err = Replaced(result.err, temp.path(), "$CASE");
+
+    EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
+    if (result.exitStatus == 2) {
+      EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal changes no file";
+    }
+    if (has("stdout")) {
+      EXPECT_EQ(out, read("stdout"));
+    }
+    if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
+    if (has("stdout.ordered")) ExpectLinesIn(read("stdout.ordered"), out, "stdout", true);
+    if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
+    if (has("stderr")) {
+      EXPECT_EQ(err, read("stderr"));
+    }
   }
 
   const std::string endObject = ReadFile(temp.File("object.json"));
