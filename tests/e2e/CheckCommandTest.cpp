@@ -1,7 +1,8 @@
 // lumora check against real drivers: the SQLite ODBC driver on files the tests make, the
 // PostgreSQL driver on a server the tests start on a Unix socket (and on a socket that never
 // answers), and a driver the tests build that crashes. The drivers are registered in a scratch
-// odbcinst.ini (ODBCSYSINI), so the machine's own registrations play no part.
+// odbcinst.ini (ODBCSYSINI), so the machine's own registrations play no part. (What check finds
+// without connecting: the cases check-* of tests/e2e/cases.)
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -263,18 +264,6 @@ TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
 
 void from_json(const nlohmann::json& j, Source& s) {
   s = {j.at(0), j.at(1), j.size() < 3 || j.at(2).get<bool>()};
-}
-
-// Each case of tests/data/check/findings.json: the object's drivers and data sources, and the
-// one finding's line after "OBJECT: " ("" for none).
-TEST_F(CheckMachine, FindingsWithoutConnectionNameTheItemAndTheLine) {
-  for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/findings.json"))) {
-    const std::string what = c["what"], expected = c["expected"];
-    ProcessResult r = Check(c["sources"], {"--no-connect"}, c["drivers"]);
-    EXPECT_EQ(r.out, expected.empty() ? "" : dir_.File("object.json") + ": " + expected + "\n")
-        << what;
-    EXPECT_EQ(r.exitStatus, expected.empty() ? 0 : 1) << what;
-  }
 }
 
 // Each case of tests/data/check/drivers.json: the object's one driver, its odbcinst.ini section

@@ -3,7 +3,9 @@
 // missing, when one is. Then round trips: an object is exported to each format (into a package
 // that wixl builds, for msi), the result imported into a new object, and `lumora show` and
 // `lumora build` must say of it what they say of the original. Every refusal leaves the object
-// (or the package) byte for byte as it was.
+// (or the package) byte for byte as it was. (What a format cannot carry, refused naming the item:
+// the cases export-refuses-*; importing into an object that stores items, joined or replacing
+// them: import-joins-the-stored-lists, import-replaces-the-stored-lists.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -160,33 +162,6 @@ TEST(ExportRoundTrip, OdbcinstInstallsTheTemplatesWithTheReadmeCommands) {
       if (!line.empty() && !line.starts_with("odbcinst: ")) out += line + "\n";
     }
     EXPECT_EQ(out, expected) << args;
-  }
-}
-
-// What a format cannot carry is refused with the item named: exit 2, nothing written. Each case
-// of tests/data/export/refusals.json: the format, the one driver and the one data source (a name
-// and its lines; "" for none), and part of the message.
-TEST(ExportCommand, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
-  for (const auto& c : nlohmann::json::parse(ReadFile("tests/data/export/refusals.json"))) {
-    const std::string what = c["what"], message = c["message"];
-    TempDir dir;
-    const nlohmann::json driver = c["driver"], source = c["source"];
-    dir.Write("o.json", nlohmann::json{{"properties",
-                                        {{"Drivers", {driver[0]}},
-                                         {"DriversInfo", {driver[1]}},
-                                         {"DriversSelections", {true}},
-                                         {"DataSources", {source[0]}},
-                                         {"DataSourcesInfo", {source[1]}},
-                                         {"DataSourcesTypes", {"user"}},
-                                         {"DataSourcesSelections", {true}},
-                                         {"DataSourcesUninstFlags", {false}}}}}
-                            .dump());
-    auto r = RunProcess(Lumora(), {"export", dir.File("o.json"), "--format", c["format"], "--out",
-                                   dir.File("out"), "--registry", "none"});
-    EXPECT_EQ(r.exitStatus, 2) << what;
-    EXPECT_NE(r.err.find(message), std::string::npos) << what << "\n" << r.err;
-    EXPECT_NE(r.err.find(dir.File("o.json")), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out"))) << what;
   }
 }
 
@@ -379,25 +354,6 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, ImportRoundTrip,
                            return std::string(std::get<0>(p.param).name) + "_" +
                                   std::get<1>(p.param);
                          });
-
-// Importing into an object that already stores items: joined (a same-named one replaced in
-// place, and named) or, with --replace, replacing the lists. Which entries each leaves, info and
-// data sources too, is proved by ImportStore; here the command's flag and report.
-TEST(Import, JoinsOrReplacesTheStoredLists) {
-  TempDir dir;
-  dir.Write("odbcinst.ini", "[B]\nDriver=/b2.so\n\n[C]\nDriver=/c.so\n");
-  for (const auto& [flag, drivers, said] :
-       {std::tuple{"", R"(["A","B","C"])", "replaced the stored driver \"B\""},
-        std::tuple{"--replace", R"(["B","C"])", "now stores 2 and 0"}}) {
-    dir.Write("o.json", ObjectText({{"A", "Driver=/a.so"}, {"B", "Driver=/b1.so"}}, {{"S", ""}}));
-    std::vector<std::string> args = {"import", dir.File("o.json"), "--from",
-                                     dir.File("odbcinst.ini")};
-    if (*flag != '\0') args.push_back(flag);
-    EXPECT_NE(Lum(args).find(said), std::string::npos);
-    const auto stored = nlohmann::json::parse(ReadFile(dir.File("o.json")))["properties"];
-    EXPECT_EQ(stored["Drivers"].dump(), drivers) << flag;
-  }
-}
 
 // Each refusal names the source and where in it; exit 2, the object left as it was (a source
 // read from a file: the scripted cases import-*; here the ones made by the test).

@@ -87,20 +87,25 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   const std::string startObject = has("object.json") ? read("object.json") : "";
 
   const bool onStdin = has("script-on-stdin");
-  std::vector<std::string> args;
+  std::vector<std::vector<std::string>> runs(
+      1);  // `command` may give several, apart by an empty line
   if (has("command")) {
     for (const std::string& line : testing::Lines(read("command"))) {
-      args.push_back(Replaced(line, "$CASE", temp.path()));
+      if (line.empty()) {
+        runs.emplace_back();
+      } else {
+        runs.back().push_back(Replaced(line, "$CASE", temp.path()));
+      }
     }
   } else {
-    args = {"wizard",          temp.File("object.json"),
-            "--script",        onStdin ? "-" : temp.File("script"),
-            "--component-dir", component,
-            "--registry",      has("registry.reg") ? temp.File("registry.reg") : "none"};
+    runs[0] = {"wizard",          temp.File("object.json"),
+               "--script",        onStdin ? "-" : temp.File("script"),
+               "--component-dir", component,
+               "--registry",      has("registry.reg") ? temp.File("registry.reg") : "none"};
   }
   if (has("args")) {
     std::istringstream words(read("args"));
-    for (std::string word; words >> word;) args.push_back(Replaced(word, "$CASE", temp.path()));
+    for (std::string word; words >> word;) runs[0].push_back(Replaced(word, "$CASE", temp.path()));
   }
 
   testing::ScopedEnv env;
@@ -108,24 +113,27 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
     const size_t eq = line.find('=');
     env.Set(line.substr(0, eq), Replaced(line.substr(eq + 1), "$CASE", temp.path()).c_str());
   }
-  const auto before = FilesBelow(temp.path());
-  auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
-  const std::string out = Replaced(result.out, temp.path(), "$CASE");
-  const std::string err = Replaced(result.err, temp.path(), "$CASE");
-
   ASSERT_TRUE(has("exit")) << "the case needs an exit file";
-  EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
-  if (result.exitStatus == 2) {
-    EXPECT_EQ(FilesBelow(temp.path()), before) << "a refusal changes no file";
-  }
-  if (has("stdout")) {
-    EXPECT_EQ(out, read("stdout"));
-  }
-  if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
-  if (has("stdout.ordered")) ExpectLinesIn(read("stdout.ordered"), out, "stdout", true);
-  if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
-  if (has("stderr")) {
-    EXPECT_EQ(err, read("stderr"));
+  for (const std::vector<std::string>& args : runs) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const auto before = FilesBelow(temp.path());
+    const auto result = RunProcess(testing::Lumora(), args, onStdin ? read("script") : "");
+    const std::string out = Replaced(result.out, temp.path(), "$CASE");
+    const std::string err = Replaced(result.err, temp.path(), "$CASE");
+
+    EXPECT_EQ(result.exitStatus, std::stoi(read("exit"))) << err;
+    if (result.exitStatus == 1 || result.exitStatus == 2) {
+      EXPECT_EQ(FilesBelow(temp.path()), before) << "a cancelled or refused run changes no file";
+    }
+    if (has("stdout")) {
+      EXPECT_EQ(out, read("stdout"));
+    }
+    if (has("stdout.contains")) ExpectLinesIn(read("stdout.contains"), out, "stdout");
+    if (has("stdout.ordered")) ExpectLinesIn(read("stdout.ordered"), out, "stdout", true);
+    if (has("stderr.contains")) ExpectLinesIn(read("stderr.contains"), err, "stderr");
+    if (has("stderr")) {
+      EXPECT_EQ(err, read("stderr"));
+    }
   }
 
   const std::string endObject = ReadFile(temp.File("object.json"));
@@ -139,7 +147,8 @@ TEST_P(WizardScriptCase, LeavesWhatItMust) {
   // Each file below expected/ is what the run must leave at that path below $CASE.
   std::error_code error;  // most cases have no expected/
   for (const auto& entry : fs::recursive_directory_iterator(folder / "expected", error)) {
-    const fs::path name = fs::relative(entry.path(), folder / "expected");
+    const fs::path name =
+        entry.path().lexically_relative(folder / "expected");  // a link by its own path
     if (entry.is_regular_file()) {
       EXPECT_EQ(ReadFile(temp.File(name)), ReadFile(entry.path())) << name;
     }
@@ -163,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, WizardScriptCase, ::testing::ValuesIn(CaseNames(
                          });
 
 // A script may come from any stream a shell hands over: a process substitution or a named pipe
-// is read to its end like a file; a folder given as standard input is refused by name.
+// is read to its end like a file; a folder given as standard input is refused by name (given
+// as the script file: the case wizard-refuses-a-folder-as-the-script).
 TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
   TempDir temp;
   temp.Write("o.json", "{\"properties\": {}}\n");
@@ -180,7 +190,6 @@ TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
       {"rm -f p && mkfifo p && { printf '\\xEF\\xBB\\xBFdump\\n' > p & } && " + lumora + "p", 1,
        "{\"caption\":\"Lumora - Step 1\"", ""},
       {lumora + "- < folder", 2, "", "lumora: <stdin>: script: is a directory\n"},
-      {lumora + "folder", 2, "", "lumora: folder: script: is a directory\n"},
   };
   for (const Case& c : cases) {
     const auto r = RunProcess("/bin/bash", {"-c", "cd '" + temp.path() + "' && " + c.command});
@@ -189,22 +198,6 @@ TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
     EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), c.err) << c.command;
     EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
   }
-}
-
-// No window can be opened (no display, or a build without the window library): the message
-// says what to do instead.
-TEST(WizardCommand, WithoutAScriptOrADisplaySaysHowToRunItAndWritesNothing) {
-  const testing::ScopedEnv env("QT_QPA_PLATFORM", "offscreen");
-  TempDir temp;
-  temp.Write("o.json", "{\"properties\": {}}\n");
-  auto r = RunProcess(testing::Lumora(), {"wizard", temp.File("o.json"), "--registry", "none"});
-  EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_NE(r.err.find("cannot open the wizard window"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("use --script FILE to drive the wizard headless"), std::string::npos);
-  EXPECT_TRUE(r.err.find("xvfb-run") != std::string::npos ||
-              r.err.find("without Qt6") != std::string::npos)
-      << r.err;
-  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
 }
 
 // The window library loads while the wizard starts: one that cannot be loaded still stops the

@@ -1,7 +1,6 @@
-// Reading form designs and wizard scripts: what they build, and errors that name the line.
+// Reading form designs: what they build, and errors that name the line. (Wizard scripts: the
+// script cases script-* of tests/e2e/cases.)
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -13,7 +12,6 @@
 #include "platform/forms/FormDump.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
-#include "platform/forms/ScriptDriver.h"
 #include "platform/forms/TextBox.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
@@ -65,66 +63,6 @@ TEST(FormDesign, ErrorsNameTheFileAndLine) {
       {"Label l { }", "bad.gml:1: the design must declare a Form, not a Label"},
   };
   for (const auto& [text, error] : cases) EXPECT_EQ(DesignErrorOf(text), error) << text;
-}
-
-TEST(WizardScript, ParsesActionsQuotesEscapesAndComments) {
-  auto actions = ParseScript(
-      "# start\n\nclick cmdNav(3)  # next\ntick lvwDrivers \"SQL \\\"Server\\\"\"\n"
-      "choose cboVersion #1\nchoose cboVersion \"4.0 # not a comment\"\ntype txtA "
-      "\"a\\r\\nb\\t\\\\\"\n"
-      "key Escape\nclose\ndump\n",
-      "s.txt");
-  ASSERT_EQ(actions.size(), 8u);
-  EXPECT_EQ(actions[0].kind, ScriptAction::Kind::Click);
-  EXPECT_EQ(actions[0].control, "cmdNav");
-  EXPECT_EQ(actions[0].index, 3);
-  EXPECT_EQ(actions[0].line, 3);
-  EXPECT_EQ(actions[1].text, "SQL \"Server\"");
-  EXPECT_EQ(actions[2].number, 1);
-  EXPECT_EQ(actions[3].text, "4.0 # not a comment");
-  EXPECT_EQ(actions[4].text, "a\r\nb\t\\");
-  EXPECT_EQ(actions[5].text, "Escape");
-  EXPECT_EQ(actions[7].line, 10);
-}
-
-// A script read whole and one streamed line by line give the same actions on the same lines,
-// whichever line ends it uses, with or without a byte-order mark before its first line.
-TEST(WizardScript, StreamedAndWholeScriptsAgreeOnEveryLineEnd) {
-  for (const std::string& text : {std::string("dump\nclick a\n\n# c\nkey Escape"),
-                                  std::string("dump\r\nclick a\r\n\r\n# c\r\nkey Escape\r\n"),
-                                  std::string("dump\rclick a\r\r# c\rkey Escape\r"),
-                                  std::string("\xEF\xBB\xBF"
-                                              "dump\r\nclick a\n\n# c\nkey Escape"),
-                                  std::string("\xEF\xBB\xBF"
-                                              "dump\rclick a\r\r# c\rkey Escape\r")}) {
-    std::vector<std::pair<ScriptAction::Kind, int>> whole, streamed;
-    for (const ScriptAction& a : ParseScript(text, "s")) whole.emplace_back(a.kind, a.line);
-    std::istringstream in(text);
-    StreamedScript source(in, "s");
-    while (auto a = source.Next()) streamed.emplace_back(a->kind, a->line);
-    EXPECT_EQ(whole,
-              (std::vector<std::pair<ScriptAction::Kind, int>>{{ScriptAction::Kind::Dump, 1},
-                                                               {ScriptAction::Kind::Click, 2},
-                                                               {ScriptAction::Kind::Key, 5}}));
-    EXPECT_EQ(streamed, whole);
-  }
-}
-
-std::string ScriptErrorOf(const std::string& text) {
-  return testing::MessageOf<ScriptError>([&] { ParseScript(text, "s.txt"); }, "no error");
-}
-
-// An unknown action and a click without its control: the script cases script-with-cr-line-ends
-// and bad-script.
-TEST(WizardScript, BadLinesAreRefusedWithTheirLine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"type txtA \"open\n", "s.txt:1: unterminated text (a closing \" is missing)"},
-      {"\n\nkey Space\n", "s.txt:3: unknown key 'Space' (use Escape, F1 or Enter)"},
-      {"type txtA \"\\q\"\n", "s.txt:1: unknown escape \\q (use \\\" \\\\ \\r \\n \\t)"},
-      {"click cmdNav(x)\n", "s.txt:1: bad index in 'cmdNav(x)'"},
-      {"tick lvw text\n", "s.txt:1: usage: tick LIST \"text\" (the text in double quotes)"},
-  };
-  for (const auto& [text, error] : cases) EXPECT_EQ(ScriptErrorOf(text), error) << text;
 }
 
 // The form dump: the JSON library's own compact text for the same document, escapes and replaced

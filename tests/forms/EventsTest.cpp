@@ -248,6 +248,7 @@ TEST_F(FormEvents, ModalShowActivatesOnceAndReturnsWhenUnloaded) {
   EXPECT_THROW(form.Show(ShowMode::Modal), Failure);  // no driver
 }
 
+// (Inside a disabled page: the script case hidden-page-type.)
 TEST_F(FormEvents, ControlsInsideAHiddenPageCannotBeReached) {
   auto& page = Place<Frame>(form, "fraStep", nullptr, 1);
   page.SetWidth(5000);
@@ -259,9 +260,6 @@ TEST_F(FormEvents, ControlsInsideAHiddenPageCannotBeReached) {
   EXPECT_FALSE(outcome);
   EXPECT_NE(outcome.reason.find("fraStep(1)"), std::string::npos) << outcome.reason;
   page.SetLeft(0);
-  page.SetEnabled(false);
-  EXPECT_FALSE(UserInput::Click(add));
-  page.SetEnabled(true);
   add.SetVisible(false);
   EXPECT_FALSE(UserInput::Click(add));
   add.SetVisible(true);

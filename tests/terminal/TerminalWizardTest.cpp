@@ -1,7 +1,10 @@
 // The wizard in a real terminal: tmux runs `lumora wizard` in a pane of a given size, keys are
 // typed with send-keys and the screen is read with capture-pane. Each case checks the lines
 // that matter on the way, then how the program ended, what became of the object, and that
-// the terminal's settings are what they were before (stty -a).
+// the terminal's settings are what they were before (stty -a). Where the wizard cannot be shown
+// at all, it says why and how to go on: the cases wizard-without-a-display-or-a-terminal,
+// wizard-in-a-terminal-without-one, wizard-in-a-window-without-a-display,
+// usage-script-and-ui-together and usage-ui-unknown of tests/e2e/cases.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -294,32 +297,6 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
 
 INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(LoadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// Where the wizard cannot be shown at all, it says why and how to go on, and writes nothing.
-TEST(TerminalRefusal, shouldSayWhyAndHowToGoOnAndWriteNothing) {
-  const struct {
-    const char* name;
-    std::string args, says;
-  } cases[] = {
-      {"no display, no terminal", "", "and standard input and output are not a terminal to show"},
-      {"terminal forced without one", " --ui terminal", "are not both a terminal"},
-      {"window forced without a display", " --ui window", "cannot open the wizard window"},
-      {"a script and --ui", " --ui terminal --script x", "excludes"},
-      {"an unknown --ui", " --ui tty", "--ui"},
-  };
-  const std::string original = ReadFile("examples/object.json");
-  for (const auto& c : cases) {
-    TempDir dir;
-    dir.Write("object.json", original);
-    const ProcessResult result =
-        RunProcess("/bin/sh", {"-c", "env -u DISPLAY -u WAYLAND_DISPLAY " + Lumora() + " wizard " +
-                                         dir.File("object.json") + " --registry none" + c.args +
-                                         " </dev/null"});
-    EXPECT_EQ(result.exitStatus, 2) << c.name << ": " << result.err;
-    EXPECT_NE(result.err.find(c.says), std::string::npos) << c.name << ": " << result.err;
-    EXPECT_EQ(ReadFile(dir.File("object.json")), original) << c.name;
-  }
-}
 
 // The terminal library is loaded only to show the wizard in a terminal: a broken one stops such
 // a run with its reason, and `lumora build` never notices it.
