@@ -44,6 +44,18 @@ std::vector<std::string> Files(const std::string& folder) {
   return names;
 }
 
+// What a save left in the folder besides the object "o.json" and its hard link "other".
+std::vector<std::string> Leftovers(const TempDir& dir) {
+  std::vector<std::string> files = Files(dir.path());
+  std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
+  return files;
+}
+
+// What opening the object at `path` says, or "opened".
+std::string OpenError(const std::string& path) {
+  return testing::MessageOf<HostError>([&] { DesignObjectFile::Load(path); }, "opened");
+}
+
 TEST(DesignObjectFile, ReadsEveryKindOfValue) {
   DesignObjectFile f = DesignObjectFile::Parse("x", R"({"properties": {
       "DTDBVerNo": 1, "Drivers": ["a", "b"], "DriversSelections": [true, false],
@@ -326,8 +338,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
                         : now == file.Serialize() ? After::kNew
                                                   : After::kPart;
     EXPECT_EQ(static_cast<int>(after), static_cast<int>(row.after)) << error << "\n" << now;
-    std::vector<std::string> files = Files(dir.path());
-    std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
+    std::vector<std::string> files = Leftovers(dir);
     const bool leftover = std::erase(files, ".o.json.lumora-save") == 1;
     EXPECT_EQ(leftover, row.leftover) << error;
     if (leftover) {
@@ -349,8 +360,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     }
     // The next open: a broken-off rewrite is refused, naming where its complete text is; a
     // leftover the object already equals is removed.
-    const std::string reopened = testing::MessageOf<HostError>(
-        [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
+    const std::string reopened = OpenError(dir.File("o.json"));
     if (after == After::kPart) {
       EXPECT_NE(reopened.find("the last save of it was interrupted"), std::string::npos)
           << reopened;
@@ -367,26 +377,21 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
 // Stopped, the object is as it was, the choices are in a recovery file and no file of the
 // save is left.
 TEST(DesignObjectSave, AStopRequestedWhileWritingKeepsTheObjectWhole) {
-  struct Row {
-    bool hardLink;
-    int stopAtCheck;  // the check of the stop request that reports a signal
-    bool saved;
-  };
-  for (const Row& row : {Row{false, 1, false}, Row{false, 2, false}, Row{false, 3, true},
-                         Row{true, 1, false}, Row{true, 2, false}, Row{true, 3, true}}) {
-    SCOPED_TRACE(std::to_string(row.stopAtCheck) + (row.hardLink ? " in place" : " renamed"));
+  // Which check of the stop request reports a signal; the third comes past the last safe point.
+  for (const auto& [hardLink, stopAtCheck] :
+       {std::pair{false, 1}, {false, 2}, {false, 3}, {true, 1}, {true, 2}, {true, 3}}) {
+    SCOPED_TRACE(std::to_string(stopAtCheck) + (hardLink ? " in place" : " renamed"));
     TempDir dir;
     dir.Write("o.json", kOld);
-    if (row.hardLink) ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
+    if (hardLink) ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     int checks = 0;
     SaveOptions options;
-    options.stopRequested = [&] { return ++checks >= row.stopAtCheck ? SIGTERM : 0; };
+    options.stopRequested = [&] { return ++checks >= stopAtCheck ? SIGTERM : 0; };
     const std::string error = testing::MessageOf<HostError>([&] { file.Save(options); }, "saved");
-    std::vector<std::string> files = Files(dir.path());
-    std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
-    if (row.saved) {
+    const std::vector<std::string> files = Leftovers(dir);
+    if (stopAtCheck == 3) {
       EXPECT_EQ(error, "saved");
       EXPECT_EQ(ReadFile(dir.File("o.json")), file.Serialize());
       EXPECT_TRUE(files.empty());
@@ -466,13 +471,8 @@ TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
     // owns: its twin opens, it does not.
     const std::string kept = savenames::InterruptedSave(name);
     dir.Write(kept, "{}");
-    EXPECT_EQ(
-        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(twin)); }, "opened"),
-        "opened");
-    EXPECT_NE(
-        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(name)); }, "opened")
-            .find("interrupted"),
-        std::string::npos);
+    EXPECT_EQ(OpenError(dir.File(twin)), "opened");
+    EXPECT_NE(OpenError(dir.File(name)).find("interrupted"), std::string::npos);
     // A refused save of it still keeps the choices beside it.
     ::chmod(dir.File(name).c_str(), 0400);
     EXPECT_NE(SaveError(f).find("your choices are in " + dir.path() + "/"), std::string::npos);
@@ -559,11 +559,8 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
       ::waitpid(child, nullptr, 0);
       const std::string now = ReadFile(dir.File("o.json"));
       const bool whole = now == a || now == b;
-      std::vector<std::string> left = Files(dir.path());
-      std::erase_if(left, [](const std::string& f) { return f == "o.json" || f == "other"; });
-      landed += !left.empty() || !whole ? 1 : 0;
-      const std::string opened = testing::MessageOf<HostError>(
-          [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
+      landed += !Leftovers(dir).empty() || !whole ? 1 : 0;
+      const std::string opened = OpenError(dir.File("o.json"));
       ASSERT_TRUE(whole || opened.find("the last save of it was interrupted") != std::string::npos)
           << "after kill " << kill << ", a partial object (" << now.size()
           << " bytes) opened: " << opened;
@@ -587,9 +584,7 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     ASSERT_EQ(SaveError(file), "saved");
-    std::vector<std::string> files = Files(dir.path());
-    std::erase(files, "other");
-    EXPECT_EQ(files, std::vector<std::string>{"o.json"});
+    EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
   }
 }
 

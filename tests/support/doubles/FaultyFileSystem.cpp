@@ -8,7 +8,6 @@
 namespace lumora::testing {
 
 int FaultyFileSystem::Injected(const char* call, const std::string& path) {
-  calls.push_back(std::string(call) + " " + path);
   for (size_t i = 0; i < faults.size(); ++i) {
     const Fault& f = faults[i];
     const bool matches =

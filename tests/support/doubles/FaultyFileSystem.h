@@ -32,8 +32,6 @@ class FaultyFileSystem : public PosixFileSystem {
   std::string fullFor;
   // Creating a file whose path starts with this prefix fails with EACCES ("": never).
   std::string refuseNewFilesUnder;
-  // Every call made, as "Call path", in order.
-  std::vector<std::string> calls;
 
   int Open(const std::string& path, int flags, mode_t mode) override;
   ssize_t Read(int fd, void* data, size_t size) override;
@@ -55,7 +53,7 @@ class FaultyFileSystem : public PosixFileSystem {
   int CanWrite(const std::string& path) override;
 
  private:
-  // -errno of the fault for this call, or 0; records the call.
+  // -errno of the fault for this call, or 0.
   int Injected(const char* call, const std::string& path);
   std::string PathOf(int fd) const;
 
