@@ -100,33 +100,22 @@ std::string VersionOf(const std::string& image) {
 
 // The fixed numbers of PE32 and PE32+, US English else the first language, or nothing.
 TEST(PeFileVersion, ReadsTheFixedNumbersOfTheLanguageItPrefers) {
-  const struct {
-    bool pe64, withResource;
-    std::vector<Language> languages;
-    std::string version;
-  } cases[] = {
-      {false, true, {{0x409, 0x00040000, 0x17830000}}, "4.0.6019.0"},
-      {true, true, {{0x409, 0x00040000, 0x17830000}}, "4.0.6019.0"},
-      {false, true, {{0x409, 0x00030033, 0x06B10000}}, "3.51.1713.0"},
-      {false, true, {{0x407, 0x00030033, 0}, {0x409, 0x00040000, 0}}, "4.0.0.0"},
-      {false, true, {{0x407, 0x00030033, 0}, {0x40C, 0x00040000, 0}}, "3.51.0.0"},
-      {false, false, {{0x409, 0x00040000, 0}}, ""},
+  const std::pair<PeBuilder, std::string> cases[] = {
+      {{false, true, {{0x409, 0x00040000, 0x17830000}}}, "4.0.6019.0"},
+      {{true, true, {{0x409, 0x00040000, 0x17830000}}}, "4.0.6019.0"},
+      {{false, true, {{0x409, 0x00030033, 0x06B10000}}}, "3.51.1713.0"},
+      {{false, true, {{0x407, 0x00030033, 0}, {0x409, 0x00040000, 0}}}, "4.0.0.0"},
+      {{false, true, {{0x407, 0x00030033, 0}, {0x40C, 0x00040000, 0}}}, "3.51.0.0"},
+      {{false, false, {{0x409, 0x00040000, 0}}}, ""},
   };
-  for (const auto& c : cases) {
-    PeBuilder b;
-    b.pe64 = c.pe64;
-    b.withResource = c.withResource;
-    b.languages = c.languages;
-    EXPECT_EQ(VersionOf(b.Build()), c.version) << c.version;
-  }
+  for (const auto& [image, version] : cases)
+    EXPECT_EQ(VersionOf(image.Build()), version) << version;
   EXPECT_FALSE(ReadPeVersion("not an executable at all"));
 }
 
 TEST(PeFileVersion, EveryTruncationGivesNothingAndNeverCrashes) {
   for (bool pe64 : {false, true}) {
-    PeBuilder b;
-    b.pe64 = pe64;
-    const std::string image = b.Build();
+    const std::string image = PeBuilder{pe64}.Build();
     for (size_t cut = 0; cut < image.size(); ++cut) {
       EXPECT_FALSE(ReadPeVersion(image.substr(0, cut))) << "cut at " << cut;
     }
