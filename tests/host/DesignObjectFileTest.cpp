@@ -34,19 +34,9 @@ std::string RefusalOf(const std::string& text) {
   return testing::MessageOf<HostError>([&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
-// The files of a folder, by name.
-std::vector<std::string> Files(const std::string& folder) {
-  std::vector<std::string> names;
-  for (auto& e : std::filesystem::directory_iterator(folder)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // What a save left in the folder besides the object "o.json" and its hard link "other".
 std::vector<std::string> Leftovers(const TempDir& dir) {
-  std::vector<std::string> files = Files(dir.path());
+  std::vector<std::string> files = dir.Names();
   std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
   return files;
 }
@@ -126,7 +116,7 @@ TEST(DesignObjectFile, RoundTripsThroughTheFile) {
   again.PutProperty("Drivers", Value::Strings({"caf\xe9"}));
   again.Save();
   EXPECT_NE(ReadFile(dir.File("o.json")).find("\"caf\xef\xbf\xbd\""), std::string::npos);
-  EXPECT_EQ(Files(dir.path()), std::vector<std::string>{"o.json"}) << "no temporary file is left";
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"o.json"}) << "no temporary file is left";
 }
 
 // Each refusal names the file, the line and column, and the reason.
@@ -241,7 +231,7 @@ TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
     f.PutProperty("DTDBVerNo", Value::Integer(1));
     ASSERT_EQ(SaveError(f), "saved");
     EXPECT_EQ(NatureOf(dir.File("o.json")), before);
-    for (const std::string& name : Files(dir.path())) {
+    for (const std::string& name : dir.Names()) {
       EXPECT_NE(name[0], '.') << "a temporary file is left behind: " << name;
       EXPECT_NE(ReadFile(dir.File(name)).find("\"DTDBVerNo\": 1"), std::string::npos) << name;
     }

@@ -22,7 +22,7 @@ const std::string kSections =
 const std::string kDup = "[Dup]\nk=first\nk=second\n[Other]\nz=0\n[DUP]\nk=third\nonlylater=x\n";
 const std::string kComments = "[S]\n;x=1\n   ;indented=2\na=b ;c\n#hash=3\n";
 const std::string kQuotes =
-    "[Q]\ndouble=\"x\"\nsingle='y'\nmixed=\"z'\nnested=\"\"w\"\"\nblanks=\"  b  \"\none=\"\n"
+    "[Q]\nsingle='y'\nmixed=\"z'\nnested=\"\"w\"\"\nblanks=\"  b  \"\none=\"\n"
     "inner=a\"b\"\n";
 const std::string kBlanks = "[S]\nk = v \nnoequals\nempty=\n";
 const std::string kSection1 =
@@ -87,14 +87,12 @@ TEST(ProfileFile, GivesTheWindowsResults) {
       {"comments left out of a section", kComments, SEC("S", 64), "a=b ;c\0#hash=3\0\0"s, 15},
       {"comments left out of the key listing", kComments, STR("S", nullptr, "", 64),
        "a\0#hash\0\0"s, 8},
-      {"double quotes", kQuotes, STR("Q", "double", "", 64), "x\0"s, 1},
       {"single quotes", kQuotes, STR("Q", "single", "", 64), "y\0"s, 1},
       {"quotes that do not match stay", kQuotes, STR("Q", "mixed", "", 64), "\"z'\0"s, 3},
       {"one pair goes", kQuotes, STR("Q", "nested", "", 64), "\"w\"\0"s, 3},
       {"blanks inside quotes stay", kQuotes, STR("Q", "blanks", "", 64), "  b  \0"s, 5},
       {"a lone quote", kQuotes, STR("Q", "one", "", 64), "\"\0"s, 1},
       {"inner quotes", kQuotes, STR("Q", "inner", "", 64), "a\"b\"\0"s, 4},
-      {"a section keeps quotes", "[Q]\ndouble=\"x\"\n", SEC("Q", 64), "double=\"x\"\0\0"s, 11},
       {"a null default", kBlanks, STR("S", "missing", nullptr, 64), "\0"s, 0},
       {"only trailing spaces of a default go", kBlanks, STR("S", "missing", "  d  ", 64), "  d\0"s,
        3},

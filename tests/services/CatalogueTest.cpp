@@ -25,17 +25,6 @@ using testing::TempDir;
 using testing::TestHost;
 using Strings = std::vector<std::string>;
 
-// The first member of that name; a missing one fails the test and stands in as a blank record.
-template <class Collection>
-auto Member(const Collection& c, const std::string& name) {
-  using Ptr = std::decay_t<decltype(*c.begin())>;
-  for (const Ptr& member : c) {
-    if (member->Name() == name) return member;
-  }
-  ADD_FAILURE() << "no member " << name;
-  return std::make_shared<typename Ptr::element_type>();
-}
-
 // SQL Server, a NONE slot and Oracle; Access and FoxPro for 3.5, Access and Excel for 4.0.
 const std::string kTwoVersions = testing::ReadFile("tests/data/catalogue/two-versions.ini");
 
@@ -60,9 +49,10 @@ TEST_F(CatalogueTest, OnlyASwitchRefreshesTheHeldDriversLines) {
   drivers.Add(Make("Access", "Driver=held", true));
   drivers.Item(1)->SetDTDBDriver(true);
   api_.ReadDrvsBVProvided(drivers, 1, false);
-  EXPECT_EQ(Member(drivers, "Access")->AttribsString(), "Driver=held");
+  EXPECT_EQ(Describe(*drivers.Item(1)), "Access | Driver=held selected provided dtdb");
   api_.ReadDrvsBVProvided(drivers, 1, true);
-  EXPECT_EQ(Member(drivers, "Access")->AttribsString(), "Driver=jet40\r\nSetup=setup40");
+  EXPECT_EQ(Describe(*drivers.Item(1)),
+            "Access | Driver=jet40\r\nSetup=setup40 selected provided dtdb");
 }
 
 // Every member/item pair decides on its own, members from the last: an item is appended at the

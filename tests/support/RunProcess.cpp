@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -162,6 +163,15 @@ TempDir::~TempDir() {
 void TempDir::Write(const std::string& name, const std::string& content) const {
   std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
   std::ofstream(File(name), std::ios::binary) << content;
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
