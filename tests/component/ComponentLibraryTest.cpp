@@ -53,15 +53,10 @@ const Exports& Component() {
   return exports;
 }
 
-struct Report {
-  int32_t number;
-  std::string description, source, procedure;
-};
-
 // The host's design object over a property store; a get or put of the name in refuseGet or
 // refusePut fails with 5 "refused by the test host" ("TestHost"). With a site it answers IHostSite
-// with the settings below, and its error report records every report. Every value it hands out
-// is counted until FreeValue.
+// with the settings below, and its error report records every report as "number description
+// (source) in procedure". Every value it hands out is counted until FreeValue.
 struct TestObject : marshal::ComObject<TestObject> {
   marshal::Face<IDesignObject, TestObject> face;
   marshal::Face<IHostSite, TestObject> site;
@@ -70,7 +65,7 @@ struct TestObject : marshal::ComObject<TestObject> {
   std::string refuseGet, refusePut;
   bool hasSite = false;
   std::string registry = "none", script;
-  std::vector<Report> reports;
+  std::vector<std::string> reports;
   long outstanding = 0;
 
   TestObject();
@@ -121,7 +116,8 @@ struct TestObject : marshal::ComObject<TestObject> {
   static LumoraHResult ReportError(IErrorReport* self, int32_t number, LumoraString description,
                                    LumoraString source, LumoraString procedure) {
     decltype(report)::OwnerOf(self)->reports.push_back(
-        {number, marshal::Copy(description), marshal::Copy(source), marshal::Copy(procedure)});
+        std::to_string(number) + " " + marshal::Copy(description) + " (" + marshal::Copy(source) +
+        ") in " + marshal::Copy(procedure));
     return LUMORA_S_OK;
   }
 };
@@ -321,9 +317,6 @@ TEST(ComponentUnload, IsRefusedWhileAnObjectOrALockLives) {
     Ref<ISetupDesignObjectBuild> build;
     Create(build, IID_ISetupDesignObjectBuild);
     int32_t included = 0;
-    EXPECT_EQ(build->lpVtbl->IsIncluded(build.p, object->get(), marshal::View("ODBC\\x"), &included,
-                                        &error),
-              LUMORA_S_OK);
     EXPECT_EQ(build->lpVtbl->IsIncluded(build.p, object->get(), marshal::View("SQL SERVER DRIVER"),
                                         &included, &error),
               LUMORA_DISP_E_EXCEPTION);
@@ -357,10 +350,8 @@ TEST(ComponentWizard, FinishWritesThroughTheHostAndFailuresReachItsErrorReport) 
   EXPECT_EQ(object->store.Peek("DTDBVerNo"), Value::Integer(0));
   EXPECT_EQ(object->outstanding, 0);
   ASSERT_FALSE(object->reports.empty());
-  const Report& r = object->reports[0];
-  EXPECT_EQ(
-      std::tie(r.number, r.description, r.source, r.procedure),
-      std::make_tuple(5, "refused by the test host", "TestHost", "WizAPI:SetDriversInObject"));
+  EXPECT_EQ(object->reports[0],
+            "5 refused by the test host (TestHost) in WizAPI:SetDriversInObject");
   EXPECT_EQ(object->references(), 0u) << "report objects are released with the last LumoraCtl";
 }
 
