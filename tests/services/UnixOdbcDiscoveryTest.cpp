@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "contract/ProcessState.h"
 #include "contract/Text.h"
@@ -67,83 +68,51 @@ std::string ExpectedAttributes(const std::string& name) {
 }
 
 // Files written by hand, or registered with `odbcinst -i` from templates, user and system side,
-// each compared with what odbcinst lists from the very same files. "-" stands for a file that
-// does not exist. How one file is read on its own (comments, stray lines, byte-order marks,
-// encodings, [ODBC]) is the registry reader's own test.
+// each compared with what odbcinst lists from the very same files. Each folder under
+// tests/data/unixodbc/layouts holds the user file (user.ini) and the system file (odbc.ini), or
+// the templates odbcinst registers (user.tpl, system.tpl), a file left out where the layout has
+// none; and in `listed`, after comments saying what the layout shows, the data sources both must
+// list, "user NAME" or "system NAME" a line. How one file is read on its own (comments, stray
+// lines, byte-order marks, encodings, [ODBC]) is the registry reader's own test.
 TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
   SKIP_WITHOUT("odbcinst");
-  struct Layout {
-    std::string user, system;
-    std::string names;        // what both must list, joined by "|"
-    size_t users;             // how many of them, from the first, are user data sources
-    bool registered = false;  // the files are templates that odbcinst -i registers
-  };
-  const Layout layouts[] = {
-      // Odd spacing: an indented header or key counts in the user file, not in the system file.
-      {"[ Spaced Name ]\nDriver = x \n  [Indented]\n\tPort = 1\n\t[Tabbed]\n",
-       "[Sys]\nDriver=x\n  Server=dropped\n\tPort=2\n  [NotASection]\n[Next]\n",
-       "Spaced Name|Indented|Tabbed|Sys|Next", 3},
-      // With the user file ignored, the system file is read as the user file is; with no user
-      // file, the system file is still merged.
-      {"stray\n[U]\n", "[Sys]\n  Server=kept\n  [Indented]\n", "Sys|Indented", 0},
-      {"-", "[Sys]\n\tServer=dropped\n  [NotASection]\n", "Sys", 0},
-      // [ODBC Data Sources] is neither a list nor a data source; empty, it hides nothing.
-      {"[ODBC Data Sources]\nGhost=x\nA=y\n[A]\nDriver=y\n[Unlisted]\n", "-", "A|Unlisted", 2},
-      {"[ODBC Data Sources]\n[A]\n", "[ODBC Data Sources]\n[B]\n", "A|B", 1},
-      // An indented first header: the system file is ignored.
-      {"[A]\n", "  [B]\n[C]\n", "A", 1},
-      // A name in both files is listed once, as the user's; system duplicates once.
-      {"[Shared]\n[Mine]\n", "[SHARED]\n[Ours]\n[ours]\n", "Shared|Mine|Ours", 2},
-      // An empty section name ends the list, the system file's too.
-      {"[A]\n[]\n[B]\n", "[C]\n", "A", 1},
-      // A missing ] and text after ] still name the section.
-      {"[Open\nDriver=x\n[Closed] tail\n", "-", "Open|Closed", 2},
-      // Empty files, and files that odbcinst itself registered from templates.
-      {"", "", "", 0},
-      {"[Orders]\nDriver=Test Driver\nDBQ=C:\\data\\orders.mdb\n\n"
-       "[Shared]\nDriver=Test Driver\nServer=user-side\n",
-       "[Stock]\nDriver=Test Driver\nPort=5432\n\n"
-       "[Shared]\nDriver=Test Driver\nServer=machine-side\n",
-       "Orders|Shared|Stock", 2, true},
-      // A name in both files takes the user's entries; a path in a known folder its symbol.
-      {"[Orders]\nDriver = Test Driver\nDescription = Orders of the year\nDBQ = C:\\data\\o.mdb\n"
-       "Setup = C:\\Windows\\System32\\odbcjt32.dll\n[Shared]\nDriver = Test Driver\n"
-       "Server = user-side\n[Mixed Case Name]\nDriver = Test Driver\n",
-       "[Stock]\nDriver = Test Driver\nPort = 5432\n[Shared]\nServer = machine-side\n",
-       "Orders|Shared|Mixed Case Name|Stock", 3},
-  };
-  for (const Layout& layout : layouts) {
-    SCOPED_TRACE(layout.user + " / " + layout.system);
+  for (const auto& entry : std::filesystem::directory_iterator("tests/data/unixodbc/layouts")) {
+    const std::string layout = entry.path().string();
+    SCOPED_TRACE(layout);
     testing::TempDir dir;
     dir.Write("sys/odbcinst.ini", "[Test Driver]\nDescription=test\nDriver=/nonexistent.so\n");
     ScopedEnv env("ODBCINI", dir.File("user.ini").c_str());
     env.Set("ODBCSYSINI", dir.File("sys").c_str());
-    const std::string user = layout.registered ? "user.tpl" : "user.ini";
-    const std::string system = layout.registered ? "system.tpl" : "sys/odbc.ini";
-    if (layout.user != "-") dir.Write(user, layout.user);
-    if (layout.system != "-") dir.Write(system, layout.system);
-    if (layout.registered) {
+    for (const auto& [file, to] : {std::pair{"user.ini", "user.ini"},
+                                   {"odbc.ini", "sys/odbc.ini"},
+                                   {"user.tpl", "user.tpl"},
+                                   {"system.tpl", "system.tpl"}}) {
+      if (std::filesystem::exists(layout + "/" + file)) {
+        dir.Write(to, testing::ReadFile(layout + "/" + file));
+      }
+    }
+    if (std::filesystem::exists(dir.File("user.tpl"))) {
       dir.Write("sys/odbc.ini", "");  // odbcinst -l fails without a system file
-      Shell("odbcinst -i -s -h -f '" + dir.File(user) + "'");
-      Shell("odbcinst -i -s -l -f '" + dir.File(system) + "'");
+      Shell("odbcinst -i -s -h -f '" + dir.File("user.tpl") + "'");
+      Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
     }
     DataSources sources;
-    const std::vector<std::string> found = DiscoveredNames(dir.path(), sources);
-    EXPECT_EQ(found, ListedNames());
-    std::string names;
-    for (const std::string& name : found) names += (names.empty() ? "" : "|") + name;
-    EXPECT_EQ(names, layout.names);
-    for (size_t i = 0; i < found.size(); ++i) {
-      const DataSource& r = *sources.Item(static_cast<int16_t>(i + 1));
-      std::string expected = ExpectedAttributes(r.Name());
+    EXPECT_EQ(DiscoveredNames(dir.path(), sources), ListedNames());
+    std::vector<std::string> listed, found;
+    for (const std::string& line : Lines(testing::ReadFile(layout + "/listed"))) {
+      if (!line.starts_with('#')) listed.push_back(line);
+    }
+    for (const auto& r : sources) {
+      found.push_back((r->UserDSN() ? "user " : "system ") + r->Name());
+      EXPECT_NE(r->UserDSN(), r->SystemDSN()) << r->Name();
+      std::string expected = ExpectedAttributes(r->Name());
       const std::string system32 = "=C:\\Windows\\System32\\";
       if (size_t at = expected.find(system32); at != std::string::npos) {
         expected.replace(at, system32.size(), "=<WINSYSDIR>\\");
       }
-      EXPECT_EQ(r.AttribsString(), expected) << r.Name();
-      EXPECT_EQ(r.UserDSN(), i < layout.users) << r.Name();
-      EXPECT_NE(r.UserDSN(), r.SystemDSN()) << r.Name();
+      EXPECT_EQ(r->AttribsString(), expected) << r->Name();
     }
+    EXPECT_EQ(found, listed);
   }
 }
 
