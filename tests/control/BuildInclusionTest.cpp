@@ -41,7 +41,8 @@ class BuildInclusion : public ::testing::Test {
 // One answer per object and path: whole paths ignoring case (cut at the first NUL, which the
 // component's test asks across the C boundary); the first name that matches decides; unselected
 // drivers and the placeholder count for nothing; the version picks the desktop family, an unset
-// one counting as 0.
+// one counting as 0. A selected driver's paths in either case, and an unselected driver's, are
+// lumora build's on the example (BuildCommand).
 TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
   struct Case {
     std::vector<std::string> names;
@@ -52,8 +53,6 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
   };
   const std::vector<std::string> access = {kAccess};
   const Case cases[] = {
-      {access, {true}, -1, "dtdb 3.5\\access driver\\english", true},
-      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH", true},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH ", false},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\", false},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\FRENCH", false},
@@ -61,10 +60,8 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
       {access, {true}, -1, "DTDB 3.5\\ACCESS", false},
       {access, {true}, -1, "", false},
       {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER", true},
-      {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER\\GERMAN", true},
       {{"SQL Server"}, {true}, -1, "DTDB 3.5", true},  // any driver selected, version 0
       {{"SQL Server"}, {true}, -1, "DTDB 4.0", false},
-      {{"SQL Server"}, {true}, -1, "ORACLE DRIVER", false},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0\\ACCESS DRIVER\\GERMAN", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5\\ACCESS DRIVER", false},
