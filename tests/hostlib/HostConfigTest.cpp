@@ -28,7 +28,6 @@ TEST(HostConfig, ReadsFoldersAndDrivesWithCommentsAndDefaults) {
 
 TEST(HostConfig, MistakesNameTheFileAndLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"[Folders]\n", "host.ini:1: unknown section [Folders]"},
       {"[SystemFolders]\nSystemFolder=C:\\\nSysFolder=C:\\\n", "host.ini:3: unknown system folder"},
       {"[Drives]\nC=/x\n\nCC=/y\n", "host.ini:4: a drive is one letter"},
       {"[Drives]\nC=\n", "host.ini:2: drive C has no folder"},

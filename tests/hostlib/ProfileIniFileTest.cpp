@@ -52,15 +52,13 @@ TEST(ProfileIniFile, CountsOneMoreThanTheHighestSlotOfThePlainStemInTheFirstSect
   EXPECT_FALSE(
       ProfileIniFile().FindIniFileEntry(dir.File("absent.ini"), "Drivers", "Driver", value, count));
   EXPECT_EQ(count, 0);
-  for (const char* key : {"Driver32767", "Driver99999999999999999999"}) {
-    dir.Write("lumora.ini", std::string("[Drivers]\n") + key + "=x\n");
-    EXPECT_EQ(testing::FailureNumberOf([&] {
-                ProfileIniFile().FindIniFileEntry(dir.File("lumora.ini"), "Drivers", "Driver",
-                                                  value, count);
-              }),
-              kOverflow)
-        << key;
-  }
+  // A slot past 16 bits overflows (Driver32767 in CatalogueTest.CountOverflow...).
+  dir.Write("lumora.ini", "[Drivers]\nDriver99999999999999999999=x\n");
+  EXPECT_EQ(testing::FailureNumberOf([&] {
+              ProfileIniFile().FindIniFileEntry(dir.File("lumora.ini"), "Drivers", "Driver", value,
+                                                count);
+            }),
+            kOverflow);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "host/DesignObjectFile.h"
 #include "hostlib/ProfileIniFile.h"
 #include "services/WizAPI.h"
 #include "support/Records.h"
