@@ -30,15 +30,6 @@ std::vector<std::string> ValuesOf(const std::shared_ptr<RegistryTree>& tree, int
   return out;
 }
 
-std::string Utf16(const std::string& ascii) {
-  std::string out = "\xFF\xFE";
-  for (char c : ascii) {
-    out.push_back(c);
-    out.push_back('\0');
-  }
-  return out;
-}
-
 using Lines = std::vector<std::string>;
 
 // HKEY_CURRENT_USER and `levels` keys below it.
@@ -71,9 +62,7 @@ TEST(RegFile, TextIsDecodedByItsHeader) {
       {"REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n", {"Caf\xC3\x83\xC2\xA9=x"}},
       {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"Caf\xC3\xA9\"=\"x\"\n",
        {"Caf\xC3\xA9=x"}},
-      {Utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n"
-             "\"E\"=hex(2):25,00,53,00,00,00\r\n\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n") +
-           std::string("\x22\x00\xE9\x00\x22\x00\x3D\x00\x22\x00\x3A\x04\x22\x00", 14),  // "é"="к"
+      {testing::ReadFile("tests/data/registry/utf16-text-types.reg"),
        {"E=%S", "M=a", "\xC3\xA9=\xD0\xBA"}},
   };
   for (const auto& [file, lines] : cases) {
