@@ -34,18 +34,14 @@ std::vector<std::string> ListedNames() {
   return names;
 }
 
-// The names the wizard discovers with the unixodbc source: user data sources, then system.
-std::vector<std::string> DiscoveredNames(const std::string& componentDir, DataSources& sources) {
+// What the wizard discovers with the unixodbc source into `sources`: user data sources, then
+// system.
+void Discover(const std::string& componentDir, DataSources& sources) {
   component::Attach(std::make_shared<LocalHostLibrary>(HostSettings{}), componentDir);
-  WizAPI api;
-  api.ReadDrvDSNFromReg(kCurrentUserRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
-                        sources);
-  api.ReadDrvDSNFromReg(kLocalMachineRoot, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources",
-                        sources);
+  for (int32_t root : {kCurrentUserRoot, kLocalMachineRoot}) {
+    WizAPI().ReadDrvDSNFromReg(root, "SOFTWARE\\ODBC\\ODBC.INI\\", "ODBC Data Sources", sources);
+  }
   component::Detach();
-  std::vector<std::string> found;
-  for (const auto& r : sources) found.push_back(r->Name());
-  return found;
 }
 
 // The attribute text the wizard should build from odbcinst's view of one data source: its
@@ -97,12 +93,13 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
       Shell("odbcinst -i -s -l -f '" + dir.File("system.tpl") + "'");
     }
     DataSources sources;
-    EXPECT_EQ(DiscoveredNames(dir.path(), sources), ListedNames());
-    std::vector<std::string> listed, found;
+    Discover(dir.path(), sources);
+    std::vector<std::string> names, listed, found;
     for (const std::string& line : Lines(testing::ReadFile(layout + "/listed"))) {
       if (!line.starts_with('#')) listed.push_back(line);
     }
     for (const auto& r : sources) {
+      names.push_back(r->Name());
       found.push_back((r->UserDSN() ? "user " : "system ") + r->Name());
       EXPECT_NE(r->UserDSN(), r->SystemDSN()) << r->Name();
       std::string expected = ExpectedAttributes(r->Name());
@@ -112,6 +109,7 @@ TEST(UnixOdbcDiscovery, ListsWhatOdbcinstListsForEveryFileLayout) {
       }
       EXPECT_EQ(r->AttribsString(), expected) << r->Name();
     }
+    EXPECT_EQ(names, ListedNames());
     EXPECT_EQ(found, listed);
   }
 }
