@@ -20,7 +20,6 @@ namespace {
 
 using testing::Describe;
 using testing::Make;
-using testing::Names;
 using testing::TempDir;
 using testing::TestHost;
 using Strings = std::vector<std::string>;
