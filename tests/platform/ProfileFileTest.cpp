@@ -1,7 +1,7 @@
 // The profile functions against the Windows behaviour they stand in for: parsing, matching,
 // quotes, defaults, listings and the truncation results. Encodings (UTF-16 with its mark,
 // Windows-1252 behind a UTF-8 mark) are played end to end by the scripted cases
-// catalogue-in-utf-16 and finish-with-windows-1252-catalogue.
+// catalogue-in-utf-16 and finish-with-windows-1252-catalogue; here, a mark before a section.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -140,6 +140,8 @@ TEST(ProfileFile, GivesTheWindowsResults) {
        "section1\0section2\0section3\0\0"s, 26, kProfileMoreData},
       {"section names with one to spare", kThree, STR(nullptr, nullptr, "", 29),
        "section1\0section2\0section3\0\0"s, 27},
+      {"a UTF-8 byte-order mark is not part of the first section", "\xEF\xBB\xBF" + kThree,
+       STR(nullptr, nullptr, "", 64), "section1\0section2\0section3\0\0"s, 27},
       {"a lone CR ends a line", kLoneCrs, STR("A", "k", "", 64), "1\0"s, 1},
       {"a lone CR ends a line in a section too", kLoneCrs, SEC("B", 64), "k=2\0last=3\0\0"s, 11},
       {"a NUL after the last line is no entry", kWithNul, SEC("section3", 64), "=val5\0\0"s, 6},
