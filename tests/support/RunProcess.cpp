@@ -63,11 +63,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     Exec(program, args);
   }
-  ProcessResult result;
-  result.exitStatus = ExitStatus(pid);
-  result.out = ReadFile(dir.File("out"));
-  result.err = ReadFile(dir.File("err"));
-  return result;
+  // A braced list is evaluated in order: the child has ended before its files are read.
+  return {ExitStatus(pid), ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
 }
 
 // Standard input, output and error are pipes, so the test can answer what the child prints.
@@ -93,9 +90,8 @@ LiveProcess::~LiveProcess() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  for (int fd : {in_, out_, err_}) {
+  for (int fd : {in_, out_, err_})
     if (fd >= 0) close(fd);
-  }
 }
 
 void LiveProcess::Send(const std::string& text) {
@@ -133,8 +129,7 @@ void LiveProcess::CloseInput() {
 
 ProcessResult LiveProcess::Finish() {
   CloseInput();
-  while (ReadMore(out_, pending_, -1) || ReadMore(err_, err_text_, -1)) {
-  }
+  while (ReadMore(out_, pending_, -1) || ReadMore(err_, err_text_, -1)) continue;
   for (int* fd : {&out_, &err_}) {
     close(*fd);
     *fd = -1;
