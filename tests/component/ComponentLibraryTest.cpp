@@ -1,6 +1,7 @@
 // libBVLumora.so through its exports and interfaces only, as a host loads it: the class factory,
 // IsIncluded through a host-implemented design object, QueryInterface rules, the unload check,
-// the wizard through the host site, and registration in a temporary component registry.
+// the wizard through the host site, and registration in a temporary component registry, by
+// the library's exports and by lumora register.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -395,6 +396,49 @@ TEST_F(ComponentRegistration, KeepsWhatElseTheRegistryHoldsAndLeavesAnUnreadable
   EXPECT_EQ(Component().registerServer(), LUMORA_SELFREG_E_CLASS);
   EXPECT_EQ(Component().unregisterServer(), LUMORA_SELFREG_E_CLASS);
   EXPECT_EQ(testing::ReadFile(File()), "{ not json");
+}
+
+// lumora as the host of the component: register and unregister call the component's exports,
+// and the other commands load the class that the component registry names, else the library
+// beside lumora.
+using HostCommand = ComponentRegistration;
+
+TEST_F(HostCommand, RegisterAndUnregisterCallTheComponentsExports) {
+  auto r = testing::RunProcess(testing::Lumora(), {"register"});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("registered BVLumora.LumoraCtl (", 0), 0u) << r.out;
+  EXPECT_NE(testing::ReadFile(File()).find("Brevant Lumora Object Wizard"), std::string::npos);
+
+  r = testing::RunProcess(testing::Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "true\tODBC\n");
+
+  // What unregister leaves is the other registration tests'.
+  ASSERT_EQ(testing::RunProcess(testing::Lumora(), {"unregister"}).exitStatus, 0);
+  r = testing::RunProcess(testing::Lumora(), {"register", dir_.File("missing.so")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find("cannot load the component"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(File()));
+}
+
+TEST_F(HostCommand, LoadsTheClassTheRegistryNamesAndNeverAnotherOne) {
+  // A registration naming a file that is no library: lumora must try that file.
+  dir_.Write("fake/libBVLumora.so", "not a library");
+  dir_.Write("lumora/components.json", testing::RegistryNaming(dir_.File("fake/libBVLumora.so")));
+  auto r = testing::RunProcess(testing::Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so")), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+
+  // A registration whose file is gone is refused by name: the library beside lumora is not
+  // loaded in its place.
+  std::filesystem::remove(dir_.File("fake/libBVLumora.so"));
+  r = testing::RunProcess(testing::Lumora(), {"build", "examples/object.json", "ODBC"});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find(dir_.File("fake/libBVLumora.so") + " registered in "), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
 }
 
 }  // namespace
