@@ -1,14 +1,17 @@
 // The local host library: its settings file, the drive mapping of Windows paths, the folders and
 // registry it serves, and its profile-list helper (how it counts the slots of a numbered list
-// section) and PE version reader (on executables that the tests build byte by byte).
+// section) and PE version reader (on executables that the tests build byte by byte); and the
+// atomic write of the component registry: the old text or the new, its mode kept, nothing left.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "contract/HostError.h"
+#include "hostlib/AtomicFile.h"
 #include "hostlib/HostConfig.h"
 #include "hostlib/LocalHostLibrary.h"
 #include "hostlib/PeFileVersion.h"
@@ -351,6 +354,38 @@ TEST(PeFileVersion, LoadsLocalAndMappedWindowsPaths) {
   EXPECT_FALSE(info.Load(dir.path()));  // a folder
   EXPECT_FALSE(info.Load("relative\\odbcjt32.dll"));
   EXPECT_EQ(info.GetVersion().text, "");
+}
+
+TEST(AtomicFile, ReplacesTheFileKeepingItsModeAndLeavesNothingBeside) {
+  struct Row {
+    const char* name;
+    int mode;  // of the file that is there; -1: none
+    unsigned expected;
+  };
+  for (const Row& row : {Row{"new", -1, 0644}, Row{"kept", 0600, 0600}, Row{"wide", 0664, 0664}}) {
+    SCOPED_TRACE(row.name);
+    testing::TempDir dir;
+    if (row.mode >= 0) {
+      dir.Write("r.json", "old");
+      ::chmod(dir.File("r.json").c_str(), static_cast<mode_t>(row.mode));
+    }
+    ReplaceFileAtomically(dir.File("r.json"), "new text");
+    EXPECT_EQ(testing::ReadFile(dir.File("r.json")), "new text");
+    EXPECT_EQ(testing::ModeOf(dir.File("r.json")), row.expected);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.json"});
+  }
+}
+
+TEST(AtomicFile, RefusesNamingTheFileAndWhy) {
+  testing::TempDir dir;
+  const std::string missing = dir.File("none/r.json");
+  EXPECT_EQ(testing::MessageOf<HostError>([&] { ReplaceFileAtomically(missing, "x"); }),
+            missing + ": cannot open its folder: No such file or directory");
+  std::filesystem::create_directory(dir.File("r.json"));
+  const std::string error =
+      testing::MessageOf<HostError>([&] { ReplaceFileAtomically(dir.File("r.json"), "x"); });
+  EXPECT_EQ(error.rfind(dir.File("r.json") + ": cannot replace it: ", 0), 0u) << error;
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.json"}) << "no new text stays beside it";
 }
 
 }  // namespace
