@@ -13,6 +13,7 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/UserInput.h"
 #include "services/WizAPI.h"
+#include "support/Outcome.h"
 #include "support/TestHost.h"
 #include "support/doubles/MemoryDesignObject.h"
 #include "ui/Wizard.h"
@@ -38,11 +39,8 @@ class BuildInclusion : public ::testing::Test {
   }
   // The answer as "true" or "false", or "error N" for the failure that went back to the caller.
   std::string Outcome(DesignObject* object, const std::string& path) {
-    try {
-      return Ask(object, path) ? "true" : "false";
-    } catch (const Failure& f) {
-      return "error " + std::to_string(f.number());
-    }
+    return testing::TextOrFailure(
+        [&] { return std::string(Ask(object, path) ? "true" : "false"); });
   }
   testing::TestHost host_;
   LumoraCtl control_;

@@ -24,15 +24,7 @@
 namespace lumora {
 namespace {
 
-// What a conversion gives, as text, or "error N" for the failure it raises.
-template <class F>
-std::string Outcome(F convert) {
-  try {
-    return convert();
-  } catch (const Failure& e) {
-    return "error " + std::to_string(e.number());
-  }
-}
+using testing::TextOrFailure;
 
 // Each row: a value and what ToLong, ToBool and ToString make of it ("-": not checked).
 TEST(Value, ConvertsAsTheClassicRulesSay) {
@@ -61,9 +53,9 @@ TEST(Value, ConvertsAsTheClassicRulesSay) {
   };
   for (const auto& c : cases) {
     const std::string got[] = {
-        Outcome([&] { return std::to_string(c.value.ToLong()); }),
-        Outcome([&] { return std::string(c.value.ToBool() ? "True" : "False"); }),
-        Outcome([&] { return c.value.ToString(); })};
+        TextOrFailure([&] { return std::to_string(c.value.ToLong()); }),
+        TextOrFailure([&] { return std::string(c.value.ToBool() ? "True" : "False"); }),
+        TextOrFailure([&] { return c.value.ToString(); })};
     const std::string want[] = {c.asLong, c.asBool, c.asText};
     for (int i = 0; i < 3; ++i) {
       EXPECT_TRUE(want[i] == "-" || got[i] == want[i]) << i << ": " << got[i] << " of " << got[2];
@@ -77,10 +69,11 @@ TEST(Value, ArrayAccessFailsOutOfRangeAndOnNonArrays) {
   EXPECT_EQ(names.At(1).ToString(), "b");
   EXPECT_EQ(Value::Strings({}).UpperBound(), -1);
   EXPECT_EQ(Value::MakeList({Value::Integer(1), Value::String("x")}).At(1).ToString(), "x");
-  EXPECT_EQ(Outcome([&] { return names.At(2).ToString(); }), "error 9");
-  EXPECT_EQ(Outcome([&] { return names.At(-1).ToString(); }), "error 9");
-  EXPECT_EQ(Outcome([] { return std::to_string(Value::Integer(3).UpperBound()); }), "error 13");
-  EXPECT_EQ(Outcome([] { return Value().At(0).ToString(); }), "error 13");
+  EXPECT_EQ(TextOrFailure([&] { return names.At(2).ToString(); }), "error 9");
+  EXPECT_EQ(TextOrFailure([&] { return names.At(-1).ToString(); }), "error 9");
+  EXPECT_EQ(TextOrFailure([] { return std::to_string(Value::Integer(3).UpperBound()); }),
+            "error 13");
+  EXPECT_EQ(TextOrFailure([] { return Value().At(0).ToString(); }), "error 13");
 }
 
 TEST(Text, UpperCasesPerCodePointLikeThePlatform) {
