@@ -470,7 +470,7 @@ TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
   testing::ScopedEnv env("XDG_STATE_HOME", state.path().c_str());
   // A folder that refuses them, and a folder that anyone may write, send them to the state folder.
   testing::FaultyFileSystem fs;
-  fs.refuseNewFilesUnder = dir.path();
+  fs.faults = {{"Open", dir.path() + "/", EACCES}};  // what is opened inside it, not itself
   const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
   ::chmod(dir.path().c_str(), 01777);
   const std::string notShared =

@@ -1,6 +1,6 @@
 // The machine's file system with faults injected on request, as leveldb's fault-injection Env:
-// any call failing with an errno for the paths it names, a disk that fills after some bytes of a
-// file, files that cannot be made in a folder. Everything else goes to the real calls.
+// any call failing with an errno for the paths it names, and a disk that fills after some bytes of
+// a file. Everything else goes to the real calls.
 #pragma once
 
 #include <map>
@@ -30,8 +30,6 @@ class FaultyFileSystem : public PosixFileSystem {
   // many bytes were written to them in all (-1: never).
   long long writeBudget = -1;
   std::string fullFor;
-  // Creating a file whose path starts with this prefix fails with EACCES ("": never).
-  std::string refuseNewFilesUnder;
 
   int Open(const std::string& path, int flags, mode_t mode) override;
   ssize_t Read(int fd, void* data, size_t size) override;
