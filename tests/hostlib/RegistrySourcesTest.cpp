@@ -189,9 +189,7 @@ Lines OdbcKeys(const RegistryTree& tree, int32_t root) {
       RegistryTree::Find(tree.FindRoot(root), "Software\\ODBC\\ODBC.INI");
   if (odbcIni == nullptr) return out;
   for (const auto& [upper, key] : odbcIni->children()) {
-    for (const auto& v : key->values()) {
-      out.push_back(key->name() + ": " + v.name + "=" + v.data.ToString());
-    }
+    for (const std::string& value : ValuesOf(*key, "")) out.push_back(key->name() + ": " + value);
   }
   return out;
 }
