@@ -209,28 +209,47 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   }
 }
 
-// A symbol resolves through the host's folder and the drive mapping; on an unmapped drive the
-// line is kept with a warning naming it. A line of 999 bytes, the most unixODBC reads whole, is
-// written; ExportCommand.RefusesWhatTheFormatCannotCarryAndWritesNothing refuses one byte more.
-TEST(OdbcinstTemplates, ResolvesPathSymbolsThroughTheDriveMapOrWarns) {
-  const std::string longest = "X=" + std::string(997, 'v');
+// unixODBC reads a line of at most 999 bytes whole; the uninstall flag is a comment line above
+// each data source's section.
+TEST(OdbcinstTemplates, RefusesLinesUnixOdbcSplitsAndNotesTheUninstallFlag) {
+  for (const auto& [length, refused] : {std::pair{997u, false}, std::pair{998u, true}}) {
+    ExportChoices choices;
+    choices.drivers = {Driver("A", {{"Driver", "a.so"}, {"X", std::string(length, 'v')}})};
+    if (refused) {
+      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << length;
+    } else {
+      EXPECT_NE(WriteOdbcinstTemplates(choices, {})
+                    .files.at(0)
+                    .text.find("\nX=" + std::string(length, 'v') + "\n"),
+                std::string::npos);
+    }
+  }
   ExportChoices choices;
-  choices.drivers = {Driver(
-      "A",
-      {{"Driver", "<PROGRAMFILES>\\a.so"}, {"Setup", "<WINDIR>\\s.so"}, {"X", longest.substr(2)}})};
+  choices.dataSources = {{ItemKind::kDataSource, "Kept", {{"DriverName", "<DAO>"}}, false, false},
+                         {ItemKind::kDataSource, "Gone", {{"DriverName", "A"}}, false, true}};
+  const std::string user = WriteOdbcinstTemplates(choices, {}).files.at(1).text;
+  EXPECT_NE(user.find("\n; on uninstall: keep\n[Kept]\nDriver=<DAO>\n"), std::string::npos) << user;
+  EXPECT_NE(user.find("\n; on uninstall: remove\n[Gone]\nDriver=A\n"), std::string::npos) << user;
+}
+
+// A symbol resolves through the host's folder and the drive mapping; on an unmapped drive the
+// line is kept with a warning naming it.
+TEST(OdbcinstTemplates, ResolvesPathSymbolsThroughTheDriveMapOrWarns) {
+  ExportChoices choices;
+  choices.drivers = {
+      Driver("A", {{"Driver", "<PROGRAMFILES>\\a.so"}, {"Setup", "<WINDIR>\\s.so"}})};
   ExportOptions options;
   options.folders.programFiles = "D:\\PF\\";
   options.folders.windows = "E:\\Win\\";
   options.drives = {{'D', "/opt/d"}};
   const ExportOutput out = WriteOdbcinstTemplates(choices, options);
-  EXPECT_NE(out.files.at(0).text.find("\n[A]\nDriver=/opt/d/PF/a.so\nSetup=<WINDIR>\\s.so\n" +
-                                      longest + "\n"),
+  EXPECT_NE(out.files.at(0).text.find("\n[A]\nDriver=/opt/d/PF/a.so\nSetup=<WINDIR>\\s.so\n"),
             std::string::npos)
       << out.files.at(0).text;
-  EXPECT_EQ(out.warnings,
-            std::vector<std::string>{
-                "odbcinst.ini: [A] Setup=<WINDIR>\\s.so: <WINDIR> is E:\\Win\\, on no "
-                "drive mapped to this machine; kept as it is"});
+  ASSERT_EQ(out.warnings.size(), 1u);
+  EXPECT_EQ(out.warnings[0],
+            "odbcinst.ini: [A] Setup=<WINDIR>\\s.so: <WINDIR> is E:\\Win\\, on no drive mapped "
+            "to this machine; kept as it is");
 }
 
 using Contents = std::map<std::string, std::string>;
