@@ -419,9 +419,9 @@ TEST(DesignObjectSave, RemovesOnlyItsOwnLeftNewTexts) {
   EXPECT_EQ(dir.Names(), kept);
 }
 
-// An object's name may be as long as the file system allows: its new text and its kept text are
-// named within NAME_MAX (its recovery file: RecoveryFilesAreNewPrivateAndFit), and two long names
-// alike in their first 240 bytes never share them.
+// An object's name may be as long as the file system allows: its new text, its kept text and its
+// recovery file are named within NAME_MAX, and two long names alike in their first 240 bytes
+// never share them.
 TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
   struct Row {
     size_t length;
@@ -445,6 +445,9 @@ TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
     dir.Write(kept, "{}");
     EXPECT_EQ(OpenError(dir.File(twin)), "opened");
     EXPECT_NE(OpenError(dir.File(name)).find("interrupted"), std::string::npos);
+    // A refused save of it still keeps the choices beside it.
+    ::chmod(dir.File(name).c_str(), 0400);
+    EXPECT_NE(SaveError(f).find("your choices are in " + dir.path() + "/"), std::string::npos);
   }
 }
 
