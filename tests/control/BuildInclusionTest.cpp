@@ -1,13 +1,24 @@
-// Build-time feature inclusion: the feature table, the path matching rules, and the failures
-// that go back to the host untrapped.
+// LumoraCtl's two entry points. Build-time feature inclusion: the feature table, the path
+// matching rules, and the failures that go back to the host untrapped. The wizard: a fresh
+// session per call, nothing written unless the author finished.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "contract/Failure.h"
 #include "control/FeatureTable.h"
 #include "control/LumoraCtl.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/UserInput.h"
 #include "services/WizAPI.h"
+#include "support/Outcome.h"
 #include "support/TestHost.h"
 #include "support/doubles/MemoryDesignObject.h"
+#include "ui/Wizard.h"
+#include "ui/frmWizard.h"
+#include "ui/modWizard.h"
 
 namespace lumora {
 namespace {
@@ -28,11 +39,8 @@ class BuildInclusion : public ::testing::Test {
   }
   // The answer as "true" or "false", or "error N" for the failure that went back to the caller.
   std::string Outcome(DesignObject* object, const std::string& path) {
-    try {
-      return Ask(object, path) ? "true" : "false";
-    } catch (const Failure& f) {
-      return "error " + std::to_string(f.number());
-    }
+    return testing::TextOrFailure(
+        [&] { return std::string(Ask(object, path) ? "true" : "false"); });
   }
   testing::TestHost host_;
   LumoraCtl control_;
@@ -41,7 +49,8 @@ class BuildInclusion : public ::testing::Test {
 // One answer per object and path: whole paths ignoring case (cut at the first NUL, which the
 // component's test asks across the C boundary); the first name that matches decides; unselected
 // drivers and the placeholder count for nothing; the version picks the desktop family, an unset
-// one counting as 0.
+// one counting as 0. A selected driver's paths in either case, and an unselected driver's, are
+// lumora build's on the example (BuildCommand).
 TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
   struct Case {
     std::vector<std::string> names;
@@ -52,8 +61,6 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
   };
   const std::vector<std::string> access = {kAccess};
   const Case cases[] = {
-      {access, {true}, -1, "dtdb 3.5\\access driver\\english", true},
-      {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH", true},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\ENGLISH ", false},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\", false},
       {access, {true}, -1, "DTDB 3.5\\ACCESS DRIVER\\FRENCH", false},
@@ -61,10 +68,8 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
       {access, {true}, -1, "DTDB 3.5\\ACCESS", false},
       {access, {true}, -1, "", false},
       {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER", true},
-      {{"SQL Server"}, {true}, -1, "SQL SERVER DRIVER\\GERMAN", true},
       {{"SQL Server"}, {true}, -1, "DTDB 3.5", true},  // any driver selected, version 0
       {{"SQL Server"}, {true}, -1, "DTDB 4.0", false},
-      {{"SQL Server"}, {true}, -1, "ORACLE DRIVER", false},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0\\ACCESS DRIVER\\GERMAN", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5\\ACCESS DRIVER", false},
@@ -201,6 +206,77 @@ TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
       EXPECT_EQ(Outcome(&object, "ORACLE DRIVER"), step.oracle) << step.drivers.StringAt(0);
     }
   }
+}
+
+class PlayDriver : public forms::ModalDriver {
+ public:
+  std::function<void(frmWizard&)> play;
+  void RunModal(forms::Form& form) override { play(dynamic_cast<frmWizard&>(form)); }
+};
+
+class WizardDisplay : public ::testing::Test {
+ protected:
+  WizardDisplay() { forms::App().SetModalDriver(driver); }
+  ~WizardDisplay() override {
+    forms::App().SetModalDriver(nullptr);
+    frmWizard::Reset();
+  }
+
+  testing::TestHost host;
+  std::shared_ptr<PlayDriver> driver = std::make_shared<PlayDriver>();
+  MemoryDesignObject object;
+  LumoraCtl control;
+};
+
+// A cancelled session reads the version and the two lists, stored data sources without any
+// driver entry, and writes nothing.
+TEST_F(WizardDisplay, CloseBoxReturnsFalseAfterReadingOnly) {
+  object.PutProperty("DTDBVerNo", Value::Integer(1));
+  object.PutProperty("DataSources", Value::Strings({"Sales"}));
+  object.PutProperty("DataSourcesInfo", Value::Strings({"Driver=x"}));
+  object.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+  object.PutProperty("DataSourcesSelections", Value::Booleans({true}));
+  object.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+  object.ClearLog();
+  int16_t count = -1;
+  driver->play = [&](frmWizard& form) {
+    count = form.Owner().DataSources->Count();
+    forms::UserInput::CloseBox(form);
+  };
+  EXPECT_FALSE(control.IDevWizard_Display(&object));
+  EXPECT_EQ(count, 1);
+  std::vector<std::string> log = object.log();  // a property read twice in a row counts once
+  log.erase(std::unique(log.begin(), log.end()), log.end());
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"get DTDBVerNo", "get Drivers", "get DataSources",
+                                      "get DataSourcesInfo", "get DataSourcesTypes",
+                                      "get DataSourcesSelections", "get DataSourcesUninstFlags"}));
+  EXPECT_FALSE(control.CurrentWizard()->ReturnCode);
+}
+
+TEST_F(WizardDisplay, EachCallStartsFromTheDesignObjectAgain) {
+  std::vector<int32_t> versionsSeen;
+  driver->play = [&](frmWizard& form) {
+    Wizard& session = form.Owner();
+    versionsSeen.push_back(session.DTDBVerNo);
+    session.DTDBVerNo = versionsSeen.size() == 1 ? 1 : 7;  // the first finishes with 1
+    if (versionsSeen.size() == 1) {
+      EndWizard();
+    } else {
+      forms::UserInput::CloseBox(form);  // the second is cancelled: its 7 is never written
+    }
+  };
+  EXPECT_TRUE(control.IDevWizard_Display(&object));
+  EXPECT_FALSE(control.IDevWizard_Display(&object));
+  EXPECT_NE(control.CurrentWizard(), nullptr);
+  EXPECT_EQ(versionsSeen, (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(object.Peek("DTDBVerNo"), Value::Integer(1));
+}
+
+TEST_F(WizardDisplay, ANullObjectIsReportedAndAnsweredFalse) {
+  driver->play = [](frmWizard& form) { forms::UserInput::CloseBox(form); };
+  EXPECT_FALSE(control.IDevWizard_Display(nullptr));
+  EXPECT_EQ(host.procedures(), std::vector<std::string>{"LumoraCtl:IDevWizard_Display"});
 }
 
 }  // namespace

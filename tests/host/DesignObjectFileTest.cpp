@@ -1,9 +1,12 @@
-// Design-object files: what is read, what is written back, and what is refused.
+// Design-object files: what is read, what is written back, and what is refused; the names of a
+// save's own files beside an object, and who holds a lock as /proc/locks says.
 #include <gtest/gtest.h>
 
 #include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -17,6 +20,7 @@
 #include <set>
 
 #include "host/DesignObjectFile.h"
+#include "host/LockHolder.h"
 #include "host/SaveNames.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
@@ -34,24 +38,23 @@ std::string RefusalOf(const std::string& text) {
   return testing::MessageOf<HostError>([&] { DesignObjectFile::Parse("obj.json", text); });
 }
 
-// The files of a folder, by name.
-std::vector<std::string> Files(const std::string& folder) {
-  std::vector<std::string> names;
-  for (auto& e : std::filesystem::directory_iterator(folder)) {
-    names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+// What a save left in the folder besides the object "o.json" and its hard link "other".
+std::vector<std::string> Leftovers(const TempDir& dir) {
+  std::vector<std::string> files = dir.Names();
+  std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
+  return files;
+}
+
+// What opening the object at `path` says, or "opened".
+std::string OpenError(const std::string& path) {
+  return testing::MessageOf<HostError>([&] { DesignObjectFile::Load(path); }, "opened");
 }
 
 TEST(DesignObjectFile, ReadsEveryKindOfValue) {
-  DesignObjectFile f = DesignObjectFile::Parse("x", R"({"properties": {
-      "DTDBVerNo": 1, "Drivers": ["a", "b"], "DriversSelections": [true, false],
-      "None": [], "Text": "t", "Real": 1.5, "Mixed": [1, "x"], "Obj": {"k": 2}, "Nil": null,
-      "SB": ["s", true], "BS": [true, "s"]}})");
-  EXPECT_EQ(f.GetProperty("DTDBVerNo"), Value::Integer(1));
-  EXPECT_EQ(f.GetProperty("Drivers"), Value::Strings({"a", "b"}));
-  EXPECT_EQ(f.GetProperty("DriversSelections"), Value::Booleans({true, false}));
+  // Lists of strings, of booleans and whole numbers: RoundTripsThroughTheFile.
+  DesignObjectFile f = DesignObjectFile::Parse("x", R"({"properties": {"None": [], "Text": "t",
+      "Real": 1.5, "Mixed": [1, "x"], "Obj": {"k": 2}, "Nil": null, "SB": ["s", true],
+      "BS": [true, "s"]}})");
   EXPECT_EQ(f.GetProperty("None"), Value::Strings({}));
   EXPECT_EQ(f.GetProperty("Text"), Value::String("t"));
   EXPECT_EQ(f.GetProperty("Real"), Value::Double(1.5));
@@ -114,7 +117,7 @@ TEST(DesignObjectFile, RoundTripsThroughTheFile) {
   again.PutProperty("Drivers", Value::Strings({"caf\xe9"}));
   again.Save();
   EXPECT_NE(ReadFile(dir.File("o.json")).find("\"caf\xef\xbf\xbd\""), std::string::npos);
-  EXPECT_EQ(Files(dir.path()), std::vector<std::string>{"o.json"}) << "no temporary file is left";
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"o.json"}) << "no temporary file is left";
 }
 
 // Each refusal names the file, the line and column, and the reason.
@@ -229,7 +232,7 @@ TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
     f.PutProperty("DTDBVerNo", Value::Integer(1));
     ASSERT_EQ(SaveError(f), "saved");
     EXPECT_EQ(NatureOf(dir.File("o.json")), before);
-    for (const std::string& name : Files(dir.path())) {
+    for (const std::string& name : dir.Names()) {
       EXPECT_NE(name[0], '.') << "a temporary file is left behind: " << name;
       EXPECT_NE(ReadFile(dir.File(name)).find("\"DTDBVerNo\": 1"), std::string::npos) << name;
     }
@@ -326,8 +329,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
                         : now == file.Serialize() ? After::kNew
                                                   : After::kPart;
     EXPECT_EQ(static_cast<int>(after), static_cast<int>(row.after)) << error << "\n" << now;
-    std::vector<std::string> files = Files(dir.path());
-    std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
+    std::vector<std::string> files = Leftovers(dir);
     const bool leftover = std::erase(files, ".o.json.lumora-save") == 1;
     EXPECT_EQ(leftover, row.leftover) << error;
     if (leftover) {
@@ -349,8 +351,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     }
     // The next open: a broken-off rewrite is refused, naming where its complete text is; a
     // leftover the object already equals is removed.
-    const std::string reopened = testing::MessageOf<HostError>(
-        [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
+    const std::string reopened = OpenError(dir.File("o.json"));
     if (after == After::kPart) {
       EXPECT_NE(reopened.find("the last save of it was interrupted"), std::string::npos)
           << reopened;
@@ -367,26 +368,21 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
 // Stopped, the object is as it was, the choices are in a recovery file and no file of the
 // save is left.
 TEST(DesignObjectSave, AStopRequestedWhileWritingKeepsTheObjectWhole) {
-  struct Row {
-    bool hardLink;
-    int stopAtCheck;  // the check of the stop request that reports a signal
-    bool saved;
-  };
-  for (const Row& row : {Row{false, 1, false}, Row{false, 2, false}, Row{false, 3, true},
-                         Row{true, 1, false}, Row{true, 2, false}, Row{true, 3, true}}) {
-    SCOPED_TRACE(std::to_string(row.stopAtCheck) + (row.hardLink ? " in place" : " renamed"));
+  // Which check of the stop request reports a signal; the third comes past the last safe point.
+  for (const auto& [hardLink, stopAtCheck] :
+       {std::pair{false, 1}, {false, 2}, {false, 3}, {true, 1}, {true, 2}, {true, 3}}) {
+    SCOPED_TRACE(std::to_string(stopAtCheck) + (hardLink ? " in place" : " renamed"));
     TempDir dir;
     dir.Write("o.json", kOld);
-    if (row.hardLink) ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
+    if (hardLink) ::link(dir.File("o.json").c_str(), dir.File("other").c_str());
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     int checks = 0;
     SaveOptions options;
-    options.stopRequested = [&] { return ++checks >= row.stopAtCheck ? SIGTERM : 0; };
+    options.stopRequested = [&] { return ++checks >= stopAtCheck ? SIGTERM : 0; };
     const std::string error = testing::MessageOf<HostError>([&] { file.Save(options); }, "saved");
-    std::vector<std::string> files = Files(dir.path());
-    std::erase_if(files, [](const std::string& f) { return f == "o.json" || f == "other"; });
-    if (row.saved) {
+    const std::vector<std::string> files = Leftovers(dir);
+    if (stopAtCheck == 3) {
       EXPECT_EQ(error, "saved");
       EXPECT_EQ(ReadFile(dir.File("o.json")), file.Serialize());
       EXPECT_TRUE(files.empty());
@@ -406,40 +402,21 @@ TEST(DesignObjectSave, AStopRequestedWhileWritingKeepsTheObjectWhole) {
 // user's named as its new texts. Names that only look alike are SaveNames' table; here what is
 // at such a name that is not a save's file.
 TEST(DesignObjectSave, RemovesOnlyItsOwnLeftNewTexts) {
-  struct Entry {
-    const char* name;
-    std::function<void(const TempDir&, const std::string&)> make;
-    bool survives;
-  };
-  const auto file = [](const TempDir& d, const std::string& n) { d.Write(n, "{}"); };
-  const std::vector<Entry> entries = {
-      {".o.json.lumora-new-Ab12Cd", file, false},  // a killed save's
-      {".o.json.lumora-new-Xy34Zw",
-       [](const TempDir& d, const std::string& n) { std::filesystem::create_directory(d.File(n)); },
-       true},
-      {".o.json.lumora-new-Link01",
-       [](const TempDir& d, const std::string& n) {
-         std::filesystem::create_symlink("o.json", d.File(n));
-       },
-       true},
-      {".o.json.lumora-new-Other1",
-       [](const TempDir& d, const std::string& n) {
-         d.Write(n, "{}");
-         ::chown(d.File(n).c_str(), 4321, 4321);
-       },
-       ::geteuid() == 0},  // another user's (only root can make one here)
-  };
   TempDir dir;
   dir.Write("o.json", kOld);
-  for (const Entry& e : entries) e.make(dir, e.name);
+  dir.Write(".o.json.lumora-new-Ab12Cd", "{}");  // a killed save's: removed
+  std::filesystem::create_directory(dir.File(".o.json.lumora-new-Xy34Zw"));
+  std::filesystem::create_symlink("o.json", dir.File(".o.json.lumora-new-Link01"));
+  // Another user's, which only root can make here.
+  dir.Write(".o.json.lumora-new-Other1", "{}");
+  const bool other = ::chown(dir.File(".o.json.lumora-new-Other1").c_str(), 4321, 4321) == 0;
   DesignObjectFile f = DesignObjectFile::Load(dir.File("o.json"));
   f.PutProperty("DTDBVerNo", Value::Integer(1));
   ASSERT_EQ(SaveError(f), "saved");
-  for (const Entry& e : entries) {
-    EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(dir.File(e.name))),
-              e.survives)
-        << e.name;
-  }
+  std::vector<std::string> kept = {".o.json.lumora-new-Link01", ".o.json.lumora-new-Other1",
+                                   ".o.json.lumora-new-Xy34Zw", "o.json"};
+  if (!other) std::erase(kept, ".o.json.lumora-new-Other1");
+  EXPECT_EQ(dir.Names(), kept);
 }
 
 // An object's name may be as long as the file system allows: its new text, its kept text and its
@@ -466,13 +443,8 @@ TEST(DesignObjectSave, SavesObjectsWithNamesOfEveryLength) {
     // owns: its twin opens, it does not.
     const std::string kept = savenames::InterruptedSave(name);
     dir.Write(kept, "{}");
-    EXPECT_EQ(
-        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(twin)); }, "opened"),
-        "opened");
-    EXPECT_NE(
-        testing::MessageOf<HostError>([&] { DesignObjectFile::Load(dir.File(name)); }, "opened")
-            .find("interrupted"),
-        std::string::npos);
+    EXPECT_EQ(OpenError(dir.File(twin)), "opened");
+    EXPECT_NE(OpenError(dir.File(name)).find("interrupted"), std::string::npos);
     // A refused save of it still keeps the choices beside it.
     ::chmod(dir.File(name).c_str(), 0400);
     EXPECT_NE(SaveError(f).find("your choices are in " + dir.path() + "/"), std::string::npos);
@@ -501,7 +473,7 @@ TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
   testing::ScopedEnv env("XDG_STATE_HOME", state.path().c_str());
   // A folder that refuses them, and a folder that anyone may write, send them to the state folder.
   testing::FaultyFileSystem fs;
-  fs.refuseNewFilesUnder = dir.path();
+  fs.faults = {{"Open", dir.path() + "/", EACCES}};  // what is opened inside it, not itself
   const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
   ::chmod(dir.path().c_str(), 01777);
   const std::string notShared =
@@ -523,33 +495,17 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
     return nlohmann::ordered_json{{"properties", {{"Drivers", drivers}}}}.dump(2) + "\n";
   };
   const std::string a = object("a"), b = object("b");
-  struct Kind {
-    const char* name;
-    std::function<void(const TempDir&)> prepare;
-    int kills;
-    int landedAtLeast;  // kills that must land inside a save (or inside a rewrite in place)
-  };
-  const std::vector<Kind> kinds = {
-      {"renamed", [](const TempDir&) {}, 100, 10},
-      {"hard link",
-       [](const TempDir& d) { ::link(d.File("o.json").c_str(), d.File("other").c_str()); }, 150,
-       10},
-      {"ACL",
-       [](const TempDir& d) {
-         ASSERT_EQ(testing::RunProcess("/usr/bin/setfacl", {"-m", "u:nobody:r", d.File("o.json")})
-                       .exitStatus,
-                   0);
-       },
-       150, 10},
-  };
-  for (const Kind& kind : kinds) {
-    SCOPED_TRACE(kind.name);
+  // Each kind of object, the shell command that makes it one, and how many times it is killed.
+  for (const auto& [kind, prepare, kills] : {std::tuple{"renamed", "true", 100},
+                                             {"hard link", "ln o.json other", 150},
+                                             {"ACL", "setfacl -m u:nobody:r o.json", 150}}) {
+    SCOPED_TRACE(kind);
     TempDir dir;
     dir.Write("o.json", a);
-    kind.prepare(dir);
+    testing::Shell("cd '" + dir.path() + "' && " + prepare);
     std::mt19937 random(7);
     int landed = 0, refused = 0, partial = 0;
-    for (int kill = 0; kill < kind.kills; ++kill) {
+    for (int kill = 0; kill < kills; ++kill) {
       const pid_t child = ::fork();
       if (child == 0) {
         for (int i = 0;; ++i) WriteFileAtomically(dir.File("o.json"), i % 2 == 0 ? b : a);
@@ -559,11 +515,8 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
       ::waitpid(child, nullptr, 0);
       const std::string now = ReadFile(dir.File("o.json"));
       const bool whole = now == a || now == b;
-      std::vector<std::string> left = Files(dir.path());
-      std::erase_if(left, [](const std::string& f) { return f == "o.json" || f == "other"; });
-      landed += !left.empty() || !whole ? 1 : 0;
-      const std::string opened = testing::MessageOf<HostError>(
-          [&] { DesignObjectFile::Load(dir.File("o.json")); }, "opened");
+      landed += !Leftovers(dir).empty() || !whole ? 1 : 0;
+      const std::string opened = OpenError(dir.File("o.json"));
       ASSERT_TRUE(whole || opened.find("the last save of it was interrupted") != std::string::npos)
           << "after kill " << kill << ", a partial object (" << now.size()
           << " bytes) opened: " << opened;
@@ -576,21 +529,92 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
         std::filesystem::remove(dir.File(".o.json.lumora-save"));
       }
     }
-    EXPECT_GE(landed, kind.landedAtLeast) << "the kills must land inside saves";
-    if (std::string(kind.name) != "renamed") {
+    EXPECT_GE(landed, 10) << "the kills must land inside saves (or rewrites in place)";
+    if (std::string(kind) != "renamed") {
       EXPECT_GT(refused, 0) << "some kills must land between the kept text and its removal";
     }
-    ::testing::Test::RecordProperty(std::string(kind.name) + " partial objects", partial);
+    ::testing::Test::RecordProperty(std::string(kind) + " partial objects", partial);
     // Every kill of the in-place kinds is checked; whatever was left, a save succeeds and leaves
     // the folder as it was.
     std::filesystem::remove(dir.File(".o.json.lumora-save"));
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"));
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     ASSERT_EQ(SaveError(file), "saved");
-    std::vector<std::string> files = Files(dir.path());
-    std::erase(files, "other");
-    EXPECT_EQ(files, std::vector<std::string>{"o.json"});
+    EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
   }
+}
+
+// Every name fits NAME_MAX; a name that fits is kept whole; a long one keeps its beginning, is
+// never cut inside a UTF-8 character, and is told apart from another alike for 240 bytes.
+TEST(SaveNames, FitEveryObjectNameAndKeepLongNamesApart) {
+  const std::string e9 = "\xc3\xa9";  // é, two bytes
+  struct Row {
+    std::string name;
+    std::string kept;  // InterruptedSave(name), or "" when only its length is checked
+  };
+  const Row rows[] = {
+      {"o.json", ".o.json.lumora-save"},
+      {std::string(242, 'a'), "." + std::string(242, 'a') + ".lumora-save"},
+      {std::string(243, 'a'), ""},
+      {std::string(255, 'a'), ""},
+      {std::string(232, 'a') + e9 + e9 + "b.json", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name.size());
+    const std::string kept = savenames::InterruptedSave(row.name);
+    const std::string fresh = savenames::NewText(row.name);
+    EXPECT_LE(kept.size(), size_t{NAME_MAX});
+    EXPECT_LE(fresh.size(), size_t{NAME_MAX});
+    if (!row.kept.empty()) {
+      EXPECT_EQ(kept, row.kept);
+    }
+    const size_t start = std::min<size_t>(200, row.name.size());
+    EXPECT_EQ(kept.substr(1, start), row.name.substr(0, start)) << "it keeps the name's beginning";
+    EXPECT_TRUE(savenames::IsNewText(fresh, row.name)) << fresh;
+    EXPECT_EQ(savenames::InterruptedSave(row.name), kept) << "the same name every time";
+    // A whole UTF-8 character or none: the byte before the mark is not a lead or middle byte.
+    const size_t mark = kept.rfind('~');
+    if (row.name.size() > 242) {
+      ASSERT_NE(mark, std::string::npos);
+      EXPECT_NE(static_cast<unsigned char>(kept[mark - 1]) & 0xC0, 0xC0u) << kept;
+    }
+  }
+  const std::string a = std::string(250, 'n') + "a", b = std::string(250, 'n') + "b";
+  EXPECT_NE(savenames::InterruptedSave(a), savenames::InterruptedSave(b));
+  EXPECT_FALSE(savenames::IsNewText(savenames::NewText(a), b));
+}
+
+// Which new-text names are a save's own: the exact form and nothing like it.
+TEST(SaveNames, TellTheirOwnNewTextsFromLookAlikes) {
+  const std::pair<const char*, bool> rows[] = {
+      {".o.json.lumora-new-Ab12Cd", true},
+      {".o.json.lumora-new-Ab12C", false},
+      {".o.json.lumora-new-Ab12Cde", false},
+      {".o.json.lumora-new-Ab12C-", false},
+      {".o.json.backup", false},
+      {".o.json.abc123", false},
+      {"o.json.lumora-new-Ab12Cd", false},
+      {".p.json.lumora-new-Ab12Cd", false},
+  };
+  for (const auto& [entry, own] : rows)
+    EXPECT_EQ(savenames::IsNewText(entry, "o.json"), own) << entry;
+}
+
+// The holder of a granted lock on the file, by device and inode; a waiter's line is not a holder.
+TEST(LockHolder, ReadsTheHolderOfTheFilesLock) {
+  const dev_t device = makedev(0xfe, 0x01);
+  const std::string locks =
+      "1: POSIX  ADVISORY  WRITE 300 fe:01:77 0 EOF\n"
+      "2: FLOCK  ADVISORY  WRITE 4242 fe:01:1234 0 EOF\n"
+      "2: -> FLOCK  ADVISORY  WRITE 999 fe:01:1234 0 EOF\n"
+      "3: FLOCK  ADVISORY  WRITE 555 08:01:1234 0 EOF\n";
+  const std::pair<ino_t, std::optional<pid_t>> rows[] = {
+      {1234, 4242}, {77, 300}, {5, std::nullopt}};
+  for (const auto& [inode, holder] : rows)
+    EXPECT_EQ(LockHolderIn(locks, device, inode), holder) << inode;
+  EXPECT_EQ(LockHolderIn("2: -> FLOCK  ADVISORY  WRITE 999 fe:01:1234 0 EOF\n", device, 1234),
+            std::nullopt);
+  EXPECT_EQ(LockHolderIn("", device, 1234), std::nullopt);
 }
 
 }  // namespace

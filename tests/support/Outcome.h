@@ -18,6 +18,16 @@ std::string MessageOf(F&& call, const char* none = "accepted") {
   return none;
 }
 
+// What `call` returned, as text, or "error N" for the Failure it raised.
+template <class F>
+std::string TextOrFailure(F&& call) {
+  try {
+    return call();
+  } catch (const Failure& f) {
+    return "error " + std::to_string(f.number());
+  }
+}
+
 // The number of the Failure that `call` raised, or 0 when it returned.
 template <class F>
 int32_t FailureNumberOf(F&& call) {

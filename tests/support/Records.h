@@ -57,9 +57,6 @@ std::string Describe(const Record& r) {
   return out;
 }
 template <class Collection>
-requires requires(const Collection& c) {
-  c.begin();
-}
 std::vector<std::string> Describe(const Collection& c) {
   std::vector<std::string> out;
   for (const auto& member : c) out.push_back(Describe(*member));

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,17 @@ namespace {
   argv.push_back(nullptr);
   execv(program.c_str(), argv.data());
   _exit(127);
+}
+
+// Waits up to `seconds` (negative: without limit) for what `fd` gives next and appends it to
+// `into`; false when it ends or the time passes first.
+bool ReadMore(int fd, std::string& into, int seconds) {
+  char buf[65536];
+  pollfd p{fd, POLLIN, 0};
+  if (fd < 0 || poll(&p, 1, seconds < 0 ? -1 : seconds * 1000) <= 0) return false;
+  const ssize_t n = read(fd, buf, sizeof buf);
+  if (n > 0) into.append(buf, static_cast<size_t>(n));
+  return n > 0;
 }
 
 int ExitStatus(pid_t pid) {
@@ -51,11 +63,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     Exec(program, args);
   }
-  ProcessResult result;
-  result.exitStatus = ExitStatus(pid);
-  result.out = ReadFile(dir.File("out"));
-  result.err = ReadFile(dir.File("err"));
-  return result;
+  // A braced list is evaluated in order: the child has ended before its files are read.
+  return {ExitStatus(pid), ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
 }
 
 // Standard input, output and error are pipes, so the test can answer what the child prints.
@@ -81,9 +90,8 @@ LiveProcess::~LiveProcess() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  for (int fd : {in_, out_, err_}) {
+  for (int fd : {in_, out_, err_})
     if (fd >= 0) close(fd);
-  }
 }
 
 void LiveProcess::Send(const std::string& text) {
@@ -96,31 +104,20 @@ void LiveProcess::Send(const std::string& text) {
 }
 
 std::string LiveProcess::WaitForLine(const std::string& prefix, int seconds) {
-  char buf[65536];
-  for (;;) {
-    size_t end;
-    while ((end = pending_.find('\n')) != std::string::npos) {
+  do {
+    for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
       std::string line = pending_.substr(0, end);
       out_text_ += pending_.substr(0, end + 1);
       pending_.erase(0, end + 1);
       if (line.rfind(prefix, 0) == 0) return line;
     }
-    pollfd fd{out_, POLLIN, 0};
-    if (out_ < 0 || poll(&fd, 1, seconds * 1000) <= 0) return {};
-    const ssize_t n = read(out_, buf, sizeof buf);
-    if (n <= 0) return {};
-    pending_.append(buf, static_cast<size_t>(n));
-  }
+  } while (ReadMore(out_, pending_, seconds));
+  return {};
 }
 
 bool LiveProcess::WaitForError(const std::string& text, int seconds) {
-  char buf[65536];
   while (err_text_.find(text) == std::string::npos) {
-    pollfd fd{err_, POLLIN, 0};
-    if (err_ < 0 || poll(&fd, 1, seconds * 1000) <= 0) return false;
-    const ssize_t n = read(err_, buf, sizeof buf);
-    if (n <= 0) return false;
-    err_text_.append(buf, static_cast<size_t>(n));
+    if (!ReadMore(err_, err_text_, seconds)) return false;
   }
   return true;
 }
@@ -132,20 +129,13 @@ void LiveProcess::CloseInput() {
 
 ProcessResult LiveProcess::Finish() {
   CloseInput();
-  ProcessResult result;
-  char buf[65536];
+  while (ReadMore(out_, pending_, -1) || ReadMore(err_, err_text_, -1)) continue;
   for (int* fd : {&out_, &err_}) {
-    ssize_t n;
-    while ((n = read(*fd, buf, sizeof buf)) > 0) {
-      (fd == &out_ ? pending_ : err_text_).append(buf, static_cast<size_t>(n));
-    }
     close(*fd);
     *fd = -1;
   }
-  result.exitStatus = ExitStatus(pid_);
+  ProcessResult result{ExitStatus(pid_), out_text_ + pending_, err_text_};
   pid_ = -1;
-  result.out = out_text_ + pending_;
-  result.err = err_text_;
   return result;
 }
 
@@ -168,6 +158,15 @@ TempDir::~TempDir() {
 void TempDir::Write(const std::string& name, const std::string& content) const {
   std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
   std::ofstream(File(name), std::ios::binary) << content;
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

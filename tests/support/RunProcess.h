@@ -60,6 +60,8 @@ class TempDir {
   std::string File(const std::string& name) const { return path_ + "/" + name; }
   // Writes the file `name` (a path below the folder), making the folders it lies in.
   void Write(const std::string& name, const std::string& content) const;
+  // The names the folder holds, sorted.
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;

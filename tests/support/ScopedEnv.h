@@ -20,20 +20,14 @@ class ScopedEnv {
 
   // Sets `name` to `value`; a null value unsets it.
   void Set(const std::string& name, const char* value) {
-    if (saved_.count(name) == 0) {
-      const char* old = std::getenv(name.c_str());
-      saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    }
+    const char* old = std::getenv(name.c_str());
+    saved_.try_emplace(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
     Apply(name, value);
   }
 
  private:
   static void Apply(const std::string& name, const char* value) {
-    if (value != nullptr) {
-      ::setenv(name.c_str(), value, 1);
-    } else {
-      ::unsetenv(name.c_str());
-    }
+    value != nullptr ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
   }
   std::map<std::string, std::optional<std::string>> saved_;
 };

@@ -6,6 +6,19 @@
 namespace lumora {
 namespace {
 
+// Records every report in the list it shares with the host library that made it.
+class RecordingErrorReport : public ErrorReport {
+ public:
+  explicit RecordingErrorReport(ReportLog log) : log_(std::move(log)) {}
+  void ReportError(int32_t& number, std::string& description, std::string& source,
+                   std::string& procedure) override {
+    log_->push_back({number, description, source, procedure});
+  }
+
+ private:
+  ReportLog log_;
+};
+
 // A registry without keys.
 class EmptyRegistryKey : public RegistryKey {
  public:
@@ -73,7 +86,7 @@ std::unique_ptr<FileVersionInfo> ConfigurableHostLibrary::NewFileVersionInfo() {
 }
 
 std::unique_ptr<FieldParser> ConfigurableHostLibrary::NewFieldParser() {
-  return Make<std::unique_ptr<FieldParser>, StandardFieldParser>(fieldParser);
+  return std::make_unique<StandardFieldParser>();
 }
 
 }  // namespace lumora

@@ -7,12 +7,21 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "contract/HostLibrary.h"
 #include "hostlib/SystemFolderSet.h"
-#include "support/doubles/RecordingErrorReport.h"
 
 namespace lumora {
+
+struct ReportedError {
+  int32_t number = 0;
+  std::string description;
+  std::string source;
+  std::string procedure;
+};
+
+using ReportLog = std::shared_ptr<std::vector<ReportedError>>;
 
 class ConfigurableHostLibrary : public HostLibrary {
  public:
@@ -25,7 +34,6 @@ class ConfigurableHostLibrary : public HostLibrary {
   std::function<std::unique_ptr<IniFile>()> iniFile;
   std::function<std::unique_ptr<FileVersionInfo>()> fileVersionInfo;
   std::function<std::unique_ptr<SystemFolders>()> systemFolders;  // default: `folders`
-  std::function<std::unique_ptr<FieldParser>()> fieldParser;      // default: the simple parser
 
   std::unique_ptr<ErrorReport> NewErrorReport() override;
   std::shared_ptr<RegistryKey> NewRegistryKey() override;

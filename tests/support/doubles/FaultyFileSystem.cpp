@@ -1,14 +1,11 @@
 #include "support/doubles/FaultyFileSystem.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cerrno>
 
 namespace lumora::testing {
 
 int FaultyFileSystem::Injected(const char* call, const std::string& path) {
-  calls.push_back(std::string(call) + " " + path);
   for (size_t i = 0; i < faults.size(); ++i) {
     const Fault& f = faults[i];
     const bool matches =
@@ -27,10 +24,6 @@ std::string FaultyFileSystem::PathOf(int fd) const {
 
 int FaultyFileSystem::Open(const std::string& path, int flags, mode_t mode) {
   if (const int e = Injected("Open", path)) return e;
-  if ((flags & O_CREAT) != 0 && (flags & O_EXCL) != 0 && !refuseNewFilesUnder.empty() &&
-      path.rfind(refuseNewFilesUnder, 0) == 0) {
-    return -EACCES;
-  }
   const int fd = PosixFileSystem::Open(path, flags, mode);
   if (fd >= 0) {
     open_[fd] = path;

@@ -1,6 +1,6 @@
 // The machine's file system with faults injected on request, as leveldb's fault-injection Env:
-// any call failing with an errno for the paths it names, a disk that fills after some bytes of a
-// file, files that cannot be made in a folder. Everything else goes to the real calls.
+// any call failing with an errno for the paths it names, and a disk that fills after some bytes of
+// a file. Everything else goes to the real calls.
 #pragma once
 
 #include <map>
@@ -30,10 +30,6 @@ class FaultyFileSystem : public PosixFileSystem {
   // many bytes were written to them in all (-1: never).
   long long writeBudget = -1;
   std::string fullFor;
-  // Creating a file whose path starts with this prefix fails with EACCES ("": never).
-  std::string refuseNewFilesUnder;
-  // Every call made, as "Call path", in order.
-  std::vector<std::string> calls;
 
   int Open(const std::string& path, int flags, mode_t mode) override;
   ssize_t Read(int fd, void* data, size_t size) override;
@@ -55,7 +51,7 @@ class FaultyFileSystem : public PosixFileSystem {
   int CanWrite(const std::string& path) override;
 
  private:
-  // -errno of the fault for this call, or 0; records the call.
+  // -errno of the fault for this call, or 0.
   int Injected(const char* call, const std::string& path);
   std::string PathOf(int fd) const;
 

@@ -1,0 +1,415 @@
+// How exported items are named and placed in an installer database, and how the templates
+// resolve path symbols; what the real tools make of the output is proved in tests/e2e, with
+// non-ASCII names, the system folder and bracketed values. Then the output folder, left with
+// every old file or every new one: a name given twice makes the second rename fail after the
+// first succeeded, which exercises the putting back. Writing new files and replacing old ones is
+// ExportCommand.ReplacesOnlyWhatItNamesAllOrNothing's. And the way back, how imported paths and
+// items come back into the stored form: path symbols from Windows paths, formatted values and
+// local paths; data sources' type and uninstall notes from unixODBC files; and the stored lists as
+// Finish writes them, joined or replaced. The real tools' files are proved in tests/e2e by round
+// trips (ImportRoundTrip), which bring back a path in each host folder, a bracketed value, an
+// empty one, and user and system data sources naming their driver.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "export/ExportWriters.h"
+#include "export/ImportStore.h"
+#include "export/ImportedChoices.h"
+#include "export/InstallerModel.h"
+#include "export/OutputFolder.h"
+#include "support/Outcome.h"
+#include "support/RunProcess.h"
+#include "support/doubles/MemoryDesignObject.h"
+
+namespace lumora::exporting {
+namespace {
+
+ExportItem Driver(std::string name, std::vector<AttributeLine> lines) {
+  return {ItemKind::kDriver, std::move(name), std::move(lines), false};
+}
+
+TEST(IdentifierPool, MakesValidUniqueIdentifiersInOrder) {
+  IdentifierPool pool;
+  ASSERT_TRUE(pool.Reserve("X.2"));
+  ASSERT_FALSE(pool.Reserve("x.2"));
+  const std::pair<std::string, std::string> cases[] = {
+      {"SQL Server", "SQL_Server"},
+      {"SQL Server", "SQL_Server.2"},
+      {"sql_server", "sql_server.3"},  // unique ignoring case
+      {"1st", "_1st"},
+      {"", "_"},
+      {std::string(80, 'a'), std::string(72, 'a')},
+      {std::string(80, 'a'), std::string(70, 'a') + ".2"},
+      {std::string(75, 'a') + "b", std::string(70, 'a') + ".3"},  // the same 72 characters
+      {"X", "X"},
+      {"X", "X.3"},  // X.2 was reserved below before this one
+      {"x", "x.4"},  // one count per base, ignoring case
+  };
+  for (const auto& [text, id] : cases) {
+    EXPECT_EQ(pool.Make(text), id) << text;
+    EXPECT_TRUE(IdentifierPool::IsValid(id)) << id;
+  }
+}
+
+TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
+  const FolderSet folders;  // the usual folders: DAO under Common Files
+  const std::pair<const char*, const char*> cases[] = {
+      {"<WINDIR>", "[WindowsFolder]"},
+      {"<COMMONFILES>\\System\\x.dll", "[CommonFilesFolder]System\\x.dll"},
+      {"<PROGRAMFILES>\\A [1]\\z.dll", "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
+      {"<DAO>\\dao360.dll", "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINSYSDIRX>\\a", "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
+      {"x<WINDIR>\\a", "x<WINDIR>\\a"},        // only a leading symbol is a folder
+  };
+  for (const auto& [value, formatted] : cases) {
+    EXPECT_EQ(FormattedValue(value, folders), formatted) << value;
+  }
+  FolderSet elsewhere;
+  elsewhere.dao = "D:\\DAO\\";
+  EXPECT_THROW(FormattedValue("<DAO>\\dao360.dll", elsewhere), ExportError);
+}
+
+// A file belongs to the component of the first item that brings it; a component holds files of
+// one folder, so a setup file elsewhere gets a further component of the same group.
+TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
+  ExportChoices choices;
+  choices.drivers = {
+      Driver("A", {{"Driver", "<WINSYSDIR>\\a.dll"}, {"Setup", "<COMMONFILES>\\as.dll"}}),
+      Driver("B", {{"Driver", "<WINSYSDIR>\\A.DLL"}, {"Setup", "<WINSYSDIR>\\b.dll"}}),
+  };
+  struct Case {
+    std::string component;
+    std::vector<std::string> driverComponents;
+    std::vector<std::string> fileComponents;  // a.dll, as.dll, b.dll
+  };
+  const Case cases[] = {
+      {"", {"A", "A"}, {"A", "A.2", "A"}},
+      {"Odbc", {"Odbc", "Odbc"}, {"Odbc", "Odbc.2", "Odbc"}},
+  };
+  for (const Case& c : cases) {
+    const InstallerModel layout = BuildInstallerModel(choices, FolderSet{}, c.component);
+    ASSERT_EQ(layout.files.size(), 3u);
+    std::vector<std::string> drivers, files;
+    for (const InstallRow& row : layout.drivers) {
+      drivers.push_back(layout.components.at(row.componentAt).id);
+    }
+    for (const InstallFile& file : layout.files) {
+      files.push_back(layout.components.at(file.componentAt).id);
+    }
+    EXPECT_EQ(drivers, c.driverComponents) << c.component;
+    EXPECT_EQ(files, c.fileComponents) << c.component;
+    EXPECT_EQ(layout.drivers[1].fileAt, layout.drivers[0].fileAt);  // the same file, ignoring case
+    EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
+  }
+  EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
+}
+
+// A data source kept on uninstall gets a permanent component of its own, named component or not;
+// one removed on uninstall joins its driver's component (or the named one, or the shared one).
+TEST(InstallerModel, KeepsDataSourcesKeptOnUninstallInPermanentComponents) {
+  ExportChoices choices;
+  choices.drivers = {Driver("SQL Server", {{"Driver", "sqlsrv32.dll"}})};
+  auto source = [](std::string name, std::string driver, bool removed) {
+    ExportItem item{ItemKind::kDataSource, std::move(name), {{"DriverName", std::move(driver)}}};
+    item.removedOnUninstall = removed;
+    return item;
+  };
+  choices.dataSources = {source("Sales", "SQL Server", true), source("Sales", "SQL Server", false),
+                         source("Lager", "Oracle", true), source("Orders", "sql server", false)};
+  struct Case {
+    std::string component;
+    std::vector<std::string> sourceComponents;
+  };
+  const Case cases[] = {
+      {"", {"SQL_Server", "Keep.Sales.2", "ODBCDataSources", "Keep.Orders"}},
+      {"Odbc", {"Odbc", "Keep.Sales.2", "Odbc", "Keep.Orders"}},
+  };
+  for (const Case& c : cases) {
+    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, c.component);
+    std::vector<std::string> components;
+    for (const InstallRow& row : model.dataSources) {
+      const InstallComponent& component = model.components.at(row.componentAt);
+      components.push_back(component.id);
+      EXPECT_EQ(component.permanent, !row.item->removedOnUninstall) << component.id;
+      EXPECT_FALSE(component.permanent && component.hasFolder) << "holds a file";
+    }
+    EXPECT_EQ(components, c.sourceComponents) << c.component;
+  }
+}
+
+// No format carries a control character or bytes that are not UTF-8, in any name or value.
+TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Ärzte €", ""},
+      {"a\x7f", "control character U+007F"},
+      {"a\xc2\x85", "control character U+0085"},
+      {"a\xc3", "bytes that are not UTF-8"},
+      {"\xed\xa0\x80", "bytes that are not UTF-8"},  // a surrogate
+  };
+  for (const auto& [text, what] : cases) {
+    EXPECT_EQ(UncarriableIn(text), what) << Printable(text);
+    for (int place = 0; place < 3; ++place) {
+      ExportChoices choices;
+      choices.drivers = {Driver("A", {{"Driver", "a.dll"}, {"Note", "x"}})};
+      std::string& target = place == 0   ? choices.drivers[0].name
+                            : place == 1 ? choices.drivers[0].lines[1].name
+                                         : choices.drivers[0].lines[1].value;
+      target = text;
+      const std::string said =
+          testing::MessageOf<ExportError>([&] { CheckCarriable(choices); }, "");
+      EXPECT_EQ(said.empty(), what.empty()) << Printable(text) << " at " << place;
+      EXPECT_NE(said.find(what), std::string::npos) << said;
+      EXPECT_EQ(said.find('\0'), std::string::npos);
+    }
+  }
+}
+
+// The XML writer escapes what XML reserves and refuses, by itself, what XML cannot carry and the
+// Unicode noncharacters.
+TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
+  ExportChoices choices;
+  choices.drivers = {Driver("A & \"B\" <C>", {{"Driver", "a.dll"}, {"Note", "x"}})};
+  const std::string text = WriteWixFragment(choices, {}).files.at(0).text;
+  EXPECT_NE(text.find("Name=\"A &amp; &quot;B&quot; &lt;C&gt;\""), std::string::npos) << text;
+  // Plain runs and what needs a reference, in every order, with UTF-8 between them, as the
+  // value is written; or what refuses it.
+  const struct {
+    const char* value;
+    const char* written;
+    const char* refusal;
+  } cases[] = {
+      {"plain text", "plain text", nullptr},
+      {"a<b>c", "a&lt;b&gt;c", nullptr},
+      {"\xc3\xa9&\xe4\xb8\x80\"", "\xc3\xa9&amp;\xe4\xb8\x80&quot;", nullptr},
+      {"ends in &", "ends in &amp;", nullptr},
+      {"<>", "&lt;&gt;", nullptr},
+      {"\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0", "\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0",
+       nullptr},  // U+FFFD, an emoji, U+FDF0
+      {"x\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
+      {"\xef\xbf\xbf", nullptr, "a Unicode noncharacter (U+FFFF)"},
+      {"\xef\xb7\x90", nullptr, "a Unicode noncharacter (U+FDD0)"},
+      {"\xf4\x8f\xbf\xbf", nullptr, "a Unicode noncharacter (U+10FFFF)"},
+      {"\xef\xb7\xaf", nullptr, "a Unicode noncharacter (U+FDEF)"},
+      {"plain \xc3\xa9 &\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
+  };
+  for (const auto& c : cases) {
+    choices.drivers[0].lines[1].value = c.value;
+    std::string fragment;
+    const std::string said = testing::MessageOf<ExportError>(
+        [&] { fragment = WriteWixFragment(choices, {}).files.at(0).text; }, "written");
+    if (c.refusal == nullptr) {
+      EXPECT_NE(fragment.find(std::string("Value=\"") + c.written + "\" />"), std::string::npos)
+          << fragment;
+    } else {
+      EXPECT_NE(said.find("driver \"A & \"B\" <C>\": "), std::string::npos) << said;
+      EXPECT_NE(said.find(c.refusal), std::string::npos) << said;
+    }
+  }
+}
+
+// unixODBC reads a line of at most 999 bytes whole; the uninstall flag is a comment line above
+// each data source's section.
+TEST(OdbcinstTemplates, RefusesLinesUnixOdbcSplitsAndNotesTheUninstallFlag) {
+  for (const auto& [length, refused] : {std::pair{997u, false}, std::pair{998u, true}}) {
+    ExportChoices choices;
+    choices.drivers = {Driver("A", {{"Driver", "a.so"}, {"X", std::string(length, 'v')}})};
+    if (refused) {
+      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << length;
+    } else {
+      EXPECT_NE(WriteOdbcinstTemplates(choices, {})
+                    .files.at(0)
+                    .text.find("\nX=" + std::string(length, 'v') + "\n"),
+                std::string::npos);
+    }
+  }
+  ExportChoices choices;
+  choices.dataSources = {{ItemKind::kDataSource, "Kept", {{"DriverName", "<DAO>"}}, false, false},
+                         {ItemKind::kDataSource, "Gone", {{"DriverName", "A"}}, false, true}};
+  const std::string user = WriteOdbcinstTemplates(choices, {}).files.at(1).text;
+  EXPECT_NE(user.find("\n; on uninstall: keep\n[Kept]\nDriver=<DAO>\n"), std::string::npos) << user;
+  EXPECT_NE(user.find("\n; on uninstall: remove\n[Gone]\nDriver=A\n"), std::string::npos) << user;
+}
+
+// A symbol resolves through the host's folder and the drive mapping; on an unmapped drive the
+// line is kept with a warning naming it.
+TEST(OdbcinstTemplates, ResolvesPathSymbolsThroughTheDriveMapOrWarns) {
+  ExportChoices choices;
+  choices.drivers = {
+      Driver("A", {{"Driver", "<PROGRAMFILES>\\a.so"}, {"Setup", "<WINDIR>\\s.so"}})};
+  ExportOptions options;
+  options.folders.programFiles = "D:\\PF\\";
+  options.folders.windows = "E:\\Win\\";
+  options.drives = {{'D', "/opt/d"}};
+  const ExportOutput out = WriteOdbcinstTemplates(choices, options);
+  EXPECT_NE(out.files.at(0).text.find("\n[A]\nDriver=/opt/d/PF/a.so\nSetup=<WINDIR>\\s.so\n"),
+            std::string::npos)
+      << out.files.at(0).text;
+  ASSERT_EQ(out.warnings.size(), 1u);
+  EXPECT_EQ(out.warnings[0],
+            "odbcinst.ini: [A] Setup=<WINDIR>\\s.so: <WINDIR> is E:\\Win\\, on no drive mapped "
+            "to this machine; kept as it is");
+}
+
+using Contents = std::map<std::string, std::string>;
+
+Contents Read(const std::string& folder) {
+  Contents out;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    out[entry.path().filename().string()] = testing::ReadFile(entry.path().string());
+  }
+  return out;
+}
+
+TEST(WriteOutputFolder, LeavesTheOldFilesOrEveryNewOne) {
+  struct Case {
+    const char* what;
+    Contents before;
+    std::vector<OutputFile> files;
+    bool replace;  // each write fails (a host error), leaving `before` as it was
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"a new file put back", {}, {{"a", "1"}, {"a", "2"}}, false},
+      {"an exchanged file put back", {{"a", "old"}, {"c", "mine"}},
+       {{"a", "1"}, {"b", "2"}, {"b", "3"}}, true},
+      {"a temporary file that cannot be made", {{"a", "old"}},
+       {{"a", "1"}, {std::string(300, 'n'), "2"}}, true},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    for (const auto& [name, text] : c.before) dir.Write("out/" + name, text);
+    std::filesystem::create_directories(dir.File("out"));
+    EXPECT_THROW(WriteOutputFolder(dir.File("out"), c.files, c.replace), HostError) << c.what;
+    EXPECT_EQ(Read(dir.File("out")), c.before) << c.what;  // no temporary file left either
+  }
+}
+
+// The most specific host folder gives a path its symbol; a formatted value's folder property too.
+TEST(ImportPaths, HostFoldersComeBackAsTheirSymbols) {
+  const FolderSet folders;
+  const std::pair<std::string, std::string> paths[] = {
+      {"c:\\windows\\system32\\a.dll", "<WINSYSDIR>\\a.dll"},  // ignoring case
+      {"C:\\Windows", "C:\\Windows"},  // the folder itself, without its backslash
+      {"D:\\data\\x.mdb", "D:\\data\\x.mdb"},
+      {"a.dll", "a.dll"},
+  };
+  for (const auto& [path, stored] : paths) EXPECT_EQ(ToSymbolPath(path, folders), stored) << path;
+  const std::pair<std::string, std::string> values[] = {
+      {"[WindowsFolder]", "<WINDIR>\\"},
+      {"[ProgramFilesFolder]A [\\[]1[\\]]\\x.dll", "<PROGRAMFILES>\\A [1]\\x.dll"},
+      {"[INSTALLDIR]x.dll", "[INSTALLDIR]x.dll"},  // not a host folder: kept
+  };
+  for (const auto& [value, stored] : values) {
+    EXPECT_EQ(FromFormattedValue(value, folders), stored) << value;
+  }
+}
+
+struct IniCase {
+  const char* file;
+  std::string text;
+  SourceType type;
+  std::string expected;  // items as "name|system|uninstall|lines;"
+};
+
+std::string Describe(const std::vector<ImportedItem>& items) {
+  std::string text;
+  for (const ImportedItem& item : items) {
+    text += item.name + "|" + (item.system ? "s" : "u") + "|" + (item.uninstall ? "1" : "0");
+    for (const AttributeLine& line : item.lines) text += "|" + line.name + "=" + line.value;
+    text += ";";
+  }
+  return text;
+}
+
+TEST(ImportOdbcinst, ReadsSectionsAsUnixOdbcDoes) {
+  const std::map<char, std::string> drives = {{'C', "/srv/c"}};
+  const std::vector<IniCase> cases = {
+      {"odbcinst.ini", "[D]\nDriver = /srv/c/Windows/System32/d.dll\nSetup=/usr/lib/s.so\n",
+       SourceType::kUnstated, "D|u|1|Driver=<WINSYSDIR>\\d.dll|Setup=/usr/lib/s.so;"},
+      {"odbcinst.ini", "[ODBC]\nTrace=No\n[D]\nDriver=/srv/cc/x.so\n", SourceType::kUnstated,
+       "D|u|1|Driver=/srv/cc/x.so;"},
+      {"mine.ini", "[S]\nDriver=/srv/c/Windows/x.dll\n", SourceType::kUser,
+       "S|u|1|Driver=<WINDIR>\\x.dll;"},
+      {"odbc-user.ini",
+       "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: "
+       "remove\n[U]\n",
+       SourceType::kUnstated, "S|u|0|Server=a;T|u|0;U|u|1;"},
+      {"odbc-user.ini", "[S]\r\nServer=a\r\n", SourceType::kSystem, "S|s|1|Server=a;"},
+  };
+  for (const IniCase& c : cases) {
+    testing::TempDir dir;
+    dir.Write(c.file, c.text);
+    const ImportedChoices read = ReadOdbcinstFile(dir.File(c.file), c.type, {}, drives);
+    EXPECT_EQ(Describe(read.drivers) + Describe(read.dataSources), c.expected) << c.text;
+  }
+}
+
+ImportedItem Item(std::string name, std::vector<AttributeLine> lines, bool system = false,
+                  bool uninstall = true) {
+  return {std::move(name), std::move(lines), system, uninstall, "test"};
+}
+
+std::string Stored(MemoryDesignObject& object, const char* property) {
+  const Value list = object.Peek(property);
+  std::string text;
+  for (int32_t i = 0; i <= list.UpperBound(); ++i) text += list.At(i).ToString() + ";";
+  return text;
+}
+
+TEST(ImportStore, StoresAsFinishDoesJoinedOrReplacing) {
+  struct Case {
+    ImportMode mode;
+    std::vector<std::string> stored;  // each of `properties`, as Stored gives it
+  };
+  const char* properties[] = {"Drivers",     "DriversInfo",      "DriversSelections",
+                              "DataSources", "DataSourcesTypes", "DataSourcesUninstFlags"};
+  const Case cases[] = {
+      {ImportMode::kJoin,
+       {"A;B;C;", "Driver=a;Driver=b2\r\nX=1;Driver=c;", "False;True;True;", "S;T;", "user;system;",
+        "False;False;"}},
+      {ImportMode::kReplace,
+       {"B;C;", "Driver=b2\r\nX=1;Driver=c;", "True;True;", "T;", "system;", "False;"}},
+  };
+  for (const Case& c : cases) {
+    MemoryDesignObject object;
+    object.PutProperty("Drivers", Value::Strings({"A", "B"}));
+    object.PutProperty("DriversInfo", Value::Strings({"Driver=a", "Driver=b1"}));
+    object.PutProperty("DriversSelections", Value::Booleans({false, true}));
+    object.PutProperty("DataSources", Value::Strings({"S"}));
+    object.PutProperty("DataSourcesInfo", Value::Strings({""}));
+    object.PutProperty("DataSourcesTypes", Value::Strings({"user"}));
+    object.PutProperty("DataSourcesSelections", Value::Booleans({true}));
+    object.PutProperty("DataSourcesUninstFlags", Value::Booleans({false}));
+    ImportedChoices choices;
+    choices.drivers = {Item("B", {{"Driver", "b2"}, {"X", "1"}}), Item("C", {{"Driver", "c"}}),
+                       Item("C", {{"Driver", "second"}})};
+    choices.dataSources = {Item("T", {}, true, false)};
+    const StoreResult result = StoreImported(object, "o.json", choices, c.mode);
+    for (size_t i = 0; i < c.stored.size(); ++i)
+      EXPECT_EQ(Stored(object, properties[i]), c.stored[i]) << properties[i];
+    EXPECT_EQ(result.replaced.size(), c.mode == ImportMode::kJoin ? 1u : 0u);
+  }
+}
+
+TEST(ImportStore, AnEmptyFamilyIsTheOnePlaceholderAndALineBreakIsRefused) {
+  MemoryDesignObject object;
+  ImportedChoices choices;
+  choices.drivers = {Item("A", {{"Driver", "a"}})};
+  StoreImported(object, "o.json", choices, ImportMode::kReplace);
+  EXPECT_EQ(Stored(object, "DataSources"), ";");
+  EXPECT_EQ(Stored(object, "DataSourcesTypes"), ";");
+  EXPECT_EQ(Stored(object, "DataSourcesSelections"), "False;");
+
+  // A value holding a line break is refused and the object left untouched (a 32,768th data
+  // source and a nameless item: Import.RefusesWhatTheStoredListsCannotTake).
+  choices.drivers = {Item("A", {{"Driver", "a\r\nB=b"}})};
+  MemoryDesignObject untouched;
+  EXPECT_THROW(StoreImported(untouched, "o.json", choices, ImportMode::kReplace), ImportError);
+  EXPECT_TRUE(untouched.Peek("Drivers").IsEmpty());
+}
+
+}  // namespace
+}  // namespace lumora::exporting
