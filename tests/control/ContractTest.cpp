@@ -1,7 +1,8 @@
 // The contract the component is built on: property values and their classic conversions,
 // upper-casing, text shown in messages (control characters and broken bytes escaped, everything
-// else kept; a NUL and a terminal's escape sequences are shown escaped end to end by
-// Faults.BadInputIsRefusedOrShownEscaped), the path and field helpers, and the failure convention
+// else kept; a NUL and a terminal's escape sequences are shown escaped end to end by the scripted
+// cases show-refuses-a-nul-in-the-host-settings and usage-*-escaped), the path and field helpers,
+// and the failure convention
 // (trapping, reporting, and the lifetime of the error-report objects).
 #include <gtest/gtest.h>
 
