@@ -93,3 +93,21 @@ function(lumora_module name dir)
   endif()
   lumora_product_options(${name})
 endfunction()
+
+# A table compiled into TARGET, written at build time by TOOL (built from SOURCE and linked with
+# the libraries that follow) as OUTPUT under the current binary folder's generated/, so that
+# TARGET need not link what the tool reads the table from.
+function(lumora_generated_table target tool source output comment)
+  add_executable(${tool} ${source})
+  target_link_libraries(${tool} PRIVATE ${ARGN})
+  lumora_apply_options(${tool})
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/generated/${output})
+  add_custom_command(
+    OUTPUT ${file}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/generated
+    COMMAND ${tool} ${file}
+    DEPENDS ${tool}
+    COMMENT "${comment}")
+  target_sources(${target} PRIVATE ${file})
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
+endfunction()
