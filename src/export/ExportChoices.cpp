@@ -19,8 +19,16 @@ namespace {
 
 // The item's attribute text split at its CR LF separators; blank lines are dropped.
 void SetLines(ExportItem& item, std::string_view text) {
-  std::set<std::string_view> seen;  // the names, in `text`
   size_t start = 0;
+  size_t breaks = 0;
+  for (size_t at = text.find("\r\n"); at != std::string_view::npos;
+       at = text.find("\r\n", at + 2)) {
+    ++breaks;
+  }
+  item.lines.reserve(breaks + 1);
+  // The names seen so far: the lines themselves while they are few, else a set of them.
+  std::set<std::string_view> seen;
+  constexpr size_t kScanned = 16;
   int number = 0;
   while (start <= text.size()) {
     size_t end = text.find("\r\n", start);
@@ -37,7 +45,15 @@ void SetLines(ExportItem& item, std::string_view text) {
     }
     AttributeLine parsed{std::string(name),
                          eq == std::string::npos ? "" : std::string(line.substr(eq + 1))};
-    if (!seen.insert(name).second) {
+    const auto same = [name](const AttributeLine& l) { return l.name == name; };
+    const bool given = item.lines.size() < kScanned
+                           ? std::any_of(item.lines.begin(), item.lines.end(), same)
+                           : !seen.insert(name).second;
+    if (item.lines.size() + 1 == kScanned) {
+      for (const AttributeLine& l : item.lines) seen.insert(l.name);
+      seen.insert(name);
+    }
+    if (given) {
       throw ExportError(Describe(item) + ": attribute \"" + parsed.name +
                         "\" is given twice; an installer holds one value per name");
     }

@@ -27,6 +27,19 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
+// `text` upper-cased as UCase does it, appended to `out`; plain ASCII without a copy.
+void AppendUpper(std::string& out, std::string_view text) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+    out += UCase(text);
+    return;
+  }
+  const size_t at = out.size();
+  out += text;
+  for (size_t i = at; i < out.size(); ++i) {
+    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+  }
+}
+
 // A path symbol at the start of a value: the folder it stands for, and where the rest begins
 // (after the symbol and one backslash).
 struct SymbolAt {
@@ -38,8 +51,8 @@ std::vector<std::string> SplitFolders(std::string_view path) {
   std::vector<std::string> parts;
   size_t start = 0;
   while (start < path.size()) {
-    size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
+    size_t end = start;  // a loop, not find_first_of, which searches the set for each character
+    while (end < path.size() && path[end] != '\\' && path[end] != '/') ++end;
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }
@@ -230,9 +243,17 @@ class Builder {
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
     // name holds).
-    std::string key = folder.property + '\0';
-    for (const std::string& f : folder.subfolders) key += UCase(f) + '\0';
-    key += UCase(name);
+    size_t length = folder.property.size() + name.size() + 1;
+    for (const std::string& f : folder.subfolders) length += f.size() + 1;
+    std::string key;
+    key.reserve(length);
+    key += folder.property;
+    key += '\0';
+    for (const std::string& f : folder.subfolders) {
+      AppendUpper(key, f);
+      key += '\0';
+    }
+    AppendUpper(key, name);
     if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
       *component = found->second.second;
       *index = found->second.first;
