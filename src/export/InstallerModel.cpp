@@ -254,7 +254,8 @@ class Builder {
       key += '\0';
     }
     AppendUpper(key, name);
-    if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
+    const auto [found, fresh] = fileIndex_.try_emplace(std::move(key));
+    if (!fresh) {
       *component = found->second.second;
       *index = found->second.first;
       return files_[found->second.first].id;
@@ -263,7 +264,7 @@ class Builder {
     // In order: the identifier is made from the name before the name moves.
     InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
-    fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
+    found->second = {files_.size(), *component};
     files_.push_back(std::move(file));
     return files_.back().id;
   }
@@ -274,9 +275,9 @@ class Builder {
   // Only the first component of a group is ever made without a folder (a later one is made for a
   // file), so it is the one to take for a folder while it has none.
   size_t ComponentIn(const std::string& base, const InstallFolder* folder) {
-    const auto group = groups_.find(base);
+    const auto [group, newGroup] = groups_.try_emplace(base, model_.components.size());
     std::string key;
-    if (group != groups_.end()) {
+    if (!newGroup) {
       if (folder == nullptr) return group->second;
       InstallComponent& first = model_.components[group->second];
       if (!first.hasFolder) {
@@ -288,9 +289,8 @@ class Builder {
       key = FolderKey(base, *folder);
       if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
-    InstallComponent made{group != groups_.end() ? pool_.Make(base) : base, base, {}, false};
+    InstallComponent made{newGroup ? base : pool_.Make(base), base, {}, false};
     const size_t index = model_.components.size();
-    groups_.try_emplace(base, index);
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
@@ -337,21 +337,26 @@ bool IdentifierPool::Reserve(const std::string& id) {
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
-  std::string id;
-  id.reserve(std::min(text.size() + 1, kIdentifierMax));
-  for (size_t i = 0; i < text.size() && id.size() <= kIdentifierMax;) {
+  // Made in place, one past the longest kept, after a place for a leading '_'.
+  char made[kIdentifierMax + 2];
+  size_t end = 1;
+  for (size_t i = 0; i < text.size() && end <= kIdentifierMax + 1;) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
-      id += IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
+      made[end++] = IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
       ++i;
       continue;
     }
-    id += '_';  // one for the whole UTF-8 sequence
+    made[end++] = '_';  // one for the whole UTF-8 sequence
     ++i;
     while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
   }
-  if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
-  if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
+  size_t begin = 1;
+  if (end == 1 || (!IsAsciiLetter(made[1]) && made[1] != '_')) {
+    made[0] = '_';
+    begin = 0;
+  }
+  std::string id(made + begin, std::min(end - begin, kIdentifierMax));
   std::string key = LowerAscii(id);
   if (taken_.insert(key).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
