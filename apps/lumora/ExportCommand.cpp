@@ -5,8 +5,8 @@
 // --force, which replaces it but never writes through a link at its name).
 #include "ExportCommand.h"
 
-#include <CLI/CLI.hpp>
 #include <malloc.h>
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -86,11 +86,16 @@ ExitStatus RunExport(const Invocation& invocation) {
   mallopt(M_MXFAST, 0);
   ExportOutput output;
   try {
-    DesignObjectFile object = DesignObjectFile::Load(invocation.object);
-    CheckHostSettings(invocation);
-    RefuseListsThatLoadInPart(object, invocation.object, "nothing written");
-    const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
-    ExportChoices choices = ReadStoredChoices(object);
+    HostConfig config;
+    ExportChoices choices;
+    {
+      // The object goes once its choices are read: the model and the files take its room.
+      DesignObjectFile object = DesignObjectFile::Load(invocation.object);
+      CheckHostSettings(invocation);
+      RefuseListsThatLoadInPart(object, invocation.object, "nothing written");
+      config = LoadHostConfig(invocation.host.hostConfig);
+      choices = ReadStoredChoices(object);
+    }
     if (a.withTranslators) {
       std::string dir = invocation.host.componentDir;
       if (dir.empty())
