@@ -195,7 +195,7 @@ class Builder {
       model_.components[row.componentAt].permanent = true;
     } else if (!fixedComponent_.empty()) {
       row.componentAt = ComponentIn(fixedComponent_, nullptr);
-    } else if (auto found = driverComponents_.find(UCase(row.driverDescription));
+    } else if (auto found = driverComponents_.find(Upper(row.driverDescription));
                found != driverComponents_.end()) {
       row.componentAt = found->second;  // the last exported driver of that name
     } else {
@@ -300,6 +300,13 @@ class Builder {
     return index;
   }
 
+  // `text` upper-cased for a look-up, in a buffer kept from one to the next.
+  const std::string& Upper(std::string_view text) {
+    upper_.clear();
+    AppendUpper(upper_, text);
+    return upper_;
+  }
+
   // The group and the folder, each part ended by a NUL (which no name holds).
   static std::string FolderKey(const std::string& base, const InstallFolder& folder) {
     std::string key = base + '\0' + folder.property + '\0';
@@ -318,6 +325,7 @@ class Builder {
   std::unordered_map<std::string, size_t> groups_;    // a group's first component
   std::unordered_map<std::string, size_t> byFolder_;  // FolderKey: the component of that folder
   std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
+  std::string upper_;                                         // see Upper()
 };
 
 }  // namespace
