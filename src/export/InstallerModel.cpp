@@ -219,7 +219,6 @@ class Builder {
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
     fileIndex_.reserve(2 * files);
     groups_.reserve(rows);
-    byFolder_.reserve(rows);
     driverComponents_.reserve(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
@@ -283,9 +282,9 @@ class Builder {
       if (!first.hasFolder) {
         first.folder = *folder;
         first.hasFolder = true;
-        byFolder_.emplace(FolderKey(base, *folder), group->second);
         return group->second;
       }
+      if (first.folder == *folder) return group->second;
       key = FolderKey(base, *folder);
       if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
@@ -294,7 +293,7 @@ class Builder {
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
-      byFolder_.emplace(key.empty() ? FolderKey(base, *folder) : std::move(key), index);
+      if (!newGroup) byFolder_.emplace(std::move(key), index);
     }
     model_.components.push_back(std::move(made));
     return index;
@@ -322,8 +321,9 @@ class Builder {
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_ and its component's in the model.
   std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
-  std::unordered_map<std::string, size_t> groups_;    // a group's first component
-  std::unordered_map<std::string, size_t> byFolder_;  // FolderKey: the component of that folder
+  std::unordered_map<std::string, size_t> groups_;  // a group's first component
+  // FolderKey: the component of that folder, for every component of a group but its first.
+  std::unordered_map<std::string, size_t> byFolder_;
   std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
   std::string upper_;                                         // see Upper()
 };
