@@ -149,21 +149,23 @@ class Builder {
     InstallRow row;
     row.item = &item;
     row.id = pool_.Make(item.name);
-    const std::string base = fixedComponent_.empty() ? row.id : fixedComponent_;
+    const bool fixed = !fixedComponent_.empty();
+    const std::string& base = fixed ? fixedComponent_ : row.id;
     const AttributeLine* file = FindLine(item, fileLine);
     if (file == nullptr || TrimOf(file->value, " ").empty()) {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
     size_t component = 0;
-    FileKey(item, file->value, base, &component, &row.fileAt);
+    FileKey(item, file->value, base, fixed ? fixedGroup_ : kNewGroup, &component, &row.fileAt);
+    if (fixed) fixedGroup_ = groupOf_[component];
     row.componentAt = component;
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimOf(setup->value, " ").empty()) {
       // The setup file goes with the driver's file: into the group of its component.
       const std::string group = model_.components[component].group;
       size_t ignored = 0;
-      row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
+      row.setupFile = FileKey(item, setup->value, group, groupOf_[component], &component, &ignored);
     }
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
@@ -191,16 +193,18 @@ class Builder {
                         " names no driver: give it a DriverName= line with the driver's name");
     }
     if (!item.removedOnUninstall) {
-      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), nullptr);
+      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), kNewGroup, nullptr);
       model_.components[row.componentAt].permanent = true;
     } else if (!fixedComponent_.empty()) {
-      row.componentAt = ComponentIn(fixedComponent_, nullptr);
+      row.componentAt = ComponentIn(fixedComponent_, fixedGroup_, nullptr);
+      fixedGroup_ = groupOf_[row.componentAt];
     } else if (auto found = driverComponents_.find(Upper(row.driverDescription));
                found != driverComponents_.end()) {
       row.componentAt = found->second;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
-      row.componentAt = ComponentIn(sharedSources_, nullptr);
+      row.componentAt = ComponentIn(sharedSources_, sharedGroup_, nullptr);
+      sharedGroup_ = groupOf_[row.componentAt];
     }
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
@@ -218,7 +222,7 @@ class Builder {
     // besides, for a driver or translator).
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
     fileIndex_.reserve(2 * files);
-    groups_.reserve(rows);
+    groupOf_.reserve(rows);
     driverComponents_.reserve(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
@@ -235,9 +239,11 @@ class Builder {
 
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
-  // when no earlier item brought it; `component` receives the index of the file's component.
+  // when no earlier item brought it (`group` as for ComponentIn); `component` receives the index
+  // of the file's component.
   const std::string& FileKey(const ExportItem& item, const std::string& value,
-                             const std::string& base, size_t* component, size_t* index) {
+                             const std::string& base, size_t group, size_t* component,
+                             size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
@@ -259,7 +265,7 @@ class Builder {
       *index = found->second.first;
       return files_[found->second.first].id;
     }
-    *component = ComponentIn(base, &folder);
+    *component = ComponentIn(base, group, &folder);
     // In order: the identifier is made from the name before the name moves.
     InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
@@ -268,34 +274,36 @@ class Builder {
     return files_.back().id;
   }
 
-  // The index of the component of `base` that holds files of `folder` (null: no file; any
-  // component of `base` will do), made when missing. Of a group's components the first in order
+  // The index of the component of group `base` that holds files of `folder` (null: no file; any
+  // component of the group will do), made when missing. `group` is the index of the group's first
+  // component, kNewGroup for a group not made yet (its name a fresh identifier, or the named or
+  // shared component's before its first use). Of a group's components the first in order
   // that fits is taken: one of that folder, or one without a folder yet, which then gets it.
   // Only the first component of a group is ever made without a folder (a later one is made for a
   // file), so it is the one to take for a folder while it has none.
-  size_t ComponentIn(const std::string& base, const InstallFolder* folder) {
-    const auto [group, newGroup] = groups_.try_emplace(base, model_.components.size());
+  size_t ComponentIn(const std::string& base, size_t group, const InstallFolder* folder) {
     std::string key;
-    if (!newGroup) {
-      if (folder == nullptr) return group->second;
-      InstallComponent& first = model_.components[group->second];
+    if (group != kNewGroup) {
+      if (folder == nullptr) return group;
+      InstallComponent& first = model_.components[group];
       if (!first.hasFolder) {
         first.folder = *folder;
         first.hasFolder = true;
-        return group->second;
+        return group;
       }
-      if (first.folder == *folder) return group->second;
+      if (first.folder == *folder) return group;
       key = FolderKey(base, *folder);
       if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
-    InstallComponent made{newGroup ? base : pool_.Make(base), base, {}, false};
+    InstallComponent made{group == kNewGroup ? base : pool_.Make(base), base, {}, false};
     const size_t index = model_.components.size();
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
-      if (!newGroup) byFolder_.emplace(std::move(key), index);
+      if (group != kNewGroup) byFolder_.emplace(std::move(key), index);
     }
     model_.components.push_back(std::move(made));
+    groupOf_.push_back(group == kNewGroup ? index : group);
     return index;
   }
 
@@ -321,7 +329,9 @@ class Builder {
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_ and its component's in the model.
   std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
-  std::unordered_map<std::string, size_t> groups_;  // a group's first component
+  static constexpr size_t kNewGroup = static_cast<size_t>(-1);
+  std::vector<size_t> groupOf_;  // of each component, its group's first component
+  size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
   // FolderKey: the component of that folder, for every component of a group but its first.
   std::unordered_map<std::string, size_t> byFolder_;
   std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
