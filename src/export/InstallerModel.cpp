@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 #include "contract/PathSymbols.h"
 #include "contract/Text.h"
@@ -347,11 +348,38 @@ bool IdentifierPool::IsValid(std::string_view id) {
 }
 
 void IdentifierPool::Expect(size_t count) {
-  taken_.reserve(count);
+  size_t slots = 16;
+  while (slots < 2 * count) slots *= 2;
+  if (slots <= slots_.size()) return;
+  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(slots));
+  for (const Slot& slot : old) {
+    if (slot.length == 0) continue;
+    size_t i = slot.hash & (slots - 1);
+    while (slots_[i].length != 0) i = (i + 1) & (slots - 1);
+    slots_[i] = slot;
+  }
+}
+
+bool IdentifierPool::Insert(std::string_view lowered) {
+  if (2 * (count_ + 1) > slots_.size()) Expect(2 * (count_ + 1));
+  const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(lowered));
+  const size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  for (; slots_[i].length != 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.hash == hash && slot.length == lowered.size() &&
+        std::string_view(names_).substr(slot.at, slot.length) == lowered) {
+      return false;
+    }
+  }
+  slots_[i] = {names_.size(), hash, static_cast<uint32_t>(lowered.size())};
+  names_ += lowered;
+  ++count_;
+  return true;
 }
 
 bool IdentifierPool::Reserve(const std::string& id) {
-  return taken_.insert(LowerAscii(id)).second;
+  return Insert(LowerAscii(id));
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
@@ -376,7 +404,7 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   std::string id(made + begin, std::min(end - begin, kIdentifierMax));
   std::string key = LowerAscii(id);
-  if (taken_.insert(key).second) return id;
+  if (Insert(key)) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {
