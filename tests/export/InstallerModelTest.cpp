@@ -37,6 +37,15 @@ TEST(IdentifierPool, MakesValidUniqueIdentifiersInOrder) {
   }
 }
 
+TEST(IdentifierPool, KeepsEveryIdentifierTakenAsItGrows) {
+  IdentifierPool pool;  // nothing expected: its table grows from the smallest
+  for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(pool.Make("n" + std::to_string(i)), "n" + std::to_string(i));
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(pool.Make("N" + std::to_string(i)), "N" + std::to_string(i) + ".2");
+  }
+}
+
 TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
   const FolderSet folders;  // the usual folders: DAO under Common Files
   const std::pair<const char*, const char*> cases[] = {
