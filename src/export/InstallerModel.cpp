@@ -173,7 +173,9 @@ class Builder {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
     }
-    if (item.kind == ItemKind::kDriver) driverComponents_[UCase(item.name)] = row.componentAt;
+    if (item.kind == ItemKind::kDriver) {
+      *driverComponents_.TryEmplace(Upper(item.name), 0).first = row.componentAt;
+    }
     return row;
   }
 
@@ -199,9 +201,8 @@ class Builder {
     } else if (!fixedComponent_.empty()) {
       row.componentAt = ComponentIn(fixedComponent_, fixedGroup_, nullptr);
       fixedGroup_ = groupOf_[row.componentAt];
-    } else if (auto found = driverComponents_.find(Upper(row.driverDescription));
-               found != driverComponents_.end()) {
-      row.componentAt = found->second;  // the last exported driver of that name
+    } else if (const size_t* found = driverComponents_.Find(Upper(row.driverDescription))) {
+      row.componentAt = *found;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
       row.componentAt = ComponentIn(sharedSources_, sharedGroup_, nullptr);
@@ -222,9 +223,9 @@ class Builder {
     // Each row's id, and at most a file and a component (a setup file and its component
     // besides, for a driver or translator).
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
-    fileIndex_.reserve(2 * files);
+    fileIndex_.Expect(2 * files);
     groupOf_.reserve(rows);
-    driverComponents_.reserve(choices.drivers.size());
+    driverComponents_.Expect(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
     model_.drivers.reserve(choices.drivers.size());
@@ -260,17 +261,16 @@ class Builder {
       key += '\0';
     }
     AppendUpper(key, name);
-    const auto [found, fresh] = fileIndex_.try_emplace(std::move(key));
+    const auto [found, fresh] = fileIndex_.TryEmplace(key, files_.size());
     if (!fresh) {
-      *component = found->second.second;
-      *index = found->second.first;
-      return files_[found->second.first].id;
+      *index = *found;
+      *component = files_[*found].componentAt;
+      return files_[*found].id;
     }
     *component = ComponentIn(base, group, &folder);
     // In order: the identifier is made from the name before the name moves.
     InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
-    found->second = {files_.size(), *component};
     files_.push_back(std::move(file));
     return files_.back().id;
   }
@@ -328,15 +328,15 @@ class Builder {
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
-  // A file's key (see FileKey): its index in files_ and its component's in the model.
-  std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
+  // A file's key (see FileKey): its index in files_.
+  NameIndex fileIndex_;
   static constexpr size_t kNewGroup = static_cast<size_t>(-1);
   std::vector<size_t> groupOf_;  // of each component, its group's first component
   size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
   // FolderKey: the component of that folder, for every component of a group but its first.
   std::unordered_map<std::string, size_t> byFolder_;
-  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
-  std::string upper_;                                         // see Upper()
+  NameIndex driverComponents_;  // upper-cased driver name: its component
+  std::string upper_;           // see Upper()
 };
 
 }  // namespace
@@ -347,7 +347,7 @@ bool IdentifierPool::IsValid(std::string_view id) {
   return std::all_of(id.begin(), id.end(), IsIdentifierChar);
 }
 
-void IdentifierPool::Expect(size_t count) {
+void NameIndex::Expect(size_t count) {
   size_t slots = 16;
   while (slots < 2 * count) slots *= 2;
   if (slots <= slots_.size()) return;
@@ -360,26 +360,43 @@ void IdentifierPool::Expect(size_t count) {
   }
 }
 
-bool IdentifierPool::Insert(std::string_view lowered) {
-  if (2 * (count_ + 1) > slots_.size()) Expect(2 * (count_ + 1));
-  const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(lowered));
+size_t NameIndex::SlotOf(std::string_view name, uint32_t hash) const {
   const size_t mask = slots_.size() - 1;
   size_t i = hash & mask;
   for (; slots_[i].length != 0; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
-    if (slot.hash == hash && slot.length == lowered.size() &&
-        std::string_view(names_).substr(slot.at, slot.length) == lowered) {
-      return false;
+    if (slot.hash == hash && slot.length == name.size() + 1 &&
+        std::string_view(names_).substr(slot.at, name.size()) == name) {
+      break;
     }
   }
-  slots_[i] = {names_.size(), hash, static_cast<uint32_t>(lowered.size())};
-  names_ += lowered;
+  return i;
+}
+
+std::pair<size_t*, bool> NameIndex::TryEmplace(std::string_view name, size_t value) {
+  if (2 * (count_ + 1) > slots_.size()) Expect(2 * (count_ + 1));
+  const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(name));
+  Slot& slot = slots_[SlotOf(name, hash)];
+  if (slot.length != 0) return {&slot.value, false};
+  slot = {names_.size(), value, hash, static_cast<uint32_t>(name.size() + 1)};
+  names_ += name;
   ++count_;
-  return true;
+  return {&slot.value, true};
+}
+
+const size_t* NameIndex::Find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
+  const Slot& slot =
+      slots_[SlotOf(name, static_cast<uint32_t>(std::hash<std::string_view>()(name)))];
+  return slot.length == 0 ? nullptr : &slot.value;
+}
+
+void IdentifierPool::Expect(size_t count) {
+  taken_.Expect(count);
 }
 
 bool IdentifierPool::Reserve(const std::string& id) {
-  return Insert(LowerAscii(id));
+  return taken_.TryEmplace(LowerAscii(id), 0).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
@@ -404,7 +421,7 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   std::string id(made + begin, std::min(end - begin, kIdentifierMax));
   std::string key = LowerAscii(id);
-  if (Insert(key)) return id;
+  if (taken_.TryEmplace(key, 0).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {
