@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -226,15 +227,13 @@ void CheckWix(const ExportChoices& choices, const ExportOutput& out) {
   xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), "fuzz.wxs", nullptr,
                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   Check(doc != nullptr, "the WiX fragment is not well-formed XML");
-  std::map<std::string, bool> kept;  // names given twice are not checked for their component
+  std::map<std::string, bool> kept;  // names given more than once are not checked for their
+  std::set<std::string> repeated;    // component
   for (const ExportItem& item : choices.dataSources) {
     const std::string key = (item.system ? "system\n" : "user\n") + item.name;
-    if (kept.count(key)) {
-      kept.erase(key);
-    } else {
-      kept[key] = !item.removedOnUninstall;
-    }
+    if (!kept.emplace(key, !item.removedOnUninstall).second) repeated.insert(key);
   }
+  for (const std::string& key : repeated) kept.erase(key);
   std::vector<Seen> read;
   bool keptRight = true;
   Walk(xmlDocGetRootElement(doc), false, read, kept, &keptRight);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "contract/Failure.h"
@@ -19,8 +20,16 @@ namespace {
 
 // The item's attribute text split at its CR LF separators; blank lines are dropped.
 void SetLines(ExportItem& item, std::string_view text) {
-  std::set<std::string_view> seen;  // the names, in `text`
   size_t start = 0;
+  size_t breaks = 0;
+  for (size_t at = text.find("\r\n"); at != std::string_view::npos;
+       at = text.find("\r\n", at + 2)) {
+    ++breaks;
+  }
+  item.lines.reserve(breaks + 1);
+  // The names seen so far: the lines themselves while they are few, else a set of them.
+  std::set<std::string_view> seen;
+  constexpr size_t kScanned = 16;
   int number = 0;
   while (start <= text.size()) {
     size_t end = text.find("\r\n", start);
@@ -37,7 +46,15 @@ void SetLines(ExportItem& item, std::string_view text) {
     }
     AttributeLine parsed{std::string(name),
                          eq == std::string::npos ? "" : std::string(line.substr(eq + 1))};
-    if (!seen.insert(name).second) {
+    const auto same = [name](const AttributeLine& l) { return l.name == name; };
+    const bool given = item.lines.size() < kScanned
+                           ? std::any_of(item.lines.begin(), item.lines.end(), same)
+                           : !seen.insert(name).second;
+    if (item.lines.size() + 1 == kScanned) {
+      for (const AttributeLine& l : item.lines) seen.insert(l.name);
+      seen.insert(name);
+    }
+    if (given) {
       throw ExportError(Describe(item) + ": attribute \"" + parsed.name +
                         "\" is given twice; an installer holds one value per name");
     }
@@ -51,11 +68,25 @@ static bool IsControl(int32_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
+// Whether any byte of `w` is below 0x20 or 0x7F and above (for "any", the borrows between bytes
+// of the subtractions do not matter).
+static bool AnyNotPrintableAscii(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  const uint64_t del = w ^ (0x7F * kOnes);
+  return (((w - 0x20 * kOnes) & ~w) | w | ((del - kOnes) & ~del)) & kHighs;
+}
+
 std::string UncarriableIn(std::string_view text) {
-  // Printable ASCII, the bulk of most text, needs no decoding.
-  const size_t first = static_cast<size_t>(
-      std::find_if(text.begin(), text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
-      text.begin());
+  // Printable ASCII, the bulk of most text, needs no decoding: eight bytes at a time.
+  size_t first = 0;
+  for (uint64_t w = 0; first + 8 <= text.size(); first += 8) {
+    std::memcpy(&w, text.data() + first, 8);
+    if (AnyNotPrintableAscii(w)) break;
+  }
+  first =
+      static_cast<size_t>(std::find_if(text.begin() + static_cast<std::ptrdiff_t>(first),
+                                       text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
+                          text.begin());
   std::string what;
   ForEachCodePoint(text.substr(first), [&](int32_t c, size_t, size_t) {
     if (c < 0) {

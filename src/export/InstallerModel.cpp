@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 #include "contract/PathSymbols.h"
 #include "contract/Text.h"
@@ -27,6 +28,19 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
+// `text` upper-cased as UCase does it, appended to `out`; plain ASCII without a copy.
+void AppendUpper(std::string& out, std::string_view text) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+    out += UCase(text);
+    return;
+  }
+  const size_t at = out.size();
+  out += text;
+  for (size_t i = at; i < out.size(); ++i) {
+    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+  }
+}
+
 // A path symbol at the start of a value: the folder it stands for, and where the rest begins
 // (after the symbol and one backslash).
 struct SymbolAt {
@@ -38,8 +52,8 @@ std::vector<std::string> SplitFolders(std::string_view path) {
   std::vector<std::string> parts;
   size_t start = 0;
   while (start < path.size()) {
-    size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
+    size_t end = start;  // a loop, not find_first_of, which searches the set for each character
+    while (end < path.size() && path[end] != '\\' && path[end] != '/') ++end;
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }
@@ -136,28 +150,32 @@ class Builder {
     InstallRow row;
     row.item = &item;
     row.id = pool_.Make(item.name);
-    const std::string base = fixedComponent_.empty() ? row.id : fixedComponent_;
+    const bool fixed = !fixedComponent_.empty();
+    const std::string& base = fixed ? fixedComponent_ : row.id;
     const AttributeLine* file = FindLine(item, fileLine);
     if (file == nullptr || TrimOf(file->value, " ").empty()) {
       throw ExportError(Describe(item) + " has no " + fileLine +
                         "= line: the installer database needs the file it installs");
     }
     size_t component = 0;
-    FileKey(item, file->value, base, &component, &row.fileAt);
+    FileKey(item, file->value, base, fixed ? fixedGroup_ : kNewGroup, &component, &row.fileAt);
+    if (fixed) fixedGroup_ = groupOf_[component];
     row.componentAt = component;
     const AttributeLine* setup = FindLine(item, "Setup");
     if (setup != nullptr && !TrimOf(setup->value, " ").empty()) {
       // The setup file goes with the driver's file: into the group of its component.
       const std::string group = model_.components[component].group;
       size_t ignored = 0;
-      row.setupFile = FileKey(item, setup->value, group, &component, &ignored);
+      row.setupFile = FileKey(item, setup->value, group, groupOf_[component], &component, &ignored);
     }
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
     }
-    if (item.kind == ItemKind::kDriver) driverComponents_[UCase(item.name)] = row.componentAt;
+    if (item.kind == ItemKind::kDriver) {
+      *driverComponents_.TryEmplace(Upper(item.name), 0).first = row.componentAt;
+    }
     return row;
   }
 
@@ -178,16 +196,17 @@ class Builder {
                         " names no driver: give it a DriverName= line with the driver's name");
     }
     if (!item.removedOnUninstall) {
-      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), nullptr);
+      row.componentAt = ComponentIn(pool_.Make("Keep." + row.id), kNewGroup, nullptr);
       model_.components[row.componentAt].permanent = true;
     } else if (!fixedComponent_.empty()) {
-      row.componentAt = ComponentIn(fixedComponent_, nullptr);
-    } else if (auto found = driverComponents_.find(UCase(row.driverDescription));
-               found != driverComponents_.end()) {
-      row.componentAt = found->second;  // the last exported driver of that name
+      row.componentAt = ComponentIn(fixedComponent_, fixedGroup_, nullptr);
+      fixedGroup_ = groupOf_[row.componentAt];
+    } else if (const size_t* found = driverComponents_.Find(Upper(row.driverDescription))) {
+      row.componentAt = *found;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
-      row.componentAt = ComponentIn(sharedSources_, nullptr);
+      row.componentAt = ComponentIn(sharedSources_, sharedGroup_, nullptr);
+      sharedGroup_ = groupOf_[row.componentAt];
     }
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
@@ -204,10 +223,9 @@ class Builder {
     // Each row's id, and at most a file and a component (a setup file and its component
     // besides, for a driver or translator).
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
-    fileIndex_.reserve(2 * files);
-    groups_.reserve(rows);
-    byFolder_.reserve(rows);
-    driverComponents_.reserve(choices.drivers.size());
+    fileIndex_.Expect(2 * files);
+    groupOf_.reserve(rows);
+    driverComponents_.Expect(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
     model_.drivers.reserve(choices.drivers.size());
@@ -223,60 +241,78 @@ class Builder {
 
  private:
   // The key of the file `value` names, adding the file to `base`'s component in its folder
-  // when no earlier item brought it; `component` receives the index of the file's component.
+  // when no earlier item brought it (`group` as for ComponentIn); `component` receives the index
+  // of the file's component.
   const std::string& FileKey(const ExportItem& item, const std::string& value,
-                             const std::string& base, size_t* component, size_t* index) {
+                             const std::string& base, size_t group, size_t* component,
+                             size_t* index) {
     auto [folder, name] = FileOf(value, folders_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
     // name holds).
-    std::string key = folder.property + '\0';
-    for (const std::string& f : folder.subfolders) key += UCase(f) + '\0';
-    key += UCase(name);
-    if (auto found = fileIndex_.find(key); found != fileIndex_.end()) {
-      *component = found->second.second;
-      *index = found->second.first;
-      return files_[found->second.first].id;
+    size_t length = folder.property.size() + name.size() + 1;
+    for (const std::string& f : folder.subfolders) length += f.size() + 1;
+    std::string key;
+    key.reserve(length);
+    key += folder.property;
+    key += '\0';
+    for (const std::string& f : folder.subfolders) {
+      AppendUpper(key, f);
+      key += '\0';
     }
-    *component = ComponentIn(base, &folder);
+    AppendUpper(key, name);
+    const auto [found, fresh] = fileIndex_.TryEmplace(key, files_.size());
+    if (!fresh) {
+      *index = *found;
+      *component = files_[*found].componentAt;
+      return files_[*found].id;
+    }
+    *component = ComponentIn(base, group, &folder);
     // In order: the identifier is made from the name before the name moves.
     InstallFile file{pool_.Make(name), std::move(name), std::move(folder), *component};
     *index = files_.size();
-    fileIndex_.emplace(std::move(key), std::make_pair(files_.size(), *component));
     files_.push_back(std::move(file));
     return files_.back().id;
   }
 
-  // The index of the component of `base` that holds files of `folder` (null: no file; any
-  // component of `base` will do), made when missing. Of a group's components the first in order
+  // The index of the component of group `base` that holds files of `folder` (null: no file; any
+  // component of the group will do), made when missing. `group` is the index of the group's first
+  // component, kNewGroup for a group not made yet (its name a fresh identifier, or the named or
+  // shared component's before its first use). Of a group's components the first in order
   // that fits is taken: one of that folder, or one without a folder yet, which then gets it.
   // Only the first component of a group is ever made without a folder (a later one is made for a
   // file), so it is the one to take for a folder while it has none.
-  size_t ComponentIn(const std::string& base, const InstallFolder* folder) {
-    const auto group = groups_.find(base);
+  size_t ComponentIn(const std::string& base, size_t group, const InstallFolder* folder) {
     std::string key;
-    if (group != groups_.end()) {
-      if (folder == nullptr) return group->second;
-      InstallComponent& first = model_.components[group->second];
+    if (group != kNewGroup) {
+      if (folder == nullptr) return group;
+      InstallComponent& first = model_.components[group];
       if (!first.hasFolder) {
         first.folder = *folder;
         first.hasFolder = true;
-        byFolder_.emplace(FolderKey(base, *folder), group->second);
-        return group->second;
+        return group;
       }
+      if (first.folder == *folder) return group;
       key = FolderKey(base, *folder);
       if (auto same = byFolder_.find(key); same != byFolder_.end()) return same->second;
     }
-    InstallComponent made{group != groups_.end() ? pool_.Make(base) : base, base, {}, false};
+    InstallComponent made{group == kNewGroup ? base : pool_.Make(base), base, {}, false};
     const size_t index = model_.components.size();
-    groups_.try_emplace(base, index);
     if (folder != nullptr) {
       made.folder = *folder;
       made.hasFolder = true;
-      byFolder_.emplace(key.empty() ? FolderKey(base, *folder) : std::move(key), index);
+      if (group != kNewGroup) byFolder_.emplace(std::move(key), index);
     }
     model_.components.push_back(std::move(made));
+    groupOf_.push_back(group == kNewGroup ? index : group);
     return index;
+  }
+
+  // `text` upper-cased for a look-up, in a buffer kept from one to the next.
+  const std::string& Upper(std::string_view text) {
+    upper_.clear();
+    AppendUpper(upper_, text);
+    return upper_;
   }
 
   // The group and the folder, each part ended by a NUL (which no name holds).
@@ -292,11 +328,15 @@ class Builder {
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
-  // A file's key (see FileKey): its index in files_ and its component's in the model.
-  std::unordered_map<std::string, std::pair<size_t, size_t>> fileIndex_;
-  std::unordered_map<std::string, size_t> groups_;    // a group's first component
-  std::unordered_map<std::string, size_t> byFolder_;  // FolderKey: the component of that folder
-  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased driver name
+  // A file's key (see FileKey): its index in files_.
+  NameIndex fileIndex_;
+  static constexpr size_t kNewGroup = static_cast<size_t>(-1);
+  std::vector<size_t> groupOf_;  // of each component, its group's first component
+  size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
+  // FolderKey: the component of that folder, for every component of a group but its first.
+  std::unordered_map<std::string, size_t> byFolder_;
+  NameIndex driverComponents_;  // upper-cased driver name: its component
+  std::string upper_;           // see Upper()
 };
 
 }  // namespace
@@ -307,32 +347,81 @@ bool IdentifierPool::IsValid(std::string_view id) {
   return std::all_of(id.begin(), id.end(), IsIdentifierChar);
 }
 
+void NameIndex::Expect(size_t count) {
+  size_t slots = 16;
+  while (slots < 2 * count) slots *= 2;
+  if (slots <= slots_.size()) return;
+  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(slots));
+  for (const Slot& slot : old) {
+    if (slot.length == 0) continue;
+    size_t i = slot.hash & (slots - 1);
+    while (slots_[i].length != 0) i = (i + 1) & (slots - 1);
+    slots_[i] = slot;
+  }
+}
+
+size_t NameIndex::SlotOf(std::string_view name, uint32_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  for (; slots_[i].length != 0; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.hash == hash && slot.length == name.size() + 1 &&
+        std::string_view(names_).substr(slot.at, name.size()) == name) {
+      break;
+    }
+  }
+  return i;
+}
+
+std::pair<size_t*, bool> NameIndex::TryEmplace(std::string_view name, size_t value) {
+  if (2 * (count_ + 1) > slots_.size()) Expect(2 * (count_ + 1));
+  const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(name));
+  Slot& slot = slots_[SlotOf(name, hash)];
+  if (slot.length != 0) return {&slot.value, false};
+  slot = {names_.size(), value, hash, static_cast<uint32_t>(name.size() + 1)};
+  names_ += name;
+  ++count_;
+  return {&slot.value, true};
+}
+
+const size_t* NameIndex::Find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
+  const Slot& slot =
+      slots_[SlotOf(name, static_cast<uint32_t>(std::hash<std::string_view>()(name)))];
+  return slot.length == 0 ? nullptr : &slot.value;
+}
+
 void IdentifierPool::Expect(size_t count) {
-  taken_.reserve(count);
+  taken_.Expect(count);
 }
 
 bool IdentifierPool::Reserve(const std::string& id) {
-  return taken_.insert(LowerAscii(id)).second;
+  return taken_.TryEmplace(LowerAscii(id), 0).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
-  std::string id;
-  id.reserve(std::min(text.size() + 1, kIdentifierMax));
-  for (size_t i = 0; i < text.size() && id.size() <= kIdentifierMax;) {
+  // Made in place, one past the longest kept, after a place for a leading '_'.
+  char made[kIdentifierMax + 2];
+  size_t end = 1;
+  for (size_t i = 0; i < text.size() && end <= kIdentifierMax + 1;) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
-      id += IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
+      made[end++] = IsIdentifierChar(static_cast<char>(c)) ? static_cast<char>(c) : '_';
       ++i;
       continue;
     }
-    id += '_';  // one for the whole UTF-8 sequence
+    made[end++] = '_';  // one for the whole UTF-8 sequence
     ++i;
     while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
   }
-  if (id.empty() || (!IsAsciiLetter(id[0]) && id[0] != '_')) id = "_" + id;
-  if (id.size() > kIdentifierMax) id.resize(kIdentifierMax);
+  size_t begin = 1;
+  if (end == 1 || (!IsAsciiLetter(made[1]) && made[1] != '_')) {
+    made[0] = '_';
+    begin = 0;
+  }
+  std::string id(made + begin, std::min(end - begin, kIdentifierMax));
   std::string key = LowerAscii(id);
-  if (taken_.insert(key).second) return id;
+  if (taken_.TryEmplace(key, 0).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {

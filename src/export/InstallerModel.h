@@ -14,6 +14,7 @@
 // Every look-up goes through an index, so a model of n items takes O(n log n).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -27,6 +28,30 @@
 
 namespace lumora::exporting {
 
+// Names (any bytes) and a number for each, the names kept one after another in one string and
+// found through an open hash table of their places: one block for all rather than a node and
+// often a string each, which at tens of thousands of names made every look-up a few cache misses.
+class NameIndex {
+ public:
+  void Expect(size_t count);  // room for `count` names in all
+  // The number of `name`, which is `value` when the name was missing and is added; the pointer
+  // holds until the next name is added. `second` is whether it was added.
+  std::pair<size_t*, bool> TryEmplace(std::string_view name, size_t value);
+  const size_t* Find(std::string_view name) const;  // null when missing
+
+ private:
+  struct Slot {
+    uint64_t at = 0;      // in names_
+    size_t value = 0;     // the name's number
+    uint32_t hash = 0;    // of the name, its low bits
+    uint32_t length = 0;  // the name's length + 1; 0: an empty slot
+  };
+  size_t SlotOf(std::string_view name, uint32_t hash) const;  // its slot, or the empty one
+  std::string names_;
+  std::vector<Slot> slots_;  // a power of two of them, at most half in use
+  size_t count_ = 0;
+};
+
 // Identifiers as installer databases take them: ASCII letters, digits, '_' and '.', starting with
 // a letter or '_', at most 72 characters. Every other character (each UTF-8 sequence) becomes '_';
 // a taken identifier gets ".2", ".3", ... (compared ignoring ASCII case). Each base identifier
@@ -39,7 +64,7 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  std::unordered_set<std::string> taken_;            // lower-cased
+  NameIndex taken_;                                  // lower-cased
   std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 

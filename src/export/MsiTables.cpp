@@ -32,8 +32,10 @@ class Table {
   // One row, a cell for each column.
   void Add(const ExportItem& item, std::initializer_list<std::string_view> cells) {
     for (std::string_view cell : cells) {
-      if (std::any_of(cell.begin(), cell.end(),
-                      [](char c) { return c == '\t' || c == '\r' || c == '\n'; })) {
+      // Tab, LF and CR all lie at or below '\r': one comparison a character for the rest.
+      if (std::any_of(cell.begin(), cell.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= '\r' && (c == '\t' || c == '\r' || c == '\n');
+          })) {
         throw ExportError(Describe(item) + ": \"" + Printable(cell) +
                           "\" holds a tab or a line break, which a table cell of " + name_ +
                           " cannot carry");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <unordered_set>
@@ -159,19 +160,31 @@ struct ValueFrame {
 };
 
 // Reads the text's events: the properties into Values, every other member into JSON.
+//
+// The library reads fastest from a plain range of characters, which tells nothing of how far it
+// has read. Most refusals need no such place (the library's own errors carry theirs), so a first
+// reading goes without it; one that comes to a refusal that does throws NeedsPlace, and the text
+// is read again with every step recorded (TrackedChars), which meets the same refusal first.
 class DocumentReader {
  public:
-  DocumentReader(const std::string& path, const std::string& text)
-      : path_(path), text_(text), reached_(text.data()) {}
+  struct NeedsPlace {};
+
+  DocumentReader(const std::string& path, const std::string& text, bool tracked)
+      : path_(path), text_(text), reached_(text.data()), tracked_(tracked) {}
 
   // Reads the whole text, then checks what only the whole text shows.
   DesignObjectDocument Read() {
     const char* begin = text_.data();
-    Json::sax_parse(TrackedChars(begin, &reached_), TrackedChars(begin + text_.size(), &reached_),
-                    this);
-    if (const size_t end = ReadSoFar(); end > 0 && text_[end - 1] == '\0') {
+    const char* end = begin + text_.size();
+    if (tracked_) {
+      Json::sax_parse(TrackedChars(begin, &reached_), TrackedChars(end, &reached_), this);
+    } else {
+      Json::sax_parse(begin, end, this);
       // The library ends its input at a NUL byte after the document.
-      Fail(Where(path_, text_, end - 1) + ": not valid JSON: a NUL byte");
+      if (std::memchr(begin, '\0', text_.size()) != nullptr) throw NeedsPlace();
+    }
+    if (const size_t read = tracked_ ? ReadSoFar() : 0; read > 0 && text_[read - 1] == '\0') {
+      Fail(Where(path_, text_, read - 1) + ": not valid JSON: a NUL byte");
     }
     if (!topIsObject_) Fail(path_ + ":1:1: not a design object: the file must hold a JSON object");
     if (propertiesNotObject_) {
@@ -288,8 +301,12 @@ class DocumentReader {
  private:
   bool InProperties() const { return inProperties_; }
 
-  // How many characters the library has read.
-  size_t ReadSoFar() const { return static_cast<size_t>(reached_ - text_.data()); }
+  // How many characters the library has read; a reading that does not record it starts again
+  // with it.
+  size_t ReadSoFar() const {
+    if (!tracked_) throw NeedsPlace();
+    return static_cast<size_t>(reached_ - text_.data());
+  }
 
   // Where the member name just read opens: the library has read up to its closing quote, and
   // every quote inside a name follows an odd number of backslashes.
@@ -394,7 +411,8 @@ class DocumentReader {
   size_t open_ = 0;  // objects and arrays open
   bool topIsObject_ = false, inProperties_ = false, propertiesNotObject_ = false;
   std::vector<std::unordered_set<std::string>> names_;  // of each object open, innermost last
-  const char* reached_;                                 // the library has read the text up to here
+  const char* reached_;  // the library has read the text up to here (when tracked_)
+  bool tracked_;
   std::string topKey_, property_, jsonKey_, rangeError_;
   std::vector<ValueFrame> frames_;  // the property's arrays and objects open
   std::vector<Json*> jsonStack_;    // another member's arrays and objects open
@@ -486,7 +504,11 @@ DesignObjectDocument ReadDesignObjectText(const std::string& path, const std::st
     std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[bad]));
     Fail(Where(path, text, bad) + ": not UTF-8 text (the byte " + byte + ")");
   }
-  return DocumentReader(path, text).Read();
+  try {
+    return DocumentReader(path, text, false).Read();
+  } catch (const DocumentReader::NeedsPlace&) {
+    return DocumentReader(path, text, true).Read();
+  }
 }
 
 std::string WriteDesignObjectText(const DesignObjectDocument& document) {

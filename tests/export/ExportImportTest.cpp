@@ -53,6 +53,15 @@ TEST(IdentifierPool, MakesValidUniqueIdentifiersInOrder) {
   }
 }
 
+TEST(IdentifierPool, KeepsEveryIdentifierTakenAsItGrows) {
+  IdentifierPool pool;  // nothing expected: its table grows from the smallest
+  for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(pool.Make("n" + std::to_string(i)), "n" + std::to_string(i));
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(pool.Make("N" + std::to_string(i)), "N" + std::to_string(i) + ".2");
+  }
+}
+
 TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
   const FolderSet folders;  // the usual folders: DAO under Common Files
   const std::pair<const char*, const char*> cases[] = {
@@ -147,6 +156,11 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
       {"a\xc2\x85", "control character U+0085"},
       {"a\xc3", "bytes that are not UTF-8"},
       {"\xed\xa0\x80", "bytes that are not UTF-8"},  // a surrogate
+      // Past the first eight bytes, which are read eight at a time.
+      {"Driver number 17, all printable ~", ""},
+      {"eight by\x01tes, and more", "control character U+0001"},
+      {"sixteen letters, \x7f and more", "control character U+007F"},
+      {"sixteen letters, \xc3\x84rzte", ""},
   };
   for (const auto& [text, what] : cases) {
     EXPECT_EQ(UncarriableIn(text), what) << Printable(text);
