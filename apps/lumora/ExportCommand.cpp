@@ -5,7 +5,6 @@
 // --force, which replaces it but never writes through a link at its name).
 #include "ExportCommand.h"
 
-#include <malloc.h>
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -78,12 +77,6 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
 ExitStatus RunExport(const Invocation& invocation) {
   const ExportArguments& a = Arguments();
   using namespace exporting;
-  // An export makes and frees hundreds of thousands of small blocks (the object's strings, the
-  // model's rows and indexes) between large ones. Kept in malloc's fast bins, every large block
-  // freed or asked for walks all the small ones freed before it, which at 32,767 + 32,767 items
-  // lie far apart in memory; without fast bins a small block is merged with its neighbours as it
-  // is freed: a tenth less processor time for the largest exports.
-  mallopt(M_MXFAST, 0);
   ExportOutput output;
   try {
     HostConfig config;
