@@ -28,9 +28,10 @@
 
 namespace lumora::exporting {
 
-// Names (any bytes) and a number for each, the names kept one after another in one string and
-// found through an open hash table of their places: one block for all rather than a node and
-// often a string each, which at tens of thousands of names made every look-up a few cache misses.
+// Names (any bytes) and a number for each, the names kept one after another in one string, their
+// entries in order of arrival and an open hash table of small slots pointing at them: one block
+// for each rather than a node and a string a name, and slots small enough that a table for tens
+// of thousands of names stays mostly in the processor's cache.
 class NameIndex {
  public:
   void Expect(size_t count);  // room for `count` names in all
@@ -40,16 +41,19 @@ class NameIndex {
   const size_t* Find(std::string_view name) const;  // null when missing
 
  private:
+  struct Entry {
+    size_t at = 0;  // in names_
+    size_t length = 0;
+    size_t value = 0;  // the name's number
+  };
   struct Slot {
-    uint64_t at = 0;      // in names_
-    size_t value = 0;     // the name's number
-    uint32_t hash = 0;    // of the name, its low bits
-    uint32_t length = 0;  // the name's length + 1; 0: an empty slot
+    uint32_t hash = 0;   // of the name, its low bits
+    uint32_t entry = 0;  // its index in entries_ + 1; 0: an empty slot
   };
   size_t SlotOf(std::string_view name, uint32_t hash) const;  // its slot, or the empty one
   std::string names_;
+  std::vector<Entry> entries_;
   std::vector<Slot> slots_;  // a power of two of them, at most half in use
-  size_t count_ = 0;
 };
 
 // Identifiers as installer databases take them: ASCII letters, digits, '_' and '.', starting with
