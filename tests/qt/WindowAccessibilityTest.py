@@ -100,13 +100,13 @@ PAGES = {
 # The way through the pages: the button pressed (by its mnemonic from the keyboard, the focus
 # staying in the list just ticked, or by the AT-SPI action) and the page it leads to.
 ROUTE = [("Alt+N", "Lumora - Step 2"),
-         ("Back", "Lumora - Step 1"),
-         ("Advanced...", "Lumora - Advanced Driver Attributes"),
-         ("Close", "Lumora - Step 1"),
-         ("Next", "Lumora - Step 2"),
          ("Advanced...", "Lumora - Advanced Data Source Attributes"),
          ("Close", "Lumora - Step 2"),
-         ("Next", "Lumora - Summary")]
+         ("Next", "Lumora - Summary"),
+         ("Back", "Lumora - Step 2"),
+         ("Back", "Lumora - Step 1"),
+         # Last, as the message box there leaves the window inactive without a window manager.
+         ("Advanced...", "Lumora - Advanced Driver Attributes")]
 KEY_DOWN, KEY_SPACE, KEY_N, ALT = 0xFF54, 0x20, 0x6E, 8
 
 
@@ -223,6 +223,21 @@ class Inside:
                    f"{page}: the artwork is not an image without a name")
         return shown
 
+    def message_box(self, w, app):
+        """A driver added twice: the refusal is an alert, and its OK button answers it."""
+        self.find(w, "text", "New driver name").queryComponent().grabFocus()
+        self.pump(0.2)
+        self.pyatspi.Registry.generateKeyboardEvent(0, "SQL Server", self.pyatspi.KEY_STRING)
+        self.until(lambda: self.find(w, "push button", "Add").getState().contains(
+            self.pyatspi.STATE_ENABLED), 3)
+        self.press(self.find(w, "push button", "Add"))
+        alert = self.until(lambda: next((a for a in app if a is not None and a.getRoleName()
+                                         == "alert" and self.showing(a)), None), 5)
+        self.check(alert is not None, "the message box is not an alert")
+        if alert is not None:
+            self.press(self.find(alert, "push button", "OK"))
+            self.until(lambda: not self.showing(alert), 3)
+
     def instruction(self, window):
         labels = [o for o in self.each(window) if o.getRoleName() == "label"]
         return labels[0].name if labels else ""
@@ -246,10 +261,11 @@ class Inside:
             for app in ps.Registry.getDesktop(0):
                 for w in app or []:
                     if w is not None and w.name.startswith("Lumora - ") and self.showing(w):
-                        return w
+                        return w, app
             return None
 
-        w = self.until(window, 20)
+        found = self.until(window, 20)
+        w, app = found if found else (None, None)
         if w is None:
             return self.check(False, "the wizard's window never reached AT-SPI")
         self.check(w.getRoleName() == "dialog", f"the window is a {w.getRoleName()}")
@@ -263,7 +279,7 @@ class Inside:
         self.key(KEY_DOWN)
         self.key(KEY_DOWN)
         self.key(KEY_SPACE)
-        self.until(lambda: any(e[0] == "object:state-changed:checked" for e in self.events), 3)
+        self.until(lambda: any(e[0] == "object:state-changed:checked" for e in self.events), 5)
         self.check(any(e[:4] == ("object:state-changed:checked", "table cell",
                                "Microsoft ODBC for Oracle", 1) for e in self.events),
                    f"the tick was not announced: {[e[:4] for e in self.events]}")
@@ -302,12 +318,13 @@ class Inside:
                 combo.queryComponent().grabFocus()
                 self.pump(0.2)
                 self.key(KEY_DOWN)
-                self.until(lambda: combo.name != before, 3)
+                self.until(lambda: combo.name != before, 5)
                 self.pump(0.5)
                 self.check(any(e[1] == "combo box" and e[0] in (
                     "object:property-change:accessible-name", "object:selection-changed")
                     and e[2] != before for e in self.events),
                     f"the combo change was not announced: {[e[:4] for e in self.events]}")
+                self.message_box(w, app)
 
         # The help window is a dialog.
         self.press(self.find(w, "push button", "Help"))
