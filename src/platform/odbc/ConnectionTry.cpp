@@ -131,7 +131,10 @@ const DriverCaution* CautionFor(const InstalledDriver& driver) {
       {"sqlite", {"LoadExt", "Tracefile", "NoCreat"}, "Database", "NoCreat"},
       {"psqlodbc", {"Debug", "CommLog"}, "", ""},
   };
-  std::string file(FileNameOf(driver.Entry("Driver")));
+  // The library the driver manager loads: Driver64= before Driver= on a 64-bit system.
+  const std::string library =
+      !driver.Entry("Driver64").empty() ? driver.Entry("Driver64") : driver.Entry("Driver");
+  std::string file(FileNameOf(library));
   for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const DriverCaution& caution : kCautions) {
     if (file.find(caution.library) != std::string::npos) return &caution;
