@@ -199,6 +199,11 @@ TEST(CheckTarget, EachFindingNamesTheItemTheLineAndWhatToDo) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const auto r = RunProcess(testing::Lumora(), args);
     EXPECT_EQ(r.exitStatus, c.exit) << r.out << r.err;
+    if (c.exit == 2) {
+      EXPECT_EQ(r.err,
+                "lumora: /nonexistent/p.msi: no installer package there (No such file or "
+                "directory)\n");
+    }
     if (*c.said == '\0') {
       EXPECT_EQ(r.out, "");
     } else {

@@ -2,8 +2,11 @@
 // (export/PackageOdbc.h). Tables the package lacks read as empty; the summary information's
 // platform is read through libmsi's own summary-information object.
 #include <libmsi.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "export/ExportChoices.h"
 #include "export/installer/InstallerReaders.h"
@@ -50,6 +53,15 @@ std::string Platform(const std::string& path) {
 }  // namespace
 
 PackageOdbc ReadPackageOdbc(const std::string& path) {
+  // Refused by name before libmsi, which says only "failed" (and warns on stderr) for a file
+  // that is not there and reads a folder or a device as it can.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    throw ExportError(path + ": no installer package there (" + std::strerror(errno) + ")");
+  }
+  if (!S_ISREG(st.st_mode)) {
+    throw ExportError(path + ": not an installer package (not a regular file)");
+  }
   MsiDatabase db(path, MsiDatabase::Mode::kRead);
   PackageOdbc out;
   out.path = path;
