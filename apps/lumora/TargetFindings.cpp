@@ -192,6 +192,7 @@ bool Carries(const PackageOdbc& package, std::string_view path) {
 
 bool IsWindowsPath(std::string_view value) {
   if (value.starts_with('<')) return value.find('>') != std::string_view::npos;
+  if (value.starts_with('%')) return value.find('%', 1) != std::string_view::npos;  // %SystemRoot%
   if (value.starts_with("\\\\")) return true;
   return value.size() > 2 && std::isalpha(static_cast<unsigned char>(value[0])) &&
          value[1] == ':' && (value[2] == '\\' || value[2] == '/');

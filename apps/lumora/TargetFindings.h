@@ -14,8 +14,8 @@
 
 namespace lumora::cli {
 
-// Whether `value` reads as a Windows file path: a path symbol (<WINSYSDIR>...), a drive letter
-// and a separator, or a UNC path.
+// Whether `value` reads as a Windows file path: a path symbol (<WINSYSDIR>...), an environment
+// variable (%SystemRoot%...), a drive letter and a separator, or a UNC path.
 bool IsWindowsPath(std::string_view value);
 
 // Whether a key's value is a secret to keep out of packages.
