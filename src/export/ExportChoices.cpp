@@ -77,6 +77,10 @@ static bool IsNoncharacter(int32_t c) {
 // is the data source used when none is named. Both find them ignoring case.
 static constexpr const char* kReservedNames[] = {"ODBC", "ODBC Data Sources", "Default"};
 
+// Keys the driver manager acts on itself when it meets them in a connection string: a data
+// source's attributes never name another data source or a file to read or write.
+static constexpr const char* kDriverManagerKeys[] = {"DSN", "FILEDSN", "SAVEFILE"};
+
 // Whether any byte of `w` is below 0x20 or 0x7F and above (for "any", the borrows between bytes
 // of the subtractions do not matter).
 static bool AnyNotPrintableAscii(uint64_t w) {
@@ -158,6 +162,12 @@ std::string ProblemOf(const ExportItem& item) {
       return Describe(item) + ": attribute \"" + line.name +
              "\" cannot be an ini key (a line break, blanks around it, or a leading '[', ';' or "
              "'#')";
+    }
+    for (const char* reserved : kDriverManagerKeys) {
+      if (item.kind == ItemKind::kDataSource && EqualsIgnoringAsciiCase(key, reserved)) {
+        return Describe(item) + ": attribute \"" + line.name +
+               "\" is one the driver manager acts on itself, which a data source does not carry";
+      }
     }
   }
   return {};

@@ -78,8 +78,9 @@ std::string UncarriableIn(std::string_view text);
 // a byte and by import before it stores anything: names and lines free of what UncarriableIn
 // finds; a name that is neither empty, nor holds '[' or ']', nor begins or ends with a blank, nor
 // is one the driver managers reserve (ODBC, ODBC Data Sources, Default, any case); an attribute
-// name without blanks around it, without '=', not starting with '[', ';' or '#'. Returns what is
-// wrong, naming the item and the line, or "".
+// name without blanks around it, without '=', not starting with '[', ';' or '#', and in a data
+// source none the driver manager acts on (DSN, FILEDSN, SAVEFILE). Returns what is wrong, naming
+// the item and the line, or "".
 std::string ProblemOf(const ExportItem& item);
 
 // Throws ExportError with ProblemOf's answer for the first item that has a problem.

@@ -442,6 +442,8 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
        "row S: data source \"Sales [EU]\": an ini section name cannot hold '['"},
       {PackageOfOneSource(dir, "blank-key", "Sales", "0", " DRIVER"), "",
        "row S: data source \"Sales\": attribute \" DRIVER\" cannot be an ini key"},
+      {PackageOfOneSource(dir, "savefile", "Sales", "0", "SAVEFILE"), "",
+       "row S: data source \"Sales\": attribute \"SAVEFILE\" is one the driver manager acts on"},
       {WixOfOneSource(dir, "tab.wxs", "a&#9;b"), "",
        "tab.wxs:3: ODBCDataSource: data source \"S\": the line \"Server=a\\x09b\" holds control "
        "character U+0009"},

@@ -193,6 +193,9 @@ TEST(CheckCarriable, RefusesReservedAndBracketedNamesAndBlankKeysForEveryFormat)
       {{ItemKind::kDataSource, "Sales", {{" DRIVER", "/x.so"}}, false, false},
        "attribute \" DRIVER\" cannot be an ini key"},
       {{ItemKind::kDataSource, "Sales", {{";x", "1"}}, false, false}, "cannot be an ini key"},
+      {{ItemKind::kDataSource, "Sales", {{"savefile", "/tmp/x"}}, false, false},
+       "attribute \"savefile\" is one the driver manager acts on itself"},
+      {{ItemKind::kDataSource, "Sales", {{"FileDSN", "x.dsn"}}, false, false}, "acts on itself"},
       {{ItemKind::kDataSource, "Sales", {{"Server", "db1"}}, false, false}, ""},
   };
   for (const auto& [item, refusal] : cases) {
