@@ -97,7 +97,7 @@ void AddExportOptions(CLI::App& sub, Invocation& invocation) {
                  "the ODBC actions its InstallExecuteSequence lacks")
       ->type_name("PACKAGE")
       ->excludes("--out");
-  sub.callback([&sub] { CheckConflicts(sub); });
+  sub.parse_complete_callback([&sub] { CheckConflicts(sub); });
   sub.footer(
       "Only the selected drivers and data sources are exported. msi writes ODBCDriver.idt,\n"
       "ODBCTranslator.idt, ODBCAttribute.idt, ODBCDataSource.idt, ODBCSourceAttribute.idt,\n"

@@ -38,7 +38,7 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 // One .idt file read back: its table, columns, key columns and rows.
 struct IdtTable {
   std::string file, name;
-  std::vector<std::string> columns, keys;
+  std::vector<std::string> columns, types, keys;
   std::vector<std::vector<std::string>> rows;
 
   static IdtTable Parse(const OutputFile& file) {
@@ -51,6 +51,7 @@ struct IdtTable {
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     if (lines.size() < 3) return t;
     t.columns = Split(lines[0], '\t');
+    t.types = Split(lines[1], '\t');
     const std::vector<std::string> header = Split(lines[2], '\t');
     t.name = header[0];
     t.keys.assign(header.begin() + 1, header.end());
@@ -215,6 +216,25 @@ std::string Counted(const std::set<std::string>& names, const char* one, const c
   return text + ")";
 }
 
+// The rows of `t` inserted into its table in `db`: text cells bound as parameters, integer cells
+// (which the tables hold as decimal digits) written as they are, empty cells left out (null).
+void InsertRows(MsiDatabase& db, const IdtTable& t) {
+  for (const std::vector<std::string>& row : t.rows) {
+    std::string columns, values;
+    std::vector<std::string> parameters;
+    for (size_t c = 0; c < t.columns.size() && c < row.size(); ++c) {
+      if (row[c].empty()) continue;
+      const bool integer = c < t.types.size() &&
+                           (t.types[c].starts_with('i') || t.types[c].starts_with('I')) &&
+                           row[c].find_first_not_of("-0123456789") == std::string::npos;
+      columns += (columns.empty() ? "`" : ", `") + t.columns[c] + "`";
+      values += (values.empty() ? "" : ", ") + (integer ? row[c] : std::string("?"));
+      if (!integer) parameters.push_back(row[c]);
+    }
+    db.Query("INSERT INTO `" + t.name + "` (" + columns + ") VALUES (" + values + ")", parameters);
+  }
+}
+
 void SyncFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
@@ -237,6 +257,18 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
     throw ExportError(package + ": no installer package there (" +
                       (error ? error.message() : "not a regular file") + ")");
   }
+  {
+    // An installer package is a compound file; libmsi says no more than "failed" of another.
+    std::ifstream in(target, std::ios::binary);
+    char start[8] = {};
+    in.read(start, sizeof start);
+    if (in.gcount() != sizeof start ||
+        std::memcmp(start, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) != 0) {
+      throw ExportError(package +
+                        ": not an installer package (it does not start as a compound file, "
+                        "with the bytes D0 CF 11 E0 A1 B1 1A E1)");
+    }
+  }
   std::vector<IdtTable> parsed;
   for (const OutputFile& file : tables.files) {
     if (file.name.ends_with(".idt")) parsed.push_back(IdtTable::Parse(file));
@@ -250,6 +282,9 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
     report.push_back("removed " + std::to_string(removed) +
                      " working files an interrupted run left beside it");
   }
+  // Opened as it is first, so that what libmsi says of a package it cannot read names the
+  // package rather than the working copy.
+  MsiDatabase(target, MsiDatabase::Mode::kRead, package);
   TemporaryBeside copy(target, package, false);
   fs::copy_file(target, copy.path(), fs::copy_options::overwrite_existing, error);
   if (error) throw ExportError(package + ": cannot copy it: " + error.message());
@@ -348,13 +383,19 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
                         " has no InstallExecuteSequence table, so the installer would never "
                         "read the ODBC tables; build it as an installable package first");
     }
+    // A table the package lacks is imported whole; into one it has, the rows are inserted (an
+    // import would replace the rows already there).
     TemporaryBeside folder(target, package, true);
     for (const IdtTable& t : parsed) {
-      const std::string idt = (fs::path(folder.path()) / t.file).string();
-      for (const OutputFile& file : tables.files) {
-        if (file.name == t.file) std::ofstream(idt, std::ios::binary) << file.text;
+      if (!t.name.empty() && !t.name.starts_with('_') && db.HasTable(t.name)) {
+        InsertRows(db, t);
+      } else {
+        const std::string idt = (fs::path(folder.path()) / t.file).string();
+        for (const OutputFile& file : tables.files) {
+          if (file.name == t.file) std::ofstream(idt, std::ios::binary) << file.text;
+        }
+        db.Import(idt);
       }
-      db.Import(idt);
       if (!t.file.starts_with('_')) {
         report.push_back(t.name + ": " + std::to_string(t.rows.size()) + " rows");
       }
