@@ -284,7 +284,7 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
   }
   // Opened as it is first, so that what libmsi says of a package it cannot read names the
   // package rather than the working copy.
-  MsiDatabase(target, MsiDatabase::Mode::kRead, package);
+  { const MsiDatabase readable(target, MsiDatabase::Mode::kRead, package); }
   TemporaryBeside copy(target, package, false);
   fs::copy_file(target, copy.path(), fs::copy_options::overwrite_existing, error);
   if (error) throw ExportError(package + ": cannot copy it: " + error.message());
