@@ -465,6 +465,24 @@ TEST(ExportInto, AddsTheOdbcActionsAndTheComponentBits) {
     testing::Shell("msibuild '" + package +
                    "' -q \"INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES "
                    "('RemoveODBC', 2399)\"");
+    // The other architecture's tables are refused, naming both; so is a 64-bit component in a
+    // 32-bit package.
+    const bool x64 = std::string(c.arch) == "x64";
+    EXPECT_NE(
+        Lum({"export", object, "--format", "msi", "--arch", x64 ? "x86" : "x64", "--into", package},
+            2)
+            .find(x64 ? "is a 64-bit package (Template \"x64;1033\") and the tables are for x86"
+                      : "is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"),
+        std::string::npos);
+    if (!x64) {
+      const std::string wide = dir.File("wide.msi");
+      testing::Shell(
+          "cp '" + package + "' '" + wide + "' && msibuild '" + wide +
+          "' -q \"UPDATE Component SET Attributes = 256 WHERE Component = 'Kept_Driver'\"");
+      EXPECT_NE(Lum({"export", object, "--format", "msi", "--into", wide}, 2)
+                    .find("holds the 64-bit 1 component (Kept_Driver)"),
+                std::string::npos);
+    }
     const std::string said =
         Lum({"export", object, "--format", "msi", "--arch", c.arch, "--into", package});
     EXPECT_NE(said.find("RemoveODBC kept at 2399, where the package places it"), std::string::npos)
