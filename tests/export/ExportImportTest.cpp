@@ -125,31 +125,25 @@ TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
 // its folders under TARGETDIR with the drive letter dropped (never a "C:" folder), a bare name
 // in the system folder; for a 64-bit package the 64-bit folders.
 TEST(InstallerModel, PlacesEachFileInTheFolderItsValueNames) {
-  const struct {
-    const char* value;
-    Arch arch;
-    const char* property;
-    std::vector<std::string> subfolders;
-    const char* name;
-  } cases[] = {
-      {"C:\\Drivers\\x.dll", Arch::kX86, "TARGETDIR", {"Drivers"}, "x.dll"},
-      {"d:/Acme/Bin/x.dll", Arch::kX86, "TARGETDIR", {"Acme", "Bin"}, "x.dll"},
-      {"Acme\\x.dll", Arch::kX86, "TARGETDIR", {"Acme"}, "x.dll"},
-      {"x.dll", Arch::kX86, "SystemFolder", {}, "x.dll"},
-      {"x.dll", Arch::kX64, "System64Folder", {}, "x.dll"},
-      {"C:\\Drivers\\x.dll", Arch::kX64, "TARGETDIR", {"Drivers"}, "x.dll"},
-      {"<WINSYSDIR>\\x.dll", Arch::kX64, "System64Folder", {}, "x.dll"},
-      {"<PROGRAMFILES>\\Acme\\x.dll", Arch::kX64, "ProgramFiles64Folder", {"Acme"}, "x.dll"},
-      {"<WINDIR>\\x.dll", Arch::kX64, "WindowsFolder", {}, "x.dll"},
+  using Folders = std::vector<std::string>;
+  const std::tuple<const char*, Arch, const char*, Folders> cases[] = {
+      {"C:\\Drivers\\x.dll", Arch::kX86, "TARGETDIR", {"Drivers"}},
+      {"d:/Acme/Bin/x.dll", Arch::kX86, "TARGETDIR", {"Acme", "Bin"}},
+      {"Acme\\x.dll", Arch::kX86, "TARGETDIR", {"Acme"}},
+      {"x.dll", Arch::kX86, "SystemFolder", {}},
+      {"x.dll", Arch::kX64, "System64Folder", {}},
+      {"C:\\Drivers\\x.dll", Arch::kX64, "TARGETDIR", {"Drivers"}},
+      {"<WINSYSDIR>\\x.dll", Arch::kX64, "System64Folder", {}},
+      {"<PROGRAMFILES>\\Acme\\x.dll", Arch::kX64, "ProgramFiles64Folder", {"Acme"}},
+      {"<WINDIR>\\x.dll", Arch::kX64, "WindowsFolder", {}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [value, arch, property, subfolders] : cases) {
     ExportChoices choices;
-    choices.drivers = {Driver("A", {{"Driver", c.value}})};
-    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, "", c.arch);
-    ASSERT_EQ(model.files.size(), 1u) << c.value;
-    EXPECT_EQ(model.files[0].folder.property, c.property) << c.value;
-    EXPECT_EQ(model.files[0].folder.subfolders, c.subfolders) << c.value;
-    EXPECT_EQ(model.files[0].name, c.name) << c.value;
+    choices.drivers = {Driver("A", {{"Driver", value}})};
+    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, "", arch);
+    ASSERT_EQ(model.files.size(), 1u) << value;
+    EXPECT_EQ(model.files[0].folder, (InstallFolder{property, subfolders})) << value;
+    EXPECT_EQ(model.files[0].name, "x.dll") << value;
   }
 }
 

@@ -1,11 +1,12 @@
 /* A stand-in ODBC driver for the installer tests under Wine: the setup entry points the
  * installer's ODBC actions call. ConfigDSNW writes or removes the data source as real setup
  * libraries do; ConfigDriverW accepts every request. Built 32- and 64-bit with mingw-w64. */
-#include <windows.h>
+#include <windows.h>  // first: the ODBC headers use its types
+
 #include <odbcinst.h>
 
 BOOL WINAPI ConfigDriverW(HWND parent, WORD request, LPCWSTR driver, LPCWSTR args, LPWSTR msg,
-                          WORD msgMax, WORD *msgOut) {
+                          WORD msgMax, WORD* msgOut) {
   (void)parent, (void)request, (void)driver, (void)args;
   if (msg != NULL && msgMax > 0) msg[0] = 0;
   if (msgOut != NULL) *msgOut = 0;
@@ -15,10 +16,8 @@ BOOL WINAPI ConfigDriverW(HWND parent, WORD request, LPCWSTR driver, LPCWSTR arg
 /* The value of DSN= in a list of key=value strings, each ended by a NUL, the list by another. */
 static LPCWSTR DataSourceName(LPCWSTR attributes) {
   for (LPCWSTR at = attributes; at != NULL && *at != 0; at += lstrlenW(at) + 1) {
-    if ((at[0] == 'D' || at[0] == 'd') && (at[1] == 'S' || at[1] == 's') &&
-        (at[2] == 'N' || at[2] == 'n') && at[3] == '=') {
+    if (lstrlenW(at) >= 4 && CompareStringOrdinal(at, 4, L"DSN=", 4, TRUE) == CSTR_EQUAL)
       return at + 4;
-    }
   }
   return NULL;
 }
@@ -31,9 +30,4 @@ BOOL WINAPI ConfigDSNW(HWND parent, WORD request, LPCWSTR driver, LPCWSTR attrib
     return SQLRemoveDSNFromIniW(name);
   }
   return SQLWriteDSNToIniW(name, driver);
-}
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  (void)instance, (void)reason, (void)reserved;
-  return TRUE;
 }

@@ -1,23 +1,14 @@
 #!/usr/bin/env bash
-# Packages made by each route of docs/packages.md, installed by a real installer engine (Wine's
-# msiexec) and read back with lumora's own readers of a Wine prefix:
-#   wixl + export --into, 32-bit       the three commands of the recipe, as printed
-#   wixl + export --into, 64-bit       the same with --arch x64 and wixl -a x64
-#   wixl + .idt tables + msibuild      the .idt recipe (the tables, then lumora-odbc.sql)
-# Each package is installed with msiexec /i /qn into one prefix made for the run; then every
-# driver must be registered with Driver= and Setup= in the system folder of its architecture
-# (lumora catalogue --from PREFIX) and every data source with its driver (lumora wizard's dump
-# of the registered data sources, --registry PREFIX). msiexec /x then removes the drivers; the
-# data source kept on uninstall stays. Wine's own limits (docs/packages.md) are checked in the
-# package with msiinfo instead: the attribute rows are there, and RemoveODBC is sequenced.
-# The test driver is tests/wine/TestDriver.c, built here with mingw-w64, 32- and 64-bit.
-#
-# Usage: packages-under-wine.sh BIN_DIR   (run from the source tree; exit 77: a tool is missing,
-# except under CI=true, where that fails)
+# The three recipes of docs/packages.md (wixl + --into as x86 and as x64, .idt + msibuild), run
+# as printed; each package installed by Wine's msiexec into one prefix, then read back with
+# lumora's own readers: every driver with Driver= and Setup= in its architecture's system folder
+# (catalogue), every data source with its driver (the wizard's dump); msiexec /x removes the
+# drivers and keeps the kept data source. What Wine ignores is checked in the package (msiinfo).
+# The driver is tests/wine/TestDriver.c, built here with mingw-w64.
+# Usage: packages-under-wine.sh BIN_DIR, from the source tree. Exit 77 (skipped) when a tool is
+# missing; under CI=true that fails.
 set -euo pipefail
-bin=$(cd "$1" && pwd)
-lumora=$bin/lumora
-src=$(pwd)
+lumora=$(cd "$1" && pwd)/lumora
 
 missing=()
 for tool in wine wineserver wineboot wixl msiinfo msibuild i686-w64-mingw32-gcc \
@@ -32,24 +23,16 @@ fi
 
 dir=$(mktemp -d)
 export WINEPREFIX=$dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$dir"
-}
-trap cleanup EXIT
+trap 'wineserver -k 2>/dev/null; rm -rf "$dir"' EXIT
 failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }
 
 # The prefix, once (about 20 s), with the wineserver kept running between installs.
 mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >/dev/null 2>&1
 
-mkdir "$dir/path"
-ln -s "$lumora" "$dir/path/lumora"
+mkdir "$dir/path" && ln -s "$lumora" "$dir/path/lumora"
 
 # The test driver, 32- and 64-bit, under the file names the object gives.
 for arch in i686 x86_64; do
@@ -57,35 +40,20 @@ for arch in i686 x86_64; do
     tests/wine/TestDriver.c tests/wine/TestDriver.def -lodbccp32
 done
 
-# A folder with the author's files: the object, product.wxs and the driver files.
-author() {  # FOLDER ARCH(i686|x86_64)
-  mkdir -p "$1"
-  cp tests/data/packages/object.json tests/data/packages/product.wxs "$1/"
-  cp "$dir/$2.dll" "$1/lumtest.dll"
-  cp "$dir/$2.dll" "$1/lumsecond.dll"
-}
-
 # The package's own rows that Wine does not act on, checked where they are.
 check_package() {  # PACKAGE
-  local sequence attributes
-  sequence=$(msiinfo export "$1" InstallExecuteSequence)
-  for action in SetODBCFolders RemoveODBC InstallODBC; do
-    grep -q "^$action"$'\t' <<<"$sequence" || fail "$1: InstallExecuteSequence lacks $action"
+  local table_row table row
+  for table_row in "InstallExecuteSequence|SetODBCFolders" "InstallExecuteSequence|RemoveODBC" \
+    "InstallExecuteSequence|InstallODBC" "ODBCSourceAttribute|Shop	Database	shop" \
+    "ODBCAttribute|Lumora_Test	APILevel	1" \
+    "ODBCDataSource|Scratch	Lumora_Test	Scratch	Lumora Test	1"; do
+    table=${table_row%%|*} row=${table_row#*|}
+    grep -q "^$row" <<<"$(msiinfo export "$1" "$table")" || fail "$1: $table has no row $row"
   done
-  attributes=$(msiinfo export "$1" ODBCSourceAttribute)
-  grep -q $'^Shop\tDatabase\tshop' <<<"$attributes" || fail "$1: no Database row of Shop"
-  grep -q $'^Lumora_Test\tAPILevel\t1' <<<"$(msiinfo export "$1" ODBCAttribute)" ||
-    fail "$1: no APILevel row of Lumora Test"
-  grep -q $'^Scratch\tLumora_Test\tScratch\tLumora Test\t1' \
-    <<<"$(msiinfo export "$1" ODBCDataSource)" || fail "$1: Scratch is not a user data source"
 }
 
 # The registry as lumora reads it, after the wineserver has written it out.
-flush() {
-  wineserver -k
-  wineserver -w
-  wineserver -p
-}
+flush() { wineserver -k && wineserver -w && wineserver -p; }
 # The machine's drivers as lumora catalogue reads them. It reads a prefix in the 32-bit view, as
 # the component sees it; the native (64-bit) keys are read from the export wine64's regedit makes
 # of them, which holds no Wow6432Node.
@@ -125,14 +93,9 @@ sources_of() {  # VIEW [NAME...]
 }
 
 run_route() {  # NAME ARCH(x86|x64) PACKAGE
-  local name=$1 arch=$2 package=$3 view=32 sysdir='C:\\windows\\syswow64'
-  if [[ $arch == x64 ]]; then
-    view=64
-    sysdir='C:\\windows\\system32'
-  fi
+  local name=$1 arch=$2 package=$3 view=32 sysdir='C:\\windows\\syswow64' wine=wine
+  [[ $arch == x64 ]] && view=64 sysdir='C:\\windows\\system32' wine=/usr/lib/wine/wine64
   check_package "$package"
-  local wine=wine
-  [[ $arch == x64 ]] && wine=/usr/lib/wine/wine64
   "$wine" msiexec /i "$package" /qn || fail "$name: msiexec /i exit $?"
   flush
   local drivers sources
@@ -173,7 +136,11 @@ route_from_docs() {  # N NAME ARCH(x86|x64) FOLDER
   local commands
   commands=$(recipe "$1")
   [[ -n $commands ]] || { fail "docs/packages.md has no recipe $1"; return; }
-  if [[ $3 == x86 ]]; then author "$4" i686; else author "$4" x86_64; fi
+  # The author's folder: the object, product.wxs and the driver files.
+  mkdir -p "$4" && cp tests/data/packages/object.json tests/data/export/product.wxs "$4/"
+  local build=i686
+  [[ $3 == x64 ]] && build=x86_64
+  cp "$dir/$build.dll" "$4/lumtest.dll" && cp "$dir/$build.dll" "$4/lumsecond.dll"
   # The commands as printed, with `lumora` the program under test.
   (cd "$4" && PATH="$dir/path:$PATH" bash -e -c "$commands") >"$dir/log" 2>&1 || {
     cat "$dir/log" >&2
@@ -187,8 +154,5 @@ route_from_docs 1 "wixl + --into (x86)" x86 "$dir/wixl-x86"
 route_from_docs 2 "wixl + --into (x64)" x64 "$dir/wixl-x64"
 route_from_docs 3 ".idt + msibuild (x86)" x86 "$dir/idt"
 
-((failures == 0)) || {
-  echo "packages-under-wine: $failures failures" >&2
-  exit 1
-}
+((failures == 0)) || { echo "packages-under-wine: $failures failures" >&2 && exit 1; }
 echo "packages-under-wine: every route installs"
