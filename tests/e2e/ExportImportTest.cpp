@@ -398,6 +398,8 @@ TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
                         {"Another", "Driver=<WINSYSDIR>\\other.dll"}},
                        {{"Kept", "DriverName=Other", true, false}}));
   dir.Write("text.msi", "not a package");
+  testing::Shell("cp '" + BuildPackage(dir, {object}) + "' '" + dir.File("ro.msi") +
+                 "' && chmod 0444 '" + dir.File("ro.msi") + "'");
   const std::string package = BuildPackage(dir, {object});
   Lum({"export", object, "--format", "msi", "--into", package});
   const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -411,6 +413,8 @@ TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
        "odbc.msi is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"},
       {{"export", object, "--format", "msi", "--into", dir.File("text.msi")},
        "text.msi: not an installer package (it does not start as a compound file"},
+      {{"export", object, "--format", "msi", "--into", dir.File("ro.msi")},
+       "ro.msi is read-only; the package is left as it was"},
       {{"export", object, "--format", "msi", "--into", dir.File("none.msi")},
        "none.msi: no installer package"},
       {{"export", object, "--format", "wix", "--into", package}, "goes with --format msi"},

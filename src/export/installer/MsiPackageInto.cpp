@@ -257,6 +257,12 @@ std::vector<std::string> WriteIntoPackage(const std::string& package, const Expo
     throw ExportError(package + ": no installer package there (" +
                       (error ? error.message() : "not a regular file") + ")");
   }
+  // A read-only package stays as it is, as a read-only design object does (root included).
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0 || (st.st_mode & 0222) == 0 ||
+      ::access(target.c_str(), W_OK) != 0) {
+    throw ExportError(package + " is read-only");
+  }
   {
     // An installer package is a compound file; libmsi says no more than "failed" of another.
     std::ifstream in(target, std::ios::binary);
