@@ -45,6 +45,7 @@ void Append(ImportedChoices& into, ImportedChoices&& from) {
     std::move(list->begin(), list->end(), std::back_inserter(*to));
   }
   std::move(from.warnings.begin(), from.warnings.end(), std::back_inserter(into.warnings));
+  std::move(from.notes.begin(), from.notes.end(), std::back_inserter(into.notes));
 }
 
 // --system and --user say what an odbc.ini leaves unsaid; any other source says it itself.
@@ -167,6 +168,7 @@ ExitStatus RunImport(const Invocation& invocation) {
   std::printf("%s: imported %zu driver(s) and %zu data source(s); it now stores %zu and %zu\n",
               invocation.object.c_str(), choices.drivers.size(), choices.dataSources.size(),
               result.drivers, result.dataSources);
+  for (const std::string& note : choices.notes) std::printf("%s\n", note.c_str());
   if (!result.replaced.empty()) {
     std::printf("replaced the stored %s\n", Listed(result.replaced).c_str());
   }

@@ -81,25 +81,11 @@ static constexpr const char* kReservedNames[] = {"ODBC", "ODBC Data Sources", "D
 // source's attributes never name another data source or a file to read or write.
 static constexpr const char* kDriverManagerKeys[] = {"DSN", "FILEDSN", "SAVEFILE"};
 
-// Whether any byte of `w` is below 0x20 or 0x7F and above (for "any", the borrows between bytes
-// of the subtractions do not matter).
-static bool AnyNotPrintableAscii(uint64_t w) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-  const uint64_t del = w ^ (0x7F * kOnes);
-  return (((w - 0x20 * kOnes) & ~w) | w | ((del - kOnes) & ~del)) & kHighs;
-}
-
 std::string UncarriableIn(std::string_view text) {
-  // Printable ASCII, the bulk of most text, needs no decoding: eight bytes at a time.
-  size_t first = 0;
-  for (uint64_t w = 0; first + 8 <= text.size(); first += 8) {
-    std::memcpy(&w, text.data() + first, 8);
-    if (AnyNotPrintableAscii(w)) break;
-  }
-  first =
-      static_cast<size_t>(std::find_if(text.begin() + static_cast<std::ptrdiff_t>(first),
-                                       text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
-                          text.begin());
+  // Printable ASCII, the bulk of most text, needs no decoding.
+  const size_t first = static_cast<size_t>(
+      std::find_if(text.begin(), text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
+      text.begin());
   std::string what;
   ForEachCodePoint(text.substr(first), [&](int32_t c, size_t, size_t) {
     if (c < 0) {

@@ -31,6 +31,7 @@ struct ImportedItem {
 struct ImportedChoices {
   std::vector<ImportedItem> drivers, translators, dataSources;
   std::vector<std::string> warnings;
+  std::vector<std::string> notes;  // what was read about the source itself (its architecture)
 };
 
 enum class SourceType { kUnstated, kUser, kSystem };

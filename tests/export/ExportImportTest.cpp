@@ -64,16 +64,22 @@ TEST(IdentifierPool, KeepsEveryIdentifierTakenAsItGrows) {
 
 TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
   const FolderSet folders;  // the usual folders: DAO under Common Files
-  const std::pair<const char*, const char*> cases[] = {
-      {"<WINDIR>", "[WindowsFolder]"},
-      {"<COMMONFILES>\\System\\x.dll", "[CommonFilesFolder]System\\x.dll"},
-      {"<PROGRAMFILES>\\A [1]\\z.dll", "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
-      {"<DAO>\\dao360.dll", "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
-      {"<WINSYSDIRX>\\a", "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
-      {"x<WINDIR>\\a", "x<WINDIR>\\a"},        // only a leading symbol is a folder
+  const std::tuple<const char*, Arch, const char*> cases[] = {
+      {"<WINDIR>", Arch::kX86, "[WindowsFolder]"},
+      {"<COMMONFILES>\\System\\x.dll", Arch::kX86, "[CommonFilesFolder]System\\x.dll"},
+      {"<PROGRAMFILES>\\A [1]\\z.dll", Arch::kX86, "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
+      {"<DAO>\\dao360.dll", Arch::kX86, "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINSYSDIRX>\\a", Arch::kX86, "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
+      {"x<WINDIR>\\a", Arch::kX86, "x<WINDIR>\\a"},        // only a leading symbol is a folder
+      // A 64-bit package: each folder that has a 64-bit one becomes it.
+      {"<WINSYSDIR>\\a.dll", Arch::kX64, "[System64Folder]a.dll"},
+      {"<PROGRAMFILES>\\A\\z.dll", Arch::kX64, "[ProgramFiles64Folder]A\\z.dll"},
+      {"<COMMONFILES>\\System\\x.dll", Arch::kX64, "[CommonFiles64Folder]System\\x.dll"},
+      {"<DAO>\\dao360.dll", Arch::kX64, "[CommonFiles64Folder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINDIR>\\a.dll", Arch::kX64, "[WindowsFolder]a.dll"},
   };
-  for (const auto& [value, formatted] : cases) {
-    EXPECT_EQ(FormattedValue(value, folders), formatted) << value;
+  for (const auto& [value, arch, formatted] : cases) {
+    EXPECT_EQ(FormattedValue(value, folders, arch), formatted) << value;
   }
   FolderSet elsewhere;
   elsewhere.dao = "D:\\DAO\\";
@@ -113,6 +119,32 @@ TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
     EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
   }
   EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
+}
+
+// Where the file of a Driver= or Setup= value lies: under its path symbol's folder; without one,
+// its folders under TARGETDIR with the drive letter dropped (never a "C:" folder), a bare name
+// in the system folder; for a 64-bit package the 64-bit folders.
+TEST(InstallerModel, PlacesEachFileInTheFolderItsValueNames) {
+  using Folders = std::vector<std::string>;
+  const std::tuple<const char*, Arch, const char*, Folders> cases[] = {
+      {"C:\\Drivers\\x.dll", Arch::kX86, "TARGETDIR", {"Drivers"}},
+      {"d:/Acme/Bin/x.dll", Arch::kX86, "TARGETDIR", {"Acme", "Bin"}},
+      {"Acme\\x.dll", Arch::kX86, "TARGETDIR", {"Acme"}},
+      {"x.dll", Arch::kX86, "SystemFolder", {}},
+      {"x.dll", Arch::kX64, "System64Folder", {}},
+      {"C:\\Drivers\\x.dll", Arch::kX64, "TARGETDIR", {"Drivers"}},
+      {"<WINSYSDIR>\\x.dll", Arch::kX64, "System64Folder", {}},
+      {"<PROGRAMFILES>\\Acme\\x.dll", Arch::kX64, "ProgramFiles64Folder", {"Acme"}},
+      {"<WINDIR>\\x.dll", Arch::kX64, "WindowsFolder", {}},
+  };
+  for (const auto& [value, arch, property, subfolders] : cases) {
+    ExportChoices choices;
+    choices.drivers = {Driver("A", {{"Driver", value}})};
+    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, "", arch);
+    ASSERT_EQ(model.files.size(), 1u) << value;
+    EXPECT_EQ(model.files[0].folder, (InstallFolder{property, subfolders})) << value;
+    EXPECT_EQ(model.files[0].name, "x.dll") << value;
+  }
 }
 
 // A data source kept on uninstall gets a permanent component of its own, named component or not;
@@ -156,7 +188,7 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
       {"a\xc2\x85", "control character U+0085"},
       {"a\xc3", "bytes that are not UTF-8"},
       {"\xed\xa0\x80", "bytes that are not UTF-8"},  // a surrogate
-      // Past the first eight bytes, which are read eight at a time.
+      // Past the start, and at either end.
       {"Driver number 17, all printable ~", ""},
       {"eight by\x01tes, and more", "control character U+0001"},
       {"sixteen letters, \x7f and more", "control character U+007F"},

@@ -40,6 +40,14 @@ class PackageReader {
     ReadDrivers("ODBCDriver", "Driver", "Driver", out.drivers);
     ReadDrivers("ODBCTranslator", "Translator", "Translator", out.translators);
     ReadSources(out.dataSources);
+    // Its 64-bit folders (System64Folder, ...) read back as the path symbols of the 32-bit ones.
+    const std::string templ = db_.Template();
+    const std::string platform = templ.substr(0, templ.find(';'));
+    out.notes.push_back(path_ + ": " +
+                        (platform == "x64" || platform == "Intel64" || platform == "Arm64"
+                             ? "a 64-bit package (x64"
+                             : "a 32-bit package (x86") +
+                        ", Template \"" + templ + "\")");
     return out;
   }
 
