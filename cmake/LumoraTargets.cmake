@@ -44,10 +44,23 @@ function(lumora_layer_root target dir root scope)
   target_include_directories(${target} ${scope} ${layer})
 endfunction()
 
+# A platform service keeps one implementation per platform side by side (NamePosix.cpp,
+# NameWin32.cpp); lumora_platform_sources(VAR) keeps in the list VAR the target platform's.
+function(lumora_platform_sources var)
+  set(list ${${var}})
+  if(WIN32)
+    list(FILTER list EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER list EXCLUDE REGEX "Win32\\.cpp$")
+  endif()
+  set(${var} ${list} PARENT_SCOPE)
+endfunction()
+
 # lumora_library(NAME DIR [DEPS ...]) builds the *.cpp of DIR (a folder under src/) into a static
 # library whose users see DIR's headers.
 function(lumora_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  lumora_platform_sources(sources)
   if(NOT sources)  # a folder of headers only
     add_library(${name} INTERFACE)
     lumora_layer_root(${name} ${dir} ${PROJECT_SOURCE_DIR}/src INTERFACE)

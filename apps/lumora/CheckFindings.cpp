@@ -44,6 +44,10 @@ void CheckLines(const char* kind, const StoredItem& item, std::vector<Finding>& 
     } else if (TrimSpaces(line.text.substr(eq + 1)).empty()) {
       findings.push_back({ItemName(kind, item), line.number,
                           Quoted(line.text.substr(0, eq)) + " has an empty value"});
+    } else if (const std::string refusal = odbc::KeyRefusal(line.text.substr(0, eq));
+               !refusal.empty()) {  // the rule the connection string of a try is made by
+      findings.push_back(
+          {ItemName(kind, item), line.number, Quoted(line.text.substr(0, eq)) + " " + refusal});
     }
   }
 }

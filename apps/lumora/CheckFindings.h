@@ -1,7 +1,8 @@
 // What `lumora check` finds in a design object without trying a connection: lines that are not
-// KEY=value, empty values, a driver without its Driver= line, a data source whose driver is
-// neither shipped by the object nor installed on this machine, and stored names that differ only
-// in letter case. Each finding names the item and, where it is one line's fault, the line.
+// KEY=value, empty values, keys a connection string refuses (KeyRefusal), a driver without its
+// Driver= line, a data source whose driver is neither shipped by the object nor installed on this
+// machine, and stored names that differ only in letter case. Each finding names the item and, where
+// it is one line's fault, the line.
 #pragma once
 
 #include <string>

@@ -31,13 +31,15 @@ struct Invocation {
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
-  std::string ui;  // wizard: "window", "terminal" or "" (the window when it can be shown)
-  std::string library;             // register, unregister: the component's file
+  std::string ui;       // wizard: "window", "terminal" or "" (the window when it can be shown)
+  std::string library;  // register, unregister: the component's file
   std::vector<std::string> names;  // check: the data sources to try
   bool json = false;               // check
   bool noConnect = false;          // check
   bool drivers = false;            // check
   int timeoutSeconds = 10;         // check
+  int deadlineSeconds = 0;         // check: 0 for kDeadlineTimeouts times the timeout
+  bool showSecrets = false;        // show
   std::string from, out;           // catalogue
   bool force = false;              // catalogue
   bool onlySource = false;         // catalogue

@@ -5,6 +5,7 @@
 
 #include "contract/Text.h"
 #include "export/ImportedChoices.h"
+#include "platform/odbc/ConnectionString.h"
 
 namespace lumora::exporting {
 namespace {
@@ -87,6 +88,12 @@ void CheckStorable(const ImportedChoices& choices) {
             text.find_first_of("\r\n") != std::string::npos || !IsValidUtf8(text)) {
           throw ImportError(item.where + ": \"" + item.name + "\": the attribute line \"" + text +
                             "\" cannot be stored (a line is NAME=value, UTF-8, on one line)");
+        }
+        // The rule the connection string of a try is made by: what it would leave out is
+        // not stored either.
+        if (const std::string refusal = odbc::KeyRefusal(line.name); !refusal.empty()) {
+          throw ImportError(item.where + ": \"" + item.name + "\": the attribute \"" + line.name +
+                            "\" " + refusal);
         }
       }
     }

@@ -35,7 +35,7 @@ inline constexpr const char* kInstallerFormatsFile = "libBVLumoraInstaller.so";
 inline constexpr const char* kInstallerFormatsEntry = "LumoraInstallerFormats";
 using InstallerFormatsEntry = const InstallerFormats* (*)();
 
-// The library's table, the library opened on the first call and kept for the process. Throws
+// The library's table (platform/PluginLibrary.h), the library kept for the process. Throws
 // HostError (not done, so exit 1) naming the file and why when it cannot be loaded or is not
 // this build's; `nothing written` then holds for every caller, which loads it before writing.
 const InstallerFormats& LoadInstallerFormats();

@@ -11,6 +11,7 @@
 set(rows
     "src/contract/Value.cpp|platform/InputFile.h|refused"
     "src/platform/InputFile.cpp|hostlib/RegFile.h|refused"
+    "src/platform/forms/Form.cpp|component/plugin/RendererPlugin.h|refused"
     "src/hostlib/RegFile.cpp|model/Driver.h|refused"
     "src/hostlib/RegFile.cpp|host/DesignObjectFile.h|refused"
     "src/hostlib/RegFile.cpp|services/WizAPI.h|refused"

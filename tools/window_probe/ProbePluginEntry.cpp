@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "component/plugin/RendererPlugin.h"
 #include "component/window/QtWindowSession.h"
-#include "component/window/WindowPlugin.h"
 #include "contract/MessageText.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Form.h"
@@ -145,7 +145,7 @@ class ProbeWatcher : public forms::WindowWatcher {
   std::unique_ptr<Playback> playback_;
 };
 
-class ProbeSession : public WindowSession {
+class ProbeSession : public renderer::RendererSession {
  public:
   ProbeSession(forms::Application& application, component::State& state)
       : session_(application, state) {
@@ -160,17 +160,22 @@ class ProbeSession : public WindowSession {
   QtWindowSession session_;
 };
 
-std::unique_ptr<WindowSession> OpenWindows(forms::Application& application,
-                                           component::State& state) {
+std::string AlwaysAvailable() {
+  return {};
+}
+
+std::unique_ptr<renderer::RendererSession> OpenWindows(forms::Application& application,
+                                                       component::State& state) {
   return std::make_unique<ProbeSession>(application, state);
 }
 
-const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::PlanApplicationStart};
+const renderer::RendererPlugin kPlugin = {renderer::kRendererPluginVersion, AlwaysAvailable,
+                                          forms::PlanApplicationStart, OpenWindows};
 
 }  // namespace
 }  // namespace lumora::window
 
-extern "C" __attribute__((visibility("default"))) const lumora::window::WindowPlugin*
-LumoraWindowPlugin() {
+extern "C" __attribute__((visibility("default"))) const lumora::renderer::RendererPlugin*
+LumoraRendererPlugin() {
   return &lumora::window::kPlugin;
 }

@@ -32,6 +32,8 @@ class ControlBinding {
   void ApplyAll();
   // Position, size and visibility; a control lying wholly outside its container is hidden.
   virtual void ApplyGeometry();
+  // Whether ApplyGeometry shows the widget: the control is visible and inside its container.
+  bool Shown() const;
   void ApplyFont();
   virtual void ApplyCaption() {}
   virtual void ApplyText() {}

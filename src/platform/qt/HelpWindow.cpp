@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/help/ChmFile.h"
+#include "platform/qt/Accessibility.h"
 
 namespace lumora::forms {
 
@@ -42,6 +43,7 @@ class HelpWindow::Browser : public QTextBrowser {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("helpWindow"));
+  accessibility::MarkDialog(*this);
   setWindowTitle(tr("Help"));
   browser_ = new Browser(this);
   browser_->setObjectName(QStringLiteral("helpBrowser"));
