@@ -17,8 +17,10 @@
 
 #include "CheckFindings.h"
 #include "Command.h"
+#include "TargetFindings.h"
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "export/InstallerFormats.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
 #include "host/StoredLists.h"
@@ -182,10 +184,41 @@ void TryInOrder(const std::vector<const StoredItem*>& sources,
   }
 }
 
+// Prints the findings, each after the file it is about; true when one counts against the exit
+// status (an error, or a warning with --strict).
+bool Report(const std::vector<Finding>& findings, const Invocation& invocation) {
+  bool counted = false;
+  for (const Finding& f : findings) {
+    const bool warning = f.severity == Severity::kWarning;
+    counted = counted || !warning || invocation.strict;
+    const std::string& file = f.file.empty() ? invocation.object : f.file;
+    if (invocation.json) {
+      nlohmann::json j = {{"finding", f.message},
+                          {"item", f.item},
+                          {"text", f.Text()},
+                          {"severity", warning ? "warning" : "error"},
+                          {"file", file}};
+      if (f.line > 0) j["line"] = f.line;
+      PrintLine(Dump(j));
+    } else {
+      PrintLine(EscapeForMessage(file) + ": " + (warning ? "warning: " : "") + f.Text());
+    }
+  }
+  return counted;
+}
+
+// The package's ODBC part, read through the installer-format library; null without --package.
+std::unique_ptr<exporting::PackageOdbc> ReadPackage(const Invocation& invocation) {
+  if (invocation.package.empty()) return nullptr;
+  return std::make_unique<exporting::PackageOdbc>(
+      exporting::LoadInstallerFormats().readPackageOdbc(invocation.package));
+}
+
 }  // namespace
 
 void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
-  sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
+  sub.add_option("OBJECT", invocation.object,
+                 "The design-object file (JSON); may be left out with --package");
   sub.add_option("DSN", invocation.names,
                  "Data sources to try (stored names); default: every selected one")
       ->type_name("NAME");
@@ -197,6 +230,14 @@ void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
                "process, killed at the timeout); done with --no-connect too");
   sub.add_flag("--json", invocation.json,
                "One JSON object per finding, per driver and per data source");
+  sub.add_option("--package", invocation.package,
+                 "Also check this installer package (.msi) as the target's installer reads it: "
+                 "the files of the selected drivers, ODBC rows naming components, files or "
+                 "folders it lacks, the ODBC actions, 64-bit components against its platform; "
+                 "without OBJECT, the package alone")
+      ->type_name("PKG");
+  sub.add_flag("--strict", invocation.strict,
+               "Warnings (what only breaks on Windows) count as findings for the exit status");
   sub.add_option("--timeout", invocation.timeoutSeconds,
                  "Seconds, 1 to 3600, a try or a load may take before it is killed (default 10)")
       ->type_name("SECONDS")
@@ -208,15 +249,27 @@ void AddCheckOptions(CLI::App& sub, Invocation& invocation) {
       ->type_name("SECONDS")
       ->check(SecondsFrom1To(86400));
   sub.footer(
-      "Exit status: 0 when nothing was found, every driver reported loads or is not installed "
-      "here (the install brings it) and every data source tried connected or has a driver not "
-      "installed here (not tried); 1 when a finding was printed, an installed driver's library "
-      "did not load (missing, not an ODBC driver, crashed, no answer) or a data source did not "
-      "connect or was not tried (a line the connection string refuses, a missing database file, "
-      "the deadline); 2 for bad usage, an unreadable object or a DSN the object does not store.");
+      "Findings about the target are warnings: a data source's Driver= that is no Windows "
+      "file, values holding POSIX paths, secrets the package would carry in clear; they leave "
+      "the exit status alone unless --strict. What --package finds is an error.\n"
+      "Exit status: 0 when nothing but warnings was found, every driver reported loads or is not "
+      "installed here (the install brings it) and every data source tried connected or has a "
+      "driver not installed here (not tried); 1 when a finding other than a warning was printed "
+      "(a warning too with --strict), an installed driver's library did not load (missing, not "
+      "an ODBC driver, crashed, no answer) or a data source did not connect or was not tried (a "
+      "line the connection string refuses, a missing database file, the deadline); 2 for bad "
+      "usage, an unreadable object or package, or a DSN the object does not store.");
 }
 
 ExitStatus RunCheck(const Invocation& invocation) {
+  if (invocation.object.empty()) {
+    if (invocation.package.empty()) {
+      throw HostError::BadInput("check needs an OBJECT, a --package or both (lumora check --help)");
+    }
+    const auto package = ReadPackage(invocation);
+    return Report(FindPackageProblems(nullptr, *package), invocation) ? ExitStatus::kComponentNo
+                                                                      : ExitStatus::kDone;
+  }
   const auto object = std::make_unique<DesignObjectFile>(DesignObjectFile::Load(invocation.object));
   StoredChoices choices{
       ReadItems(*object, "Drivers", "DriversInfo", "DriversSelections"),
@@ -241,17 +294,10 @@ ExitStatus RunCheck(const Invocation& invocation) {
   }
 
   const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers();
-  bool allWell = true;
-  for (const Finding& f : FindProblems(choices, installed)) {
-    allWell = false;
-    if (invocation.json) {
-      nlohmann::json j = {{"finding", f.message}, {"item", f.item}, {"text", f.Text()}};
-      if (f.line > 0) j["line"] = f.line;
-      PrintLine(Dump(j));
-    } else {
-      PrintLine(EscapeForMessage(invocation.object) + ": " + f.Text());
-    }
-  }
+  const auto package = ReadPackage(invocation);
+  bool allWell = !Report(FindProblems(choices, installed), invocation);
+  allWell = !Report(FindTargetProblems(choices), invocation) && allWell;
+  if (package) allWell = !Report(FindPackageProblems(&choices, *package), invocation) && allWell;
   const int deadline = invocation.deadlineSeconds > 0
                            ? invocation.deadlineSeconds
                            : kDeadlineTimeouts * invocation.timeoutSeconds;
@@ -266,9 +312,19 @@ ExitStatus RunCheck(const Invocation& invocation) {
         outcome.result != odbc::LoadResult::kNotInstalled) {
       allWell = false;
     }
-    PrintLine(invocation.json ? Dump(AsJson(driver.name, outcome))
+    // What is tried is this machine's driver of the name, never the file the package ships.
+    std::string tried;
+    if (outcome.result != odbc::LoadResult::kNotInstalled) {
+      const std::string ships = ValueOf(driver, "Driver");
+      tried = "this machine's driver was tried, not the file that ships" +
+              (ships.empty() ? std::string() : " (" + ships + ")");
+    }
+    nlohmann::json j = AsJson(driver.name, outcome);
+    if (!tried.empty()) j["tried"] = tried;
+    PrintLine(invocation.json ? Dump(j)
                               : "driver \"" + EscapeForMessage(driver.name) +
-                                    "\": " + EscapeForMessage(odbc::DescribeLoad(outcome)));
+                                    "\": " + EscapeForMessage(odbc::DescribeLoad(outcome)) +
+                                    (tried.empty() ? "" : "; " + EscapeForMessage(tried)));
   }
   if (invocation.noConnect) return allWell ? ExitStatus::kDone : ExitStatus::kComponentNo;
   if (toTry.empty()) {  // a silent success would read as "every data source connected"

@@ -87,6 +87,17 @@ std::string Finding::Text() const {
   return item + (line > 0 ? " line " + std::to_string(line) : std::string()) + ": " + message;
 }
 
+std::vector<KeyLine> KeyLinesOf(const StoredItem& item) {
+  std::vector<KeyLine> out;
+  for (const Line& line : LinesOf(item.lines)) {
+    const size_t eq = line.text.find('=');
+    if (eq == std::string::npos) continue;
+    out.push_back(
+        {line.number, TrimSpaces(line.text.substr(0, eq)), TrimSpaces(line.text.substr(eq + 1))});
+  }
+  return out;
+}
+
 std::string ValueOf(const StoredItem& item, std::string_view key) {
   std::string value;
   FindKey(item, key, value);

@@ -40,6 +40,8 @@ struct Invocation {
   int timeoutSeconds = 10;         // check
   int deadlineSeconds = 0;         // check: 0 for kDeadlineTimeouts times the timeout
   bool showSecrets = false;        // show
+  std::string package;             // check: the installer package to check against
+  bool strict = false;             // check: warnings count as findings
   std::string from, out;           // catalogue
   bool force = false;              // catalogue
   bool onlySource = false;         // catalogue

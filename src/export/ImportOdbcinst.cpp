@@ -83,8 +83,13 @@ class IniReader {
       }
       items.back().lines.push_back(std::move(attribute));
     }
-    // unixODBC keeps its own settings in [ODBC]; it is no driver or data source.
-    std::erase_if(items, [](const ImportedItem& item) { return UCase(item.name) == "ODBC"; });
+    // unixODBC keeps its own settings in [ODBC]; it is no driver or data source. Tools write
+    // [ODBC Data Sources] as a list of data sources, which unixODBC does not read as one: it is
+    // left out too, not stored as a data source no driver manager would accept.
+    std::erase_if(items, [](const ImportedItem& item) {
+      const std::string upper = UCase(item.name);
+      return upper == "ODBC" || upper == "ODBC DATA SOURCES";
+    });
     return items;
   }
 

@@ -13,6 +13,7 @@
 
 #include "export/ExportWriters.h"
 #include "export/ImportedChoices.h"
+#include "export/PackageOdbc.h"
 
 namespace lumora::exporting {
 
@@ -28,9 +29,11 @@ struct InstallerFormats {
   ImportedChoices (*readInstallerPackage)(const std::string& path, const FolderSet& folders);
   // A WiX v3 source (.wxs): every ODBCDriver, ODBCTranslator and ODBCDataSource element.
   ImportedChoices (*readWixSource)(const std::string& path, const FolderSet& folders);
+  // The ODBC part of an installer package as plain rows (export/PackageOdbc.h).
+  PackageOdbc (*readPackageOdbc)(const std::string& path);
 };
 
-inline constexpr int kInstallerFormatsVersion = 1;
+inline constexpr int kInstallerFormatsVersion = 2;
 inline constexpr const char* kInstallerFormatsFile = "libBVLumoraInstaller.so";
 inline constexpr const char* kInstallerFormatsEntry = "LumoraInstallerFormats";
 using InstallerFormatsEntry = const InstallerFormats* (*)();

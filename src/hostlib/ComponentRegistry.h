@@ -20,8 +20,10 @@ namespace lumora {
 // The registry's path; throws HostError when no home folder can be found.
 std::string ComponentRegistryFile();
 
-// The registry's content ({} when there is no file); throws HostError naming the
-// file when it is not trusted, cannot be read, is not a JSON object or nests too deep.
+// The registry's content ({} when there is no file). The file is opened once, never through a
+// symbolic link, checked on that descriptor as a library is (it and every folder above it, see
+// OpenCheckedLibrary) and read from it. Throws HostError naming the file when it is not trusted,
+// cannot be read, is not a JSON object or nests too deep.
 nlohmann::ordered_json ReadComponentRegistry(const std::string& file);
 
 // A library file opened once, without following a symbolic link at its last step, and checked

@@ -83,7 +83,18 @@ class CheckMachine : public ::testing::Test {
                       const std::vector<Source>& drivers = {}) {
     dir_.Write("object.json", ObjectText(sources, drivers));
     args.insert(args.begin(), {"check", dir_.File("object.json")});
-    return RunProcess(Lumora(), args);
+    ProcessResult r = RunProcess(Lumora(), args);
+    // The warnings about the target (a SQLite file's POSIX path, a password) are
+    // CheckTarget's; here only the tries and loads count.
+    std::string kept;
+    for (const std::string& line : Lines(r.out)) {
+      if (line.find(": warning: ") == std::string::npos &&
+          line.find("\"severity\":\"warning\"") == std::string::npos) {
+        kept += line + "\n";
+      }
+    }
+    r.out = kept;
+    return r;
   }
   // The names of the files in the scratch folder.
   std::vector<std::string> Listing() const {

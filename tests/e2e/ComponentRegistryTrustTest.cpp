@@ -85,6 +85,8 @@ struct TrustCase {
   mode_t libraryMode;
   bool relative;
   const char* refusal;
+  mode_t folderMode = 0755;   // the registry's own folder
+  bool registryLink = false;  // components.json a symbolic link to the registry beside it
 };
 
 TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoaded) {
@@ -101,6 +103,10 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
       {"group-writable library", 0644, false, 0664, false,
        "is not trusted: its group may write it; nothing was loaded"},
       {"relative library", 0644, false, 0644, true, "is not an absolute path; nothing was loaded"},
+      {"registry in a world-writable folder", 0644, false, 0644, false,
+       "/data/lumora is not safe: anyone may write it; nothing was loaded from it", 0777},
+      {"registry through a symbolic link", 0644, false, 0644, false,
+       "is not trusted: it is a symbolic link; nothing was loaded from it", 0755, true},
   };
   for (const TrustCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -114,8 +120,13 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     const std::string registry = WriteRegistry(dir, RegistryNaming(library));
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
+    ::chmod(dir.File("data/lumora").c_str(), c.folderMode);
+    if (c.registryLink) {
+      std::filesystem::rename(registry, dir.File("data/lumora/real.json"));
+      std::filesystem::create_symlink("real.json", registry);
+    }
     if (asRoot) {
-      ASSERT_EQ(::chown(registry.c_str(), c.registryForeign ? 65534 : user->pw_uid, user->pw_gid),
+      ASSERT_EQ(::lchown(registry.c_str(), c.registryForeign ? 65534 : user->pw_uid, user->pw_gid),
                 0);
       ASSERT_EQ(::chown(dir.File("fake.so").c_str(), user->pw_uid, user->pw_gid), 0);
     }

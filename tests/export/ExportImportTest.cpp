@@ -161,6 +161,7 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
       {"eight by\x01tes, and more", "control character U+0001"},
       {"sixteen letters, \x7f and more", "control character U+007F"},
       {"sixteen letters, \xc3\x84rzte", ""},
+      {"a\xef\xb7\x90", "Unicode noncharacter U+FDD0"},
   };
   for (const auto& [text, what] : cases) {
     EXPECT_EQ(UncarriableIn(text), what) << Printable(text);
@@ -180,8 +181,36 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
   }
 }
 
-// The XML writer escapes what XML reserves and refuses, by itself, what XML cannot carry and the
-// Unicode noncharacters.
+// Names and keys no format carries are refused for every format, the installer tables' too: a
+// data source named as a driver manager's own section, brackets, blanks around a name or a key.
+TEST(CheckCarriable, RefusesReservedAndBracketedNamesAndBlankKeysForEveryFormat) {
+  const std::pair<ExportItem, const char*> cases[] = {
+      {{ItemKind::kDataSource, "odbc data sources", {}, false, false},
+       "[ODBC Data Sources] is a name the driver managers reserve"},
+      {{ItemKind::kDataSource, "DEFAULT", {}, false, false}, "[Default] is a name"},
+      {{ItemKind::kDataSource, "Sales [EU]", {}, false, false}, "cannot hold '['"},
+      {{ItemKind::kDataSource, " Sales", {}, false, false}, "nor begin or end with blanks"},
+      {{ItemKind::kDataSource, "Sales", {{" DRIVER", "/x.so"}}, false, false},
+       "attribute \" DRIVER\" cannot be an ini key"},
+      {{ItemKind::kDataSource, "Sales", {{";x", "1"}}, false, false}, "cannot be an ini key"},
+      {{ItemKind::kDataSource, "Sales", {{"savefile", "/tmp/x"}}, false, false},
+       "attribute \"savefile\" is one the driver manager acts on itself"},
+      {{ItemKind::kDataSource, "Sales", {{"FileDSN", "x.dsn"}}, false, false}, "acts on itself"},
+      {{ItemKind::kDataSource, "Sales", {{"Server", "db1"}}, false, false}, ""},
+  };
+  for (const auto& [item, refusal] : cases) {
+    ExportChoices choices;
+    choices.dataSources = {item};
+    choices.dataSources[0].lines.insert(choices.dataSources[0].lines.begin(), {"DriverName", "D"});
+    const std::string said =
+        testing::MessageOf<ExportError>([&] { WriteMsiTables(choices, {}); }, "");
+    EXPECT_EQ(said.empty(), *refusal == '\0') << item.name << ": " << said;
+    EXPECT_NE(said.find(refusal), std::string::npos) << said;
+  }
+}
+
+// The XML writer escapes what XML reserves; what XML cannot carry and the Unicode noncharacters
+// are refused before it writes, by the check every format shares.
 TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   ExportChoices choices;
   choices.drivers = {Driver("A & \"B\" <C>", {{"Driver", "a.dll"}, {"Note", "x"}})};
@@ -201,12 +230,12 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
       {"<>", "&lt;&gt;", nullptr},
       {"\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0", "\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0",
        nullptr},  // U+FFFD, an emoji, U+FDF0
-      {"x\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
-      {"\xef\xbf\xbf", nullptr, "a Unicode noncharacter (U+FFFF)"},
-      {"\xef\xb7\x90", nullptr, "a Unicode noncharacter (U+FDD0)"},
-      {"\xf4\x8f\xbf\xbf", nullptr, "a Unicode noncharacter (U+10FFFF)"},
-      {"\xef\xb7\xaf", nullptr, "a Unicode noncharacter (U+FDEF)"},
-      {"plain \xc3\xa9 &\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
+      {"x\xef\xbf\xbe", nullptr, "Unicode noncharacter U+FFFE"},
+      {"\xef\xbf\xbf", nullptr, "Unicode noncharacter U+FFFF"},
+      {"\xef\xb7\x90", nullptr, "Unicode noncharacter U+FDD0"},
+      {"\xf4\x8f\xbf\xbf", nullptr, "Unicode noncharacter U+10FFFF"},
+      {"\xef\xb7\xaf", nullptr, "Unicode noncharacter U+FDEF"},
+      {"plain \xc3\xa9 &\xef\xbf\xbe", nullptr, "Unicode noncharacter U+FFFE"},
   };
   for (const auto& c : cases) {
     choices.drivers[0].lines[1].value = c.value;

@@ -16,6 +16,7 @@
 
 #include "contract/ProcessState.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/TabOrder.h"
 #include "platform/forms/UserInput.h"
 #include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
@@ -211,25 +212,12 @@ void FormWindow::ApplyZOrder(const Control* container) {
 }
 
 void FormWindow::ApplyTabOrder() {
-  // Depth first through the containers, siblings by TabIndex.
-  std::vector<QWidget*> chain;
-  std::function<void(const std::vector<Control*>&)> walk = [&](const std::vector<Control*>& level) {
-    std::vector<Control*> sorted = level;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const Control* a, const Control* b) {
-      return a->TabIndex() < b->TabIndex();
-    });
-    for (Control* control : sorted) {
-      QWidget* widget = WidgetOf(*control);
-      if (widget == nullptr) continue;
-      if (control->IsContainer()) {
-        walk(control->Children());
-      } else if (widget->focusPolicy() != Qt::NoFocus) {
-        chain.push_back(widget);
-      }
-    }
-  };
-  walk(form_.Children());
-  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+  const std::vector<Control*> chain = TabOrder(form_, [this](const Control& control) {
+    const QWidget* widget = WidgetOf(control);
+    return widget != nullptr && (control.IsContainer() || widget->focusPolicy() != Qt::NoFocus);
+  });
+  for (size_t i = 1; i < chain.size(); ++i)
+    QWidget::setTabOrder(WidgetOf(*chain[i - 1]), WidgetOf(*chain[i]));
 }
 
 namespace {

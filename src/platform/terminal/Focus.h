@@ -1,6 +1,6 @@
-// The order a person moves through a form with Tab, as the window has it: depth first through
-// the containers, siblings by TabIndex, only controls shown and reachable. Also what the focus
-// looks like before anything has it, and which control a mnemonic letter reaches.
+// Where the focus is and where it goes in the terminal: the form's tab order (forms::TabOrder)
+// of the controls a person sees and can reach, the focus as it looks before anything has it,
+// and the control a mnemonic letter reaches.
 #pragma once
 
 #include <vector>
