@@ -124,3 +124,13 @@ function(lumora_generated_table target tool source output comment)
   target_sources(${target} PRIVATE ${file})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 endfunction()
+
+# A tool or library the build can do without is missing: a warning, or under CI=true (where
+# ./setup has installed everything) an error, so that no check is silently left out.
+function(lumora_missing what)
+  if("$ENV{CI}" STREQUAL "true")
+    message(FATAL_ERROR "${what} (CI=true: ./setup installs it)")
+  else()
+    message(WARNING "${what}")
+  endif()
+endfunction()

@@ -59,7 +59,7 @@ class CheckMachine : public ::testing::Test {
  protected:
   void SetUp() override {
     if (::access((kOdbcFolder + "libsqlite3odbc.so").c_str(), R_OK) != 0) {
-      GTEST_SKIP() << "the SQLite ODBC driver is not installed (Debian package libsqliteodbc)";
+      SKIP_FOR_MISSING("the SQLite ODBC driver is not installed (Debian package libsqliteodbc)");
     }
     dir_.Write("odbcinst.ini", Expand(testing::ReadFile("tests/data/check/odbcinst.ini")));
     dir_.Write("odbc.ini", "");
@@ -194,7 +194,7 @@ class SilentServer {
 };
 
 TEST_F(CheckMachine, AServerThatNeverAnswersIsReportedAtTheTimeout) {
-  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
+  SKIP_FOR_MISSING(WithoutPostgresDriver());
   SilentServer server(dir_.File(".s.PGSQL.5499"));
   const auto start = std::chrono::steady_clock::now();
   ProcessResult r = Check({{"Silent", "DriverName=PostgreSQL Unicode\r\nServername=" + dir_.path() +
@@ -286,7 +286,7 @@ TEST_F(CheckMachine, NoImportedSourceMakesACheckLoadALibrary) {
   r = RunProcess(Lumora(), {"check", dir_.File("object.json"), "Chain"});
   EXPECT_NE(r.out.find("\nChain: "), std::string::npos) << r.out << r.err;
   EXPECT_FALSE(std::filesystem::exists(marker_));
-  if (!msibuild) GTEST_SKIP() << "msibuild (Debian package msitools) is missing: no package row";
+  SKIP_FOR_MISSING(msibuild ? "" : "msibuild (Debian package msitools) is missing: no package row");
 }
 
 // A PostgreSQL cluster in a temporary folder, listening on a Unix socket there and on no TCP
@@ -349,9 +349,9 @@ class PostgresServer {
 };
 
 TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
-  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
+  SKIP_FOR_MISSING(WithoutPostgresDriver());
   PostgresServer server;
-  if (!server.skip().empty()) GTEST_SKIP() << server.skip();
+  SKIP_FOR_MISSING(server.skip());
   const std::string common = "DriverName=PostgreSQL Unicode\r\nServername=" + server.folder() +
                              "\r\nPort=5432\r\nDatabase=shop\r\nUsername=author\r\n";
   for (const bool json : {false, true}) {

@@ -126,23 +126,23 @@ TEST(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
   EXPECT_EQ(ReadFile(file), ReadFile(kExpected + "lumora-odbc.wxs"));
 }
 
-// The templates install with the commands the README gives, as printed, into a fresh ODBCSYSINI
-// (no odbc.ini yet) and ODBCINI; odbcinst's queries then list the exported drivers and data
-// sources, system and user apart, each with its attributes
+// The templates install with the commands docs/formats.md gives, as printed, into a fresh
+// ODBCSYSINI (no odbc.ini yet) and ODBCINI; odbcinst's queries then list the exported drivers and
+// data sources, system and user apart, each with its attributes
 // (tests/data/export/every-kind-odbcinst.txt).
-TEST(ExportRoundTrip, OdbcinstInstallsTheTemplatesWithTheReadmeCommands) {
+TEST(ExportRoundTrip, OdbcinstInstallsTheTemplatesWithTheDocumentedCommands) {
   SKIP_WITHOUT("odbcinst");
   Exported run;
   ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst"));
   std::string commands, block;
   bool inBlock = false;
-  for (const std::string& line : Lines(ReadFile("README.md"))) {
+  for (const std::string& line : Lines(ReadFile("docs/formats.md"))) {
     if (inBlock && line == "```" && block.starts_with("odbcinst -i -d -f odbcinst.ini\n"))
       commands = block;
     inBlock = line == "```sh" || (inBlock && line != "```");
     block = line == "```sh" ? "" : inBlock ? block + line + "\n" : block;
   }
-  ASSERT_FALSE(commands.empty()) << "the README gives no install commands";
+  ASSERT_FALSE(commands.empty()) << "docs/formats.md gives no install commands";
   run.dir.Write("sys/.keep", "");
   const std::string env = "export ODBCSYSINI='" + run.dir.File("sys") + "' ODBCINI='" +
                           run.dir.File("home/odbc.ini") + "'; mkdir -p '" + run.dir.File("home") +

@@ -284,19 +284,36 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   }
 }
 
-// unixODBC reads a line of at most 999 bytes whole; the uninstall flag is a comment line above
+// unixODBC reads a line of at most 999 bytes whole and keeps one of two keys that differ only in
+// letter case: what it would split or lose is refused. The uninstall flag is a comment line above
 // each data source's section.
 TEST(OdbcinstTemplates, RefusesLinesUnixOdbcSplitsAndNotesTheUninstallFlag) {
-  for (const auto& [length, refused] : {std::pair{997u, false}, std::pair{998u, true}}) {
+  const struct {
+    const char* what;
+    std::vector<AttributeLine> attributes;
+    std::string written;  // "" when refused
+  } cases[] = {
+      {"a line of 999 bytes",
+       {{"X", std::string(997, 'v')}},
+       "\nX=" + std::string(997, 'v') + "\n"},
+      {"a line of 1,000 bytes", {{"X", std::string(998, 'v')}}, ""},
+      {"a key given twice in other letter case", {{"Setup", "s.so"}, {"SETUP", "t.so"}}, ""},
+      {"keys that differ by more than case",
+       {{"Setup", "s.so"}, {"Setup2", "t.so"}},
+       "\nSetup=s.so\nSetup2=t.so\n"},
+      {"a key starting a section header", {{"[X", "1"}}, ""},
+  };
+  for (const auto& c : cases) {
     ExportChoices choices;
-    choices.drivers = {Driver("A", {{"Driver", "a.so"}, {"X", std::string(length, 'v')}})};
-    if (refused) {
-      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << length;
+    std::vector<AttributeLine> attributes = {{"Driver", "a.so"}};
+    attributes.insert(attributes.end(), c.attributes.begin(), c.attributes.end());
+    choices.drivers = {Driver("A", attributes)};
+    if (c.written.empty()) {
+      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << c.what;
     } else {
-      EXPECT_NE(WriteOdbcinstTemplates(choices, {})
-                    .files.at(0)
-                    .text.find("\nX=" + std::string(length, 'v') + "\n"),
-                std::string::npos);
+      EXPECT_NE(WriteOdbcinstTemplates(choices, {}).files.at(0).text.find(c.written),
+                std::string::npos)
+          << c.what;
     }
   }
   ExportChoices choices;

@@ -185,6 +185,11 @@ std::string Shell(const std::string& command) {
   return r.out;
 }
 
+bool InCi() {
+  const char* ci = std::getenv("CI");
+  return ci != nullptr && std::string_view(ci) == "true";
+}
+
 std::string MissingTool(std::initializer_list<const char*> tools) {
   for (const char* tool : tools) {
     if (RunProcess("/bin/sh", {"-c", std::string("command -v ") + tool}).exitStatus != 0) {
