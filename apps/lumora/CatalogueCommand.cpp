@@ -52,33 +52,34 @@ std::vector<Section> ReadSections(const std::string& text) {
   return sections;
 }
 
-// The drivers a registry tree lists under ODBCINST.INI\ODBC Drivers, each with its key's values.
+// The drivers a registry tree lists under the machine's ODBCINST.INI\ODBC Drivers, each with its
+// key's values. Drivers are the machine's: the driver manager reads no user key for them.
 std::vector<InstalledDriver> RegistryDrivers(RegistryTree& tree) {
   UseRegistryView(tree, 32);
   std::vector<InstalledDriver> drivers;
-  for (int32_t root : {kLocalMachineRoot, kCurrentUserRoot}) {
-    const RegistryTreeKey* inst =
-        RegistryTree::Find(tree.FindRoot(root), "SOFTWARE\\ODBC\\ODBCINST.INI");
-    if (inst == nullptr) continue;
-    const RegistryTreeKey* list = inst->Child("ODBC Drivers");
-    if (list == nullptr) continue;
-    for (const RegistryTreeValue& listed : list->values()) {
-      if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
-      InstalledDriver driver{listed.name, {}};
-      if (const RegistryTreeKey* key = inst->Child(listed.name)) {
-        for (const RegistryTreeValue& v : key->values()) {
-          if (v.data.kind() == Value::Kind::String)
-            driver.entries.push_back({v.name, v.data.AsText()});
-        }
+  const RegistryTreeKey* inst =
+      RegistryTree::Find(tree.FindRoot(kLocalMachineRoot), "SOFTWARE\\ODBC\\ODBCINST.INI");
+  const RegistryTreeKey* list = inst != nullptr ? inst->Child("ODBC Drivers") : nullptr;
+  if (list == nullptr) return drivers;
+  for (const RegistryTreeValue& listed : list->values()) {
+    if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
+    InstalledDriver driver{listed.name, {}};
+    if (const RegistryTreeKey* key = inst->Child(listed.name)) {
+      for (const RegistryTreeValue& v : key->values()) {
+        if (v.data.kind() == Value::Kind::String)
+          driver.entries.push_back({v.name, v.data.AsText()});
       }
-      drivers.push_back(std::move(driver));
     }
+    drivers.push_back(std::move(driver));
   }
   return drivers;
 }
 
 std::vector<InstalledDriver> SourceDrivers(const std::string& from) {
-  if (from == "unixodbc") return odbc::LoadInstalledDrivers();
+  if (from == "unixodbc") {
+    return odbc::LoadInstalledDrivers(odbc::OdbcinstIniPath(),
+                                      [](const std::string& warning) { PrintError(warning); });
+  }
   std::shared_ptr<RegistryTree> tree;
   if (from == "wine") {
     tree = LoadWinePrefixRegistry(DefaultWinePrefix());

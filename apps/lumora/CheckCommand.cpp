@@ -173,7 +173,8 @@ ExitStatus RunCheck(const Invocation& invocation) {
     }
   }
 
-  const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers();
+  const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers(
+      odbc::OdbcinstIniPath(), [](const std::string& warning) { PrintError(warning); });
   bool allWell = true;
   for (const Finding& f : FindProblems(choices, installed)) {
     allWell = false;

@@ -8,12 +8,14 @@
 // them: import-joins-the-stored-lists, import-replaces-the-stored-lists.)
 #include <gtest/gtest.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
 
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -357,6 +359,110 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, ImportRoundTrip,
 
 // Each refusal names the source and where in it; exit 2, the object left as it was (a source
 // read from a file: the scripted cases import-*; here the ones made by the test).
+// The drivers as the driver manager resolves them, from odbcinst: each name `odbcinst -q -d`
+// lists, the first of names repeated in another ASCII case, with the first of each key `-n`
+// prints (UsageCount, its own count, aside): "NAME|key=value|...;" per driver.
+std::string OdbcinstDrivers() {
+  std::string text;
+  std::vector<std::string> names;
+  auto known = [](const std::vector<std::string>& list, const std::string& name) {
+    return std::any_of(list.begin(), list.end(), [&](const std::string& n) {
+      return n.size() == name.size() && strncasecmp(n.c_str(), name.c_str(), n.size()) == 0;
+    });
+  };
+  auto odbcinst = [](const std::string& args) {
+    std::vector<std::string> lines;  // what it prints of the file; its refusals aside
+    for (const std::string& line : Lines(RunProcess("/bin/sh", {"-c", "odbcinst " + args}).out)) {
+      if (line.starts_with('[') || line.find('=') != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+  };
+  for (const std::string& line : odbcinst("-q -d")) {
+    const std::string name = line.substr(1, line.size() - 2);
+    if (known(names, name)) continue;
+    names.push_back(name);
+    std::vector<std::string> keys;
+    text += name;
+    for (const std::string& entry : odbcinst("-q -d -n '" + name + "'")) {
+      const std::string key = entry.substr(0, entry.find('='));
+      if (entry.starts_with('[') || known(keys, key) || key == "UsageCount") continue;
+      keys.push_back(key);
+      text += "|" + entry;
+    }
+    text += ";";
+  }
+  return text;
+}
+
+// Every layout of unixODBC files that holds an odbcinst.ini, read by `catalogue --from unixodbc`
+// (the reading `check --drivers` shares) and by `import --from`, against odbcinst on the very
+// same file; a file unixODBC ignores is named on standard error by both. The data-source files
+// of the layouts are discovery's (UnixOdbcDiscovery); import reads the user file as the driver
+// manager reads the file it opens first.
+TEST(UnixOdbcFiles, CatalogueAndImportReadWhatOdbcinstReads) {
+  SKIP_WITHOUT("odbcinst");
+  for (const auto& entry : std::filesystem::directory_iterator("tests/data/unixodbc/layouts")) {
+    const std::string layout = entry.path().string();
+    SCOPED_TRACE(layout);
+    TempDir dir;
+    testing::ScopedEnv env("ODBCSYSINI", dir.path().c_str());
+    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    dir.Write("object.json", "{\"properties\": {}}\n");
+    if (std::filesystem::exists(layout + "/user.ini")) {
+      dir.Write("user.ini", ReadFile(layout + "/user.ini"));
+      std::string listed;  // the user file's data sources discovery lists, in file order
+      for (const std::string& line : Lines(ReadFile(layout + "/listed"))) {
+        if (line.starts_with("user ")) listed += line.substr(5) + ";";
+      }
+      auto r = RunProcess(
+          Lumora(), {"import", dir.File("object.json"), "--from", dir.File("user.ini"), "--user"});
+      std::string imported;
+      const auto object = nlohmann::json::parse(ReadFile(dir.File("object.json")));
+      for (const auto& name : object["properties"].value("DataSources", nlohmann::json::array())) {
+        if (name != "") imported += name.get<std::string>() + ";";
+      }
+      EXPECT_EQ(imported, listed) << r.err;
+      dir.Write("object.json", "{\"properties\": {}}\n");
+    }
+    if (!std::filesystem::exists(layout + "/odbcinst.ini")) continue;
+    dir.Write("odbcinst.ini", ReadFile(layout + "/odbcinst.ini"));
+    const std::string expected = OdbcinstDrivers();
+
+    auto r = RunProcess(Lumora(), {"catalogue", "--from", "unixodbc", "--only-source", "--out",
+                                   dir.File("component")});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string catalogued;  // the driver sections after [Drivers], keys in the driver's order
+    bool inDriver = false;
+    for (const std::string& line : Lines(ReadFile(dir.File("component/lumora.ini")))) {
+      if (line.starts_with('[')) {
+        if (inDriver) catalogued += ";";
+        inDriver = line != "[Drivers]";
+        if (inDriver) catalogued += line.substr(1, line.size() - 2);
+      } else if (inDriver && !line.empty()) {
+        catalogued += "|" + line;
+      }
+    }
+    if (inDriver) catalogued += ";";
+    EXPECT_EQ(catalogued, expected);
+
+    r = RunProcess(Lumora(),
+                   {"import", dir.File("object.json"), "--from", dir.File("odbcinst.ini")});
+    EXPECT_EQ(r.exitStatus, expected.empty() ? 2 : 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string imported;
+    const auto stored = nlohmann::json::parse(ReadFile(dir.File("object.json")))["properties"];
+    for (size_t i = 0; stored.contains("Drivers") && i < stored["Drivers"].size(); ++i) {
+      std::string lines = stored["DriversInfo"][i];
+      for (size_t at; (at = lines.find("\r\n")) != std::string::npos;) lines.replace(at, 2, "|");
+      imported += stored["Drivers"][i].get<std::string>() + "|" + lines + ";";
+    }
+    EXPECT_EQ(imported, expected);
+  }
+}
+
 TEST(Import, RefusesWhatTheStoredListsCannotTake) {
   SKIP_WITHOUT("msibuild");
   TempDir dir;
