@@ -21,6 +21,7 @@
 #include "hostlib/RegistryTree.h"
 #include "hostlib/WineRegistry.h"
 #include "lumora/BVLumora.h"
+#include "platform/SafeSave.h"
 #include "platform/odbc/InstalledDrivers.h"
 
 namespace lumora::cli {
@@ -206,18 +207,7 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
 
   std::error_code error;
   fs::create_directories(out, error);
-  const std::string temporary = target + ".new";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file << ini.str();
-    if (!file.flush()) {
-      throw HostError::NotDone("cannot write " + temporary + ": " + std::strerror(errno));
-    }
-  }
-  fs::rename(temporary, target, error);
-  if (error) {
-    throw HostError::NotDone("cannot write " + target + ": " + error.message());
-  }
+  ReplaceFile(MachineFileSystem(), target, ini.str());
   // The help file and the artwork stay the installed ones.
   for (const char* name : {"lumora.chm", "sidepanel.png"}) {
     const fs::path from = fs::path(dataFolder) / name, link = fs::path(out) / name;
