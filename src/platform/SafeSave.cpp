@@ -57,6 +57,12 @@ void NewText::Drop() {
   renamed_ = true;  // once
 }
 
+std::string NewText::Release() {
+  if (fd_.get() >= 0) fd_.Close();
+  renamed_ = true;
+  return path_;
+}
+
 void ReplaceFile(FileSystem& fs, const std::string& path, const std::string& text, mode_t newMode,
                  std::chrono::milliseconds lockWait) {
   auto fail = [&](const std::string& why, int error) {

@@ -65,6 +65,8 @@ class NewText {
   int RenameTo(const std::string& to);
   // Dropped (closed and removed); also what the destructor does.
   void Drop();
+  // Handed over, closed, to a caller that puts it in place or removes it itself; its path.
+  std::string Release();
   const std::string& path() const { return path_; }
 
  private:
