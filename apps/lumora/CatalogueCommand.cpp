@@ -186,9 +186,8 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
       if (const std::string v = d.Entry(first); !v.empty()) ini << first << "=" << v << "\n";
     }
     for (const Attribute& a : d.entries) {
-      if (odbc::SameIgnoringAsciiCase(a.key, "Driver") ||
-          odbc::SameIgnoringAsciiCase(a.key, "Setup") ||
-          odbc::SameIgnoringAsciiCase(a.key, "UsageCount") ||
+      if (EqualsIgnoringAsciiCase(a.key, "Driver") || EqualsIgnoringAsciiCase(a.key, "Setup") ||
+          EqualsIgnoringAsciiCase(a.key, "UsageCount") ||
           a.value.find_first_of("\r\n") != std::string::npos) {
         continue;
       }

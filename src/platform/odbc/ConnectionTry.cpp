@@ -1,4 +1,5 @@
 #include "platform/odbc/ConnectionTry.h"
+#include "contract/Text.h"
 
 #include <dlfcn.h>
 #include <sys/wait.h>
@@ -95,7 +96,7 @@ std::vector<Attribute> ConnectionAttributes(const std::string& attributeLines) {
     const size_t eq = line.find('=');
     if (eq == std::string::npos || eq == 0) continue;
     Attribute a{line.substr(0, eq), line.substr(eq + 1)};
-    if (SameIgnoringAsciiCase(a.key, "Driver") || SameIgnoringAsciiCase(a.key, "DriverName")) {
+    if (EqualsIgnoringAsciiCase(a.key, "Driver") || EqualsIgnoringAsciiCase(a.key, "DriverName")) {
       continue;
     }
     attributes.push_back(std::move(a));
@@ -113,9 +114,9 @@ TryOutcome TryDataSource(const std::string& attributeLines,
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     const std::string key = line.substr(0, eq);
-    if (SameIgnoringAsciiCase(key, "DriverName") && driverName.empty())
+    if (EqualsIgnoringAsciiCase(key, "DriverName") && driverName.empty())
       driverName = line.substr(eq + 1);
-    if (SameIgnoringAsciiCase(key, "Driver") && driverLine.empty())
+    if (EqualsIgnoringAsciiCase(key, "Driver") && driverLine.empty())
       driverLine = line.substr(eq + 1);
   }
   const std::vector<Attribute> attributes = ConnectionAttributes(attributeLines);

@@ -6,20 +6,9 @@
 #include "contract/Text.h"
 
 namespace lumora::odbc {
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string InstalledDriver::Entry(std::string_view key) const {
   for (const Attribute& a : entries) {
-    if (SameIgnoringAsciiCase(a.key, key)) return a.value;
+    if (EqualsIgnoringAsciiCase(a.key, key)) return a.value;
   }
   return "";
 }
@@ -68,13 +57,13 @@ const InstalledDriver* FindInstalledDriver(const std::vector<InstalledDriver>& d
   for (std::string_view wanted : {name, libraryPath}) {  // unixODBC stores a name in Driver=
     if (wanted.empty()) continue;
     for (const InstalledDriver& d : drivers) {
-      if (SameIgnoringAsciiCase(d.name, wanted)) return &d;
+      if (EqualsIgnoringAsciiCase(d.name, wanted)) return &d;
     }
   }
   const std::string_view file = FileNameOf(libraryPath);
   if (file.empty()) return nullptr;
   for (const InstalledDriver& d : drivers) {
-    if (SameIgnoringAsciiCase(FileNameOf(d.Entry("Driver")), file)) return &d;
+    if (EqualsIgnoringAsciiCase(FileNameOf(d.Entry("Driver")), file)) return &d;
   }
   return nullptr;
 }

@@ -41,7 +41,4 @@ const InstalledDriver* FindInstalledDriver(const std::vector<InstalledDriver>& d
 // The last part of a Windows or Unix path.
 std::string_view FileNameOf(std::string_view path);
 
-// ASCII letters compared ignoring case.
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 }  // namespace lumora::odbc
