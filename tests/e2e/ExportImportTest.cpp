@@ -8,11 +8,12 @@
 // them: import-joins-the-stored-lists, import-replaces-the-stored-lists.)
 #include <gtest/gtest.h>
 
-#include <strings.h>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
@@ -357,19 +358,10 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, ImportRoundTrip,
                                   std::get<1>(p.param);
                          });
 
-// Each refusal names the source and where in it; exit 2, the object left as it was (a source
-// read from a file: the scripted cases import-*; here the ones made by the test).
 // The drivers as the driver manager resolves them, from odbcinst: each name `odbcinst -q -d`
 // lists, the first of names repeated in another ASCII case, with the first of each key `-n`
 // prints (UsageCount, its own count, aside): "NAME|key=value|...;" per driver.
 std::string OdbcinstDrivers() {
-  std::string text;
-  std::vector<std::string> names;
-  auto known = [](const std::vector<std::string>& list, const std::string& name) {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& n) {
-      return n.size() == name.size() && strncasecmp(n.c_str(), name.c_str(), n.size()) == 0;
-    });
-  };
   auto odbcinst = [](const std::string& args) {
     std::vector<std::string> lines;  // what it prints of the file; its refusals aside
     for (const std::string& line : Lines(RunProcess("/bin/sh", {"-c", "odbcinst " + args}).out)) {
@@ -377,17 +369,20 @@ std::string OdbcinstDrivers() {
     }
     return lines;
   };
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  std::string text;
+  std::set<std::string> names;
   for (const std::string& line : odbcinst("-q -d")) {
     const std::string name = line.substr(1, line.size() - 2);
-    if (known(names, name)) continue;
-    names.push_back(name);
-    std::vector<std::string> keys;
+    if (!names.insert(upper(name)).second) continue;
+    std::set<std::string> keys = {"USAGECOUNT"};
     text += name;
     for (const std::string& entry : odbcinst("-q -d -n '" + name + "'")) {
-      const std::string key = entry.substr(0, entry.find('='));
-      if (entry.starts_with('[') || known(keys, key) || key == "UsageCount") continue;
-      keys.push_back(key);
-      text += "|" + entry;
+      if (!entry.starts_with('[') && keys.insert(upper(entry.substr(0, entry.find('=')))).second)
+        text += "|" + entry;
     }
     text += ";";
   }
@@ -433,18 +428,13 @@ TEST(UnixOdbcFiles, CatalogueAndImportReadWhatOdbcinstReads) {
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
         << r.err;
-    std::string catalogued;  // the driver sections after [Drivers], keys in the driver's order
-    bool inDriver = false;
+    std::string catalogued;  // ";Drivers|Driver0=...;NAME|key=value...", then without [Drivers]
     for (const std::string& line : Lines(ReadFile(dir.File("component/lumora.ini")))) {
-      if (line.starts_with('[')) {
-        if (inDriver) catalogued += ";";
-        inDriver = line != "[Drivers]";
-        if (inDriver) catalogued += line.substr(1, line.size() - 2);
-      } else if (inDriver && !line.empty()) {
-        catalogued += "|" + line;
-      }
+      if (line.starts_with('[')) catalogued += ";" + line.substr(1, line.size() - 2);
+      if (!line.empty() && line.find('=') != std::string::npos) catalogued += "|" + line;
     }
-    if (inDriver) catalogued += ";";
+    const size_t drivers = catalogued.find(';', 1);
+    catalogued = drivers == std::string::npos ? "" : catalogued.substr(drivers + 1) + ";";
     EXPECT_EQ(catalogued, expected);
 
     r = RunProcess(Lumora(),
@@ -463,6 +453,8 @@ TEST(UnixOdbcFiles, CatalogueAndImportReadWhatOdbcinstReads) {
   }
 }
 
+// Each refusal names the source and where in it; exit 2, the object left as it was (a source
+// read from a file: the scripted cases import-*; here the ones made by the test).
 TEST(Import, RefusesWhatTheStoredListsCannotTake) {
   SKIP_WITHOUT("msibuild");
   TempDir dir;

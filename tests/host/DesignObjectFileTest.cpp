@@ -404,12 +404,7 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
     }
     const std::string error = testing::MessageOf<HostError>(
         [&] { ReplaceFile(fs, dir.File("o.json"), std::string(1000, 'n')); }, "replaced");
-    EXPECT_EQ(
-        error.rfind(row.replaced && row.said == std::string("replaced") ? "replaced"
-                                                                        : dir.File("o.json") + ": ",
-                    0),
-        0u)
-        << error;
+    EXPECT_TRUE(error == "replaced" || error.rfind(dir.File("o.json") + ": ", 0) == 0) << error;
     EXPECT_NE(error.find(row.said), std::string::npos) << error;
     EXPECT_EQ(ReadFile(dir.File("o.json")), row.replaced ? std::string(1000, 'n') : "old");
     EXPECT_EQ(ModeOf(dir.File("o.json")), 0640u);
