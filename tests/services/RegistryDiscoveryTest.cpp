@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "contract/ProcessState.h"
 #include "contract/Text.h"
@@ -168,13 +169,15 @@ using testing::ScopedEnv;
 using testing::Shell;
 
 // The data-source names odbcinst lists ([ODBC] holds settings, not a data source), each
-// decoded as its file is (odbcinst prints the bytes as they are).
+// decoded as its file is (odbcinst prints the bytes as they are); a name it lists again in
+// another case is the first one, which -n and a connection find.
 std::vector<std::string> ListedNames() {
   std::vector<std::string> names;
+  std::set<std::string> seen;
   for (const std::string& line : Lines(Shell("odbcinst -q -s 2>/dev/null || true"))) {
     if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
       std::string name = DecodeText8(line.substr(1, line.size() - 2));
-      if (name != "ODBC") names.push_back(name);
+      if (name != "ODBC" && seen.insert(UCase(name)).second) names.push_back(name);
     }
   }
   return names;
@@ -197,8 +200,11 @@ std::string ExpectedAttributes(const std::string& name) {
   std::vector<std::string> lines;
   std::string driver;
   auto r = RunProcess("/bin/sh", {"-c", "odbcinst -q -s -n '" + name + "'"});
+  std::set<std::string> keys;  // a key repeated in another case: -n prints the first value again
   for (const std::string& line : Lines(r.exitStatus == 0 ? r.out : "")) {
-    if (line.empty() || line.front() == '[') continue;
+    if (line.empty() || line.front() == '[' ||
+        !keys.insert(UCase(line.substr(0, line.find('=')))).second)
+      continue;
     if (line.rfind("Driver=", 0) == 0) driver = line.substr(7);
     lines.push_back(line);
   }
