@@ -82,7 +82,9 @@ void ReplaceFile(FileSystem& fs, const std::string& path, const std::string& tex
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   mode_t mode = newMode;
-  if (struct stat st{}; fs.StatPath(path, st) == 0) mode = st.st_mode & 07777;
+  if (struct stat st{}; fs.StatPath(path, st) == 0 && S_ISREG(st.st_mode)) {
+    mode = st.st_mode & 07777;  // a link's own mode (0777) is no file's
+  }
 
   NewText fresh(fs, folder, name);
   struct stat made {};
