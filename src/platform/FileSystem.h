@@ -1,6 +1,7 @@
 // Every file-system call that a safe write makes (platform/SafeSave.h: a design-object save, the
-// component registry, a catalogue), behind one interface so that tests can make any of them
-// fail (a disk that fills, a rename that is refused) as leveldb's fault-injecting Env does. Each call mirrors its POSIX namesake and returns what it returns,
+// component registry, a catalogue, export's output folder), behind one interface so that tests
+// can make any of them fail (a disk that fills, a rename that is refused) as leveldb's
+// fault-injecting Env does. Each call mirrors its POSIX namesake and returns what it returns,
 // except that a failure is -errno instead of -1 with errno set. PosixFileSystem is the real one;
 // a design-object file keeps a reference to the one it was loaded with (the caller owns it).
 #pragma once
