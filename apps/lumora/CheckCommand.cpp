@@ -293,7 +293,8 @@ ExitStatus RunCheck(const Invocation& invocation) {
     }
   }
 
-  const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers();
+  const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers(
+      odbc::OdbcinstIniPath(), [](const std::string& warning) { PrintError(warning); });
   const auto package = ReadPackage(invocation);
   bool allWell = !Report(FindProblems(choices, installed), invocation);
   allWell = !Report(FindTargetProblems(choices), invocation) && allWell;

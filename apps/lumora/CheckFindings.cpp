@@ -57,7 +57,7 @@ Line FindKey(const StoredItem& item, std::string_view key, std::string& value) {
   for (const Line& line : LinesOf(item.lines)) {
     const size_t eq = line.text.find('=');
     if (eq != std::string::npos &&
-        odbc::SameIgnoringAsciiCase(TrimSpaces(line.text.substr(0, eq)), key)) {
+        EqualsIgnoringAsciiCase(TrimSpaces(line.text.substr(0, eq)), key)) {
       value = TrimSpaces(line.text.substr(eq + 1));
       return line;
     }
@@ -126,11 +126,12 @@ std::vector<Finding> FindProblems(const StoredChoices& choices,
     for (const StoredItem& driver : choices.drivers) {
       std::string driverFile;
       FindKey(driver, "Driver", driverFile);
-      shipped = shipped ||
-                (driver.selected && ((!name.empty() && driver.name == name) ||
-                                     (name.empty() && !library.empty() &&
-                                      odbc::SameIgnoringAsciiCase(odbc::FileNameOf(driverFile),
-                                                                  odbc::FileNameOf(library)))));
+      shipped =
+          shipped ||
+          (driver.selected &&
+           ((!name.empty() && driver.name == name) ||
+            (name.empty() && !library.empty() &&
+             EqualsIgnoringAsciiCase(odbc::FileNameOf(driverFile), odbc::FileNameOf(library)))));
     }
     if (named.number == 0 && file.number == 0) {
       findings.push_back(

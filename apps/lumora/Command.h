@@ -25,6 +25,12 @@ enum class ExitStatus : int {
 };
 
 // What the command line said, filled by the options each command adds.
+// import's own options.
+struct ImportOptions {
+  std::vector<std::string> sources;
+  bool replace = false, system = false, user = false;
+};
+
 struct Invocation {
   HostSettings host;
   std::string object;
@@ -45,6 +51,7 @@ struct Invocation {
   std::string from, out;           // catalogue
   bool force = false;              // catalogue
   bool onlySource = false;         // catalogue
+  ImportOptions import;
 };
 
 struct Command {

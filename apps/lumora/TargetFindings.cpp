@@ -19,7 +19,7 @@ std::string Quoted(std::string_view text) {
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view end) {
   return text.size() >= end.size() &&
-         odbc::SameIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
+         EqualsIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
 }
 
 // A shared library of a Unix system: "x.so" or "x.so.2".
@@ -54,7 +54,7 @@ void CheckDataSourceDriver(const StoredItem& source, const KeyLine& line,
 void CheckItem(const char* kind, const StoredItem& item, bool dataSource,
                std::vector<Finding>& findings) {
   for (const KeyLine& line : KeyLinesOf(item)) {
-    if (dataSource && odbc::SameIgnoringAsciiCase(line.key, "Driver")) {
+    if (dataSource && EqualsIgnoringAsciiCase(line.key, "Driver")) {
       CheckDataSourceDriver(item, line, findings);
       continue;
     }
@@ -77,7 +77,7 @@ void CheckItem(const char* kind, const StoredItem& item, bool dataSource,
 
 bool Is(std::string_view platform, std::initializer_list<std::string_view> names) {
   for (std::string_view name : names) {
-    if (odbc::SameIgnoringAsciiCase(platform, name)) return true;
+    if (EqualsIgnoringAsciiCase(platform, name)) return true;
   }
   return false;
 }
@@ -183,7 +183,7 @@ class PackageCheck {
 bool Carries(const PackageOdbc& package, std::string_view path) {
   const std::string_view name = odbc::FileNameOf(path);
   for (const auto& [key, file] : package.files) {
-    if (odbc::SameIgnoringAsciiCase(file.name, name)) return true;
+    if (EqualsIgnoringAsciiCase(file.name, name)) return true;
   }
   return false;
 }
@@ -219,8 +219,8 @@ std::vector<Finding> FindPackageProblems(const StoredChoices* choices, const Pac
       if (!driver.selected) continue;
       drivers = any = true;
       for (const KeyLine& line : KeyLinesOf(driver)) {
-        const bool file = odbc::SameIgnoringAsciiCase(line.key, "Driver") ||
-                          odbc::SameIgnoringAsciiCase(line.key, "Setup");
+        const bool file = EqualsIgnoringAsciiCase(line.key, "Driver") ||
+                          EqualsIgnoringAsciiCase(line.key, "Setup");
         if (!file || line.value.empty() || Carries(package, line.value)) continue;
         findings.push_back({ItemName("driver", driver), line.number,
                             "the package carries no file " + Quoted(odbc::FileNameOf(line.value)) +

@@ -15,9 +15,11 @@
 
 namespace lumora::exporting {
 
-class ImportError : public std::runtime_error {
+// A source refused: bad input, and the object is not written.
+class ImportError : public HostError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ImportError(const std::string& message)
+      : HostError(Kind::kBadInput, message + "; nothing written") {}
 };
 
 struct ImportedItem {

@@ -9,11 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -387,6 +390,88 @@ std::string WixOfOneSource(const TempDir& dir, const std::string& name, const st
             "Registration=\"user\"><Property Id=\"Server\" Value=\"" +
                 value + "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
   return name;
+}
+
+// The drivers as the driver manager resolves them, from odbcinst: each name `odbcinst -q -d`
+// lists, the first of names repeated in another ASCII case, with the first of each key `-n`
+// prints (UsageCount, its own count, aside): "NAME|key=value|...;" per driver.
+std::string OdbcinstDrivers() {
+  auto odbcinst = [](const std::string& args) {
+    std::vector<std::string> lines;  // what it prints of the file; its refusals aside
+    for (const std::string& line : Lines(RunProcess("/bin/sh", {"-c", "odbcinst " + args}).out)) {
+      if (line.starts_with('[') || line.find('=') != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+  };
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  std::string text;
+  std::set<std::string> names;
+  for (const std::string& line : odbcinst("-q -d")) {
+    const std::string name = line.substr(1, line.size() - 2);
+    if (!names.insert(upper(name)).second) continue;
+    std::set<std::string> keys = {"USAGECOUNT"};
+    text += name;
+    for (const std::string& entry : odbcinst("-q -d -n '" + name + "'")) {
+      if (!entry.starts_with('[') && keys.insert(upper(entry.substr(0, entry.find('=')))).second)
+        text += "|" + entry;
+    }
+    text += ";";
+  }
+  return text;
+}
+
+// Every layout of unixODBC files that holds an odbcinst.ini, read by `catalogue --from unixodbc`
+// (the reading `check --drivers` shares) and by `import --from`, against odbcinst on the very
+// same file; a file unixODBC ignores is named on standard error by both. The data-source files
+// of the layouts are discovery's (UnixOdbcDiscovery); import's rows for them are
+// ImportOdbcinst.ReadsSectionsAsUnixOdbcDoes.
+TEST(UnixOdbcFiles, CatalogueAndImportReadWhatOdbcinstReads) {
+  SKIP_WITHOUT("odbcinst");
+  for (const auto& entry : std::filesystem::directory_iterator("tests/data/unixodbc/layouts")) {
+    const std::string layout = entry.path().string();
+    SCOPED_TRACE(layout);
+    TempDir dir;
+    testing::ScopedEnv env("ODBCSYSINI", dir.path().c_str());
+    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    // What import stored of the object it made: "{}" when it refused.
+    auto stored = [&](const testing::ProcessResult& r, const std::string& object) {
+      return nlohmann::json::parse(r.exitStatus == 0 ? ReadFile(object) : "{\"properties\": {}}")
+          .at("properties");
+    };
+    if (!std::filesystem::exists(layout + "/odbcinst.ini")) continue;
+    dir.Write("odbcinst.ini", ReadFile(layout + "/odbcinst.ini"));
+    const std::string expected = OdbcinstDrivers();
+
+    auto r = RunProcess(Lumora(), {"catalogue", "--from", "unixodbc", "--only-source", "--out",
+                                   dir.File("component")});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string catalogued;  // ";Drivers|Driver0=...;NAME|key=value...", then without [Drivers]
+    for (const std::string& line : Lines(ReadFile(dir.File("component/lumora.ini")))) {
+      if (line.starts_with('[')) catalogued += ";" + line.substr(1, line.size() - 2);
+      if (!line.empty() && line.find('=') != std::string::npos) catalogued += "|" + line;
+    }
+    const size_t list = catalogued.find(';', 1);
+    catalogued = list == std::string::npos ? "" : catalogued.substr(list + 1) + ";";
+    EXPECT_EQ(catalogued, expected);
+
+    r = RunProcess(Lumora(), {"import", dir.File("d.json"), "--from", dir.File("odbcinst.ini")});
+    EXPECT_EQ(r.exitStatus, expected.empty() ? 2 : 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string imported;
+    const auto drivers = stored(r, dir.File("d.json"));
+    for (size_t i = 0; i < drivers.value("Drivers", std::vector<std::string>()).size(); ++i) {
+      std::string lines = drivers["DriversInfo"][i];
+      for (size_t at; (at = lines.find("\r\n")) != std::string::npos;) lines.replace(at, 2, "|");
+      imported += drivers["Drivers"][i].get<std::string>() + "|" + lines + ";";
+    }
+    EXPECT_EQ(imported, expected);
+  }
 }
 
 // Each refusal names the source and where in it; exit 2, the object left as it was (a source

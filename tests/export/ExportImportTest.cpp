@@ -428,7 +428,18 @@ TEST(ImportOdbcinst, ReadsSectionsAsUnixOdbcDoes) {
       {"odbc-user.ini",
        "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: "
        "remove\n[U]\n",
-       SourceType::kUnstated, "S|u|0|Server=a;T|u|0;U|u|1;"},
+       SourceType::kUnstated, "S|u|1|Server=a;T|u|0;U|u|1;"},
+      // Only export's own note, right above the section, sets the flag.
+      {"odbc-user.ini",
+       "; uninstall notes: not kept\n[S]\n; on uninstall: keep\n\n[T]\n;on uninstall: keep\n[U]\n"
+       "# on uninstall: keep\n[V]\n",
+       SourceType::kUnstated, "S|u|1;T|u|1;U|u|1;V|u|1;"},
+      // The first of each name and key, as the driver manager resolves them; no UsageCount.
+      {"odbcinst.ini",
+       "[D]\ndriver\t=\t/a.so\t\nDRIVER=/b.so\nUsageCount=3\nFlag\n=x\n[d]\nDriver=/c.so\n",
+       SourceType::kUnstated, "D|u|1|driver=/a.so|Flag=;"},
+      {"odbc-user.ini", "[ODBC Data Sources]\nS=d\n[odbc]\nx=1\n[S]\nDriver=d\n[s]\n",
+       SourceType::kUnstated, "S|u|1|DriverName=d;"},
       {"odbc-user.ini", "[S]\r\nServer=a\r\n", SourceType::kSystem, "S|s|1|Server=a;"},
   };
   for (const IniCase& c : cases) {

@@ -269,9 +269,9 @@ const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
 
 TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
   RegistryTreeKey root("");
-  const OdbcIniOutcome outcome =
+  const UnixOdbcIni outcome =
       AddOdbcIniToRoot(testing::ReadFile("tests/data/unixodbc/odbc.ini"), root);
-  EXPECT_EQ(outcome.rejectedLine, 0);
+  EXPECT_EQ(outcome.ignoredAtLine, 0);
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
             (Lines{"Driver=PostgreSQL", "Description=lots of  space",
                    "Database=C:\\data\\x.mdb ; kept", "Flag="}));

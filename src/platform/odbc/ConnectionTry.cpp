@@ -1,4 +1,5 @@
 #include "platform/odbc/ConnectionTry.h"
+#include "contract/Text.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>

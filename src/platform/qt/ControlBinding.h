@@ -26,7 +26,6 @@ class ControlBinding {
   // Connects the widget's signals to the runtime: a person's actions become UserInput calls.
   virtual void Connect() {}
   QWidget* Widget() const { return widget_; }
-  Control& GetControl() const { return control_; }
 
   // Shows every property of the control.
   void ApplyAll();

@@ -42,7 +42,6 @@ class Screen {
   // for good (a hangup without the signal) counts as SIGHUP.
   static int EndSignal();
   bool Unicode() const { return unicode_; }
-  bool Colour() const { return colour_; }
   int Attribute(Role role) const;
 
   // Box drawing in the locale's characters (ASCII where it is not UTF-8).

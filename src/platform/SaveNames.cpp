@@ -1,4 +1,4 @@
-#include "host/SaveNames.h"
+#include "platform/SaveNames.h"
 
 #include <limits.h>
 #include <unistd.h>

@@ -1,4 +1,5 @@
-// Every file-system call that saving a design object makes, behind one interface so that tests
+// Every file-system call that a safe write makes (platform/SafeSave.h: a design-object save, the
+// component registry, a catalogue, export's output folder), behind one interface so that tests
 // can make any of them fail (a disk that fills, a rename that is refused) as leveldb's
 // fault-injecting Env does. Each call mirrors its POSIX namesake and returns what it returns,
 // except that a failure is -errno instead of -1 with errno set. PosixFileSystem is the real one;

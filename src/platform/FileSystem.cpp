@@ -1,4 +1,4 @@
-#include "host/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
