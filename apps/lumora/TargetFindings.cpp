@@ -5,6 +5,7 @@
 #include <string>
 
 #include "contract/MessageText.h"
+#include "contract/Text.h"
 #include "platform/odbc/ConnectionString.h"
 #include "platform/odbc/InstalledDrivers.h"
 
