@@ -147,8 +147,8 @@ ExitStatus RunExport(const Invocation& invocation) {
              : a.format == "wix" ? WriteWixFragment(choices, options)
                                  : WriteOdbcinstTemplates(choices, options);
   } catch (const ExportError& e) {
-    PrintError(invocation.object + ": " + e.what() + "; nothing written");
-    return ExitStatus::kBadUsage;
+    // Said of the object, and mapped to the exit status by main like every host error.
+    throw ExportError(invocation.object + ": " + e.what() + "; nothing written");
   }
 
   if (!a.into.empty()) return WriteIntoPackage(a.into, output, a.force);

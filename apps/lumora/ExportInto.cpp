@@ -17,8 +17,7 @@ ExitStatus WriteIntoPackage(const std::string& package, const exporting::ExportO
       std::printf("%s: %s\n", package.c_str(), line.c_str());
     }
   } catch (const ExportError& e) {
-    PrintError(std::string(e.what()) + "; the package is left as it was");
-    return ExitStatus::kBadUsage;
+    throw ExportError(std::string(e.what()) + "; the package is left as it was");
   }
   return ExitStatus::kDone;
 }
