@@ -126,6 +126,16 @@ TEST(SecretMasking, HidesEveryEchoOfASecretValueAndEverySecretLine) {
        "a *** b *** c ***"},
       {"a token", "bearer abc123 refused", {{"AccessToken", "abc123"}}, "bearer *** refused"},
       {"not a secret key", "user abc123", {{"UID", "abc123"}}, "user abc123"},
+      // A value found in the mask itself: masking again must not grow the text (each pass
+      // over "***" tripled it before).
+      {"values within the mask",
+       "PWD=*;PW=**;Token=*",
+       {{"PWD", "*"}, {"PW", "**"}, {"Token", "*"}, {"Pass", "*"}, {"Secret", "*"}},
+       "PWD=***;PW=***;Token=***"},
+      {"overlapping secrets are one mask",
+       "x abcd y",
+       {{"PWD", "abc"}, {"PASS", "bcd"}},
+       "x *** y"},
   };
   for (const Row& row : rows)
     EXPECT_EQ(MaskSecrets(row.text, row.attributes), row.masked) << row.what;

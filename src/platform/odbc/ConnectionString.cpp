@@ -127,18 +127,33 @@ std::string MaskedConnectionString(std::string_view driver,
 }
 
 std::string MaskSecrets(std::string text, const std::vector<Attribute>& attributes) {
+  // Every echo is found in the text as it came and its bytes marked; each run of marked bytes
+  // then becomes one mask. A mask is never searched again, so a value that is part of "***"
+  // (or of another secret) cannot make the text grow, and a braced echo is masked whole.
+  std::vector<bool> secret(text.size(), false);
+  bool found = false;
   for (const Attribute& a : attributes) {
     if (!IsSecretKey(a.key) || a.value.empty()) continue;
-    // The longest form first, so that a braced echo is masked whole.
     const std::string doubled = DoubledBraces(a.value);
     for (const std::string& echo : {"{" + doubled + "}", doubled, a.value}) {
       for (size_t at = FindIgnoringCase(text, echo, 0); at != std::string::npos;
-           at = FindIgnoringCase(text, echo, at + 3)) {
-        text.replace(at, echo.size(), "***");
+           at = FindIgnoringCase(text, echo, at + 1)) {
+        std::fill_n(secret.begin() + static_cast<std::ptrdiff_t>(at), echo.size(), true);
+        found = true;
       }
     }
   }
-  return text;
+  if (!found) return text;
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    if (!secret[i]) {
+      out += text[i++];
+      continue;
+    }
+    out += "***";
+    while (i < text.size() && secret[i]) ++i;
+  }
+  return out;
 }
 
 std::string MaskSecretLines(std::string_view text) {
