@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -549,6 +550,20 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
   const std::string b = texts.Serialize();
   texts.PutProperty("Note", Value::String("a"));
   const std::string a = texts.Serialize();
+  // One save's time here: the kills are spread over about three of them, so that they reach
+  // every step of a save however slow the machine (or the sanitizers) make it.
+  useconds_t spread = 30000;
+  {
+    TempDir timing;
+    timing.Write("o.json", a);
+    DesignObjectFile probe = DesignObjectFile::Load(timing.File("o.json"));
+    probe.PutProperty("Note", Value::String("b"));
+    const auto started = std::chrono::steady_clock::now();
+    probe.Save();
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - started);
+    spread = std::max<useconds_t>(spread, static_cast<useconds_t>(3 * took.count()));
+  }
   // Each kind of object, the shell command that makes it one, and how many times it is killed.
   for (const auto& [kind, prepare, kills] : {std::tuple{"renamed", "true", 100},
                                              {"hard link", "ln o.json other", 150},
@@ -582,7 +597,7 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
       ::close(loaded[1]);
       (void)!::read(loaded[0], &ready, 1);
       ::close(loaded[0]);
-      ::usleep(static_cast<useconds_t>(random() % 30000));
+      ::usleep(static_cast<useconds_t>(random() % spread));
       ::kill(child, SIGKILL);
       ::waitpid(child, nullptr, 0);
       const std::string now = ReadFile(dir.File("o.json"));
