@@ -44,10 +44,29 @@ function(lumora_layer_root target dir root scope)
   target_include_directories(${target} ${scope} ${layer})
 endfunction()
 
+# lumora_sources(VAR DIR) sets VAR to the *.cpp of DIR that this platform builds. A platform
+# service has a POSIX implementation in Name.cpp and a Win32 one beside it in NameWin32.cpp: the
+# Windows build compiles NameWin32.cpp instead of Name.cpp, every other build leaves it out.
+function(lumora_sources var dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(chosen "")
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    if(name MATCHES "Win32$")
+      if(WIN32)
+        list(APPEND chosen ${source})
+      endif()
+    elseif(NOT (WIN32 AND EXISTS ${dir}/${name}Win32.cpp))
+      list(APPEND chosen ${source})
+    endif()
+  endforeach()
+  set(${var} ${chosen} PARENT_SCOPE)
+endfunction()
+
 # lumora_library(NAME DIR [DEPS ...]) builds the *.cpp of DIR (a folder under src/) into a static
 # library whose users see DIR's headers.
 function(lumora_library name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  lumora_sources(sources ${dir})
   if(NOT sources)  # a folder of headers only
     add_library(${name} INTERFACE)
     lumora_layer_root(${name} ${dir} ${PROJECT_SOURCE_DIR}/src INTERFACE)
@@ -62,7 +81,7 @@ endfunction()
 
 # lumora_test_suite(NAME DIR [DEPS ...]) builds the *.cpp of DIR into one GoogleTest binary.
 function(lumora_test_suite name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  lumora_sources(sources ${dir})
   if(NOT sources)
     return()
   endif()

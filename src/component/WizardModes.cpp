@@ -1,6 +1,5 @@
 #include "component/WizardModes.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -15,6 +14,7 @@
 #include "component/terminal/TerminalPlugin.h"
 #include "component/window/WindowPlugin.h"
 #include "contract/ProcessState.h"
+#include "contract/SharedLibrary.h"
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
 #include "platform/forms/Application.h"
@@ -99,13 +99,13 @@ class ScriptMode : public WizardMode {
 const window::WindowPlugin& LoadWindowPlugin(const std::string& path) {
   static const window::WindowPlugin* plugin = nullptr;
   if (plugin != nullptr) return *plugin;
-  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = ::dlerror();
-    throw HostError::BadInput("cannot load the wizard window's library: " +
-                              std::string(why != nullptr ? why : path) + kInstead);
+  const LoadedLibrary library = LoadSharedLibrary(path);
+  if (library.handle == nullptr) {
+    throw HostError::BadInput("cannot load the wizard window's library: " + library.error +
+                              kInstead);
   }
-  auto entry = reinterpret_cast<window::PluginEntry>(::dlsym(library, window::kPluginEntry));
+  auto entry =
+      reinterpret_cast<window::PluginEntry>(LibrarySymbol(library.handle, window::kPluginEntry));
   const window::WindowPlugin* table = entry != nullptr ? entry() : nullptr;
   if (table == nullptr || table->version != window::kPluginVersion) {
     throw HostError::BadInput("the wizard window's library " + path +
@@ -215,14 +215,13 @@ const terminal::TerminalPlugin& LoadTerminalPlugin() {
   static const terminal::TerminalPlugin* plugin = nullptr;
   if (plugin != nullptr) return *plugin;
   const std::string path = OwnFolder() + "/" + terminal::kPluginFile;
-  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = ::dlerror();
-    throw HostError::BadInput(
-        "cannot load the wizard's terminal library: " + std::string(why != nullptr ? why : path) +
-        "; use --script FILE to drive the wizard headless");
+  const LoadedLibrary library = LoadSharedLibrary(path);
+  if (library.handle == nullptr) {
+    throw HostError::BadInput("cannot load the wizard's terminal library: " + library.error +
+                              "; use --script FILE to drive the wizard headless");
   }
-  auto entry = reinterpret_cast<terminal::PluginEntry>(::dlsym(library, terminal::kPluginEntry));
+  auto entry = reinterpret_cast<terminal::PluginEntry>(
+      LibrarySymbol(library.handle, terminal::kPluginEntry));
   const terminal::TerminalPlugin* table = entry != nullptr ? entry() : nullptr;
   if (table == nullptr || table->version != terminal::kPluginVersion) {
     throw HostError::BadInput("the wizard's terminal library " + path +

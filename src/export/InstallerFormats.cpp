@@ -1,8 +1,7 @@
 #include "export/InstallerFormats.h"
 
-#include <dlfcn.h>
-
 #include "contract/HostError.h"
+#include "contract/SharedLibrary.h"
 #include "host/InstallTree.h"
 
 namespace lumora::exporting {
@@ -11,15 +10,15 @@ const InstallerFormats& LoadInstallerFormats() {
   static const InstallerFormats* formats = nullptr;
   if (formats != nullptr) return *formats;
   const std::string path = layout::OwnTreeLibrary(kInstallerFormatsFile);
-  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = ::dlerror();
+  const LoadedLibrary library = LoadSharedLibrary(path);
+  if (library.handle == nullptr) {
     throw HostError::NotDone(
         "cannot load the installer-format library, which writes into and "
         "reads installer packages and WiX sources: " +
-        std::string(why != nullptr ? why : path) + "; nothing written");
+        library.error + "; nothing written");
   }
-  auto entry = reinterpret_cast<InstallerFormatsEntry>(::dlsym(library, kInstallerFormatsEntry));
+  auto entry = reinterpret_cast<InstallerFormatsEntry>(
+      LibrarySymbol(library.handle, kInstallerFormatsEntry));
   const InstallerFormats* table = entry != nullptr ? entry() : nullptr;
   if (table == nullptr || table->version != kInstallerFormatsVersion) {
     throw HostError::NotDone("the installer-format library " + path +

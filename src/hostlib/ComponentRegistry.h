@@ -59,6 +59,14 @@ CheckedLibrary RegisteredLibrary(const std::string& file, const std::string& pro
 // "NAMED is not trusted: WHY; nothing was loaded".
 CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& named);
 
+// Whether the registry file exists; `problem` says why it could not be checked ("" when it is
+// simply missing).
+bool ComponentRegistryExists(const std::string& file, std::string& problem);
+
+// Whether a registered library's path is absolute on this platform ("/..." here, "C:\..." or
+// "\\server\..." on Windows).
+bool IsAbsoluteLibraryPath(const std::string& path);
+
 // "" when `path` belongs to this user or root and neither its group nor others may write it;
 // else why it is not trusted.
 std::string WhyNotTrusted(const std::string& path);

@@ -61,7 +61,7 @@ TEST(HostConfig, MistakesNameTheFileAndLine) {
 TEST(DriveMap, MapsDrivesAndTheSystemFolderToSysWow64WhenThePrefixHasOne) {
   testing::TempDir dir;
   dir.Write("windows/system32/odbcjt32.dll", "x");
-  ::mkdir(dir.File("windows/syswow64").c_str(), 0755);
+  std::filesystem::create_directory(dir.File("windows/syswow64"));
   const std::string system = "C:\\Windows\\System32\\";
   const struct {
     std::string systemFolder;
@@ -89,7 +89,7 @@ TEST(DriveMap, DriveCFallsBackToTheWinePrefix) {
   testing::TempDir dir;
   testing::ScopedEnv env("WINEPREFIX", dir.path().c_str());
   EXPECT_FALSE(DriveMap({}).drives().count('C'));  // no drive_c yet
-  ::mkdir(dir.File("drive_c").c_str(), 0755);
+  std::filesystem::create_directory(dir.File("drive_c"));
   EXPECT_EQ(DriveMap({}).ToLocalPath("C:\\x.dll"), dir.File("drive_c/x.dll"));
   EXPECT_EQ(DriveMap({{'C', "/elsewhere"}}).ToLocalPath("C:\\x.dll"), "/elsewhere/x.dll");
 }

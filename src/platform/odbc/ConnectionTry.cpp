@@ -1,12 +1,8 @@
 #include "platform/odbc/ConnectionTry.h"
 
-#include <dlfcn.h>
-#include <sys/wait.h>
-
 #include <cstring>
 #include <sstream>
 
-#include "contract/LocalPaths.h"
 #include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
@@ -48,20 +44,6 @@ void ReadAnswer(const std::string& text, const std::vector<Attribute>& attribute
 
 }  // namespace
 
-std::string TryProgramBesideThisLibrary() {
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&TryProgramBesideThisLibrary), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return kTryProgram;
-  }
-  return FolderOf(info.dli_fname) + "/" + kTryProgram;
-}
-
-std::string SignalName(int signal) {
-  const char* abbrev = ::sigabbrev_np(signal);
-  return abbrev != nullptr ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
-}
-
 TryOutcome TryConnection(const std::string& connectionString,
                          const std::vector<Attribute>& attributes, const TrySettings& settings) {
   TryOutcome outcome;
@@ -74,14 +56,14 @@ TryOutcome TryConnection(const std::string& connectionString,
   } else if (run.late) {
     outcome.result = TryResult::kNoAnswer;
     outcome.seconds = settings.timeoutSeconds;
-  } else if (WIFSIGNALED(run.status)) {
+  } else if (run.signal != 0) {
     outcome.result = TryResult::kCrashed;
-    outcome.signal = WTERMSIG(run.status);
+    outcome.signal = run.signal;
   } else {
     ReadAnswer(run.answer, attributes, outcome);
     if (outcome.result == TryResult::kNotRun) {
-      outcome.problem = settings.program + " gave no answer (exit status " +
-                        std::to_string(WEXITSTATUS(run.status)) + ")";
+      outcome.problem =
+          settings.program + " gave no answer (exit status " + std::to_string(run.exitStatus) + ")";
     }
   }
   return outcome;

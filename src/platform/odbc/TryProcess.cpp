@@ -1,5 +1,6 @@
 #include "platform/odbc/TryProcess.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,6 +13,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+
+#include "contract/LocalPaths.h"
+#include "platform/odbc/ConnectionTry.h"
 
 extern char** environ;
 
@@ -73,6 +77,20 @@ bool Start(const std::string& program, const std::vector<std::string>& arguments
 
 }  // namespace
 
+std::string TryProgramBesideThisLibrary() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&TryProgramBesideThisLibrary), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return kTryProgram;
+  }
+  return FolderOf(info.dli_fname) + "/" + kTryProgram;
+}
+
+std::string SignalName(int signal) {
+  const char* abbrev = ::sigabbrev_np(signal);
+  return abbrev != nullptr ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
+}
+
 TryRun RunTryProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& input, int timeoutSeconds,
                      const std::atomic<bool>* cancel) {
@@ -90,6 +108,7 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
 
   const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
   bool ended = false;
+  int status = 0;
   while (true) {
     if (cancel != nullptr && cancel->load()) {
       run.cancelled = true;
@@ -116,7 +135,7 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
       }
       continue;
     }
-    const pid_t done = ::waitpid(child.pid, &run.status, WNOHANG);
+    const pid_t done = ::waitpid(child.pid, &status, WNOHANG);
     if (done == child.pid) {
       ended = true;
       break;
@@ -125,9 +144,11 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   }
   if (!ended) {
     ::kill(-child.pid, SIGKILL);
-    ::waitpid(child.pid, &run.status, 0);
+    ::waitpid(child.pid, &status, 0);
   }
   if (child.out >= 0) ::close(child.out);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   return run;
 }
 

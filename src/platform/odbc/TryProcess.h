@@ -14,7 +14,8 @@ struct TryRun {
   bool started = false;    // false: the program could not be run (see problem)
   bool late = false;       // killed at the timeout
   bool cancelled = false;  // killed because the caller cancelled
-  int status = 0;          // the wait status when it ended by itself
+  int exitStatus = 0;      // its exit status when it ended by itself
+  int signal = 0;          // the signal that ended it (on Windows: the crash, as its signal)
   std::string answer;      // what it wrote to standard output
   std::string problem;
 };
