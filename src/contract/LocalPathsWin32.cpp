@@ -46,6 +46,13 @@ std::string FolderOf(std::string_view path) {
   return std::string(path.substr(0, root ? slash + 1 : slash));
 }
 
+std::string NameOf(std::string_view path) {
+  size_t start = path.find_last_of("\\/");
+  if (start == std::string_view::npos)
+    start = path.size() >= 2 && path[1] == ':' ? 1 : std::string_view::npos;
+  return std::string(start == std::string_view::npos ? path : path.substr(start + 1));
+}
+
 std::string HomeFolder(HomeLookup order) {
   const bool environmentFirst = order == HomeLookup::kEnvironmentFirst;
   std::string home = environmentFirst ? FromEnvironment() : FromUserDatabase();

@@ -23,6 +23,9 @@ TEST(LocalPaths, FolderOfAFileAndAnAbsoluteHome) {
       {"C:/x/y.ini", "C:/x"},
       {"\\\\server\\share\\lumora.ini", "\\\\server\\share"}};
   for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
+  EXPECT_EQ(NameOf("Z:\\tmp\\a.json"), "a.json");
+  EXPECT_EQ(NameOf("C:a.json"), "a.json");
+  EXPECT_EQ(NameOf("C:/x/a.json"), "a.json");
   PWSTR known = nullptr;
   ASSERT_TRUE(SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &known)));
   const std::string profile = Narrow(known);

@@ -28,6 +28,34 @@ foreach(run ${runs})
             "Windows (exit ${windows_status}):\n${windows_out}${windows_err}")
   endif()
 endforeach()
+
+# Finish writes the object: the same choices, saved by each platform's own file calls, give the
+# same file. Wine takes the copies' paths as Windows names on drive Z:.
+file(READ examples/demo.script script)
+string(REPLACE "key Escape" "click cmdNav(3)" script "${script}")
+set(work ${WORK_DIR}/finish)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(WRITE ${work}/finish.script "${script}")
+foreach(side linux windows)
+  file(COPY_FILE examples/object.json ${work}/${side}.json)
+endforeach()
+execute_process(COMMAND ${LINUX_LUMORA} wizard ${work}/linux.json --script ${work}/finish.script
+                RESULT_VARIABLE linux_status OUTPUT_QUIET ERROR_VARIABLE linux_err)
+string(REPLACE "/" "\\" windows_work "Z:${work}")
+execute_process(COMMAND ${EMULATOR} ${WINDOWS_LUMORA} wizard ${windows_work}\\windows.json
+                        --script ${windows_work}\\finish.script
+                RESULT_VARIABLE windows_status OUTPUT_QUIET ERROR_VARIABLE windows_err)
+file(READ ${work}/linux.json linux_saved)
+file(READ ${work}/windows.json windows_saved)
+file(READ examples/object.json original)
+if(NOT linux_status STREQUAL windows_status OR NOT linux_saved STREQUAL windows_saved
+   OR linux_saved STREQUAL original)
+  math(EXPR failures "${failures} + 1")
+  message("Finish: Linux (exit ${linux_status}) ${linux_err} saved:\n${linux_saved}\n"
+          "Windows (exit ${windows_status}) ${windows_err} saved:\n${windows_saved}")
+endif()
+
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} answers differ")
 endif()
