@@ -7,13 +7,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "contract/ProcessState.h"
 #include "hostlib/LocalHostLibrary.h"
+#include "services/SortArrays.h"
 #include "services/WizAPI.h"
 
 namespace lumora {
@@ -81,6 +84,33 @@ void BM_DiscoveryUnixOdbcUserOnly(benchmark::State& state) {
   for (auto _ : state) Discover(HostSettings{}, state);
 }
 BENCHMARK(BM_DiscoveryUnixOdbcUserOnly)->Unit(benchmark::kMillisecond);
+
+// The attribute-line sort on the largest 16-bit range: 32,767 equal lines (a data source whose
+// lines repeat), then the same count of distinct lines shuffled.
+void BM_QuicksortStringRepeated(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<std::string> lines(32767, "DriverName=Lumora Bench Driver");
+    state.ResumeTiming();
+    SortArrays::QuicksortString(lines, 0, 32766);
+    benchmark::DoNotOptimize(lines.data());
+  }
+}
+BENCHMARK(BM_QuicksortStringRepeated)->Unit(benchmark::kMillisecond);
+
+void BM_QuicksortStringShuffled(benchmark::State& state) {
+  std::vector<std::string> distinct;
+  for (int i = 0; i < 32767; ++i) distinct.push_back("Key" + std::to_string(i) + "=value");
+  std::shuffle(distinct.begin(), distinct.end(), std::mt19937(1));
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<std::string> lines = distinct;
+    state.ResumeTiming();
+    SortArrays::QuicksortString(lines, 0, 32766);
+    benchmark::DoNotOptimize(lines.data());
+  }
+}
+BENCHMARK(BM_QuicksortStringShuffled)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace lumora

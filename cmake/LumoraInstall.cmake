@@ -54,13 +54,17 @@ install(FILES ${lumora_generated}/LumoraComponentConfig.cmake
 
 # The desktop: man page (compressed, as Debian keeps them), desktop entry, icons, AppStream
 # metadata. The licence goes with the Debian copyright file (cmake/LumoraPackage.cmake).
-configure_file(${PROJECT_SOURCE_DIR}/data/lumora.1.in ${lumora_generated}/lumora.1 @ONLY)
+# The page also lies in the build tree's share/man, so that `man -l build/default/share/man/man1/lumora.1`
+# (or MANPATH=build/default/share/man man lumora) reads it before any install.
+set(lumora_man_page ${CMAKE_BINARY_DIR}/share/man/man1/lumora.1)
+configure_file(${PROJECT_SOURCE_DIR}/data/lumora.1.in ${lumora_man_page} @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/data/lumora.metainfo.xml
                ${lumora_generated}/org.lumora.Lumora.metainfo.xml @ONLY)
 find_program(GZIP gzip REQUIRED)
 add_custom_command(OUTPUT ${lumora_generated}/lumora.1.gz
+                   COMMAND ${CMAKE_COMMAND} -E copy ${lumora_man_page} ${lumora_generated}/lumora.1
                    COMMAND ${GZIP} -9nkf ${lumora_generated}/lumora.1
-                   DEPENDS ${lumora_generated}/lumora.1 COMMENT "Compressing the man page")
+                   DEPENDS ${lumora_man_page} COMMENT "Compressing the man page")
 add_custom_target(lumora_man ALL DEPENDS ${lumora_generated}/lumora.1.gz)
 install(FILES ${lumora_generated}/lumora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/data/lumora.desktop

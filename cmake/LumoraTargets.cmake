@@ -45,8 +45,9 @@ function(lumora_layer_root target dir root scope)
 endfunction()
 
 # lumora_sources(VAR DIR) sets VAR to the *.cpp of DIR that this platform builds. A platform
-# service has a POSIX implementation in Name.cpp and a Win32 one beside it in NameWin32.cpp: the
-# Windows build compiles NameWin32.cpp instead of Name.cpp, every other build leaves it out.
+# service keeps one implementation per platform side by side: NamePosix.cpp and NameWin32.cpp, or
+# Name.cpp (POSIX, and anything shared) with NameWin32.cpp beside it, which the Windows build
+# compiles instead.
 function(lumora_sources var dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   set(chosen "")
@@ -54,6 +55,10 @@ function(lumora_sources var dir)
     get_filename_component(name ${source} NAME_WE)
     if(name MATCHES "Win32$")
       if(WIN32)
+        list(APPEND chosen ${source})
+      endif()
+    elseif(name MATCHES "Posix$")
+      if(NOT WIN32)
         list(APPEND chosen ${source})
       endif()
     elseif(NOT (WIN32 AND EXISTS ${dir}/${name}Win32.cpp))
@@ -129,4 +134,14 @@ function(lumora_generated_table target tool source output comment)
     COMMENT "${comment}")
   target_sources(${target} PRIVATE ${file})
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
+endfunction()
+
+# A tool or library the build can do without is missing: a warning, or under CI=true (where
+# ./setup has installed everything) an error, so that no check is silently left out.
+function(lumora_missing what)
+  if("$ENV{CI}" STREQUAL "true")
+    message(FATAL_ERROR "${what} (CI=true: ./setup installs it)")
+  else()
+    message(WARNING "${what}")
+  endif()
 endfunction()

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_profile_file fuzz_reg_file fuzz_wine_registry fuzz_pe_version fuzz_design_object fuzz_wizard_script fuzz_export)
+  targets=(fuzz_profile_file fuzz_reg_file fuzz_wine_registry fuzz_pe_version fuzz_design_object fuzz_wizard_script fuzz_export fuzz_connection_string)
 fi
 
 if [[ ! -f build/fuzz/build.ninja ]]; then

@@ -5,7 +5,7 @@
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build/default; needs xvfb-run)
 #
 # The wizard plays a small script in the real window through the window probe (the build's probe/
-# folder, tests/window_probe); each `dump` of the script saves the window as shot-N.png.
+# folder, tools/window_probe); each `dump` of the script saves the window as shot-N.png.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/default}

@@ -25,7 +25,7 @@ type txtDSNAttrib "DriverName=SQLite3\\r\\nDatabase=$work/shop.db"
 click cmdDSNTest
 key Escape
 SCRIPT
-# The window probe (build/*/probe/, tests/window_probe) plays the script and saves the shots.
+# The window probe (build/*/probe/, tools/window_probe) plays the script and saves the shots.
 [ -x "$build/probe/lumora" ] || { echo "test-button-screenshots.sh: build the lumora_window_probe_folder target first" >&2; exit 2; }
 LUMORA_PROBE_SCRIPT=$work/pages.txt LUMORA_PROBE_SHOTS=$work QT_FONT_DPI=96 \
   xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" \

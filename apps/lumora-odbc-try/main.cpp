@@ -15,15 +15,29 @@
 //   loaded <TAB> FILE                  it loads and exports SQLConnect or SQLDriverConnect
 //   notloaded <TAB> REASON             it does not load, or is no ODBC driver
 // Exit status: 0 loaded, 1 not.
+//
+// Either way the work runs in a child process of which this one is the subreaper: when the work
+// ends, or this process is asked to stop (SIGTERM, or its parent ends), every process the driver
+// started, detached with setsid or not, is killed before this one ends. A crash of the work is
+// passed on as this process's own end by the same signal; no core file is written.
+#include <dirent.h>
 #include <dlfcn.h>
+#include <signal.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Built with the address sanitizer (the test builds): a driver's crash is what a try reports, so
@@ -102,16 +116,7 @@ int Load(const char* library) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--load") return Load(argv[2]);
-  if (argc != 1) {
-    std::fputs(
-        "usage: lumora-odbc-try < CONNECTION-STRING\n       lumora-odbc-try --load LIBRARY\n",
-        stderr);
-    return 2;
-  }
+int Connect() {
   std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
   while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
 
@@ -152,4 +157,100 @@ int main(int argc, char** argv) {
   SQLFreeHandle(SQL_HANDLE_DBC, dbc);
   SQLFreeHandle(SQL_HANDLE_ENV, env);
   return status;
+}
+
+// The processes whose parent is this one.
+std::vector<pid_t> Children() {
+  std::vector<pid_t> children;
+  const std::string self = std::to_string(::getpid());
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return children;
+  while (const dirent* entry = ::readdir(proc)) {
+    if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');  // the command name may hold blanks and parentheses
+    if (close == std::string::npos) continue;
+    char state = 0;
+    char parent[24] = {};
+    if (std::sscanf(text.c_str() + close + 1, " %c %23s", &state, parent) == 2 && self == parent) {
+      children.push_back(static_cast<pid_t>(std::strtol(entry->d_name, nullptr, 10)));
+    }
+  }
+  ::closedir(proc);
+  return children;
+}
+
+// Kills every process below this one. The orphans of a killed process come to this one (it is
+// their subreaper), so rounds go on until no child is left.
+void EndDescendants() {
+  for (std::vector<pid_t> children = Children(); !children.empty(); children = Children()) {
+    for (pid_t child : children) ::kill(child, SIGKILL);
+    for (pid_t child : children) ::waitpid(child, nullptr, 0);
+  }
+}
+
+// Runs `work` in a child process and ends as it ends, after every descendant has ended; ends
+// early, with the same cleaning, on SIGTERM or when the parent ends.
+int Keep(const std::function<int()>& work) {
+  const rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+  sigset_t wanted, old;
+  sigemptyset(&wanted);
+  sigaddset(&wanted, SIGTERM);
+  sigaddset(&wanted, SIGCHLD);
+  ::sigprocmask(SIG_BLOCK, &wanted, &old);
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  const pid_t worker = ::fork();
+  if (worker < 0) return work();  // no child to be had: the work here, unguarded
+  if (worker == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    ::sigprocmask(SIG_SETMASK, &old, nullptr);
+    std::exit(work());
+  }
+  int status = 0;
+  bool stopped = false, done = false;
+  while (!done && !stopped) {
+    siginfo_t info{};
+    if (::sigwaitinfo(&wanted, &info) == SIGTERM) {
+      stopped = true;
+      break;
+    }
+    int s = 0;
+    for (pid_t p; (p = ::waitpid(-1, &s, WNOHANG)) > 0;) {
+      if (p == worker) {
+        status = s;
+        done = true;
+      }
+    }
+  }
+  EndDescendants();
+  if (stopped) return 128 + SIGTERM;
+  if (WIFSIGNALED(status)) {
+    const int signal = WTERMSIG(status);
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--load") {
+    const std::string library = argv[2];
+    return Keep([&] { return Load(library.c_str()); });
+  }
+  if (argc != 1) {
+    std::fputs(
+        "usage: lumora-odbc-try < CONNECTION-STRING\n       lumora-odbc-try --load LIBRARY\n",
+        stderr);
+    return 2;
+  }
+  return Keep(Connect);
 }

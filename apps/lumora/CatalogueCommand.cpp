@@ -21,6 +21,7 @@
 #include "hostlib/RegistryTree.h"
 #include "hostlib/WineRegistry.h"
 #include "lumora/BVLumora.h"
+#include "platform/SafeSave.h"
 #include "platform/odbc/InstalledDrivers.h"
 
 namespace lumora::cli {
@@ -52,33 +53,34 @@ std::vector<Section> ReadSections(const std::string& text) {
   return sections;
 }
 
-// The drivers a registry tree lists under ODBCINST.INI\ODBC Drivers, each with its key's values.
+// The drivers a registry tree lists under the machine's ODBCINST.INI\ODBC Drivers, each with its
+// key's values. Drivers are the machine's: the driver manager reads no user key for them.
 std::vector<InstalledDriver> RegistryDrivers(RegistryTree& tree) {
   UseRegistryView(tree, 32);
   std::vector<InstalledDriver> drivers;
-  for (int32_t root : {kLocalMachineRoot, kCurrentUserRoot}) {
-    const RegistryTreeKey* inst =
-        RegistryTree::Find(tree.FindRoot(root), "SOFTWARE\\ODBC\\ODBCINST.INI");
-    if (inst == nullptr) continue;
-    const RegistryTreeKey* list = inst->Child("ODBC Drivers");
-    if (list == nullptr) continue;
-    for (const RegistryTreeValue& listed : list->values()) {
-      if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
-      InstalledDriver driver{listed.name, {}};
-      if (const RegistryTreeKey* key = inst->Child(listed.name)) {
-        for (const RegistryTreeValue& v : key->values()) {
-          if (v.data.kind() == Value::Kind::String)
-            driver.entries.push_back({v.name, v.data.AsText()});
-        }
+  const RegistryTreeKey* inst =
+      RegistryTree::Find(tree.FindRoot(kLocalMachineRoot), "SOFTWARE\\ODBC\\ODBCINST.INI");
+  const RegistryTreeKey* list = inst != nullptr ? inst->Child("ODBC Drivers") : nullptr;
+  if (list == nullptr) return drivers;
+  for (const RegistryTreeValue& listed : list->values()) {
+    if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
+    InstalledDriver driver{listed.name, {}};
+    if (const RegistryTreeKey* key = inst->Child(listed.name)) {
+      for (const RegistryTreeValue& v : key->values()) {
+        if (v.data.kind() == Value::Kind::String)
+          driver.entries.push_back({v.name, v.data.AsText()});
       }
-      drivers.push_back(std::move(driver));
     }
+    drivers.push_back(std::move(driver));
   }
   return drivers;
 }
 
 std::vector<InstalledDriver> SourceDrivers(const std::string& from) {
-  if (from == "unixodbc") return odbc::LoadInstalledDrivers();
+  if (from == "unixodbc") {
+    return odbc::LoadInstalledDrivers(odbc::OdbcinstIniPath(),
+                                      [](const std::string& warning) { PrintError(warning); });
+  }
   std::shared_ptr<RegistryTree> tree;
   if (from == "wine") {
     tree = LoadWinePrefixRegistry(DefaultWinePrefix());
@@ -184,9 +186,8 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
       if (const std::string v = d.Entry(first); !v.empty()) ini << first << "=" << v << "\n";
     }
     for (const Attribute& a : d.entries) {
-      if (odbc::SameIgnoringAsciiCase(a.key, "Driver") ||
-          odbc::SameIgnoringAsciiCase(a.key, "Setup") ||
-          odbc::SameIgnoringAsciiCase(a.key, "UsageCount") ||
+      if (EqualsIgnoringAsciiCase(a.key, "Driver") || EqualsIgnoringAsciiCase(a.key, "Setup") ||
+          EqualsIgnoringAsciiCase(a.key, "UsageCount") ||
           a.value.find_first_of("\r\n") != std::string::npos) {
         continue;
       }
@@ -205,18 +206,7 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
 
   std::error_code error;
   fs::create_directories(out, error);
-  const std::string temporary = target + ".new";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file << ini.str();
-    if (!file.flush()) {
-      throw HostError::NotDone("cannot write " + temporary + ": " + std::strerror(errno));
-    }
-  }
-  fs::rename(temporary, target, error);
-  if (error) {
-    throw HostError::NotDone("cannot write " + target + ": " + error.message());
-  }
+  ReplaceFile(MachineFileSystem(), target, ini.str());
   // The help file and the artwork stay the installed ones.
   for (const char* name : {"lumora.chm", "sidepanel.png"}) {
     const fs::path from = fs::path(dataFolder) / name, link = fs::path(out) / name;

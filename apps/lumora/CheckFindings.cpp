@@ -44,6 +44,10 @@ void CheckLines(const char* kind, const StoredItem& item, std::vector<Finding>& 
     } else if (TrimSpaces(line.text.substr(eq + 1)).empty()) {
       findings.push_back({ItemName(kind, item), line.number,
                           Quoted(line.text.substr(0, eq)) + " has an empty value"});
+    } else if (const std::string refusal = odbc::KeyRefusal(line.text.substr(0, eq));
+               !refusal.empty()) {  // the rule the connection string of a try is made by
+      findings.push_back(
+          {ItemName(kind, item), line.number, Quoted(line.text.substr(0, eq)) + " " + refusal});
     }
   }
 }
@@ -53,7 +57,7 @@ Line FindKey(const StoredItem& item, std::string_view key, std::string& value) {
   for (const Line& line : LinesOf(item.lines)) {
     const size_t eq = line.text.find('=');
     if (eq != std::string::npos &&
-        odbc::SameIgnoringAsciiCase(TrimSpaces(line.text.substr(0, eq)), key)) {
+        EqualsIgnoringAsciiCase(TrimSpaces(line.text.substr(0, eq)), key)) {
       value = TrimSpaces(line.text.substr(eq + 1));
       return line;
     }
@@ -81,6 +85,17 @@ void CheckCaseTwins(const char* kinds, const std::vector<StoredItem>& items,
 
 std::string Finding::Text() const {
   return item + (line > 0 ? " line " + std::to_string(line) : std::string()) + ": " + message;
+}
+
+std::vector<KeyLine> KeyLinesOf(const StoredItem& item) {
+  std::vector<KeyLine> out;
+  for (const Line& line : LinesOf(item.lines)) {
+    const size_t eq = line.text.find('=');
+    if (eq == std::string::npos) continue;
+    out.push_back(
+        {line.number, TrimSpaces(line.text.substr(0, eq)), TrimSpaces(line.text.substr(eq + 1))});
+  }
+  return out;
 }
 
 std::string ValueOf(const StoredItem& item, std::string_view key) {
@@ -111,11 +126,12 @@ std::vector<Finding> FindProblems(const StoredChoices& choices,
     for (const StoredItem& driver : choices.drivers) {
       std::string driverFile;
       FindKey(driver, "Driver", driverFile);
-      shipped = shipped ||
-                (driver.selected && ((!name.empty() && driver.name == name) ||
-                                     (name.empty() && !library.empty() &&
-                                      odbc::SameIgnoringAsciiCase(odbc::FileNameOf(driverFile),
-                                                                  odbc::FileNameOf(library)))));
+      shipped =
+          shipped ||
+          (driver.selected &&
+           ((!name.empty() && driver.name == name) ||
+            (name.empty() && !library.empty() &&
+             EqualsIgnoringAsciiCase(odbc::FileNameOf(driverFile), odbc::FileNameOf(library)))));
     }
     if (named.number == 0 && file.number == 0) {
       findings.push_back(

@@ -1,7 +1,8 @@
 // What `lumora check` finds in a design object without trying a connection: lines that are not
-// KEY=value, empty values, a driver without its Driver= line, a data source whose driver is
-// neither shipped by the object nor installed on this machine, and stored names that differ only
-// in letter case. Each finding names the item and, where it is one line's fault, the line.
+// KEY=value, empty values, keys a connection string refuses (KeyRefusal), a driver without its
+// Driver= line, a data source whose driver is neither shipped by the object nor installed on this
+// machine, and stored names that differ only in letter case. Each finding names the item and, where
+// it is one line's fault, the line.
 #pragma once
 
 #include <string>
@@ -25,12 +26,27 @@ struct StoredChoices {
   std::vector<StoredItem> dataSources;
 };
 
+// A finding is an error (exit status 1) unless it is a warning: what only breaks on the target
+// (TargetFindings.h), which changes the exit status only with --strict.
+enum class Severity { kError, kWarning };
+
 struct Finding {
-  std::string item;  // `driver "X"`, `data source "Y"`
+  std::string item;  // `driver "X"`, `data source "Y"`, `table ODBCDriver, row X`
   int line = 0;      // the attribute line, from 1; 0 when the finding is about the item
   std::string message;
+  Severity severity = Severity::kError;
+  std::string file;          // the file it is about when not the object (a package)
   std::string Text() const;  // `data source "Y" line 3: ...`
 };
+
+// A KEY=value line of an item: its number from 1, the key and the value with blanks trimmed.
+struct KeyLine {
+  int number = 0;
+  std::string key, value;
+};
+
+// The item's lines that hold a '=' (the others are findings of their own).
+std::vector<KeyLine> KeyLinesOf(const StoredItem& item);
 
 // The value of the item's first line named `key` (ASCII case ignored), blanks trimmed; "" when
 // none.

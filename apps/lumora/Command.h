@@ -25,22 +25,33 @@ enum class ExitStatus : int {
 };
 
 // What the command line said, filled by the options each command adds.
+// import's own options.
+struct ImportOptions {
+  std::vector<std::string> sources;
+  bool replace = false, system = false, user = false;
+};
+
 struct Invocation {
   HostSettings host;
   std::string object;
   std::vector<std::string> features;
   std::string script;
   bool scriptGiven = false;
-  std::string ui;  // wizard: "window", "terminal" or "" (the window when it can be shown)
-  std::string library;             // register, unregister: the component's file
+  std::string ui;       // wizard: "window", "terminal" or "" (the window when it can be shown)
+  std::string library;  // register, unregister: the component's file
   std::vector<std::string> names;  // check: the data sources to try
   bool json = false;               // check
   bool noConnect = false;          // check
   bool drivers = false;            // check
   int timeoutSeconds = 10;         // check
+  int deadlineSeconds = 0;         // check: 0 for kDeadlineTimeouts times the timeout
+  bool showSecrets = false;        // show
+  std::string package;             // check: the installer package to check against
+  bool strict = false;             // check: warnings count as findings
   std::string from, out;           // catalogue
   bool force = false;              // catalogue
   bool onlySource = false;         // catalogue
+  ImportOptions import;
 };
 
 struct Command {

@@ -6,13 +6,9 @@
 
 namespace lumora::cli {
 
-ExitStatus WriteIntoPackage(const std::string& package, const std::string& format,
-                            const exporting::ExportOutput& output, bool force) {
+ExitStatus WriteIntoPackage(const std::string& package, const exporting::ExportOutput& output,
+                            bool force) {
   using namespace exporting;
-  if (format != "msi") {
-    PrintError("--into writes into an installer package: it goes with --format msi, not " + format);
-    return ExitStatus::kBadUsage;
-  }
   for (const std::string& warning : output.warnings) PrintError("warning: " + warning);
   try {
     const InstallerFormats& formats = LoadInstallerFormats();
@@ -21,8 +17,7 @@ ExitStatus WriteIntoPackage(const std::string& package, const std::string& forma
       std::printf("%s: %s\n", package.c_str(), line.c_str());
     }
   } catch (const ExportError& e) {
-    PrintError(std::string(e.what()) + "; the package is left as it was");
-    return ExitStatus::kBadUsage;
+    throw ExportError(std::string(e.what()) + "; the package is left as it was");
   }
   return ExitStatus::kDone;
 }

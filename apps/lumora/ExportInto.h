@@ -9,7 +9,9 @@
 
 namespace lumora::cli {
 
-ExitStatus WriteIntoPackage(const std::string& package, const std::string& format,
-                            const exporting::ExportOutput& output, bool force);
+// `output` is what --format msi made. Prints what was written, a line each; a refusal or a
+// failure names the package and why, and leaves it as it was (exit 2).
+ExitStatus WriteIntoPackage(const std::string& package, const exporting::ExportOutput& output,
+                            bool force);
 
 }  // namespace lumora::cli

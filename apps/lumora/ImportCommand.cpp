@@ -22,16 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace exporting;
 
-struct ImportArguments {
-  std::vector<std::string> sources;
-  bool replace = false, system = false, user = false;
-};
-
-ImportArguments& Arguments() {
-  static ImportArguments arguments;
-  return arguments;
-}
-
 std::string Extension(const std::string& path) {
   std::string ext = fs::path(path).extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -45,6 +35,7 @@ void Append(ImportedChoices& into, ImportedChoices&& from) {
     std::move(list->begin(), list->end(), std::back_inserter(*to));
   }
   std::move(from.warnings.begin(), from.warnings.end(), std::back_inserter(into.warnings));
+  std::move(from.notes.begin(), from.notes.end(), std::back_inserter(into.notes));
 }
 
 // --system and --user say what an odbc.ini leaves unsaid; any other source says it itself.
@@ -110,7 +101,7 @@ std::string Listed(const std::vector<std::string>& names) {
 }  // namespace
 
 void AddImportOptions(CLI::App& sub, Invocation& invocation) {
-  ImportArguments& a = Arguments();
+  ImportOptions& a = invocation.import;
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON); made when missing")
       ->required();
   sub.add_option("--from", a.sources,
@@ -137,27 +128,22 @@ void AddImportOptions(CLI::App& sub, Invocation& invocation) {
 }
 
 ExitStatus RunImport(const Invocation& invocation) {
-  const ImportArguments& a = Arguments();
+  const ImportOptions& a = invocation.import;
   const SourceType type = a.system ? SourceType::kSystem
                           : a.user ? SourceType::kUser
                                    : SourceType::kUnstated;
   std::optional<DesignObjectFile> object;
   ImportedChoices choices;
   StoreResult result;
-  try {
-    std::error_code error;
-    object = fs::exists(invocation.object, error) || fs::is_symlink(invocation.object, error)
-                 ? DesignObjectFile::Load(invocation.object)
-                 : DesignObjectFile::Parse(invocation.object, "{\"properties\": {}}\n");
-    CheckHostSettings(invocation);
-    const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
-    for (const std::string& source : a.sources) Append(choices, ReadSource(source, type, config));
-    result = StoreImported(*object, invocation.object, choices,
-                           a.replace ? ImportMode::kReplace : ImportMode::kJoin);
-  } catch (const ImportError& e) {
-    PrintError(std::string(e.what()) + "; nothing written");
-    return ExitStatus::kBadUsage;
-  }
+  std::error_code error;
+  object = fs::exists(invocation.object, error) || fs::is_symlink(invocation.object, error)
+               ? DesignObjectFile::Load(invocation.object)
+               : DesignObjectFile::Parse(invocation.object, "{\"properties\": {}}\n");
+  CheckHostSettings(invocation);
+  const HostConfig config = LoadHostConfig(invocation.host.hostConfig);
+  for (const std::string& source : a.sources) Append(choices, ReadSource(source, type, config));
+  result = StoreImported(*object, invocation.object, choices,
+                         a.replace ? ImportMode::kReplace : ImportMode::kJoin);
   for (const std::string& warning : choices.warnings) PrintError("warning: " + warning);
   if (!choices.translators.empty()) {
     PrintError("warning: " + std::to_string(choices.translators.size()) +
@@ -167,6 +153,7 @@ ExitStatus RunImport(const Invocation& invocation) {
   std::printf("%s: imported %zu driver(s) and %zu data source(s); it now stores %zu and %zu\n",
               invocation.object.c_str(), choices.drivers.size(), choices.dataSources.size(),
               result.drivers, result.dataSources);
+  for (const std::string& note : choices.notes) std::printf("%s\n", note.c_str());
   if (!result.replaced.empty()) {
     std::printf("replaced the stored %s\n", Listed(result.replaced).c_str());
   }

@@ -1,6 +1,6 @@
 // lumora import OBJECT --from SOURCE: drivers and data sources read back from an installer
 // package, a WiX source or unixODBC files and stored in the object as Finish stores them. Its
-// options live with it rather than in the shared Invocation.
+// options are the invocation's ImportOptions; its refusals are HostErrors, mapped by main.
 #pragma once
 
 #include "Command.h"

@@ -1,4 +1,5 @@
-// lumora show OBJECT: the stored choices, readably.
+// lumora show OBJECT: the stored choices, readably; the values of secret keys (see
+// platform/odbc/ConnectionString.h) shown as *** unless --show-secrets.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -9,12 +10,13 @@
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
 #include "host/StoredLists.h"
+#include "platform/odbc/ConnectionString.h"
 
 namespace lumora::cli {
 namespace {
 
-void PrintAttributes(std::ostringstream& out, const std::string& attributes) {
-  std::istringstream lines(attributes);
+void PrintAttributes(std::ostringstream& out, const std::string& attributes, bool secrets) {
+  std::istringstream lines(secrets ? attributes : odbc::MaskSecretLines(attributes));
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -26,6 +28,9 @@ void PrintAttributes(std::ostringstream& out, const std::string& attributes) {
 
 void AddShowOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("OBJECT", invocation.object, "The design-object file (JSON)")->required();
+  sub.add_flag("--show-secrets", invocation.showSecrets,
+               "Show the values of secret attributes (PWD=, Password=, ...*Token=, ...) instead "
+               "of ***");
 }
 
 ExitStatus RunShow(const Invocation& invocation) {
@@ -67,7 +72,7 @@ ExitStatus RunShow(const Invocation& invocation) {
       ++shown;
       out << "  [" << (StoredFlag(driversSelections, i) ? 'x' : ' ') << "] "
           << EscapeForMessage(name) << "\n";
-      PrintAttributes(out, StoredText(driversInfo, i));
+      PrintAttributes(out, StoredText(driversInfo, i), invocation.showSecrets);
     }
     if (shown == 0) out << "  (none selected)\n";
   }
@@ -92,7 +97,7 @@ ExitStatus RunShow(const Invocation& invocation) {
       out << "  [" << (StoredFlag(sourcesSelections, i) ? 'x' : ' ') << "] "
           << EscapeForMessage(name) << "  (" << EscapeForMessage(type)
           << (StoredFlag(sourcesUninstall, i) ? ", uninstalled with the application" : "") << ")\n";
-      PrintAttributes(out, StoredText(sourcesInfo, i));
+      PrintAttributes(out, StoredText(sourcesInfo, i), invocation.showSecrets);
     }
     if (shown == 0) out << "  (none selected)\n";
   }

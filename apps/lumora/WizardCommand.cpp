@@ -23,7 +23,7 @@
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
-#include "host/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "host/StoredLists.h"
 #include "hostlib/DataFolder.h"
 

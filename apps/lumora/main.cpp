@@ -14,7 +14,7 @@
 namespace lumora::cli {
 namespace {
 
-constexpr const char* kHostOptionsGroup = "Host settings (for every command)";
+constexpr const char* kHostOptionsGroup = "Host settings (wizard, build, show, export, import)";
 
 void AddHostOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("--component-dir", invocation.host.componentDir,
@@ -108,15 +108,16 @@ int Main(int argc, char** argv) {
     NameValues(*sub);
     sub->callback([&chosen, &command] { chosen = &command; });
   }
-  // build answers from the stored choices alone: it accepts and checks the host settings as
-  // every command does, but its help does not offer them.
+  // build answers from the stored choices alone: it accepts and checks the host settings as the
+  // other commands that take them do, but its help does not offer them.
   if (CLI::App* build = app.get_subcommand("build")) {
     for (CLI::Option* option : build->get_options()) {
       if (option->get_group() == kHostOptionsGroup) option->group("");
     }
-    build->footer(build->get_footer() +
-                  "\n\nThe host settings --component-dir, --registry and --host-config are "
-                  "accepted and checked as for every command; build uses none of them.");
+    build->footer(
+        build->get_footer() +
+        "\n\nThe host settings --component-dir, --registry and --host-config are "
+        "accepted and checked as by the other commands that take them; build uses none of them.");
   }
 
   const std::string command = CommandOf(app, argc, argv);

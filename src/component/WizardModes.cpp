@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "component/ComponentState.h"
-#include "component/terminal/TerminalPlugin.h"
-#include "component/window/WindowPlugin.h"
+#include "component/plugin/RendererPlugin.h"
 #include "contract/ProcessState.h"
 #include "contract/SharedLibrary.h"
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
+#include "platform/PluginLibrary.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Display.h"
 #include "platform/forms/Form.h"
@@ -95,32 +95,24 @@ class ScriptMode : public WizardMode {
   std::unique_ptr<forms::ScriptSource> source_;
 };
 
-// The window library, opened once and kept for the life of the process (Qt does not unload).
-const window::WindowPlugin& LoadWindowPlugin(const std::string& path) {
-  static const window::WindowPlugin* plugin = nullptr;
-  if (plugin != nullptr) return *plugin;
-  const LoadedLibrary library = LoadSharedLibrary(path);
-  if (library.handle == nullptr) {
-    throw HostError::BadInput("cannot load the wizard window's library: " + library.error +
-                              kInstead);
-  }
-  auto entry =
-      reinterpret_cast<window::PluginEntry>(LibrarySymbol(library.handle, window::kPluginEntry));
-  const window::WindowPlugin* table = entry != nullptr ? entry() : nullptr;
-  if (table == nullptr || table->version != window::kPluginVersion) {
-    throw HostError::BadInput("the wizard window's library " + path +
-                              " does not belong to this component" + kInstead);
-  }
-  plugin = table;
-  return *plugin;
+// A renderer library of this component, kept for the life of the process (Qt does not unload).
+const renderer::RendererPlugin& LoadRenderer(const std::string& path, const PluginUse& use) {
+  return LoadPlugin<renderer::RendererPlugin>(path, renderer::kRendererPluginEntry,
+                                              renderer::kRendererPluginVersion, use);
 }
+
+const PluginUse kWindowUse = {
+    .library = "the wizard window's library", .owner = "this component", .advice = kInstead};
+const PluginUse kTerminalUse = {.library = "the wizard's terminal library",
+                                .owner = "this component",
+                                .advice = "; use --script FILE to drive the wizard headless"};
 
 // The renderer of one run, made when the first form is shown or the first message box comes:
 // until then the wizard reads what it will show while the window library loads. A library that
 // cannot be loaded gives up the form and shows nothing; Failure() then says why.
 class DeferredWindows : public forms::ModalDriver, public forms::Presenter {
  public:
-  explicit DeferredWindows(std::future<const window::WindowPlugin*> loading)
+  explicit DeferredWindows(std::future<const renderer::RendererPlugin*> loading)
       : loading_(std::move(loading)) {}
 
   void RunModal(forms::Form& form) override {
@@ -146,15 +138,15 @@ class DeferredWindows : public forms::ModalDriver, public forms::Presenter {
     if (session_) return true;
     if (!failure_.empty()) return false;
     try {
-      session_ = loading_.get()->openWindows(forms::App(), component::CurrentState());
-    } catch (const HostError& e) {
+      session_ = loading_.get()->open(forms::App(), component::CurrentState());
+    } catch (const std::runtime_error& e) {
       failure_ = e.what();
     }
     return session_ != nullptr;
   }
 
-  std::future<const window::WindowPlugin*> loading_;
-  std::unique_ptr<window::WindowSession> session_;
+  std::future<const renderer::RendererPlugin*> loading_;
+  std::unique_ptr<renderer::RendererSession> session_;
   std::string failure_;
 };
 
@@ -168,25 +160,25 @@ class WindowMode : public WizardMode {
     if (!forms::DisplayAvailable(&why)) {
       throw HostError::BadInput("cannot open the wizard window: " + why + kInstead);
     }
-    const std::string path = OwnFolder() + "/" + window::kPluginFile;
+    const std::string path = OwnFolder() + "/" + renderer::kWindowLibrary;
     if (::access(path.c_str(), F_OK) != 0) {
       throw HostError::BadInput(
           "this lumora was built without Qt6, so it cannot open the wizard window; use --script "
           "FILE to drive the wizard headless");
     }
-    std::promise<const window::WindowPlugin*> loaded;
+    std::promise<const renderer::RendererPlugin*> loaded;
     loading_ = loaded.get_future();
     loader_ = std::thread([path, loaded = std::move(loaded)]() mutable {
       std::function<void()> ahead;
       try {
-        const window::WindowPlugin& plugin = LoadWindowPlugin(path);
+        const renderer::RendererPlugin& plugin = LoadRenderer(path, kWindowUse);
         ahead = plugin.planStart();
         loaded.set_value(&plugin);
       } catch (...) {
         loaded.set_exception(std::current_exception());
         return;
       }
-      ahead();  // the windows may open meanwhile
+      if (ahead) ahead();  // the windows may open meanwhile
     });
   }
   ~WindowMode() override { loader_.join(); }
@@ -206,45 +198,25 @@ class WindowMode : public WizardMode {
   }
 
  private:
-  std::future<const window::WindowPlugin*> loading_;
+  std::future<const renderer::RendererPlugin*> loading_;
   std::thread loader_;
 };
-
-// The terminal library, opened once and kept for the life of the process.
-const terminal::TerminalPlugin& LoadTerminalPlugin() {
-  static const terminal::TerminalPlugin* plugin = nullptr;
-  if (plugin != nullptr) return *plugin;
-  const std::string path = OwnFolder() + "/" + terminal::kPluginFile;
-  const LoadedLibrary library = LoadSharedLibrary(path);
-  if (library.handle == nullptr) {
-    throw HostError::BadInput("cannot load the wizard's terminal library: " + library.error +
-                              "; use --script FILE to drive the wizard headless");
-  }
-  auto entry = reinterpret_cast<terminal::PluginEntry>(
-      LibrarySymbol(library.handle, terminal::kPluginEntry));
-  const terminal::TerminalPlugin* table = entry != nullptr ? entry() : nullptr;
-  if (table == nullptr || table->version != terminal::kPluginVersion) {
-    throw HostError::BadInput("the wizard's terminal library " + path +
-                              " does not belong to this component");
-  }
-  plugin = table;
-  return *plugin;
-}
 
 class TerminalMode : public WizardMode {
  public:
   // The terminal is checked here, before anything is shown.
-  TerminalMode() : plugin_(LoadTerminalPlugin()) {
-    if (const std::string why = plugin_.whyNoTerminal(); !why.empty()) {
+  TerminalMode()
+      : plugin_(LoadRenderer(OwnFolder() + "/" + renderer::kTerminalLibrary, kTerminalUse)) {
+    if (const std::string why = plugin_.whyUnavailable(); !why.empty()) {
       throw HostError::BadInput("cannot show the wizard in this terminal: " + why +
                                 "; use --script FILE to drive the wizard headless");
     }
   }
 
   bool Run(LumoraCtl& control, DesignObject& object) override {
-    std::shared_ptr<terminal::TerminalSession> session;
+    std::shared_ptr<renderer::RendererSession> session;
     try {
-      session = plugin_.openTerminal(forms::App(), component::CurrentState());
+      session = plugin_.open(forms::App(), component::CurrentState());
     } catch (const std::runtime_error& e) {
       throw HostError::BadInput(std::string("cannot show the wizard in this terminal: ") +
                                 e.what());
@@ -269,13 +241,13 @@ class TerminalMode : public WizardMode {
   }
 
  private:
-  const terminal::TerminalPlugin& plugin_;
+  const renderer::RendererPlugin& plugin_;
 };
 
 // Whether the window can be used: a display, and the window library built.
 bool WindowPossible(std::string* why) {
   if (!forms::DisplayAvailable(why)) return false;
-  if (::access((OwnFolder() + "/" + window::kPluginFile).c_str(), F_OK) != 0) {
+  if (::access((OwnFolder() + "/" + renderer::kWindowLibrary).c_str(), F_OK) != 0) {
     *why = "this lumora was built without Qt6";
     return false;
   }

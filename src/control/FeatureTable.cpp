@@ -1,5 +1,6 @@
 #include "control/FeatureTable.h"
 
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 
@@ -62,15 +63,31 @@ const std::vector<FeatureRow>& FeatureTable() {
 }
 
 const FeatureRow* FindFeature(std::string_view path) {
-  // The table's paths upper-cased; the first row of a path wins.
-  static const std::unordered_map<std::string, const FeatureRow*> byPath = [] {
-    std::unordered_map<std::string, const FeatureRow*> index;
-    for (const FeatureRow& row : FeatureTable()) index.try_emplace(UCase(row.path), &row);
-    return index;
-  }();
-  thread_local std::string key;  // reused, so that asking allocates nothing
-  UCaseInto(path, key);
-  const auto found = byPath.find(key);
+  // The table's paths upper-cased; the first row of a path wins. Looked up by a view, so that a
+  // path upper-cased on the stack needs no string of its own.
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  static const std::unordered_map<std::string, const FeatureRow*, Hash, std::equal_to<>> byPath =
+      [] {
+        std::unordered_map<std::string, const FeatureRow*, Hash, std::equal_to<>> index;
+        for (const FeatureRow& row : FeatureTable()) index.try_emplace(UCase(row.path), &row);
+        return index;
+      }();
+  // A plain ASCII path that fits is upper-cased into a buffer on the stack, so that asking
+  // allocates nothing; any other goes through UCase. No thread_local: the component is loaded
+  // with dlopen, where each thread_local is dynamic TLS, whose blocks the sanitizers' leak
+  // checker finds by guessing at the allocator's headers (and at times scans garbage).
+  char buffer[128];
+  bool plain = path.size() <= sizeof buffer;
+  for (size_t i = 0; plain && i < path.size(); ++i) {
+    const char c = path[i];
+    plain = static_cast<unsigned char>(c) < 0x80;
+    buffer[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  const auto found = plain ? byPath.find(std::string_view(buffer, path.size()))
+                           : byPath.find(std::string_view(UCase(path)));
   return found == byPath.end() ? nullptr : found->second;
 }
 

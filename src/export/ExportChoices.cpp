@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <set>
 
 #include "contract/Failure.h"
@@ -68,33 +67,32 @@ static bool IsControl(int32_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-// Whether any byte of `w` is below 0x20 or 0x7F and above (for "any", the borrows between bytes
-// of the subtractions do not matter).
-static bool AnyNotPrintableAscii(uint64_t w) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-  const uint64_t del = w ^ (0x7F * kOnes);
-  return (((w - 0x20 * kOnes) & ~w) | w | ((del - kOnes) & ~del)) & kHighs;
+static bool IsNoncharacter(int32_t c) {
+  return (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
 }
 
+// Names the driver managers give a meaning of their own: [ODBC] holds unixODBC's settings (and
+// ODBC.INI\ODBC the Windows trace settings), [ODBC Data Sources] lists the data sources, [Default]
+// is the data source used when none is named. Both find them ignoring case.
+static constexpr const char* kReservedNames[] = {"ODBC", "ODBC Data Sources", "Default"};
+
+// Keys the driver manager acts on itself when it meets them in a connection string: a data
+// source's attributes never name another data source or a file to read or write.
+static constexpr const char* kDriverManagerKeys[] = {"DSN", "FILEDSN", "SAVEFILE"};
+
 std::string UncarriableIn(std::string_view text) {
-  // Printable ASCII, the bulk of most text, needs no decoding: eight bytes at a time.
-  size_t first = 0;
-  for (uint64_t w = 0; first + 8 <= text.size(); first += 8) {
-    std::memcpy(&w, text.data() + first, 8);
-    if (AnyNotPrintableAscii(w)) break;
-  }
-  first =
-      static_cast<size_t>(std::find_if(text.begin() + static_cast<std::ptrdiff_t>(first),
-                                       text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
-                          text.begin());
+  // Printable ASCII, the bulk of most text, needs no decoding.
+  const size_t first = static_cast<size_t>(
+      std::find_if(text.begin(), text.end(), [](char c) { return c < 0x20 || c >= 0x7F; }) -
+      text.begin());
   std::string what;
   ForEachCodePoint(text.substr(first), [&](int32_t c, size_t, size_t) {
     if (c < 0) {
       what = "bytes that are not UTF-8";
-    } else if (IsControl(c)) {
+    } else if (IsControl(c) || IsNoncharacter(c)) {
       char code[16];
       std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-      what = std::string("control character ") + code;
+      what = std::string(IsControl(c) ? "control character " : "Unicode noncharacter ") + code;
     }
     return what.empty();
   });
@@ -118,23 +116,52 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+std::string ProblemOf(const ExportItem& item) {
+  std::string what = UncarriableIn(item.name);
+  if (!what.empty()) {
+    return Describe(item) + ": the name holds " + what + ", which no export format carries";
+  }
+  const std::string_view name = item.name;
+  if (name.empty() || name.find_first_of("[]") != std::string_view::npos ||
+      TrimOf(name, " ").size() != name.size()) {
+    return Describe(item) +
+           ": an ini section name cannot hold '[', ']' or a line break, nor begin or end with "
+           "blanks";
+  }
+  for (const char* reserved : kReservedNames) {
+    if (EqualsIgnoringAsciiCase(name, reserved)) {
+      return Describe(item) + ": [" + reserved + "] is a name the driver managers reserve";
+    }
+  }
+  for (const AttributeLine& line : item.lines) {
+    what = UncarriableIn(line.name);
+    if (what.empty()) what = UncarriableIn(line.value);
+    if (!what.empty()) {
+      return Describe(item) + ": the line \"" + Printable(line.name) + "=" + Printable(line.value) +
+             "\" holds " + what + ", which no export format carries";
+    }
+    const std::string_view key = line.name;
+    if (key.empty() || key.find('=') != std::string_view::npos ||
+        TrimOf(key, " ").size() != key.size() || key.starts_with('[') || key.starts_with(';') ||
+        key.starts_with('#')) {
+      return Describe(item) + ": attribute \"" + line.name +
+             "\" cannot be an ini key (a line break, blanks around it, or a leading '[', ';' or "
+             "'#')";
+    }
+    for (const char* reserved : kDriverManagerKeys) {
+      if (item.kind == ItemKind::kDataSource && EqualsIgnoringAsciiCase(key, reserved)) {
+        return Describe(item) + ": attribute \"" + line.name +
+               "\" is one the driver manager acts on itself, which a data source does not carry";
+      }
+    }
+  }
+  return {};
+}
+
 void CheckCarriable(const ExportChoices& choices) {
   for (const auto* list : {&choices.drivers, &choices.translators, &choices.dataSources}) {
     for (const ExportItem& item : *list) {
-      std::string what = UncarriableIn(item.name);
-      if (!what.empty()) {
-        throw ExportError(Describe(item) + ": the name holds " + what +
-                          ", which no export format carries");
-      }
-      for (const AttributeLine& line : item.lines) {
-        what = UncarriableIn(line.name);
-        if (what.empty()) what = UncarriableIn(line.value);
-        if (!what.empty()) {
-          throw ExportError(Describe(item) + ": the line \"" + Printable(line.name) + "=" +
-                            Printable(line.value) + "\" holds " + what +
-                            ", which no export format carries");
-        }
-      }
+      if (std::string problem = ProblemOf(item); !problem.empty()) throw ExportError(problem);
     }
   }
 }

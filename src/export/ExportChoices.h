@@ -69,12 +69,21 @@ void ForEachCodePoint(std::string_view text, Visit visit) {
   }
 }
 
-// What in `text` no export format carries: a control character (C0, DEL or C1) or bytes that
-// are not UTF-8, described for a message ("control character U+0000"); "" when there is none.
+// What in `text` no export format carries: a control character (C0 with tab, CR and LF, DEL or
+// C1), a Unicode noncharacter (U+FDD0..U+FDEF, U+xFFFE and U+xFFFF) or bytes that are not UTF-8,
+// described for a message ("control character U+0000"); "" when there is none.
 std::string UncarriableIn(std::string_view text);
 
-// Throws ExportError naming the item and the line at the first name or value holding what
-// UncarriableIn finds. Every writer calls it before it writes a byte.
+// The one check of what the stored choices may hold, run by every export writer before it writes
+// a byte and by import before it stores anything: names and lines free of what UncarriableIn
+// finds; a name that is neither empty, nor holds '[' or ']', nor begins or ends with a blank, nor
+// is one the driver managers reserve (ODBC, ODBC Data Sources, Default, any case); an attribute
+// name without blanks around it, without '=', not starting with '[', ';' or '#', and in a data
+// source none the driver manager acts on (DSN, FILEDSN, SAVEFILE). Returns what is wrong, naming
+// the item and the line, or "".
+std::string ProblemOf(const ExportItem& item);
+
+// Throws ExportError with ProblemOf's answer for the first item that has a problem.
 void CheckCarriable(const ExportChoices& choices);
 
 // `text` with control characters and bytes that are not UTF-8 shown as \xNN, for messages.

@@ -1,32 +1,18 @@
-// Reading unixODBC files back into stored choices, as unixODBC reads them: "[name]" starts a
-// section, "key = value" lines are trimmed around the key and the value, lines starting with ';'
-// or '#' are comments. A path under a folder the host's drive mapping names is turned back into
-// its Windows path, and into a path symbol where it lies in one of the host's folders. In a data
-// source, a Driver= value that is no path names the driver: it becomes the DriverName= line. A
-// comment in a data source's section saying it is kept on uninstall clears its uninstall flag.
-#include <algorithm>
-#include <cctype>
-
+// Reading unixODBC files back into stored choices with the driver manager's own reading
+// (platform/UnixOdbcIni.h): the drivers and data sources an install of the file would give, the
+// first of each name and of each key. A file unixODBC ignores is refused; an empty section name
+// ends the file there, with a warning. A path under a folder the host's drive mapping names is
+// turned back into its Windows path, and into a path symbol where it lies in one of the host's
+// folders. In a data source, a Driver= value that is no path names the driver: it becomes the
+// DriverName= line. A driver's UsageCount, the driver manager's own count, is left out. The
+// comment export writes right above a data source's section, "; on uninstall: keep" or
+// "; on uninstall: remove", sets its uninstall flag; without it the data source is removed.
 #include "contract/Text.h"
 #include "export/ImportedChoices.h"
-#include "platform/InputFile.h"
+#include "platform/UnixOdbcIni.h"
 
 namespace lumora::exporting {
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool SaysKeptOnUninstall(const std::string& comment) {
-  const std::string text = Lower(comment);
-  if (text.find("uninstall") == std::string::npos) return false;
-  for (const char* word : {"kept", "keep", "not removed", "permanent", "=0", "= 0", "false"}) {
-    if (text.find(word) != std::string::npos) return true;
-  }
-  return false;
-}
 
 class IniReader {
  public:
@@ -34,57 +20,40 @@ class IniReader {
             const std::map<char, std::string>& drives)
       : path_(path), drivers_(drivers), system_(system), folders_(folders), drives_(drives) {}
 
-  std::vector<ImportedItem> Read() {
-    const std::string text = DecodeText8(ReadInputFile(path_, "unixODBC file"));
-    std::vector<ImportedItem> items;
-    bool kept = false;
-    size_t start = 0;
-    for (int number = 1; start < text.size(); ++number) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = TrimSpaces(std::string_view(text).substr(start, end - start));
-      start = end + 1;
-      if (!line.empty() && line.back() == '\r') line = TrimSpaces(line.substr(0, line.size() - 1));
-      const std::string where = path_ + ":" + std::to_string(number);
-      if (line.empty()) continue;
-      if (line[0] == ';' || line[0] == '#') {
-        // The note may stand above its section's line or inside the section.
-        kept = kept || (!drivers_ && SaysKeptOnUninstall(line));
-        continue;
-      }
-      if (line[0] == '[') {
-        const size_t close = line.find(']');
-        if (close == std::string::npos) {
-          throw ImportError(where + ": \"" + line + "\": a section line without its ']'");
-        }
-        ImportedItem item;
-        item.name = TrimSpaces(line.substr(1, close - 1));
-        item.where = where;
-        item.system = system_;
-        item.uninstall = !kept;
-        kept = false;
-        items.push_back(std::move(item));
-        continue;
-      }
-      const size_t eq = line.find('=');
-      if (kept && !items.empty()) items.back().uninstall = false;
-      kept = false;
-      if (items.empty()) {
-        throw ImportError(where + ": \"" + line + "\" comes before the first section");
-      }
-      if (eq == std::string::npos || TrimSpaces(line.substr(0, eq)).empty()) {
-        throw ImportError(where + ": \"" + line + "\" is no NAME=value line");
-      }
-      AttributeLine attribute{TrimSpaces(line.substr(0, eq)), TrimSpaces(line.substr(eq + 1))};
-      attribute.value = FromLocalPath(attribute.value);
-      if (!drivers_ && Lower(attribute.name) == "driver" &&
-          attribute.value.find_first_of("/\\") == std::string::npos) {
-        attribute.name = "DriverName";
-      }
-      items.back().lines.push_back(std::move(attribute));
+  std::vector<ImportedItem> Read(std::vector<std::string>& warnings) const {
+    const UnixOdbcFileKind kind =
+        drivers_ ? UnixOdbcFileKind::kDrivers : UnixOdbcFileKind::kDataSources;
+    const std::optional<UnixOdbcIni> ini = LoadUnixOdbcIni(path_, kind);
+    if (!ini) throw ImportError(path_ + ": unixODBC file: No such file or directory");
+    if (ini->ignoredAtLine > 0)
+      throw ImportError(IgnoredFileWarning(path_, ini->ignoredAtLine, kind));
+    if (ini->endedAtLine > 0 && ini->sections.empty()) {
+      throw ImportError(path_ + ":" + std::to_string(ini->endedAtLine) +
+                        ": an empty section name \"[]\" before any section: unixODBC reads no "
+                        "further, so the file gives nothing to import");
     }
-    // unixODBC keeps its own settings in [ODBC]; it is no driver or data source.
-    std::erase_if(items, [](const ImportedItem& item) { return UCase(item.name) == "ODBC"; });
+    if (ini->endedAtLine > 0) {
+      warnings.push_back(path_ + ":" + std::to_string(ini->endedAtLine) +
+                         ": an empty section name \"[]\": unixODBC reads no further, and nor "
+                         "does import");
+    }
+    std::vector<ImportedItem> items;
+    for (const UnixOdbcSection& section : ini->sections) {
+      ImportedItem& item = items.emplace_back();
+      item.name = section.name;
+      item.where = path_ + ":" + std::to_string(section.line);
+      item.system = system_;
+      item.uninstall = drivers_ || section.note != "; on uninstall: keep";
+      for (const UnixOdbcEntry& entry : section.entries) {
+        if (drivers_ && EqualsIgnoringAsciiCase(entry.key, "UsageCount")) continue;
+        AttributeLine attribute{entry.key, FromLocalPath(entry.value)};
+        if (!drivers_ && EqualsIgnoringAsciiCase(attribute.name, "Driver") &&
+            attribute.value.find_first_of("/\\") == std::string::npos) {
+          attribute.name = "DriverName";
+        }
+        item.lines.push_back(std::move(attribute));
+      }
+    }
     return items;
   }
 
@@ -129,7 +98,7 @@ ImportedChoices ReadOdbcinstFile(const std::string& path, SourceType type, const
       type == SourceType::kSystem || (type == SourceType::kUnstated && name == "odbc-system.ini");
   ImportedChoices out;
   (drivers ? out.drivers : out.dataSources) =
-      IniReader(path, drivers, system, folders, drives).Read();
+      IniReader(path, drivers, system, folders, drives).Read(out.warnings);
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "contract/Text.h"
 #include "export/ImportedChoices.h"
+#include "platform/odbc/ConnectionString.h"
 
 namespace lumora::exporting {
 namespace {
@@ -74,19 +75,24 @@ std::string FromFormattedValue(const std::string& value, const FolderSet& folder
 }
 
 void CheckStorable(const ImportedChoices& choices) {
-  for (const auto* list : {&choices.drivers, &choices.translators, &choices.dataSources}) {
+  const std::pair<const std::vector<ImportedItem>*, ItemKind> lists[] = {
+      {&choices.drivers, ItemKind::kDriver},
+      {&choices.translators, ItemKind::kTranslator},
+      {&choices.dataSources, ItemKind::kDataSource}};
+  for (const auto& [list, kind] : lists) {
     for (const ImportedItem& item : *list) {
       if (item.name.empty()) throw ImportError(item.where + ": an item without a name");
-      if (!IsValidUtf8(item.name) || item.name.find('\0') != std::string::npos) {
-        throw ImportError(item.where + ": the name \"" + item.name +
-                          "\" is not UTF-8 text, which the stored lists hold");
+      // What export would refuse is refused here, before anything is stored.
+      const ExportItem stored{kind, item.name, item.lines, item.system, item.uninstall};
+      if (std::string problem = ProblemOf(stored); !problem.empty()) {
+        throw ImportError(item.where + ": " + problem);
       }
+      // The rule the connection string of a try is made by: what it would leave out is not
+      // stored either.
       for (const AttributeLine& line : item.lines) {
-        const std::string text = line.name + "=" + line.value;
-        if (line.name.empty() || line.name.find('=') != std::string::npos ||
-            text.find_first_of("\r\n") != std::string::npos || !IsValidUtf8(text)) {
-          throw ImportError(item.where + ": \"" + item.name + "\": the attribute line \"" + text +
-                            "\" cannot be stored (a line is NAME=value, UTF-8, on one line)");
+        if (const std::string refusal = odbc::KeyRefusal(line.name); !refusal.empty()) {
+          throw ImportError(item.where + ": \"" + item.name + "\": the attribute \"" + line.name +
+                            "\" " + refusal);
         }
       }
     }

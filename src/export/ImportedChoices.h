@@ -15,9 +15,11 @@
 
 namespace lumora::exporting {
 
-class ImportError : public std::runtime_error {
+// A source refused: bad input, and the object is not written.
+class ImportError : public HostError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ImportError(const std::string& message)
+      : HostError(Kind::kBadInput, message + "; nothing written") {}
 };
 
 struct ImportedItem {
@@ -31,6 +33,7 @@ struct ImportedItem {
 struct ImportedChoices {
   std::vector<ImportedItem> drivers, translators, dataSources;
   std::vector<std::string> warnings;
+  std::vector<std::string> notes;  // what was read about the source itself (its architecture)
 };
 
 enum class SourceType { kUnstated, kUser, kSystem };

@@ -13,6 +13,7 @@
 
 #include "export/ExportWriters.h"
 #include "export/ImportedChoices.h"
+#include "export/PackageOdbc.h"
 
 namespace lumora::exporting {
 
@@ -28,14 +29,16 @@ struct InstallerFormats {
   ImportedChoices (*readInstallerPackage)(const std::string& path, const FolderSet& folders);
   // A WiX v3 source (.wxs): every ODBCDriver, ODBCTranslator and ODBCDataSource element.
   ImportedChoices (*readWixSource)(const std::string& path, const FolderSet& folders);
+  // The ODBC part of an installer package as plain rows (export/PackageOdbc.h).
+  PackageOdbc (*readPackageOdbc)(const std::string& path);
 };
 
-inline constexpr int kInstallerFormatsVersion = 1;
+inline constexpr int kInstallerFormatsVersion = 2;
 inline constexpr const char* kInstallerFormatsFile = "libBVLumoraInstaller.so";
 inline constexpr const char* kInstallerFormatsEntry = "LumoraInstallerFormats";
 using InstallerFormatsEntry = const InstallerFormats* (*)();
 
-// The library's table, the library opened on the first call and kept for the process. Throws
+// The library's table (platform/PluginLibrary.h), the library kept for the process. Throws
 // HostError (not done, so exit 1) naming the file and why when it cannot be loaded or is not
 // this build's; `nothing written` then holds for every caller, which loads it before writing.
 const InstallerFormats& LoadInstallerFormats();

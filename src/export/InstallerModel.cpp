@@ -85,7 +85,7 @@ InstallFolder DaoFolder(const FolderSet& folders) {
   return {best->first, SplitFolders(std::string_view(folders.dao).substr(best->second->size()))};
 }
 
-std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& folders) {
+std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& folders, Arch arch) {
   const PathSymbol* symbol = LeadingPathSymbol(value);
   if (symbol == nullptr) return std::nullopt;
   SymbolAt at;
@@ -95,6 +95,7 @@ std::optional<SymbolAt> LeadingSymbol(std::string_view value, const FolderSet& f
     at.folder.property = symbol->property;
     if (!symbol->subfolder.empty()) at.folder.subfolders.emplace_back(symbol->subfolder);
   }
+  if (arch == Arch::kX64) at.folder.property = std::string(Folder64(at.folder.property));
   at.rest = std::min(value.size(), symbol->symbol.size() + 1);
   return at;
 }
@@ -114,16 +115,18 @@ void AppendFormatted(std::string& out, std::string_view text) {
 // Where the file named by a Driver=, Translator= or Setup= value lies. A value without a path
 // symbol keeps its folders under TARGETDIR (a drive letter is dropped); a bare file name lies in
 // the system folder, where the driver manager looks for it.
-std::pair<InstallFolder, std::string> FileOf(const std::string& value, const FolderSet& folders) {
+std::pair<InstallFolder, std::string> FileOf(const std::string& value, const FolderSet& folders,
+                                             Arch arch) {
   InstallFolder folder;
   std::string_view rest = value;
-  if (auto symbol = LeadingSymbol(value, folders)) {
+  if (auto symbol = LeadingSymbol(value, folders, arch)) {
     folder = symbol->folder;
     rest.remove_prefix(symbol->rest);
   } else {
     if (rest.size() >= 2 && rest[1] == ':' && IsAsciiLetter(rest[0])) rest.remove_prefix(2);
-    folder.property =
-        rest.find_first_of("\\/") == std::string_view::npos ? "SystemFolder" : "TARGETDIR";
+    folder.property = rest.find_first_of("\\/") != std::string_view::npos ? "TARGETDIR"
+                      : arch == Arch::kX64                                ? "System64Folder"
+                                                                          : "SystemFolder";
   }
   std::vector<std::string> parts = SplitFolders(rest);
   std::string name = parts.empty() ? std::string() : parts.back();
@@ -134,7 +137,8 @@ std::pair<InstallFolder, std::string> FileOf(const std::string& value, const Fol
 
 class Builder {
  public:
-  Builder(const FolderSet& folders, const std::string& component) : folders_(folders) {
+  Builder(const FolderSet& folders, const std::string& component, Arch arch)
+      : folders_(folders), arch_(arch) {
     if (!component.empty()) {
       if (!IdentifierPool::IsValid(component)) {
         throw ExportError("--component " + component +
@@ -171,10 +175,10 @@ class Builder {
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == file || &line == setup) continue;
-      row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
+      row.attributes.push_back({line.name, FormattedValue(line.value, folders_, arch_)});
     }
     if (item.kind == ItemKind::kDriver) {
-      *driverComponents_.TryEmplace(Upper(item.name), 0).first = row.componentAt;
+      driverComponents_.insert_or_assign(Upper(item.name), row.componentAt);
     }
     return row;
   }
@@ -201,8 +205,9 @@ class Builder {
     } else if (!fixedComponent_.empty()) {
       row.componentAt = ComponentIn(fixedComponent_, fixedGroup_, nullptr);
       fixedGroup_ = groupOf_[row.componentAt];
-    } else if (const size_t* found = driverComponents_.Find(Upper(row.driverDescription))) {
-      row.componentAt = *found;  // the last exported driver of that name
+    } else if (auto found = driverComponents_.find(Upper(row.driverDescription));
+               found != driverComponents_.end()) {
+      row.componentAt = found->second;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
       row.componentAt = ComponentIn(sharedSources_, sharedGroup_, nullptr);
@@ -211,7 +216,7 @@ class Builder {
     row.attributes.reserve(item.lines.size());
     for (const AttributeLine& line : item.lines) {
       if (&line == named) continue;
-      row.attributes.push_back({line.name, FormattedValue(line.value, folders_)});
+      row.attributes.push_back({line.name, FormattedValue(line.value, folders_, arch_)});
     }
     return row;
   }
@@ -223,9 +228,9 @@ class Builder {
     // Each row's id, and at most a file and a component (a setup file and its component
     // besides, for a driver or translator).
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
-    fileIndex_.Expect(2 * files);
+    fileIndex_.reserve(2 * files);
     groupOf_.reserve(rows);
-    driverComponents_.Expect(choices.drivers.size());
+    driverComponents_.reserve(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
     model_.drivers.reserve(choices.drivers.size());
@@ -246,7 +251,7 @@ class Builder {
   const std::string& FileKey(const ExportItem& item, const std::string& value,
                              const std::string& base, size_t group, size_t* component,
                              size_t* index) {
-    auto [folder, name] = FileOf(value, folders_);
+    auto [folder, name] = FileOf(value, folders_, arch_);
     if (name.empty()) throw ExportError(Describe(item) + ": \"" + value + "\" names no file");
     // The folder property, each folder and the name, upper-cased, each ended by a NUL (which no
     // name holds).
@@ -261,11 +266,11 @@ class Builder {
       key += '\0';
     }
     AppendUpper(key, name);
-    const auto [found, fresh] = fileIndex_.TryEmplace(key, files_.size());
+    const auto [found, fresh] = fileIndex_.try_emplace(std::move(key), files_.size());
     if (!fresh) {
-      *index = *found;
-      *component = files_[*found].componentAt;
-      return files_[*found].id;
+      *index = found->second;
+      *component = files_[found->second].componentAt;
+      return files_[found->second].id;
     }
     *component = ComponentIn(base, group, &folder);
     // In order: the identifier is made from the name before the name moves.
@@ -323,20 +328,21 @@ class Builder {
   }
 
   const FolderSet& folders_;
+  Arch arch_;
   IdentifierPool pool_;
   std::string fixedComponent_;
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_.
-  NameIndex fileIndex_;
+  std::unordered_map<std::string, size_t> fileIndex_;
   static constexpr size_t kNewGroup = static_cast<size_t>(-1);
   std::vector<size_t> groupOf_;  // of each component, its group's first component
   size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
   // FolderKey: the component of that folder, for every component of a group but its first.
   std::unordered_map<std::string, size_t> byFolder_;
-  NameIndex driverComponents_;  // upper-cased driver name: its component
-  std::string upper_;           // see Upper()
+  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased name: its component
+  std::string upper_;                                         // see Upper()
 };
 
 }  // namespace
@@ -347,58 +353,12 @@ bool IdentifierPool::IsValid(std::string_view id) {
   return std::all_of(id.begin(), id.end(), IsIdentifierChar);
 }
 
-void NameIndex::Expect(size_t count) {
-  entries_.reserve(count);
-  size_t slots = 16;
-  while (slots < 2 * count) slots *= 2;
-  if (slots <= slots_.size()) return;
-  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(slots));
-  for (const Slot& slot : old) {
-    if (slot.entry == 0) continue;
-    size_t i = slot.hash & (slots - 1);
-    while (slots_[i].entry != 0) i = (i + 1) & (slots - 1);
-    slots_[i] = slot;
-  }
-}
-
-size_t NameIndex::SlotOf(std::string_view name, uint32_t hash) const {
-  const size_t mask = slots_.size() - 1;
-  size_t i = hash & mask;
-  for (; slots_[i].entry != 0; i = (i + 1) & mask) {
-    if (slots_[i].hash != hash) continue;
-    const Entry& entry = entries_[slots_[i].entry - 1];
-    if (entry.length == name.size() &&
-        std::string_view(names_).substr(entry.at, entry.length) == name) {
-      break;
-    }
-  }
-  return i;
-}
-
-std::pair<size_t*, bool> NameIndex::TryEmplace(std::string_view name, size_t value) {
-  if (2 * (entries_.size() + 1) > slots_.size()) Expect(2 * (entries_.size() + 1));
-  const auto hash = static_cast<uint32_t>(std::hash<std::string_view>()(name));
-  Slot& slot = slots_[SlotOf(name, hash)];
-  if (slot.entry != 0) return {&entries_[slot.entry - 1].value, false};
-  entries_.push_back({names_.size(), name.size(), value});
-  slot = {hash, static_cast<uint32_t>(entries_.size())};
-  names_ += name;
-  return {&entries_.back().value, true};
-}
-
-const size_t* NameIndex::Find(std::string_view name) const {
-  if (slots_.empty()) return nullptr;
-  const Slot& slot =
-      slots_[SlotOf(name, static_cast<uint32_t>(std::hash<std::string_view>()(name)))];
-  return slot.entry == 0 ? nullptr : &entries_[slot.entry - 1].value;
-}
-
 void IdentifierPool::Expect(size_t count) {
-  taken_.Expect(count);
+  taken_.reserve(count);
 }
 
 bool IdentifierPool::Reserve(const std::string& id) {
-  return taken_.TryEmplace(LowerAscii(id), 0).second;
+  return taken_.insert(LowerAscii(id)).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
@@ -423,7 +383,7 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
   std::string id(made + begin, std::min(end - begin, kIdentifierMax));
   std::string key = LowerAscii(id);
-  if (taken_.TryEmplace(key, 0).second) return id;
+  if (taken_.insert(key).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {
@@ -437,9 +397,16 @@ std::string IdentifierPool::Make(std::string_view text) {
   }
 }
 
-std::string FormattedValue(const std::string& value, const FolderSet& folders) {
+std::string_view Folder64(std::string_view property) {
+  if (property == "SystemFolder") return "System64Folder";
+  if (property == "ProgramFilesFolder") return "ProgramFiles64Folder";
+  if (property == "CommonFilesFolder") return "CommonFiles64Folder";
+  return property;
+}
+
+std::string FormattedValue(const std::string& value, const FolderSet& folders, Arch arch) {
   std::string out;
-  const std::optional<SymbolAt> symbol = LeadingSymbol(value, folders);
+  const std::optional<SymbolAt> symbol = LeadingSymbol(value, folders, arch);
   if (!symbol) {
     AppendFormatted(out, value);
     return out;
@@ -457,11 +424,12 @@ std::string FormattedValue(const std::string& value, const FolderSet& folders) {
 }
 
 InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,
-                                   const std::string& component) {
+                                   const std::string& component, Arch arch) {
   CheckCarriable(choices);
-  Builder builder(folders, component);
+  Builder builder(folders, component, arch);
   builder.Expect(choices);
   InstallerModel& model = builder.model();
+  model.arch = arch;
   for (const ExportItem& item : choices.drivers) {
     model.drivers.push_back(builder.Driver(item, "Driver"));
   }

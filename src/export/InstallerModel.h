@@ -11,50 +11,26 @@
 // that driver's component; a component holds files of one folder only, so a file in another
 // folder gets a further component of its own ("SQL_Server.2"). A data source kept when the setup
 // is uninstalled gets a permanent component of its own ("Keep.Sales"), named component or not.
-// Every look-up goes through an index, so a model of n items takes O(n log n).
+// Every look-up goes through a hash table, so a model of n items takes O(n log n).
+//
+// For a 64-bit package (x64) the folder properties are the 64-bit ones: <WINSYSDIR> and a bare
+// file name lie in System64Folder, <PROGRAMFILES> in ProgramFiles64Folder, <COMMONFILES> in
+// CommonFiles64Folder; the Windows folder is the same for both.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "export/ExportChoices.h"
+#include "export/ExportWriters.h"
 #include "hostlib/SystemFolderSet.h"
 
 namespace lumora::exporting {
-
-// Names (any bytes) and a number for each, the names kept one after another in one string, their
-// entries in order of arrival and an open hash table of small slots pointing at them: one block
-// for each rather than a node and a string a name, and slots small enough that a table for tens
-// of thousands of names stays mostly in the processor's cache.
-class NameIndex {
- public:
-  void Expect(size_t count);  // room for `count` names in all
-  // The number of `name`, which is `value` when the name was missing and is added; the pointer
-  // holds until the next name is added. `second` is whether it was added.
-  std::pair<size_t*, bool> TryEmplace(std::string_view name, size_t value);
-  const size_t* Find(std::string_view name) const;  // null when missing
-
- private:
-  struct Entry {
-    size_t at = 0;  // in names_
-    size_t length = 0;
-    size_t value = 0;  // the name's number
-  };
-  struct Slot {
-    uint32_t hash = 0;   // of the name, its low bits
-    uint32_t entry = 0;  // its index in entries_ + 1; 0: an empty slot
-  };
-  size_t SlotOf(std::string_view name, uint32_t hash) const;  // its slot, or the empty one
-  std::string names_;
-  std::vector<Entry> entries_;
-  std::vector<Slot> slots_;  // a power of two of them, at most half in use
-};
 
 // Identifiers as installer databases take them: ASCII letters, digits, '_' and '.', starting with
 // a letter or '_', at most 72 characters. Every other character (each UTF-8 sequence) becomes '_';
@@ -68,7 +44,7 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  NameIndex taken_;                                  // lower-cased
+  std::unordered_set<std::string> taken_;            // lower-cased
   std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 
@@ -110,6 +86,7 @@ struct InstallComponent {
 };
 
 struct InstallerModel {
+  Arch arch = Arch::kX86;
   std::vector<InstallComponent> components;  // in order of first use
   std::vector<InstallFile> files;            // in order of first use
   std::vector<InstallRow> drivers, translators, dataSources;
@@ -120,10 +97,15 @@ struct InstallerModel {
 // driver or translator has no file line, a data source names no driver, or `component` is no
 // valid identifier.
 InstallerModel BuildInstallerModel(const ExportChoices& choices, const FolderSet& folders,
-                                   const std::string& component);
+                                   const std::string& component, Arch arch = Arch::kX86);
 
 // `value` as a formatted string: '[' and ']' escaped, a leading path symbol made a folder
-// property ("<WINSYSDIR>\x.dll" gives "[SystemFolder]x.dll").
-std::string FormattedValue(const std::string& value, const FolderSet& folders);
+// property ("<WINSYSDIR>\x.dll" gives "[SystemFolder]x.dll", "[System64Folder]x.dll" for x64).
+std::string FormattedValue(const std::string& value, const FolderSet& folders,
+                           Arch arch = Arch::kX86);
+
+// The 64-bit folder property of a 32-bit one ("SystemFolder": "System64Folder"); any other
+// property as it is.
+std::string_view Folder64(std::string_view property);
 
 }  // namespace lumora::exporting

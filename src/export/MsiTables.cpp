@@ -76,7 +76,8 @@ class Table {
 }  // namespace
 
 ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& options) {
-  const InstallerModel layout = BuildInstallerModel(choices, options.folders, options.component);
+  const InstallerModel layout =
+      BuildInstallerModel(choices, options.folders, options.component, options.arch);
   Table drivers("ODBCDriver", {"Driver", "Component_", "Description", "File_", "File_Setup"},
                 {"s72", "s72", "s255", "s72", "S72"}, {"Driver"});
   Table translators("ODBCTranslator",
@@ -108,14 +109,30 @@ ExportOutput WriteMsiTables(const ExportChoices& choices, const ExportOptions& o
   }
   ExportOutput out;
   out.warnings = layout.warnings;
+  out.arch = options.arch;
+  // The queries of lumora-odbc.sql: the actions that read the ODBC tables, then the bits of the
+  // components the tables invent, which wixl leaves out (Permanent="yes") or which a package made
+  // otherwise lacks. Identifiers are ASCII letters, digits, '_' and '.': they stand as they are.
+  std::string queries;
+  for (const auto& [action, sequence] : OdbcActions()) {
+    queries += "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('" +
+               std::string(action) + "', " + std::to_string(sequence) + ")\n";
+  }
   for (const InstallComponent& component : layout.components) {
-    if (component.permanent) out.permanentComponents.push_back(component.id);
+    out.components.push_back(component.id);
+    if (!component.permanent) continue;
+    out.permanentComponents.push_back(component.id);
+    queries +=
+        "UPDATE `Component` SET `Attributes` = " +
+        std::to_string(kPermanentComponent | (options.arch == Arch::kX64 ? k64BitComponent : 0)) +
+        " WHERE `Component` = '" + component.id + "'\n";
   }
   // Names and values are UTF-8: the database takes them in that code page.
   out.files.push_back({"_ForceCodepage.idt", "\r\n\r\n65001\t_ForceCodepage\r\n"});
   for (Table* table : {&drivers, &translators, &attributes, &sources, &sourceAttributes}) {
     out.files.push_back(std::move(*table).File());
   }
+  out.files.push_back({kPackageQueriesFile, std::move(queries)});
   return out;
 }
 

@@ -24,18 +24,6 @@ namespace {
 // with the terminating NUL); the rest of a longer line would read as a line of its own.
 constexpr size_t kLineMax = 999;
 
-// Sections unixODBC gives a meaning of its own: [ODBC] holds the driver manager's settings,
-// [ODBC Data Sources] lists data sources, [Default] is the data source used when none is named.
-// It finds them ignoring case.
-constexpr const char* kReservedSections[] = {"ODBC", "ODBC Data Sources", "Default"};
-
-// Whether `text` holds any of the characters `any` lists (a handful, checked one by one).
-template <size_t N>
-bool HoldsAny(std::string_view text, const char (&any)[N]) {
-  return std::any_of(text.begin(), text.end(),
-                     [&](char c) { return std::find(any, any + N - 1, c) != any + N - 1; });
-}
-
 class Templates {
  public:
   explicit Templates(const ExportOptions& options)
@@ -43,24 +31,10 @@ class Templates {
 
   void Section(std::string& text, std::unordered_set<std::string>& names, const ExportItem& item,
                const std::string& file) {
+    // What an ini section name cannot be (brackets, blanks at either end, a reserved section)
+    // CheckCarriable has refused already.
     const std::string& name = item.name;
-    if (HoldsAny(name, "[]\r\n") || TrimOf(name, " ").size() != name.size() || name.empty()) {
-      throw ExportError(Describe(item) +
-                        ": an ini section name cannot hold '[', ']' or a line "
-                        "break, nor begin or end with blanks");
-    }
     std::string upper = UCase(name);
-    static const std::vector<std::string> reservedUpper = [] {
-      std::vector<std::string> list;
-      for (const char* reserved : kReservedSections) list.push_back(UCase(reserved));
-      return list;
-    }();
-    for (size_t i = 0; i < reservedUpper.size(); ++i) {
-      if (upper == reservedUpper[i]) {
-        throw ExportError(Describe(item) + ": [" + kReservedSections[i] +
-                          "] is a section unixODBC reserves for itself");
-      }
-    }
     const size_t start = text.size() + 1;
     text += "\n[";
     text += name;
@@ -78,16 +52,6 @@ class Templates {
   // `resolve` false: the value is a name (the driver a data source names), never a path.
   void Line(std::string& text, const ExportItem& item, const std::string& file,
             const std::string& key, const std::string& value, bool resolve = true) {
-    if (HoldsAny(key, "\r\n=") || TrimOf(key, " ").size() != key.size() || key.starts_with('[') ||
-        key.starts_with(';') || key.starts_with('#')) {
-      throw ExportError(Describe(item) + ": attribute \"" + key +
-                        "\" cannot be an ini key (a "
-                        "line break, blanks around it, or a leading '[', ';' or '#')");
-    }
-    if (HoldsAny(value, "\r\n")) {
-      throw ExportError(Describe(item) + ": the value of " + key +
-                        " holds a line break, which an ini file cannot carry");
-    }
     if (!keys_.insert(UCase(key)).second) {
       throw ExportError(Describe(item) + ": attribute \"" + key +
                         "\" is given twice ignoring case; unixODBC would keep one of them");

@@ -9,13 +9,20 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
+
+#include "platform/SafeSave.h"
 
 namespace lumora::exporting {
 namespace {
 
 std::string Reason(int error) {
   return std::strerror(error);
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
 }
 
 // One output: its name, its temporary file, and how far it got.
@@ -42,36 +49,17 @@ class Folder {
     return (std::filesystem::path(path_) / name).string();
   }
 
-  // A new file of a name no one else holds, with `text` synced to it; returns its name.
+  // A new file of a name no one else holds, with `text` synced to it (the safe write's steps);
+  // returns its name.
   std::string WriteTemporary(const OutputFile& file) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string name =
-          "." + file.name + "." + std::to_string(random() % 1000000000) + ".tmp";
-      const int fd =
-          ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-      if (fd < 0 && errno == EEXIST) continue;
-      if (fd < 0) throw OutputWriteError(Path(file.name) + ": cannot write: " + Reason(errno));
-      size_t done = 0;
-      int error = 0;
-      while (done < file.text.size()) {
-        const ssize_t n = ::write(fd, file.text.data() + done, file.text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-          error = errno;
-          break;
-        }
-        done += static_cast<size_t>(n);
-      }
-      if (error == 0 && ::fsync(fd) != 0) error = errno;
-      if (::close(fd) != 0 && error == 0) error = errno;
-      if (error != 0) {
-        ::unlinkat(fd_, name.c_str(), 0);
-        throw OutputWriteError(Path(file.name) + ": cannot write: " + Reason(error));
-      }
-      return name;
-    }
-    throw OutputWriteError(Path(file.name) + ": no free temporary name beside it");
+    NewText fresh(MachineFileSystem(), path_, file.name);
+    int r = fresh.Made();
+    if (r == 0) r = fresh.Write(file.text);
+    if (r == 0) r = fresh.SetMode(0666 & ~CurrentUmask());
+    if (r == 0) r = fresh.Sync();
+    if (r == 0) r = fresh.Close();
+    if (r < 0) throw OutputWriteError(Path(file.name) + ": cannot write: " + Reason(-r));
+    return std::filesystem::path(fresh.Release()).filename().string();
   }
 
  private:

@@ -2,7 +2,10 @@
 // their files; ODBCDriver and ODBCTranslator sit under the File they register, ODBCDataSource
 // under its component, and attributes are Property children. A ComponentGroup "LumoraODBC"
 // lists every component for the author's Feature. Ids are those of the .idt tables. A component
-// of a data source kept on uninstall is Permanent="yes".
+// of a data source kept on uninstall is Permanent="yes"; for a 64-bit package every component is
+// Win64="yes". For wixl, which takes no ODBC element, the ODBC elements are left out: the
+// folders, components, files and the group are what it builds, and `export --into` adds the
+// ODBC tables to what it made.
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -127,8 +130,9 @@ struct Grouped {
 
 class Fragment {
  public:
-  explicit Fragment(const InstallerModel& model)
+  Fragment(const InstallerModel& model, bool odbcElements)
       : model_(model),
+        odbcElements_(odbcElements),
         filesOf_(model.components.size(), model.files.size(),
                  [&](size_t i) { return model.files[i].componentAt; }),
         sourcesOf_(model.components.size(), model.dataSources.size(),
@@ -265,6 +269,7 @@ class Fragment {
     const std::string guid = hasFile ? std::string("*") : StableGuid(c.id);
     Open(depth, "Component", {{"Id", c.id}, {"Guid", guid}});
     if (c.permanent) Add({"Permanent", "yes"});
+    if (model_.arch == Arch::kX64) Add({"Win64", "yes"});
     text_ += ">\n";
     bool first = true;
     for (size_t fileAt : files) {
@@ -274,7 +279,7 @@ class Fragment {
       first = false;
       const std::span<const size_t> drivers = driversOf_.Of(fileAt);
       const std::span<const size_t> translators = translatorsOf_.Of(fileAt);
-      if (drivers.empty() && translators.empty()) {
+      if (!odbcElements_ || (drivers.empty() && translators.empty())) {
         text_ += " />\n";
         continue;
       }
@@ -283,7 +288,7 @@ class Fragment {
       Registrations(model_.translators, translators, "ODBCTranslator", depth + 2);
       Close(depth + 1, "File");
     }
-    for (size_t at : sourcesOf_.Of(index)) {
+    for (size_t at : odbcElements_ ? sourcesOf_.Of(index) : std::span<const size_t>()) {
       const InstallRow& row = model_.dataSources[at];
       Open(depth + 1, "ODBCDataSource",
            {{"Id", row.id},
@@ -321,6 +326,7 @@ class Fragment {
   }
 
   const InstallerModel& model_;
+  bool odbcElements_;
   std::set<InstallFolder> folders_;
   std::map<InstallFolder, std::vector<size_t>> componentsAt_;  // the components in each folder
   std::map<InstallFolder, std::vector<const InstallFolder*>> children_;
@@ -334,10 +340,13 @@ class Fragment {
 }  // namespace
 
 ExportOutput WriteWixFragment(const ExportChoices& choices, const ExportOptions& options) {
-  const InstallerModel model = BuildInstallerModel(choices, options.folders, options.component);
+  const InstallerModel model =
+      BuildInstallerModel(choices, options.folders, options.component, options.arch);
   ExportOutput out;
   out.warnings = model.warnings;
-  out.files.push_back({"lumora-odbc.wxs", Fragment(model).Text()});
+  out.arch = options.arch;
+  for (const InstallComponent& c : model.components) out.components.push_back(c.id);
+  out.files.push_back({"lumora-odbc.wxs", Fragment(model, !options.forWixl).Text()});
   return out;
 }
 

@@ -20,8 +20,9 @@
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/LockHolder.h"
-#include "host/SaveNames.h"
 #include "platform/InputFile.h"
+#include "platform/SafeSave.h"
+#include "platform/SaveNames.h"
 
 namespace lumora {
 namespace {
@@ -48,38 +49,6 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 std::string Reason(int negativeErrno) {
   return std::strerror(-negativeErrno);
-}
-
-// A descriptor of `fs`, closed at the end of the scope.
-class Descriptor {
- public:
-  Descriptor(FileSystem& fs, int fd) : fs_(fs), fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) fs_.Close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int Close() {
-    const int result = fs_.Close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  FileSystem& fs_;
-  int fd_;
-};
-
-int WriteAll(FileSystem& fs, int fd, const std::string& text) {
-  size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = fs.Write(fd, text.data() + written, text.size() - written);
-    if (n < 0) return static_cast<int>(n);
-    if (n == 0) return -EIO;
-    written += static_cast<size_t>(n);
-  }
-  return 0;
 }
 
 int ReadAll(FileSystem& fs, int fd, std::string& text) {
@@ -197,7 +166,6 @@ mode_t CurrentUmask() {
 
 // What a save expects to find where it writes.
 struct Expectation {
-  bool anything = false;              // replace whatever is there (files that are ours alone)
   std::optional<ContentDigest> read;  // what was read; nullopt: no file may be there yet
   std::optional<FileIdentity> identity;
 };
@@ -300,19 +268,17 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     if (const int r = fs.Stat(current.get(), st); r < 0)
       return refuse("cannot check it: " + Reason(r));
     if (!S_ISREG(st.st_mode)) return refuse("it is not a regular file");
-    if (!expected.anything) {
-      if (!expected.read) return refuse("someone else made a file of that name meanwhile");
-      if (expected.identity &&
-          (expected.identity->device != st.st_dev || expected.identity->inode != st.st_ino)) {
-        return refuse("it was replaced by another file since it was read");
-      }
-      std::string now;
-      if (const int r = ReadAll(fs, current.get(), now); r < 0) {
-        return refuse("cannot read it again to check it: " + Reason(r));
-      }
-      if (ContentDigest::Of(now) != *expected.read)
-        return refuse("it was changed by someone else since it was read");
+    if (!expected.read) return refuse("someone else made a file of that name meanwhile");
+    if (expected.identity &&
+        (expected.identity->device != st.st_dev || expected.identity->inode != st.st_ino)) {
+      return refuse("it was replaced by another file since it was read");
     }
+    std::string now;
+    if (const int r = ReadAll(fs, current.get(), now); r < 0) {
+      return refuse("cannot read it again to check it: " + Reason(r));
+    }
+    if (ContentDigest::Of(now) != *expected.read)
+      return refuse("it was changed by someone else since it was read");
     if (const int r = fs.CanWrite(target);
         (st.st_mode & 0222) == 0 || r == -EACCES || r == -EPERM || r == -EROFS) {
       return refuse("it is read-only");
@@ -343,26 +309,15 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     }
   }
   // The new text goes to a file of its own beside the object, complete and synced before the
-  // object is touched.
-  std::string temp;
-  int fd = -EEXIST;
-  for (int attempt = 0; attempt < 100 && fd == -EEXIST; ++attempt) {
-    temp = Join(folder, savenames::NewText(name));
-    fd = fs.Open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-  }
-  Descriptor fresh(fs, fd);
-  if (fresh.get() < 0) return refuse("cannot write beside it: " + Reason(fresh.get()));
+  // object is touched; it is dropped on every way out that does not rename it.
+  NewText fresh(fs, folder, name);
+  if (const int r = fresh.Made(); r < 0) return refuse("cannot write beside it: " + Reason(r));
   const std::string besideIt =
       inPlace ? "cannot write its new text beside it: " : "cannot write it: ";
-  auto dropTemp = [&](const std::string& why) {
-    if (fresh.get() >= 0) fresh.Close();
-    fs.Unlink(temp);
-    return refuse(why);
-  };
-  if (const int r = WriteAll(fs, fresh.get(), text); r < 0) return dropTemp(besideIt + Reason(r));
+  if (const int r = fresh.Write(text); r < 0) return refuse(besideIt + Reason(r));
   // Only a rewrite in place keeps an owner or group this user may not give.
   if (!inPlace && outcome.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-    inPlace = fs.ChangeOwner(fresh.get(), st.st_uid, st.st_gid) < 0;
+    inPlace = fs.ChangeOwner(fresh.descriptor(), st.st_uid, st.st_gid) < 0;
   }
   mode_t mode = outcome.exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   if (inPlace) {
@@ -370,21 +325,20 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     mode = (st.st_mode & 0666) | 0600;
     if (st.st_gid != ::getegid()) mode &= ~0070;
   }
-  if (const int r = fs.ChangeMode(fresh.get(), mode); r < 0) {
-    return dropTemp("cannot set the mode of its new text: " + Reason(r));
+  if (const int r = fresh.SetMode(mode); r < 0) {
+    return refuse("cannot set the mode of its new text: " + Reason(r));
   }
-  if (const int r = fs.Sync(fresh.get()); r < 0) return dropTemp(besideIt + Reason(r));
+  if (const int r = fresh.Sync(); r < 0) return refuse(besideIt + Reason(r));
   struct stat made {};
-  if (const int r = fs.Stat(fresh.get(), made); r < 0) {
-    return dropTemp("cannot check its new text: " + Reason(r));
+  if (const int r = fresh.Check(made); r < 0) {
+    return refuse("cannot check its new text: " + Reason(r));
   }
-  if (const int r = fresh.Close(); r < 0) return dropTemp(besideIt + Reason(r));
-  if (std::string why = StopRequested(options, outcome); !why.empty()) return dropTemp(why);
+  if (const int r = fresh.Close(); r < 0) return refuse(besideIt + Reason(r));
+  if (std::string why = StopRequested(options, outcome); !why.empty()) return refuse(why);
 
   if (!inPlace) {
-    if (const int r = fs.Rename(temp, target); r < 0) {
-      return dropTemp("cannot replace it: " + Reason(r));
-    }
+    if (const int r = fresh.RenameTo(target); r < 0)
+      return refuse("cannot replace it: " + Reason(r));
     outcome.written = FileIdentity{made.st_dev, made.st_ino};
     outcome.touched = true;
     if (const int r = fs.Sync(lock.get()); r < 0) {
@@ -395,7 +349,7 @@ SaveOutcome WriteOver(FileSystem& fs, const std::string& path, const std::string
     // The complete new text takes its telling name (a rename: whoever finds that name finds the
     // whole text), and the name is made to outlast a crash; only then is the object rewritten.
     // If the rewrite is cut off, the next open finds the kept text and says so.
-    if (const int r = fs.Rename(temp, kept); r < 0) return dropTemp(besideIt + Reason(r));
+    if (const int r = fresh.RenameTo(kept); r < 0) return refuse(besideIt + Reason(r));
     auto dropKept = [&](const std::string& why) {
       fs.Unlink(kept);
       return refuse(why);
@@ -545,13 +499,6 @@ std::string WriteRecoveryFile(const std::string& path, const std::string& text, 
     }
   }
   return {};
-}
-
-void WriteFileAtomically(const std::string& path, const std::string& text, FileSystem& fs) {
-  Expectation anything;
-  anything.anything = true;
-  const SaveOutcome outcome = WriteOver(fs, path, text, anything, SaveOptions{});
-  if (!outcome.refusal.empty()) Fail(EscapeForMessage(path) + ": " + outcome.refusal);
 }
 
 }  // namespace lumora

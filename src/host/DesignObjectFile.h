@@ -16,7 +16,7 @@
 
 #include "contract/DesignObject.h"
 #include "host/DesignObjectText.h"
-#include "host/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace lumora {
 
@@ -89,11 +89,6 @@ class DesignObjectFile : public DesignObject {
   bool fromFile_ = false;                 // read from its file (or saved): Save checks it
   FileSystem* fs_ = &MachineFileSystem();
 };
-
-// Writes `text` over `path` as Save does, whatever the file holds now (for files that are ours
-// alone, such as the component registry); throws HostError.
-void WriteFileAtomically(const std::string& path, const std::string& text,
-                         FileSystem& fs = MachineFileSystem());
 
 // Writes `text` to a new recovery file, never over another: "NAME.recovered-YYYYMMDD-HHMMSS.json"
 // (then "-2", "-3"...) beside `path` unless anyone may write that folder, else in

@@ -1,7 +1,6 @@
 #include "hostlib/ComponentRegistry.h"
 
 #include "contract/MessageText.h"
-#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
@@ -18,17 +17,10 @@ std::string Quoted(const std::string& path) {
 }  // namespace
 
 Json ReadComponentRegistry(const std::string& file) {
-  std::string problem;
-  if (!ComponentRegistryExists(file, problem)) {
-    if (problem.empty()) return Json::object();
-    throw HostError::BadInput("the component registry " + Quoted(file) +
-                              " cannot be checked: " + problem + "; nothing was loaded from it");
-  }
-  if (const std::string why = WhyNotTrusted(file); !why.empty()) {
-    throw HostError::BadInput("the component registry " + Quoted(file) + " is not trusted: " + why +
-                              "; nothing was loaded from it");
-  }
-  const std::string text = ReadInputFile(file, "component registry");
+  // Read once, from what its trust was checked on.
+  const std::optional<std::string> read = ReadTrustedRegistryText(file);
+  if (!read) return Json::object();
+  const std::string& text = *read;
   Json document;
   try {
     document = Json::parse(text, [&](int depth, Json::parse_event_t event, Json&) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,8 +21,10 @@ namespace lumora {
 // The registry's path; throws HostError when no home folder can be found.
 std::string ComponentRegistryFile();
 
-// The registry's content ({} when there is no file); throws HostError naming the
-// file when it is not trusted, cannot be read, is not a JSON object or nests too deep.
+// The registry's content ({} when there is no file). The file is opened once, never through a
+// symbolic link, checked on that descriptor as a library is (it and every folder above it, see
+// OpenCheckedLibrary) and read from it. Throws HostError naming the file when it is not trusted,
+// cannot be read, is not a JSON object or nests too deep.
 nlohmann::ordered_json ReadComponentRegistry(const std::string& file);
 
 // A library file opened once, without following a symbolic link at its last step, and checked
@@ -59,9 +62,10 @@ CheckedLibrary RegisteredLibrary(const std::string& file, const std::string& pro
 // "NAMED is not trusted: WHY; nothing was loaded".
 CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& named);
 
-// Whether the registry file exists; `problem` says why it could not be checked ("" when it is
-// simply missing).
-bool ComponentRegistryExists(const std::string& file, std::string& problem);
+// The registry's text, read from the file whose trust was checked (on POSIX the very descriptor
+// checked); nullopt when there is no registry. Throws HostError when it is not trusted or cannot
+// be read.
+std::optional<std::string> ReadTrustedRegistryText(const std::string& file);
 
 // Whether a registered library's path is absolute on this platform ("/..." here, "C:\..." or
 // "\\server\..." on Windows).

@@ -15,6 +15,7 @@
 #include "contract/MessageText.h"
 #include "contract/WideText.h"
 #include "hostlib/ComponentRegistry.h"
+#include "platform/InputFile.h"
 
 namespace lumora {
 namespace {
@@ -48,15 +49,6 @@ std::string ComponentRegistryFile() {
         "cannot find the component registry: the system names no application-data folder");
   }
   return folder + "\\lumora\\components.json";
-}
-
-bool ComponentRegistryExists(const std::string& file, std::string& problem) {
-  if (::GetFileAttributesW(Widen(file).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const DWORD error = ::GetLastError();
-  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-    problem = SystemErrorText(error);
-  }
-  return false;
 }
 
 bool IsAbsoluteLibraryPath(const std::string& path) {
@@ -106,6 +98,17 @@ CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& na
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return refuse("it names a folder");
   return library;
+}
+
+std::optional<std::string> ReadTrustedRegistryText(const std::string& file) {
+  if (::GetFileAttributesW(Widen(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    throw HostError::BadInput("the component registry " + EscapeForMessage(file) +
+                              " cannot be checked: " + SystemErrorText(error) +
+                              "; nothing was loaded from it");
+  }
+  return ReadInputFile(file, "component registry");
 }
 
 }  // namespace lumora

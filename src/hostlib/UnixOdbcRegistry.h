@@ -5,20 +5,13 @@
 //                                               as text values in file order
 //   SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources    one value per data-source section in file
 //                                               order, its Driver entry as data
-// The data sources are the sections `odbcinst -q -s` lists, read as unixODBC reads the files:
-//  - a section starts with "[" (after blanks, in the user file; in the first column, in the
-//    system file, which unixODBC merges into the user file's sections); its name runs to the
-//    first "]" (or the line end), blanks trimmed, and is kept whole (a backslash is part of
-//    it); an indented "[" line of the system file is skipped. When unixODBC ignores the user
-//    file, the system file is read as the user file is;
-//  - before the first section only blank lines and comments (# or ; after blanks) may stand:
-//    any other line, a byte-order mark or an indented "[" included, makes unixODBC ignore the
-//    whole file, and the file then holds no data sources;
-//  - inside a section, # and ; lines are comments and "name = value" entries are trimmed;
-//  - [ODBC] (unixODBC's settings) and [ODBC Data Sources] are no data sources;
-//  - an empty section name "[]" ends the listing there, for this file and the system file;
-//  - of sections or entries with the same name (ignoring case) the first counts.
-// Text is UTF-8 when the whole file is, else Windows-1252. A missing file holds no data sources.
+// The data sources are the sections `odbcinst -q -s` lists, read by the one reader of unixODBC
+// files (platform/UnixOdbcIni.h): the user file as the file opened first, the system file merged
+// into it (only "[" in the first column starts a section there, indented lines are dropped), or
+// read as the user file is when unixODBC ignores that. An empty section name "[]" ends the
+// listing, for its file and the system file. A name that would be a key with another use (all
+// backslashes, or the list's own name in backslashes) is left out. A missing file holds no data
+// sources.
 #pragma once
 
 #include <functional>
@@ -27,6 +20,7 @@
 #include <string_view>
 
 #include "hostlib/RegistryTree.h"
+#include "platform/UnixOdbcIni.h"
 
 namespace lumora {
 
@@ -45,18 +39,9 @@ using OdbcIniWarning = std::function<void(const std::string&)>;
 std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
                                                    const OdbcIniWarning& warn = {});
 
-struct OdbcIniOutcome {
-  int rejectedLine = 0;    // the line that makes unixODBC ignore the file; 0 when read
-  bool listEnded = false;  // an empty section name ended the listing
-};
-
-enum class OdbcIniMode {
-  kFirst,   // the file unixODBC opens first: an indented "[" after the first section counts
-  kMerged,  // a file merged into the first one: only a "[" in the first column counts
-};
-
-// Adds the data sources of one odbc.ini (its bytes, not yet decoded) below `root`.
-OdbcIniOutcome AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root,
-                                OdbcIniMode mode = OdbcIniMode::kFirst);
+// Adds the data sources of one odbc.ini (its bytes, not yet decoded) below `root`; returns what
+// was read (whether unixODBC ignores the file, where an empty name ended it).
+UnixOdbcIni AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root,
+                             UnixOdbcReading reading = UnixOdbcReading::kFirst);
 
 }  // namespace lumora

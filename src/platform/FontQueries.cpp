@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "contract/Text.h"
+
 namespace lumora {
 namespace {
 
@@ -57,10 +59,8 @@ bool SystemFontQueries::IsDoubleByteFont(const std::string& faceName) {
                                           "NOTO SANS CJK SC",
                                           "NOTO SANS CJK TC",
                                           "NOTO SANS CJK KR"};
-  std::string upper;
-  for (char c : faceName) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return std::any_of(std::begin(kCjkFaces), std::end(kCjkFaces),
-                     [&](const char* face) { return upper == face; });
+                     [&](const char* face) { return EqualsIgnoringAsciiCase(faceName, face); });
 }
 
 std::string SystemFontQueries::DefaultGuiFaceName() {

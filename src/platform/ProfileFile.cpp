@@ -48,21 +48,14 @@ struct ParsedFile {
   std::unordered_map<std::string, size_t> firstSection;  // folded name -> first section of it
 };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\v';
-}
-
+// Spaces, tabs and vertical tabs.
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
+  return TrimOf(s, " \t\v");
 }
 
 // The arguments ignore surrounding spaces, but not tabs.
 std::string_view TrimArgument(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
+  return TrimOf(s, " ");
 }
 
 char FoldAscii(char c) {

@@ -4,6 +4,7 @@
 #include "contract/Int16.h"
 #include "contract/Trap.h"
 #include "platform/forms/Application.h"
+#include "platform/odbc/ConnectionString.h"
 #include "ui/StringTable.h"
 #include "ui/Wizard.h"
 #include "ui/modWizard.h"
@@ -45,6 +46,7 @@ void frmWizard::Reset() {
 
 frmWizard::frmWizard() : forms::DesignedForm(FrmWizardDesignText(), "frmWizard.gml") {
   ConnectEvents();
+  SetDumpFilter(odbc::MaskSecretLines);  // the attribute boxes may hold passwords
 }
 
 frmWizard::~frmWizard() = default;

@@ -5,12 +5,14 @@
 // without connecting: the cases check-* of tests/e2e/cases.)
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <glob.h>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -57,12 +59,13 @@ class CheckMachine : public ::testing::Test {
  protected:
   void SetUp() override {
     if (::access((kOdbcFolder + "libsqlite3odbc.so").c_str(), R_OK) != 0) {
-      GTEST_SKIP() << "the SQLite ODBC driver is not installed (Debian package libsqliteodbc)";
+      SKIP_FOR_MISSING("the SQLite ODBC driver is not installed (Debian package libsqliteodbc)");
     }
     dir_.Write("odbcinst.ini", Expand(testing::ReadFile("tests/data/check/odbcinst.ini")));
     dir_.Write("odbc.ini", "");
     env_.Set("ODBCSYSINI", dir_.path().c_str());
     env_.Set("ODBCINI", dir_.File("odbc.ini").c_str());
+    env_.Set("LUMORA_TEST_MARKER", marker_.c_str());  // a library offered loaded: never there
     // A database file with one table, made by the driver itself through the try program.
     RunProcess(testing::BinDir() + "/lumora-odbc-try", {},
                "DRIVER={SQLite3};Database=" + db_ + ";");
@@ -80,10 +83,31 @@ class CheckMachine : public ::testing::Test {
                       const std::vector<Source>& drivers = {}) {
     dir_.Write("object.json", ObjectText(sources, drivers));
     args.insert(args.begin(), {"check", dir_.File("object.json")});
-    return RunProcess(Lumora(), args);
+    ProcessResult r = RunProcess(Lumora(), args);
+    // The warnings about the target (a SQLite file's POSIX path, a password) are
+    // CheckTarget's; here only the tries and loads count.
+    std::string kept;
+    for (const std::string& line : Lines(r.out)) {
+      if (line.find(": warning: ") == std::string::npos &&
+          line.find("\"severity\":\"warning\"") == std::string::npos) {
+        kept += line + "\n";
+      }
+    }
+    r.out = kept;
+    return r;
+  }
+  // The names of the files in the scratch folder.
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+      names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
   TempDir dir_;
   ScopedEnv env_;
+  const std::string marker_ = dir_.File("marker");
   const std::string db_ = dir_.File("a.db");
   const std::string lite_ = "DriverName=SQLite3\r\nDatabase=" + db_;  // a data source on it
 };
@@ -96,16 +120,25 @@ std::string WithoutPostgresDriver() {
 }
 
 // Each case of tests/data/check/tries.json: one data source's lines, the start of its line after
-// "NAME: " and the exit status.
-TEST_F(CheckMachine, EachTryEndsAsTheDriverSays) {
+// "NAME: ", the findings printed before it and the exit status. No try loads the library that
+// leaves a marker, wherever the object names it, and none creates or changes a file.
+TEST_F(CheckMachine, EachTryEndsAsTheDriverSaysAndLoadsAndWritesNothingTheObjectNames) {
+  dir_.Write("object.json", "");
+  const std::vector<std::string> before = Listing();
   for (const auto& c : nlohmann::json::parse(testing::ReadFile("tests/data/check/tries.json"))) {
-    const std::string name = c["name"], expected = c["expected"];
+    const std::string name = c["name"], expected = Expand(c["expected"]);
     // The SQL Server line of the object keeps the Windows data source from being a finding.
     const ProcessResult r = Check({{name, Expand(c["lines"])}}, {},
                                   {{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"}});
     EXPECT_EQ(r.exitStatus, c["exit"].get<int>()) << name << "\n" << r.out << r.err;
-    EXPECT_EQ(r.out.rfind(name + ": " + expected, 0), 0u) << name << "\n" << r.out;
-    EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;
+    // A line the connection string refuses is also a finding, printed before the try.
+    const std::vector<std::string> lines = Lines(r.out);
+    EXPECT_EQ(lines.size(), 1u + c.value("findings", 0)) << name << "\n" << r.out;
+    const std::string last = lines.empty() ? "" : lines.back();
+    EXPECT_EQ(last.rfind(name + ": " + expected, 0), 0u) << name << "\n" << r.out;
+    EXPECT_FALSE(std::filesystem::exists(marker_)) << name;
+    std::filesystem::remove(marker_);
+    EXPECT_EQ(Listing(), before) << name;
   }
 }
 
@@ -125,7 +158,9 @@ TEST_F(CheckMachine, TriesTheNextAfterACrashAndOnlyTheNamedOrSelected) {
   const auto j = nlohmann::json::parse(named.out);
   EXPECT_EQ(j["result"], "connected");
   EXPECT_EQ(j["dbms"]["name"], "SQLite");
-  EXPECT_EQ(j["connection"], "DRIVER={SQLite3};Database=" + db_ + ";PWD=***;Timeout={{5}}};");
+  // The SQLite driver is told not to create its database.
+  EXPECT_EQ(j["connection"],
+            "DRIVER={SQLite3};Database=" + db_ + ";PWD=***;Timeout={{5}}};NoCreat=1;");
   EXPECT_EQ(named.out.find("hunter"), std::string::npos);
 
   ProcessResult unknown = Check(sources, {"off"});
@@ -159,7 +194,7 @@ class SilentServer {
 };
 
 TEST_F(CheckMachine, AServerThatNeverAnswersIsReportedAtTheTimeout) {
-  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
+  SKIP_FOR_MISSING(WithoutPostgresDriver());
   SilentServer server(dir_.File(".s.PGSQL.5499"));
   const auto start = std::chrono::steady_clock::now();
   ProcessResult r = Check({{"Silent", "DriverName=PostgreSQL Unicode\r\nServername=" + dir_.path() +
@@ -172,6 +207,86 @@ TEST_F(CheckMachine, AServerThatNeverAnswersIsReportedAtTheTimeout) {
   ASSERT_EQ(Lines(r.out).size(), 2u) << r.out;
   EXPECT_EQ(Lines(r.out)[0], "Silent: no answer in 2 s");
   EXPECT_LT(seconds, 3.0);
+}
+
+// A driver that floods standard error with control characters, detaches a grandchild with
+// setsid and hangs: its text is escaped and cut, and the grandchild ends with the try. Past the
+// overall deadline the rest are not tried, in the order given, side by side until then.
+TEST_F(CheckMachine, ADriverThatFloodsAndDetachesIsCutAndEndsWithItsTry) {
+  const Source hang{"Hang", "DriverName=Detaching"};
+  ProcessResult r = Check({hang}, {"--timeout", "1"});
+  EXPECT_EQ(r.exitStatus, 1);
+  ASSERT_EQ(Lines(r.out).size(), 1u) << r.out;
+  EXPECT_EQ(r.out.rfind("Hang: no answer in 1 s; the driver wrote on standard error: "
+                        "\"noise\\x1B[2J\\x07\\nnoise",
+                        0),
+            0u)
+      << r.out.substr(0, 200);
+  EXPECT_NE(r.out.find("bytes more cut)"), std::string::npos);
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  EXPECT_LT(r.out.size(), 10000u);  // of 260,000 bytes written
+  const pid_t grandchild = std::atoi(testing::ReadFile(marker_).c_str());
+  ASSERT_GT(grandchild, 0);
+  EXPECT_NE(::kill(grandchild, 0), 0) << "the detached grandchild outlived its try";
+
+  const auto start = std::chrono::steady_clock::now();
+  r = Check({{"A", hang.lines}, {"B", hang.lines}, {"C", hang.lines}, {"Lite", lite_}},
+            {"--timeout", "20", "--deadline", "2", "--json"});
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(r.exitStatus, 1);
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u) << r.out;
+  for (size_t i = 0; i < 3; ++i) {
+    const auto j = nlohmann::json::parse(lines[i]);
+    EXPECT_EQ(j["dataSource"], std::string(1, static_cast<char>('A' + i)));
+    EXPECT_EQ(j["result"], "not tried") << lines[i];
+  }
+  EXPECT_EQ(nlohmann::json::parse(lines[3])["dataSource"], "Lite");
+  EXPECT_LT(seconds, 10.0);
+}
+
+// Objects are made from what others hand over. An installer package whose attribute row is
+// " DRIVER" is refused at import, naming the package, table and row (exit 2, the object as it
+// was); an odbc.ini whose DRIVER line names a library imports, and checking either object loads
+// nothing it names.
+TEST_F(CheckMachine, NoImportedSourceMakesACheckLoadALibrary) {
+  const std::string evil = testing::BinDir() + "/liblumora_test_marker.so";
+  const std::string object = ObjectText({{"Lite", lite_}});
+  dir_.Write("sources.ini",
+             "[Chain]\nDriver=SQLite3\nDatabase=" + db_ + "\nDRIVER =" + evil + "\n");
+  dir_.Write("ODBCDataSource.idt",
+             "DataSource\tComponent_\tDescription\tDriverDescription\tRegistration\r\n"
+             "s72\ts72\ts255\ts255\ti2\r\nODBCDataSource\tDataSource\r\n"
+             "shop\tc\tShop\tSQLite3\t1\r\n");
+  dir_.Write("ODBCSourceAttribute.idt",
+             "DataSource_\tAttribute\tValue\r\ns72\ts32\tS255\r\n"
+             "ODBCSourceAttribute\tDataSource_\tAttribute\r\nshop\t DRIVER\t" +
+                 evil + "\r\nshop\tDatabase\t" + db_ + "\r\n");
+  const bool msibuild = ::access("/usr/bin/msibuild", X_OK) == 0;
+  if (msibuild) {
+    testing::Shell("cd '" + dir_.path() +
+                   "' && msibuild odbc.msi -i ODBCDataSource.idt ODBCSourceAttribute.idt");
+    dir_.Write("object.json", object);
+    ProcessResult r =
+        RunProcess(Lumora(), {"import", dir_.File("object.json"), "--from", dir_.File("odbc.msi")});
+    EXPECT_EQ(r.exitStatus, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("odbc.msi: table ODBCDataSource, row shop: data source \"Shop\": "
+                         "attribute \" DRIVER\" cannot be an ini key"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(testing::ReadFile(dir_.File("object.json")), object);
+    r = RunProcess(Lumora(), {"check", dir_.File("object.json")});
+    EXPECT_NE(r.out.find("\nLite: connected"), std::string::npos) << r.out << r.err;
+  }
+  dir_.Write("object.json", object);
+  ProcessResult r = RunProcess(
+      Lumora(), {"import", dir_.File("object.json"), "--from", dir_.File("sources.ini"), "--user"});
+  EXPECT_EQ(r.exitStatus, 0) << r.out << r.err;
+  r = RunProcess(Lumora(), {"check", dir_.File("object.json"), "Chain"});
+  EXPECT_NE(r.out.find("\nChain: "), std::string::npos) << r.out << r.err;
+  EXPECT_FALSE(std::filesystem::exists(marker_));
+  SKIP_FOR_MISSING(msibuild ? "" : "msibuild (Debian package msitools) is missing: no package row");
 }
 
 // A PostgreSQL cluster in a temporary folder, listening on a Unix socket there and on no TCP
@@ -234,9 +349,9 @@ class PostgresServer {
 };
 
 TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
-  if (const std::string why = WithoutPostgresDriver(); !why.empty()) GTEST_SKIP() << why;
+  SKIP_FOR_MISSING(WithoutPostgresDriver());
   PostgresServer server;
-  if (!server.skip().empty()) GTEST_SKIP() << server.skip();
+  SKIP_FOR_MISSING(server.skip());
   const std::string common = "DriverName=PostgreSQL Unicode\r\nServername=" + server.folder() +
                              "\r\nPort=5432\r\nDatabase=shop\r\nUsername=author\r\n";
   for (const bool json : {false, true}) {
@@ -300,9 +415,11 @@ TEST_F(CheckMachine, DriversComeBeforeTheTriesAndInJsonToo) {
 }
 
 // The wizard's Test button tries the lines in the attribute box as they are now, edits
-// included, and the message box says what came of it; Finish stores the fixed lines.
+// included, and the message box says what came of it, loading and writing nothing the lines
+// name; Finish stores the fixed lines, and no dump or message shows a secret.
 TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
-  // Tries a file that is not there, then the one there, with a password.
+  // Tries a file that is not there, a tab before DRIVER, SAVEFILE, then the file there with
+  // secrets.
   dir_.Write("script", Expand(testing::ReadFile("tests/data/check/test-button.txt")));
   dir_.Write("object.json", ObjectText({{"Shop", "DriverName=SQLite3\r\nDatabase=old.db", false},
                                         {"Windows", "DriverName=SQL Server", false}}));
@@ -310,19 +427,27 @@ TEST_F(CheckMachine, TheWizardTestsTheLinesBeingEdited) {
                                           dir_.File("script"), "--registry", "none"});
   ASSERT_EQ(r.exitStatus, 0) << r.out << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 3u) << r.out;
-  EXPECT_NE(lines[2].find("PWD=***"), std::string::npos);  // the dump shows no password
+  ASSERT_EQ(lines.size(), 5u) << r.out;
+  const std::string box = "{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"";
+  EXPECT_EQ(lines[0], box + "'Shop': not tried: the database file \\\"" + dir_.path() +
+                          "/none/shop.db\\\" is missing (the driver would create it).\"}}");
+  EXPECT_EQ(lines[1], box +
+                          "'Shop': not tried: line 3 \\\"\\\\tDRIVER=...\\\" has blanks around "
+                          "its key (the driver manager would read \\\"DRIVER\\\"); it never goes "
+                          "into a connection string.\"}}");
+  EXPECT_NE(lines[2].find("'Shop': not tried: line 3 \\\"SAVEFILE=...\\\" names a key the driver "
+                          "manager acts on itself"),
+            std::string::npos)
+      << lines[2];
+  EXPECT_EQ(lines[3].rfind(box + "'Shop' connected to SQLite 3.", 0), 0u) << lines[3];
+  EXPECT_NE(lines[4].find("PWD=***\\r\\nApiToken=***"), std::string::npos) << lines[4];
   EXPECT_EQ(r.out.find("Sesame"), std::string::npos);
-  EXPECT_EQ(lines[0],
-            "{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"'Shop' did not connect:\\n"
-            "[HY000] (native 14) [SQLite]connect failed\"}}");
-  EXPECT_EQ(lines[1].rfind("{\"msgbox\":{\"title\":\"Test Data Source\",\"text\":\"'Shop' "
-                           "connected to SQLite 3.",
-                           0),
-            0u)
-      << lines[1];
+  EXPECT_FALSE(std::filesystem::exists(marker_));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("saved.dsn")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("none")));
   const auto stored = nlohmann::json::parse(testing::ReadFile(dir_.File("object.json")));
-  EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0], lite_ + "\r\nPWD=Sesame");
+  EXPECT_EQ(stored["properties"]["DataSourcesInfo"][0],
+            lite_ + "\r\nPWD=Sesame\r\nApiToken=Open;Sesame}");
 }
 
 }  // namespace

@@ -38,13 +38,35 @@ const passwd* Unprivileged(std::string& why) {
   return ::getpwnam(kTestUser);
 }
 
+// What another user runs: a copy of the build's lumora with its component and data, and of the
+// example object, in a temporary folder anyone may enter. The build tree itself may lie where
+// only its owner can reach it (a clone in a home folder of mode 0700).
+class ReachableLumora {
+ public:
+  ReachableLumora() {
+    for (const auto& entry : std::filesystem::directory_iterator(testing::BinDir())) {
+      if (entry.is_regular_file()) {
+        std::filesystem::copy_file(entry.path(), dir_.File(entry.path().filename().string()));
+      }
+    }
+    std::filesystem::copy_file("examples/object.json", dir_.File("object.json"));
+    ::chmod(dir_.path().c_str(), 0755);
+  }
+  std::string program() const { return dir_.File("lumora"); }
+  std::string object() const { return dir_.File("object.json"); }
+
+ private:
+  TempDir dir_;
+};
+
 // The program and its arguments to run lumora as `user` (through setpriv when this is root).
 std::pair<std::string, std::vector<std::string>> AsUser(const passwd& user,
+                                                        const ReachableLumora& lumora,
                                                         std::vector<std::string> args) {
-  const std::string lumora = testing::Lumora();
-  if (::geteuid() != 0) return {lumora, args};
-  args.insert(args.begin(), {"--reuid=" + std::to_string(user.pw_uid),
-                             "--regid=" + std::to_string(user.pw_gid), "--clear-groups", lumora});
+  if (::geteuid() != 0) return {lumora.program(), args};
+  args.insert(args.begin(),
+              {"--reuid=" + std::to_string(user.pw_uid), "--regid=" + std::to_string(user.pw_gid),
+               "--clear-groups", lumora.program()});
   return {"/usr/bin/setpriv", args};
 }
 
@@ -63,6 +85,8 @@ struct TrustCase {
   mode_t libraryMode;
   bool relative;
   const char* refusal;
+  mode_t folderMode = 0755;   // the registry's own folder
+  bool registryLink = false;  // components.json a symbolic link to the registry beside it
 };
 
 TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoaded) {
@@ -70,6 +94,7 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
   const passwd* user = Unprivileged(why);
   if (user == nullptr) GTEST_SKIP() << why;
   const bool asRoot = ::geteuid() == 0;
+  const ReachableLumora lumora;
   const std::vector<TrustCase> cases = {
       {"world-writable registry", 0666, false, 0644, false,
        "is not trusted: anyone may write it; nothing was loaded from it"},
@@ -78,6 +103,10 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
       {"group-writable library", 0644, false, 0664, false,
        "is not trusted: its group may write it; nothing was loaded"},
       {"relative library", 0644, false, 0644, true, "is not an absolute path; nothing was loaded"},
+      {"registry in a world-writable folder", 0644, false, 0644, false,
+       "/data/lumora is not safe: anyone may write it; nothing was loaded from it", 0777},
+      {"registry through a symbolic link", 0644, false, 0644, false,
+       "is not trusted: it is a symbolic link; nothing was loaded from it", 0755, true},
   };
   for (const TrustCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -91,13 +120,18 @@ TEST(ComponentRegistryTrust, AForeignOrWritableRegistryIsRefusedAndNothingIsLoad
     const std::string registry = WriteRegistry(dir, RegistryNaming(library));
     ::chmod(registry.c_str(), c.registryMode);
     ::chmod(dir.File("fake.so").c_str(), c.libraryMode);
+    ::chmod(dir.File("data/lumora").c_str(), c.folderMode);
+    if (c.registryLink) {
+      std::filesystem::rename(registry, dir.File("data/lumora/real.json"));
+      std::filesystem::create_symlink("real.json", registry);
+    }
     if (asRoot) {
-      ASSERT_EQ(::chown(registry.c_str(), c.registryForeign ? 65534 : user->pw_uid, user->pw_gid),
+      ASSERT_EQ(::lchown(registry.c_str(), c.registryForeign ? 65534 : user->pw_uid, user->pw_gid),
                 0);
       ASSERT_EQ(::chown(dir.File("fake.so").c_str(), user->pw_uid, user->pw_gid), 0);
     }
     const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
-    const auto [program, args] = AsUser(*user, {"build", "examples/object.json", "ODBC"});
+    const auto [program, args] = AsUser(*user, lumora, {"build", lumora.object(), "ODBC"});
     const testing::ProcessResult r = RunProcess(program, args);
     EXPECT_EQ(r.exitStatus, 2) << r.err;
     EXPECT_NE(r.err.find(c.refusal), std::string::npos) << r.err;
@@ -117,6 +151,7 @@ TEST(ComponentRegistryTrust, ALibrarySwappedBetweenCheckAndLoadIsNeverLoaded) {
   if (user == nullptr) GTEST_SKIP() << why;
   if (::geteuid() != 0) GTEST_SKIP() << "only root can act as a second user here";
   constexpr uid_t kIntruder = 65534;
+  const ReachableLumora lumora;
   TempDir dir;
   const std::string shared = dir.File("shared");
   std::filesystem::create_directories(shared);
@@ -145,7 +180,7 @@ TEST(ComponentRegistryTrust, ALibrarySwappedBetweenCheckAndLoadIsNeverLoaded) {
     ::_exit(0);
   }
   const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
-  const auto [program, args] = AsUser(*user, {"build", "examples/object.json", "ODBC"});
+  const auto [program, args] = AsUser(*user, lumora, {"build", lumora.object(), "ODBC"});
   int loaded = 0, refused = 0;
   for (int run = 0; run < 200; ++run) {
     const testing::ProcessResult r = RunProcess(program, args);
@@ -167,6 +202,7 @@ TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
   const passwd* user = Unprivileged(why);
   if (user == nullptr) GTEST_SKIP() << why;
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user here";
+  const ReachableLumora lumora;
   const std::vector<std::pair<mode_t, int>> cases = {{0666, 0}, {0644, 1}};
   for (const auto& [mode, exit] : cases) {
     SCOPED_TRACE(mode);
@@ -177,8 +213,9 @@ TEST(AnotherUsersObject, KeepsItsOwnerOrIsLeftAlone) {
     dir.Write("s", "click cmdNav(3)\nclick cmdNav(3)\nclick cmdNav(3)\n");
     ::chmod(dir.File("o.json").c_str(), mode);
     ::chmod(dir.File("s").c_str(), 0644);
-    const auto [program, args] = AsUser(
-        *user, {"wizard", dir.File("o.json"), "--script", dir.File("s"), "--registry", "none"});
+    const auto [program, args] =
+        AsUser(*user, lumora,
+               {"wizard", dir.File("o.json"), "--script", dir.File("s"), "--registry", "none"});
     // No registry: the library beside lumora.
     const testing::ScopedEnv env("XDG_DATA_HOME", dir.File("data").c_str());
     const testing::ProcessResult r = RunProcess(program, args);

@@ -9,11 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "support/RunProcess.h"
+#include "support/ScopedEnv.h"
 
 namespace lumora {
 namespace {
@@ -24,24 +27,26 @@ using testing::ReadFile;
 using testing::RunProcess;
 using testing::TempDir;
 
-// A package that wixl builds from the fragment's components and files, its ODBC elements left
-// out (wixl takes none), holding every file the fragment names. wixl drops Permanent="yes";
-// export --into gives the components kept on uninstall their permanent bit.
-std::string BuildPackage(const TempDir& dir, const std::string& fragment) {
-  std::string files;
+// A package that wixl builds from `export OBJECT --format wix --for wixl` (the folders,
+// components and files, no ODBC element), with a stand-in for every file the fragment names;
+// `object` is the object and its settings. wixl drops Permanent="yes"; export --into gives the
+// components kept on uninstall their permanent bit.
+std::string BuildPackage(const TempDir& dir, std::vector<std::string> object,
+                         const std::string& arch = "x86") {
+  object.insert(object.begin(), "export");
+  object.insert(object.end(), {"--format", "wix", "--for", "wixl", "--arch", arch, "--out",
+                               dir.File("pkg"), "--force"});
+  const auto r = RunProcess(Lumora(), object);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
   const std::regex source("Source=\"([^\"]+)\"");
-  for (const std::string& line : Lines(ReadFile(fragment))) {
-    if (line.find("<ODBC") != std::string::npos || line.find("</ODBC") != std::string::npos ||
-        line.find("<Property ") != std::string::npos) {
-      continue;
-    }
-    files += line + "\n";
-    std::smatch m;
-    if (std::regex_search(line, m, source)) dir.Write("pkg/" + m[1].str(), "MZ");
+  const std::string fragment = ReadFile(dir.File("pkg/lumora-odbc.wxs"));
+  EXPECT_EQ(fragment.find("<ODBC"), std::string::npos);
+  for (std::sregex_iterator m(fragment.begin(), fragment.end(), source), end; m != end; ++m) {
+    dir.Write("pkg/" + (*m)[1].str(), "MZ");
   }
-  dir.Write("pkg/files.wxs", files);
   dir.Write("pkg/product.wxs", ReadFile("tests/data/export/product.wxs"));
-  testing::Shell("cd '" + dir.File("pkg") + "' && wixl -o odbc.msi product.wxs files.wxs");
+  testing::Shell("cd '" + dir.File("pkg") + "' && rm -f odbc.msi && wixl -a " + arch +
+                 " -o odbc.msi product.wxs lumora-odbc.wxs");
   return dir.File("pkg/odbc.msi");
 }
 
@@ -89,12 +94,16 @@ TEST(ExportRoundTrip, MsiTablesImportAndReadBackEqual) {
   Exported msi, wix;
   ASSERT_NO_FATAL_FAILURE(Export(msi, "msi"));
   ASSERT_NO_FATAL_FAILURE(Export(wix, "wix"));
-  const std::string package = BuildPackage(msi.dir, wix.out + "/lumora-odbc.wxs");
+  const std::string package = BuildPackage(
+      msi.dir, {"tests/data/export/every-kind.json", "--with-translators", "--component-dir",
+                testing::BinDir(), "--host-config", msi.dir.File("host.ini")});
   RunTool({"sh", "-c",
            "cd '" + msi.out + "' && msibuild '" + package + "' -i _ForceCodepage.idt " +
                "ODBCDriver.idt ODBCTranslator.idt ODBCAttribute.idt ODBCDataSource.idt " +
                "ODBCSourceAttribute.idt"});
   EXPECT_EQ(ReadFile(msi.out + "/_ForceCodepage.idt"), ReadFile(kExpected + "_ForceCodepage.idt"));
+  // lumora-odbc.sql as expected; tests/wine runs it with msibuild as docs/packages.md says.
+  EXPECT_EQ(ReadFile(msi.out + "/lumora-odbc.sql"), ReadFile(kExpected + "lumora-odbc.sql"));
   for (const std::string table :
        {"ODBCDriver", "ODBCTranslator", "ODBCAttribute", "ODBCDataSource", "ODBCSourceAttribute"}) {
     const std::string written = ReadFile(msi.out + "/" + table + ".idt");
@@ -120,23 +129,23 @@ TEST(ExportRoundTrip, WixFragmentIsWellFormedAndCarriesEveryChoice) {
   EXPECT_EQ(ReadFile(file), ReadFile(kExpected + "lumora-odbc.wxs"));
 }
 
-// The templates install with the commands the README gives, as printed, into a fresh ODBCSYSINI
-// (no odbc.ini yet) and ODBCINI; odbcinst's queries then list the exported drivers and data
-// sources, system and user apart, each with its attributes
+// The templates install with the commands docs/formats.md gives, as printed, into a fresh
+// ODBCSYSINI (no odbc.ini yet) and ODBCINI; odbcinst's queries then list the exported drivers and
+// data sources, system and user apart, each with its attributes
 // (tests/data/export/every-kind-odbcinst.txt).
-TEST(ExportRoundTrip, OdbcinstInstallsTheTemplatesWithTheReadmeCommands) {
+TEST(ExportRoundTrip, OdbcinstInstallsTheTemplatesWithTheDocumentedCommands) {
   SKIP_WITHOUT("odbcinst");
   Exported run;
   ASSERT_NO_FATAL_FAILURE(Export(run, "odbcinst"));
   std::string commands, block;
   bool inBlock = false;
-  for (const std::string& line : Lines(ReadFile("README.md"))) {
+  for (const std::string& line : Lines(ReadFile("docs/formats.md"))) {
     if (inBlock && line == "```" && block.starts_with("odbcinst -i -d -f odbcinst.ini\n"))
       commands = block;
     inBlock = line == "```sh" || (inBlock && line != "```");
     block = line == "```sh" ? "" : inBlock ? block + line + "\n" : block;
   }
-  ASSERT_FALSE(commands.empty()) << "the README gives no install commands";
+  ASSERT_FALSE(commands.empty()) << "docs/formats.md gives no install commands";
   run.dir.Write("sys/.keep", "");
   const std::string env = "export ODBCSYSINI='" + run.dir.File("sys") + "' ODBCINI='" +
                           run.dir.File("home/odbc.ini") + "'; mkdir -p '" + run.dir.File("home") +
@@ -326,8 +335,7 @@ TEST_P(ImportRoundTrip, ShowAndBuildSayTheSame) {
 
   std::string from;
   if (format == "msi") {
-    Lum(with({"export", original, "--format", "wix", "--out", dir.File("wix")}));
-    const std::string package = BuildPackage(dir, dir.File("wix/lumora-odbc.wxs"));
+    const std::string package = BuildPackage(dir, with({original}));
     Lum(with({"export", original, "--format", "msi", "--into", package}));
     // What the package holds is what the .idt export says, row for row.
     Lum(with({"export", original, "--format", "msi", "--out", dir.File("idt")}));
@@ -355,8 +363,122 @@ INSTANTIATE_TEST_SUITE_P(EachFormat, ImportRoundTrip,
                                   std::get<1>(p.param);
                          });
 
+// A package of one data source: `description` and `registration` in its ODBCDataSource row, an
+// ODBCSourceAttribute row `attribute`=x.
+std::string PackageOfOneSource(const TempDir& dir, const std::string& name,
+                               const std::string& description, const std::string& registration,
+                               const std::string& attribute = "Server") {
+  dir.Write(name + "/ODBCDataSource.idt",
+            "DataSource\tComponent_\tDescription\tDriverDescription\tRegistration\r\n"
+            "s72\ts72\ts255\ts255\ti2\r\nODBCDataSource\tDataSource\r\n"
+            "S\tC\t" +
+                description + "\tD\t" + registration + "\r\n");
+  dir.Write(name + "/ODBCSourceAttribute.idt",
+            "DataSource_\tAttribute\tValue\r\ns72\ts72\tS255\r\n"
+            "ODBCSourceAttribute\tDataSource_\tAttribute\r\nS\t" +
+                attribute + "\tx\r\n");
+  testing::Shell("cd '" + dir.File(name) +
+                 "' && msibuild odbc.msi -i ODBCDataSource.idt ODBCSourceAttribute.idt");
+  return name + "/odbc.msi";
+}
+
+// A WiX source of one data source whose Property Value is `value` as written in XML.
+std::string WixOfOneSource(const TempDir& dir, const std::string& name, const std::string& value) {
+  dir.Write(name,
+            "<?xml version=\"1.0\"?>\n<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">"
+            "<Fragment><Component Id=\"C\">\n<ODBCDataSource Id=\"S\" Name=\"S\" "
+            "Registration=\"user\"><Property Id=\"Server\" Value=\"" +
+                value + "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
+  return name;
+}
+
+// The drivers as the driver manager resolves them, from odbcinst: each name `odbcinst -q -d`
+// lists, the first of names repeated in another ASCII case, with the first of each key `-n`
+// prints (UsageCount, its own count, aside): "NAME|key=value|...;" per driver.
+std::string OdbcinstDrivers() {
+  auto odbcinst = [](const std::string& args) {
+    std::vector<std::string> lines;  // what it prints of the file; its refusals aside
+    for (const std::string& line : Lines(RunProcess("/bin/sh", {"-c", "odbcinst " + args}).out)) {
+      if (line.starts_with('[') || line.find('=') != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+  };
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  std::string text;
+  std::set<std::string> names;
+  for (const std::string& line : odbcinst("-q -d")) {
+    const std::string name = line.substr(1, line.size() - 2);
+    if (!names.insert(upper(name)).second) continue;
+    std::set<std::string> keys = {"USAGECOUNT"};
+    text += name;
+    for (const std::string& entry : odbcinst("-q -d -n '" + name + "'")) {
+      if (!entry.starts_with('[') && keys.insert(upper(entry.substr(0, entry.find('=')))).second)
+        text += "|" + entry;
+    }
+    text += ";";
+  }
+  return text;
+}
+
+// Every layout of unixODBC files that holds an odbcinst.ini, read by `catalogue --from unixodbc`
+// (the reading `check --drivers` shares) and by `import --from`, against odbcinst on the very
+// same file; a file unixODBC ignores is named on standard error by both. The data-source files
+// of the layouts are discovery's (UnixOdbcDiscovery); import's rows for them are
+// ImportOdbcinst.ReadsSectionsAsUnixOdbcDoes.
+TEST(UnixOdbcFiles, CatalogueAndImportReadWhatOdbcinstReads) {
+  SKIP_WITHOUT("odbcinst");
+  for (const auto& entry : std::filesystem::directory_iterator("tests/data/unixodbc/layouts")) {
+    const std::string layout = entry.path().string();
+    SCOPED_TRACE(layout);
+    TempDir dir;
+    testing::ScopedEnv env("ODBCSYSINI", dir.path().c_str());
+    env.Set("ODBCINI", dir.File("user.ini").c_str());
+    // What import stored of the object it made: "{}" when it refused.
+    auto stored = [&](const testing::ProcessResult& r, const std::string& object) {
+      return nlohmann::json::parse(r.exitStatus == 0 ? ReadFile(object) : "{\"properties\": {}}")
+          .at("properties");
+    };
+    if (!std::filesystem::exists(layout + "/odbcinst.ini")) continue;
+    dir.Write("odbcinst.ini", ReadFile(layout + "/odbcinst.ini"));
+    const std::string expected = OdbcinstDrivers();
+
+    auto r = RunProcess(Lumora(), {"catalogue", "--from", "unixodbc", "--only-source", "--out",
+                                   dir.File("component")});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string catalogued;  // ";Drivers|Driver0=...;NAME|key=value...", then without [Drivers]
+    for (const std::string& line : Lines(ReadFile(dir.File("component/lumora.ini")))) {
+      if (line.starts_with('[')) catalogued += ";" + line.substr(1, line.size() - 2);
+      if (!line.empty() && line.find('=') != std::string::npos) catalogued += "|" + line;
+    }
+    const size_t list = catalogued.find(';', 1);
+    catalogued = list == std::string::npos ? "" : catalogued.substr(list + 1) + ";";
+    EXPECT_EQ(catalogued, expected);
+
+    r = RunProcess(Lumora(), {"import", dir.File("d.json"), "--from", dir.File("odbcinst.ini")});
+    EXPECT_EQ(r.exitStatus, expected.empty() ? 2 : 0) << r.err;
+    EXPECT_EQ(r.err.find("unixODBC ignores this file") != std::string::npos, expected.empty())
+        << r.err;
+    std::string imported;
+    const auto drivers = stored(r, dir.File("d.json"));
+    for (size_t i = 0; i < drivers.value("Drivers", std::vector<std::string>()).size(); ++i) {
+      std::string lines = drivers["DriversInfo"][i];
+      for (size_t at; (at = lines.find("\r\n")) != std::string::npos;) lines.replace(at, 2, "|");
+      imported += drivers["Drivers"][i].get<std::string>() + "|" + lines + ";";
+    }
+    EXPECT_EQ(imported, expected);
+  }
+}
+
 // Each refusal names the source and where in it; exit 2, the object left as it was (a source
-// read from a file: the scripted cases import-*; here the ones made by the test).
+// read from a file: the scripted cases import-*; here the ones made by the test). What export
+// refuses, import refuses too: the same check runs before anything is stored. Hostile XML
+// (100,000 nested elements, a billion laughs, a quadratic blow-up) is refused at once, where it
+// starts: the run is bounded by timeout(1) so that a hang fails rather than stalls the suite.
 TEST(Import, RefusesWhatTheStoredListsCannotTake) {
   SKIP_WITHOUT("msibuild");
   TempDir dir;
@@ -366,51 +488,227 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
   dir.Write("ODBCDriver.idt",
             "Driver\tDescription\tFile_\r\ns72\ts255\ts72\r\nODBCDriver\tDriver\r\nD\tD\tf\r\n");
   testing::Shell("cd '" + dir.path() + "' && msibuild odbc.msi -i ODBCDriver.idt");
+
+  const std::string wix = "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">";
+  std::string deep = "<?xml version=\"1.0\"?>\n" + wix;
+  for (int i = 0; i < 100000; ++i) deep += "<Fragment>";
+  for (int i = 0; i < 100000; ++i) deep += "</Fragment>";
+  dir.Write("deep.wxs", deep + "</Wix>\n");
+  std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE Wix [\n <!ENTITY l0 \"lol\">\n";
+  for (int i = 1; i <= 9; ++i) {
+    laughs += " <!ENTITY l" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) laughs += "&l" + std::to_string(i - 1) + ";";
+    laughs += "\">\n";
+  }
+  dir.Write("laughs.wxs", laughs + "]>\n" + wix + "<Fragment Id=\"&l9;\"/></Wix>\n");
+  std::string quadratic = "<?xml version=\"1.0\"?>\n<!DOCTYPE Wix [<!ENTITY a \"" +
+                          std::string(50000, 'a') + "\">]>\n" + wix + "<Fragment Id=\"";
+  for (int i = 0; i < 50000; ++i) quadratic += "&a;";
+  dir.Write("quadratic.wxs", quadratic + "\"/></Wix>\n");
+
   const std::string object = ObjectText({{"Kept", "Driver=/k.so"}}, {});
-  for (const auto& [from, flag, said] :
-       {std::tuple{"many.ini", "--user", "would be the 32,768th data source"},
-        std::tuple{"odbc.msi", "", "odbc.msi: table ODBCDriver has no column File_Setup"}}) {
+  const struct {
+    std::string from;
+    const char* flag;
+    const char* said;
+  } cases[] = {
+      {"many.ini", "--user", "would be the 32,768th data source"},
+      {"odbc.msi", "", "odbc.msi: table ODBCDriver has no column File_Setup"},
+      {"deep.wxs", "", "deep.wxs:2: refused: elements nested more than 128 deep"},
+      {"laughs.wxs", "", "laughs.wxs:2: refused: a DOCTYPE"},
+      {"quadratic.wxs", "", "quadratic.wxs:2: refused: a DOCTYPE"},
+      // What every export format refuses.
+      {PackageOfOneSource(dir, "esc", "Sales\x1b[31m", "1"), "",
+       "esc/odbc.msi: table ODBCDataSource, row S: data source \"Sales\\x1B[31m\": the name "
+       "holds control character U+001B"},
+      // (msibuild cannot make a package holding a C1 control or a noncharacter; XML carries them.)
+      {WixOfOneSource(dir, "c1.wxs", "a&#x85;"), "", "holds control character U+0085"},
+      {WixOfOneSource(dir, "nonchar.wxs", "a&#xFDD0;"), "",
+       "nonchar.wxs:3: ODBCDataSource: data source \"S\": the line \"Server=a\xef\xb7\x90\" holds "
+       "Unicode noncharacter U+FDD0"},
+      {PackageOfOneSource(dir, "reserved", "default", "0"), "",
+       "row S: data source \"default\": [Default] is a name the driver managers reserve"},
+      {PackageOfOneSource(dir, "bracketed", "Sales [EU]", "0"), "",
+       "row S: data source \"Sales [EU]\": an ini section name cannot hold '['"},
+      {PackageOfOneSource(dir, "blank-key", "Sales", "0", " DRIVER"), "",
+       "row S: data source \"Sales\": attribute \" DRIVER\" cannot be an ini key"},
+      {PackageOfOneSource(dir, "savefile", "Sales", "0", "SAVEFILE"), "",
+       "row S: data source \"Sales\": attribute \"SAVEFILE\" is one the driver manager acts on"},
+      {WixOfOneSource(dir, "tab.wxs", "a&#9;b"), "",
+       "tab.wxs:3: ODBCDataSource: data source \"S\": the line \"Server=a\\x09b\" holds control "
+       "character U+0009"},
+      {WixOfOneSource(dir, "cr.wxs", "a&#13;"), "", "holds control character U+000D"},
+      // Registrations the installer does not know are not read as a user's.
+      {PackageOfOneSource(dir, "seven", "Sales", "7"), "",
+       "seven/odbc.msi: table ODBCDataSource, row S: Registration 7 is neither 0 (machine) nor "
+       "1 (user)"},
+      {PackageOfOneSource(dir, "minus", "Sales", "-1"), "", "row S: Registration -1 is neither"},
+  };
+  for (const auto& c : cases) {
     dir.Write("o.json", object);
-    std::vector<std::string> args = {"import", dir.File("o.json"), "--from", dir.File(from)};
-    if (*flag != '\0') args.push_back(flag);
-    auto r = RunProcess(Lumora(), args);
-    EXPECT_EQ(r.exitStatus, 2) << from << "\n" << r.err;
-    EXPECT_NE(r.err.find(said), std::string::npos) << from << "\n" << r.err;
-    EXPECT_EQ(ReadFile(dir.File("o.json")), object) << from;
+    std::vector<std::string> args = {"60",     Lumora(),        "import", dir.File("o.json"),
+                                     "--from", dir.File(c.from)};
+    if (*c.flag != '\0') args.push_back(c.flag);
+    auto r = RunProcess("/usr/bin/timeout", args);
+    EXPECT_EQ(r.exitStatus, 2) << c.from << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << c.from << "\n" << r.err;
+    EXPECT_EQ(ReadFile(dir.File("o.json")), object) << c.from;
   }
 }
 
-// export --into refuses before it writes: the package stays byte for byte as it was.
+// export --into refuses before it writes: the package stays byte for byte as it was, and the
+// message names the package and why, never its working copy. Conflicting options are refused
+// while the command line is parsed.
 TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
   SKIP_WITHOUT("wixl", "msiinfo");
   TempDir dir;
   const std::string object = dir.File("o.json");
   dir.Write("o.json", ObjectText({{"SQL Server", "Driver=<WINSYSDIR>\\sqlsrv32.dll"}}, {}));
-  dir.Write(
-      "other.json",
-      ObjectText({{"Other", "Driver=<WINSYSDIR>\\other.dll\r\nSetup=<WINDIR>\\set.dll"}}, {}));
-  Lum({"export", object, "--format", "wix", "--out", dir.File("wix")});
-  const std::string package = BuildPackage(dir, dir.File("wix/lumora-odbc.wxs"));
+  dir.Write("other.json",
+            ObjectText({{"Other", "Driver=<WINSYSDIR>\\other.dll\r\nSetup=<WINDIR>\\set.dll"},
+                        {"Another", "Driver=<WINSYSDIR>\\other.dll"}},
+                       {{"Kept", "DriverName=Other", true, false}}));
+  dir.Write("text.msi", "not a package");
+  testing::Shell("cp '" + BuildPackage(dir, {object}) + "' '" + dir.File("ro.msi") +
+                 "' && chmod 0444 '" + dir.File("ro.msi") + "'");
+  const std::string package = BuildPackage(dir, {object});
   Lum({"export", object, "--format", "msi", "--into", package});
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"export", object, "--format", "msi", "--into", package},
        "already has the rows ODBCDriver SQL_Server"},
+      // Each missing row once, grouped, and the export that makes them.
       {{"export", dir.File("other.json"), "--format", "msi", "--into", package},
-       "lacks Component Other (named by ODBCDriver Other); File other.dll"},
-      {{"export", object, "--format", "wix", "--into", package}, "goes with --format msi"},
+       "lacks 2 components (Keep.Kept, Other) and 2 files (other.dll, set.dll) that "
+       "the tables name; `lumora export OBJECT --format wix --for wixl`"},
+      {{"export", object, "--format", "msi", "--arch", "x64", "--into", package},
+       "odbc.msi is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"},
+      {{"export", object, "--format", "msi", "--into", dir.File("text.msi")},
+       "text.msi: not an installer package (it does not start as a compound file"},
+      {{"export", object, "--format", "msi", "--into", dir.File("ro.msi")},
+       "ro.msi is read-only; the package is left as it was"},
       {{"export", object, "--format", "msi", "--into", dir.File("none.msi")},
        "none.msi: no installer package"},
+      {{"export", object, "--format", "wix", "--into", package}, "goes with --format msi"},
+      {{"export", object, "--format", "msi", "--for", "wixl", "--out", dir.File("x")},
+       "goes with --format wix"},
+      {{"export", object, "--format", "odbcinst", "--arch", "x64", "--out", dir.File("x")},
+       "--arch: is for installer packages"},
+      {{"export", object, "--format", "msi", "--arch", "arm"}, "--arch: arm not in {x86,x64}"},
   };
   for (const auto& [args, said] : cases) {
     const std::string before = ReadFile(package);
     auto r = RunProcess(Lumora(), args);
     EXPECT_EQ(r.exitStatus, 2) << said;
     EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFile(package), before) << said;
+    EXPECT_EQ(r.err.find(".lumora-"), std::string::npos) << r.err;
+    EXPECT_TRUE(ReadFile(package) == before) << said;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x"))) << said;
   }
   // --force replaces the rows of the same keys, and only those.
   Lum({"export", object, "--format", "msi", "--into", package, "--force"});
   EXPECT_EQ(Lines(testing::Shell("msiinfo export '" + package + "' ODBCDriver")).size(), 4u);
+}
+
+// The installer reads the ODBC tables only through SetODBCFolders, RemoveODBC and InstallODBC:
+// --into adds the ones the package lacks at their places and keeps one the author placed. Kept
+// data sources' components become permanent; in a 64-bit package every component of the tables
+// is a 64-bit one, and the import of such a package gives the same object back.
+TEST(ExportInto, AddsTheOdbcActionsAndTheComponentBits) {
+  SKIP_WITHOUT("wixl", "msiinfo", "msibuild");
+  struct Case {
+    const char* arch;
+    const char* keep;       // the attributes of Keep.Kept afterwards
+    const char* driver;     // of the driver's component
+    const char* formatted;  // the Database row of Kept
+  };
+  for (const Case& c : {Case{"x86", "16", "0", "[SystemFolder]k.db"},
+                        Case{"x64", "272", "256", "[System64Folder]k.db"}}) {
+    TempDir dir;
+    dir.Write("o.json", ObjectText({{"Kept Driver", "Driver=<WINSYSDIR>\\k.dll"}},
+                                   {{"Kept", "DriverName=Kept Driver\r\nDatabase=<WINSYSDIR>\\k.db",
+                                     true, false}}));
+    const std::string object = dir.File("o.json");
+    const std::string package = BuildPackage(dir, {object}, c.arch);
+    testing::Shell("msibuild '" + package +
+                   "' -q \"INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES "
+                   "('RemoveODBC', 2399)\"");
+    // The other architecture's tables are refused, naming both; so is a 64-bit component in a
+    // 32-bit package.
+    const bool x64 = std::string(c.arch) == "x64";
+    EXPECT_NE(
+        Lum({"export", object, "--format", "msi", "--arch", x64 ? "x86" : "x64", "--into", package},
+            2)
+            .find(x64 ? "is a 64-bit package (Template \"x64;1033\") and the tables are for x86"
+                      : "is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"),
+        std::string::npos);
+    if (!x64) {
+      const std::string wide = dir.File("wide.msi");
+      testing::Shell(
+          "cp '" + package + "' '" + wide + "' && msibuild '" + wide +
+          "' -q \"UPDATE Component SET Attributes = 256 WHERE Component = 'Kept_Driver'\"");
+      EXPECT_NE(Lum({"export", object, "--format", "msi", "--into", wide}, 2)
+                    .find("holds the 64-bit 1 component (Kept_Driver)"),
+                std::string::npos);
+    }
+    const std::string said =
+        Lum({"export", object, "--format", "msi", "--arch", c.arch, "--into", package});
+    EXPECT_NE(said.find("RemoveODBC kept at 2399, where the package places it"), std::string::npos)
+        << said;
+    const std::string sequence =
+        testing::Shell("msiinfo export '" + package + "' InstallExecuteSequence");
+    for (const char* row : {"SetODBCFolders\t\t1100", "RemoveODBC\t\t2399", "InstallODBC\t\t5400"})
+      EXPECT_NE(sequence.find(row), std::string::npos) << c.arch << " " << row;
+    EXPECT_EQ(sequence.find("RemoveODBC\t\t2400"), std::string::npos);
+    const std::string components = testing::Shell("msiinfo export '" + package + "' Component");
+    for (const auto& [component, bits] :
+         {std::pair{"Keep\\.Kept", c.keep}, {"Kept_Driver", c.driver}})
+      EXPECT_TRUE(std::regex_search(components, std::regex(std::string("\n") + component +
+                                                           "\t[^\t]*\t[^\t]*\t" + bits + "\t")))
+          << c.arch << "\n"
+          << components;
+    EXPECT_NE(
+        testing::Shell("msiinfo export '" + package + "' ODBCSourceAttribute").find(c.formatted),
+        std::string::npos);
+    // The way back: the same object, and the architecture read.
+    dir.Write("copy.json", "{\"properties\": {\"DTDBVerNo\": 1}}\n");
+    const std::string imported = Lum({"import", dir.File("copy.json"), "--from", package});
+    EXPECT_NE(imported.find(std::string("(") + c.arch + ", Template"), std::string::npos)
+        << imported;
+    EXPECT_EQ(Shown(dir.File("copy.json"), true), Shown(object, true)) << c.arch;
+  }
+}
+
+// Two --into of one package at once: each takes the folder lock, so both rows arrive (without
+// it one write is lost). A link at the package's name stays a link, the package it points to
+// is written, and the working files a killed run left beside it are removed.
+TEST(ExportInto, TwoAtOnceLoseNothingAndALinkStaysALink) {
+  SKIP_WITHOUT("wixl", "msiinfo");
+  TempDir dir;
+  dir.Write(
+      "both.json",
+      ObjectText({{"A", "Driver=<WINSYSDIR>\\a.dll"}, {"B", "Driver=<WINSYSDIR>\\b.dll"}}, {}));
+  dir.Write("a.json", ObjectText({{"A", "Driver=<WINSYSDIR>\\a.dll"}}, {}));
+  dir.Write("b.json", ObjectText({{"B", "Driver=<WINSYSDIR>\\b.dll"}}, {}));
+  const std::string built = BuildPackage(dir, {dir.File("both.json")});
+  testing::Shell("mkdir '" + dir.File("real") + "' && cp '" + built + "' '" +
+                 dir.File("real/p.msi") + "' && ln -s real/p.msi '" + dir.File("p.msi") +
+                 "' && touch '" + dir.File("real/.p.msi.lumora-AbC123") + "' && mkdir '" +
+                 dir.File("real/.p.msi.lumora-XyZ789") + "'");
+  for (int round = 0; round < 3; ++round) {
+    testing::Shell("cp '" + built + "' '" + dir.File("real/p.msi") + "'");
+    const std::string both =
+        testing::Shell("cd '" + dir.path() + "' && L='" + Lumora() +
+                       "'; \"$L\" export a.json --format msi --into p.msi >a.out 2>&1 & "
+                       "\"$L\" export b.json --format msi --into p.msi >b.out 2>&1 & "
+                       "wait %1; echo $?; wait %2; echo $?");
+    EXPECT_EQ(both, "0\n0\n") << ReadFile(dir.File("a.out")) << ReadFile(dir.File("b.out"));
+    const std::string drivers =
+        testing::Shell("msiinfo export '" + dir.File("real/p.msi") + "' ODBCDriver");
+    EXPECT_NE(drivers.find("\nA\t"), std::string::npos) << "round " << round << "\n" << drivers;
+    EXPECT_NE(drivers.find("\nB\t"), std::string::npos) << "round " << round << "\n" << drivers;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("p.msi")));
+  EXPECT_EQ(testing::Shell("ls -A '" + dir.File("real") + "'"), "p.msi\n");
 }
 
 }  // namespace

@@ -64,16 +64,22 @@ TEST(IdentifierPool, KeepsEveryIdentifierTakenAsItGrows) {
 
 TEST(FormattedValue, MakesPathSymbolsFolderPropertiesAndEscapesBrackets) {
   const FolderSet folders;  // the usual folders: DAO under Common Files
-  const std::pair<const char*, const char*> cases[] = {
-      {"<WINDIR>", "[WindowsFolder]"},
-      {"<COMMONFILES>\\System\\x.dll", "[CommonFilesFolder]System\\x.dll"},
-      {"<PROGRAMFILES>\\A [1]\\z.dll", "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
-      {"<DAO>\\dao360.dll", "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
-      {"<WINSYSDIRX>\\a", "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
-      {"x<WINDIR>\\a", "x<WINDIR>\\a"},        // only a leading symbol is a folder
+  const std::tuple<const char*, Arch, const char*> cases[] = {
+      {"<WINDIR>", Arch::kX86, "[WindowsFolder]"},
+      {"<COMMONFILES>\\System\\x.dll", Arch::kX86, "[CommonFilesFolder]System\\x.dll"},
+      {"<PROGRAMFILES>\\A [1]\\z.dll", Arch::kX86, "[ProgramFilesFolder]A [\\[]1[\\]]\\z.dll"},
+      {"<DAO>\\dao360.dll", Arch::kX86, "[CommonFilesFolder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINSYSDIRX>\\a", Arch::kX86, "<WINSYSDIRX>\\a"},  // no symbol: the name runs on
+      {"x<WINDIR>\\a", Arch::kX86, "x<WINDIR>\\a"},        // only a leading symbol is a folder
+      // A 64-bit package: each folder that has a 64-bit one becomes it.
+      {"<WINSYSDIR>\\a.dll", Arch::kX64, "[System64Folder]a.dll"},
+      {"<PROGRAMFILES>\\A\\z.dll", Arch::kX64, "[ProgramFiles64Folder]A\\z.dll"},
+      {"<COMMONFILES>\\System\\x.dll", Arch::kX64, "[CommonFiles64Folder]System\\x.dll"},
+      {"<DAO>\\dao360.dll", Arch::kX64, "[CommonFiles64Folder]Microsoft Shared\\DAO\\dao360.dll"},
+      {"<WINDIR>\\a.dll", Arch::kX64, "[WindowsFolder]a.dll"},
   };
-  for (const auto& [value, formatted] : cases) {
-    EXPECT_EQ(FormattedValue(value, folders), formatted) << value;
+  for (const auto& [value, arch, formatted] : cases) {
+    EXPECT_EQ(FormattedValue(value, folders, arch), formatted) << value;
   }
   FolderSet elsewhere;
   elsewhere.dao = "D:\\DAO\\";
@@ -113,6 +119,32 @@ TEST(InstallerModel, PlacesFilesInTheComponentOfTheirFirstItem) {
     EXPECT_EQ(layout.files[1].folder.property, "CommonFilesFolder");
   }
   EXPECT_THROW(BuildInstallerModel(choices, FolderSet{}, "1st component"), ExportError);
+}
+
+// Where the file of a Driver= or Setup= value lies: under its path symbol's folder; without one,
+// its folders under TARGETDIR with the drive letter dropped (never a "C:" folder), a bare name
+// in the system folder; for a 64-bit package the 64-bit folders.
+TEST(InstallerModel, PlacesEachFileInTheFolderItsValueNames) {
+  using Folders = std::vector<std::string>;
+  const std::tuple<const char*, Arch, const char*, Folders> cases[] = {
+      {"C:\\Drivers\\x.dll", Arch::kX86, "TARGETDIR", {"Drivers"}},
+      {"d:/Acme/Bin/x.dll", Arch::kX86, "TARGETDIR", {"Acme", "Bin"}},
+      {"Acme\\x.dll", Arch::kX86, "TARGETDIR", {"Acme"}},
+      {"x.dll", Arch::kX86, "SystemFolder", {}},
+      {"x.dll", Arch::kX64, "System64Folder", {}},
+      {"C:\\Drivers\\x.dll", Arch::kX64, "TARGETDIR", {"Drivers"}},
+      {"<WINSYSDIR>\\x.dll", Arch::kX64, "System64Folder", {}},
+      {"<PROGRAMFILES>\\Acme\\x.dll", Arch::kX64, "ProgramFiles64Folder", {"Acme"}},
+      {"<WINDIR>\\x.dll", Arch::kX64, "WindowsFolder", {}},
+  };
+  for (const auto& [value, arch, property, subfolders] : cases) {
+    ExportChoices choices;
+    choices.drivers = {Driver("A", {{"Driver", value}})};
+    const InstallerModel model = BuildInstallerModel(choices, FolderSet{}, "", arch);
+    ASSERT_EQ(model.files.size(), 1u) << value;
+    EXPECT_EQ(model.files[0].folder, (InstallFolder{property, subfolders})) << value;
+    EXPECT_EQ(model.files[0].name, "x.dll") << value;
+  }
 }
 
 // A data source kept on uninstall gets a permanent component of its own, named component or not;
@@ -156,11 +188,12 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
       {"a\xc2\x85", "control character U+0085"},
       {"a\xc3", "bytes that are not UTF-8"},
       {"\xed\xa0\x80", "bytes that are not UTF-8"},  // a surrogate
-      // Past the first eight bytes, which are read eight at a time.
+      // Past the start, and at either end.
       {"Driver number 17, all printable ~", ""},
       {"eight by\x01tes, and more", "control character U+0001"},
       {"sixteen letters, \x7f and more", "control character U+007F"},
       {"sixteen letters, \xc3\x84rzte", ""},
+      {"a\xef\xb7\x90", "Unicode noncharacter U+FDD0"},
   };
   for (const auto& [text, what] : cases) {
     EXPECT_EQ(UncarriableIn(text), what) << Printable(text);
@@ -180,8 +213,36 @@ TEST(CheckCarriable, RefusesControlCharactersAndBrokenUtf8Anywhere) {
   }
 }
 
-// The XML writer escapes what XML reserves and refuses, by itself, what XML cannot carry and the
-// Unicode noncharacters.
+// Names and keys no format carries are refused for every format, the installer tables' too: a
+// data source named as a driver manager's own section, brackets, blanks around a name or a key.
+TEST(CheckCarriable, RefusesReservedAndBracketedNamesAndBlankKeysForEveryFormat) {
+  const std::pair<ExportItem, const char*> cases[] = {
+      {{ItemKind::kDataSource, "odbc data sources", {}, false, false},
+       "[ODBC Data Sources] is a name the driver managers reserve"},
+      {{ItemKind::kDataSource, "DEFAULT", {}, false, false}, "[Default] is a name"},
+      {{ItemKind::kDataSource, "Sales [EU]", {}, false, false}, "cannot hold '['"},
+      {{ItemKind::kDataSource, " Sales", {}, false, false}, "nor begin or end with blanks"},
+      {{ItemKind::kDataSource, "Sales", {{" DRIVER", "/x.so"}}, false, false},
+       "attribute \" DRIVER\" cannot be an ini key"},
+      {{ItemKind::kDataSource, "Sales", {{";x", "1"}}, false, false}, "cannot be an ini key"},
+      {{ItemKind::kDataSource, "Sales", {{"savefile", "/tmp/x"}}, false, false},
+       "attribute \"savefile\" is one the driver manager acts on itself"},
+      {{ItemKind::kDataSource, "Sales", {{"FileDSN", "x.dsn"}}, false, false}, "acts on itself"},
+      {{ItemKind::kDataSource, "Sales", {{"Server", "db1"}}, false, false}, ""},
+  };
+  for (const auto& [item, refusal] : cases) {
+    ExportChoices choices;
+    choices.dataSources = {item};
+    choices.dataSources[0].lines.insert(choices.dataSources[0].lines.begin(), {"DriverName", "D"});
+    const std::string said =
+        testing::MessageOf<ExportError>([&] { WriteMsiTables(choices, {}); }, "");
+    EXPECT_EQ(said.empty(), *refusal == '\0') << item.name << ": " << said;
+    EXPECT_NE(said.find(refusal), std::string::npos) << said;
+  }
+}
+
+// The XML writer escapes what XML reserves; what XML cannot carry and the Unicode noncharacters
+// are refused before it writes, by the check every format shares.
 TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   ExportChoices choices;
   choices.drivers = {Driver("A & \"B\" <C>", {{"Driver", "a.dll"}, {"Note", "x"}})};
@@ -201,12 +262,12 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
       {"<>", "&lt;&gt;", nullptr},
       {"\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0", "\xef\xbf\xbd \xf0\x9f\x98\x80 \xef\xb7\xb0",
        nullptr},  // U+FFFD, an emoji, U+FDF0
-      {"x\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
-      {"\xef\xbf\xbf", nullptr, "a Unicode noncharacter (U+FFFF)"},
-      {"\xef\xb7\x90", nullptr, "a Unicode noncharacter (U+FDD0)"},
-      {"\xf4\x8f\xbf\xbf", nullptr, "a Unicode noncharacter (U+10FFFF)"},
-      {"\xef\xb7\xaf", nullptr, "a Unicode noncharacter (U+FDEF)"},
-      {"plain \xc3\xa9 &\xef\xbf\xbe", nullptr, "a Unicode noncharacter (U+FFFE)"},
+      {"x\xef\xbf\xbe", nullptr, "Unicode noncharacter U+FFFE"},
+      {"\xef\xbf\xbf", nullptr, "Unicode noncharacter U+FFFF"},
+      {"\xef\xb7\x90", nullptr, "Unicode noncharacter U+FDD0"},
+      {"\xf4\x8f\xbf\xbf", nullptr, "Unicode noncharacter U+10FFFF"},
+      {"\xef\xb7\xaf", nullptr, "Unicode noncharacter U+FDEF"},
+      {"plain \xc3\xa9 &\xef\xbf\xbe", nullptr, "Unicode noncharacter U+FFFE"},
   };
   for (const auto& c : cases) {
     choices.drivers[0].lines[1].value = c.value;
@@ -223,19 +284,36 @@ TEST(WixFragment, EscapesMarkupAndRefusesNoncharacters) {
   }
 }
 
-// unixODBC reads a line of at most 999 bytes whole; the uninstall flag is a comment line above
+// unixODBC reads a line of at most 999 bytes whole and keeps one of two keys that differ only in
+// letter case: what it would split or lose is refused. The uninstall flag is a comment line above
 // each data source's section.
 TEST(OdbcinstTemplates, RefusesLinesUnixOdbcSplitsAndNotesTheUninstallFlag) {
-  for (const auto& [length, refused] : {std::pair{997u, false}, std::pair{998u, true}}) {
+  const struct {
+    const char* what;
+    std::vector<AttributeLine> attributes;
+    std::string written;  // "" when refused
+  } cases[] = {
+      {"a line of 999 bytes",
+       {{"X", std::string(997, 'v')}},
+       "\nX=" + std::string(997, 'v') + "\n"},
+      {"a line of 1,000 bytes", {{"X", std::string(998, 'v')}}, ""},
+      {"a key given twice in other letter case", {{"Setup", "s.so"}, {"SETUP", "t.so"}}, ""},
+      {"keys that differ by more than case",
+       {{"Setup", "s.so"}, {"Setup2", "t.so"}},
+       "\nSetup=s.so\nSetup2=t.so\n"},
+      {"a key starting a section header", {{"[X", "1"}}, ""},
+  };
+  for (const auto& c : cases) {
     ExportChoices choices;
-    choices.drivers = {Driver("A", {{"Driver", "a.so"}, {"X", std::string(length, 'v')}})};
-    if (refused) {
-      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << length;
+    std::vector<AttributeLine> attributes = {{"Driver", "a.so"}};
+    attributes.insert(attributes.end(), c.attributes.begin(), c.attributes.end());
+    choices.drivers = {Driver("A", attributes)};
+    if (c.written.empty()) {
+      EXPECT_THROW(WriteOdbcinstTemplates(choices, {}), ExportError) << c.what;
     } else {
-      EXPECT_NE(WriteOdbcinstTemplates(choices, {})
-                    .files.at(0)
-                    .text.find("\nX=" + std::string(length, 'v') + "\n"),
-                std::string::npos);
+      EXPECT_NE(WriteOdbcinstTemplates(choices, {}).files.at(0).text.find(c.written),
+                std::string::npos)
+          << c.what;
     }
   }
   ExportChoices choices;
@@ -350,7 +428,18 @@ TEST(ImportOdbcinst, ReadsSectionsAsUnixOdbcDoes) {
       {"odbc-user.ini",
        "[S]\n; kept on uninstall\nServer=a\n\n; on uninstall: keep\n[T]\n; on uninstall: "
        "remove\n[U]\n",
-       SourceType::kUnstated, "S|u|0|Server=a;T|u|0;U|u|1;"},
+       SourceType::kUnstated, "S|u|1|Server=a;T|u|0;U|u|1;"},
+      // Only export's own note, right above the section, sets the flag.
+      {"odbc-user.ini",
+       "; uninstall notes: not kept\n[S]\n; on uninstall: keep\n\n[T]\n;on uninstall: keep\n[U]\n"
+       "# on uninstall: keep\n[V]\n",
+       SourceType::kUnstated, "S|u|1;T|u|1;U|u|1;V|u|1;"},
+      // The first of each name and key, as the driver manager resolves them; no UsageCount.
+      {"odbcinst.ini",
+       "[D]\ndriver\t=\t/a.so\t\nDRIVER=/b.so\nUsageCount=3\nFlag\n=x\n[d]\nDriver=/c.so\n",
+       SourceType::kUnstated, "D|u|1|driver=/a.so|Flag=;"},
+      {"odbc-user.ini", "[ODBC Data Sources]\nS=d\n[odbc]\nx=1\n[S]\nDriver=d\n[s]\n",
+       SourceType::kUnstated, "S|u|1|DriverName=d;"},
       {"odbc-user.ini", "[S]\r\nServer=a\r\n", SourceType::kSystem, "S|s|1|Server=a;"},
   };
   for (const IniCase& c : cases) {

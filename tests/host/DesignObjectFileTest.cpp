@@ -21,7 +21,8 @@
 
 #include "host/DesignObjectFile.h"
 #include "host/LockHolder.h"
-#include "host/SaveNames.h"
+#include "platform/SafeSave.h"
+#include "platform/SaveNames.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
@@ -363,6 +364,54 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
   }
 }
 
+// The same steps for a file that is ours alone (the component registry, a catalogue), which
+// ReplaceFile writes: each failure names the step, leaves the file as it was (past the rename,
+// the new one) and no file of the write beside it; the mode of the file it replaces is kept.
+TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
+  const char* kNewText = "/.o.json.lumora-new-";
+  const struct {
+    const char* step;
+    testing::Fault fault;  // its path as in EveryStepThatFailsKeepsTheChoices
+    const char* said;      // what the refusal says, or "replaced"
+    bool replaced;
+  } rows[] = {
+      {"open folder", {"Open", "", EACCES}, "cannot open its folder", false},
+      {"lock", {"TryLock", "", ENOLCK}, "cannot lock its folder", false},
+      {"make new", {"Open", kNewText, EACCES}, "cannot write beside it", false},
+      {"write new", {"Write", kNewText, ENOSPC}, "cannot write it: No space", false},
+      {"mode new", {"ChangeMode", kNewText, EPERM}, "cannot set its mode", false},
+      {"sync new", {"Sync", kNewText, EIO}, "cannot write it: Input/output", false},
+      {"stat new", {"Stat", kNewText, EIO}, "cannot check its new text", false},
+      {"close new", {"Close", kNewText, EIO}, "cannot write it", false},
+      {"rename", {"Rename", kNewText, EACCES}, "cannot replace it", false},
+      {"sync folder", {"Sync", "", EIO}, "its folder could not be synced", true},
+      {"none", {}, "replaced", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.step);
+    TempDir dir;
+    dir.Write("o.json", "old");
+    ::chmod(dir.File("o.json").c_str(), 0640);
+    testing::FaultyFileSystem fs;
+    testing::Fault fault = row.fault;
+    fault.whole = fault.path.empty();
+    fault.path = fault.whole ? dir.path() : fault.path;
+    if (fault.call == "Write") {
+      fs.writeBudget = 2;
+      fs.fullFor = fault.path;
+    } else if (!fault.call.empty()) {
+      fs.faults = {fault};
+    }
+    const std::string error = testing::MessageOf<HostError>(
+        [&] { ReplaceFile(fs, dir.File("o.json"), std::string(1000, 'n')); }, "replaced");
+    EXPECT_TRUE(error == "replaced" || error.rfind(dir.File("o.json") + ": ", 0) == 0) << error;
+    EXPECT_NE(error.find(row.said), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(dir.File("o.json")), row.replaced ? std::string(1000, 'n') : "old");
+    EXPECT_EQ(ModeOf(dir.File("o.json")), 0640u);
+    EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
+  }
+}
+
 // A signal that arrives while a save writes stops it at its next safe point: before the new
 // text is made, or before it replaces (or rewrites) the object; past that the save ends.
 // Stopped, the object is as it was, the choices are in a recovery file and no file of the
@@ -494,7 +543,12 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
     for (int i = 0; i < 32767; ++i) drivers.push_back(name + std::to_string(i));
     return nlohmann::ordered_json{{"properties", {{"Drivers", drivers}}}}.dump(2) + "\n";
   };
-  const std::string a = object("a"), b = object("b");
+  // Two texts of one object, each a save of the other with another note.
+  DesignObjectFile texts = DesignObjectFile::Parse("o.json", object("a"));
+  texts.PutProperty("Note", Value::String("b"));
+  const std::string b = texts.Serialize();
+  texts.PutProperty("Note", Value::String("a"));
+  const std::string a = texts.Serialize();
   // Each kind of object, the shell command that makes it one, and how many times it is killed.
   for (const auto& [kind, prepare, kills] : {std::tuple{"renamed", "true", 100},
                                              {"hard link", "ln o.json other", 150},
@@ -506,10 +560,25 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
     std::mt19937 random(7);
     int landed = 0, refused = 0, partial = 0;
     for (int kill = 0; kill < kills; ++kill) {
+      int loaded[2];
+      ASSERT_EQ(::pipe(loaded), 0);
       const pid_t child = ::fork();
       if (child == 0) {
-        for (int i = 0;; ++i) WriteFileAtomically(dir.File("o.json"), i % 2 == 0 ? b : a);
+        try {
+          DesignObjectFile saved = DesignObjectFile::Load(dir.File("o.json"));
+          (void)!::write(loaded[1], "l", 1);  // the kill's time counts from the first save
+          for (int i = 0;; ++i) {
+            saved.PutProperty("Note", Value::String(i % 2 == 0 ? "b" : "a"));
+            saved.Save();
+          }
+        } catch (...) {
+          ::_exit(1);
+        }
       }
+      char ready;
+      ::close(loaded[1]);
+      (void)!::read(loaded[0], &ready, 1);
+      ::close(loaded[0]);
       ::usleep(static_cast<useconds_t>(random() % 30000));
       ::kill(child, SIGKILL);
       ::waitpid(child, nullptr, 0);

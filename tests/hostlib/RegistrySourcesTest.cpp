@@ -49,12 +49,15 @@ std::string RefusalOf(const std::string& text, const std::string& name = "dir/ba
   return testing::MessageOf<HostError>([&] { ParseRegFile(text, name); });
 }
 
+// Every value type of an export, in file order; a REG_DWORD written as bytes (hex(4)) is
+// little-endian, and root key names match ignoring case.
 TEST(RegFile, Regedit4ValuesInFileOrderWithEveryType) {
   const std::string file = "tests/data/registry/every-type.reg";
   auto tree = ParseRegFile(testing::ReadFile(file), file);
   EXPECT_EQ(ValuesOf(tree, kLocalMachineRoot, "software\\odbc\\odbc.ini\\ORDERS"),
             (Lines{"Driver=replaced in place", "Quote \"q\"=a \"b\"", "=default", "DriverId=25",
-                   "Big=4294967295", "Path=%SystemRoot%", "Multi=a", "Bin=01,0a,ff", "Q=1"}));
+                   "Big=4294967295", "Path=%SystemRoot%", "Multi=a", "Bin=01,0a,ff", "Q=1", "Dw=1",
+                   "Lower=under a lower-case root"}));
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "SOFTWARE"), Lines{"<missing>"});
 }
 
@@ -266,9 +269,9 @@ const std::string kOdbcIni = "SOFTWARE\\ODBC\\ODBC.INI\\";
 
 TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
   RegistryTreeKey root("");
-  const OdbcIniOutcome outcome =
+  const UnixOdbcIni outcome =
       AddOdbcIniToRoot(testing::ReadFile("tests/data/unixodbc/odbc.ini"), root);
-  EXPECT_EQ(outcome.rejectedLine, 0);
+  EXPECT_EQ(outcome.ignoredAtLine, 0);
   EXPECT_EQ(ValuesOf(root, kOdbcIni + "Sales"),
             (Lines{"Driver=PostgreSQL", "Description=lots of  space",
                    "Database=C:\\data\\x.mdb ; kept", "Flag="}));

@@ -176,6 +176,11 @@ TEST(ProfileFile, GivesTheWindowsResults) {
        kProfileInvalidParameter},
       {"an empty section name is a section", "[]\nk=v\n", SEC("", 64), "k=v\0\0"s, 4,
        kProfileNoError, WineResult{"\0"s, 0}},
+      // Names fold ASCII letters only: z and Z are one letter; '{' and '`', just outside a-z,
+      // do not become '[' and '@'.
+      {"z and Z are one letter", "[Zz]\nzZ=1\n", STR("zZ", "Zz", "none", 64), "1\0"s, 1},
+      {"{ is not [", "[S]\na[=1\n", STR("S", "a{", "none", 64), "none\0"s, 4},
+      {"` is not @", "[S]\na@=1\n", STR("S", "a`", "none", 64), "none\0"s, 4},
   };
   testing::TempDir dir;
   for (const Case& c : cases) {
@@ -197,18 +202,27 @@ TEST(ProfileFile, GivesTheWindowsResults) {
 }
 
 // Backslashes in the path are folder separators. A parsed file is kept while it stays the same;
-// a change of the same size within the same clock tick is still seen.
+// each rewrite is seen on the next call, also one of the same size whose modification time stays
+// the same (a rewrite within one clock tick). Those rows set the time ahead of the clock, so that
+// the file counts as just written however slow the machine is.
 TEST(ProfileFile, FindsTheFileAndSeesItsChangesOnTheNextCall) {
   testing::TempDir dir;
   const std::string path = dir.path() + "\\test.ini";
-  for (const char* value : {"1", "2", "3"}) {
-    dir.Write("test.ini", "[S]\nk="s + value + "\n");
-    EXPECT_EQ(Str("S", "k", "", 64, path).Text(), value);
-    EXPECT_EQ(Str("S", "k", "", 64, path).Text(), value);
+  const struct {
+    const char* value;
+    bool sameTime;
+  } rewrites[] = {{"1", false}, {"2", false}, {"3", true}, {"4", true}, {"5", true}};
+  for (const auto& r : rewrites) {
+    dir.Write("test.ini", "[S]\nk="s + r.value + "\n");
+    if (r.sameTime) {
+      ASSERT_TRUE(testing::SetModifiedAhead(dir.File("test.ini"), 3600));
+    }
+    EXPECT_EQ(Str("S", "k", "", 64, path).Text(), r.value);
+    EXPECT_EQ(Str("S", "k", "", 64, path).Text(), r.value);
   }
   dir.Write("other.ini", "[S]\nk=other\n");
   EXPECT_EQ(Str("S", "k", "", 64, dir.File("other.ini")).Text(), "other");
-  EXPECT_EQ(Str("S", "k", "", 64, path).Text(), "3");
+  EXPECT_EQ(Str("S", "k", "", 64, path).Text(), "5");
 }
 
 #undef STR

@@ -25,7 +25,7 @@ std::string BuiltHelpFile() {
 class ChmFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::ifstream(BuiltHelpFile())) GTEST_SKIP() << "no " << BuiltHelpFile() << " was built";
+    SKIP_FOR_MISSING(std::ifstream(BuiltHelpFile()) ? "" : "no " + BuiltHelpFile() + " was built");
   }
 };
 

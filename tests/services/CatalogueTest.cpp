@@ -163,6 +163,22 @@ TEST_F(CatalogueTest, CountOverflowIsReportedUnderTheEntryPoint) {
             (Strings{"WizAPI:ReadDrvsBVProvided 6", "WizAPI:ReadTransBVProvided 6"}));
 }
 
+// A collection that could pass 32,767 members on the way is walked member by member, as the
+// classic loop does: at the first member the walk reaches, every catalogue item is offered, the
+// last one included, before the members' overflow stops the walk.
+TEST_F(CatalogueTest, NearTheMemberLimitTheWalkOffersEveryItemToTheFirstMember) {
+  Catalogue("[Drivers]\nDriver0=New 1\nDriver1=New 2\nDriver2=Last\n");
+  Drivers drivers;
+  for (int i = 0; i < 32765; ++i) drivers.Add(Make("Held " + std::to_string(i), "", true));
+  const DriverPtr last = Make("Last", "kind=held", true);
+  drivers.Add(last);  // the walk's first member, matching the last item
+  api_.ReadDrvsBVProvided(drivers, 0, false);
+  EXPECT_TRUE(last->ObjectProvided()) << "the last item was offered to the first member";
+  // The 32,768th member is there after the first member's turn: reading the next one fails.
+  EXPECT_EQ(testing::Reported(host_),
+            (Strings{"Drivers:Item[Get] 6", "WizAPI:ReadDrvSections 91"}));
+}
+
 TEST_F(CatalogueTest, TranslatorsAlwaysTakeTheCatalogueAttributes) {
   Catalogue(
       "[Translators]\nTranslator0=Code Page\nTranslator1=NONE\nTranslator2=Other\n"

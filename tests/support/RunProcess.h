@@ -82,8 +82,18 @@ std::string Shell(const std::string& command);
 // "" when every tool is on the PATH, else which one is missing.
 std::string MissingTool(std::initializer_list<const char*> tools);
 
-#define SKIP_WITHOUT(...)                                                                          \
-  if (const std::string missing = ::lumora::testing::MissingTool({__VA_ARGS__}); !missing.empty()) \
-  GTEST_SKIP() << missing
+// True under CI=true, where ./setup has installed every tool.
+bool InCi();
+
+// Skips the test for what `why` says is missing (a tool, a driver, a server), or fails it under
+// CI=true; does nothing when `why` is empty.
+#define SKIP_FOR_MISSING(why)                                             \
+  if (const std::string lumora_missing = (why); lumora_missing.empty()) { \
+  } else if (::lumora::testing::InCi()) {                                 \
+    FAIL() << lumora_missing << " (CI=true: ./setup installs it)";        \
+  } else                                                                  \
+    GTEST_SKIP() << lumora_missing
+
+#define SKIP_WITHOUT(...) SKIP_FOR_MISSING(::lumora::testing::MissingTool({__VA_ARGS__}))
 
 }  // namespace lumora::testing

@@ -12,16 +12,24 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Frame.h"
 #include "platform/forms/Label.h"
+#include "platform/forms/TabOrder.h"
 #include "platform/forms/TextBox.h"
+#include "platform/help/HelpHtml.h"
 #include "platform/terminal/CellGeometry.h"
-#include "platform/terminal/HelpText.h"
-#include "platform/terminal/TabOrder.h"
+#include "platform/terminal/Focus.h"
+#include "platform/terminal/HelpLayout.h"
 #include "platform/terminal/TextCells.h"
 #include "platform/terminal/TextEditing.h"
 #include "support/RunProcess.h"
 
 namespace lumora::terminal {
 namespace {
+
+using forms::ContentsEntry;
+using forms::HtmlBlocks;
+using forms::HtmlTitle;
+using forms::SitemapEntries;
+using forms::TextBlock;
 
 class Utf8Locale : public ::testing::Test {
  protected:
@@ -44,9 +52,26 @@ TEST_F(Utf8Locale, shouldFitTextToCellsWhateverItsCharacters) {
       {std::string(kAcute) + "x", 2, true, std::string(kAcute) + "x"},
       {"a\xFF"
        "b",
-       3, true, "a?b"},                        // not UTF-8
-      {"a\xE2\x82", 3, true, "a??"},           // cut short: each byte shows
-      {"\x01z", 2, true, "?z"},                // a control character
+       3, true, "a?b"},                // not UTF-8
+      {"a\xE2\x82", 3, true, "a??"},   // cut short: each byte shows
+      {"\x01z", 2, true, "?z"},        // a control character
+      {"\x1b[2Jz", 5, true, "?[2Jz"},  // ESC
+      {"a\xC2\x9B"
+       "2Jb",
+       5, true, "a?2Jb"},  // a C1 control (CSI)
+      // Bidi controls: each a visible "?", never joined to the letter before it.
+      {"exe\xE2\x80\xAEtxt", 7, true, "exe?txt"},  // U+202E right-to-left override
+      {"a\xE2\x80\xAA"
+       "b\xE2\x80\xAC"
+       "c",
+       5, true, "a?b?c"},  // U+202A embedding, U+202C pop
+      {"a\xE2\x81\xA6"
+       "b\xE2\x81\xA9",
+       4, true, "a?b?"},                                       // U+2066 isolate, U+2069 pop
+      {"a\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", 4, true, "a???"},  // U+200E, U+200F, U+061C
+      // Zero-width characters: shown, so that no text hides behind them.
+      {"a\xE2\x80\x8B\xE2\x80\x8C\xE2\x80\x8D", 4, true, "a???"},  // U+200B-200D
+      {"\xE2\x81\xA0\xEF\xBB\xBFz", 3, true, "??z"},               // U+2060, U+FEFF
       {std::string(kAcute), 3, false, "e? "},  // a locale without UTF-8: ASCII only
   };
   for (const Row& row : rows) {
@@ -224,6 +249,11 @@ class TabOrderTest : public ::testing::Test {
 };
 
 TEST_F(TabOrderTest, shouldGoThroughContainersByTabIndexOverWhatAPersonCanReach) {
+  // The order both front ends share, before each leaves out what it cannot show or focus.
+  EXPECT_EQ(forms::TabOrder(form),
+            (std::vector<forms::Control*>{&name, &box, &stop, &go, &away, &quit}));
+  EXPECT_EQ(forms::TabOrder(form, [&](const forms::Control& c) { return &c != &page; }),
+            (std::vector<forms::Control*>{&away, &quit}));
   EXPECT_EQ(TabChain(form), (std::vector<forms::Control*>{&box, &go, &quit}));
   EXPECT_EQ(TabChain(form, true), (std::vector<forms::Control*>{&name, &box, &go, &quit}));
   EXPECT_EQ(ShownFocus(form), &box);

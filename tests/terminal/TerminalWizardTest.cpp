@@ -30,10 +30,11 @@
 namespace lumora::testing {
 namespace {
 
-// One step of a case: an action, then, unless empty, a text the screen must show and one that
-// must have left it. tests/data/terminal/cases.txt says how the cases are written.
+// One step of a case: an action, then, unless empty, a text the screen must show, one that
+// must have left it and one whose first cell the (shown) cursor must be on.
+// tests/data/terminal/cases.txt says how the cases are written.
 struct Step {
-  std::string action, expect, gone;
+  std::string action, expect, gone, cursorOn;
 };
 
 struct Case {
@@ -156,16 +157,21 @@ std::vector<Case> LoadCases() {
                     lists.at(first.substr(1)).end());
     } else {
       std::vector<std::string> f;
-      for (size_t at; (at = line.find(" | ")) != std::string::npos; line.erase(0, at + 3)) {
-        f.push_back(line.substr(0, at));
+      // Fields end at " |", and one space after the bar goes with it: "A | | | C" has two empty.
+      size_t from = 0;
+      for (size_t at; (at = line.find(" |", from)) != std::string::npos; from = at + 2) {
+        f.push_back(line.substr(from, at - from));
       }
-      f.push_back(line);
+      f.push_back(line.substr(from));
+      for (size_t i = 1; i < f.size(); ++i) {
+        if (f[i].starts_with(' ')) f[i].erase(0, 1);
+      }
       for (std::string& text : f) {
         if (text.size() > 1 && text.front() == '"' && text.back() == '"')
           text = text.substr(1, text.size() - 2);
       }
-      f.resize(3);
-      steps->push_back({f[0], f[1], f[2]});
+      f.resize(4);
+      steps->push_back({f[0], f[1], f[2], f[3]});
     }
   }
   if (cases.empty()) {
@@ -230,6 +236,8 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
                       x, y);
       }
       tmux.Run(std::string("send-keys -H ") + press);
+    } else if (kind == "bytes:") {
+      tmux.Run("send-keys -H " + what);
     } else if (kind == "signal:") {
       ASSERT_TRUE(WaitForFile(dir.File("pid")));
       Shell("kill -" + what + " " + ReadFile(dir.File("pid")));
@@ -250,6 +258,27 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       EXPECT_TRUE(tmux.WaitFor(step.gone, &seen, false))
           << "after " << step.action << ", \"" << step.gone << "\" is still on the screen:\n"
           << seen;
+    }
+    if (!step.cursorOn.empty()) {
+      // The first cell of the text, in cells from the left, against where tmux has the cursor.
+      std::string where, cursor;
+      const bool on = Poll([&] {
+        const bool cell = std::regex_match(step.cursorOn, std::regex("[0-9]+,[0-9]+"));
+        const std::vector<std::string> lines =
+            cell ? std::vector<std::string>{} : Lines(tmux.Screen());
+        where = cell ? step.cursorOn + " 1" : "no \"" + step.cursorOn + "\" on the screen";
+        for (size_t y = 0; y < lines.size(); ++y) {
+          const size_t x = lines[y].find(step.cursorOn);
+          if (x == std::string::npos) continue;
+          where = std::to_string(CellsOf(lines[y].substr(0, x))) + "," + std::to_string(y) + " 1";
+          break;
+        }
+        cursor = tmux.Run("display -p '#{cursor_x},#{cursor_y} #{cursor_flag}'");
+        return cursor == where + "\n";
+      });
+      EXPECT_TRUE(on) << "after " << step.action << ", the cursor (x,y shown) is at " << cursor
+                      << "not on \"" << step.cursorOn << "\" (" << where << "):\n"
+                      << tmux.Screen();
     }
     if (c.aligned) {
       for (const std::string& line : Lines(tmux.Screen())) {

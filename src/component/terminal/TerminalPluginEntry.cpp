@@ -2,16 +2,16 @@
 // terminal.
 #include <memory>
 
-#include "component/terminal/TerminalPlugin.h"
+#include "component/plugin/RendererPlugin.h"
 #include "contract/ProcessState.h"
 #include "platform/forms/Application.h"
 #include "platform/terminal/Screen.h"
 #include "platform/terminal/TerminalRenderer.h"
 
-namespace lumora::terminal {
+namespace lumora::renderer {
 namespace {
 
-class CursesSession : public TerminalSession {
+class CursesSession : public RendererSession {
  public:
   CursesSession(forms::Application& application, component::State& state) {
     // This library carries a copy of the runtime's code; the forms it shows and the reporter of
@@ -19,7 +19,7 @@ class CursesSession : public TerminalSession {
     forms::ShareApplication(&application);
     component::ShareState(&state);
     try {
-      renderer_ = std::make_unique<TerminalRenderer>();
+      renderer_ = std::make_unique<terminal::TerminalRenderer>();
     } catch (...) {
       forms::ShareApplication(nullptr);
       component::ShareState(nullptr);
@@ -33,23 +33,29 @@ class CursesSession : public TerminalSession {
   }
   forms::ModalDriver& Driver() override { return *renderer_; }
   forms::Presenter& Presenter() override { return *renderer_; }
-  int EndSignal() const override { return TerminalRenderer::EndSignal(); }
+  int EndSignal() const override { return terminal::TerminalRenderer::EndSignal(); }
 
  private:
-  std::unique_ptr<TerminalRenderer> renderer_;
+  std::unique_ptr<terminal::TerminalRenderer> renderer_;
 };
 
-std::unique_ptr<TerminalSession> OpenTerminal(forms::Application& application,
+// Nothing the terminal's start needs can be done ahead of it.
+std::function<void()> NothingAhead() {
+  return {};
+}
+
+std::unique_ptr<RendererSession> OpenTerminal(forms::Application& application,
                                               component::State& state) {
   return std::make_unique<CursesSession>(application, state);
 }
 
-const TerminalPlugin kPlugin = {kPluginVersion, WhyNoTerminal, OpenTerminal};
+const RendererPlugin kPlugin = {kRendererPluginVersion, terminal::WhyNoTerminal, NothingAhead,
+                                OpenTerminal};
 
 }  // namespace
-}  // namespace lumora::terminal
+}  // namespace lumora::renderer
 
-extern "C" __attribute__((visibility("default"))) const lumora::terminal::TerminalPlugin*
-LumoraTerminalPlugin() {
-  return &lumora::terminal::kPlugin;
+extern "C" __attribute__((visibility("default"))) const lumora::renderer::RendererPlugin*
+LumoraRendererPlugin() {
+  return &lumora::renderer::kPlugin;
 }

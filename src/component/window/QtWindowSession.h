@@ -6,12 +6,12 @@
 #include <memory>
 #include <optional>
 
-#include "component/window/WindowPlugin.h"
+#include "component/plugin/RendererPlugin.h"
 #include "platform/qt/WindowRenderer.h"
 
 namespace lumora::window {
 
-class QtWindowSession : public WindowSession {
+class QtWindowSession : public renderer::RendererSession {
  public:
   // Makes this library's copy of the runtime work on `application` and `state` (the component's)
   // and starts the Qt application; destroying the session undoes both.

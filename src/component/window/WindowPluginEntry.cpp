@@ -1,24 +1,30 @@
 // The one export of libBVLumoraQt.so: the table the component uses to show the wizard in a window.
 #include <memory>
 
+#include "component/plugin/RendererPlugin.h"
 #include "component/window/QtWindowSession.h"
-#include "component/window/WindowPlugin.h"
 #include "platform/qt/ApplicationStart.h"
 
-namespace lumora::window {
+namespace lumora::renderer {
 namespace {
 
-std::unique_ptr<WindowSession> OpenWindows(forms::Application& application,
-                                           component::State& state) {
-  return std::make_unique<QtWindowSession>(application, state);
+// The component checks the display before it loads this library (and Qt with it).
+std::string AlwaysAvailable() {
+  return {};
 }
 
-const WindowPlugin kPlugin = {kPluginVersion, OpenWindows, forms::PlanApplicationStart};
+std::unique_ptr<RendererSession> OpenWindows(forms::Application& application,
+                                             component::State& state) {
+  return std::make_unique<window::QtWindowSession>(application, state);
+}
+
+const RendererPlugin kPlugin = {kRendererPluginVersion, AlwaysAvailable,
+                                forms::PlanApplicationStart, OpenWindows};
 
 }  // namespace
-}  // namespace lumora::window
+}  // namespace lumora::renderer
 
-extern "C" __attribute__((visibility("default"))) const lumora::window::WindowPlugin*
-LumoraWindowPlugin() {
-  return &lumora::window::kPlugin;
+extern "C" __attribute__((visibility("default"))) const lumora::renderer::RendererPlugin*
+LumoraRendererPlugin() {
+  return &lumora::renderer::kPlugin;
 }

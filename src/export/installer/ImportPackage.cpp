@@ -1,8 +1,8 @@
 // Reading an installer package's ODBC tables back into stored choices. A driver's File_ and
 // File_Setup become Driver= (Translator=) and Setup= lines: the file's long name in its folder,
 // found through the File, Component and Directory tables, under the path symbol of that folder
-// when it is one of the host's. Registration 0 is a system data source; a data source whose
-// component is permanent (Component.Attributes bit 16) is kept on uninstall.
+// when it is one of the host's. Registration 0 is a system data source, 1 a user one; a data source
+// whose component is permanent (Component.Attributes bit 16) is kept on uninstall.
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -40,6 +40,14 @@ class PackageReader {
     ReadDrivers("ODBCDriver", "Driver", "Driver", out.drivers);
     ReadDrivers("ODBCTranslator", "Translator", "Translator", out.translators);
     ReadSources(out.dataSources);
+    // Its 64-bit folders (System64Folder, ...) read back as the path symbols of the 32-bit ones.
+    const std::string templ = db_.Template();
+    const std::string platform = templ.substr(0, templ.find(';'));
+    out.notes.push_back(path_ + ": " +
+                        (platform == "x64" || platform == "Intel64" || platform == "Arm64"
+                             ? "a 64-bit package (x64"
+                             : "a 32-bit package (x86") +
+                        ", Template \"" + templ + "\")");
     return out;
   }
 
@@ -148,6 +156,12 @@ class PackageReader {
       ImportedItem item;
       item.name = r[2];
       item.where = path_ + ": table ODBCDataSource, row " + r[0];
+      // The installer knows 0 (the machine's) and 1 (the user's); any other value it would
+      // not register, so it is refused rather than read as one of them.
+      if (r[4] != "0" && r[4] != "1") {
+        throw ImportError(item.where + ": Registration " + (r[4].empty() ? "(empty)" : r[4]) +
+                          " is neither 0 (machine) nor 1 (user)");
+      }
       item.system = r[4] == "0";
       item.uninstall = !permanent_.contains(r[1]);
       if (!r[3].empty()) item.lines.push_back({"DriverName", r[3]});

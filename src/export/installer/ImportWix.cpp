@@ -4,7 +4,14 @@
 // around it (a host folder property such as SystemFolder, then the Name of each inner one).
 // A data source's Registration "machine" makes it a system data source; one in a Permanent
 // component is kept on uninstall.
+//
+// The reader is bounded: a WiX source needs no document type, so a DOCTYPE is refused where it
+// starts, before any entity of it is declared (no entity is ever expanded, no DTD loaded, nothing
+// fetched from the network), and elements nest at most kMaxDepth deep, refused at the first
+// element past it. libxml2's own limits stay on (no XML_PARSE_HUGE).
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <memory>
@@ -18,9 +25,58 @@ namespace {
 
 constexpr const char* kWixNamespace = "http://schemas.microsoft.com/wix/2006/wi";
 
+// Far deeper than any WiX source nests (a Directory per folder level, a Component, a File, an
+// ODBC element, a Property), far shallower than a recursive walk can take.
+constexpr int kMaxDepth = 128;
+
 struct FreeDoc {
   void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
+
+struct FreeParser {
+  void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
+};
+
+// What the parse was stopped for, kept in the parser's _private pointer by the handlers below.
+struct Bounds {
+  int depth = 0;
+  int line = 0;
+  std::string refused;
+};
+
+Bounds& BoundsOf(void* context) {
+  return *static_cast<Bounds*>(static_cast<xmlParserCtxt*>(context)->_private);
+}
+
+void Refuse(void* context, std::string why) {
+  Bounds& bounds = BoundsOf(context);
+  if (bounds.refused.empty()) {
+    bounds.refused = std::move(why);
+    bounds.line = xmlSAX2GetLineNumber(context);
+  }
+  xmlStopParser(static_cast<xmlParserCtxt*>(context));
+}
+
+void RefuseDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+  Refuse(context,
+         "a DOCTYPE, which a WiX source does not need; document types and entities are not read");
+}
+
+void StartElement(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri,
+                  int namespaces, const xmlChar** namespaceList, int attributes, int defaulted,
+                  const xmlChar** attributeList) {
+  if (++BoundsOf(context).depth > kMaxDepth) {
+    Refuse(context, "elements nested more than " + std::to_string(kMaxDepth) + " deep");
+    return;
+  }
+  xmlSAX2StartElementNs(context, name, prefix, uri, namespaces, namespaceList, attributes,
+                        defaulted, attributeList);
+}
+
+void EndElement(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri) {
+  --BoundsOf(context).depth;
+  xmlSAX2EndElementNs(context, name, prefix, uri);
+}
 
 bool Is(const xmlNode* node, const char* name) {
   return node->type == XML_ELEMENT_NODE && node->ns != nullptr &&
@@ -41,11 +97,21 @@ class WixReader {
 
   ImportedChoices Read() {
     const std::string text = ReadInputFile(path_, "WiX source");
+    std::unique_ptr<xmlParserCtxt, FreeParser> parser(xmlNewParserCtxt());
+    if (!parser) throw ImportError(path_ + ": no memory for the XML parser");
+    Bounds bounds;
+    parser->_private = &bounds;
+    parser->sax->internalSubset = RefuseDoctype;
+    parser->sax->startElementNs = StartElement;
+    parser->sax->endElementNs = EndElement;
     std::unique_ptr<xmlDoc, FreeDoc> doc(
-        xmlReadMemory(text.data(), static_cast<int>(text.size()), path_.c_str(), nullptr,
-                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE));
+        xmlCtxtReadMemory(parser.get(), text.data(), static_cast<int>(text.size()), path_.c_str(),
+                          nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    if (!bounds.refused.empty()) {
+      throw ImportError(path_ + ":" + std::to_string(bounds.line) + ": refused: " + bounds.refused);
+    }
     if (!doc) {
-      const xmlError* error = xmlGetLastError();
+      const xmlError* error = xmlCtxtGetLastError(parser.get());
       std::string reason = error != nullptr && error->message != nullptr ? error->message : "";
       while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
       throw ImportError(path_ + (error != nullptr ? ":" + std::to_string(error->line) : "") +

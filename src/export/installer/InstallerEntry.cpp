@@ -8,7 +8,7 @@ namespace lumora::exporting {
 namespace {
 
 const InstallerFormats kFormats = {kInstallerFormatsVersion, WriteIntoPackage, ReadInstallerPackage,
-                                   ReadWixSource};
+                                   ReadWixSource, ReadPackageOdbc};
 
 }  // namespace
 }  // namespace lumora::exporting

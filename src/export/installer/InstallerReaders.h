@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/ImportedChoices.h"
+#include "export/PackageOdbc.h"
 
 namespace lumora::exporting {
 
@@ -15,5 +16,9 @@ ImportedChoices ReadInstallerPackage(const std::string& path, const FolderSet& f
 
 // A WiX v3 source (.wxs): every ODBCDriver, ODBCTranslator and ODBCDataSource element.
 ImportedChoices ReadWixSource(const std::string& path, const FolderSet& folders);
+
+// The ODBC part of an installer package as plain rows, for `lumora check --package`; throws
+// ExportError naming the package when libmsi cannot open it or a table lacks a column.
+PackageOdbc ReadPackageOdbc(const std::string& path);
 
 }  // namespace lumora::exporting

@@ -28,14 +28,14 @@ struct MsiDatabase::Handle {
   Owned<LibmsiDatabase> db;
 };
 
-MsiDatabase::MsiDatabase(const std::string& path, Mode mode)
-    : path_(path), handle_(std::make_unique<Handle>()) {
+MsiDatabase::MsiDatabase(const std::string& path, Mode mode, const std::string& shownAs)
+    : path_(shownAs.empty() ? path : shownAs), handle_(std::make_unique<Handle>()) {
   GError* error = nullptr;
   const guint flags = mode == Mode::kRead ? LIBMSI_DB_FLAGS_READONLY : LIBMSI_DB_FLAGS_TRANSACT;
   handle_->db.reset(libmsi_database_new(path.c_str(), flags,
                                         mode == Mode::kRead ? nullptr : path.c_str(), &error));
   if (!handle_->db) {
-    throw ExportError(path + ": not an installer package libmsi can open (" + Take(error) + ")");
+    throw ExportError(path_ + ": not an installer package libmsi can open (" + Take(error) + ")");
   }
 }
 
@@ -100,7 +100,10 @@ void MsiDatabase::Query(const std::string& sql, const std::vector<std::string>& 
 void MsiDatabase::Import(const std::string& idtPath) {
   GError* error = nullptr;
   if (!libmsi_database_import(handle_->db.get(), idtPath.c_str(), &error)) {
-    throw ExportError(path_ + ": importing " + idtPath + ": " + Take(error));
+    const size_t slash = idtPath.rfind('/');
+    throw ExportError(path_ + ": importing " +
+                      (slash == std::string::npos ? idtPath : idtPath.substr(slash + 1)) + ": " +
+                      Take(error));
   }
 }
 
@@ -109,6 +112,15 @@ void MsiDatabase::Commit() {
   if (!libmsi_database_commit(handle_->db.get(), &error)) {
     throw ExportError(path_ + ": cannot write the package: " + Take(error));
   }
+}
+
+std::string MsiDatabase::Template() {
+  GError* error = nullptr;
+  Owned<LibmsiSummaryInfo> info(libmsi_summary_info_new(handle_->db.get(), 0, &error));
+  if (!info) throw ExportError(path_ + ": cannot read its summary information: " + Take(error));
+  const gchar* text = libmsi_summary_info_get_string(info.get(), LIBMSI_PROPERTY_TEMPLATE, &error);
+  g_clear_error(&error);
+  return text != nullptr ? text : "";
 }
 
 }  // namespace lumora::exporting

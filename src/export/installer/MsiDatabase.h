@@ -13,8 +13,9 @@ namespace lumora::exporting {
 class MsiDatabase {
  public:
   enum class Mode { kRead, kWrite };
-  // Opens `path`; with kWrite, Commit writes the changes into the same file.
-  MsiDatabase(const std::string& path, Mode mode);
+  // Opens `path`; with kWrite, Commit writes the changes into the same file. Failures name
+  // `shownAs` (the package a user named, when `path` is a working copy of it), else `path`.
+  MsiDatabase(const std::string& path, Mode mode, const std::string& shownAs = {});
   ~MsiDatabase();
   MsiDatabase(const MsiDatabase&) = delete;
   MsiDatabase& operator=(const MsiDatabase&) = delete;
@@ -29,6 +30,8 @@ class MsiDatabase {
   // Imports an .idt archive file into the package (its table made when missing).
   void Import(const std::string& idtPath);
   void Commit();
+  // The summary information's Template ("Intel;1033", "x64;1033"); "" when it has none.
+  std::string Template();
   const std::string& path() const { return path_; }
 
  private:

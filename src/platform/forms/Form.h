@@ -97,6 +97,15 @@ class Form : public Control {
   void SendKeys(int16_t keyCode) { pendingKeys_.push_back(keyCode); }
   bool TakePendingKey(int16_t& keyCode);
 
+  // --- The dump ---------------------------------------------------------------------------------
+  // What a dump (FormDump.h) shows of a text box's or combo box's text: the form that knows its
+  // texts may hold secrets sets a filter that masks them; none by default.
+  using TextFilter = std::function<std::string(std::string_view)>;
+  void SetDumpFilter(TextFilter filter) { dumpFilter_ = std::move(filter); }
+  std::string DumpedText(std::string_view text) const {
+    return dumpFilter_ ? dumpFilter_(text) : std::string(text);
+  }
+
   // --- Observers ------------------------------------------------------------------------------
   void AddObserver(FormObserver* observer);
   void RemoveObserver(FormObserver* observer);
@@ -122,6 +131,7 @@ class Form : public Control {
   Control* active_ = nullptr;
   std::deque<int16_t> pendingKeys_;
   std::vector<FormObserver*> observers_;
+  TextFilter dumpFilter_;
 };
 
 }  // namespace lumora::forms

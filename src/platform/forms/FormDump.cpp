@@ -7,7 +7,6 @@
 #include "platform/forms/ListView.h"
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
-#include "platform/odbc/ConnectionString.h"
 
 namespace lumora::forms {
 
@@ -72,7 +71,7 @@ std::string DumpForm(const Form& form, int32_t step) {
       }
       if (dynamic_cast<const TextBox*>(control) != nullptr ||
           dynamic_cast<const ComboBox*>(control) != nullptr) {
-        c.Text("text", odbc::MaskSecretLines(control->Text()));  // no password in a dump
+        c.Text("text", form.DumpedText(control->Text()));
       }
       c.Flag("enabled", control->Enabled()).Flag("visible", control->Visible());
       c.Number("left", control->Left()).Number("top", control->Top());

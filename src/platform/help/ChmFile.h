@@ -1,7 +1,8 @@
 // A compiled help file opened for reading: the objects inside it by path ("/topic3.html",
 // "/lumora.css") and its default topic. Both renderers read topics through it: the window's
-// help window (with their stylesheets) and the terminal's help pager. Opening never throws; a missing or unreadable file gives a
-// closed ChmFile whose Error() says why, and every read of a closed file finds nothing.
+// help window (with their stylesheets) and the terminal's help pager. Opening never throws; a
+// missing or unreadable file gives a closed ChmFile whose Error() says why, and every read of a
+// closed file finds nothing.
 #pragma once
 
 #include <memory>

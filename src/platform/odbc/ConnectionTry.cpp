@@ -1,8 +1,15 @@
 #include "platform/odbc/ConnectionTry.h"
+#include "contract/Text.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <sstream>
 
+#include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
 #include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
@@ -47,9 +54,12 @@ void ReadAnswer(const std::string& text, const std::vector<Attribute>& attribute
 TryOutcome TryConnection(const std::string& connectionString,
                          const std::vector<Attribute>& attributes, const TrySettings& settings) {
   TryOutcome outcome;
-  const TryRun run = RunTryProgram(settings.program, {}, connectionString + "\n",
-                                   settings.timeoutSeconds, settings.cancel);
-  if (!run.started) {
+  const TryRun run = RunTryProgram(settings.program, {}, connectionString + "\n", settings);
+  outcome.errors = MaskSecrets(run.errors, attributes);
+  outcome.errorsCut = run.errorsCut;
+  if (run.pastDeadline) {
+    outcome.result = TryResult::kPastDeadline;
+  } else if (!run.started) {
     outcome.problem = run.problem;
   } else if (run.cancelled) {
     outcome.result = TryResult::kCancelled;
@@ -69,18 +79,65 @@ TryOutcome TryConnection(const std::string& connectionString,
   return outcome;
 }
 
-std::vector<Attribute> ConnectionAttributes(const std::string& attributeLines) {
-  std::vector<Attribute> attributes;
+namespace {
+
+struct NumberedAttribute {
+  int line = 0;
+  Attribute attribute;
+};
+
+// The KEY=value lines of a data source, numbered from 1; lines without "=" are left out.
+std::vector<NumberedAttribute> AttributeLines(const std::string& attributeLines) {
+  std::vector<NumberedAttribute> out;
   std::istringstream lines(attributeLines);
+  int number = 0;
   for (std::string line; std::getline(lines, line);) {
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t eq = line.find('=');
-    if (eq == std::string::npos || eq == 0) continue;
-    Attribute a{line.substr(0, eq), line.substr(eq + 1)};
-    if (SameIgnoringAsciiCase(a.key, "Driver") || SameIgnoringAsciiCase(a.key, "DriverName")) {
+    if (eq == std::string::npos) continue;
+    out.push_back({number, {line.substr(0, eq), line.substr(eq + 1)}});
+  }
+  return out;
+}
+
+// What a try does with a driver's own keys that would load code or write a file where the
+// object says, by a part of its library's file name (ASCII case ignored): those keys are left
+// out, and where the driver creates a missing database, the try sets its no-create key and says
+// the file is missing instead.
+struct DriverCaution {
+  std::string_view library;
+  std::vector<std::string_view> leftOut;
+  std::string_view database;  // the key naming a database file the driver would create
+  std::string_view noCreate;  // the key that stops it
+};
+
+const DriverCaution* CautionFor(const InstalledDriver& driver) {
+  static const std::vector<DriverCaution> kCautions = {
+      {"sqlite", {"LoadExt", "Tracefile", "NoCreat"}, "Database", "NoCreat"},
+      {"psqlodbc", {"Debug", "CommLog"}, "", ""},
+  };
+  // The library the driver manager loads: Driver64= before Driver= on a 64-bit system.
+  const std::string library =
+      !driver.Entry("Driver64").empty() ? driver.Entry("Driver64") : driver.Entry("Driver");
+  std::string file(FileNameOf(library));
+  for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const DriverCaution& caution : kCautions) {
+    if (file.find(caution.library) != std::string::npos) return &caution;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<Attribute> ConnectionAttributes(const std::string& attributeLines) {
+  std::vector<Attribute> attributes;
+  for (NumberedAttribute& a : AttributeLines(attributeLines)) {
+    if (!KeyRefusal(a.attribute.key).empty() || SameKey(a.attribute.key, "Driver") ||
+        SameKey(a.attribute.key, "DriverName")) {
       continue;
     }
-    attributes.push_back(std::move(a));
+    attributes.push_back(std::move(a.attribute));
   }
   return attributes;
 }
@@ -88,31 +145,65 @@ std::vector<Attribute> ConnectionAttributes(const std::string& attributeLines) {
 TryOutcome TryDataSource(const std::string& attributeLines,
                          const std::vector<InstalledDriver>& installed,
                          const TrySettings& settings) {
+  TryOutcome outcome;
   std::string driverName, driverLine;
-  std::istringstream lines(attributeLines);
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const std::string key = line.substr(0, eq);
-    if (SameIgnoringAsciiCase(key, "DriverName") && driverName.empty())
-      driverName = line.substr(eq + 1);
-    if (SameIgnoringAsciiCase(key, "Driver") && driverLine.empty())
-      driverLine = line.substr(eq + 1);
+  bool named = false, filed = false;
+  for (const NumberedAttribute& a : AttributeLines(attributeLines)) {
+    const std::string refusal = KeyRefusal(a.attribute.key);
+    if (!refusal.empty()) {
+      outcome.result = TryResult::kRefused;
+      outcome.problem = "line " + std::to_string(a.line) + " \"" +
+                        EscapeForMessage(a.attribute.key) + "=...\" " + EscapeForMessage(refusal) +
+                        "; it never goes into a connection string";
+      return outcome;
+    }
+    if (SameKey(a.attribute.key, "DriverName") && !named) {
+      driverName = a.attribute.value;
+      named = true;
+    }
+    if (SameKey(a.attribute.key, "Driver") && !filed) {
+      driverLine = a.attribute.value;
+      filed = true;
+    }
   }
-  const std::vector<Attribute> attributes = ConnectionAttributes(attributeLines);
   const InstalledDriver* driver = FindInstalledDriver(installed, driverName, driverLine);
   if (driver == nullptr) {
-    TryOutcome outcome;
     outcome.result = TryResult::kNotInstalled;
     outcome.driver = !driverName.empty() ? driverName : driverLine;
     return outcome;
   }
-  TryOutcome outcome =
-      TryConnection(ConnectionString(driver->name, attributes), attributes, settings);
   outcome.driver = driver->name;
-  outcome.connection = MaskedConnectionString(driver->name, attributes);
-  return outcome;
+  // Without a library of its own the driver manager would load the driver's name as one.
+  if (driver->Entry("Driver").empty() && driver->Entry("Driver64").empty()) {
+    outcome.result = TryResult::kRefused;
+    outcome.problem = "the installed driver \"" + driver->name + "\" has no Driver= entry in " +
+                      OdbcinstIniPath();
+    return outcome;
+  }
+  std::vector<Attribute> attributes = ConnectionAttributes(attributeLines);
+  if (const DriverCaution* caution = CautionFor(*driver)) {
+    std::erase_if(attributes, [&](const Attribute& a) {
+      return std::any_of(caution->leftOut.begin(), caution->leftOut.end(),
+                         [&](std::string_view key) { return SameKey(a.key, key); });
+    });
+    if (!caution->database.empty()) {
+      for (const Attribute& a : attributes) {
+        struct stat file {};
+        if (SameKey(a.key, caution->database) && !a.value.empty() && a.value != ":memory:" &&
+            ::stat(a.value.c_str(), &file) != 0) {
+          outcome.result = TryResult::kMissingFile;
+          outcome.problem = a.value;
+          return outcome;
+        }
+      }
+      attributes.push_back({std::string(caution->noCreate), "1"});
+    }
+  }
+  TryOutcome tried =
+      TryConnection(ConnectionString(driver->name, attributes), attributes, settings);
+  tried.driver = driver->name;
+  tried.connection = MaskedConnectionString(driver->name, attributes);
+  return tried;
 }
 
 namespace {
@@ -125,9 +216,7 @@ std::string Version(const std::string& name, const std::string& version) {
   return version.empty() ? name : name + " " + version;
 }
 
-}  // namespace
-
-std::string DescribeOutcome(const TryOutcome& outcome) {
+std::string DescribeResult(const TryOutcome& outcome) {
   switch (outcome.result) {
     case TryResult::kConnected:
       return "connected: " + Version(outcome.dbmsName, outcome.dbmsVersion) + "; driver " +
@@ -149,9 +238,27 @@ std::string DescribeOutcome(const TryOutcome& outcome) {
     case TryResult::kCancelled:
       return "cancelled";
     case TryResult::kNotRun:
+    case TryResult::kRefused:
       return "not tried: " + outcome.problem;
+    case TryResult::kMissingFile:
+      return "not tried: the database file \"" + outcome.problem +
+             "\" is missing (the driver would create it)";
+    case TryResult::kPastDeadline:
+      return "not tried: the deadline passed";
   }
   return "";
+}
+
+}  // namespace
+
+std::string DescribeOutcome(const TryOutcome& outcome) {
+  std::string text = DescribeResult(outcome);
+  if (!outcome.errors.empty() || outcome.errorsCut > 0) {
+    text += "; the driver wrote on standard error: \"" + outcome.errors + "\"";
+    if (outcome.errorsCut > 0)
+      text += " (" + std::to_string(outcome.errorsCut) + " bytes more cut)";
+  }
+  return text;
 }
 
 std::string DescribeOutcomeForPerson(const TryOutcome& outcome, const std::string& dataSource) {

@@ -41,9 +41,10 @@ LoadOutcome TryLoadingDriver(const std::string& name, const std::string& library
     outcome.problem = "its section of " + OdbcinstIniPath() + " has no Driver= entry";
     return outcome;
   }
-  const TryRun run = RunTryProgram(settings.program, {"--load", outcome.library}, "",
-                                   settings.timeoutSeconds, settings.cancel);
-  if (!run.started) {
+  const TryRun run = RunTryProgram(settings.program, {"--load", outcome.library}, "", settings);
+  if (run.pastDeadline) {
+    outcome.problem = "the deadline passed";
+  } else if (!run.started) {
     outcome.problem = run.problem;
   } else if (run.late || run.cancelled) {
     outcome.result = LoadResult::kNoAnswer;

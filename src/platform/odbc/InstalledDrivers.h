@@ -3,10 +3,12 @@
 // by name or, as Windows stores it, by the driver library's path; both are looked up here.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/UnixOdbcIni.h"
 #include "platform/odbc/ConnectionString.h"
 
 namespace lumora::odbc {
@@ -20,11 +22,15 @@ struct InstalledDriver {
 // The odbcinst.ini unixODBC reads: $ODBCSYSINI/odbcinst.ini, else /etc/odbcinst.ini.
 std::string OdbcinstIniPath();
 
-// The drivers of an odbcinst.ini text, in file order (of two sections with one name, the first).
+// The drivers of an odbcinst.ini's bytes as the driver manager reads them (platform/UnixOdbcIni.h):
+// file order, the first of sections or entries with one name.
 std::vector<InstalledDriver> ParseOdbcinstIni(std::string_view text);
 
-// The drivers of the file; none when it cannot be read.
-std::vector<InstalledDriver> LoadInstalledDrivers(const std::string& path = OdbcinstIniPath());
+// The drivers of the file; none when it is missing, cannot be read or is one unixODBC ignores
+// (the last two told through `warn`).
+std::vector<InstalledDriver> LoadInstalledDrivers(
+    const std::string& path = OdbcinstIniPath(),
+    const std::function<void(const std::string&)>& warn = {});
 
 // The installed driver named `name` or `libraryPath` (ignoring ASCII case), else the one whose
 // Driver= file has the file name of `libraryPath` (a Windows or Unix path, ignoring ASCII case);
@@ -34,8 +40,5 @@ const InstalledDriver* FindInstalledDriver(const std::vector<InstalledDriver>& d
 
 // The last part of a Windows or Unix path.
 std::string_view FileNameOf(std::string_view path);
-
-// ASCII letters compared ignoring case.
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace lumora::odbc

@@ -4,11 +4,13 @@
 // have sent.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <thread>
 
 #include "contract/LocalPaths.h"
+#include "contract/MessageText.h"
 #include "contract/WideText.h"
 #include "platform/odbc/ConnectionTry.h"
 #include "platform/odbc/TryProcess.h"
@@ -103,18 +105,24 @@ std::string SignalName(int signal) {
 }
 
 TryRun RunTryProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::string& input, int timeoutSeconds,
-                     const std::atomic<bool>* cancel) {
+                     const std::string& input, const TrySettings& settings) {
   TryRun run;
+  const auto start = Clock::now();
+  if (start >= settings.deadline) {
+    run.pastDeadline = true;
+    return run;
+  }
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  Handle inRead, inWrite, outRead, outWrite;
+  Handle inRead, inWrite, outRead, outWrite, errRead, errWrite;
   if (!::CreatePipe(inRead.out(), inWrite.out(), &inherit, 0) ||
-      !::CreatePipe(outRead.out(), outWrite.out(), &inherit, 0)) {
+      !::CreatePipe(outRead.out(), outWrite.out(), &inherit, 0) ||
+      !::CreatePipe(errRead.out(), errWrite.out(), &inherit, 0)) {
     run.problem = SystemErrorText(::GetLastError());
     return run;
   }
   ::SetHandleInformation(inWrite.get(), HANDLE_FLAG_INHERIT, 0);
   ::SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
+  ::SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
   Handle job(::CreateJobObjectW(nullptr, nullptr));
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -127,7 +135,7 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = inRead.get();
   startup.hStdOutput = outWrite.get();
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = errWrite.get();
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(Widen(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                         CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup,
@@ -140,6 +148,7 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   ::ResumeThread(thread.get());
   inRead.Close();
   outWrite.Close();
+  errWrite.Close();
   run.started = true;
 
   DWORD written = 0;
@@ -148,7 +157,8 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   }
   inWrite.Close();
 
-  // The answer is read on a thread of its own, so that the wait below can time out.
+  // The answer and the errors are read on threads of their own, so that the wait below can time
+  // out; of the errors the first kErrorsKept bytes are kept and the rest counted.
   std::thread reader([&run, &outRead] {
     char buffer[4096];
     DWORD n = 0;
@@ -156,17 +166,29 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
       run.answer.append(buffer, n);
     }
   });
-  const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+  std::string errors;
+  std::thread errorReader([&run, &errors, &errRead] {
+    char buffer[4096];
+    DWORD n = 0;
+    while (::ReadFile(errRead.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
+      const size_t room = kErrorsKept > errors.size() ? kErrorsKept - errors.size() : 0;
+      const size_t take = std::min<size_t>(room, n);
+      errors.append(buffer, take);
+      run.errorsCut += n - take;
+    }
+  });
+  const auto timeout = start + std::chrono::seconds(settings.timeoutSeconds);
+  const auto deadline = std::min(timeout, settings.deadline);
   bool ended = false;
   while (!ended) {
-    if (cancel != nullptr && cancel->load()) {
+    if (settings.cancel != nullptr && settings.cancel->load()) {
       run.cancelled = true;
       break;
     }
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
-      run.late = true;
+      (deadline < timeout ? run.pastDeadline : run.late) = true;
       break;
     }
     ended = ::WaitForSingleObject(child.get(), static_cast<DWORD>(left < 100 ? left : 100)) ==
@@ -178,6 +200,9 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   }
   job.Close();  // and with it whatever the child left running, holding the pipe
   reader.join();
+  errorReader.join();
+  while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) errors.pop_back();
+  run.errors = EscapeForMessage(errors);
   DWORD code = 0;
   ::GetExitCodeProcess(child.get(), &code);
   if (ended) {

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include "platform/forms/UserInput.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
 #include "platform/qt/FormWindow.h"
 
@@ -70,6 +71,7 @@ void CheckBoxBinding::ApplyValue() {
 QWidget* OptionButtonBinding::Create(QWidget* parent) {
   qt_ = new RuntimeRadioButton(parent);
   qt_->setAutoExclusive(false);  // the runtime clears the group
+  accessibility::MarkOptionButton(*qt_);
   return qt_;
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
 
 namespace lumora::forms {
@@ -47,6 +48,7 @@ void PictureBoxBinding::ApplyPicture() {
 
 QWidget* ImageBinding::Create(QWidget* parent) {
   qt_ = new QLabel(parent);
+  accessibility::MarkDecoration(*qt_);  // the form's images are artwork
   return qt_;
 }
 

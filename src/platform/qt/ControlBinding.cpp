@@ -86,10 +86,14 @@ bool ControlBinding::IsOffContainer() const {
          (parent.Height() > 0 && control_.Top() >= parent.Height());
 }
 
+bool ControlBinding::Shown() const {
+  return control_.Visible() && !IsOffContainer();
+}
+
 void ControlBinding::ApplyGeometry() {
   widget_->setGeometry(window_.Px(control_.Left()), window_.Px(control_.Top()),
                        window_.Px(control_.Width()), window_.Px(control_.Height()));
-  widget_->setVisible(control_.Visible() && !IsOffContainer());
+  widget_->setVisible(Shown());
   window_.BuildWhenShown(control_);
 }
 

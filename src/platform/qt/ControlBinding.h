@@ -26,12 +26,13 @@ class ControlBinding {
   // Connects the widget's signals to the runtime: a person's actions become UserInput calls.
   virtual void Connect() {}
   QWidget* Widget() const { return widget_; }
-  Control& GetControl() const { return control_; }
 
   // Shows every property of the control.
   void ApplyAll();
   // Position, size and visibility; a control lying wholly outside its container is hidden.
   virtual void ApplyGeometry();
+  // Whether ApplyGeometry shows the widget: the control is visible and inside its container.
+  bool Shown() const;
   void ApplyFont();
   virtual void ApplyCaption() {}
   virtual void ApplyText() {}

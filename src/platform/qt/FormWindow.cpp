@@ -1,9 +1,11 @@
 #include "platform/qt/FormWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -14,7 +16,9 @@
 
 #include "contract/ProcessState.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/TabOrder.h"
 #include "platform/forms/UserInput.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
 #include "platform/qt/ControlBinding.h"
 
@@ -91,6 +95,7 @@ FormWindow::FormWindow(Form& form) : form_(form) {
     Build(form_, dialog_);
     ApplyForm();
     ApplyTabOrder();
+    ApplyAccessibility();
   }
   form_.AddObserver(this);
   qApp->installEventFilter(this);
@@ -155,6 +160,7 @@ void FormWindow::BuildWhenShown(Control& container) {
   unbuilt_.erase(&container);
   Build(container, widget);
   ApplyTabOrder();
+  ApplyAccessibility();
   // The runtime may have given the focus to a control of the page before it was shown.
   if (Control* active = form_.ActiveControl()) FocusChanged(form_, nullptr, active);
 }
@@ -167,7 +173,12 @@ void FormWindow::ApplyAll(Control& control) {
 }
 
 void FormWindow::ApplyForm() {
-  dialog_->setWindowTitle(Q(form_.Caption()));
+  const QString title = Q(form_.Caption());
+  if (dialog_->windowTitle() != title) {
+    dialog_->setWindowTitle(title);
+    // A new page: Qt tells assistive technology nothing of a title change.
+    accessibility::AnnounceNameChange(*dialog_);
+  }
   dialog_->setFont(ToQFont(form_.GetFont()));
   dialog_->setEnabled(form_.Enabled());
   ApplyFormGeometry();
@@ -201,25 +212,72 @@ void FormWindow::ApplyZOrder(const Control* container) {
 }
 
 void FormWindow::ApplyTabOrder() {
-  // Depth first through the containers, siblings by TabIndex.
-  std::vector<QWidget*> chain;
-  std::function<void(const std::vector<Control*>&)> walk = [&](const std::vector<Control*>& level) {
-    std::vector<Control*> sorted = level;
+  const std::vector<Control*> chain = TabOrder(form_, [this](const Control& control) {
+    const QWidget* widget = WidgetOf(control);
+    return widget != nullptr && (control.IsContainer() || widget->focusPolicy() != Qt::NoFocus);
+  });
+  for (size_t i = 1; i < chain.size(); ++i)
+    QWidget::setTabOrder(WidgetOf(*chain[i - 1]), WidgetOf(*chain[i]));
+}
+
+namespace {
+
+bool IsLabel(const Control& control) {
+  return std::string_view(control.TypeName()) == "Label";
+}
+
+// The caption that names the page holding `control`: the nearest container's with one.
+std::string PageCaption(const Control& control) {
+  for (const Control* c = control.Container(); c != nullptr; c = c->Container()) {
+    if (std::string_view(c->TypeName()) == "Frame" && !c->Caption().empty()) return c->Caption();
+  }
+  return {};
+}
+
+}  // namespace
+
+void FormWindow::ApplyAccessibility() {
+  // What the form's own layout says, told to assistive technology: in each container, taken in
+  // tab order, a label names the control that follows it (its buddy, so the control is labelled by
+  // it), except a label that comes first, which is the page's instruction and describes each of
+  // its controls; a control without a label is named by its page's caption. (Qt names most
+  // controls by their buddy label itself, but not a list view, whose name is set here for all.)
+  std::function<void(Control&)> walk = [&](Control& container) {
+    std::vector<Control*> sorted = container.Children();
     std::stable_sort(sorted.begin(), sorted.end(), [](const Control* a, const Control* b) {
       return a->TabIndex() < b->TabIndex();
     });
-    for (Control* control : sorted) {
-      QWidget* widget = WidgetOf(*control);
+    QString instruction;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+      Control& control = *sorted[i];
+      QWidget* widget = WidgetOf(control);
       if (widget == nullptr) continue;
-      if (control->IsContainer()) {
-        walk(control->Children());
-      } else if (widget->focusPolicy() != Qt::NoFocus) {
-        chain.push_back(widget);
+      if (control.IsContainer()) {
+        walk(control);
+        continue;
       }
+      if (IsLabel(control)) {
+        if (i == 0) {
+          instruction = LabelText(control.Caption());
+          continue;
+        }
+        Control* next = i + 1 < sorted.size() ? sorted[i + 1] : nullptr;
+        static_cast<QLabel*>(widget)->setBuddy(
+            next != nullptr && next->CanHaveFocus() ? WidgetOf(*next) : nullptr);
+        continue;
+      }
+      if (!control.CanHaveFocus()) continue;
+      if (widget->accessibleDescription() != instruction) {
+        widget->setAccessibleDescription(instruction);
+      }
+      if (qobject_cast<QAbstractButton*>(widget) != nullptr) continue;  // named by its caption
+      const auto* before = i > 0 ? qobject_cast<QLabel*>(WidgetOf(*sorted[i - 1])) : nullptr;
+      const bool labelled = before != nullptr && before->buddy() == widget;
+      const QString name = labelled ? LabelText(sorted[i - 1]->Caption()) : Q(PageCaption(control));
+      if (widget->accessibleName() != name) widget->setAccessibleName(name);
     }
   };
-  walk(form_.Children());
-  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+  walk(form_);
 }
 
 void FormWindow::PropertyChanged(Control& control, Property property) {
@@ -234,6 +292,7 @@ void FormWindow::PropertyChanged(Control& control, Property property) {
     case Property::Width:
     case Property::Height:
     case Property::Visible:
+      if (!binding->Shown()) MoveFocusOutOf(*binding->Widget());
       binding->ApplyGeometry();
       for (Control* child : control.Children()) {
         if (ControlBinding* inner = BindingOf(*child)) inner->ApplyGeometry();
@@ -242,10 +301,12 @@ void FormWindow::PropertyChanged(Control& control, Property property) {
       for (const auto& [shown, each] : bindings_) each->Settle();
       break;
     case Property::Enabled:
+      if (!control.Enabled()) MoveFocusOutOf(*binding->Widget());
       binding->Widget()->setEnabled(control.Enabled());
       break;
     case Property::Caption:
       binding->ApplyCaption();
+      if (IsLabel(control) || control.IsContainer()) ApplyAccessibility();
       break;
     case Property::Text:
       binding->ApplyText();
@@ -282,6 +343,22 @@ void FormWindow::PropertyChanged(Control& control, Property property) {
       break;
     default:  // Tag, HelpContextID, Cancel, MultiLine, KeyPreview: nothing to show
       break;
+  }
+}
+
+void FormWindow::MoveFocusOutOf(QWidget& widget) {
+  // Qt would hand the focus of a widget hidden or disabled to the next one in the tab chain,
+  // which a screen reader then announces though the person never reaches it: the focus goes
+  // first where the runtime has it, when that stays shown, else nowhere until the runtime sets it.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr || (focus != &widget && !widget.isAncestorOf(focus))) return;
+  const Control* active = form_.ActiveControl();
+  QWidget* target = active != nullptr ? WidgetOf(*active) : nullptr;
+  if (target != nullptr && target != &widget && !widget.isAncestorOf(target) &&
+      target->isVisible() && target->isEnabled()) {
+    target->setFocus(Qt::OtherFocusReason);
+  } else {
+    focus->clearFocus();
   }
 }
 

@@ -68,6 +68,10 @@ class FormWindow : public QObject, public FormObserver {
   void ApplyFormGeometry();
   void ApplyZOrder(const Control* container);
   void ApplyTabOrder();
+  // Names, descriptions and label relations for assistive technology, from the form's layout.
+  void ApplyAccessibility();
+  // Before `widget` is hidden or disabled: the focus, when inside it, moves out first.
+  void MoveFocusOutOf(QWidget& widget);
   // A person's focus move in the window, fed to the runtime.
   void OnQtFocus(QWidget* now);
   Control* ControlOf(QWidget* widget) const;

@@ -10,8 +10,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "platform/help/ChmFile.h"
+#include "platform/help/HelpHtml.h"
+#include "platform/qt/Accessibility.h"
 
 namespace lumora::forms {
 
@@ -42,6 +46,7 @@ class HelpWindow::Browser : public QTextBrowser {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("helpWindow"));
+  accessibility::MarkDialog(*this);
   setWindowTitle(tr("Help"));
   browser_ = new Browser(this);
   browser_->setObjectName(QStringLiteral("helpBrowser"));
@@ -96,39 +101,16 @@ void HelpWindow::LoadContents(const std::string& helpFile) {
   const std::optional<std::string> text = file_->Read(name);
   contents_->setVisible(text.has_value());
   if (!text) return;
-  // A sitemap: nested lists whose entries each hold a Name and, for a page, a Local.
-  static const QRegularExpression token(
-      QStringLiteral("<(/?)UL\\b[^>]*>|<OBJECT\\b[^>]*>(.*?)</OBJECT>"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  static const QRegularExpression param(
-      QStringLiteral("<param\\s+name\\s*=\\s*\"([^\"]*)\"\\s+value\\s*=\\s*\"([^\"]*)\""),
-      QRegularExpression::CaseInsensitiveOption);
+  // Each entry belongs to the last entry a level up before it.
   std::vector<QTreeWidgetItem*> parents;
-  QTreeWidgetItem* last = nullptr;
-  int depth = 0;
-  for (auto it = token.globalMatch(QString::fromStdString(*text)); it.hasNext();) {
-    const QRegularExpressionMatch match = it.next();
-    if (!match.captured(0).startsWith(QLatin1String("<OBJECT"), Qt::CaseInsensitive)) {
-      if (match.captured(1).isEmpty()) {  // <UL>: a nested list belongs to the entry before it
-        if (depth++ > 0) parents.push_back(last);
-      } else if (depth > 0 && --depth > 0 && !parents.empty()) {
-        parents.pop_back();
-      }
-      continue;
-    }
-    QString title, local;
-    for (auto p = param.globalMatch(match.captured(2)); p.hasNext();) {
-      const QRegularExpressionMatch pair = p.next();
-      if (pair.captured(1).compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0)
-        title = pair.captured(2);
-      if (pair.captured(1).compare(QLatin1String("Local"), Qt::CaseInsensitive) == 0)
-        local = pair.captured(2);
-    }
-    if (title.isEmpty()) continue;
-    QTreeWidgetItem* parent = parents.empty() ? nullptr : parents.back();
-    last = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(contents_);
-    last->setText(0, title);
-    last->setData(0, Qt::UserRole, local.isEmpty() ? QString() : QLatin1Char('/') + local);
+  for (const ContentsEntry& entry : SitemapEntries(*text)) {
+    const size_t depth = std::min(static_cast<size_t>(entry.depth), parents.size());
+    parents.resize(depth);
+    auto* item = depth > 0 ? new QTreeWidgetItem(parents.back()) : new QTreeWidgetItem(contents_);
+    item->setText(0, QString::fromStdString(entry.name));
+    item->setData(0, Qt::UserRole,
+                  entry.local.empty() ? QString() : QString::fromStdString("/" + entry.local));
+    parents.push_back(item);
   }
   contents_->expandAll();
 }

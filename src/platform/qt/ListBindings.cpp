@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/forms/UserInput.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/ListViewModel.h"
@@ -92,7 +93,9 @@ void ComboBoxBinding::ApplyItems() {
 
 void ComboBoxBinding::ApplyListIndex() {
   const QSignalBlocker block(qt_);
-  if (qt_->currentIndex() != combo_.ListIndex()) qt_->setCurrentIndex(combo_.ListIndex());
+  if (qt_->currentIndex() == combo_.ListIndex()) return;
+  qt_->setCurrentIndex(combo_.ListIndex());
+  accessibility::AnnounceValueChange(*qt_, qt_->currentText());
 }
 
 // --- List view -----------------------------------------------------------------------------------
@@ -125,9 +128,30 @@ void ListViewBinding::ApplyItems() {
   const QSignalBlocker block(qt_);
   qt_->setHeaderHidden(list_.HideColumnHeaders());
   model_->Refresh();
+  AnnounceTicks();
   int column = 0;
   for (const auto& header : list_.ColumnHeaders()) {
     qt_->setColumnWidth(column++, window_.Px(header->Width()));
+  }
+}
+
+void ListViewBinding::AnnounceTicks() {
+  // The rows whose check mark changed since the list was last shown, when the entries are the
+  // same; nothing is kept while no assistive technology listens.
+  if (!accessibility::Listening()) return checked_.clear();
+  const auto& items = list_.ListItems();
+  const auto count = static_cast<size_t>(items.Count());
+  if (!list_.Checkboxes() || checked_.size() != count) {
+    checked_.assign(count, false);
+    for (size_t i = 0; i < count; ++i)
+      checked_[i] = items.Item(static_cast<int32_t>(i + 1)).Checked();
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    const bool checked = items.Item(static_cast<int32_t>(i + 1)).Checked();
+    if (checked == checked_[i]) continue;
+    checked_[i] = checked;
+    accessibility::AnnounceCheckChange(*qt_, static_cast<int>(i));
   }
 }
 

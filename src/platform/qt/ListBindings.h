@@ -51,12 +51,15 @@ class ListViewBinding : public ControlBinding {
   // Fits the list once the current changes have settled (once per turn of the event loop).
   void ScheduleFit();
   void Fit();
+  // Tells assistive technology of each row ticked or cleared since the entries were last shown.
+  void AnnounceTicks();
 
   ListView& list_;
   QTreeView* qt_ = nullptr;
   ListViewModel* model_ = nullptr;
   bool fitPending_ = false;
   bool fitWhenShown_ = false;
+  std::vector<bool> checked_;  // each row's check mark as last shown
 };
 
 }  // namespace lumora::forms

@@ -4,8 +4,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <string_view>
 
 #include "platform/forms/UserInput.h"
+#include "platform/qt/Accessibility.h"
 #include "platform/qt/ClassicValues.h"
 #include "platform/qt/FormWindow.h"
 
@@ -62,8 +64,36 @@ void MultiLineTextBinding::ApplyStyle() {
   qt_->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
+namespace {
+
+// Whether `label` lies exactly behind another label of the same caption (a mark drawn twice for
+// an embossed look): later siblings are in front of earlier ones of the same stacking position.
+bool IsEmbossing(const Label& label) {
+  if (label.Container() == nullptr) return false;
+  bool later = false;
+  for (const Control* other : label.Container()->Children()) {
+    if (other == &label) {
+      later = true;
+      continue;
+    }
+    const bool inFront = other->ZPosition() > label.ZPosition() ||
+                         (other->ZPosition() == label.ZPosition() && later);
+    if (inFront && std::string_view(other->TypeName()) == "Label" &&
+        other->Caption() == label.Caption() && other->Left() == label.Left() &&
+        other->Top() == label.Top()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 QWidget* LabelBinding::Create(QWidget* parent) {
   qt_ = new QLabel(parent);
+  // The copy behind is drawn, not read. (Marked before the label has a text: Qt makes the label's
+  // accessible interface when its text is first set.)
+  if (IsEmbossing(label_)) accessibility::MarkDecoration(*qt_);
   qt_->setTextFormat(Qt::PlainText);
   qt_->setWordWrap(label_.WordWrap());
   qt_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

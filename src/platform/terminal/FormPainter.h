@@ -1,22 +1,15 @@
 // Draws one form on the terminal (private to the terminal renderer): the frame with the form's
-// caption and every control shown, from the controls' properties and the states the form view
-// keeps, scaled from twips to cells so that the form fits 80 x 24; on a smaller terminal, one
-// line saying the size it needs. Draws into the curses screen; the caller refreshes it.
+// caption and every control shown, each by its view, scaled from twips to cells so that the
+// form fits 80 x 24; on a smaller terminal, one line saying the size it needs. The hardware
+// cursor is left on the focused control (its first cell, or the caret), where a screen reader
+// looks for it. Draws into the curses screen; the caller refreshes it.
 #pragma once
 
 #include <string>
 
 #include "platform/terminal/CellGeometry.h"
-#include "platform/terminal/ControlStates.h"
+#include "platform/terminal/ControlView.h"
 #include "platform/terminal/Screen.h"
-
-namespace lumora::forms {
-class CommandButton;
-class Control;
-class Form;
-class ListView;
-class TextBox;
-}  // namespace lumora::forms
 
 namespace lumora::terminal {
 
@@ -27,26 +20,18 @@ std::string TooSmallMessage(int cols, int rows);
 
 class FormPainter {
  public:
-  FormPainter(forms::Form& form, Screen& screen, ControlStates& states);
+  // Draws the context's form; keeps in it where the controls were drawn.
+  FormPainter(ViewContext& context, ControlViews& views);
 
-  // Draws the whole screen; the caret is left in the focused text box.
   void Draw();
   // Where the controls were drawn last.
-  const CellGeometry& Geometry() const { return geometry_; }
+  const CellGeometry& Geometry() const { return context_.geometry; }
 
  private:
-  void PlaceCaret();
-  void DrawControl(forms::Control& control);
-  void DrawCaption(const std::string& caption, int row, int col, int cells, Role role);
-  void DrawButton(forms::CommandButton& button, const CellRect& at, bool focused, bool enabled);
-  void DrawList(forms::ListView& list, const CellRect& at, bool focused);
-  void DrawText(forms::TextBox& box, const CellRect& at, bool focused);
-
+  ViewContext& context_;
   forms::Form& form_;
   Screen& screen_;
-  ControlStates& states_;
-  CellGeometry geometry_;
-  int caretRow_ = -1, caretCol_ = -1;
+  ControlViews& views_;
 };
 
 }  // namespace lumora::terminal

@@ -1,19 +1,14 @@
 // One form shown in the terminal (private to the terminal renderer): its loop, which has the
 // painter draw the form at every turn and turns keys and mouse clicks into UserInput calls,
-// never into property sets, so handlers see the events in the order the window gives them. It
-// keeps what the runtime has no property for (list cursors, carets, scrolling).
+// never into property sets, so handlers see the events in the order the window gives them.
+// Tab, Shift-Tab, mnemonics, F1, Escape and Enter are the form's; other keys go to the focused
+// control's view.
 #pragma once
 
 #include "platform/forms/FormObserver.h"
-#include "platform/terminal/ControlStates.h"
+#include "platform/terminal/ControlView.h"
 #include "platform/terminal/FormPainter.h"
 #include "platform/terminal/Screen.h"
-
-namespace lumora::forms {
-class ComboBox;
-class ListView;
-class TextBox;
-}  // namespace lumora::forms
 
 namespace lumora::terminal {
 
@@ -31,22 +26,19 @@ class FormView : public forms::FormObserver {
 
   void FormUnloaded(forms::Form& form) override;
   void ItemsChanged(forms::Control& control) override;
+  void PropertyChanged(forms::Control& control, forms::Property property) override;
 
  private:
   void Handle(const Key& key);
   bool PressMnemonic(char letter);
   void Move(int step);  // Tab (1) and Shift-Tab (-1)
-  void ListKey(forms::ListView& list, int code, int ch);
-  void ComboKey(forms::ComboBox& combo, int code, int ch);
-  void EditKey(forms::TextBox& box, int code, int ch);
-  void OptionArrow(forms::Control& option, int step);
   void Click(int row, int col);
-  void DropDown(forms::ComboBox& combo);
   void Wheel(int row, int col, int step);
 
   forms::Form& form_;
   Screen& screen_;
-  ControlStates states_;
+  ViewContext context_;
+  ControlViews views_;
   FormPainter painter_;
   bool unloaded_ = false;
 };

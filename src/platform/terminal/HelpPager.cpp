@@ -5,11 +5,15 @@
 #include <algorithm>
 
 #include "platform/help/ChmFile.h"
+#include "platform/terminal/HelpLayout.h"
 #include "platform/terminal/Screen.h"
 #include "platform/terminal/TextCells.h"
 
 namespace lumora::terminal {
 namespace {
+
+using forms::ContentsEntry;
+using forms::TextBlock;
 
 constexpr int kContentsCols = 28;
 
@@ -30,7 +34,7 @@ HelpPager::HelpPager(Screen& screen, const std::string& helpFile)
     : screen_(screen), helpFile_(helpFile), file_(std::make_unique<forms::ChmFile>(helpFile)) {
   if (!file_->IsOpen()) return;
   if (const auto sitemap = file_->Read("/" + Stem(helpFile) + ".hhc")) {
-    contents_ = SitemapEntries(*sitemap);
+    contents_ = forms::SitemapEntries(*sitemap);
   }
 }
 
@@ -47,8 +51,8 @@ void HelpPager::Open(const std::string& topicPath) {
         {TextBlock::kParagraph, "The help file " + helpFile_ + " has no topic " + topic_ + ".", 0});
     return;
   }
-  title_ = HtmlTitle(*html);
-  blocks_ = HtmlBlocks(*html);
+  title_ = forms::HtmlTitle(*html);
+  blocks_ = forms::HtmlBlocks(*html);
   for (size_t i = 0; i < contents_.size(); ++i) {
     if (WithSlash(contents_[i].local) == topic_) chosen_ = static_cast<int>(i);
   }
@@ -123,7 +127,6 @@ void HelpPager::Show(int32_t contextId) {
 
 void HelpPager::Draw() {
   erase();
-  curs_set(0);
   const bool unicode = screen_.Unicode();
   const bool side = !contents_.empty() && COLS >= kContentsCols + 30;
   const int textCol = side ? kContentsCols + 1 : 0;
@@ -153,6 +156,14 @@ void HelpPager::Draw() {
                " Up/Down PgUp/PgDn: scroll   Tab: contents   Enter: open   q/Esc: back to the "
                "wizard",
                COLS, Role::kTitle);
+  // The cursor on the contents entry chosen while the contents have the keys, else at the top
+  // of the topic, where a screen reader starts reading.
+  if (side && inContents_ && chosen_ + 2 < LINES - 1) {
+    const int indent = 1 + 2 * contents_[static_cast<size_t>(chosen_)].depth;
+    screen_.PlaceCursor(2 + chosen_, std::min(indent, kContentsCols - 1));
+  } else {
+    screen_.PlaceCursor(1, textCol + 1);
+  }
   refresh();
 }
 

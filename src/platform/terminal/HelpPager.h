@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/terminal/HelpText.h"
+#include "platform/help/HelpHtml.h"
 
 namespace lumora::forms {
 class ChmFile;
@@ -32,9 +32,9 @@ class HelpPager {
   Screen& screen_;
   std::string helpFile_;
   std::unique_ptr<forms::ChmFile> file_;
-  std::vector<ContentsEntry> contents_;
+  std::vector<forms::ContentsEntry> contents_;
   std::string title_;
-  std::vector<TextBlock> blocks_;
+  std::vector<forms::TextBlock> blocks_;
   std::string topic_;
   int top_ = 0;
   int chosen_ = 0;

@@ -62,6 +62,29 @@ bool InputGone() {
   return ::ioctl(STDIN_FILENO, FIONREAD, &pending) == 0 && pending == 0;
 }
 
+// Home and End as terminals send them: terminfo names some of these sequences for other keys
+// (xterm-256color inside tmux sends "\e[1~" and "\e[4~", which it lists as Find and Select)
+// and some not at all; each becomes Home or End.
+constexpr struct {
+  const char* sequence;
+  int key;
+} kHomeAndEnd[] = {{"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME}, {"\033[H", KEY_HOME},
+                   {"\033OH", KEY_HOME},  {"\033[4~", KEY_END},  {"\033[8~", KEY_END},
+                   {"\033[F", KEY_END},   {"\033OF", KEY_END}};
+
+int AsHomeOrEnd(int code) {
+  switch (code) {
+    case KEY_FIND:
+    case KEY_A1:  // the keypad's 7
+      return KEY_HOME;
+    case KEY_SELECT:
+    case KEY_C1:  // the keypad's 1
+      return KEY_END;
+    default:
+      return code;
+  }
+}
+
 enum Pair : short { kPairTitle = 1, kPairField, kPairButton, kPairFocus, kPairPanel, kPairFrame };
 
 }  // namespace
@@ -116,6 +139,9 @@ Screen::Screen() {
   noecho();
   nonl();
   keypad(stdscr, TRUE);
+  for (const auto& key : kHomeAndEnd) {
+    if (key_defined(key.sequence) == 0) define_key(key.sequence, key.key);
+  }
   intrflush(stdscr, FALSE);
   mousemask(BUTTON1_CLICKED | BUTTON1_PRESSED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
   mouseinterval(0);
@@ -164,14 +190,14 @@ Key Screen::Read(int millis) {
     }
     return {Key::kNone};
   }
-  if (got == KEY_CODE_YES) return {Key::kCode, static_cast<int>(value)};
+  if (got == KEY_CODE_YES) return {Key::kCode, AsHomeOrEnd(static_cast<int>(value))};
   if (value == 27) {
     // Escape, or Alt+key as terminals send it: Escape and the key at once.
     timeout(30);
     wint_t next = 0;
     const int more = get_wch(&next);
     if (more == OK && next != 27) return {Key::kChar, static_cast<int>(next), true};
-    if (more == KEY_CODE_YES) return {Key::kCode, static_cast<int>(next), true};
+    if (more == KEY_CODE_YES) return {Key::kCode, AsHomeOrEnd(static_cast<int>(next)), true};
     if (more == OK) unget_wch(static_cast<wchar_t>(next));  // Escape twice: the second waits
   }
   return {Key::kChar, static_cast<int>(value)};
@@ -241,6 +267,17 @@ void Screen::Text(int row, int col, const std::string& text, int cells, Role rol
   attrset(Attribute(role));
   mvaddstr(row, col, FitCells(text, cells, unicode_).c_str());
   attrset(A_NORMAL);
+}
+
+void Screen::PlaceCursor(int row, int col) {
+  if (!cursorShown_) curs_set(1);
+  cursorShown_ = true;
+  move(row, col);
+}
+
+void Screen::HideCursor() {
+  if (cursorShown_) curs_set(0);
+  cursorShown_ = false;
 }
 
 }  // namespace lumora::terminal

@@ -3,7 +3,8 @@
 // key), the palette, and the promise that every way out restores the terminal: the normal end,
 // SIGINT, SIGTERM and SIGHUP (which only set a flag the event loop reads), an input that ends
 // for good without any signal (read as a hangup), and a crash (the handler restores the
-// terminal, then the signal takes its course). One Screen at a time.
+// terminal, then the signal takes its course). One Screen at a time. Home and End read as such
+// whichever of the usual sequences the terminal sends for them.
 #pragma once
 
 #include <string>
@@ -41,7 +42,6 @@ class Screen {
   // for good (a hangup without the signal) counts as SIGHUP.
   static int EndSignal();
   bool Unicode() const { return unicode_; }
-  bool Colour() const { return colour_; }
   int Attribute(Role role) const;
 
   // Box drawing in the locale's characters (ASCII where it is not UTF-8).
@@ -50,11 +50,17 @@ class Screen {
   // Draws `text` at row, col in `cells` cells (cut and padded), with the attribute of `role`.
   void Text(int row, int col, const std::string& text, int cells, Role role) const;
 
+  // The hardware cursor shown at row, col (where the focus is: a screen reader follows it), or
+  // hidden when nothing has the focus. Its visibility changes only when it must.
+  void PlaceCursor(int row, int col);
+  void HideCursor();
+
  private:
   struct screen* screen_ = nullptr;
   std::string previousCtype_ = "C";
   bool unicode_ = false;
   bool colour_ = false;
+  bool cursorShown_ = false;
 };
 
 }  // namespace lumora::terminal

@@ -98,13 +98,16 @@ int16_t TerminalRenderer::MsgBox(const std::string& prompt, int32_t buttons,
       screen_->Text(row + 1 + static_cast<int>(i), col + 2, lines[i], width - 4, Role::kButton);
     }
     int at = col + (width - buttonCells) / 2;
+    int chosenAt = at;
     for (size_t i = 0; i < choices.size(); ++i) {
       const std::string face = "< " + ParseMnemonic(choices[i].caption).shown + " >";
       screen_->Text(row + height - 2, at, face, CellWidth(face, unicode),
                     i == chosen ? Role::kFocus : Role::kButton);
+      if (i == chosen) chosenAt = at;
       at += CellWidth(face, unicode) + 1;
     }
-    curs_set(0);
+    // On the chosen answer, where a screen reader reads it.
+    screen_->PlaceCursor(row + height - 2, chosenAt);
     refresh();
     const Key key = screen_->Read(250);
     if (key.kind == Key::kEnd) return choices.back().answer;

@@ -40,6 +40,15 @@ size_t Decode(std::string_view text, size_t at, char32_t& out) {
   return length;
 }
 
+// Characters a terminal must not be handed raw: C1 controls, the bidi embeddings, overrides,
+// isolates and marks (which reorder what the screen shows after them: U+202E makes "exe.txt"
+// look like "txt.exe"), and the zero-width characters (which hide text or join it unseen).
+bool Neutralised(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+         c == 0x200E || c == 0x200F || c == 0x061C || (c >= 0x200B && c <= 0x200D) || c == 0x2060 ||
+         c == 0xFEFF;
+}
+
 }  // namespace
 
 std::vector<Glyph> Glyphs(std::string_view text, bool unicode) {
@@ -59,7 +68,7 @@ std::vector<Glyph> Glyphs(std::string_view text, bool unicode) {
       glyphs.push_back({std::isprint(static_cast<int>(c)) ? std::string(bytes) : "?", 1});
       continue;
     }
-    if (!unicode) {
+    if (!unicode || Neutralised(c)) {
       glyphs.push_back({"?", 1});
       continue;
     }

@@ -15,7 +15,9 @@ struct Glyph {
   int cells = 1;      // 1 or 2; a character the terminal cannot show becomes "?" (1 cell)
 };
 
-// The glyphs of `text`. Bytes that are not UTF-8 show as "?"; so does every character other
+// The glyphs of `text`. Bytes that are not UTF-8 show as "?"; so do controls (ESC, C1), the bidi
+// controls (U+202A-202E, U+2066-2069, U+200E/200F, U+061C) and the zero-width characters
+// (U+200B-200D, U+2060, U+FEFF), each a visible cell of its own, and every character other
 // than printable ASCII when `unicode` is false (a locale that is not UTF-8).
 std::vector<Glyph> Glyphs(std::string_view text, bool unicode = true);
 int CellWidth(std::string_view text, bool unicode = true);

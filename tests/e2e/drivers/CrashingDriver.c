@@ -2,8 +2,15 @@
  * its handles, then SQLDriverConnect ends the process with SIGSEGV. `lumora check` must report
  * the signal and go on with the next data source. The driver manager passes arguments that the
  * functions without a use for them do not declare (the caller cleans the stack here).
- * Built with CRASH_WHEN_LOADED, it crashes as soon as it is loaded, before any call. */
+ * Built with CRASH_WHEN_LOADED, it crashes as soon as it is loaded, before any call.
+ * Built with DETACH_AND_HANG, SQLDriverConnect instead floods standard error with text and
+ * control characters, starts a grandchild that leaves the session with setsid and writes its
+ * process id to the file $LUMORA_TEST_MARKER names, and hangs: a try must cut the text and end
+ * the grandchild with the try. */
 #include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #ifdef CRASH_WHEN_LOADED
 __attribute__((constructor)) static void CrashNow(void) {
@@ -31,6 +38,23 @@ short SQLDisconnect(void) {
   return 0;
 }
 short SQLDriverConnect(void) {
+#ifdef DETACH_AND_HANG
+  for (int i = 0; i < 20000; ++i) fputs("noise\x1b[2J\x07\n", stderr);
+  fflush(stderr);
+  if (fork() == 0) {
+    setsid();
+    if (fork() == 0) {
+      FILE* out = fopen(getenv("LUMORA_TEST_MARKER"), "w");
+      if (out != NULL) {
+        fprintf(out, "%d\n", (int)getpid());
+        fclose(out);
+      }
+      for (;;) pause();
+    }
+    _exit(0);
+  }
+  for (;;) pause();
+#endif
   raise(SIGSEGV);
   return -1;
 }

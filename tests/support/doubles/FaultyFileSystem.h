@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace lumora::testing {
 

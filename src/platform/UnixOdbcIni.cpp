@@ -1,0 +1,129 @@
+// The rules, measured with unixODBC 2.3.11 (`odbcinst -q -d`, `-q -s`, `-n NAME`, isql):
+//  - before the first section only blank lines and comments (# or ; after blanks) may stand:
+//    any other line, a byte-order mark or an indented "[" included, makes the driver manager
+//    ignore the whole file;
+//  - a section starts with "[" (after blanks in the file opened first; in the first column in a
+//    merged file, where an indented "[" line is dropped); its name runs to the first "]" or the
+//    line end, blanks trimmed;
+//  - an empty name "[]" ends the reading there;
+//  - inside a section, # and ; lines are comments; any other line is an entry "key = value",
+//    both trimmed, the value empty without "="; an entry without a key is dropped; in a merged
+//    file an indented entry is dropped;
+//  - of sections or entries with one name, ASCII case aside, the first counts (a connection and
+//    `odbcinst -q -n` find the first);
+//  - the reserved sections are no drivers or data sources.
+#include "platform/UnixOdbcIni.h"
+
+#include <utility>
+
+#include "contract/HostError.h"
+#include "contract/Text.h"
+#include "platform/InputFile.h"
+
+namespace lumora {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n\v\f";
+
+bool IsComment(std::string_view trimmed) {
+  return !trimmed.empty() && (trimmed.front() == '#' || trimmed.front() == ';');
+}
+
+bool IsReserved(std::string_view name, UnixOdbcFileKind kind) {
+  return EqualsIgnoringAsciiCase(name, "ODBC") ||
+         (kind == UnixOdbcFileKind::kDataSources &&
+          EqualsIgnoringAsciiCase(name, "ODBC Data Sources"));
+}
+
+// Calls `each(raw line, number)` for every line up to LF; stops when it returns false.
+template <class Each>
+void ForEachLine(std::string_view text, Each&& each) {
+  int number = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    if (!each(text.substr(pos, end - pos), ++number)) return;
+    pos = end + 1;
+  }
+}
+
+}  // namespace
+
+const UnixOdbcEntry* UnixOdbcSection::Find(std::string_view key) const {
+  for (const UnixOdbcEntry& e : entries) {
+    if (EqualsIgnoringAsciiCase(e.key, key)) return &e;
+  }
+  return nullptr;
+}
+
+UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
+                             UnixOdbcReading reading) {
+  UnixOdbcIni ini;
+  const std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  ForEachLine(text, [&](std::string_view raw, int number) {
+    if (!raw.empty() && raw.front() == '[') return false;
+    const std::string_view line = TrimOf(raw, kBlanks);
+    if (line.empty() || IsComment(line)) return true;
+    ini.ignoredAtLine = number;
+    return false;
+  });
+  if (ini.ignoredAtLine > 0) return ini;
+
+  const bool merged = reading == UnixOdbcReading::kMerged;
+  UnixOdbcSection* section = nullptr;  // null outside a section that counts
+  std::string_view previous;           // the line above, trimmed
+  ForEachLine(text, [&](std::string_view raw, int number) {
+    const std::string_view line = TrimOf(raw, kBlanks);
+    const std::string_view above = std::exchange(previous, line);
+    if (!line.empty() && line.front() == '[' && (!merged || raw.front() == '[')) {
+      const size_t close = line.find(']');
+      const std::string name(
+          TrimOf(line.substr(1, close == std::string_view::npos ? line.npos : close - 1), kBlanks));
+      if (name.empty()) {
+        ini.endedAtLine = number;
+        return false;
+      }
+      section = nullptr;
+      if (IsReserved(name, kind)) return true;
+      for (const UnixOdbcSection& s : ini.sections) {
+        if (EqualsIgnoringAsciiCase(s.name, name)) return true;
+      }
+      ini.sections.push_back({name, number, IsComment(above) ? std::string(above) : "", {}});
+      section = &ini.sections.back();
+      return true;
+    }
+    const bool indented = !raw.empty() && (raw.front() == ' ' || raw.front() == '\t');
+    if (section == nullptr || line.empty() || IsComment(line) || line.front() == '[' ||
+        (merged && indented)) {
+      return true;
+    }
+    const size_t eq = line.find('=');
+    std::string key(TrimOf(line.substr(0, eq), kBlanks));
+    if (key.empty() || section->Find(key) != nullptr) return true;
+    const std::string_view value =
+        eq == std::string_view::npos ? std::string_view() : TrimOf(line.substr(eq + 1), kBlanks);
+    section->entries.push_back({std::move(key), std::string(value), number});
+    return true;
+  });
+  return ini;
+}
+
+std::string IgnoredFileWarning(const std::string& path, int line, UnixOdbcFileKind kind) {
+  return path + ":" + std::to_string(line) +
+         ": unixODBC ignores this file: only blank lines and comments may come before the first "
+         "[section] (a byte-order mark or an indented section counts), so it gives no " +
+         (kind == UnixOdbcFileKind::kDrivers ? "drivers" : "data sources");
+}
+
+std::optional<UnixOdbcIni> LoadUnixOdbcIni(const std::string& path, UnixOdbcFileKind kind,
+                                           UnixOdbcReading reading,
+                                           const std::function<void(const std::string&)>& warn) {
+  const std::optional<std::string> bytes = ReadInputFileIfPresent(
+      path, kind == UnixOdbcFileKind::kDrivers ? "unixODBC drivers" : "unixODBC data sources");
+  if (!bytes) return std::nullopt;
+  UnixOdbcIni ini = ParseUnixOdbcIni(*bytes, kind, reading);
+  if (ini.ignoredAtLine > 0 && warn) warn(IgnoredFileWarning(path, ini.ignoredAtLine, kind));
+  return ini;
+}
+
+}  // namespace lumora
