@@ -42,7 +42,9 @@ struct WindowPlugin {
 };
 
 inline constexpr int kPluginVersion = 5;
-inline constexpr const char* kPluginFile = "libBVLumoraQt.so";
+// The window library's file name beside the component: the Qt one on Linux, the native one on
+// Windows (WindowPluginFile.cpp, WindowPluginFileWin32.cpp).
+extern const char* const kPluginFile;
 inline constexpr const char* kPluginEntry = "LumoraWindowPlugin";
 using PluginEntry = const WindowPlugin* (*)();
 
