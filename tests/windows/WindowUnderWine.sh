@@ -37,7 +37,7 @@ cat >drive.sh <<'DRIVE'
 set -u
 "$EMULATOR" "$LUMORA" wizard ./by-window.json </dev/null >window.out 2>&1 &
 wizard=$!
-# Waits for a window whose title starts with $1, focuses it and saves the screen as $2.
+# Waits for a window whose title starts with $1, focuses it and saves it as page $2 (if given).
 page() {
   for _ in $(seq 1 150); do
     id=$(xdotool search --name "^$1" 2>/dev/null | head -n 1)
@@ -47,24 +47,24 @@ page() {
   [ -n "$id" ] || { echo "FAIL: no window \"$1\""; exit 1; }
   xdotool windowfocus --sync "$id" 2>/dev/null || true
   sleep 1
-  if [ -n "${SHOTS:-}" ]; then import -window root "$SHOTS/win32-$2.png"; fi
+  if [ -n "${SHOTS:-}" ] && [ -n "${2:-}" ]; then import -window "$id" "$SHOTS/win32-$2.png"; fi
 }
-page "Lumora - Step 1" 1-drivers
+page "Lumora - Step 1"
 # The driver list has the focus and no entry yet: Down goes to the first, then to the third,
 # which Space ticks.
 xdotool key Down Down Down space
-page "Lumora - Step 1" 1-drivers-ticked
+page "Lumora - Step 1" 1-drivers
 # Tab to Advanced..., Enter presses it; Close and Next by their access keys.
 xdotool key Tab Tab Return
 page "Lumora - Advanced Driver" 2-driver-attributes
 xdotool key alt+c
-page "Lumora - Step 1" 1-drivers-back
+page "Lumora - Step 1"
 xdotool key alt+n
 page "Lumora - Step 2" 3-data-sources
 xdotool key Tab Return
 page "Lumora - Advanced Data" 4-data-source-attributes
 xdotool key alt+c
-page "Lumora - Step 2" 3-data-sources-back
+page "Lumora - Step 2"
 xdotool key alt+n
 page "Lumora - Summary" 5-summary
 xdotool key alt+f

@@ -111,11 +111,21 @@ class LabelBinding : public TypedBinding<Label> {
 class FrameBinding : public TypedBinding<Frame> {
  public:
   using TypedBinding::TypedBinding;
-  void ApplyCaption() override { SetText(typed_.Caption()); }
+  void ApplyCaption() override {
+    if (Grouped()) SetText(typed_.Caption());
+  }
   bool Beneath() const override { return true; }
 
  protected:
-  Shape GetShape() const override { return {L"BUTTON", BS_GROUPBOX}; }
+  // A frame without a border only holds its controls; a low one is drawn as a rule.
+  Shape GetShape() const override {
+    if (typed_.BorderStyle() == 0) return {L"STATIC", SS_LEFT};
+    if (!Grouped()) return {L"STATIC", SS_ETCHEDHORZ};
+    return {L"BUTTON", BS_GROUPBOX};
+  }
+
+ private:
+  bool Grouped() const { return typed_.BorderStyle() != 0 && typed_.Height() > 60; }
 };
 
 // A picture shown in a static window (an image, or a picture box beneath its controls).
@@ -231,12 +241,14 @@ class ListViewBinding : public TypedBinding<ListView> {
       SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
     }
     ApplyValue();
-    if (typed_.ColumnHeaders().Count() == 0) {  // as wide as the list inside its scroll bar
-      const int inside = window_.Px(typed_.Width()) - 2 * GetSystemMetrics(SM_CXEDGE) -
-                         GetSystemMetrics(SM_CXVSCROLL);
-      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, inside);
-    }
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    if (typed_.ColumnHeaders().Count() == 0) {  // as wide as the list inside its scroll bar
+      RECT inside;
+      GetClientRect(hwnd_, &inside);
+      const bool scrolls = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VSCROLL) != 0;
+      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0,
+                   MAKELPARAM(inside.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL)), 0));
+    }
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   // The check marks.
@@ -266,20 +278,23 @@ class ListViewBinding : public TypedBinding<ListView> {
 
  protected:
   Shape GetShape() const override {
-    return {WC_LISTVIEWW, WS_TABSTOP | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_REPORT,
+    return {WC_LISTVIEWW, WS_TABSTOP | LVS_SINGLESEL | LVS_SHOWSELALWAYS | ViewStyle(),
             WS_EX_CLIENTEDGE};
   }
 
  private:
   // The classic views: 0 icons, 1 small icons, 2 list, 3 report.
-  void ApplyStyle() {
+  DWORD ViewStyle() const {
     static constexpr DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
     const int16_t view = typed_.View();
-    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
-    style &= ~static_cast<DWORD>(LVS_TYPEMASK | LVS_NOCOLUMNHEADER);
-    style |= kViews[view >= 0 && view <= 3 ? view : 3];
-    if (typed_.HideColumnHeaders()) style |= LVS_NOCOLUMNHEADER;
-    SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(style));
+    return kViews[view >= 0 && view <= 3 ? view : 3] |
+           (typed_.HideColumnHeaders() ? LVS_NOCOLUMNHEADER : 0);
+  }
+  void ApplyStyle() {
+    const auto old = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    const DWORD style =
+        (old & ~static_cast<DWORD>(LVS_TYPEMASK | LVS_NOCOLUMNHEADER)) | ViewStyle();
+    if (style != old) SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(style));
     const DWORD extended = LVS_EX_FULLROWSELECT | (typed_.Checkboxes() ? LVS_EX_CHECKBOXES : 0);
     SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES,
                  extended);
