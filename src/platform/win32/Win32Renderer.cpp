@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <atomic>
+#include <thread>
+
 #include "contract/WideText.h"
 #include "platform/forms/Form.h"
 #include "platform/win32/Win32Dpi.h"
@@ -43,6 +46,38 @@ void Win32Renderer::ShowHelp(const std::string& helpFile, int32_t contextId) {
       (contextId != 0 ? L"-mapid " + std::to_wstring(contextId) + L" " : std::wstring()) + L"\"" +
       Widen(helpFile) + L"\"";
   ShellExecuteW(Top(), L"open", L"hh.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+void Win32Renderer::RunBusy(const std::string& what, const CancellableTask& task) {
+  (void)what;
+  std::atomic<bool> cancel{false};
+  std::atomic<bool> done{false};
+  const DWORD thread = GetCurrentThreadId();
+  HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+  std::thread worker([&] {
+    task(cancel);
+    done = true;
+    PostThreadMessageW(thread, WM_NULL, 0, 0);  // wakes the loop below
+  });
+  MSG message;
+  while (!done) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        cancel = true;
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+      const bool mouse = message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST;
+      if (key && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) cancel = true;
+      if (key || mouse) continue;  // the runtime is busy: no action reaches it meanwhile
+      DispatchMessageW(&message);
+    }
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+  }
+  worker.join();
+  SetCursor(previous);
 }
 
 }  // namespace lumora::forms

@@ -28,6 +28,9 @@ class Win32Renderer : public ModalDriver, public Presenter {
   int16_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& title) override;
   // Opens the help file at topic `contextId` with the system's help viewer.
   void ShowHelp(const std::string& helpFile, int32_t contextId) override;
+  // Runs the task on a thread of its own while the windows keep painting, with the busy cursor;
+  // a person's clicks and keys are held off meanwhile, except Escape, which asks the task to stop.
+  void RunBusy(const std::string& what, const CancellableTask& task) override;
 
  private:
   HWND Top() const;
