@@ -3,6 +3,7 @@
 // (after windows.h)
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 
@@ -242,12 +243,16 @@ class ListViewBinding : public TypedBinding<ListView> {
     }
     ApplyValue();
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    if (typed_.ColumnHeaders().Count() == 0) {  // as wide as the list inside its scroll bar
-      RECT inside;
-      GetClientRect(hwnd_, &inside);
-      const bool scrolls = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VSCROLL) != 0;
-      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0,
-                   MAKELPARAM(inside.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL)), 0));
+    // Without column headers, the one column is as wide as the list's inside or as its widest
+    // entry, whichever is wider: a scroll bar shows only when an entry is wider than the list.
+    if (typed_.HideColumnHeaders() && typed_.ColumnHeaders().Count() <= 1) {
+      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+      const auto widest = static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, 0, 0));
+      const bool vertical =
+          SendMessageW(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0) < typed_.ListItems().Count();
+      const int inside = window_.Px(typed_.Width()) - 2 * GetSystemMetrics(SM_CXEDGE) -
+                         (vertical ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max(widest, inside), 0));
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
