@@ -1,6 +1,7 @@
 #!/bin/sh
 # The native window under Wine and a virtual X display, driven by a person's keys (xdotool): a
-# driver ticked with the keyboard, Next by its access key through every page, then Finish. The
+# driver ticked, another chosen in a combo and a line typed into its attributes, a data source
+# made a user one by an option button's access key, Next through every page, then Finish. The
 # object the window writes must equal, byte for byte, the one the same actions write through
 # --script. With SHOTS=DIR each page is also saved as DIR/win32-N-PAGE.png.
 # While the Windows build cannot replace an object file in place yet, each run keeps the object
@@ -21,9 +22,12 @@ cd "$work"
 cat >actions.script <<'SCRIPT'
 tick lvwDrivers "Microsoft ODBC for Oracle"
 click cmdDrvAdv
+choose cboDrivers "Microsoft Access Driver (*.mdb)"
+type txtDrvAttrib "Driver=<WINSYSDIR>\\odbcjt32.dll\r\nSetup=<WINSYSDIR>\\odbcji32.dll\r\nCPTimeout=60"
 click cmdNav(3)
 click cmdNav(3)
 click cmdDSNAdv
+click optUserDSN
 click cmdNav(3)
 click cmdNav(3)
 click cmdNav(3)
@@ -56,12 +60,17 @@ xdotool key Down Down Down space
 page "Lumora - Step 1" 1-drivers
 # Tab to Advanced..., Enter presses it; Close and Next by their access keys.
 xdotool key Tab Tab Return
+page "Lumora - Advanced Driver"
+# The driver combo has the focus: Down picks the next driver; its attributes get a line more.
+xdotool key Down Tab ctrl+End Return
+xdotool type "CPTimeout=60"
 page "Lumora - Advanced Driver" 2-driver-attributes
 xdotool key alt+c
 page "Lumora - Step 1"
 xdotool key alt+n
 page "Lumora - Step 2" 3-data-sources
 xdotool key Tab Return
+xdotool key alt+u
 page "Lumora - Advanced Data" 4-data-source-attributes
 xdotool key alt+c
 page "Lumora - Step 2"
