@@ -14,11 +14,14 @@ namespace {
 
 // An open key, closed with the last object that holds it (predefined roots are never closed).
 struct OpenKey {
-  HKEY key = nullptr;
-  bool owned = false;
+  OpenKey(HKEY k, bool own) : key(k), owned(own) {}
   ~OpenKey() {
     if (owned) ::RegCloseKey(key);
   }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY key;
+  bool owned;
 };
 
 Value Convert(DWORD type, const std::vector<BYTE>& data, DWORD size) {
@@ -86,20 +89,22 @@ class LiveKey : public RegistryKey {
   std::shared_ptr<RegistryValues> Values() override {
     std::vector<std::shared_ptr<RegistryValue>> values;
     if (!key_) return std::make_shared<LiveValues>(std::move(values));
-    DWORD count = 0, longestName = 0, longestData = 0;
-    ::RegQueryInfoKeyW(key_->key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                       &longestName, &longestData, nullptr, nullptr);
-    std::vector<wchar_t> name(longestName + 1);
-    std::vector<BYTE> data(longestData + sizeof(wchar_t));
-    for (DWORD i = 0; i < count && values.size() < 32767; ++i) {
+    // Names are at most 16,383 characters; data grows when a value is longer than the buffer.
+    std::vector<wchar_t> name(16384);
+    std::vector<BYTE> data(1024);
+    for (DWORD i = 0; values.size() < 32767;) {
       DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size());
       DWORD type = 0;
-      if (::RegEnumValueW(key_->key, i, name.data(), &nameSize, nullptr, &type, data.data(),
-                          &dataSize) != ERROR_SUCCESS) {
-        continue;  // changed while listed: the value is left out, as a later read would
+      const LSTATUS status = ::RegEnumValueW(key_->key, i, name.data(), &nameSize, nullptr, &type,
+                                             data.data(), &dataSize);
+      if (status == ERROR_MORE_DATA) {
+        data.resize(dataSize + sizeof(wchar_t));
+        continue;
       }
+      if (status != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS: all are listed
       values.push_back(std::make_shared<LiveValue>(Narrow(std::wstring_view(name.data(), nameSize)),
                                                    Convert(type, data, dataSize)));
+      ++i;
     }
     return std::make_shared<LiveValues>(std::move(values));
   }
@@ -111,7 +116,7 @@ class LiveKey : public RegistryKey {
     if (root == kClassesRoot) predefined = HKEY_CLASSES_ROOT;
     if (root == kUsersRoot) predefined = HKEY_USERS;
     if (root == kCurrentConfigRoot) predefined = HKEY_CURRENT_CONFIG;
-    key_ = predefined ? std::make_shared<OpenKey>(OpenKey{predefined, false}) : nullptr;
+    key_ = predefined ? std::make_shared<OpenKey>(predefined, false) : nullptr;
   }
 
   std::shared_ptr<RegistryKey> OpenSubKey(const std::string& path, int32_t& /*access*/) override {
@@ -121,7 +126,7 @@ class LiveKey : public RegistryKey {
         ERROR_SUCCESS) {
       return nullptr;
     }
-    return std::make_shared<LiveKey>(view_, std::make_shared<OpenKey>(OpenKey{opened, true}));
+    return std::make_shared<LiveKey>(view_, std::make_shared<OpenKey>(opened, true));
   }
 
  private:

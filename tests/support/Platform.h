@@ -6,5 +6,11 @@ namespace lumora::testing {
 
 // True when the test runs as a Windows program under Wine.
 bool UnderWine();
+// True in the Windows build, where the system serves what the POSIX build stands in for (paths
+// of Windows mapped to local files, file modes): tests of those stand-ins skip there.
+bool WindowsBuild();
+
+#define SKIP_IN_WINDOWS_BUILD(why) \
+  if (::lumora::testing::WindowsBuild()) GTEST_SKIP() << (why)
 
 }  // namespace lumora::testing

@@ -14,6 +14,10 @@ bool UnderWine() {
   return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+bool WindowsBuild() {
+  return true;
+}
+
 void SetEnvironment(const std::string& name, const char* value) {
   // Both the C runtime's copy (getenv) and the system's (child processes, GetEnvironmentVariable).
   ::_putenv_s(name.c_str(), value != nullptr ? value : "");
