@@ -44,23 +44,34 @@ function(lumora_layer_root target dir root scope)
   target_include_directories(${target} ${scope} ${layer})
 endfunction()
 
-# A platform service keeps one implementation per platform side by side (NamePosix.cpp,
-# NameWin32.cpp); lumora_platform_sources(VAR) keeps in the list VAR the target platform's.
-function(lumora_platform_sources var)
-  set(list ${${var}})
-  if(WIN32)
-    list(FILTER list EXCLUDE REGEX "Posix\\.cpp$")
-  else()
-    list(FILTER list EXCLUDE REGEX "Win32\\.cpp$")
-  endif()
-  set(${var} ${list} PARENT_SCOPE)
+# lumora_sources(VAR DIR) sets VAR to the *.cpp of DIR that this platform builds. A platform
+# service keeps one implementation per platform side by side: NamePosix.cpp and NameWin32.cpp, or
+# Name.cpp (POSIX, and anything shared) with NameWin32.cpp beside it, which the Windows build
+# compiles instead.
+function(lumora_sources var dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(chosen "")
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    if(name MATCHES "Win32$")
+      if(WIN32)
+        list(APPEND chosen ${source})
+      endif()
+    elseif(name MATCHES "Posix$")
+      if(NOT WIN32)
+        list(APPEND chosen ${source})
+      endif()
+    elseif(NOT (WIN32 AND EXISTS ${dir}/${name}Win32.cpp))
+      list(APPEND chosen ${source})
+    endif()
+  endforeach()
+  set(${var} ${chosen} PARENT_SCOPE)
 endfunction()
 
 # lumora_library(NAME DIR [DEPS ...]) builds the *.cpp of DIR (a folder under src/) into a static
 # library whose users see DIR's headers.
 function(lumora_library name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
-  lumora_platform_sources(sources)
+  lumora_sources(sources ${dir})
   if(NOT sources)  # a folder of headers only
     add_library(${name} INTERFACE)
     lumora_layer_root(${name} ${dir} ${PROJECT_SOURCE_DIR}/src INTERFACE)
@@ -75,7 +86,7 @@ endfunction()
 
 # lumora_test_suite(NAME DIR [DEPS ...]) builds the *.cpp of DIR into one GoogleTest binary.
 function(lumora_test_suite name dir)
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  lumora_sources(sources ${dir})
   if(NOT sources)
     return()
   endif()

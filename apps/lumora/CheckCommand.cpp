@@ -20,6 +20,7 @@
 #include "TargetFindings.h"
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "contract/SharedLibrary.h"
 #include "export/InstallerFormats.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
@@ -49,15 +50,13 @@ std::vector<StoredItem> ReadItems(DesignObjectFile& object, const char* names, c
 // lumora-odbc-try lies beside the component: beside lumora in the build, in the component's
 // folder when installed.
 std::string TryProgram() {
-  std::string self(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-  self.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  const std::string program = std::string(odbc::kTryProgram) + kProgramSuffix;
   const std::vector<std::string> candidates =
-      layout::ComponentCandidates(FolderOf(self), odbc::kTryProgram);
+      layout::ComponentCandidates(FolderOf(ProgramPath()), program);
   for (const std::string& candidate : candidates) {
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (IsProgramFile(candidate)) return candidate;
   }
-  return candidates.empty() ? odbc::kTryProgram : candidates.back();
+  return candidates.empty() ? program : candidates.back();
 }
 
 const char* ResultWord(odbc::TryResult result) {

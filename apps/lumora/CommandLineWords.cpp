@@ -9,6 +9,7 @@
 
 #include "Command.h"
 #include "contract/Text.h"
+#include "hostlib/HostSettings.h"
 
 namespace lumora::cli {
 namespace {
@@ -84,11 +85,13 @@ std::string Nearest(const std::string& word, const std::vector<std::string>& can
 }
 
 std::string UnknownRegistrySource(const std::string& value) {
-  const std::vector<std::string> sources = {"unixodbc", "wine", "none"};
+  std::vector<std::string> sources = {"unixodbc", "wine", "none"};
+  if (sources.front() != DefaultRegistrySource())
+    sources.insert(sources.begin(), DefaultRegistrySource());
   if (std::find(sources.begin(), sources.end(), value) != sources.end()) return {};
   // A path, or a file or folder that is there: its reader says what is wrong with it.
   struct stat st {};
-  if (value.find('/') != std::string::npos || value.ends_with(".reg") ||
+  if (value.find_first_of("/\\") != std::string::npos || value.ends_with(".reg") ||
       ::stat(value.c_str(), &st) == 0) {
     return {};
   }

@@ -1,6 +1,5 @@
 #include "ComponentHost.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +15,7 @@
 #include "contract/Failure.h"
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "contract/SharedLibrary.h"
 #include "host/DesignObjectFile.h"
 #include "host/InstallTree.h"
 #include "hostlib/ComponentRegistry.h"
@@ -154,7 +154,7 @@ HostDesignObject::HostDesignObject() : face{&kDesignObjectVtbl, this}, site{&kHo
 
 template <class Fn>
 Fn Export(void* library, const char* name, const std::string& path) {
-  void* symbol = ::dlsym(library, name);
+  void* symbol = LibrarySymbol(library, name);
   if (symbol == nullptr) {
     throw HostError::NotDone("the component " + path + " lacks the export " + name);
   }
@@ -194,10 +194,10 @@ Component Component::Load(CheckedLibrary checked) {
   // Loaded for the rest of the process, as a host keeps a component it has used; a checked
   // library through the descriptor it was checked on.
   const std::string name = checked.LoadName();
-  void* library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const LoadedLibrary loaded = LoadSharedLibrary(name);
+  void* library = loaded.handle;
   if (library == nullptr) {
-    const char* error = ::dlerror();
-    std::string why = error != nullptr ? error : path;
+    std::string why = loaded.error;
     if (why.starts_with(name)) why.replace(0, name.size(), path);  // the file, not its /proc name
     throw HostError::NotDone("cannot load the component: " + EscapeForMessage(why));
   }

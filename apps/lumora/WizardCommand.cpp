@@ -7,7 +7,6 @@
 // settings or no window to show (nothing written), 128+N when signal N stopped the save.
 #include <CLI/CLI.hpp>
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,43 +18,17 @@
 
 #include "Command.h"
 #include "ComponentHost.h"
+#include "StopSignals.h"
 #include "contract/HostError.h"
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
 #include "host/DesignObjectFile.h"
+#include "platform/FileSystem.h"
 #include "host/StoredLists.h"
 #include "hostlib/DataFolder.h"
 
 namespace lumora::cli {
 namespace {
-
-volatile sig_atomic_t stopSignal = 0;
-
-extern "C" void NoteStopSignal(int signal) {
-  stopSignal = signal;
-}
-
-// While the object is saved, SIGINT, SIGTERM and SIGHUP ask the save to stop at its next safe
-// point (the object old or new, the choices in a recovery file) instead of ending the process
-// in the middle of it.
-class StopSignalsDuringSave {
- public:
-  StopSignalsDuringSave() {
-    struct sigaction action {};
-    action.sa_handler = NoteStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &action, &old_[i]);
-  }
-  ~StopSignalsDuringSave() {
-    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &old_[i], nullptr);
-  }
-  StopSignalsDuringSave(const StopSignalsDuringSave&) = delete;
-  StopSignalsDuringSave& operator=(const StopSignalsDuringSave&) = delete;
-
- private:
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction old_[std::size(kSignals)]{};
-};
 
 // Writes the object back after Finish; throws HostError when it cannot be (unless a signal
 // stopped the save).
@@ -63,18 +36,18 @@ ExitStatus SaveObject(DesignObjectFile& object) {
   StopSignalsDuringSave signals;
   SaveOptions options;
   options.waiting = [](const std::string& message) { PrintError(message); };
-  options.stopRequested = [] { return static_cast<int>(stopSignal); };
+  options.stopRequested = [] { return StopSignal(); };
   try {
     object.Save(options);
   } catch (const HostError& e) {
-    if (stopSignal == 0) throw;
+    if (StopSignal() == 0) throw;
     PrintError(e.what());
-    return static_cast<ExitStatus>(128 + stopSignal);
+    return static_cast<ExitStatus>(128 + StopSignal());
   }
-  if (stopSignal != 0) {
-    PrintError(object.path() + ": saved before the signal " + std::to_string(stopSignal) +
+  if (StopSignal() != 0) {
+    PrintError(object.path() + ": saved before the signal " + std::to_string(StopSignal()) +
                " that stops lumora was acted on");
-    return static_cast<ExitStatus>(128 + stopSignal);
+    return static_cast<ExitStatus>(128 + StopSignal());
   }
   return ExitStatus::kDone;
 }
@@ -84,7 +57,7 @@ ExitStatus SaveObject(DesignObjectFile& object) {
 // error naming it (HostError).
 std::shared_ptr<DesignObjectFile> OpenObject(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return LoadObject(path);
+  if (MachineFileSystem().StatPath(path, st) != -ENOENT) return LoadObject(path);
   const std::string folder = FolderOf(path);
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     throw HostError::BadInput(folder + ": there is no such folder for the new design object " +

@@ -9,6 +9,7 @@
 #include "CommandLineWords.h"
 #include "contract/MessageText.h"
 #include "hostlib/DataFolder.h"
+#include "hostlib/HostSettings.h"
 
 namespace lumora::cli {
 namespace {
@@ -22,9 +23,11 @@ void AddHostOptions(CLI::App& sub, Invocation& invocation) {
       ->type_name("DIR")
       ->group(kHostOptionsGroup);
   sub.add_option("--registry", invocation.host.registry,
-                 "Where registered data sources come from: unixodbc (this machine, the default), "
-                 "a .reg registry export (several may be joined into one file), wine (the Wine "
-                 "prefix in $WINEPREFIX, else ~/.wine), a Wine prefix folder, or none")
+                 "Where registered data sources come from: unixodbc (this machine), live (the "
+                 "system's registry, on Windows), a .reg registry export (several may be joined "
+                 "into one file), wine (the Wine prefix in $WINEPREFIX, else ~/.wine), a Wine "
+                 "prefix folder, or none; default: " +
+                     std::string(DefaultRegistrySource()))
       ->type_name("SOURCE")
       ->group(kHostOptionsGroup);
   sub.add_option("--registry-view", invocation.host.registryView,

@@ -105,7 +105,11 @@ static const LumoraGuid IID_IFailureInfo LUMORA_UNUSED = {
 #define LUMORA_PROGID "BVLumora.LumoraCtl"
 #define LUMORA_TYPELIB_DESCRIPTION "Brevant Lumora Object Wizard"
 /* The file name a host looks for beside itself when the class is not registered. */
+#ifdef _WIN32
+#define LUMORA_LIBRARY_FILE "BVLumora.dll"
+#else
 #define LUMORA_LIBRARY_FILE "libBVLumora.so"
+#endif
 
 /* ---- Strings and values ------------------------------------------------------------------- */
 

@@ -1,10 +1,7 @@
 #include "component/ComponentState.h"
+
 #include "contract/LocalPaths.h"
-
-#include <dlfcn.h>
-
-#include <climits>
-#include <cstdlib>
+#include "contract/SharedLibrary.h"
 
 namespace lumora::com {
 
@@ -19,13 +16,7 @@ std::atomic<long>& ServerLocks() {
 }
 
 std::string OwnLibraryPath() {
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&OwnLibraryPath), &info) == 0 || info.dli_fname == nullptr) {
-    return {};
-  }
-  char resolved[PATH_MAX];
-  if (::realpath(info.dli_fname, resolved) != nullptr) return resolved;
-  return info.dli_fname;
+  return LibraryPathOf(reinterpret_cast<const void*>(&OwnLibraryPath));
 }
 
 std::string OwnFolder() {

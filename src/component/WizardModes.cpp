@@ -13,6 +13,7 @@
 #include "component/ComponentState.h"
 #include "component/plugin/RendererPlugin.h"
 #include "contract/ProcessState.h"
+#include "contract/SharedLibrary.h"
 #include "control/LumoraCtl.h"
 #include "platform/InputFile.h"
 #include "platform/PluginLibrary.h"

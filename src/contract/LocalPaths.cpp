@@ -29,6 +29,11 @@ std::string FolderOf(std::string_view path) {
   return slash == 0 ? "/" : std::string(path.substr(0, slash));
 }
 
+std::string NameOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 std::string HomeFolder(HomeLookup order) {
   const bool environmentFirst = order == HomeLookup::kEnvironmentFirst;
   std::string home = environmentFirst ? FromEnvironment() : FromUserDatabase();

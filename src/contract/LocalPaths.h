@@ -10,6 +10,8 @@ namespace lumora {
 
 // The folder of the file `path`: "." when it names no folder, "/" for a file at the root.
 std::string FolderOf(std::string_view path);
+// The file's own name: what follows the last folder separator of `path`.
+std::string NameOf(std::string_view path);
 
 // Which source of the home folder is asked first; the other is the fallback.
 enum class HomeLookup {

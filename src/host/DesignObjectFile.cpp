@@ -43,11 +43,6 @@ DesignObjectFile::DesignObjectFile(std::string path, DesignObjectDocument docume
 
 namespace {
 
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string Join(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }

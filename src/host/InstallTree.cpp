@@ -1,11 +1,10 @@
 #include "host/InstallTree.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 
 #include "contract/LocalPaths.h"
+#include "contract/SharedLibrary.h"
 
 namespace lumora::layout {
 namespace {
@@ -26,17 +25,15 @@ std::vector<std::string> ComponentCandidates(const std::string& programFolder,
 }
 
 std::string ProgramFolder() {
-  std::string path(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (n <= 0) return ".";
-  path.resize(static_cast<size_t>(n));
-  return FolderOf(path);
+  const std::string path = ProgramPath();
+  return path.empty() ? "." : FolderOf(path);
 }
 
 std::string OwnTreeLibrary(const std::string& fileName) {
   const std::vector<std::string> candidates = ComponentCandidates(ProgramFolder(), fileName);
   for (const std::string& path : candidates) {
-    if (::access(path.c_str(), R_OK) == 0) return path;
+    std::error_code error;
+    if (fs::is_regular_file(fs::path(std::u8string(path.begin(), path.end())), error)) return path;
   }
   return candidates.front();
 }

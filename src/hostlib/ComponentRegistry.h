@@ -8,6 +8,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -60,6 +61,15 @@ CheckedLibrary RegisteredLibrary(const std::string& file, const std::string& pro
 // sticky); the last step never follows a symbolic link. Throws HostError
 // "NAMED is not trusted: WHY; nothing was loaded".
 CheckedLibrary OpenCheckedLibrary(const std::string& path, const std::string& named);
+
+// The registry's text, read from the file whose trust was checked (on POSIX the very descriptor
+// checked); nullopt when there is no registry. Throws HostError when it is not trusted or cannot
+// be read.
+std::optional<std::string> ReadTrustedRegistryText(const std::string& file);
+
+// Whether a registered library's path is absolute on this platform ("/..." here, "C:\..." or
+// "\\server\..." on Windows).
+bool IsAbsoluteLibraryPath(const std::string& path);
 
 // "" when `path` belongs to this user or root and neither its group nor others may write it;
 // else why it is not trusted.

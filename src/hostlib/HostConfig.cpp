@@ -1,12 +1,9 @@
 #include "hostlib/HostConfig.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "contract/HostError.h"
@@ -21,30 +18,33 @@ std::string_view Trim(std::string_view s) {
   return TrimOf(s, " \t\r");
 }
 
+namespace fs = std::filesystem;
+
+fs::path PathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  std::error_code error;
+  return fs::is_directory(PathOf(path), error);
 }
 
 bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  std::error_code error;
+  return fs::exists(fs::symlink_status(PathOf(path), error));
 }
 
 // The entry of `folder` whose name equals `name` ignoring case, or "" when there is none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return {};
+  std::error_code error;
   const std::string wanted = UCase(name);
-  std::string found;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (UCase(entry->d_name) == wanted) {
-      found = entry->d_name;
-      break;
-    }
+  for (fs::directory_iterator it(PathOf(folder), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::u8string entry = it->path().filename().u8string();
+    const std::string entryName(entry.begin(), entry.end());
+    if (UCase(entryName) == wanted) return entryName;
   }
-  ::closedir(dir);
-  return found;
+  return {};
 }
 
 }  // namespace

@@ -6,11 +6,15 @@
 
 namespace lumora {
 
+// The registry source when none is named: "unixodbc" (this machine's unixODBC files) on POSIX,
+// "live" (the system's registry) on Windows.
+const char* DefaultRegistrySource();
+
 struct HostSettings {
   std::string componentDir;  // where lumora.ini and lumora.chm lie
-  // "unixodbc", "none", "wine" (the default Wine prefix), a Wine prefix folder, or the path of
-  // a .reg export.
-  std::string registry = "unixodbc";
+  // "unixodbc", "live" (Windows), "none", "wine" (the default Wine prefix), a Wine prefix
+  // folder, or the path of a .reg export.
+  std::string registry = DefaultRegistrySource();
   int registryView = 32;   // 32: what a 32-bit program sees on a 64-bit machine; 64: native
   std::string hostConfig;  // INI file with [SystemFolders] and [Drives]; "" for defaults
 };

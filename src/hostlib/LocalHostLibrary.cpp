@@ -18,6 +18,10 @@
 
 namespace lumora {
 
+const char* DefaultRegistrySource() {
+  return "unixodbc";
+}
+
 LocalHostLibrary::LocalHostLibrary(HostSettings settings)
     : settings_(std::move(settings)), config_(LoadHostConfig(settings_.hostConfig)) {
   // A 32-bit program on a 64-bit machine finds the system folder's files in SysWOW64.

@@ -1,10 +1,7 @@
 #include "platform/FontQueries.h"
 
-#include <langinfo.h>
-
 #include <algorithm>
 #include <cctype>
-#include <clocale>
 
 #include "contract/Text.h"
 
@@ -35,13 +32,6 @@ bool IsDoubleByteCodeSet(const std::string& codeSet) {
   const std::string n = Normalized(codeSet);
   return std::any_of(std::begin(kDoubleByte), std::end(kDoubleByte),
                      [&](const char* name) { return n == name; });
-}
-
-bool SystemFontQueries::IsDoubleByteSystem() {
-  // The locale of the environment, as the system's ANSI code page would be.
-  std::setlocale(LC_CTYPE, "");
-  const char* codeSet = nl_langinfo(CODESET);
-  return codeSet != nullptr && IsDoubleByteCodeSet(codeSet);
 }
 
 bool SystemFontQueries::IsDoubleByteFont(const std::string& faceName) {

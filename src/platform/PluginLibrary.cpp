@@ -1,15 +1,16 @@
 #include "platform/PluginLibrary.h"
 
+#include "contract/SharedLibrary.h"
+
 namespace lumora {
 
 void* PluginEntry(const std::string& path, const char* entry, const PluginUse& use) {
-  std::string why;
-  void* library = plugin_os::OpenLibrary(path, &why);
-  if (library == nullptr) {
+  const LoadedLibrary library = LoadSharedLibrary(path);
+  if (library.handle == nullptr) {
     throw HostError(use.kind, "cannot load " + use.library + use.purpose + ": " +
-                                  (why.empty() ? path : why) + use.advice);
+                                  (library.error.empty() ? path : library.error) + use.advice);
   }
-  return plugin_os::FindExport(library, entry);
+  return LibrarySymbol(library.handle, entry);
 }
 
 void RefuseForeignPlugin(const std::string& path, const PluginUse& use) {

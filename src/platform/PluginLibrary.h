@@ -1,8 +1,8 @@
 // Libraries of ours that a program or the component opens at run time, only when it needs what
 // they link (a renderer, the installer formats), each reached through the one table it exports.
 // A library is opened on first use and kept for the life of the process. Opening it is the
-// platform's (PluginLibraryPosix.cpp, PluginLibraryWin32.cpp, one of them built); the checks around
-// it and the messages of a refusal are shared.
+// platform's (contract/SharedLibrary.h); the checks around it and the messages of a refusal are
+// shared.
 #pragma once
 
 #include <string>
@@ -37,13 +37,5 @@ const Table& LoadPlugin(const std::string& path, const char* entry, int version,
   if (table == nullptr || table->version != version) RefuseForeignPlugin(path, use);
   return *table;
 }
-
-namespace plugin_os {
-// The platform's part: the library at `path` opened for the life of the process (a second open
-// gives back the same library), or null with the platform's reason in `why`.
-void* OpenLibrary(const std::string& path, std::string* why);
-// The address of `name` in `library`, or null.
-void* FindExport(void* library, const char* name);
-}  // namespace plugin_os
 
 }  // namespace lumora

@@ -6,7 +6,6 @@
 // (trapping, reporting, and the lifetime of the error-report objects).
 #include <gtest/gtest.h>
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include "contract/ErrorReporter.h"
@@ -137,29 +136,6 @@ TEST(MessageText, FindsTheFirstByteThatIsNotUtf8AndItsPlace) {
   for (const auto& [offset, place] : places) {
     const TextPosition at = PositionOf(lines, offset);
     EXPECT_EQ(std::make_pair(at.line, at.column), place) << offset;
-  }
-}
-
-// The folder of a file, and a home folder that is always absolute, whichever source is asked
-// first.
-TEST(LocalPaths, FolderOfAFileAndAnAbsoluteHome) {
-  const std::pair<const char*, const char*> folders[] = {
-      {"/usr/bin/lumora", "/usr/bin"}, {"lumora", "."}, {"/lumora", "/"}, {"a/b", "a"}};
-  for (const auto& [path, folder] : folders) EXPECT_EQ(FolderOf(path), folder) << path;
-  const passwd* user = ::getpwuid(::geteuid());
-  ASSERT_NE(user, nullptr);
-  const std::string database = user->pw_dir;
-  testing::ScopedEnv env;
-  const struct {
-    const char* home;
-    std::string environmentFirst, userDatabaseFirst;
-  } cases[] = {{"/srv/author", "/srv/author", database},
-               {"relative", database, database},
-               {nullptr, database, database}};
-  for (const auto& c : cases) {
-    env.Set("HOME", c.home);
-    EXPECT_EQ(HomeFolder(), c.environmentFirst) << (c.home ? c.home : "unset");
-    EXPECT_EQ(HomeFolder(HomeLookup::kUserDatabaseFirst), c.userDatabaseFirst);
   }
 }
 

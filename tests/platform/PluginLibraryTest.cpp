@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/PluginLibrary.h"
+#include "support/Platform.h"
 #include "support/RunProcess.h"
 
 namespace lumora {
@@ -16,6 +17,7 @@ struct TestTable {
 };
 
 TEST(PluginLibrary, LoadsTheTableOrRefusesTheLibraryInTheCallersWords) {
+  SKIP_IN_WINDOWS_BUILD("the test library is built for the POSIX build only");
   const std::string plugin = testing::BinDir() + "/liblumora_test_plugin.so";
   const std::string missing = testing::BinDir() + "/liblumora_no_such_plugin.so";
   const PluginUse use = {.library = "the test library",

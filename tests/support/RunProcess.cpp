@@ -139,55 +139,10 @@ ProcessResult LiveProcess::Finish() {
   return result;
 }
 
-std::string BinDir() {
-  const char* dir = std::getenv("LUMORA_BIN_DIR");
-  return dir ? dir : "build/default/bin";
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lumora-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-void TempDir::Write(const std::string& name, const std::string& content) const {
-  std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
-  std::ofstream(File(name), std::ios::binary) << content;
-}
-
-std::vector<std::string> TempDir::Names() const {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (line.ends_with('\r')) line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 std::string Shell(const std::string& command) {
   const ProcessResult r = RunProcess("/bin/sh", {"-c", command});
   EXPECT_EQ(r.exitStatus, 0) << command << "\n" << r.err;
   return r.out;
-}
-
-bool InCi() {
-  const char* ci = std::getenv("CI");
-  return ci != nullptr && std::string_view(ci) == "true";
 }
 
 std::string MissingTool(std::initializer_list<const char*> tools) {
@@ -197,18 +152,6 @@ std::string MissingTool(std::initializer_list<const char*> tools) {
     }
   }
   return {};
-}
-
-unsigned ModeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 }  // namespace lumora::testing

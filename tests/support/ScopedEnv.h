@@ -8,6 +8,9 @@
 
 namespace lumora::testing {
 
+// Sets the variable `name` of this process to `value`; a null value unsets it (support/Platform*).
+void SetEnvironment(const std::string& name, const char* value);
+
 class ScopedEnv {
  public:
   ScopedEnv() = default;
@@ -26,9 +29,7 @@ class ScopedEnv {
   }
 
  private:
-  static void Apply(const std::string& name, const char* value) {
-    value != nullptr ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
-  }
+  static void Apply(const std::string& name, const char* value) { SetEnvironment(name, value); }
   std::map<std::string, std::optional<std::string>> saved_;
 };
 

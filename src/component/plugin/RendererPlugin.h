@@ -48,7 +48,9 @@ struct RendererPlugin {
 
 inline constexpr int kRendererPluginVersion = 6;
 inline constexpr const char* kRendererPluginEntry = "LumoraRendererPlugin";
-inline constexpr const char* kWindowLibrary = "libBVLumoraQt.so";
+// The window library's file name beside the component: the Qt one on Linux, the native one on
+// Windows (WindowLibraryFile.cpp, WindowLibraryFileWin32.cpp).
+extern const char* const kWindowLibrary;
 inline constexpr const char* kTerminalLibrary = "libBVLumoraTerm.so";
 
 }  // namespace lumora::renderer

@@ -1,9 +1,7 @@
 #include "platform/odbc/ConnectionTry.h"
 #include "contract/Text.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +10,7 @@
 
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
 namespace {
@@ -52,20 +51,6 @@ void ReadAnswer(const std::string& text, const std::vector<Attribute>& attribute
 
 }  // namespace
 
-std::string TryProgramBesideThisLibrary() {
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&TryProgramBesideThisLibrary), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return kTryProgram;
-  }
-  return FolderOf(info.dli_fname) + "/" + kTryProgram;
-}
-
-std::string SignalName(int signal) {
-  const char* abbrev = ::sigabbrev_np(signal);
-  return abbrev != nullptr ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
-}
-
 TryOutcome TryConnection(const std::string& connectionString,
                          const std::vector<Attribute>& attributes, const TrySettings& settings) {
   TryOutcome outcome;
@@ -81,14 +66,14 @@ TryOutcome TryConnection(const std::string& connectionString,
   } else if (run.late) {
     outcome.result = TryResult::kNoAnswer;
     outcome.seconds = settings.timeoutSeconds;
-  } else if (WIFSIGNALED(run.status)) {
+  } else if (run.signal != 0) {
     outcome.result = TryResult::kCrashed;
-    outcome.signal = WTERMSIG(run.status);
+    outcome.signal = run.signal;
   } else {
     ReadAnswer(run.answer, attributes, outcome);
     if (outcome.result == TryResult::kNotRun) {
-      outcome.problem = settings.program + " gave no answer (exit status " +
-                        std::to_string(WEXITSTATUS(run.status)) + ")";
+      outcome.problem =
+          settings.program + " gave no answer (exit status " + std::to_string(run.exitStatus) + ")";
     }
   }
   return outcome;

@@ -1,7 +1,5 @@
 #include "platform/odbc/DriverLoad.h"
 
-#include <sys/wait.h>
-
 #include <sstream>
 
 #include "platform/odbc/TryProcess.h"
@@ -51,14 +49,14 @@ LoadOutcome TryLoadingDriver(const std::string& name, const std::string& library
   } else if (run.late || run.cancelled) {
     outcome.result = LoadResult::kNoAnswer;
     outcome.seconds = settings.timeoutSeconds;
-  } else if (WIFSIGNALED(run.status)) {
+  } else if (run.signal != 0) {
     outcome.result = LoadResult::kCrashed;
-    outcome.signal = WTERMSIG(run.status);
+    outcome.signal = run.signal;
   } else {
     ReadAnswer(run.answer, outcome);
     if (outcome.result == LoadResult::kNotRun) {
-      outcome.problem = settings.program + " gave no answer (exit status " +
-                        std::to_string(WEXITSTATUS(run.status)) + ")";
+      outcome.problem =
+          settings.program + " gave no answer (exit status " + std::to_string(run.exitStatus) + ")";
     }
   }
   return outcome;

@@ -1,5 +1,6 @@
 #include "platform/odbc/TryProcess.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,7 +13,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "platform/odbc/ConnectionTry.h"
 
 extern char** environ;
 
@@ -124,6 +127,20 @@ void Stop(const Child& child, int& status) {
 
 }  // namespace
 
+std::string TryProgramBesideThisLibrary() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&TryProgramBesideThisLibrary), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return kTryProgram;
+  }
+  return FolderOf(info.dli_fname) + "/" + kTryProgram;
+}
+
+std::string SignalName(int signal) {
+  const char* abbrev = ::sigabbrev_np(signal);
+  return abbrev != nullptr ? std::string("SIG") + abbrev : "signal " + std::to_string(signal);
+}
+
 TryRun RunTryProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& input, const TrySettings& settings) {
   TryRun run;
@@ -147,6 +164,7 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   std::string errors;
   size_t answerCut = 0;
   bool ended = false;
+  int status = 0;
   while (true) {
     if (settings.cancel != nullptr && settings.cancel->load()) {
       run.cancelled = true;
@@ -167,18 +185,20 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
       }
       continue;
     }
-    const pid_t done = ::waitpid(child.pid, &run.status, WNOHANG);
+    const pid_t done = ::waitpid(child.pid, &status, WNOHANG);
     if (done == child.pid) {
       ended = true;
       break;
     }
     ::usleep(2000);
   }
-  if (!ended) Stop(child, run.status);
+  if (!ended) Stop(child, status);
   if (child.out >= 0) ::close(child.out);
   if (child.err >= 0) ::close(child.err);
   while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) errors.pop_back();
   run.errors = EscapeForMessage(errors);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   return run;
 }
 

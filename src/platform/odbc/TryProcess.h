@@ -30,7 +30,8 @@ struct TryRun {
   bool late = false;          // stopped at the timeout
   bool pastDeadline = false;  // stopped (or not started) at the caller's deadline
   bool cancelled = false;     // stopped because the caller cancelled
-  int status = 0;             // the wait status when it ended by itself
+  int exitStatus = 0;         // its exit status when it ended by itself
+  int signal = 0;             // the signal that ended it (on Windows: the crash, as its signal)
   std::string answer;         // what it wrote to standard output
   std::string errors;    // what it wrote to standard error: escaped, the first kErrorsKept bytes
   size_t errorsCut = 0;  // bytes of standard error not kept
