@@ -575,10 +575,12 @@ TEST(DesignObjectSave, AKilledSaveLeavesTheOldOrTheNewObjectOrSaysItWasInterrupt
     testing::Shell("cd '" + dir.path() + "' && " + prepare);
     std::mt19937 random(7);
     int landed = 0, refused = 0, partial = 0;
-    // The in-place kinds go on past their count, up to four times it, until a kill has landed
-    // between the kept text and its removal: a loaded machine stretches the other steps.
+    // Past their count the kills go on, up to ten times it, until ten have landed inside saves
+    // and, for the in-place kinds, one between the kept text and its removal: a loaded machine or
+    // the sanitizers stretch the other steps of a save.
     const bool inPlace = std::string(kind) != "renamed";
-    for (int kill = 0; kill < kills || (inPlace && refused == 0 && kill < 4 * kills); ++kill) {
+    auto enough = [&] { return landed >= 10 && (!inPlace || refused > 0); };
+    for (int kill = 0; kill < kills || (!enough() && kill < 10 * kills); ++kill) {
       int loaded[2];
       ASSERT_EQ(::pipe(loaded), 0);
       const pid_t child = ::fork();
