@@ -12,6 +12,7 @@
 #include "hostlib/RegFile.h"
 #include "hostlib/UnixOdbcRegistry.h"
 #include "hostlib/WineRegistry.h"
+#include "support/Platform.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
@@ -328,6 +329,7 @@ std::pair<std::string, std::string> OdbcinstPaths() {
 
 // Where ODBCINI and ODBCSYSINI name them, UnixOdbcDiscovery lists what odbcinst lists.
 TEST(UnixOdbcRegistry, FindsTheDefaultFilesWhereOdbcinstDoes) {
+  SKIP_IN_WINDOWS_BUILD("unixODBC, odbcinst and its files belong to the POSIX build");
   SKIP_WITHOUT("odbcinst");
   testing::ScopedEnv env("ODBCINI", nullptr);
   env.Set("ODBCSYSINI", nullptr);
