@@ -22,6 +22,7 @@
 // passed on as this process's own end by the same signal; no core file is written.
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -30,9 +31,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
@@ -159,6 +160,24 @@ int Connect() {
   return status;
 }
 
+// The text of a /proc file, or "" when it cannot be read (its process has ended).
+std::string ProcText(const std::string& path) {
+  std::string text;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[1024];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      text.clear();
+      break;
+    }
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return text;
+}
+
 // The processes whose parent is this one.
 std::vector<pid_t> Children() {
   std::vector<pid_t> children;
@@ -167,8 +186,9 @@ std::vector<pid_t> Children() {
   if (proc == nullptr) return children;
   while (const dirent* entry = ::readdir(proc)) {
     if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
-    std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Read with read(2): a process that ends meanwhile makes the read fail with ESRCH, which a
+    // stream would throw at us; such a process is simply no child any more.
+    const std::string text = ProcText(std::string("/proc/") + entry->d_name + "/stat");
     const size_t close = text.rfind(')');  // the command name may hold blanks and parentheses
     if (close == std::string::npos) continue;
     char state = 0;

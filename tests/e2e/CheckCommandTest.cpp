@@ -362,8 +362,8 @@ TEST_F(CheckMachine, APostgresServerTakesTheRightPasswordAndNamesTheWrongOne) {
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
     if (json) {
-      EXPECT_EQ(nlohmann::json::parse(lines[0])["dbms"]["name"], "PostgreSQL");
-      EXPECT_EQ(nlohmann::json::parse(lines[1])["diagnostics"][0]["sqlstate"], "08001");
+      EXPECT_EQ(nlohmann::json::parse(lines[0])["dbms"]["name"], "PostgreSQL") << lines[0] << r.err;
+      EXPECT_EQ(nlohmann::json::parse(lines[1])["diagnostics"][0]["sqlstate"], "08001") << lines[1];
     } else {
       EXPECT_EQ(lines[0].rfind("Right: connected: PostgreSQL 15", 0), 0u) << lines[0];
       EXPECT_EQ(lines[1].rfind("Wrong: failed: [08001]", 0), 0u) << lines[1];
