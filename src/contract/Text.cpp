@@ -119,6 +119,12 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size();
 }
 
+std::string AsciiUpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return AsciiUpper(static_cast<unsigned char>(x)) ==

@@ -18,6 +18,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Whether `a` and `b` are equal with only a..z and A..Z taken as the same letter (for names
 // that are ASCII by their format, such as keywords and attribute names).
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// `text` with only a..z upper-cased (the key of a name compared by EqualsIgnoringAsciiCase).
+std::string AsciiUpperCase(std::string_view text);
 // Whether UCase(text) starts with UCase(prefix); plain ASCII is compared in place.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 

@@ -36,7 +36,7 @@ struct Placement {
 
 class Folder {
  public:
-  explicit Folder(const std::string& path) : path_(path) {
+  Folder(const std::string& path, FileSystem& fs) : path_(path), fs_(fs) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) throw ExportError(path + ": cannot open the folder: " + Reason(errno));
   }
@@ -52,7 +52,7 @@ class Folder {
   // A new file of a name no one else holds, with `text` synced to it (the safe write's steps);
   // returns its name.
   std::string WriteTemporary(const OutputFile& file) {
-    NewText fresh(MachineFileSystem(), path_, file.name);
+    NewText fresh(fs_, path_, file.name);
     int r = fresh.Made();
     if (r == 0) r = fresh.Write(file.text);
     if (r == 0) r = fresh.SetMode(0666 & ~CurrentUmask());
@@ -64,6 +64,7 @@ class Folder {
 
  private:
   std::string path_;
+  FileSystem& fs_;
   int fd_ = -1;
 };
 
@@ -112,11 +113,12 @@ std::string RollBack(const Folder& folder, std::vector<Placement>& placements) {
 }  // namespace
 
 std::vector<std::string> WriteOutputFolder(const std::string& path,
-                                           const std::vector<OutputFile>& files, bool replace) {
+                                           const std::vector<OutputFile>& files, bool replace,
+                                           FileSystem& fs) {
   std::error_code error;
   std::filesystem::create_directories(path, error);
   if (error) throw ExportError(path + ": cannot make the folder: " + error.message());
-  Folder folder(path);
+  Folder folder(path, fs);
 
   std::vector<Placement> placements;
   std::string refused;

@@ -11,6 +11,7 @@
 
 #include "contract/HostError.h"
 #include "export/ExportWriters.h"
+#include "platform/FileSystem.h"
 
 namespace lumora::exporting {
 
@@ -24,8 +25,10 @@ class OutputWriteError : public HostError {
 // Writes `files` into `folder` (made when missing). Without `replace` a name already present is
 // refused; with it a regular file or link there is replaced, but a read-only file (no write
 // permission bit for anyone) and a folder are refused. A refusal is an ExportError naming every
-// such file, with nothing written; returns the paths written, in order.
+// such file, with nothing written; returns the paths written, in order. The new files are made,
+// written and synced through `fs`.
 std::vector<std::string> WriteOutputFolder(const std::string& folder,
-                                           const std::vector<OutputFile>& files, bool replace);
+                                           const std::vector<OutputFile>& files, bool replace,
+                                           FileSystem& fs = MachineFileSystem());
 
 }  // namespace lumora::exporting

@@ -1,15 +1,17 @@
-// OutputFolder.h on Windows: each file is written to a new temporary file in the folder
-// (CREATE_NEW, flushed); only when all are written does each go into place with ReplaceFileW,
-// which keeps the replaced file under a backup name, or MoveFileExW for a new name (which never
-// replaces something made since the check). A failure puts the backups back and removes the
-// temporary files, so the folder holds the old files or the new ones.
+// OutputFolder.h on Windows: each file is written to a new temporary file in the folder (the safe
+// write's new text: made new, written, flushed); only when all are written does each go into place
+// with ReplaceFileW, which keeps the replaced file under a backup name, or MoveFileExW for a new
+// name (which never replaces something made since the check). A failure puts the backups back and
+// removes the temporary files, so the folder holds the old files or the new ones.
 #include <windows.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
 #include "contract/WideText.h"
 #include "export/OutputFolder.h"
+#include "platform/SafeSave.h"
 
 namespace lumora::exporting {
 namespace {
@@ -44,29 +46,17 @@ std::string Refusal(const Placement& p, bool replace, bool* existed) {
   return "";
 }
 
-void WriteTemporary(const std::string& folder, Placement& p) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring name = FreshName(folder, p.file->name, L".lumora-new-");
-    HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      if (::GetLastError() == ERROR_FILE_EXISTS) continue;
-      break;
-    }
-    p.temporary = name;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(h, p.file->text.data(), static_cast<DWORD>(p.file->text.size()),
-                                &written, nullptr) &&
-                    written == p.file->text.size() && ::FlushFileBuffers(h);
-    const DWORD error = ::GetLastError();
-    ::CloseHandle(h);
-    if (!ok) {
-      throw OutputWriteError(Narrow(p.target) + ": cannot write it: " + SystemErrorText(error));
-    }
-    return;
+// The new text under a fresh name beside its target, written and flushed through `fs`.
+void WriteTemporary(FileSystem& fs, const std::string& folder, Placement& p) {
+  NewText fresh(fs, folder, p.file->name);
+  int r = fresh.Made();
+  if (r == 0) r = fresh.Write(p.file->text);
+  if (r == 0) r = fresh.Sync();
+  if (r == 0) r = fresh.Close();
+  if (r < 0) {
+    throw OutputWriteError(Narrow(p.target) + ": cannot write: " + std::strerror(-r));
   }
-  throw OutputWriteError(Narrow(p.target) +
-                         ": cannot write beside it: " + SystemErrorText(::GetLastError()));
+  p.temporary = Widen(fresh.Release());
 }
 
 std::string RollBack(std::vector<Placement>& placements) {
@@ -87,7 +77,8 @@ std::string RollBack(std::vector<Placement>& placements) {
 }  // namespace
 
 std::vector<std::string> WriteOutputFolder(const std::string& path,
-                                           const std::vector<OutputFile>& files, bool replace) {
+                                           const std::vector<OutputFile>& files, bool replace,
+                                           FileSystem& fs) {
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(Widen(path)), error);
   if (error) throw ExportError(path + ": cannot make the folder: " + error.message());
@@ -109,7 +100,7 @@ std::vector<std::string> WriteOutputFolder(const std::string& path,
 
   std::vector<std::string> written;
   try {
-    for (Placement& p : placements) WriteTemporary(path, p);
+    for (Placement& p : placements) WriteTemporary(fs, path, p);
     for (Placement& p : placements) {
       bool moved = false;
       if (p.existed) {

@@ -14,6 +14,7 @@
 //  - the reserved sections are no drivers or data sources.
 #include "platform/UnixOdbcIni.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "contract/HostError.h"
@@ -70,8 +71,9 @@ UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
   if (ini.ignoredAtLine > 0) return ini;
 
   const bool merged = reading == UnixOdbcReading::kMerged;
-  UnixOdbcSection* section = nullptr;  // null outside a section that counts
-  std::string_view previous;           // the line above, trimmed
+  UnixOdbcSection* section = nullptr;    // null outside a section that counts
+  std::string_view previous;             // the line above, trimmed
+  std::unordered_set<std::string> seen;  // the names of the sections taken, ASCII upper case
   ForEachLine(text, [&](std::string_view raw, int number) {
     const std::string_view line = TrimOf(raw, kBlanks);
     const std::string_view above = std::exchange(previous, line);
@@ -85,9 +87,7 @@ UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
       }
       section = nullptr;
       if (IsReserved(name, kind)) return true;
-      for (const UnixOdbcSection& s : ini.sections) {
-        if (EqualsIgnoringAsciiCase(s.name, name)) return true;
-      }
+      if (!seen.insert(AsciiUpperCase(name)).second) return true;
       ini.sections.push_back({name, number, IsComment(above) ? std::string(above) : "", {}});
       section = &ini.sections.back();
       return true;

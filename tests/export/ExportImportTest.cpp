@@ -11,6 +11,7 @@
 // empty one, and user and system data sources naming their driver.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 
@@ -21,6 +22,7 @@
 #include "export/OutputFolder.h"
 #include "support/Outcome.h"
 #include "support/RunProcess.h"
+#include "support/doubles/FaultyFileSystem.h"
 #include "support/doubles/MemoryDesignObject.h"
 
 namespace lumora::exporting {
@@ -360,6 +362,8 @@ TEST(WriteOutputFolder, LeavesTheOldFilesOrEveryNewOne) {
     Contents before;
     std::vector<OutputFile> files;
     bool replace;  // each write fails (a host error), leaving `before` as it was
+    std::vector<testing::Fault> faults = {};
+    long long writeBudget = -1;  // bytes the disk takes before it is full
   };
   // clang-format off
   const Case cases[] = {
@@ -368,13 +372,22 @@ TEST(WriteOutputFolder, LeavesTheOldFilesOrEveryNewOne) {
        {{"a", "1"}, {"b", "2"}, {"b", "3"}}, true},
       {"a temporary file that cannot be made", {{"a", "old"}},
        {{"a", "1"}, {std::string(300, 'n'), "2"}}, true},
+      {"a disk that fills on the second file", {{"a", "old"}, {"b", "old b"}},
+       {{"a", "1"}, {"b", std::string(5000, 'x')}}, true, {}, 100},
+      {"a sync that fails on the second file", {{"a", "old"}},
+       {{"a", "1"}, {"b", "2"}}, true, {{"Sync", "", EIO, false, 2}}},
+      {"a close that fails on the first file", {},
+       {{"a", "1"}, {"b", "2"}}, false, {{"Close", "", EIO, false, 1}}},
   };
   // clang-format on
   for (const Case& c : cases) {
     testing::TempDir dir;
     for (const auto& [name, text] : c.before) dir.Write("out/" + name, text);
     std::filesystem::create_directories(dir.File("out"));
-    EXPECT_THROW(WriteOutputFolder(dir.File("out"), c.files, c.replace), HostError) << c.what;
+    testing::FaultyFileSystem fs;
+    fs.faults = c.faults;
+    fs.writeBudget = c.writeBudget;
+    EXPECT_THROW(WriteOutputFolder(dir.File("out"), c.files, c.replace, fs), HostError) << c.what;
     EXPECT_EQ(Read(dir.File("out")), c.before) << c.what;  // no temporary file left either
   }
 }
