@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two builds measured in one run, so that a change is judged under the same load as what it
-# changes: for ROUNDS rounds (default 3), each of the wizard's growth rows (bench/scale.sh, the
-# wizard part, fastest of one), the resident memory (bench/memory.sh), the build-time answer rate
+# changes: for ROUNDS rounds (default 3), the growth rows of bench/scale.sh (fastest of one; its
+# LUMORA_SCALE_PARTS chooses among wizard, export and import), the resident memory (bench/memory.sh), the build-time answer rate
 # (isincluded_bench) and the first frame (bench/first_frame.sh, the two probes alternating), first
 # with BEFORE and then with AFTER. Every line a benchmark prints comes out prefixed with the round
 # and the build it measured; compare the two builds' lines of one round, not rounds with each other.
@@ -26,7 +26,7 @@ for round in $(seq "$rounds"); do
   for pair in "before:$before" "after:$after"; do
     name=${pair%%:*}
     build=${pair#*:}
-    LUMORA_SCALE_PARTS=wizard bench/scale.sh "$build" 1 | label "$round" "$name"
+    bench/scale.sh "$build" 1 | label "$round" "$name"
     bench/memory.sh "$build" | label "$round" "$name"
     "$build/bin/isincluded_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only \
       2>/dev/null | grep -E 'median' | label "$round" "$name"

@@ -1,7 +1,6 @@
 #include "platform/FontQueries.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "contract/Text.h"
 
@@ -12,9 +11,9 @@ std::string Normalized(const std::string& name) {
   std::string out;
   for (char c : name) {
     if (c == '-' || c == '_' || c == ' ') continue;
-    out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    out += c;
   }
-  return out;
+  return AsciiUpperCase(out);
 }
 
 std::shared_ptr<FontQueries>& Slot() {
