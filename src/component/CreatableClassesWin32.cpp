@@ -2,6 +2,7 @@
 
 #include "component/ControlObject.h"
 #include "component/CreatableClasses.h"
+#include "component/com/DesignObjectFileObject.h"
 #include "marshal/Marshal.h"
 
 namespace lumora::com {
@@ -9,6 +10,8 @@ namespace {
 
 const CreatableClass kClasses[] = {
     {&CLSID_LumoraCtl, "LumoraCtl", LUMORA_PROGID, true, NewControlObject},
+    {&CLSID_DesignObjectFile, "DesignObjectFile", LUMORA_DESIGN_OBJECT_FILE_PROGID, false,
+     NewDesignObjectFile},
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 namespace lumora::com {
 
-// No automation face yet: hosts call the component's C interfaces.
+// No automation outside Windows: hosts call the component's C interfaces.
 std::unique_ptr<AutomationFace> NewAutomationFace(IDevWizard*, ISetupDesignObjectBuild*) {
   return nullptr;
 }
