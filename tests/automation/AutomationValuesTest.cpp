@@ -44,6 +44,27 @@ SAFEARRAY* Bools(std::vector<VARIANT_BOOL> items) {
   return array;
 }
 
+// A VARIANT array of `strings`, then `booleans`, as a script engine makes one.
+SAFEARRAY* Variants(std::vector<std::wstring> strings, std::vector<VARIANT_BOOL> booleans) {
+  SAFEARRAY* array =
+      SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(strings.size() + booleans.size()));
+  LONG i = 0;
+  for (const std::wstring& text : strings) {
+    VARIANT item;
+    V_VT(&item) = VT_BSTR, V_BSTR(&item) = SysAllocString(text.c_str());
+    SafeArrayPutElement(array, &i, &item);
+    VariantClear(&item);
+    ++i;
+  }
+  for (VARIANT_BOOL b : booleans) {
+    VARIANT item;
+    V_VT(&item) = VT_BOOL, V_BOOL(&item) = b;
+    SafeArrayPutElement(array, &i, &item);
+    ++i;
+  }
+  return array;
+}
+
 struct InRow {
   const char* name;
   std::function<void(VARIANT&)> make;
@@ -133,6 +154,36 @@ const std::vector<InRow>& InRows() {
          V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = array;
        },
        S_OK, Value::MakeList({Value::Integer(7), Value::String("x")})},
+      {"array of VARIANT holding strings",
+       [](VARIANT& v) {
+         V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Variants({L"a", L"b"}, {});
+       },
+       S_OK, Value::Strings({"a", "b"})},
+      {"array of VARIANT holding booleans",
+       [](VARIANT& v) {
+         V_VT(&v) = VT_ARRAY | VT_VARIANT,
+         V_ARRAY(&v) = Variants({}, {VARIANT_FALSE, VARIANT_TRUE});
+       },
+       S_OK, Value::Booleans({false, true})},
+      {"array of VARIANT holding strings and booleans",
+       [](VARIANT& v) {
+         V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Variants({L"a"}, {VARIANT_TRUE});
+       },
+       S_OK, Value::MakeList({Value::String("a"), Value::Boolean(true)})},
+      {"empty array of VARIANT",
+       [](VARIANT& v) { V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Variants({}, {}); }, S_OK,
+       Value::Strings({})},
+      {"array of VARIANT holding a date",
+       [](VARIANT& v) {
+         SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+         VARIANT item;
+         VariantInit(&item);
+         V_VT(&item) = VT_DATE, V_DATE(&item) = 2.0;
+         LONG i = 0;
+         SafeArrayPutElement(array, &i, &item);
+         V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = array;
+       },
+       DISP_E_TYPEMISMATCH, Value()},
       {"array of I4",
        [](VARIANT& v) {
          V_VT(&v) = VT_ARRAY | VT_I4, V_ARRAY(&v) = SafeArrayCreateVector(VT_I4, 0, 1);
@@ -184,9 +235,9 @@ TEST(AutomationValues, WritesEachValueKindAsItsVariantAndBack) {
       {Value::Double(0.5), VT_R8, S_OK},
       {Value::Boolean(true), VT_BOOL, S_OK},
       {Value::String(std::string("a\0\xc3\xa9", 4)), VT_BSTR, S_OK},
-      {Value::Strings({"SQL Server", ""}), VT_ARRAY | VT_BSTR, S_OK},
-      {Value::Strings({}), VT_ARRAY | VT_BSTR, S_OK},
-      {Value::Booleans({false, true, true}), VT_ARRAY | VT_BOOL, S_OK},
+      {Value::Strings({"SQL Server", ""}), VT_ARRAY | VT_VARIANT, S_OK},
+      {Value::Strings({}), VT_ARRAY | VT_VARIANT, S_OK},
+      {Value::Booleans({false, true, true}), VT_ARRAY | VT_VARIANT, S_OK},
       {Value::MakeList({Value::Integer(1), Value::Strings({"x"})}), VT_ARRAY | VT_VARIANT, S_OK},
       {Value::MakeObject({{"a", Value::Integer(1)}}), VT_EMPTY, DISP_E_TYPEMISMATCH},
       {Value::MakeList({Value::MakeObject({})}), VT_EMPTY, DISP_E_TYPEMISMATCH},

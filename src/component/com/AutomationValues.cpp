@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <vector>
@@ -56,6 +57,27 @@ HRESULT Elements(SAFEARRAY* array, std::vector<Element>& items) {
   return S_OK;
 }
 
+// A script's array (of VARIANTs) as the design-object file reads a JSON array: all strings (or
+// none) an array of strings, all booleans an array of booleans, anything else a list.
+Value Classified(Value::List list) {
+  const auto all = [&](Value::Kind kind) {
+    return std::all_of(list.begin(), list.end(), [&](const Value& v) { return v.kind() == kind; });
+  };
+  if (all(Value::Kind::String)) {
+    std::vector<std::string> strings;
+    strings.reserve(list.size());
+    for (const Value& item : list) strings.push_back(item.AsText());
+    return Value::Strings(std::move(strings));
+  }
+  if (all(Value::Kind::Boolean)) {
+    std::vector<bool> booleans;
+    booleans.reserve(list.size());
+    for (const Value& item : list) booleans.push_back(item.ToBool());
+    return Value::Booleans(std::move(booleans));
+  }
+  return Value::MakeList(std::move(list));
+}
+
 HRESULT ArrayOf(VARTYPE elementType, SAFEARRAY* array, Value& value) {
   switch (elementType) {
     case VT_BSTR: {
@@ -78,7 +100,7 @@ HRESULT ArrayOf(VARTYPE elementType, SAFEARRAY* array, Value& value) {
     }
     case VT_VARIANT: {
       if (array == nullptr) {
-        value = Value::MakeList({});
+        value = Value::Strings({});
         return S_OK;
       }
       if (SafeArrayGetDim(array) != 1) return DISP_E_TYPEMISMATCH;
@@ -94,7 +116,7 @@ HRESULT ArrayOf(VARTYPE elementType, SAFEARRAY* array, Value& value) {
       }
       SafeArrayUnaccessData(array);
       if (FAILED(hr)) return hr;
-      value = Value::MakeList(std::move(list));
+      value = Classified(std::move(list));
       return S_OK;
     }
     default:
@@ -216,18 +238,24 @@ HRESULT ToVariant(const Value& value, VARIANT* variant) {
       return S_OK;
     case Value::Kind::StringArray: {
       const std::vector<std::string>& items = value.AsStrings();
-      V_ARRAY(variant) = FilledArray<BSTR>(VT_BSTR, items.size(), [&](BSTR* data) {
-        for (size_t i = 0; i < items.size(); ++i) data[i] = ToBstr(items[i]);
+      V_ARRAY(variant) = FilledArray<VARIANT>(VT_VARIANT, items.size(), [&](VARIANT* data) {
+        for (size_t i = 0; i < items.size(); ++i) {
+          V_BSTR(&data[i]) = ToBstr(items[i]);
+          V_VT(&data[i]) = VT_BSTR;
+        }
       });
-      V_VT(variant) = VT_ARRAY | VT_BSTR;
+      V_VT(variant) = VT_ARRAY | VT_VARIANT;
       return S_OK;
     }
     case Value::Kind::BooleanArray: {
       const std::vector<bool>& items = value.AsBooleans();
-      V_ARRAY(variant) = FilledArray<VARIANT_BOOL>(VT_BOOL, items.size(), [&](VARIANT_BOOL* data) {
-        for (size_t i = 0; i < items.size(); ++i) data[i] = ToVariantBool(items[i]);
+      V_ARRAY(variant) = FilledArray<VARIANT>(VT_VARIANT, items.size(), [&](VARIANT* data) {
+        for (size_t i = 0; i < items.size(); ++i) {
+          V_VT(&data[i]) = VT_BOOL;
+          V_BOOL(&data[i]) = ToVariantBool(items[i]);
+        }
       });
-      V_VT(variant) = VT_ARRAY | VT_BOOL;
+      V_VT(variant) = VT_ARRAY | VT_VARIANT;
       return S_OK;
     }
     case Value::Kind::List: {

@@ -21,10 +21,14 @@ BSTR ToBstr(const std::string& text);
 // The value a VARIANT holds: VT_EMPTY (and a missing optional argument) empty, VT_NULL null,
 // VT_I1/I2/I4/INT/UI1/UI2/UI4/UINT integer, VT_R4/R8 double, VT_BOOL boolean, VT_BSTR string, a
 // one-dimensional VT_ARRAY of VT_BSTR or VT_BOOL an array of strings or booleans (any lower
-// bound; element 0 is the first), of VT_VARIANT a list; VT_BYREF of these as well.
+// bound; element 0 is the first); VT_BYREF of these as well. A VT_ARRAY of VT_VARIANT, which is
+// what script engines make, is read as the design-object file reads a JSON array: all strings
+// (or no element) an array of strings, all booleans an array of booleans, else a list.
 HRESULT FromVariant(const VARIANT& variant, Value& value);
-// The VARIANT for `value` in *variant (which the caller clears): the reverse of FromVariant, with
-// arrays of lower bound 0. An object (named members) has no automation form: DISP_E_TYPEMISMATCH.
+// The VARIANT for `value` in *variant (which the caller clears): the reverse of FromVariant. Arrays
+// are VT_ARRAY of VT_VARIANT with lower bound 0, the one kind every script engine reads (Wine's
+// take no other); FromVariant gives them back as they were. An object (named members) has no
+// automation form: DISP_E_TYPEMISMATCH.
 HRESULT ToVariant(const Value& value, VARIANT* variant);
 
 // The interface `iid` of the object a VARIANT holds (VT_DISPATCH or VT_UNKNOWN, by reference
