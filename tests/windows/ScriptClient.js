@@ -22,6 +22,8 @@ try {
     WScript.Echo("Display: " + finished);
   }
 } catch (e) {
-  WScript.Echo("error " + (e.number >>> 0).toString(16) + ": " + e.description);
+  // A classic run-time error arrives as 0x800Annnn, its number in the low word.
+  var number = (e.number >>> 16) == 0x800A ? e.number & 0xFFFF : (e.number >>> 0).toString(16);
+  WScript.Echo("error " + number + ": " + e.description);
   WScript.Quit(1);
 }

@@ -2,9 +2,10 @@
 # The COM server with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
 # BVLumora.dll, Wine's cscript runs ScriptClient.js, which makes LumoraCtl and a design object by
 # their ProgIDs, asks every feature path of the build-time table (and an unknown one) on several
-# objects and plays the wizard headless to Finish; the answers and the saved object must equal
-# the Linux build's on the same objects. Then regsvr32 /u, and the class, its ProgID and the type
-# library are gone from the registry; the same for a per-user registration (/n /i:user).
+# objects (on one the question fails) and plays the wizard headless to Finish; the answers, the
+# error, the pages and the saved object must equal the Linux build's on the same objects. Then
+# regsvr32 /u, and the classes, the ProgID and the type library are gone from the registry; the
+# same for a per-user registration (/n /i:user).
 #   ScriptClientUnderWine.sh EMULATOR BIN_DIR LINUX_LUMORA SOURCE_DIR WORK_DIR
 set -eu
 emulator=$1 bin=$2 linux=$3 source=$4 work=$5
@@ -49,12 +50,17 @@ grep -qi 'BVLumora.dll' "$work/check.out" || { echo "FAIL: the type library's fi
 cd "$source"
 "$linux" build examples/object.json | cut -f2 >"$work/features.txt"
 echo "No Such Feature" >>"$work/features.txt"
+# A failing question (a selection list shorter than the drivers) ends both: the answers up to it,
+# then the error, which the script sees with the component's number and description.
 for object in examples/object.json tests/data/export/every-kind.json \
-  tests/data/import/one-driver.json tests/data/terminal/thirty-sources.json; do
+  tests/data/import/one-driver.json tests/data/terminal/thirty-sources.json \
+  tests/data/windows/short-selections.json; do
   name=$(basename "$object" .json)
   # shellcheck disable=SC2046 # one argument per line of the file
   (IFS='
-'; "$linux" build "$object" $(cat "$work/features.txt")) >"$work/$name.linux" 2>/dev/null || true
+'; "$linux" build "$object" $(cat "$work/features.txt")) >"$work/$name.linux" 2>"$work/$name.err" || true
+  sed -n 's/^lumora: error \([0-9]*\) in [^:]*:[^:]*: \(.*\) (BVLumora)$/error \1: \2/p' \
+    "$work/$name.err" >>"$work/$name.linux"
   wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$(win "$source/$object")" \
     "$(win "$work/features.txt")" 2>&1 | tr -d '\r' >"$work/$name.windows" || true
   if ! cmp -s "$work/$name.linux" "$work/$name.windows"; then

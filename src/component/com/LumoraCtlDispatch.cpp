@@ -13,10 +13,15 @@
 namespace lumora::com {
 namespace {
 
-// A failed call of the component: its failure info becomes the script's error.
+// A failed call of the component: its failure info becomes the script's error. A classic run-time
+// error keeps its number the way script engines read one (FACILITY_CONTROL: VBScript's Err.Number
+// is 9 for "Subscript out of range"); a failure without a number keeps the call's result.
 HRESULT RaiseCallFailure(HRESULT result, IFailureInfo* error) {
   const marshal::FailureText failure = marshal::ReadFailureInfo(error);
   marshal::ReleaseInterface(error);
+  if (failure.number > 0 && failure.number <= 0xFFFF) {
+    result = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, failure.number);
+  }
   return Raise(result, failure.description,
                failure.source.empty() ? kComponentSource : failure.source);
 }
