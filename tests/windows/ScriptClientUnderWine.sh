@@ -101,6 +101,10 @@ check "the user's class" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid
 refuse "a machine class after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$clsid"
 check "regsvr32 /u /n /i:user unregisters" wine_ regsvr32 /s /u /n /i:user "$dll"
 refuse "the user's class is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid"
+# Windows registers the type library for the user too; Wine's RegisterTypeLibForUser does it for
+# the machine. Either way it goes with /u.
+refuse "the user's type library is still registered" wine_ reg query "HKCU\\Software\\Classes\\TypeLib\\$libid"
+refuse "the type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$libid"
 
 [ "$fail" = 0 ] && echo "the script client's answers equal the Linux build's"
 exit "$fail"
