@@ -21,6 +21,8 @@
 #include "hostlib/RegistryTree.h"
 #include "hostlib/WineRegistry.h"
 #include "lumora/BVLumora.h"
+// On Windows the component's header brings <windows.h>, whose ReplaceFile macro would rename ours.
+#undef ReplaceFile
 #include "platform/SafeSave.h"
 #include "platform/odbc/InstalledDrivers.h"
 

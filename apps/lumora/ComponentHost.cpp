@@ -1,5 +1,7 @@
 #include "ComponentHost.h"
 
+#include "ClassFactoryCall.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -46,8 +48,9 @@ struct HostErrorReport : marshal::ComObject<HostErrorReport> {
   LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
     return Query(iid, out, {{&IID_IErrorReport, &face}});
   }
-  static LumoraHResult ReportError(IErrorReport*, int32_t number, LumoraString description,
-                                   LumoraString source, LumoraString procedure) {
+  static LumoraHResult LUMORA_CALL ReportError(IErrorReport*, int32_t number,
+                                               LumoraString description, LumoraString source,
+                                               LumoraString procedure) {
     const std::string line =
         StderrErrorReport::Format(number, Copy(description), Copy(source), Copy(procedure)) + "\n";
     std::fputs(line.c_str(), stderr);
@@ -84,8 +87,8 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
     return marshal::Face<IHostSite, HostDesignObject>::OwnerOf(self);
   }
 
-  static LumoraHResult GetProperty(IDesignObject* self, LumoraString name, LumoraValue* value,
-                                   IFailureInfo** error) {
+  static LumoraHResult LUMORA_CALL GetProperty(IDesignObject* self, LumoraString name,
+                                               LumoraValue* value, IFailureInfo** error) {
     if (error != nullptr) *error = nullptr;
     if (value == nullptr) return LUMORA_E_POINTER;
     *value = LumoraValue{};
@@ -101,8 +104,8 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
       return FailWith(error, Failure(kInternalError, e.what(), "lumora"));
     }
   }
-  static LumoraHResult PutProperty(IDesignObject* self, LumoraString name, const LumoraValue* value,
-                                   IFailureInfo** error) {
+  static LumoraHResult LUMORA_CALL PutProperty(IDesignObject* self, LumoraString name,
+                                               const LumoraValue* value, IFailureInfo** error) {
     if (error != nullptr) *error = nullptr;
     if (value == nullptr) return LUMORA_E_POINTER;
     try {
@@ -114,14 +117,14 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
       return FailWith(error, Failure(kInternalError, e.what(), "lumora"));
     }
   }
-  static void FreeValue(IDesignObject* self, LumoraValue* value) {
+  static void LUMORA_CALL FreeValue(IDesignObject* self, LumoraValue* value) {
     if (value == nullptr) return;
     const void* table = marshal::TableOf(*value);
     marshal::FreeCView(*value);
     if (table != nullptr) Of(self)->lent.erase(table);
   }
 
-  static LumoraHResult GetSettings(IHostSite* self, LumoraHostSettings* out) {
+  static LumoraHResult LUMORA_CALL GetSettings(IHostSite* self, LumoraHostSettings* out) {
     if (out == nullptr) return LUMORA_E_POINTER;
     const HostDesignObject* object = Of(self);
     out->componentDir = View(object->settings.componentDir);
@@ -132,7 +135,7 @@ struct HostDesignObject : marshal::ComObject<HostDesignObject> {
     out->script = View(object->script);
     return LUMORA_S_OK;
   }
-  static LumoraHResult CreateErrorReport(IHostSite*, IErrorReport** report) {
+  static LumoraHResult LUMORA_CALL CreateErrorReport(IHostSite*, IErrorReport** report) {
     if (report == nullptr) return LUMORA_E_POINTER;
     auto* made = new (std::nothrow) HostErrorReport();
     if (made == nullptr) return LUMORA_E_OUTOFMEMORY;
@@ -213,18 +216,15 @@ Component Component::Load(CheckedLibrary checked) {
 }
 
 void* Component::CreateLumoraCtl(const LumoraGuid& iid) const {
-  Ref<IClassFactory> factory;
-  LumoraHResult result =
-      getClassObject(&CLSID_LumoraCtl, &IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
-  if (LUMORA_FAILED(result)) {
-    throw HostError::NotDone("the component " + path_ + " has no class factory for LumoraCtl (" +
-                             ResultText(result) + ")");
-  }
   void* object = nullptr;
-  result = factory->lpVtbl->CreateInstance(factory.get(), nullptr, &iid, &object);
-  if (LUMORA_FAILED(result)) {
+  const FactoryCall call = CreateByFactory(getClassObject, iid, &object);
+  if (call.factoryMissing) {
+    throw HostError::NotDone("the component " + path_ + " has no class factory for LumoraCtl (" +
+                             ResultText(call.result) + ")");
+  }
+  if (LUMORA_FAILED(call.result)) {
     throw HostError::NotDone("the component " + path_ + " could not make LumoraCtl (" +
-                             ResultText(result) + ")");
+                             ResultText(call.result) + ")");
   }
   return object;
 }

@@ -3,7 +3,9 @@
  * plain C (C99) and shaped like an in-process component server: four exports, interfaces
  * identified by GUIDs with QueryInterface/AddRef/Release in C vtable structs, HRESULT-style
  * results. Nothing but the types below crosses the boundary, and no exception escapes an export or
- * method.
+ * method. In a Windows build it is a COM header (BVLumora.dll): it includes <objbase.h>, takes
+ * GUID, HRESULT, IUnknown, IClassFactory and the four exports' declarations from the system, and
+ * its methods are __stdcall (LUMORA_CALL), so it compiles beside <windows.h> in either order.
  *
  * Ownership rules, one for everything:
  *  - Reference counting: a pointer handed out by QueryInterface, CreateInstance, DllGetClassObject,
@@ -23,8 +25,19 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#ifdef _WIN32
+#include <objbase.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* The calling convention of every method and export: COM's on 32-bit Windows. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define LUMORA_CALL __stdcall
+#else
+#define LUMORA_CALL
 #endif
 
 #if defined(__GNUC__)
@@ -37,7 +50,13 @@ extern "C" {
 
 /* ---- Results ------------------------------------------------------------------------------ */
 
+#ifdef _WIN32
+typedef HRESULT LumoraHResult;
+typedef ULONG LumoraRefCount;
+#else
 typedef int32_t LumoraHResult;
+typedef uint32_t LumoraRefCount;
+#endif
 
 #define LUMORA_SUCCEEDED(hr) ((LumoraHResult)(hr) >= 0)
 #define LUMORA_FAILED(hr) ((LumoraHResult)(hr) < 0)
@@ -65,12 +84,18 @@ typedef int32_t LumoraHResult;
 
 /* ---- GUIDs -------------------------------------------------------------------------------- */
 
+/* The layout of a GUID; on Windows the system's GUID itself (IID_IUnknown and IID_IClassFactory
+ * are then the system's too). */
+#ifdef _WIN32
+typedef GUID LumoraGuid;
+#else
 typedef struct LumoraGuid {
   uint32_t data1;
   uint16_t data2;
   uint16_t data3;
   uint8_t data4[8];
 } LumoraGuid;
+#endif
 
 /* {AFB22445-A174-40F6-8071-E46B5B17970C} the class LumoraCtl */
 static const LumoraGuid CLSID_LumoraCtl LUMORA_UNUSED = {
@@ -78,10 +103,12 @@ static const LumoraGuid CLSID_LumoraCtl LUMORA_UNUSED = {
 /* {2B0DA707-39B8-43CF-8EE5-6F740FF91419} the type library "Brevant Lumora Object Wizard" */
 static const LumoraGuid LIBID_BVLumora LUMORA_UNUSED = {
     0x2B0DA707, 0x39B8, 0x43CF, {0x8E, 0xE5, 0x6F, 0x74, 0x0F, 0xF9, 0x14, 0x19}};
+#ifndef _WIN32
 static const LumoraGuid IID_IUnknown LUMORA_UNUSED = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 static const LumoraGuid IID_IClassFactory LUMORA_UNUSED = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+#endif
 /* {24D7F565-260A-4370-A12C-1A27FC4A9200} */
 static const LumoraGuid IID_IDevWizard LUMORA_UNUSED = {
     0x24D7F565, 0x260A, 0x4370, {0xA1, 0x2C, 0x1A, 0x27, 0xFC, 0x4A, 0x92, 0x00}};
@@ -101,8 +128,23 @@ static const LumoraGuid IID_IHostSite LUMORA_UNUSED = {
 static const LumoraGuid IID_IFailureInfo LUMORA_UNUSED = {
     0x53DDB264, 0x0BF8, 0x45B5, {0xA3, 0xB2, 0xF5, 0x4D, 0xFA, 0xEB, 0x9E, 0x33}};
 
-/* The programmatic id and type-library description that DllRegisterServer records. */
+/* The Windows build's automation side (its type library): LumoraCtl's default interface, dual,
+ * with Display(oObject) and IsIncluded(pObject, FeaturePath) for script hosts, and the creatable
+ * class DesignObjectFile, a design object read from a file, with the host settings a script gives.
+ */
+/* {E75CA80B-7F0D-42A5-B103-149E83255B1A} */
+static const LumoraGuid IID_ILumoraCtl LUMORA_UNUSED = {
+    0xE75CA80B, 0x7F0D, 0x42A5, {0xB1, 0x03, 0x14, 0x9E, 0x83, 0x25, 0x5B, 0x1A}};
+/* {6BFD1494-B19A-4830-B82C-8AA221E14C97} */
+static const LumoraGuid IID_IDesignObjectFile LUMORA_UNUSED = {
+    0x6BFD1494, 0xB19A, 0x4830, {0xB8, 0x2C, 0x8A, 0xA2, 0x21, 0xE1, 0x4C, 0x97}};
+/* {D72BF160-C592-46DA-B4FD-F2FAB9529D68} the class DesignObjectFile */
+static const LumoraGuid CLSID_DesignObjectFile LUMORA_UNUSED = {
+    0xD72BF160, 0xC592, 0x46DA, {0xB4, 0xFD, 0xF2, 0xFA, 0xB9, 0x52, 0x9D, 0x68}};
+
+/* The programmatic ids and type-library description that DllRegisterServer records. */
 #define LUMORA_PROGID "BVLumora.LumoraCtl"
+#define LUMORA_DESIGN_OBJECT_FILE_PROGID "BVLumora.DesignObjectFile"
 #define LUMORA_TYPELIB_DESCRIPTION "Brevant Lumora Object Wizard"
 /* The file name a host looks for beside itself when the class is not registered. */
 #ifdef _WIN32
@@ -170,8 +212,10 @@ struct LumoraMember {
  * answers the same pointer from every interface of one object (its identity); an interface the
  * object does not have answers LUMORA_E_NOINTERFACE and sets *out to NULL. */
 
+#ifndef _WIN32
 typedef struct IUnknown IUnknown;
 typedef struct IClassFactory IClassFactory;
+#endif
 typedef struct IDevWizard IDevWizard;
 typedef struct ISetupDesignObjectBuild ISetupDesignObjectBuild;
 typedef struct IDesignObject IDesignObject;
@@ -179,40 +223,45 @@ typedef struct IErrorReport IErrorReport;
 typedef struct IHostSite IHostSite;
 typedef struct IFailureInfo IFailureInfo;
 
-#define LUMORA_IUNKNOWN_METHODS(Self)                                              \
-  LumoraHResult (*QueryInterface)(Self * self, const LumoraGuid* iid, void** out); \
-  uint32_t (*AddRef)(Self * self);                                                 \
-  uint32_t (*Release)(Self * self)
+#define LUMORA_IUNKNOWN_METHODS(Self)                                                         \
+  LumoraHResult(LUMORA_CALL* QueryInterface)(Self * self, const LumoraGuid* iid, void** out); \
+  LumoraRefCount(LUMORA_CALL* AddRef)(Self * self);                                           \
+  LumoraRefCount(LUMORA_CALL* Release)(Self * self)
 
+#ifndef _WIN32
 typedef struct IUnknownVtbl {
   LUMORA_IUNKNOWN_METHODS(IUnknown);
 } IUnknownVtbl;
 struct IUnknown {
   const IUnknownVtbl* lpVtbl;
 };
+#endif
 
 /* Made by the component: a run-time failure (number, description, source). */
 typedef struct IFailureInfoVtbl {
   LUMORA_IUNKNOWN_METHODS(IFailureInfo);
-  LumoraHResult (*GetNumber)(IFailureInfo* self, int32_t* number);
-  LumoraHResult (*GetDescription)(IFailureInfo* self, LumoraString* description);
-  LumoraHResult (*GetSource)(IFailureInfo* self, LumoraString* source);
+  LumoraHResult(LUMORA_CALL* GetNumber)(IFailureInfo* self, int32_t* number);
+  LumoraHResult(LUMORA_CALL* GetDescription)(IFailureInfo* self, LumoraString* description);
+  LumoraHResult(LUMORA_CALL* GetSource)(IFailureInfo* self, LumoraString* source);
 } IFailureInfoVtbl;
 struct IFailureInfo {
   const IFailureInfoVtbl* lpVtbl;
 };
 
 /* Made by the component (DllGetClassObject): makes LumoraCtl objects. LockServer(TRUE) keeps the
- * library loaded without an object; each lock is undone with LockServer(FALSE). */
+ * library loaded without an object; each lock is undone with LockServer(FALSE). On Windows it is
+ * the system's IClassFactory. */
+#ifndef _WIN32
 typedef struct IClassFactoryVtbl {
   LUMORA_IUNKNOWN_METHODS(IClassFactory);
-  LumoraHResult (*CreateInstance)(IClassFactory* self, IUnknown* outer, const LumoraGuid* iid,
-                                  void** out);
-  LumoraHResult (*LockServer)(IClassFactory* self, int32_t lock);
+  LumoraHResult(LUMORA_CALL* CreateInstance)(IClassFactory* self, IUnknown* outer,
+                                             const LumoraGuid* iid, void** out);
+  LumoraHResult(LUMORA_CALL* LockServer)(IClassFactory* self, int32_t lock);
 } IClassFactoryVtbl;
 struct IClassFactory {
   const IClassFactoryVtbl* lpVtbl;
 };
+#endif
 
 /* Implemented by LumoraCtl. Display runs the wizard modally on the design object and sets
  * *result to 1 when the author finished (the choices were written back), 0 otherwise; failures
@@ -221,8 +270,8 @@ struct IClassFactory {
  * script cannot be used or no window can be shown; the design object is then untouched. */
 typedef struct IDevWizardVtbl {
   LUMORA_IUNKNOWN_METHODS(IDevWizard);
-  LumoraHResult (*Display)(IDevWizard* self, IDesignObject* object, int32_t* result,
-                           IFailureInfo** error);
+  LumoraHResult(LUMORA_CALL* Display)(IDevWizard* self, IDesignObject* object, int32_t* result,
+                                      IFailureInfo** error);
 } IDevWizardVtbl;
 struct IDevWizard {
   const IDevWizardVtbl* lpVtbl;
@@ -234,8 +283,9 @@ struct IDevWizard {
  * and, when error is not NULL, sets *error to the failure; *result is then undefined. */
 typedef struct ISetupDesignObjectBuildVtbl {
   LUMORA_IUNKNOWN_METHODS(ISetupDesignObjectBuild);
-  LumoraHResult (*IsIncluded)(ISetupDesignObjectBuild* self, IDesignObject* object,
-                              LumoraString featurePath, int32_t* result, IFailureInfo** error);
+  LumoraHResult(LUMORA_CALL* IsIncluded)(ISetupDesignObjectBuild* self, IDesignObject* object,
+                                         LumoraString featurePath, int32_t* result,
+                                         IFailureInfo** error);
 } ISetupDesignObjectBuildVtbl;
 struct ISetupDesignObjectBuild {
   const ISetupDesignObjectBuildVtbl* lpVtbl;
@@ -248,11 +298,11 @@ struct ISetupDesignObjectBuild {
  * optional IHostSite. */
 typedef struct IDesignObjectVtbl {
   LUMORA_IUNKNOWN_METHODS(IDesignObject);
-  LumoraHResult (*GetProperty)(IDesignObject* self, LumoraString name, LumoraValue* value,
-                               IFailureInfo** error);
-  LumoraHResult (*PutProperty)(IDesignObject* self, LumoraString name, const LumoraValue* value,
-                               IFailureInfo** error);
-  void (*FreeValue)(IDesignObject* self, LumoraValue* value);
+  LumoraHResult(LUMORA_CALL* GetProperty)(IDesignObject* self, LumoraString name,
+                                          LumoraValue* value, IFailureInfo** error);
+  LumoraHResult(LUMORA_CALL* PutProperty)(IDesignObject* self, LumoraString name,
+                                          const LumoraValue* value, IFailureInfo** error);
+  void(LUMORA_CALL* FreeValue)(IDesignObject* self, LumoraValue* value);
 } IDesignObjectVtbl;
 struct IDesignObject {
   const IDesignObjectVtbl* lpVtbl;
@@ -262,8 +312,9 @@ struct IDesignObject {
  * trapped it ("WizAPI:ReadDrvSections"). A failing result is a failure of the report itself. */
 typedef struct IErrorReportVtbl {
   LUMORA_IUNKNOWN_METHODS(IErrorReport);
-  LumoraHResult (*ReportError)(IErrorReport* self, int32_t number, LumoraString description,
-                               LumoraString source, LumoraString procedure);
+  LumoraHResult(LUMORA_CALL* ReportError)(IErrorReport* self, int32_t number,
+                                          LumoraString description, LumoraString source,
+                                          LumoraString procedure);
 } IErrorReportVtbl;
 struct IErrorReport {
   const IErrorReportVtbl* lpVtbl;
@@ -296,8 +347,8 @@ typedef struct LumoraHostSettings {
  * mode, and error reports of its own on standard error. */
 typedef struct IHostSiteVtbl {
   LUMORA_IUNKNOWN_METHODS(IHostSite);
-  LumoraHResult (*GetSettings)(IHostSite* self, LumoraHostSettings* settings);
-  LumoraHResult (*CreateErrorReport)(IHostSite* self, IErrorReport** report);
+  LumoraHResult(LUMORA_CALL* GetSettings)(IHostSite* self, LumoraHostSettings* settings);
+  LumoraHResult(LUMORA_CALL* CreateErrorReport)(IHostSite* self, IErrorReport** report);
 } IHostSiteVtbl;
 struct IHostSite {
   const IHostSiteVtbl* lpVtbl;
@@ -305,7 +356,13 @@ struct IHostSite {
 
 /* ---- The four exports --------------------------------------------------------------------- */
 
-/* Records LumoraCtl (class id, programmatic id, the library's path) and the type library in the
+/* On Windows these are the system's COM exports: DllRegisterServer writes LumoraCtl and
+ * DesignObjectFile under HKEY_CLASSES_ROOT (CLSID, InprocServer32 with ThreadingModel Apartment,
+ * ProgID, VersionIndependentProgID, TypeLib, Control) and registers the type library embedded as
+ * resource TYPELIB 1; DllInstall(TRUE, L"user") does the same under HKEY_CURRENT_USER only.
+ * Elsewhere:
+ *
+ * Records LumoraCtl (class id, programmatic id, the library's path) and the type library in the
  * per-user component registry $XDG_DATA_HOME/lumora/components.json (default
  * ~/.local/share/lumora/components.json), written atomically. Its layout:
  *   { "classes":  { "{CLSID}": { "name": "LumoraCtl", "progId": "BVLumora.LumoraCtl",
@@ -314,6 +371,7 @@ struct IHostSite {
  *     "typeLibs": { "{LIBID}": { "description": "Brevant Lumora Object Wizard",
  *                                "version": "1.0", "path": "/…/libBVLumora.so" } } }
  * Other members of the file are kept as they are. */
+#ifndef _WIN32
 LUMORA_EXPORT LumoraHResult DllRegisterServer(void);
 /* Removes exactly what DllRegisterServer added; a file left with nothing is deleted. */
 LUMORA_EXPORT LumoraHResult DllUnregisterServer(void);
@@ -324,12 +382,13 @@ LUMORA_EXPORT LumoraHResult DllGetClassObject(const LumoraGuid* clsid, const Lum
 /* LUMORA_S_OK when no object made by the library is alive and no lock is held; LUMORA_S_FALSE
  * otherwise. */
 LUMORA_EXPORT LumoraHResult DllCanUnloadNow(void);
+#endif
 
-typedef LumoraHResult (*LumoraDllRegisterServerFn)(void);
-typedef LumoraHResult (*LumoraDllUnregisterServerFn)(void);
-typedef LumoraHResult (*LumoraDllGetClassObjectFn)(const LumoraGuid* clsid, const LumoraGuid* iid,
-                                                   void** out);
-typedef LumoraHResult (*LumoraDllCanUnloadNowFn)(void);
+typedef LumoraHResult(LUMORA_CALL* LumoraDllRegisterServerFn)(void);
+typedef LumoraHResult(LUMORA_CALL* LumoraDllUnregisterServerFn)(void);
+typedef LumoraHResult(LUMORA_CALL* LumoraDllGetClassObjectFn)(const LumoraGuid* clsid,
+                                                              const LumoraGuid* iid, void** out);
+typedef LumoraHResult(LUMORA_CALL* LumoraDllCanUnloadNowFn)(void);
 
 #ifdef __cplusplus
 }

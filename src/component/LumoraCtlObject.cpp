@@ -1,11 +1,13 @@
-// LumoraCtl as a component object: IDevWizard and ISetupDesignObjectBuild over the C++ class,
-// its class factory, and the exports DllGetClassObject and DllCanUnloadNow. No exception leaves
-// a method: failures come back as results with a failure info.
+// LumoraCtl as a component object: IDevWizard and ISetupDesignObjectBuild over the C++ class, and
+// the faces the platform adds (the automation interface on Windows). No exception leaves a
+// method: failures come back as results with a failure info.
 #include <atomic>
 #include <memory>
 #include <new>
 
+#include "component/AutomationFace.h"
 #include "component/ComponentState.h"
+#include "component/ControlObject.h"
 #include "component/HostAdapters.h"
 #include "component/WizardModes.h"
 #include "contract/Failure.h"
@@ -98,12 +100,19 @@ struct CtlObject : marshal::ComObject<CtlObject> {
   marshal::Face<IDevWizard, CtlObject> wizard;  // also the object's IUnknown
   marshal::Face<ISetupDesignObjectBuild, CtlObject> build;
   std::unique_ptr<LumoraCtl> control = std::make_unique<LumoraCtl>();
+  std::unique_ptr<AutomationFace> automation;
 
   CtlObject();
   ~CtlObject();
 
   LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
-    return Query(iid, out, {{&IID_IDevWizard, &wizard}, {&IID_ISetupDesignObjectBuild, &build}});
+    const LumoraHResult result =
+        Query(iid, out, {{&IID_IDevWizard, &wizard}, {&IID_ISetupDesignObjectBuild, &build}});
+    if (result != LUMORA_E_NOINTERFACE || automation == nullptr) return result;
+    *out = automation->Find(*iid);
+    if (*out == nullptr) return LUMORA_E_NOINTERFACE;
+    AddRef();
+    return LUMORA_S_OK;
   }
 
   LumoraHResult Display(IDesignObject* object, int32_t* result, IFailureInfo** error) {
@@ -152,12 +161,13 @@ struct CtlObject : marshal::ComObject<CtlObject> {
   }
 };
 
-LumoraHResult DisplayOf(IDevWizard* self, IDesignObject* object, int32_t* result,
-                        IFailureInfo** error) {
+LumoraHResult LUMORA_CALL DisplayOf(IDevWizard* self, IDesignObject* object, int32_t* result,
+                                    IFailureInfo** error) {
   return marshal::Face<IDevWizard, CtlObject>::OwnerOf(self)->Display(object, result, error);
 }
-LumoraHResult IsIncludedOf(ISetupDesignObjectBuild* self, IDesignObject* object,
-                           LumoraString featurePath, int32_t* result, IFailureInfo** error) {
+LumoraHResult LUMORA_CALL IsIncludedOf(ISetupDesignObjectBuild* self, IDesignObject* object,
+                                       LumoraString featurePath, int32_t* result,
+                                       IFailureInfo** error) {
   return marshal::Face<ISetupDesignObjectBuild, CtlObject>::OwnerOf(self)->IsIncluded(
       object, featurePath, result, error);
 }
@@ -169,7 +179,10 @@ const IDevWizardVtbl kWizardVtbl = {WizardUnknown::QueryInterface, WizardUnknown
 const ISetupDesignObjectBuildVtbl kBuildVtbl = {BuildUnknown::QueryInterface, BuildUnknown::AddRef,
                                                 BuildUnknown::Release, IsIncludedOf};
 
-CtlObject::CtlObject() : wizard{&kWizardVtbl, this}, build{&kBuildVtbl, this} {
+CtlObject::CtlObject()
+    : wizard{&kWizardVtbl, this},
+      build{&kBuildVtbl, this},
+      automation(NewAutomationFace(wizard.get(), build.get())) {
   ++LiveObjects();
   ++ControlObjects();
 }
@@ -181,68 +194,19 @@ CtlObject::~CtlObject() {
   --LiveObjects();
 }
 
-// ---- The class factory ----------------------------------------------------------------------
-
-struct FactoryObject : marshal::ComObject<FactoryObject> {
-  marshal::Face<IClassFactory, FactoryObject> face;
-
-  FactoryObject();
-  ~FactoryObject() { --LiveObjects(); }
-  LumoraHResult QueryInterface(const LumoraGuid* iid, void** out) {
-    return Query(iid, out, {{&IID_IClassFactory, &face}});
-  }
-
-  static LumoraHResult CreateInstance(IClassFactory*, IUnknown* outer, const LumoraGuid* iid,
-                                      void** out) {
-    if (out == nullptr) return LUMORA_E_POINTER;
-    *out = nullptr;
-    if (outer != nullptr) return LUMORA_CLASS_E_NOAGGREGATION;
-    try {
-      auto* object = new CtlObject();
-      const LumoraHResult result = object->QueryInterface(iid, out);
-      object->Release();  // the reference of `out`, if any, keeps it alive
-      return result;
-    } catch (...) {
-      return CurrentFailure(nullptr);
-    }
-  }
-  static LumoraHResult LockServer(IClassFactory*, int32_t lock) {
-    if (lock != 0) {
-      ++ServerLocks();
-    } else if (ServerLocks() > 0) {
-      --ServerLocks();
-    }
-    return LUMORA_S_OK;
-  }
-};
-
-using FactoryUnknown = marshal::Unknown<IClassFactory, FactoryObject>;
-const IClassFactoryVtbl kFactoryVtbl = {FactoryUnknown::QueryInterface, FactoryUnknown::AddRef,
-                                        FactoryUnknown::Release, FactoryObject::CreateInstance,
-                                        FactoryObject::LockServer};
-
-FactoryObject::FactoryObject() : face{&kFactoryVtbl, this} {
-  ++LiveObjects();
-}
-
 }  // namespace
-}  // namespace lumora::com
 
-extern "C" LUMORA_EXPORT LumoraHResult DllGetClassObject(const LumoraGuid* clsid,
-                                                         const LumoraGuid* iid, void** out) {
-  using namespace lumora::com;
+LumoraHResult NewControlObject(const LumoraGuid* iid, void** out) {
   if (out == nullptr) return LUMORA_E_POINTER;
   *out = nullptr;
-  if (clsid == nullptr || iid == nullptr) return LUMORA_E_INVALIDARG;
-  if (!lumora::marshal::SameGuid(*clsid, CLSID_LumoraCtl)) return LUMORA_CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) FactoryObject();
-  if (factory == nullptr) return LUMORA_E_OUTOFMEMORY;
-  const LumoraHResult result = factory->QueryInterface(iid, out);
-  factory->Release();
-  return result;
+  try {
+    auto* object = new CtlObject();
+    const LumoraHResult result = object->QueryInterface(iid, out);
+    object->Release();  // the reference of `out`, if any, keeps it alive
+    return result;
+  } catch (...) {
+    return CurrentFailure(nullptr);
+  }
 }
 
-extern "C" LUMORA_EXPORT LumoraHResult DllCanUnloadNow(void) {
-  using namespace lumora::com;
-  return LiveObjects() == 0 && ServerLocks() == 0 ? LUMORA_S_OK : LUMORA_S_FALSE;
-}
+}  // namespace lumora::com

@@ -70,13 +70,14 @@ class ComObject {
 // QueryInterface(iid, out), AddRef() and Release().
 template <class Interface, class Owner>
 struct Unknown {
-  static LumoraHResult QueryInterface(Interface* self, const LumoraGuid* iid, void** out) {
+  static LumoraHResult LUMORA_CALL QueryInterface(Interface* self, const LumoraGuid* iid,
+                                                  void** out) {
     return Face<Interface, Owner>::OwnerOf(self)->QueryInterface(iid, out);
   }
-  static uint32_t AddRef(Interface* self) {
+  static LumoraRefCount LUMORA_CALL AddRef(Interface* self) {
     return Face<Interface, Owner>::OwnerOf(self)->AddRef();
   }
-  static uint32_t Release(Interface* self) {
+  static LumoraRefCount LUMORA_CALL Release(Interface* self) {
     return Face<Interface, Owner>::OwnerOf(self)->Release();
   }
 };

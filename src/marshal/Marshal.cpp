@@ -24,11 +24,19 @@ void FreeString(const LumoraString& text) {
 }  // namespace
 
 bool SameGuid(const LumoraGuid& a, const LumoraGuid& b) {
-  return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3 &&
-         std::memcmp(a.data4, b.data4, sizeof a.data4) == 0;
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-std::string GuidText(const LumoraGuid& g) {
+std::string GuidText(const LumoraGuid& guid) {
+  // The fields by their layout, which the system's GUID shares under other names.
+  struct {
+    uint32_t data1;
+    uint16_t data2;
+    uint16_t data3;
+    uint8_t data4[8];
+  } g;
+  static_assert(sizeof g == sizeof guid);
+  std::memcpy(&g, &guid, sizeof g);
   char text[40];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                 static_cast<unsigned>(g.data1), g.data2, g.data3, g.data4[0], g.data4[1],
@@ -243,17 +251,17 @@ struct FailureInfoObject : ComObject<FailureInfoObject> {
   static const FailureText& Of(IFailureInfo* self) {
     return Face<IFailureInfo, Self>::OwnerOf(self)->failure;
   }
-  static LumoraHResult GetNumber(IFailureInfo* self, int32_t* number) {
+  static LumoraHResult LUMORA_CALL GetNumber(IFailureInfo* self, int32_t* number) {
     if (number == nullptr) return LUMORA_E_POINTER;
     *number = Of(self).number;
     return LUMORA_S_OK;
   }
-  static LumoraHResult GetDescription(IFailureInfo* self, LumoraString* text) {
+  static LumoraHResult LUMORA_CALL GetDescription(IFailureInfo* self, LumoraString* text) {
     if (text == nullptr) return LUMORA_E_POINTER;
     *text = View(Of(self).description);
     return LUMORA_S_OK;
   }
-  static LumoraHResult GetSource(IFailureInfo* self, LumoraString* text) {
+  static LumoraHResult LUMORA_CALL GetSource(IFailureInfo* self, LumoraString* text) {
     if (text == nullptr) return LUMORA_E_POINTER;
     *text = View(Of(self).source);
     return LUMORA_S_OK;

@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-static LumoraHResult QueryNothing(IUnknown* self, const LumoraGuid* iid, void** out) {
+static LumoraHResult LUMORA_CALL QueryNothing(IUnknown* self, const LumoraGuid* iid, void** out) {
   (void)self;
   (void)iid;
   *out = NULL;

@@ -1,0 +1,110 @@
+#!/bin/sh
+# The COM server with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
+# BVLumora.dll, Wine's cscript runs ScriptClient.js, which makes LumoraCtl and a design object by
+# their ProgIDs, asks every feature path of the build-time table (and an unknown one) on several
+# objects (on one the question fails) and plays the wizard headless to Finish; the answers, the
+# error, the pages and the saved object must equal the Linux build's on the same objects. Then
+# regsvr32 /u, and the classes, the ProgID and the type library are gone from the registry; the
+# same for a per-user registration (/n /i:user).
+#   ScriptClientUnderWine.sh EMULATOR BIN_DIR LINUX_LUMORA SOURCE_DIR WORK_DIR
+set -eu
+emulator=$1 bin=$2 linux=$3 source=$4 work=$5
+missing() {
+  if [ "${CI:-}" = true ]; then echo "FAIL: $1 (CI=true: ./setup installs it)"; exit 1; fi
+  echo "SKIP: $1"
+  exit 0
+}
+command -v wine >/dev/null || missing "wine is not installed (./setup)"
+[ -x "$linux" ] || missing "the Linux build's lumora ($linux) is not built; build the default preset"
+
+clsid='{AFB22445-A174-40F6-8071-E46B5B17970C}'
+libid='{2B0DA707-39B8-43CF-8EE5-6F740FF91419}'
+helper='{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
+rm -rf "$work" && mkdir -p "$work"
+export LUMORA_WINEPREFIX="$work/prefix"
+trap 'WINEPREFIX="$LUMORA_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true' EXIT
+win() { printf 'Z:%s' "$1" | tr / '\\'; }
+wine_() { "$emulator" "$@" </dev/null; }
+fail=0
+check() {  # check WHAT COMMAND...: the command must succeed
+  what=$1
+  shift
+  "$@" >"$work/check.out" 2>&1 || { echo "FAIL: $what"; cat "$work/check.out"; fail=1; }
+}
+refuse() {  # refuse WHAT COMMAND...: the command must fail
+  what=$1
+  shift
+  if "$@" >"$work/check.out" 2>&1; then echo "FAIL: $what"; cat "$work/check.out"; fail=1; fi
+}
+dll=$(win "$bin/BVLumora.dll")
+
+check "regsvr32 registers BVLumora.dll" wine_ regsvr32 /s "$dll"
+check "the class's server is registered" wine_ reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel
+grep -q Apartment "$work/check.out" || { echo "FAIL: ThreadingModel is not Apartment"; fail=1; }
+check "the ProgID names the class" wine_ reg query 'HKCR\BVLumora.LumoraCtl\CLSID'
+grep -q "$clsid" "$work/check.out" || { echo "FAIL: the ProgID's CLSID"; cat "$work/check.out"; fail=1; }
+check "the type library is registered" wine_ reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
+grep -qi 'BVLumora.dll' "$work/check.out" || { echo "FAIL: the type library's file"; fail=1; }
+
+# The build-time answers on each object, every feature path of the table and an unknown one.
+cd "$source"
+"$linux" build examples/object.json | cut -f2 >"$work/features.txt"
+echo "No Such Feature" >>"$work/features.txt"
+# A failing question (a selection list shorter than the drivers) ends both: the answers up to it,
+# then the error, which the script sees with the component's number and description.
+for object in examples/object.json tests/data/export/every-kind.json \
+  tests/data/import/one-driver.json tests/data/terminal/thirty-sources.json \
+  tests/data/windows/short-selections.json; do
+  name=$(basename "$object" .json)
+  # shellcheck disable=SC2046 # one argument per line of the file
+  (IFS='
+'; "$linux" build "$object" $(cat "$work/features.txt")) >"$work/$name.linux" 2>"$work/$name.err" || true
+  sed -n 's/^lumora: error \([0-9]*\) in [^:]*:[^:]*: \(.*\) (BVLumora)$/error \1: \2/p' \
+    "$work/$name.err" >>"$work/$name.linux"
+  wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$(win "$source/$object")" \
+    "$(win "$work/features.txt")" 2>&1 | tr -d '\r' >"$work/$name.windows" || true
+  if ! cmp -s "$work/$name.linux" "$work/$name.windows"; then
+    echo "FAIL: the answers on $object differ (Linux, then cscript):"
+    diff "$work/$name.linux" "$work/$name.windows" || true
+    fail=1
+  fi
+done
+
+# The wizard, headless from a script that ends with Finish: the same object saved on both.
+sed 's/^key Escape$/click cmdNav(3)/' examples/demo.script >"$work/finish.script"
+cp examples/object.json "$work/linux.json"
+cp examples/object.json "$work/windows.json"
+: >"$work/none.txt"
+"$linux" wizard "$work/linux.json" --script "$work/finish.script" >"$work/wizard.linux" 2>&1 ||
+  { echo "FAIL: the Linux wizard"; cat "$work/wizard.linux"; fail=1; }
+wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$(win "$work/windows.json")" \
+  "$(win "$work/none.txt")" "$(win "$work/finish.script")" 2>&1 | tr -d '\r' >"$work/wizard.windows" || true
+# The same pages dumped on both, then Display's answer.
+{ cat "$work/wizard.linux"; echo 'Display: true'; } >"$work/wizard.expected"
+cmp -s "$work/wizard.expected" "$work/wizard.windows" ||
+  { echo "FAIL: the wizard's output or Display's answer differ"; tail -c 600 "$work/wizard.windows"; fail=1; }
+cmp -s "$work/linux.json" "$work/windows.json" ||
+  { echo "FAIL: the saved objects differ"; diff "$work/linux.json" "$work/windows.json"; fail=1; }
+cmp -s examples/object.json "$work/windows.json" && { echo "FAIL: Finish wrote nothing"; fail=1; }
+
+check "regsvr32 /u unregisters BVLumora.dll" wine_ regsvr32 /s /u "$dll"
+refuse "the class is still registered" wine_ reg query "HKCR\\CLSID\\$clsid"
+refuse "the helper class is still registered" wine_ reg query "HKCR\\CLSID\\$helper"
+refuse "the ProgID is still registered" wine_ reg query 'HKCR\BVLumora.LumoraCtl'
+refuse "the type library is still registered" wine_ reg query "HKCR\\TypeLib\\$libid"
+refuse "cscript still makes LumoraCtl" wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" \
+  "$(win "$work/windows.json")" "$(win "$work/none.txt")"
+
+# For this user only: under HKEY_CURRENT_USER\Software\Classes, and gone again.
+check "regsvr32 /n /i:user registers for the user" wine_ regsvr32 /s /n /i:user "$dll"
+check "the user's class" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
+refuse "a machine class after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$clsid"
+check "regsvr32 /u /n /i:user unregisters" wine_ regsvr32 /s /u /n /i:user "$dll"
+refuse "the user's class is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid"
+# Windows registers the type library for the user too; Wine's RegisterTypeLibForUser does it for
+# the machine. Either way it goes with /u.
+refuse "the user's type library is still registered" wine_ reg query "HKCU\\Software\\Classes\\TypeLib\\$libid"
+refuse "the type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$libid"
+
+[ "$fail" = 0 ] && echo "the script client's answers equal the Linux build's"
+exit "$fail"
