@@ -36,8 +36,9 @@ installdir='C:\Program Files (x86)\Lumora\'
 folder="$WINEPREFIX/drive_c/Program Files (x86)/Lumora"
 # The Start-menu folder of a per-machine package: the common one on Windows; Wine 8 takes the
 # user's for ProgramMenuFolder even then.
-menus=("$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Lumora"
-  "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lumora")
+programs='Microsoft/Windows/Start Menu/Programs'
+menus=("$WINEPREFIX/drive_c/ProgramData/$programs/Lumora"
+  "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$programs/Lumora")
 files=(lumora.exe BVLumora.dll BVLumoraWin.dll lumora.ini lumora.chm sidepanel.png lumora.png)
 shortcuts=(Lumora.lnk "Lumora Help.lnk")
 clsid='HKCR\CLSID\{AFB22445-A174-40F6-8071-E46B5B17970C}'
@@ -106,7 +107,7 @@ run msiexec /x "$msi" /qn >"$dir/remove.log" || fail "msiexec /x: $(cat "$dir/re
 for menu in "${menus[@]}"; do
   [[ -e $menu ]] && fail "Start-menu folder left after /x: $(ls -A "$menu")"
 done
-for key in "$clsid" 'HKCR\BVLumora.LumoraCtl' 'HKCR\TypeLib\{2B0DA707-39B8-43CF-8EE5-6F740FF91419}'; do
+for key in "$clsid" 'HKCR\BVLumora.LumoraCtl' "${typelib%\\1.0}"; do
   run reg query "$key" /reg:32 >/dev/null && fail "key left after /x: $key"
 done
 
