@@ -17,19 +17,19 @@ if(NOT TARGET lumora_help)
 endif()
 
 set(LUMORA_MSI ${CMAKE_BINARY_DIR}/lumora.msi)
-set(msi_stage ${CMAKE_BINARY_DIR}/msi)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/lumora.wxs.in ${msi_stage}/lumora.wxs @ONLY)
+set(LUMORA_MSI_STAGE ${CMAKE_BINARY_DIR}/msi)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/lumora.wxs.in ${LUMORA_MSI_STAGE}/lumora.wxs @ONLY)
 set(msi_data ${LUMORA_RUNTIME_DIR}/lumora.ini ${LUMORA_RUNTIME_DIR}/lumora.chm
              ${LUMORA_RUNTIME_DIR}/sidepanel.png ${LUMORA_RUNTIME_DIR}/lumora.png)
 add_custom_command(
   OUTPUT ${LUMORA_MSI}
-  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:lumora> -o ${msi_stage}/lumora.exe
-  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumora> -o ${msi_stage}/BVLumora.dll
-  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumoraWin> -o ${msi_stage}/BVLumoraWin.dll
-  COMMAND ${CMAKE_COMMAND} -E copy ${msi_data} ${msi_stage}
+  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:lumora> -o ${LUMORA_MSI_STAGE}/lumora.exe
+  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumora> -o ${LUMORA_MSI_STAGE}/BVLumora.dll
+  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumoraWin> -o ${LUMORA_MSI_STAGE}/BVLumoraWin.dll
+  COMMAND ${CMAKE_COMMAND} -E copy ${msi_data} ${LUMORA_MSI_STAGE}
   COMMAND ${WIXL} -o ${LUMORA_MSI} lumora.wxs
-  WORKING_DIRECTORY ${msi_stage}
-  DEPENDS lumora BVLumora BVLumoraWin lumora_help ${msi_data} ${msi_stage}/lumora.wxs
+  WORKING_DIRECTORY ${LUMORA_MSI_STAGE}
+  DEPENDS lumora BVLumora BVLumoraWin lumora_help ${msi_data} ${LUMORA_MSI_STAGE}/lumora.wxs
           ${CMAKE_CURRENT_LIST_DIR}/lumora.wxs.in
   COMMENT "Building lumora.msi with wixl")
 add_custom_target(lumora-msi ALL DEPENDS ${LUMORA_MSI})

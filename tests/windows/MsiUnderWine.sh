@@ -3,13 +3,15 @@
 # component's class, ProgID and type library as registry rows, the Start-menu entries; the
 # installed lumora.exe runs and answers `build` on the example object as the build tree's does.
 # msiexec /x then removes the files, the entries and every key.
-# Usage: MsiUnderWine.sh MSI BUILT_LUMORA_EXE VERSION, from the source folder. Exit 77 (skipped)
-# when a tool is missing; under CI=true that fails.
+# A package of a later version, made by wixl from the same staged files, replaces it; the
+# earlier package then refuses to install over that.
+# Usage: MsiUnderWine.sh MSI STAGE_DIR BUILT_LUMORA_EXE VERSION, from the source folder. Exit 77
+# (skipped) when a tool is missing; under CI=true that fails.
 set -euo pipefail
-msi=$(realpath "$1") built=$(realpath "$2") version=$3
+msi=$(realpath "$1") stage=$(realpath "$2") built=$(realpath "$3") version=$4
 
 missing=()
-for tool in wine wineserver wineboot; do
+for tool in wine wineserver wineboot wixl; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if ((${#missing[@]})); then
@@ -102,7 +104,25 @@ run "$built" build "$object" >"$dir/built.out" || true
   fail "installed lumora.exe build answers otherwise than the build's:
 $(diff "$dir/built.out" "$dir/installed.out")"
 
+# The installed products' versions, as Programs and Features lists them.
+products() {
+  run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 |
+    sed -n 's/^ *DisplayVersion *REG_SZ *//p' | sort | tr '\n' ' '
+}
+[[ $(products) == "$version " ]] || fail "installed products after /i: $(products)"
+later_version=${version%.*}.$((${version##*.} + 1))
+cp -r "$stage" "$dir/later"
+sed -i "s/Version=\"$version\"/Version=\"$later_version\"/" "$dir/later/lumora.wxs"
+(cd "$dir/later" && wixl -o "$dir/later.msi" lumora.wxs 2>/dev/null) || fail "wixl: a later package"
+run msiexec /i "$dir/later.msi" /qn >"$dir/later.log" || fail "/i later: $(cat "$dir/later.log")"
+[[ $(products) == "$later_version " ]] || fail "products after the later /i: $(products)"
+[[ -s "$folder/lumora.exe" ]] || fail "the later package left no lumora.exe"
+run msiexec /i "$msi" /qn >/dev/null && fail "the earlier package installed over the later one"
+[[ $(products) == "$later_version " ]] || fail "products after the earlier /i: $(products)"
+msi=$dir/later.msi
+
 run msiexec /x "$msi" /qn >"$dir/remove.log" || fail "msiexec /x: $(cat "$dir/remove.log")"
+[[ -z $(products) ]] || fail "products left after /x: $(products)"
 [[ -e $folder ]] && fail "left after /x: $(ls -A "$folder")"
 for menu in "${menus[@]}"; do
   [[ -e $menu ]] && fail "Start-menu folder left after /x: $(ls -A "$menu")"
