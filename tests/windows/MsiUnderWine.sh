@@ -41,7 +41,8 @@ folder="$WINEPREFIX/drive_c/Program Files (x86)/Lumora"
 programs='Microsoft/Windows/Start Menu/Programs'
 menus=("$WINEPREFIX/drive_c/ProgramData/$programs/Lumora"
   "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$programs/Lumora")
-files=(lumora.exe BVLumora.dll BVLumoraWin.dll lumora.ini lumora.chm sidepanel.png lumora.png)
+files=(lumora.exe BVLumora.dll BVLumoraWin.dll lumora-odbc-try.exe lumora.ini lumora.chm
+  sidepanel.png lumora.png)
 shortcuts=(Lumora.lnk "Lumora Help.lnk")
 clsid='HKCR\CLSID\{AFB22445-A174-40F6-8071-E46B5B17970C}'
 typelib='HKCR\TypeLib\{2B0DA707-39B8-43CF-8EE5-6F740FF91419}\1.0'
@@ -103,6 +104,44 @@ run "$built" build "$object" >"$dir/built.out" || true
 [[ -s "$dir/installed.out" ]] && cmp -s "$dir/installed.out" "$dir/built.out" ||
   fail "installed lumora.exe build answers otherwise than the build's:
 $(diff "$dir/built.out" "$dir/installed.out")"
+
+# The installed lumora.exe check runs its try program, beside it, on the data sources of an
+# object: one of a driver the prefix does not have, one of a driver registered in ODBCINST.INI
+# whose file is missing; the output must hold each answer. Wine's answers differ from Windows'
+# (rows WINDOWS|WINE): its messages are its own, and its odbc32 hands every call to the build
+# machine's 32-bit unixODBC.
+odbcinst='HKLM\Software\ODBC\ODBCINST.INI'
+run reg add "$odbcinst\ODBC Drivers" /v 'Lumora Missing' /d Installed /f >/dev/null
+run reg add "$odbcinst\Lumora Missing" /v Driver /d 'C:\nowhere\missing.dll' /f >/dev/null
+cat >"$dir/try.json" <<'JSON'
+{"properties": {
+  "Drivers": ["Lumora Missing"], "DriversSelections": [true],
+  "DriversInfo": ["Driver=C:\\nowhere\\missing.dll"],
+  "DataSources": ["Elsewhere", "Broken"], "DataSourcesSelections": [true, true],
+  "DataSourcesInfo": ["DriverName=Nowhere Driver\r\nDatabase=x",
+                      "DriverName=Lumora Missing\r\nDatabase=x"],
+  "DataSourcesTypes": ["system", "system"], "DataSourcesUninstFlags": [false, false]}}
+JSON
+load='driver "Lumora Missing": installed as "Lumora Missing": C:\nowhere\missing.dll does not load:'
+manager="[unixODBC][Driver Manager]Can't open lib 'Lumora Missing' : file not found"
+answers=(
+  'Elsewhere: driver "Nowhere Driver" not installed on this machine: not tried|same'
+  "$load The specified module could not be found. (error 126)|$load Module not found. (error 126)"
+  "Broken: failed: [IM003] ...|Broken: failed: [01000] (native 0) $manager"
+)
+if [[ ! -e /usr/lib/i386-linux-gnu/libodbc.so.2 ]]; then
+  echo "msi-under-wine: no 32-bit unixODBC for Wine's odbc32 (./setup installs libodbc2:i386)" >&2
+  [[ ${CI:-} == true ]] && fail "libodbc2:i386 is missing"
+  unset 'answers[2]'
+fi
+object="Z:$(tr / '\\' <<<"$dir")\try.json"
+checked=$(run "$installed" check "$object" --drivers) && fail "check: exit 0"
+for answer in "${answers[@]}"; do
+  wine_answer=${answer#*|}
+  [[ $wine_answer == same ]] && wine_answer=${answer%%|*}
+  grep -qF "$wine_answer" <<<"$checked" || fail "check does not answer: $wine_answer
+$checked"
+done
 
 # The installed products' versions, as Programs and Features lists them.
 products() {
