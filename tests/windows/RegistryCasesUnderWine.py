@@ -9,11 +9,14 @@ it leaves):
   live    lumora.exe under Wine, reading the live registry (the Windows build's default),
   prefix  the Linux lumora reading the same prefix's files (--registry PREFIX),
   export  the Linux lumora reading the export, as the case's own test does.
+The check cases read the drivers of their odbcinst.ini: those go into the machine's
+ODBCINST.INI (32-bit view), and lumora.exe check on the live registry must answer as the Linux
+check on the odbcinst.ini (which has no other source of drivers).
 The live run must also end as the case expects (its exit file); the rest of the case's
 expectations hold for the export run, which its own test checks in the export's order.
 
 Wine's registry lists a key's values by name, Windows in the order they were set: under Wine the
-export run reads the export with each key's values in Wine's order, so that the three compare.
+reference runs read the export (or odbcinst.ini) in Wine's order, so that the runs compare.
 
 Usage: RegistryCasesUnderWine.py LINUX_LUMORA WINDOWS_LUMORA_EXE, from the source folder.
 Exit 77 (skipped) when Wine or the Linux build is missing; under CI=true that fails.
@@ -82,6 +85,41 @@ def read_export(path):
         elif line.strip() and not line.startswith(("Windows Registry", "REGEDIT", ";", "\ufeff")):
             raise ValueError(f"{path}: a line this test does not write: {line}")
     return [(key, list(values.items())) for key, values in keys.items()]
+
+
+DRIVERS_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI"
+
+
+def read_odbcinst(path):
+    """[(section, [(key, value)])] of an odbcinst.ini, [ODBC] aside."""
+    sections = []
+    for line in Path(path).read_text().splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            sections.append((line[1:-1], []))
+        elif "=" in line and not line.startswith((";", "#")) and sections:
+            key, _, value = line.partition("=")
+            sections[-1][1].append((key.strip(), value.strip()))
+    return [(name, entries) for name, entries in sections if name.upper() != "ODBC"]
+
+
+def quoted(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def read_source(path):
+    """The keys an export holds, or those the registry holds for an odbcinst.ini's drivers."""
+    if Path(path).name != "odbcinst.ini":
+        return read_export(path)
+    drivers = read_odbcinst(path)
+    keys = [(DRIVERS_KEY + "\\ODBC Drivers", [(name, '"Installed"') for name, _ in drivers])]
+    return keys + [(DRIVERS_KEY + "\\" + name, [(k, quoted(v)) for k, v in entries])
+                   for name, entries in drivers]
+
+
+def write_odbcinst(drivers, path):
+    Path(path).write_text("".join(f"[{name}]\n" + "".join(f"{k}={v}\n" for k, v in entries) + "\n"
+                                  for name, entries in drivers))
 
 
 def split_value(line):
@@ -201,10 +239,6 @@ class Prefix:
 
 # ---- one case, three ways -----------------------------------------------------------------
 
-def expand(words, folder):
-    return [w.replace("$CASE", str(folder)) for w in words]
-
-
 def windows_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
@@ -226,12 +260,10 @@ class Run:
         here = windows_path if on_windows else str
         command = CASES / self.case / "command"
         if command.exists():
-            words = expand(command.read_text().split("\n"), self.folder)
-            words = [w for w in words if w]
-            at = words.index("--from") + 1
-            words[at] = registry
-            out = words.index("--out") + 1
-            words[out] = here(words[out])
+            words = [here(w.replace("$CASE", str(self.folder))) if "$CASE" in w else w
+                     for w in command.read_text().split("\n") if w]
+            if "--from" in words:
+                words[words.index("--from") + 1] = registry
             return words
         # The same host settings for every run, so that only the registry source differs (the
         # Windows build otherwise takes the system folders from the system: syswow64 in the
@@ -293,6 +325,8 @@ def main():
             words = (folder / "command").read_text().split("\n")
             if "--from" in words and words[words.index("--from") + 1].endswith(".reg"):
                 rows.append((case, 32, Path(words[words.index("--from") + 1])))
+            elif words[0] == "check" and (folder / "odbcinst.ini").exists():
+                rows.append((case, 32, folder / "odbcinst.ini"))
     rows += [(case, 64, CASES / case / "registry.reg") for case in ALSO_IN_64_BIT_VIEW]
     # Cases that share an export and a view share a filling of the prefix.
     rows.sort(key=lambda row: (str(row[2].resolve()), row[1], row[0]))
@@ -312,7 +346,7 @@ def main():
             pending.clear()
 
         for n, (case, bits, export) in enumerate(rows):
-            keys = read_export(export)
+            keys = read_source(export)
             if filled != (export.resolve(), bits):
                 if pending:
                     finish_filling()
@@ -335,22 +369,47 @@ def main():
 
 def compare(case, bits, export, live, live_run, linux, prefix, work, failures):
     label = f"{case} ({bits}-bit view)"
-    # The export, with each key's values in Wine's order.
-    ordered = work / f"{live_run.name}.reg"
-    write_export([(key, wine_order(values)) for key, values in read_export(export)], ordered)
+    env = dict(os.environ)
+    env_file = CASES / case / "env"
+    for line in env_file.read_text().splitlines() if env_file.exists() else []:
+        name, _, value = line.partition("=")
+        env[name] = value
+    if export.name == "odbcinst.ini":
+        # The drivers of unixODBC, in Wine's order, read by the Linux check: it has no other
+        # source of installed drivers.
+        sysini = work / f"{live_run.name}-sysini"
+        sysini.mkdir()
+        write_odbcinst([(name, wine_order(entries)) for name, entries
+                        in wine_order(read_odbcinst(export))], sysini / "odbcinst.ini")
+        env["ODBCSYSINI"] = str(sysini)
+        references = [("odbcinst.ini", "")]
+        places = {"odbcinst.ini": str(sysini / "odbcinst.ini")}
+    else:
+        # The export, with each key's values in Wine's order.
+        ordered = work / f"{live_run.name}.reg"
+        write_export([(key, wine_order(values)) for key, values in read_export(export)], ordered)
+        references = [("prefix", str(prefix.folder)), ("export", str(ordered))]
+        places = {}
     answers = {"live": live}
-    for name, registry in (("prefix", str(prefix.folder)), ("export", str(ordered))):
+    for name, registry in references:
         run = Run(case, bits, work, f"{live_run.name}-{name}")
+        run_env = {k: v.replace("$CASE", str(run.folder)) for k, v in env.items()}
         result = subprocess.run([str(linux), *run.arguments(registry, False)], cwd=Path.cwd(),
-                                stdin=subprocess.DEVNULL, capture_output=True)
+                                env=run_env, stdin=subprocess.DEVNULL, capture_output=True)
         answers[name] = run.answer(result.returncode, result.stdout, result.stderr)
-        # The source is named as given (catalogue's report and refusals).
+        # The source is named as given (catalogue's report and refusals; where drivers are
+        # registered).
         theirs = answers[name]
-        theirs["stderr"] = theirs["stderr"].replace(registry + ":", "SOURCE:")
-        theirs["stdout"] = theirs["stdout"].replace(" from " + registry, " from SOURCE")
-    live["stderr"] = live["stderr"].replace("live:", "SOURCE:")
-    live["stdout"] = live["stdout"].replace(" from live", " from SOURCE")
-    for name in ("prefix", "export"):
+        for what in ("stdout", "stderr"):
+            if registry:
+                theirs[what] = theirs[what].replace(registry + ":", "SOURCE:")
+                theirs[what] = theirs[what].replace(" from " + registry, " from SOURCE")
+            if name in places:
+                theirs[what] = theirs[what].replace(places[name], "PLACE")
+    for what in ("stdout", "stderr"):
+        live[what] = live[what].replace("live:", "SOURCE:").replace(" from live", " from SOURCE")
+        live[what] = live[what].replace(DRIVERS_KEY, "PLACE")
+    for name, _ in references:
         theirs = answers[name]
         for what in ("exit", "stdout", "stderr"):
             if theirs[what] != live[what]:
