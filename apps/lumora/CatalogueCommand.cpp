@@ -17,6 +17,8 @@
 #include "contract/Text.h"
 #include "host/InstallTree.h"
 #include "hostlib/DataFolder.h"
+#include "hostlib/HostRegistry.h"
+#include "hostlib/LiveRegistry.h"
 #include "hostlib/RegFile.h"
 #include "hostlib/RegistryTree.h"
 #include "hostlib/WineRegistry.h"
@@ -55,22 +57,29 @@ std::vector<Section> ReadSections(const std::string& text) {
   return sections;
 }
 
-// The drivers a registry tree lists under the machine's ODBCINST.INI\ODBC Drivers, each with its
-// key's values. Drivers are the machine's: the driver manager reads no user key for them.
-std::vector<InstalledDriver> RegistryDrivers(RegistryTree& tree) {
-  UseRegistryView(tree, 32);
+// The drivers a registry lists under the machine's ODBCINST.INI\ODBC Drivers, each with its
+// key's text values, read through the host's registry objects (a file's tree or the live
+// registry alike). Drivers are the machine's: the driver manager reads no user key for them.
+std::vector<InstalledDriver> RegistryDrivers(RegistryKey& registry) {
+  constexpr const char* kDriversKey = "SOFTWARE\\ODBC\\ODBCINST.INI\\";
+  registry.SetRoot(kLocalMachineRoot);
+  int32_t access = kKeyReadAccess;
   std::vector<InstalledDriver> drivers;
-  const RegistryTreeKey* inst =
-      RegistryTree::Find(tree.FindRoot(kLocalMachineRoot), "SOFTWARE\\ODBC\\ODBCINST.INI");
-  const RegistryTreeKey* list = inst != nullptr ? inst->Child("ODBC Drivers") : nullptr;
-  if (list == nullptr) return drivers;
-  for (const RegistryTreeValue& listed : list->values()) {
-    if (odbc::FindInstalledDriver(drivers, listed.name, "") != nullptr) continue;
-    InstalledDriver driver{listed.name, {}};
-    if (const RegistryTreeKey* key = inst->Child(listed.name)) {
-      for (const RegistryTreeValue& v : key->values()) {
-        if (v.data.kind() == Value::Kind::String)
-          driver.entries.push_back({v.name, v.data.AsText()});
+  const std::shared_ptr<RegistryKey> list =
+      registry.OpenSubKey(std::string(kDriversKey) + "ODBC Drivers", access);
+  if (!list) return drivers;
+  const std::shared_ptr<RegistryValues> listed = list->Values();
+  for (int32_t i = 1; i <= listed->Count(); ++i) {
+    const std::string name = listed->Item(static_cast<int16_t>(i))->Name();
+    if (odbc::FindInstalledDriver(drivers, name, "") != nullptr) continue;
+    InstalledDriver driver{name, {}};
+    if (const std::shared_ptr<RegistryKey> key = registry.OpenSubKey(kDriversKey + name, access)) {
+      const std::shared_ptr<RegistryValues> values = key->Values();
+      for (int32_t j = 1; j <= values->Count(); ++j) {
+        const std::shared_ptr<RegistryValue> v = values->Item(static_cast<int16_t>(j));
+        const Value data = v->Data();
+        if (data.kind() == Value::Kind::String)
+          driver.entries.push_back({v->Name(), data.AsText()});
       }
     }
     drivers.push_back(std::move(driver));
@@ -83,6 +92,7 @@ std::vector<InstalledDriver> SourceDrivers(const std::string& from) {
     return odbc::LoadInstalledDrivers(odbc::OdbcinstIniPath(),
                                       [](const std::string& warning) { PrintError(warning); });
   }
+  if (from == "live") return RegistryDrivers(*NewLiveRegistryKey(32));
   std::shared_ptr<RegistryTree> tree;
   if (from == "wine") {
     tree = LoadWinePrefixRegistry(DefaultWinePrefix());
@@ -91,7 +101,9 @@ std::vector<InstalledDriver> SourceDrivers(const std::string& from) {
   } else {
     tree = LoadRegFile(from);
   }
-  return RegistryDrivers(*tree);
+  UseRegistryView(*tree, 32);  // as the component sees the machine
+  TreeRegistryKey registry(tree);
+  return RegistryDrivers(registry);
 }
 
 // Why the catalogue cannot carry `name`, or "".
@@ -119,8 +131,9 @@ std::string InstalledDataFolder() {
 
 void AddCatalogueOptions(CLI::App& sub, Invocation& invocation) {
   sub.add_option("--from", invocation.from,
-                 "Where the drivers are registered: unixodbc (this machine's odbcinst.ini), a "
-                 ".reg export, wine (the default Wine prefix) or a Wine prefix folder")
+                 "Where the drivers are registered: unixodbc (this machine's odbcinst.ini), live "
+                 "(the system's registry, on Windows), a .reg export, wine (the default Wine "
+                 "prefix) or a Wine prefix folder")
       ->required()
       ->type_name("SOURCE");
   sub.add_option("--out", invocation.out, "The component folder to write (default: .)")
@@ -209,13 +222,15 @@ ExitStatus RunCatalogue(const Invocation& invocation) {
   std::error_code error;
   fs::create_directories(out, error);
   ReplaceFile(MachineFileSystem(), target, ini.str());
-  // The help file and the artwork stay the installed ones.
+  // The help file and the artwork stay the installed ones: linked, or copied where the system
+  // makes no link (Windows, without the privilege to create symbolic links).
   for (const char* name : {"lumora.chm", "sidepanel.png"}) {
     const fs::path from = fs::path(dataFolder) / name, link = fs::path(out) / name;
     if (dataFolder.empty() || !fs::exists(from) || fs::equivalent(from.parent_path(), out, error))
       continue;
     fs::remove(link, error);
     fs::create_symlink(fs::absolute(from), link, error);
+    if (error) fs::copy_file(from, link, fs::copy_options::overwrite_existing, error);
   }
   std::printf("%s: %zu drivers from %s\n", target.c_str(), names.size(), invocation.from.c_str());
   return ExitStatus::kDone;

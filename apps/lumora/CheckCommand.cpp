@@ -27,6 +27,7 @@
 #include "host/StoredLists.h"
 #include "platform/odbc/ConnectionTry.h"
 #include "platform/odbc/DriverLoad.h"
+#include "platform/odbc/MachineDrivers.h"
 
 namespace lumora::cli {
 namespace {
@@ -292,8 +293,8 @@ ExitStatus RunCheck(const Invocation& invocation) {
     }
   }
 
-  const std::vector<odbc::InstalledDriver> installed = odbc::LoadInstalledDrivers(
-      odbc::OdbcinstIniPath(), [](const std::string& warning) { PrintError(warning); });
+  const std::vector<odbc::InstalledDriver> installed =
+      odbc::LoadMachineDrivers([](const std::string& warning) { PrintError(warning); });
   const auto package = ReadPackage(invocation);
   bool allWell = !Report(FindProblems(choices, installed), invocation);
   allWell = !Report(FindTargetProblems(choices), invocation) && allWell;

@@ -4,6 +4,7 @@
 #include "contract/Trap.h"
 #include "platform/forms/Application.h"
 #include "platform/odbc/ConnectionTry.h"
+#include "platform/odbc/MachineDrivers.h"
 #include "ui/frmWizard.h"
 
 namespace lumora {
@@ -17,7 +18,7 @@ void frmWizard::cmdDSNTest_Click() {
     forms::App().GetPresenter().RunBusy(
         "Trying '" + name + "'...", [&](const std::atomic<bool>& cancel) {
           const odbc::TrySettings settings{odbc::TryProgramBesideThisLibrary(), 10, &cancel};
-          outcome = odbc::TryDataSource(lines, odbc::LoadInstalledDrivers(), settings);
+          outcome = odbc::TryDataSource(lines, odbc::LoadMachineDrivers(), settings);
         });
     if (outcome.result == odbc::TryResult::kCancelled) return;
     forms::MsgBox(odbc::DescribeOutcomeForPerson(outcome, name), forms::kVbOKOnly,

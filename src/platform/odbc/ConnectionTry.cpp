@@ -10,6 +10,7 @@
 
 #include "contract/LocalPaths.h"
 #include "contract/MessageText.h"
+#include "platform/odbc/MachineDrivers.h"
 #include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
@@ -177,7 +178,7 @@ TryOutcome TryDataSource(const std::string& attributeLines,
   if (driver->Entry("Driver").empty() && driver->Entry("Driver64").empty()) {
     outcome.result = TryResult::kRefused;
     outcome.problem = "the installed driver \"" + driver->name + "\" has no Driver= entry in " +
-                      OdbcinstIniPath();
+                      MachineDriversPlace();
     return outcome;
   }
   std::vector<Attribute> attributes = ConnectionAttributes(attributeLines);

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/odbc/MachineDrivers.h"
 #include "platform/odbc/TryProcess.h"
 
 namespace lumora::odbc {
@@ -38,7 +39,7 @@ LoadOutcome TryLoadingDriver(const std::string& name, const std::string& library
   outcome.library = driver->Entry("Driver");
   if (outcome.library.empty()) {
     outcome.result = LoadResult::kNotLoaded;
-    outcome.problem = "its section of " + OdbcinstIniPath() + " has no Driver= entry";
+    outcome.problem = "its section of " + MachineDriversPlace() + " has no Driver= entry";
     return outcome;
   }
   const TryRun run = RunTryProgram(settings.program, {"--load", outcome.library}, "", settings);
