@@ -1,7 +1,6 @@
-// The adapter between automation types and our values (src/component/com/AutomationValues.h), in
-// tables: each VARIANT kind a script host passes, in and out, and what no Value stands for; and the
-// type library that BVLumora.dll embeds, whose GUIDs must be those of BVLumora.h. Windows build
-// only, run under Wine.
+// The adapter between automation types and our values (src/automation/AutomationValues.h), in
+// tables: each VARIANT kind a script host passes, in and out, and what no Value stands for.
+// Windows build only, run under Wine.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "component/com/AutomationValues.h"
+#include "automation/AutomationValues.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora::com {
@@ -301,53 +300,6 @@ TEST(AutomationValues, BstrsCarryUtf8BothWays) {
   EXPECT_EQ(FromBstr(made), text);
   SysFreeString(made);
   EXPECT_EQ(FromBstr(nullptr), "");
-}
-
-// The type library embedded in BVLumora.dll beside the suite: the GUIDs, version and names that
-// BVLumora.h and the installer's registry rows rely on.
-TEST(TypeLibrary, CarriesTheHeadersGuidsAndNames) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self);
-  path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"BVLumora.dll";
-  ITypeLib* library = nullptr;
-  ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library), S_OK);
-  TLIBATTR* attributes = nullptr;
-  ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
-  EXPECT_TRUE(IsEqualGUID(attributes->guid, LIBID_BVLumora));
-  EXPECT_EQ(attributes->wMajorVerNum, 1);
-  EXPECT_EQ(attributes->wMinorVerNum, 0);
-  EXPECT_EQ(attributes->lcid, 0u);
-  EXPECT_EQ(attributes->syskind, SYS_WIN32);
-  library->ReleaseTLibAttr(attributes);
-  BSTR name = nullptr, doc = nullptr;
-  ASSERT_EQ(library->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
-  EXPECT_EQ(FromBstr(doc), LUMORA_TYPELIB_DESCRIPTION);
-  EXPECT_EQ(FromBstr(name), "BVLumora");
-  SysFreeString(name);
-  SysFreeString(doc);
-  const struct {
-    const GUID* guid;
-    const char* name;
-    TYPEKIND kind;
-  } types[] = {{&CLSID_LumoraCtl, "LumoraCtl", TKIND_COCLASS},
-               {&CLSID_DesignObjectFile, "DesignObjectFile", TKIND_COCLASS},
-               {&IID_ILumoraCtl, "ILumoraCtl", TKIND_DISPATCH},
-               {&IID_IDesignObjectFile, "IDesignObjectFile", TKIND_DISPATCH}};
-  for (const auto& type : types) {
-    ITypeInfo* info = nullptr;
-    ASSERT_EQ(library->GetTypeInfoOfGuid(*type.guid, &info), S_OK) << type.name;
-    TYPEATTR* attribute = nullptr;
-    info->GetTypeAttr(&attribute);
-    EXPECT_EQ(attribute->typekind, type.kind) << type.name;
-    info->ReleaseTypeAttr(attribute);
-    BSTR typeName = nullptr;
-    info->GetDocumentation(MEMBERID_NIL, &typeName, nullptr, nullptr, nullptr);
-    EXPECT_EQ(FromBstr(typeName), type.name);
-    SysFreeString(typeName);
-    info->Release();
-  }
-  library->Release();
 }
 
 }  // namespace

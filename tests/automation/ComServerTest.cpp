@@ -1,6 +1,7 @@
-// BVLumora.dll as a COM client sees it, loaded beside the suite without registration: its class
-// factories, one identity per object across the component's interfaces and the automation one,
-// late-bound calls through IDispatch, script errors, and DllCanUnloadNow. Windows build only.
+// BVLumora.dll and BVLumoraHost.dll as a COM client sees them, loaded beside the suite without
+// registration: their type libraries, class factories, one identity per object across the
+// component's interfaces and the automation one, late-bound calls through IDispatch, script
+// errors, and DllCanUnloadNow. Windows build only.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,44 +9,114 @@
 
 #include <string>
 
-#include "component/com/AutomationValues.h"
+#include "automation/AutomationValues.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora::com {
 namespace {
 
+// A server library beside the suite, loaded once, without registration.
 struct Library {
-  HMODULE module = nullptr;
   LumoraDllGetClassObjectFn getClassObject = nullptr;
   LumoraDllCanUnloadNowFn canUnloadNow = nullptr;
-  Library() {
+  explicit Library(const wchar_t* name) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self);
-    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"BVLumora.dll";
-    module = LoadLibraryW(path.c_str());
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+    HMODULE module = LoadLibraryW(path.c_str());
     getClassObject = reinterpret_cast<LumoraDllGetClassObjectFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     canUnloadNow = reinterpret_cast<LumoraDllCanUnloadNowFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   }
 };
-const Library& Dll() {
-  static const Library library;
+const Library& Component() {
+  static const Library library(L"BVLumora.dll");
+  return library;
+}
+const Library& Host() {
+  static const Library library(L"BVLumoraHost.dll");
   return library;
 }
 
-// A new object of `clsid` for `iid` through the library's class factory.
+// A new object of `clsid` for `iid` through the class factory of `dll`.
 template <class Interface>
-Interface* Create(const GUID& clsid, const IID& iid) {
+Interface* Create(const Library& dll, const GUID& clsid, const IID& iid) {
   IClassFactory* factory = nullptr;
-  EXPECT_EQ(Dll().getClassObject(&clsid, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+  EXPECT_EQ(dll.getClassObject(&clsid, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
             S_OK);
   if (factory == nullptr) return nullptr;
   Interface* object = nullptr;
   EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
   factory->Release();
   return object;
+}
+
+// The type library each library embeds: the GUIDs and names BVLumora.h and the installer's
+// registry rows rely on, version 1.0, LCID 0.
+TEST(ComServer, EachLibraryEmbedsItsTypeLibrary) {
+  struct Type {
+    const GUID* guid;
+    const char* name;
+    TYPEKIND kind;
+  };
+  const struct {
+    const wchar_t* dll;
+    const GUID* libid;  // null: BVLumora.h names none
+    const char* name;
+    const char* description;
+    std::vector<Type> types;
+  } rows[] = {
+      {L"BVLumora.dll",
+       &LIBID_BVLumora,
+       "BVLumora",
+       LUMORA_TYPELIB_DESCRIPTION,
+       {{&CLSID_LumoraCtl, "LumoraCtl", TKIND_COCLASS},
+        {&IID_ILumoraCtl, "ILumoraCtl", TKIND_DISPATCH}}},
+      {L"BVLumoraHost.dll",
+       nullptr,
+       "BVLumoraHost",
+       "Brevant Lumora Host Objects",
+       {{&CLSID_DesignObjectFile, "DesignObjectFile", TKIND_COCLASS},
+        {&IID_IDesignObjectFile, "IDesignObjectFile", TKIND_DISPATCH}}},
+  };
+  for (const auto& row : rows) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + row.dll;
+    ITypeLib* library = nullptr;
+    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library), S_OK) << row.name;
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->wMajorVerNum * 100 + attributes->wMinorVerNum, 100) << row.name;
+    EXPECT_EQ(attributes->lcid, 0u);
+    if (row.libid != nullptr) {
+      EXPECT_TRUE(IsEqualGUID(attributes->guid, *row.libid));
+    }
+    library->ReleaseTLibAttr(attributes);
+    BSTR name = nullptr, doc = nullptr;
+    ASSERT_EQ(library->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
+    EXPECT_EQ(FromBstr(name), row.name);
+    EXPECT_EQ(FromBstr(doc), row.description);
+    SysFreeString(name);
+    SysFreeString(doc);
+    for (const Type& type : row.types) {
+      ITypeInfo* info = nullptr;
+      ASSERT_EQ(library->GetTypeInfoOfGuid(*type.guid, &info), S_OK) << type.name;
+      TYPEATTR* attribute = nullptr;
+      info->GetTypeAttr(&attribute);
+      EXPECT_EQ(attribute->typekind, type.kind) << type.name;
+      info->ReleaseTypeAttr(attribute);
+      BSTR typeName = nullptr;
+      info->GetDocumentation(MEMBERID_NIL, &typeName, nullptr, nullptr, nullptr);
+      EXPECT_EQ(FromBstr(typeName), type.name);
+      SysFreeString(typeName);
+      info->Release();
+    }
+    library->Release();
+  }
 }
 
 IUnknown* Identity(void* face, const IID& iid) {
@@ -62,31 +133,36 @@ IUnknown* Identity(void* face, const IID& iid) {
 }
 
 TEST(ComServer, EachClassAnswersItsInterfacesWithOneIdentity) {
-  ASSERT_NE(Dll().getClassObject, nullptr);
   struct Row {
+    const Library* dll;
     const GUID* clsid;
     std::vector<const IID*> interfaces;
   };
   const Row rows[] = {
-      {&CLSID_LumoraCtl,
+      {&Component(),
+       &CLSID_LumoraCtl,
        {&IID_IDispatch, &IID_ILumoraCtl, &IID_IDevWizard, &IID_ISetupDesignObjectBuild}},
-      {&CLSID_DesignObjectFile,
+      {&Host(),
+       &CLSID_DesignObjectFile,
        {&IID_IDispatch, &IID_IDesignObjectFile, &IID_IDesignObject, &IID_IHostSite}},
   };
   for (const Row& row : rows) {
-    IUnknown* object = Create<IUnknown>(*row.clsid, IID_IUnknown);
+    ASSERT_NE(row.dll->getClassObject, nullptr);
+    IUnknown* object = Create<IUnknown>(*row.dll, *row.clsid, IID_IUnknown);
     ASSERT_NE(object, nullptr);
-    EXPECT_EQ(Dll().canUnloadNow(), S_FALSE);
+    EXPECT_EQ(row.dll->canUnloadNow(), S_FALSE);
     for (const IID* iid : row.interfaces) EXPECT_EQ(Identity(object, *iid), object);
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->QueryInterface(IID_IClassFactory, &none), E_NOINTERFACE);
     EXPECT_EQ(none, nullptr);
     EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(row.dll->canUnloadNow(), S_OK);
+    // Each library makes its own class only.
+    const GUID* other = row.clsid == &CLSID_LumoraCtl ? &CLSID_DesignObjectFile : &CLSID_LumoraCtl;
+    void* factory = nullptr;
+    EXPECT_EQ(row.dll->getClassObject(other, &IID_IClassFactory, &factory),
+              CLASS_E_CLASSNOTAVAILABLE);
   }
-  EXPECT_EQ(Dll().canUnloadNow(), S_OK);
-  void* factory = nullptr;
-  EXPECT_EQ(Dll().getClassObject(&IID_IDevWizard, &IID_IClassFactory, &factory),
-            CLASS_E_CLASSNOTAVAILABLE);
 }
 
 // Calls `name` of `object` late-bound, as a script host does, with `args` in their order.
@@ -119,8 +195,8 @@ VARIANT Text(const wchar_t* text) {
 }
 
 TEST(ComServer, ScriptsCallThroughIDispatchAndSeeTheComponentsErrors) {
-  IDispatch* control = Create<IDispatch>(CLSID_LumoraCtl, IID_IDispatch);
-  IDispatch* object = Create<IDispatch>(CLSID_DesignObjectFile, IID_IDispatch);
+  IDispatch* control = Create<IDispatch>(Component(), CLSID_LumoraCtl, IID_IDispatch);
+  IDispatch* object = Create<IDispatch>(Host(), CLSID_DesignObjectFile, IID_IDispatch);
   ASSERT_NE(control, nullptr);
   ASSERT_NE(object, nullptr);
   VARIANT none;
@@ -161,7 +237,8 @@ TEST(ComServer, ScriptsCallThroughIDispatchAndSeeTheComponentsErrors) {
   // LumoraCtl holds the host site it was called with while it lives.
   EXPECT_EQ(control->Release(), 0u);
   EXPECT_EQ(object->Release(), 0u);
-  EXPECT_EQ(Dll().canUnloadNow(), S_OK);
+  EXPECT_EQ(Component().canUnloadNow(), S_OK);
+  EXPECT_EQ(Host().canUnloadNow(), S_OK);
 }
 
 }  // namespace
