@@ -2,9 +2,8 @@
 // the per-user component registry (libBVLumora.so beside the lumora binary when the class is not
 // registered; a registry or library that is not trusted is refused, never passed over),
 // loads the library with dlopen, and calls it only through its four exports and the interfaces of
-// include/lumora/BVLumora.h. The host's side of those interfaces lives here too: the design
-// object over a design-object file, which is also the host site handing over the command line's
-// settings, and the error-report object that prints each report on standard error.
+// include/lumora/BVLumora.h. The host's side of those interfaces (host/HostDesignObject.h) is
+// handed the command line's settings here.
 #pragma once
 
 #include <memory>

@@ -128,9 +128,10 @@ static const LumoraGuid IID_IHostSite LUMORA_UNUSED = {
 static const LumoraGuid IID_IFailureInfo LUMORA_UNUSED = {
     0x53DDB264, 0x0BF8, 0x45B5, {0xA3, 0xB2, 0xF5, 0x4D, 0xFA, 0xEB, 0x9E, 0x33}};
 
-/* The Windows build's automation side (its type library): LumoraCtl's default interface, dual,
- * with Display(oObject) and IsIncluded(pObject, FeaturePath) for script hosts, and the creatable
- * class DesignObjectFile, a design object read from a file, with the host settings a script gives.
+/* The Windows build's automation side: LumoraCtl's default interface (in BVLumora.dll's type
+ * library), dual, with Display(oObject) and IsIncluded(pObject, FeaturePath) for script hosts; and
+ * the host's creatable class DesignObjectFile (in BVLumoraHost.dll, with its own type library), a
+ * design object read from a file, with the host settings a script gives.
  */
 /* {E75CA80B-7F0D-42A5-B103-149E83255B1A} */
 static const LumoraGuid IID_ILumoraCtl LUMORA_UNUSED = {
@@ -356,8 +357,8 @@ struct IHostSite {
 
 /* ---- The four exports --------------------------------------------------------------------- */
 
-/* On Windows these are the system's COM exports: DllRegisterServer writes LumoraCtl and
- * DesignObjectFile under HKEY_CLASSES_ROOT (CLSID, InprocServer32 with ThreadingModel Apartment,
+/* On Windows these are the system's COM exports: DllRegisterServer writes LumoraCtl
+ * under HKEY_CLASSES_ROOT (CLSID, InprocServer32 with ThreadingModel Apartment,
  * ProgID, VersionIndependentProgID, TypeLib, Control) and registers the type library embedded as
  * resource TYPELIB 1; DllInstall(TRUE, L"user") does the same under HKEY_CURRENT_USER only.
  * Elsewhere:

@@ -1,24 +1,12 @@
-// The classes the Windows build's BVLumora.dll makes and registers: LumoraCtl and the automation
-// helper DesignObjectFile, with what DllGetClassObject and DllRegisterServer need of each.
+// The Windows build's BVLumora.dll as a COM server: its one creatable class LumoraCtl (a control),
+// its type library and its counts, for the exports of RegistrationWin32.cpp and
+// ServerExportsWin32.cpp.
 #pragma once
 
-#include "lumora/BVLumora.h"
+#include "automation/ComServer.h"
 
 namespace lumora::com {
 
-using CreateFn = LumoraHResult (*)(const LumoraGuid* iid, void** out);
-
-struct CreatableClass {
-  const LumoraGuid* clsid;
-  const char* name;    // the class's name, the default value of its CLSID key
-  const char* progId;  // version-independent, and the ProgID itself
-  bool control;        // registered as a control (the Control key)
-  CreateFn create;
-};
-
-// The classes, in registration order, and their count.
-const CreatableClass* CreatableClassList(int& count);
-// The class of `clsid`, or null.
-const CreatableClass* FindCreatableClass(const LumoraGuid& clsid);
+const ComServer& ComponentServer();
 
 }  // namespace lumora::com

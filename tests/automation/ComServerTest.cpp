@@ -1,51 +1,103 @@
-// BVLumora.dll as a COM client sees it, loaded beside the suite without registration: its class
-// factories, one identity per object across the component's interfaces and the automation one,
-// late-bound calls through IDispatch, script errors, and DllCanUnloadNow. Windows build only.
+// BVLumora.dll and BVLumoraHost.dll as a COM client sees them, loaded beside the suite without
+// registration: their type libraries, class factories, one identity per object across the
+// component's interfaces and the automation one, late-bound calls through IDispatch, script
+// errors, and DllCanUnloadNow. Windows build only.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 #include <oleauto.h>
 
 #include <string>
+#include <vector>
 
-#include "component/com/AutomationValues.h"
+#include "automation/AutomationValues.h"
 #include "lumora/BVLumora.h"
 
 namespace lumora::com {
 namespace {
 
+std::wstring Beside(const wchar_t* name) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring path(self);
+  return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+// A server library beside the suite, loaded once.
 struct Library {
-  HMODULE module = nullptr;
   LumoraDllGetClassObjectFn getClassObject = nullptr;
   LumoraDllCanUnloadNowFn canUnloadNow = nullptr;
-  Library() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"BVLumora.dll";
-    module = LoadLibraryW(path.c_str());
+  explicit Library(const wchar_t* name) {
+    HMODULE module = LoadLibraryW(Beside(name).c_str());
     getClassObject = reinterpret_cast<LumoraDllGetClassObjectFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     canUnloadNow = reinterpret_cast<LumoraDllCanUnloadNowFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   }
 };
-const Library& Dll() {
-  static const Library library;
+const Library& Component() {
+  static const Library library(L"BVLumora.dll");
+  return library;
+}
+const Library& Host() {
+  static const Library library(L"BVLumoraHost.dll");
   return library;
 }
 
-// A new object of `clsid` for `iid` through the library's class factory.
+// A new object of `clsid` for `iid` through the class factory of `dll`.
 template <class Interface>
-Interface* Create(const GUID& clsid, const IID& iid) {
+Interface* Create(const Library& dll, const GUID& clsid, const IID& iid) {
   IClassFactory* factory = nullptr;
-  EXPECT_EQ(Dll().getClassObject(&clsid, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+  EXPECT_EQ(dll.getClassObject(&clsid, &IID_IClassFactory, reinterpret_cast<void**>(&factory)),
             S_OK);
   if (factory == nullptr) return nullptr;
   Interface* object = nullptr;
   EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
   factory->Release();
   return object;
+}
+
+// Each library's type library: version 1.0, LCID 0, and the GUIDs of BVLumora.h by their names.
+TEST(ComServer, EachLibraryEmbedsItsTypeLibrary) {
+  const struct {
+    const wchar_t* dll;
+    const GUID* libid;  // null: BVLumora.h names none
+    const char* name;
+    std::vector<std::pair<const GUID*, const char*>> types;
+  } rows[] = {
+      {L"BVLumora.dll",
+       &LIBID_BVLumora,
+       "BVLumora",
+       {{&CLSID_LumoraCtl, "LumoraCtl"}, {&IID_ILumoraCtl, "ILumoraCtl"}}},
+      {L"BVLumoraHost.dll",
+       nullptr,
+       "BVLumoraHost",
+       {{&CLSID_DesignObjectFile, "DesignObjectFile"},
+        {&IID_IDesignObjectFile, "IDesignObjectFile"}}},
+  };
+  for (const auto& row : rows) {
+    ITypeLib* library = nullptr;
+    ASSERT_EQ(LoadTypeLibEx(Beside(row.dll).c_str(), REGKIND_NONE, &library), S_OK) << row.name;
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->wMajorVerNum * 100 + attributes->wMinorVerNum + attributes->lcid, 100u);
+    EXPECT_TRUE(row.libid == nullptr || IsEqualGUID(attributes->guid, *row.libid)) << row.name;
+    library->ReleaseTLibAttr(attributes);
+    BSTR libraryName = nullptr;
+    library->GetDocumentation(-1, &libraryName, nullptr, nullptr, nullptr);
+    EXPECT_EQ(FromBstr(libraryName), row.name);
+    SysFreeString(libraryName);
+    for (const auto& [guid, name] : row.types) {
+      ITypeInfo* info = nullptr;
+      ASSERT_EQ(library->GetTypeInfoOfGuid(*guid, &info), S_OK) << name;
+      BSTR typeName = nullptr;
+      info->GetDocumentation(MEMBERID_NIL, &typeName, nullptr, nullptr, nullptr);
+      EXPECT_EQ(FromBstr(typeName), name);
+      SysFreeString(typeName);
+      info->Release();
+    }
+    library->Release();
+  }
 }
 
 IUnknown* Identity(void* face, const IID& iid) {
@@ -62,48 +114,73 @@ IUnknown* Identity(void* face, const IID& iid) {
 }
 
 TEST(ComServer, EachClassAnswersItsInterfacesWithOneIdentity) {
-  ASSERT_NE(Dll().getClassObject, nullptr);
-  struct Row {
+  const struct {
+    const Library* dll;
     const GUID* clsid;
+    const GUID* other;  // a class the library does not make
     std::vector<const IID*> interfaces;
-  };
-  const Row rows[] = {
-      {&CLSID_LumoraCtl,
+  } rows[] = {
+      {&Component(),
+       &CLSID_LumoraCtl,
+       &CLSID_DesignObjectFile,
        {&IID_IDispatch, &IID_ILumoraCtl, &IID_IDevWizard, &IID_ISetupDesignObjectBuild}},
-      {&CLSID_DesignObjectFile,
+      {&Host(),
+       &CLSID_DesignObjectFile,
+       &CLSID_LumoraCtl,
        {&IID_IDispatch, &IID_IDesignObjectFile, &IID_IDesignObject, &IID_IHostSite}},
   };
-  for (const Row& row : rows) {
-    IUnknown* object = Create<IUnknown>(*row.clsid, IID_IUnknown);
+  for (const auto& row : rows) {
+    ASSERT_NE(row.dll->getClassObject, nullptr);
+    IUnknown* object = Create<IUnknown>(*row.dll, *row.clsid, IID_IUnknown);
     ASSERT_NE(object, nullptr);
-    EXPECT_EQ(Dll().canUnloadNow(), S_FALSE);
+    EXPECT_EQ(row.dll->canUnloadNow(), S_FALSE);
     for (const IID* iid : row.interfaces) EXPECT_EQ(Identity(object, *iid), object);
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->QueryInterface(IID_IClassFactory, &none), E_NOINTERFACE);
     EXPECT_EQ(none, nullptr);
     EXPECT_EQ(object->Release(), 0u);
+    EXPECT_EQ(row.dll->canUnloadNow(), S_OK);
+    void* factory = nullptr;
+    EXPECT_EQ(row.dll->getClassObject(row.other, &IID_IClassFactory, &factory),
+              CLASS_E_CLASSNOTAVAILABLE);
   }
-  EXPECT_EQ(Dll().canUnloadNow(), S_OK);
-  void* factory = nullptr;
-  EXPECT_EQ(Dll().getClassObject(&IID_IDevWizard, &IID_IClassFactory, &factory),
-            CLASS_E_CLASSNOTAVAILABLE);
 }
 
-// Calls `name` of `object` late-bound, as a script host does, with `args` in their order.
-HRESULT Call(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result,
-             std::string* description) {
+VARIANT Arg(const wchar_t* text) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR, V_BSTR(&v) = SysAllocString(text);
+  return v;
+}
+VARIANT Arg(IDispatch* object) {
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH, V_DISPATCH(&v) = object;
+  return v;
+}
+
+// Calls `name` of `object` late-bound, as a script host does, with `args` in their order (the
+// strings among them freed); the error's description in *description.
+HRESULT Call(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args,
+             std::string* description = nullptr) {
   DISPID id = 0;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
   HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return hr;
   std::vector<VARIANT> reversed(args.rbegin(), args.rend());  // IDispatch takes them last first
   DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
   EXCEPINFO exception{};
-  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
-                      &exception, nullptr);
+  VARIANT result;
+  VariantInit(&result);
+  if (SUCCEEDED(hr)) {
+    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
+                        &exception, nullptr);
+  }
   if (hr == DISP_E_EXCEPTION) {
     if (description != nullptr) *description = FromBstr(exception.bstrDescription);
     hr = exception.scode;
+  } else if (hr == S_OK && V_VT(&result) == VT_BOOL) {
+    hr = V_BOOL(&result) ? S_OK : S_FALSE;  // the answer, for the table
+  }
+  for (VARIANT& arg : args) {
+    if (V_VT(&arg) == VT_BSTR) VariantClear(&arg);
   }
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
@@ -111,57 +188,63 @@ HRESULT Call(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, 
   return hr;
 }
 
-VARIANT Text(const wchar_t* text) {
-  VARIANT v;
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(text);
-  return v;
-}
-
 TEST(ComServer, ScriptsCallThroughIDispatchAndSeeTheComponentsErrors) {
-  IDispatch* control = Create<IDispatch>(CLSID_LumoraCtl, IID_IDispatch);
-  IDispatch* object = Create<IDispatch>(CLSID_DesignObjectFile, IID_IDispatch);
+  IDispatch* control = Create<IDispatch>(Component(), CLSID_LumoraCtl, IID_IDispatch);
+  IDispatch* object = Create<IDispatch>(Host(), CLSID_DesignObjectFile, IID_IDispatch);
   ASSERT_NE(control, nullptr);
   ASSERT_NE(object, nullptr);
   VARIANT none;
   VariantInit(&none);
-  VARIANT result;
-  VariantInit(&result);
-  std::string description;
-
-  // No object: the answer is false, not a failure.
-  VARIANT path = Text(L"ODBC");
-  EXPECT_EQ(Call(control, L"IsIncluded", {none, path}, &result, nullptr), S_OK);
-  EXPECT_EQ(V_VT(&result), VT_BOOL);
-  EXPECT_EQ(V_BOOL(&result), VARIANT_FALSE);
-  // An object that is no design object.
-  VARIANT self;
-  V_VT(&self) = VT_DISPATCH, V_DISPATCH(&self) = control;
-  EXPECT_EQ(Call(control, L"IsIncluded", {self, path}, &result, &description), DISP_E_TYPEMISMATCH);
-  EXPECT_NE(description.find("BVLumora.DesignObjectFile"), std::string::npos) << description;
-  // A design object never opened: the component's failure 91, with its description.
-  VARIANT design;
-  V_VT(&design) = VT_DISPATCH, V_DISPATCH(&design) = object;
-  VARIANT reading = Text(L"DTDB 3.5");  // a path whose answer reads the object
-  EXPECT_EQ(Call(control, L"IsIncluded", {design, reading}, &result, &description),
-            MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 91));
-  EXPECT_NE(description.find("call Open"), std::string::npos) << description;
-  // A file that is not there: the host's message names it.
-  VARIANT missing = Text(L"no-such-object.json");
-  EXPECT_TRUE(FAILED(Call(object, L"Open", {missing}, &result, &description)));
-  EXPECT_NE(description.find("no-such-object.json"), std::string::npos) << description;
-  // An object as a property value has no design-object form.
-  VARIANT name = Text(L"Drivers");
-  EXPECT_EQ(Call(object, L"PutProperty", {name, self}, &result, &description), DISP_E_TYPEMISMATCH);
-
-  VariantClear(&path);
-  VariantClear(&reading);
-  VariantClear(&missing);
-  VariantClear(&name);
+  const struct {
+    const char* name;
+    IDispatch* callee;
+    const wchar_t* method;
+    std::vector<VARIANT> args;
+    HRESULT result;  // S_FALSE: the answer false
+    const char* described;
+  } rows[] = {
+      {"no object: false, not a failure",
+       control,
+       L"IsIncluded",
+       {none, Arg(L"ODBC")},
+       S_FALSE,
+       nullptr},
+      {"an object that is no design object",
+       control,
+       L"IsIncluded",
+       {Arg(control), Arg(L"ODBC")},
+       DISP_E_TYPEMISMATCH,
+       "BVLumora.DesignObjectFile"},
+      {"a design object never opened: the component's failure 91",
+       control,
+       L"IsIncluded",
+       {Arg(object), Arg(L"DTDB 3.5")},
+       MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 91),
+       "call Open"},
+      {"a file that is not there",
+       object,
+       L"Open",
+       {Arg(L"no-such-object.json")},
+       E_FAIL,
+       "no-such-object.json"},
+      {"an object as a property value",
+       object,
+       L"PutProperty",
+       {Arg(L"Drivers"), Arg(control)},
+       DISP_E_TYPEMISMATCH,
+       "Drivers"},
+  };
+  for (const auto& row : rows) {
+    std::string description;
+    EXPECT_EQ(Call(row.callee, row.method, row.args, &description), row.result) << row.name;
+    EXPECT_TRUE(row.described == nullptr || description.find(row.described) != std::string::npos)
+        << row.name << ": " << description;
+  }
   // LumoraCtl holds the host site it was called with while it lives.
   EXPECT_EQ(control->Release(), 0u);
   EXPECT_EQ(object->Release(), 0u);
-  EXPECT_EQ(Dll().canUnloadNow(), S_OK);
+  EXPECT_EQ(Component().canUnloadNow(), S_OK);
+  EXPECT_EQ(Host().canUnloadNow(), S_OK);
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 # for the rows that must compile, that it accepts it (so a broken command cannot pass as a
 # refusal).
 #
-# cmake -DCOMPILE_COMMANDS=FILE -DPROBE_DIR=DIR -P UpwardIncludesTest.cmake
+# cmake -DCOMPILE_COMMANDS=FILE -DPROBE_DIR=DIR -DPLATFORM=posix|windows -P UpwardIncludesTest.cmake
 
 # SOURCE (a file of the layer, relative to the source tree) | HEADER | refused or compiles
+# [| the one platform whose build has the source]
 set(rows
     "src/contract/Value.cpp|platform/InputFile.h|refused"
-    "src/platform/InputFile.cpp|hostlib/RegFile.h|refused"
+    "src/platform/InputFile.cpp|hostlib/RegFile.h|refused|posix"
+    "src/platform/InputFileWin32.cpp|hostlib/RegFile.h|refused|windows"
     "src/platform/forms/Form.cpp|component/plugin/RendererPlugin.h|refused"
     "src/hostlib/RegFile.cpp|model/Driver.h|refused"
     "src/hostlib/RegFile.cpp|host/DesignObjectFile.h|refused"
@@ -20,17 +22,25 @@ set(rows
     "src/services/Catalogue.cpp|host/DesignObjectFile.h|refused"
     "src/ui/Wizard.cpp|control/LumoraCtl.h|refused"
     "src/control/FeatureTable.cpp|component/ComponentState.h|refused"
-    "src/component/Registration.cpp|host/DesignObjectFile.h|refused"
+    "src/component/Registration.cpp|host/DesignObjectFile.h|refused|posix"
     "src/hostlib/AtomicFile.cpp|platform/SafeSave.h|compiles"
-    "src/component/Registration.cpp|export/ExportChoices.h|refused"
-    "src/component/Registration.cpp|hostlib/AtomicFile.h|compiles"
+    "src/component/Registration.cpp|export/ExportChoices.h|refused|posix"
+    "src/component/Registration.cpp|hostlib/AtomicFile.h|compiles|posix"
     "src/host/DesignObjectFile.cpp|export/ExportWriters.h|refused"
     "src/host/DesignObjectFile.cpp|control/LumoraCtl.h|refused"
     "src/host/DesignObjectFile.cpp|contract/HostError.h|compiles"
     "src/export/ExportChoices.cpp|ui/Wizard.h|refused"
     "src/export/ExportChoices.cpp|export/installer/MsiDatabase.h|refused"
     "apps/lumora/ExportInto.cpp|export/installer/MsiPackageInto.h|refused"
-    "apps/lumora/ExportInto.cpp|export/InstallerFormats.h|compiles")
+    "apps/lumora/ExportInto.cpp|export/InstallerFormats.h|compiles"
+    # The Windows build's COM servers: the component's links none of the host's code, the host's
+    # helper none of the component's; both share the automation layer.
+    "src/component/RegistrationWin32.cpp|host/DesignObjectFile.h|refused|windows"
+    "src/component/com/LumoraCtlDispatch.cpp|host/HostDesignObject.h|refused|windows"
+    "src/component/com/LumoraCtlDispatch.cpp|automation/ComServer.h|compiles|windows"
+    "src/hostcom/DesignObjectFileObject.cpp|component/ComponentState.h|refused|windows"
+    "src/hostcom/DesignObjectFileObject.cpp|host/HostDesignObject.h|compiles|windows"
+    "src/automation/ComServer.cpp|host/DesignObjectFile.h|refused|windows")
 
 file(READ ${COMPILE_COMMANDS} commands)
 string(JSON count LENGTH "${commands}")
@@ -59,6 +69,13 @@ foreach(row ${rows})
   list(GET fields 0 source)
   list(GET fields 1 header)
   list(GET fields 2 expected)
+  list(LENGTH fields size)
+  if(size GREATER 3)
+    list(GET fields 3 only)
+    if(NOT only STREQUAL PLATFORM)
+      continue()
+    endif()
+  endif()
   command_for(${source} command)
   if(command STREQUAL "")
     message(SEND_ERROR "${row}: no compile command for ${source}")

@@ -1,11 +1,11 @@
 #!/bin/sh
-# The COM server with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
-# BVLumora.dll, Wine's cscript runs ScriptClient.js, which makes LumoraCtl and a design object by
-# their ProgIDs, asks every feature path of the build-time table (and an unknown one) on several
+# The COM servers with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
+# BVLumora.dll (LumoraCtl) and BVLumoraHost.dll (the host's DesignObjectFile), Wine's cscript runs
+# ScriptClient.js, which makes LumoraCtl and a design object by their ProgIDs, asks every feature path of the build-time table (and an unknown one) on several
 # objects (on one the question fails) and plays the wizard headless to Finish; the answers, the
 # error, the pages and the saved object must equal the Linux build's on the same objects. Then
-# regsvr32 /u, and the classes, the ProgID and the type library are gone from the registry; the
-# same for a per-user registration (/n /i:user).
+# regsvr32 /u of each, and the classes, the ProgIDs and the type libraries are gone from the
+# registry; the same for a per-user registration (/n /i:user).
 #   ScriptClientUnderWine.sh EMULATOR BIN_DIR LINUX_LUMORA SOURCE_DIR WORK_DIR
 set -eu
 emulator=$1 bin=$2 linux=$3 source=$4 work=$5
@@ -20,6 +20,7 @@ command -v wine >/dev/null || missing "wine is not installed (./setup)"
 clsid='{AFB22445-A174-40F6-8071-E46B5B17970C}'
 libid='{2B0DA707-39B8-43CF-8EE5-6F740FF91419}'
 helper='{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
+hostlib='{11302A6D-7684-491D-95BA-1A38429FA22D}'
 rm -rf "$work" && mkdir -p "$work"
 export LUMORA_WINEPREFIX="$work/prefix"
 trap 'WINEPREFIX="$LUMORA_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true' EXIT
@@ -37,14 +38,19 @@ refuse() {  # refuse WHAT COMMAND...: the command must fail
   if "$@" >"$work/check.out" 2>&1; then echo "FAIL: $what"; cat "$work/check.out"; fail=1; fi
 }
 dll=$(win "$bin/BVLumora.dll")
+hostdll=$(win "$bin/BVLumoraHost.dll")
 
 check "regsvr32 registers BVLumora.dll" wine_ regsvr32 /s "$dll"
+check "regsvr32 registers BVLumoraHost.dll" wine_ regsvr32 /s "$hostdll"
 check "the class's server is registered" wine_ reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel
 grep -q Apartment "$work/check.out" || { echo "FAIL: ThreadingModel is not Apartment"; fail=1; }
 check "the ProgID names the class" wine_ reg query 'HKCR\BVLumora.LumoraCtl\CLSID'
 grep -q "$clsid" "$work/check.out" || { echo "FAIL: the ProgID's CLSID"; cat "$work/check.out"; fail=1; }
 check "the type library is registered" wine_ reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
 grep -qi 'BVLumora.dll' "$work/check.out" || { echo "FAIL: the type library's file"; fail=1; }
+check "the helper's server is registered" wine_ reg query "HKCR\\CLSID\\$helper\\InprocServer32" /ve
+grep -qi 'BVLumoraHost.dll' "$work/check.out" || { echo "FAIL: the helper's library"; cat "$work/check.out"; fail=1; }
+check "the helper's type library is registered" wine_ reg query "HKCR\\TypeLib\\$hostlib\\1.0\\0\\win32"
 
 # The build-time answers on each object, every feature path of the table and an unknown one.
 cd "$source"
@@ -88,23 +94,30 @@ cmp -s "$work/linux.json" "$work/windows.json" ||
 cmp -s examples/object.json "$work/windows.json" && { echo "FAIL: Finish wrote nothing"; fail=1; }
 
 check "regsvr32 /u unregisters BVLumora.dll" wine_ regsvr32 /s /u "$dll"
+check "regsvr32 /u unregisters BVLumoraHost.dll" wine_ regsvr32 /s /u "$hostdll"
 refuse "the class is still registered" wine_ reg query "HKCR\\CLSID\\$clsid"
 refuse "the helper class is still registered" wine_ reg query "HKCR\\CLSID\\$helper"
 refuse "the ProgID is still registered" wine_ reg query 'HKCR\BVLumora.LumoraCtl'
 refuse "the type library is still registered" wine_ reg query "HKCR\\TypeLib\\$libid"
+refuse "the helper's type library is still registered" wine_ reg query "HKCR\\TypeLib\\$hostlib"
 refuse "cscript still makes LumoraCtl" wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" \
   "$(win "$work/windows.json")" "$(win "$work/none.txt")"
 
 # For this user only: under HKEY_CURRENT_USER\Software\Classes, and gone again.
-check "regsvr32 /n /i:user registers for the user" wine_ regsvr32 /s /n /i:user "$dll"
-check "the user's class" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
-refuse "a machine class after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$clsid"
-check "regsvr32 /u /n /i:user unregisters" wine_ regsvr32 /s /u /n /i:user "$dll"
-refuse "the user's class is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid"
+for pair in "$dll $clsid" "$hostdll $helper"; do
+  # shellcheck disable=SC2086 # the library, then its class
+  set -- $pair
+  check "regsvr32 /n /i:user registers $1 for the user" wine_ regsvr32 /s /n /i:user "$1"
+  check "the user's class $2" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2\\InprocServer32"
+  refuse "a machine class $2 after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$2"
+  check "regsvr32 /u /n /i:user unregisters $1" wine_ regsvr32 /s /u /n /i:user "$1"
+  refuse "the user's class $2 is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2"
+done
 # Windows registers the type library for the user too; Wine's RegisterTypeLibForUser does it for
 # the machine. Either way it goes with /u.
 refuse "the user's type library is still registered" wine_ reg query "HKCU\\Software\\Classes\\TypeLib\\$libid"
 refuse "the type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$libid"
+refuse "the helper's type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$hostlib"
 
 [ "$fail" = 0 ] && echo "the script client's answers equal the Linux build's"
 exit "$fail"

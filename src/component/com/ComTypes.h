@@ -6,17 +6,13 @@
 #include "lumora/BVLumora.h"
 
 #define IID_ILumoraCtl IID_ILumoraCtl_TypeLibrary
-#define IID_IDesignObjectFile IID_IDesignObjectFile_TypeLibrary
 #define LIBID_BVLumora LIBID_BVLumora_TypeLibrary
 #define CLSID_LumoraCtl CLSID_LumoraCtl_TypeLibrary
-#define CLSID_DesignObjectFile CLSID_DesignObjectFile_TypeLibrary
 // COM interfaces have no virtual destructor: an object deletes itself in its last Release.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 #include "BVLumoraTlb.h"
 #pragma GCC diagnostic pop
 #undef IID_ILumoraCtl
-#undef IID_IDesignObjectFile
 #undef LIBID_BVLumora
 #undef CLSID_LumoraCtl
-#undef CLSID_DesignObjectFile

@@ -4,8 +4,8 @@
 // an object that answers IDesignObject (BVLumora.DesignObjectFile does); a failure reaches the
 // script host as its error info.
 #include "component/AutomationFace.h"
-#include "component/com/Automation.h"
-#include "component/com/AutomationValues.h"
+#include "automation/Automation.h"
+#include "automation/AutomationValues.h"
 #include "component/com/ComTypes.h"
 #include "contract/Failure.h"
 #include "marshal/Marshal.h"

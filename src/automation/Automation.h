@@ -1,6 +1,7 @@
-// What every automation object of the component shares: the type library embedded in BVLumora.dll
-// (resource TYPELIB 1), IDispatch answered from its type information (Dispatch<Interface>), and a
-// failure handed to the script host as the thread's error info (its description, its source).
+// What every automation object of our COM servers shares: the type library embedded in the server
+// library that links this code (resource TYPELIB 1), IDispatch answered from its type information
+// (Dispatch<Interface>), and a failure handed to the script host as the thread's error info (its
+// description, its source).
 #pragma once
 
 #include <oaidl.h>
@@ -9,6 +10,8 @@
 
 namespace lumora::com {
 
+// The path of the server library (the DLL) that holds this code.
+std::string OwnModulePath();
 // The type information of `iid` in the library's own type library (not a reference for the
 // caller), or null when it cannot be loaded.
 ITypeInfo* TypeInfoOf(const IID& iid);

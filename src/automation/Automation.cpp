@@ -1,4 +1,4 @@
-#include "component/com/Automation.h"
+#include "automation/Automation.h"
 
 #include <oleauto.h>
 
@@ -7,8 +7,8 @@
 #include <mutex>
 #include <utility>
 
-#include "component/ComponentState.h"
-#include "component/com/AutomationValues.h"
+#include "automation/AutomationValues.h"
+#include "contract/SharedLibrary.h"
 #include "contract/WideText.h"
 
 namespace lumora::com {
@@ -31,8 +31,13 @@ TypeInfoCache& Cache() {
 
 }  // namespace
 
+std::string OwnModulePath() {
+  // Each server library links its own copy of this code: the address names that library.
+  return LibraryPathOf(reinterpret_cast<const void*>(&OwnModulePath));
+}
+
 HRESULT LoadOwnTypeLibrary(ITypeLib** library, std::wstring* path) {
-  const std::wstring own = Widen(OwnLibraryPath());
+  const std::wstring own = Widen(OwnModulePath());
   if (path != nullptr) *path = own;
   return LoadTypeLibEx(own.c_str(), REGKIND_NONE, library);
 }
