@@ -386,6 +386,9 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
       {"close new", {"Close", kNewText, EIO}, "cannot write it", false},
       {"rename", {"Rename", kNewText, EACCES}, "cannot replace it", false},
       {"sync folder", {"Sync", "", EIO}, "its folder could not be synced", true},
+      // Another writer's: its lock is waited for, its new text's name is not taken.
+      {"lock held a moment", {"TryLock", "", EWOULDBLOCK, false, 1}, "replaced", true},
+      {"new name taken", {"Open", kNewText, EEXIST, false, 1}, "replaced", true},
       {"none", {}, "replaced", true},
   };
   for (const auto& row : rows) {
