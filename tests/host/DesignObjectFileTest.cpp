@@ -2,8 +2,10 @@
 // save's own files beside an object, and who holds a lock as /proc/locks says.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
@@ -414,6 +416,18 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
     EXPECT_EQ(ModeOf(dir.File("o.json")), 0640u);
     EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
   }
+  // The lock is exclusive: a shared one another holds (a reader's) is waited for too.
+  TempDir dir;
+  dir.Write("o.json", "old");
+  const int reader = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(reader, LOCK_SH), 0);
+  PosixFileSystem fs;
+  const std::string error = testing::MessageOf<HostError>(
+      [&] { ReplaceFile(fs, dir.File("o.json"), "new", 0644, std::chrono::milliseconds(100)); },
+      "replaced");
+  ::close(reader);
+  EXPECT_NE(error.find("cannot lock its folder"), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(dir.File("o.json")), "old");
 }
 
 // A signal that arrives while a save writes stops it at its next safe point: before the new
