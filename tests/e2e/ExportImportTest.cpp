@@ -383,12 +383,14 @@ std::string PackageOfOneSource(const TempDir& dir, const std::string& name,
 }
 
 // A WiX source of one data source whose Property Value is `value` as written in XML.
-std::string WixOfOneSource(const TempDir& dir, const std::string& name, const std::string& value) {
+std::string WixOfOneSource(const TempDir& dir, const std::string& name, const std::string& value,
+                           const std::string& registration = "user") {
   dir.Write(name,
             "<?xml version=\"1.0\"?>\n<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">"
             "<Fragment><Component Id=\"C\">\n<ODBCDataSource Id=\"S\" Name=\"S\" "
-            "Registration=\"user\"><Property Id=\"Server\" Value=\"" +
-                value + "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
+            "Registration=\"" +
+                registration + "\"><Property Id=\"Server\" Value=\"" + value +
+                "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
   return name;
 }
 
@@ -543,6 +545,11 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
        "seven/odbc.msi: table ODBCDataSource, row S: Registration 7 is neither 0 (machine) nor "
        "1 (user)"},
       {PackageOfOneSource(dir, "minus", "Sales", "-1"), "", "row S: Registration -1 is neither"},
+      {WixOfOneSource(dir, "system.wxs", "a", "system"), "",
+       "system.wxs:3: ODBCDataSource: Registration=\"system\" is neither machine nor user"},
+      // What a connection string would leave out is not stored either.
+      {PackageOfOneSource(dir, "manager", "Sales", "0", "DMConnAttr"), "",
+       "row S: \"Sales\": the attribute \"DMConnAttr\" names a key the driver manager acts on"},
   };
   for (const auto& c : cases) {
     dir.Write("o.json", object);
