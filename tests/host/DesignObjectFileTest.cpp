@@ -428,6 +428,25 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
   ::close(reader);
   EXPECT_NE(error.find("cannot lock its folder"), std::string::npos) << error;
   EXPECT_EQ(ReadFile(dir.File("o.json")), "old");
+
+  // A link another user planted at the new text's name is never written through: the name is
+  // taken only when it is free, and another one is drawn.
+  struct Planting : PosixFileSystem {
+    std::string victim;
+    int Open(const std::string& path, int flags, mode_t mode) override {
+      if (!victim.empty() && path.find(".lumora-new-") != std::string::npos) {
+        EXPECT_EQ(::symlink(victim.c_str(), path.c_str()), 0) << path;
+        victim.clear();
+      }
+      return PosixFileSystem::Open(path, flags, mode);
+    }
+  } planting;
+  dir.Write("victim", "theirs");
+  planting.victim = dir.File("victim");
+  ReplaceFile(planting, dir.File("o.json"), "new");
+  EXPECT_EQ(ReadFile(dir.File("victim")), "theirs");
+  EXPECT_EQ(ReadFile(dir.File("o.json")), "new");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.File("o.json")));
 }
 
 // A signal that arrives while a save writes stops it at its next safe point: before the new
