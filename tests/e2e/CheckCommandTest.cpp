@@ -63,6 +63,9 @@ class CheckMachine : public ::testing::Test {
     }
     dir_.Write("odbcinst.ini", Expand(testing::ReadFile("tests/data/check/odbcinst.ini")));
     dir_.Write("odbc.ini", "");
+    // The library of [SQLite3 64] (its Driver64=), under a name in other letters.
+    std::filesystem::create_symlink(kOdbcFolder + "libsqlite3odbc.so",
+                                    dir_.File("LibSQLite3ODBC.so"));
     env_.Set("ODBCSYSINI", dir_.path().c_str());
     env_.Set("ODBCINI", dir_.File("odbc.ini").c_str());
     env_.Set("LUMORA_TEST_MARKER", marker_.c_str());  // a library offered loaded: never there

@@ -127,6 +127,8 @@ TEST(CheckTarget, EachFindingNamesTheItemTheLineAndWhatToDo) {
        {"--strict"}},
       // Against a package: errors.
       {"a sound package", "", [](Tables&) {}, "", 0},
+      {"a file of a short and a long name", "",
+       [](Tables& t) { t["File"] = {"drv.dll\tCDrv\tDRV~1.DLL|drv.dll"}; }, "", 0},
       {"a driver file the package lacks",
        "",
        [](Tables&) {},

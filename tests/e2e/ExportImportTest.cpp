@@ -383,12 +383,14 @@ std::string PackageOfOneSource(const TempDir& dir, const std::string& name,
 }
 
 // A WiX source of one data source whose Property Value is `value` as written in XML.
-std::string WixOfOneSource(const TempDir& dir, const std::string& name, const std::string& value) {
+std::string WixOfOneSource(const TempDir& dir, const std::string& name, const std::string& value,
+                           const std::string& registration = "user") {
   dir.Write(name,
             "<?xml version=\"1.0\"?>\n<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">"
             "<Fragment><Component Id=\"C\">\n<ODBCDataSource Id=\"S\" Name=\"S\" "
-            "Registration=\"user\"><Property Id=\"Server\" Value=\"" +
-                value + "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
+            "Registration=\"" +
+                registration + "\"><Property Id=\"Server\" Value=\"" + value +
+                "\"/></ODBCDataSource></Component></Fragment></Wix>\n");
   return name;
 }
 
@@ -543,6 +545,11 @@ TEST(Import, RefusesWhatTheStoredListsCannotTake) {
        "seven/odbc.msi: table ODBCDataSource, row S: Registration 7 is neither 0 (machine) nor "
        "1 (user)"},
       {PackageOfOneSource(dir, "minus", "Sales", "-1"), "", "row S: Registration -1 is neither"},
+      {WixOfOneSource(dir, "system.wxs", "a", "system"), "",
+       "system.wxs:3: ODBCDataSource: Registration=\"system\" is neither machine nor user"},
+      // What a connection string would leave out is not stored either.
+      {PackageOfOneSource(dir, "manager", "Sales", "0", "DMConnAttr"), "",
+       "row S: \"Sales\": the attribute \"DMConnAttr\" names a key the driver manager acts on"},
   };
   for (const auto& c : cases) {
     dir.Write("o.json", object);
@@ -569,8 +576,17 @@ TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
                         {"Another", "Driver=<WINSYSDIR>\\other.dll"}},
                        {{"Kept", "DriverName=Other", true, false}}));
   dir.Write("text.msi", "not a package");
-  testing::Shell("cp '" + BuildPackage(dir, {object}) + "' '" + dir.File("ro.msi") +
-                 "' && chmod 0444 '" + dir.File("ro.msi") + "'");
+  // A package with the driver's component and file, and the same driver with a setup file.
+  dir.Write("driver.json", ObjectText({{"Other", "Driver=<WINSYSDIR>\\other.dll"}}, {}));
+  dir.Write(
+      "setup.json",
+      ObjectText({{"Other", "Driver=<WINSYSDIR>\\other.dll\r\nSetup=<WINDIR>\\set.dll"}}, {}));
+  testing::Shell("cp '" + BuildPackage(dir, {dir.File("driver.json")}) + "' '" +
+                 dir.File("driver.msi") + "'");
+  testing::Shell("cp '" + BuildPackage(dir, {object}) + "' '" + dir.File("ro.msi") + "' && cp '" +
+                 dir.File("ro.msi") + "' '" + dir.File("unsequenced.msi") + "' && chmod 0444 '" +
+                 dir.File("ro.msi") + "' && msibuild '" + dir.File("unsequenced.msi") +
+                 "' -q 'DROP TABLE `InstallExecuteSequence`'");
   const std::string package = BuildPackage(dir, {object});
   Lum({"export", object, "--format", "msi", "--into", package});
   const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -580,12 +596,16 @@ TEST(ExportInto, RefusalsLeaveThePackageAsItWas) {
       {{"export", dir.File("other.json"), "--format", "msi", "--into", package},
        "lacks 2 components (Keep.Kept, Other) and 2 files (other.dll, set.dll) that "
        "the tables name; `lumora export OBJECT --format wix --for wixl`"},
+      {{"export", dir.File("setup.json"), "--format", "msi", "--into", dir.File("driver.msi")},
+       "driver.msi lacks 1 file (set.dll) that the tables name"},
       {{"export", object, "--format", "msi", "--arch", "x64", "--into", package},
        "odbc.msi is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"},
       {{"export", object, "--format", "msi", "--into", dir.File("text.msi")},
        "text.msi: not an installer package (it does not start as a compound file"},
       {{"export", object, "--format", "msi", "--into", dir.File("ro.msi")},
        "ro.msi is read-only; the package is left as it was"},
+      {{"export", object, "--format", "msi", "--into", dir.File("unsequenced.msi")},
+       "unsequenced.msi has no InstallExecuteSequence table"},
       {{"export", object, "--format", "msi", "--into", dir.File("none.msi")},
        "none.msi: no installer package"},
       {{"export", object, "--format", "wix", "--into", package}, "goes with --format msi"},
@@ -641,7 +661,11 @@ TEST(ExportInto, AddsTheOdbcActionsAndTheComponentBits) {
             .find(x64 ? "is a 64-bit package (Template \"x64;1033\") and the tables are for x86"
                       : "is a 32-bit package (Template \"Intel;1033\") and the tables are for x64"),
         std::string::npos);
-    if (!x64) {
+    if (x64) {  // a component the package holds as a 32-bit one is made 64-bit
+      testing::Shell(
+          "msibuild '" + package +
+          "' -q \"UPDATE Component SET Attributes = 0 WHERE Component = 'Kept_Driver'\"");
+    } else {
       const std::string wide = dir.File("wide.msi");
       testing::Shell(
           "cp '" + package + "' '" + wide + "' && msibuild '" + wide +

@@ -2,8 +2,10 @@
 // save's own files beside an object, and who holds a lock as /proc/locks says.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
@@ -386,6 +388,9 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
       {"close new", {"Close", kNewText, EIO}, "cannot write it", false},
       {"rename", {"Rename", kNewText, EACCES}, "cannot replace it", false},
       {"sync folder", {"Sync", "", EIO}, "its folder could not be synced", true},
+      // Another writer's: its lock is waited for, its new text's name is not taken.
+      {"lock held a moment", {"TryLock", "", EWOULDBLOCK, false, 1}, "replaced", true},
+      {"new name taken", {"Open", kNewText, EEXIST, false, 1}, "replaced", true},
       {"none", {}, "replaced", true},
   };
   for (const auto& row : rows) {
@@ -411,6 +416,37 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
     EXPECT_EQ(ModeOf(dir.File("o.json")), 0640u);
     EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
   }
+  // The lock is exclusive: a shared one another holds (a reader's) is waited for too.
+  TempDir dir;
+  dir.Write("o.json", "old");
+  const int reader = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(reader, LOCK_SH), 0);
+  PosixFileSystem fs;
+  const std::string error = testing::MessageOf<HostError>(
+      [&] { ReplaceFile(fs, dir.File("o.json"), "new", 0644, std::chrono::milliseconds(100)); },
+      "replaced");
+  ::close(reader);
+  EXPECT_NE(error.find("cannot lock its folder"), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(dir.File("o.json")), "old");
+
+  // A link another user planted at the new text's name is never written through: the name is
+  // taken only when it is free, and another one is drawn.
+  struct Planting : PosixFileSystem {
+    std::string victim;
+    int Open(const std::string& path, int flags, mode_t mode) override {
+      if (!victim.empty() && path.find(".lumora-new-") != std::string::npos) {
+        EXPECT_EQ(::symlink(victim.c_str(), path.c_str()), 0) << path;
+        victim.clear();
+      }
+      return PosixFileSystem::Open(path, flags, mode);
+    }
+  } planting;
+  dir.Write("victim", "theirs");
+  planting.victim = dir.File("victim");
+  ReplaceFile(planting, dir.File("o.json"), "new");
+  EXPECT_EQ(ReadFile(dir.File("victim")), "theirs");
+  EXPECT_EQ(ReadFile(dir.File("o.json")), "new");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.File("o.json")));
 }
 
 // A signal that arrives while a save writes stops it at its next safe point: before the new

@@ -132,6 +132,7 @@ TEST(SecretMasking, HidesEveryEchoOfASecretValueAndEverySecretLine) {
        "PWD=*;PW=**;Token=*",
        {{"PWD", "*"}, {"PW", "**"}, {"Token", "*"}, {"Pass", "*"}, {"Secret", "*"}},
        "PWD=***;PW=***;Token=***"},
+      {"an empty secret masks nothing", "DRIVER={};", {{"PWD", ""}}, "DRIVER={};"},
       {"overlapping secrets are one mask",
        "x abcd y",
        {{"PWD", "abc"}, {"PASS", "bcd"}},
@@ -145,6 +146,7 @@ TEST(SecretMasking, HidesEveryEchoOfASecretValueAndEverySecretLine) {
       {"  Token=t\nDescription=pw", "  Token=***\nDescription=pw"},
       {"Password=a=b\r", "Password=***\r"},
       {"=x\nPASS=", "=x\nPASS=***"},
+      {"PW =x\n", "PW =***\n"},
   };
   for (const auto& [text, masked] : lines) EXPECT_EQ(MaskSecretLines(text), masked) << text;
 }

@@ -6,10 +6,13 @@
  * Built with DETACH_AND_HANG, SQLDriverConnect instead floods standard error with text and
  * control characters, starts a grandchild that leaves the session with setsid and writes its
  * process id to the file $LUMORA_TEST_MARKER names, and hangs: a try must cut the text and end
- * the grandchild with the try. */
+ * the grandchild with the try.
+ * A connection string holding "Echo=1" is echoed instead, on standard error and in a diagnostic
+ * record, and the connection fails: what a try shows of it must have its secrets masked. */
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #ifdef CRASH_WHEN_LOADED
@@ -37,7 +40,43 @@ short SQLSetConnectAttr(void) {
 short SQLDisconnect(void) {
   return 0;
 }
-short SQLDriverConnect(void) {
+static char echoed[1024];
+
+/* The echo as a diagnostic record, for SQLGetDiagRec and SQLError alike. */
+static short Echo(char* state, int* native, char* message, short size, short* length) {
+  if (echoed[0] == '\0') return 100; /* SQL_NO_DATA */
+  strcpy(state, "28000");
+  *native = 7;
+  snprintf(message, (size_t)size, "refused %s", echoed);
+  *length = (short)strlen(message);
+  echoed[0] = '\0';
+  return 0;
+}
+short SQLGetDiagRec(short type, void* handle, short record, char* state, int* native,
+                    char* message, short size, short* length) {
+  (void)type;
+  (void)handle;
+  return record == 1 ? Echo(state, native, message, size, length) : 100;
+}
+short SQLError(void* env, void* dbc, void* stmt, char* state, int* native, char* message,
+               short size, short* length) {
+  (void)env;
+  (void)dbc;
+  (void)stmt;
+  return Echo(state, native, message, size, length);
+}
+
+short SQLDriverConnect(void* dbc, void* window, const char* in, short length) {
+  (void)dbc;
+  (void)window;
+  if (in != NULL) {
+    snprintf(echoed, sizeof echoed, "%.*s", length < 0 ? (int)strlen(in) : length, in);
+    if (strstr(echoed, "Echo=1") != NULL) {
+      fprintf(stderr, "connecting with %s\n", echoed);
+      return -1; /* SQL_ERROR */
+    }
+    echoed[0] = '\0';
+  }
 #ifdef DETACH_AND_HANG
   for (int i = 0; i < 20000; ++i) fputs("noise\x1b[2J\x07\n", stderr);
   fflush(stderr);
