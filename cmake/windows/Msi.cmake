@@ -26,12 +26,13 @@ add_custom_command(
   COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:lumora> -o ${LUMORA_MSI_STAGE}/lumora.exe
   COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumora> -o ${LUMORA_MSI_STAGE}/BVLumora.dll
   COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumoraWin> -o ${LUMORA_MSI_STAGE}/BVLumoraWin.dll
+  COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:BVLumoraHost> -o ${LUMORA_MSI_STAGE}/BVLumoraHost.dll
   COMMAND ${CMAKE_STRIP} --strip-debug $<TARGET_FILE:lumora-odbc-try>
           -o ${LUMORA_MSI_STAGE}/lumora-odbc-try.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${msi_data} ${LUMORA_MSI_STAGE}
   COMMAND ${WIXL} -o ${LUMORA_MSI} lumora.wxs
   WORKING_DIRECTORY ${LUMORA_MSI_STAGE}
-  DEPENDS lumora BVLumora BVLumoraWin lumora-odbc-try lumora_help ${msi_data} ${LUMORA_MSI_STAGE}/lumora.wxs
+  DEPENDS lumora BVLumora BVLumoraHost BVLumoraWin lumora-odbc-try lumora_help ${msi_data} ${LUMORA_MSI_STAGE}/lumora.wxs
           ${CMAKE_CURRENT_LIST_DIR}/lumora.wxs.in
   COMMENT "Building lumora.msi with wixl")
 add_custom_target(lumora-msi ALL DEPENDS ${LUMORA_MSI})

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # lumora.msi installed by Wine's msiexec into a fresh prefix: its files in Program Files, the
 # component's class, ProgID and type library as registry rows, the Start-menu entries; the
-# installed lumora.exe runs and answers `build` on the example object as the build tree's does.
+# installed lumora.exe runs and answers `build` on the example object as the build tree's does,
+# and so does a script that makes the classes by their ProgIDs.
 # msiexec /x then removes the files, the entries and every key.
 # A package of a later version, made by wixl from the same staged files, replaces it; the
 # earlier package then refuses to install over that.
@@ -41,11 +42,13 @@ folder="$WINEPREFIX/drive_c/Program Files (x86)/Lumora"
 programs='Microsoft/Windows/Start Menu/Programs'
 menus=("$WINEPREFIX/drive_c/ProgramData/$programs/Lumora"
   "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$programs/Lumora")
-files=(lumora.exe BVLumora.dll BVLumoraWin.dll lumora-odbc-try.exe lumora.ini lumora.chm
+files=(lumora.exe BVLumora.dll BVLumoraHost.dll BVLumoraWin.dll lumora-odbc-try.exe lumora.ini lumora.chm
   sidepanel.png lumora.png)
 shortcuts=(Lumora.lnk "Lumora Help.lnk")
 clsid='HKCR\CLSID\{AFB22445-A174-40F6-8071-E46B5B17970C}'
 typelib='HKCR\TypeLib\{2B0DA707-39B8-43CF-8EE5-6F740FF91419}\1.0'
+helper='HKCR\CLSID\{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
+helperlib='HKCR\TypeLib\{11302A6D-7684-491D-95BA-1A38429FA22D}\1.0'
 # KEY|VALUE NAME (empty: the default value)|DATA, as `reg query` reads them in the 32-bit view
 rows=(
   "$clsid||LumoraCtl"
@@ -61,6 +64,11 @@ rows=(
   "$typelib\\0\\win32||${installdir}BVLumora.dll"
   "$typelib\\FLAGS||0"
   "$typelib\\HELPDIR||$installdir"
+  "$helper\\InprocServer32||${installdir}BVLumoraHost.dll"
+  "$helper\\InprocServer32|ThreadingModel|Apartment"
+  "$helper\\TypeLib||{11302A6D-7684-491D-95BA-1A38429FA22D}"
+  'HKCR\BVLumora.DesignObjectFile\CLSID||{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
+  "$helperlib\\0\\win32||${installdir}BVLumoraHost.dll"
 )
 # `reg query` of one value: the key and its line "NAME  REG_SZ  DATA", or its failure.
 query() {  # KEY NAME
@@ -104,6 +112,16 @@ run "$built" build "$object" >"$dir/built.out" || true
 [[ -s "$dir/installed.out" ]] && cmp -s "$dir/installed.out" "$dir/built.out" ||
   fail "installed lumora.exe build answers otherwise than the build's:
 $(diff "$dir/built.out" "$dir/installed.out")"
+
+# A script host makes both classes through the rows the package wrote (nothing else registered
+# them) and answers every feature path as the installed program does.
+cut -f2 "$dir/built.out" >"$dir/features.txt"
+client='Z:'$(realpath tests/windows/ScriptClient.js | tr / '\\')
+run cscript //nologo "$client" "$object" "Z:$(tr / '\\' <<<"$dir/features.txt")" >"$dir/script.out" ||
+  fail "the script client on the installed classes: $(cat "$dir/script.out")"
+cmp -s "$dir/script.out" "$dir/built.out" ||
+  fail "the script client answers otherwise than lumora.exe build:
+$(diff "$dir/built.out" "$dir/script.out")"
 
 # The installed lumora.exe check runs its try program, beside it, on the data sources of an
 # object: one of a driver the prefix does not have, one of a driver registered in ODBCINST.INI
@@ -166,7 +184,8 @@ run msiexec /x "$msi" /qn >"$dir/remove.log" || fail "msiexec /x: $(cat "$dir/re
 for menu in "${menus[@]}"; do
   [[ -e $menu ]] && fail "Start-menu folder left after /x: $(ls -A "$menu")"
 done
-for key in "$clsid" 'HKCR\BVLumora.LumoraCtl' "${typelib%\\1.0}"; do
+for key in "$clsid" 'HKCR\BVLumora.LumoraCtl' "${typelib%\\1.0}" "$helper" \
+  'HKCR\BVLumora.DesignObjectFile' "${helperlib%\\1.0}"; do
   run reg query "$key" /reg:32 >/dev/null && fail "key left after /x: $key"
 done
 
