@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/Failure.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
@@ -18,7 +19,6 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/UserInput.h"
-#include "support/Outcome.h"
 #include "support/TestHost.h"
 
 namespace lumora::forms {
@@ -211,28 +211,6 @@ TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {
   EXPECT_EQ(log, (std::vector<std::string>{"QueryUnload 0", "QueryUnload 0", "Unload",
                                            "QueryUnload 1", "Unload"}));
   EXPECT_FALSE(UserInput::CloseBox(form));
-}
-
-TEST_F(FormEvents, LoadedFormsCollectionFollowsLoadAndUnload) {
-  const int16_t before = App().FormCount();
-  Form other("frmOther");
-  form.Load();
-  other.Load();
-  ASSERT_EQ(App().FormCount(), before + 2);
-  EXPECT_EQ(App().FormAt(before).Name(), "frmTest");
-  EXPECT_EQ(App().FormAt(before + 1).Name(), "frmOther");
-  form.Unload();
-  EXPECT_EQ(App().FormCount(), before + 1);
-  EXPECT_EQ(App().FormAt(before).Name(), "frmOther");
-  EXPECT_THROW(App().FormAt(before + 1), Failure);
-}
-
-TEST_F(FormEvents, MissingPropertiesFailWith438) {
-  auto& box = Place<TextBox>(form, "txtName");
-  auto& label = Place<Label>(form, "lblName");
-  EXPECT_EQ(testing::FailureNumberOf([&] { box.Caption(); }), 438);
-  EXPECT_EQ(testing::FailureNumberOf([&] { box.SetCaption("x"); }), 438);
-  EXPECT_EQ(testing::FailureNumberOf([&] { label.Text(); }), 438);
 }
 
 TEST_F(FormEvents, ModalShowActivatesOnceAndReturnsWhenUnloaded) {

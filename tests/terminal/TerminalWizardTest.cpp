@@ -327,28 +327,5 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
 INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(LoadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// The terminal library is loaded only to show the wizard in a terminal: a broken one stops such
-// a run with its reason, and `lumora build` never notices it.
-TEST(TerminalLibrary, shouldBeLoadedOnlyWhenTheWizardIsShownInATerminal) {
-  TempDir temp;
-  for (const char* file : {"lumora", "libBVLumora.so", "lumora.ini"}) {
-    Shell("cp " + BinDir() + "/" + file + " " + temp.File(file));
-  }
-  temp.Write("libBVLumoraTerm.so", "not a library");
-  temp.Write("o.json", "{\"properties\": {}}\n");
-  const ProcessResult build =
-      RunProcess(temp.File("lumora"), {"build", temp.File("o.json"), "ODBC"});
-  EXPECT_EQ(build.exitStatus, 0) << build.err;
-  const ProcessResult shown =
-      RunProcess(temp.File("lumora"), {"wizard", temp.File("o.json"), "--ui", "terminal",
-                                       "--registry", "none", "--component-dir", temp.path()});
-  EXPECT_EQ(shown.exitStatus, 2) << shown.err;
-  EXPECT_NE(shown.err.find("cannot load the wizard's terminal library: " +
-                           temp.File("libBVLumoraTerm.so")),
-            std::string::npos)
-      << shown.err;
-  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
-}
-
 }  // namespace
 }  // namespace lumora::testing
