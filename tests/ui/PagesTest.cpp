@@ -88,19 +88,6 @@ TEST_F(Pages, UnchosenVersionIsDetectedFromTheInstalledDriverLibrary) {
   }
 }
 
-TEST_F(Pages, TheFirstVersionChoiceDoesNotRefreshAttributesLaterOnesDo) {
-  Wizard wizard;
-  std::vector<bool> changing;
-  Run(wizard, [&](frmWizard& f) {
-    EXPECT_EQ(f.Left(), 1800) << "the first showing moves the form back";
-    changing.push_back(f.ChangingDTDBVer);
-    UserInput::Choose(f.cboProvidedDrivers, 1);
-    changing.push_back(f.ChangingDTDBVer);
-  });
-  EXPECT_EQ(changing, (std::vector<bool>{true, true})) << "true from the first handled choice";
-  EXPECT_EQ(wizard.DTDBVerNo, 1);
-}
-
 // A session loads its form off the screen and unshown; each session loads a fresh form, and the
 // form of a session gone forgets it.
 TEST_F(Pages, EachSessionLoadsAFreshFormOffScreenAndTheOldOneForgetsItsOwner) {
