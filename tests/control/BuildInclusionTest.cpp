@@ -72,8 +72,6 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
       {{"SQL Server"}, {true}, -1, "DTDB 4.0", false},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0\\ACCESS DRIVER\\GERMAN", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0", true},
-      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5\\ACCESS DRIVER", false},
-      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5", false},
       {{"", "SQL Server", kAccess}, {true, false, true}, -1, "SQL SERVER DRIVER", false},
       {{"", "SQL Server", kAccess}, {true, false, true}, -1, "DTDB 3.5\\ACCESS DRIVER", true},
       {{""}, {true}, -1, "DTDB 3.5", false},  // the placeholder names no driver

@@ -1,7 +1,6 @@
 // The classic event semantics the wizard's pages stand on.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,16 +31,6 @@ T& Place(Form& form, const std::string& name, Control* container = nullptr,
   control.SetHeight(300);
   return control;
 }
-
-// A modal driver that runs a callback and then closes the window, like a person would.
-class CallbackDriver : public ModalDriver {
- public:
-  std::function<void(Form&)> play;
-  void RunModal(Form& form) override {
-    if (play) play(form);
-    if (form.IsLoaded()) UserInput::CloseBox(form);
-  }
-};
 
 class FormEvents : public ::testing::Test {
  protected:
@@ -211,19 +200,6 @@ TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {
   EXPECT_EQ(log, (std::vector<std::string>{"QueryUnload 0", "QueryUnload 0", "Unload",
                                            "QueryUnload 1", "Unload"}));
   EXPECT_FALSE(UserInput::CloseBox(form));
-}
-
-TEST_F(FormEvents, ModalShowActivatesOnceAndReturnsWhenUnloaded) {
-  auto driver = std::make_shared<CallbackDriver>();
-  driver->play = [&](Form& f) { log.push_back(f.IsShown() ? "shown" : "hidden"); };
-  App().SetModalDriver(driver);
-  form.OnLoad = [&] { log.push_back("Load"); };
-  form.OnActivate = [&] { log.push_back("Activate"); };
-  form.Show(ShowMode::Modal);
-  App().SetModalDriver(nullptr);
-  EXPECT_EQ(log, (std::vector<std::string>{"Load", "Activate", "shown"}));
-  EXPECT_FALSE(form.IsLoaded());
-  EXPECT_THROW(form.Show(ShowMode::Modal), Failure);  // no driver
 }
 
 // (Inside a disabled page: the script case hidden-page-type.)
