@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -127,11 +126,10 @@ int CellsOf(const std::string& line) {
 
 // The cases of tests/data/terminal/cases.txt; a run without them stops, lest no case run.
 std::vector<Case> LoadCases() {
-  std::ifstream in("tests/data/terminal/cases.txt");
   std::map<std::string, std::vector<Step>> lists;
   std::vector<Case> cases;
   std::vector<Step>* steps = nullptr;
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : Lines(ReadFile("tests/data/terminal/cases.txt"))) {
     std::istringstream words(line);
     std::string first;
     words >> first;
