@@ -72,8 +72,6 @@ TEST_F(BuildInclusion, AnswersFollowTheSelectedDriversAndTheVersion) {
       {{"SQL Server"}, {true}, -1, "DTDB 4.0", false},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0\\ACCESS DRIVER\\GERMAN", true},
       {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 4.0", true},
-      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5\\ACCESS DRIVER", false},
-      {{"microsoft access driver (*.MDB)"}, {true}, 1, "DTDB 3.5", false},
       {{"", "SQL Server", kAccess}, {true, false, true}, -1, "SQL SERVER DRIVER", false},
       {{"", "SQL Server", kAccess}, {true, false, true}, -1, "DTDB 3.5\\ACCESS DRIVER", true},
       {{""}, {true}, -1, "DTDB 3.5", false},  // the placeholder names no driver
@@ -184,7 +182,8 @@ TEST_F(BuildInclusion, ReadsDriversThenSelectionsThenVersionAndWritesNothing) {
 // makes anew, however alike, are asked again, and a failure is never kept as an answer.
 TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
   const Value sql = Value::Strings({"SQL Server"}),
-              oracle = Value::Strings({"Microsoft ODBC for Oracle"});
+              oracle = Value::Strings({"Microsoft ODBC for Oracle"}),
+              ticked = Value::Booleans({true});
   const struct {
     Value drivers, selections;
     const char* sqlServer;
@@ -193,6 +192,8 @@ TEST_F(BuildInclusion, FollowsTheListsTheHostHandsOutNow) {
       {sql, Value::Booleans({true}), "true", "false"},
       {sql, Value::Booleans({false}), "false", "false"},  // the same names, new selections
       {oracle, Value::Booleans({true}), "false", "true"},
+      {sql, ticked, "true", "false"},
+      {oracle, ticked, "false", "true"},                  // new names, the very same selections
       {sql, Value::Strings({"x"}), "error 13", "false"},  // a selection that is no boolean
       {sql, Value::Booleans({true}), "true", "false"},
       {sql, Value::MakeList({Value::Integer(-1)}), "true", "false"},  // a classic True

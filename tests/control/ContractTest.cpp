@@ -63,19 +63,6 @@ TEST(Value, ConvertsAsTheClassicRulesSay) {
   }
 }
 
-TEST(Value, ArrayAccessFailsOutOfRangeAndOnNonArrays) {
-  Value names = Value::Strings({"a", "b"});
-  EXPECT_EQ(names.UpperBound(), 1);
-  EXPECT_EQ(names.At(1).ToString(), "b");
-  EXPECT_EQ(Value::Strings({}).UpperBound(), -1);
-  EXPECT_EQ(Value::MakeList({Value::Integer(1), Value::String("x")}).At(1).ToString(), "x");
-  EXPECT_EQ(TextOrFailure([&] { return names.At(2).ToString(); }), "error 9");
-  EXPECT_EQ(TextOrFailure([&] { return names.At(-1).ToString(); }), "error 9");
-  EXPECT_EQ(TextOrFailure([] { return std::to_string(Value::Integer(3).UpperBound()); }),
-            "error 13");
-  EXPECT_EQ(TextOrFailure([] { return Value().At(0).ToString(); }), "error 13");
-}
-
 TEST(Text, UpperCasesPerCodePointLikeThePlatform) {
   // ß has no single-code-point upper case; bytes that are not UTF-8 pass.
   EXPECT_EQ(UCase("sql server café straße a\xff"

@@ -6,7 +6,6 @@
 
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "support/RunProcess.h"
 
@@ -20,11 +19,10 @@ using testing::RunProcess;
 // options it offers (every -x and --word of a line that opens with one).
 std::set<std::string> CommandsOffered(const std::string& help) {
   std::set<std::string> commands;
-  std::istringstream lines(help.substr(help.find("\nSubcommands:\n") + 1));
-  std::string line;
-  std::getline(lines, line);
+  const auto lines = testing::Lines(help.substr(help.find("\nSubcommands:\n") + 1));
   std::smatch m;
-  while (std::getline(lines, line) && std::regex_search(line, m, std::regex("^  ([a-z]+) "))) {
+  for (size_t i = 1; i < lines.size() && std::regex_search(lines[i], m, std::regex("^  ([a-z]+) "));
+       ++i) {
     commands.insert(m[1]);
   }
   return commands;
@@ -32,8 +30,7 @@ std::set<std::string> CommandsOffered(const std::string& help) {
 std::set<std::string> OptionsOffered(const std::string& help) {
   std::set<std::string> options;
   const std::regex option("(^|[ ,])(--?[A-Za-z][A-Za-z0-9-]*)");
-  std::istringstream lines(help);
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string& line : testing::Lines(help)) {
     if (line.rfind("  -", 0) != 0) continue;
     const std::string names = line.substr(0, line.find("  ", 2));
     for (std::sregex_iterator it(names.begin(), names.end(), option), end; it != end; ++it) {

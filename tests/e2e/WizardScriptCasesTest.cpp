@@ -200,23 +200,35 @@ TEST(WizardCommand, PlaysAScriptFromAPipeAndRefusesAFolderOnStandardInput) {
   }
 }
 
-// The window library loads while the wizard starts: one that cannot be loaded still stops the
-// run with its reason, and the object is left as it was.
-TEST(WindowLibrary, OneThatCannotBeLoadedStopsTheRunWithItsReasonAndWritesNothing) {
-  TempDir temp;
-  for (const char* file : {"lumora", "libBVLumora.so", "lumora.ini"}) {
-    std::filesystem::copy(testing::BinDir() + "/" + file, temp.File(file));
-  }
-  temp.Write("libBVLumoraQt.so", "not a library");
-  temp.Write("o.json", "{\"properties\": {}}\n");
+// The window's and the terminal's libraries are loaded only to show the wizard: a broken one
+// stops such a run with its reason and leaves the object as it was, and `lumora build` never
+// notices it.
+TEST(FrontEndLibrary, OneThatCannotBeLoadedStopsOnlyTheRunThatShowsTheWizard) {
+  const struct {
+    const char* file;
+    std::vector<std::string> ui;
+    std::string says;
+  } cases[] = {
+      {"libBVLumoraQt.so", {}, "cannot load the wizard window's library: "},
+      {"libBVLumoraTerm.so", {"--ui", "terminal"}, "cannot load the wizard's terminal library: "}};
   const testing::ScopedEnv platform("QT_QPA_PLATFORM", "xcb");  // a display is taken as there
-  const auto r = RunProcess(temp.File("lumora"), {"wizard", temp.File("o.json"), "--registry",
-                                                  "none", "--component-dir", temp.path()});
-  EXPECT_EQ(r.exitStatus, 2) << r.err;
-  EXPECT_NE(r.err.find("cannot load the wizard window's library: " + temp.File("libBVLumoraQt.so")),
-            std::string::npos)
-      << r.err;
-  EXPECT_EQ(testing::ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
+  for (const auto& c : cases) {
+    TempDir temp;
+    for (const char* file : {"lumora", "libBVLumora.so", "lumora.ini"}) {
+      std::filesystem::copy(testing::BinDir() + "/" + file, temp.File(file));
+    }
+    temp.Write(c.file, "not a library");
+    temp.Write("o.json", "{\"properties\": {}}\n");
+    EXPECT_EQ(RunProcess(temp.File("lumora"), {"build", temp.File("o.json"), "ODBC"}).exitStatus,
+              0);
+    std::vector<std::string> args = {"wizard", temp.File("o.json"), "--registry",
+                                     "none",   "--component-dir",   temp.path()};
+    args.insert(args.end(), c.ui.begin(), c.ui.end());
+    const auto r = RunProcess(temp.File("lumora"), args);
+    EXPECT_EQ(r.exitStatus, 2) << r.err;
+    EXPECT_NE(r.err.find(c.says + temp.File(c.file)), std::string::npos) << r.err;
+    EXPECT_EQ(testing::ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
+  }
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The classic event semantics the wizard's pages stand on.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "contract/Failure.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
@@ -18,7 +18,6 @@
 #include "platform/forms/OptionButton.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/UserInput.h"
-#include "support/Outcome.h"
 #include "support/TestHost.h"
 
 namespace lumora::forms {
@@ -32,16 +31,6 @@ T& Place(Form& form, const std::string& name, Control* container = nullptr,
   control.SetHeight(300);
   return control;
 }
-
-// A modal driver that runs a callback and then closes the window, like a person would.
-class CallbackDriver : public ModalDriver {
- public:
-  std::function<void(Form&)> play;
-  void RunModal(Form& form) override {
-    if (play) play(form);
-    if (form.IsLoaded()) UserInput::CloseBox(form);
-  }
-};
 
 class FormEvents : public ::testing::Test {
  protected:
@@ -211,41 +200,6 @@ TEST_F(FormEvents, QueryUnloadSeesTheModeAndMayCancel) {
   EXPECT_EQ(log, (std::vector<std::string>{"QueryUnload 0", "QueryUnload 0", "Unload",
                                            "QueryUnload 1", "Unload"}));
   EXPECT_FALSE(UserInput::CloseBox(form));
-}
-
-TEST_F(FormEvents, LoadedFormsCollectionFollowsLoadAndUnload) {
-  const int16_t before = App().FormCount();
-  Form other("frmOther");
-  form.Load();
-  other.Load();
-  ASSERT_EQ(App().FormCount(), before + 2);
-  EXPECT_EQ(App().FormAt(before).Name(), "frmTest");
-  EXPECT_EQ(App().FormAt(before + 1).Name(), "frmOther");
-  form.Unload();
-  EXPECT_EQ(App().FormCount(), before + 1);
-  EXPECT_EQ(App().FormAt(before).Name(), "frmOther");
-  EXPECT_THROW(App().FormAt(before + 1), Failure);
-}
-
-TEST_F(FormEvents, MissingPropertiesFailWith438) {
-  auto& box = Place<TextBox>(form, "txtName");
-  auto& label = Place<Label>(form, "lblName");
-  EXPECT_EQ(testing::FailureNumberOf([&] { box.Caption(); }), 438);
-  EXPECT_EQ(testing::FailureNumberOf([&] { box.SetCaption("x"); }), 438);
-  EXPECT_EQ(testing::FailureNumberOf([&] { label.Text(); }), 438);
-}
-
-TEST_F(FormEvents, ModalShowActivatesOnceAndReturnsWhenUnloaded) {
-  auto driver = std::make_shared<CallbackDriver>();
-  driver->play = [&](Form& f) { log.push_back(f.IsShown() ? "shown" : "hidden"); };
-  App().SetModalDriver(driver);
-  form.OnLoad = [&] { log.push_back("Load"); };
-  form.OnActivate = [&] { log.push_back("Activate"); };
-  form.Show(ShowMode::Modal);
-  App().SetModalDriver(nullptr);
-  EXPECT_EQ(log, (std::vector<std::string>{"Load", "Activate", "shown"}));
-  EXPECT_FALSE(form.IsLoaded());
-  EXPECT_THROW(form.Show(ShowMode::Modal), Failure);  // no driver
 }
 
 // (Inside a disabled page: the script case hidden-page-type.)

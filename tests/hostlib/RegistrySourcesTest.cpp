@@ -12,8 +12,8 @@
 #include "hostlib/RegFile.h"
 #include "hostlib/UnixOdbcRegistry.h"
 #include "hostlib/WineRegistry.h"
-#include "support/Platform.h"
 #include "support/Outcome.h"
+#include "support/Platform.h"
 #include "support/RunProcess.h"
 #include "support/ScopedEnv.h"
 
@@ -144,13 +144,23 @@ TEST(RegFile, DeletionsRemoveKeysWithSubtreesAndSingleValues) {
   EXPECT_EQ(ValuesOf(tree, kCurrentUserRoot, "A\\D"), (Lines{"keep=1", "last=3"}));
 }
 
-// Unknown value data and a Wine registry file given as an export are refused end to end
-// (HostSettingsCommandTest).
-TEST(RegFile, MalformedFilesNameTheFileAndLine) {
+// A key path of `levels` keys as Wine writes it (each separator an escaped backslash).
+std::string DeepPath(size_t levels) {
+  std::string path = "k";
+  for (size_t i = 1; i < levels; ++i) path += "\\\\k";
+  return path;
+}
+
+// The exports, and a Wine prefix's own registry files (rows marked wine). Unknown value data, a
+// Wine registry file given as an export, and a prefix without registry files are refused end to
+// end (HostSettingsCommandTest).
+TEST(RegFile, MalformedExportsAndWineFilesNameTheFileAndLine) {
+  const std::string prefix = "WINE REGISTRY Version 2\n";
   struct Case {
     std::string text;
     int line;
     std::string says;
+    bool wine = false;
   };
   const std::vector<Case> cases = {
       {"", 1, "empty"},
@@ -173,10 +183,25 @@ TEST(RegFile, MalformedFilesNameTheFileAndLine) {
       // Deeper trees would be torn down one stack frame per level; the platform stops at 512.
       {"REGEDIT4\n\n[" + KeyPath(513) + "]\n", 3, "key path deeper than 512 levels"},
       {"REGEDIT4\n\n[-" + KeyPath(100000) + "]\n", 3, "key path deeper than 512 levels"},
+      {"REGEDIT4\n", 1, "not a Wine registry file", true},
+      {prefix + "\"v\"=\"1\"\n", 2, "before the first [key]", true},
+      {prefix + "[K\n", 2, "a ] is missing", true},
+      {prefix + "[K] 1\n\"v\"=\"open\n", 3, "closing \" is missing", true},
+      {prefix + "[K] 1\n\"v\"=dword:\n", 3, "without hex digits", true},
+      {prefix + "[K] 1\n\"v\"=hex:0z\n", 3, "malformed hex byte list", true},
+      {prefix + "[K] 1\n\"v\"=hex:01,\\\n", 3, "ends inside", true},
+      {prefix + "[K] 1\n\"v\"=str(x):\"a\"\n", 3, "malformed (N) type", true},
+      {prefix + "[K] 1\n\"v\"=qword:1\n", 3, "unknown value data", true},
+      {prefix + "[K] 1\nv=1\n", 3, "unexpected line", true},
+      {prefix + "\n[" + DeepPath(513) + "]\n", 3, "deeper than 512", true},
   };
   for (const Case& c : cases) {
-    const std::string what = RefusalOf(c.text);
-    EXPECT_EQ(what.rfind("dir/bad.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
+    RegistryTreeKey root("");
+    const std::string what =
+        c.wine
+            ? testing::MessageOf<HostError>([&] { AddWineRegistryFile(c.text, "p/bad.reg", root); })
+            : RefusalOf(c.text, "p/bad.reg");
+    EXPECT_EQ(what.rfind("p/bad.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
     EXPECT_NE(what.find(c.says), std::string::npos) << what;
   }
   // 511 levels are read; empty components do not count ("\\\\" is one separator).
@@ -221,41 +246,6 @@ TEST(WineRegistry, ThePrefixAndItsExportsGiveTheSameKeysInBothViews) {
       }
     }
     EXPECT_FALSE(OdbcKeys(*direct, kLocalMachineRoot).empty());
-  }
-}
-
-// A key path of `levels` keys as Wine writes it (each separator an escaped backslash).
-std::string DeepPath(size_t levels) {
-  std::string path = "k";
-  for (size_t i = 1; i < levels; ++i) path += "\\\\k";
-  return path;
-}
-
-// A folder without registry files is refused end to end (HostSettingsCommandTest).
-TEST(WineRegistry, MalformedFilesNameTheFileAndLine) {
-  const struct {
-    std::string text;
-    int line;
-    std::string says;
-  } cases[] = {
-      {"REGEDIT4\n", 1, "not a Wine registry file"},
-      {"WINE REGISTRY Version 2\n\"v\"=\"1\"\n", 2, "before the first [key]"},
-      {"WINE REGISTRY Version 2\n[K\n", 2, "a ] is missing"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=\"open\n", 3, "closing \" is missing"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=dword:\n", 3, "without hex digits"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=hex:0z\n", 3, "malformed hex byte list"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=hex:01,\\\n", 3, "ends inside"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=str(x):\"a\"\n", 3, "malformed (N) type"},
-      {"WINE REGISTRY Version 2\n[K] 1\n\"v\"=qword:1\n", 3, "unknown value data"},
-      {"WINE REGISTRY Version 2\n[K] 1\nv=1\n", 3, "unexpected line"},
-      {"WINE REGISTRY Version 2\n\n[" + DeepPath(513) + "]\n", 3, "deeper than 512"},
-  };
-  for (const auto& c : cases) {
-    RegistryTreeKey root("");
-    const std::string what =
-        testing::MessageOf<HostError>([&] { AddWineRegistryFile(c.text, "p/system.reg", root); });
-    EXPECT_EQ(what.rfind("p/system.reg:" + std::to_string(c.line) + ": ", 0), 0u) << what;
-    EXPECT_NE(what.find(c.says), std::string::npos) << what;
   }
 }
 

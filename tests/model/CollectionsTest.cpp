@@ -1,4 +1,5 @@
-// The ordered, name-identified collections, and the user/system rule of a data source.
+// The ordered, name-identified collections. (The user/system rule of a data source: the scripted
+// case data-source-system-to-user, and the loads and copies of CatalogueTest.)
 #include <gtest/gtest.h>
 
 #include "model/Collections.h"
@@ -78,25 +79,6 @@ TEST_F(Collections, ItemsAreSharedAndOutOfRangeIsNoRecord) {
   sources.Remove(nullptr);
   EXPECT_EQ(testing::Reported(host_),
             (std::vector<std::string>{"DataSources:Add 91", "DataSources:Remove 91"}));
-}
-
-// Setting one of the user/system flags clears the other; clearing one leaves the other as it is.
-TEST(Records, UserAndSystemAreNeverBothTrue) {
-  DataSource s;
-  EXPECT_TRUE(s.UserDSN() && !s.SystemDSN());
-  const struct {
-    bool system;
-    bool value;
-    bool user, systemAfter;
-  } steps[] = {{true, true, false, true},
-               {true, false, false, false},
-               {false, true, true, false},
-               {false, false, false, false}};
-  for (const auto& step : steps) {
-    step.system ? s.SetSystemDSN(step.value) : s.SetUserDSN(step.value);
-    EXPECT_EQ(s.UserDSN(), step.user);
-    EXPECT_EQ(s.SystemDSN(), step.systemAfter);
-  }
 }
 
 TEST_F(Collections, SixteenBitLimit) {

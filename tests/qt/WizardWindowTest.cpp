@@ -5,11 +5,9 @@
 
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QTreeView>
 #include <QWindow>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "ModalRun.h"
@@ -132,39 +130,6 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
     QTRY_VERIFY_WITH_TIMEOUT(back->hasFocus(), 2000);
     QTest::keyClick(back, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{0}, 2000);
-  });
-}
-
-// F1 pressed where the keyboard focus is, on every page: the page shown answers with its own
-// topic, the advanced pages included (the focus moves into each page shown).
-TEST_F(WizardWindow, shouldOpenThePageTopicWithF1OnEveryPage) {
-  AddDataSource(true);
-  // The button clicked first (or null), the page shown then, and the help window's title after
-  // F1 there (null for no F1).
-  const std::tuple<const char*, int16_t, const char*> moves[] = {
-      {nullptr, 0, "Help - Step 1: ODBC drivers"},
-      {"cmdDrvAdv", 1, "Help - Advanced driver attributes"},
-      {"cmdNav(3)", 0, nullptr},
-      {"cmdNav(3)", 3, "Help - Step 2: ODBC data sources"},
-      {"cmdDSNAdv", 4, "Help - Advanced data source attributes"},
-      {"cmdNav(3)", 3, nullptr},
-      {"cmdNav(3)", 6, "Help - Step 3: Summary"},
-  };
-  Display([&](QDialog& dialog) {
-    auto* drivers = Widget<QTreeView>(dialog, "lvwDrivers");
-    ClickCheckBox(drivers, Row(drivers, "SQL Server"));
-    for (const auto& [click, step, topic] : moves) {
-      if (click != nullptr) QTest::mouseClick(Widget<QPushButton>(dialog, click), Qt::LeftButton);
-      ASSERT_EQ(Form().CurrentStep, step) << (click ? click : "start");
-      if (topic == nullptr) continue;
-      QWidget* focused = QApplication::focusWidget();
-      QTest::keyClick(focused != nullptr ? focused : &dialog, Qt::Key_F1);
-      auto* browser = dialog.findChild<QTextBrowser*>("helpBrowser");
-      ASSERT_NE(browser, nullptr) << "no help window on page " << step;
-      EXPECT_EQ(browser->window()->windowTitle().toStdString(), topic);
-      browser->window()->close();
-      dialog.activateWindow();
-    }
   });
 }
 

@@ -225,14 +225,6 @@ TEST_F(PersistenceTest, LoadingDataSourcesReadsTypesIgnoringCaseAndSkipsPlacehol
   EXPECT_TRUE(host_.reports().empty());
 }
 
-TEST_F(PersistenceTest, NewObjectLoadsNoDriversAndNotEvenTheCatalogue) {
-  MemoryDesignObject object;
-  WizardData session;
-  api_.GetDriversFromObject(object, session, Value(), Value(), Value());
-  EXPECT_EQ(session.Drivers->Count(), 0);
-  EXPECT_TRUE(object.log().empty());  // not even DTDBVerNo was read
-}
-
 TEST_F(PersistenceTest, StoredDriversComeFirstThenTheCatalogueOfTheStoredVersion) {
   MemoryDesignObject object;
   object.PutProperty("DTDBVerNo", Value::Integer(1));

@@ -199,24 +199,6 @@ void Bounds(forms::Control& c, int32_t left, int32_t top, int32_t width, int32_t
   c.SetHeight(height);
 }
 
-TEST(CellGeometryTest, shouldMeasureThroughContainersAndHideWhatIsMovedAway) {
-  forms::Form form("frmTest");
-  auto& area = form.Add(std::make_unique<forms::Frame>("fraArea", forms::kNoIndex));
-  Bounds(area, 2100, 0, 5280, 4380);
-  auto& page = form.Add(std::make_unique<forms::Frame>("fraPage", forms::kNoIndex), &area);
-  Bounds(page, 0, 0, 5280, 4380);
-  auto& label = form.Add(std::make_unique<forms::Label>("lblText", forms::kNoIndex), &page);
-  Bounds(label, 240, 240, 4800, 240);
-  const CellGeometry grid = CellGeometry::ForForm(form, 78, 22, 0, 0);
-  EXPECT_EQ(grid.Of(label).col, (2100 + 240) * 78 / 7380);
-  EXPECT_TRUE(IsOnScreen(label));
-  page.SetLeft(-10000);
-  EXPECT_FALSE(IsOnScreen(label));
-  page.SetLeft(0);
-  area.SetVisible(false);
-  EXPECT_FALSE(IsOnScreen(label));
-}
-
 // A page with a label and its box, two buttons (one disabled), a page moved away, and a button
 // on the form itself after the pages.
 class TabOrderTest : public ::testing::Test {

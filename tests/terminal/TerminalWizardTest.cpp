@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -127,11 +126,10 @@ int CellsOf(const std::string& line) {
 
 // The cases of tests/data/terminal/cases.txt; a run without them stops, lest no case run.
 std::vector<Case> LoadCases() {
-  std::ifstream in("tests/data/terminal/cases.txt");
   std::map<std::string, std::vector<Step>> lists;
   std::vector<Case> cases;
   std::vector<Step>* steps = nullptr;
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : Lines(ReadFile("tests/data/terminal/cases.txt"))) {
     std::istringstream words(line);
     std::string first;
     words >> first;
@@ -326,29 +324,6 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
 
 INSTANTIATE_TEST_SUITE_P(Cases, TerminalWizard, ::testing::ValuesIn(LoadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// The terminal library is loaded only to show the wizard in a terminal: a broken one stops such
-// a run with its reason, and `lumora build` never notices it.
-TEST(TerminalLibrary, shouldBeLoadedOnlyWhenTheWizardIsShownInATerminal) {
-  TempDir temp;
-  for (const char* file : {"lumora", "libBVLumora.so", "lumora.ini"}) {
-    Shell("cp " + BinDir() + "/" + file + " " + temp.File(file));
-  }
-  temp.Write("libBVLumoraTerm.so", "not a library");
-  temp.Write("o.json", "{\"properties\": {}}\n");
-  const ProcessResult build =
-      RunProcess(temp.File("lumora"), {"build", temp.File("o.json"), "ODBC"});
-  EXPECT_EQ(build.exitStatus, 0) << build.err;
-  const ProcessResult shown =
-      RunProcess(temp.File("lumora"), {"wizard", temp.File("o.json"), "--ui", "terminal",
-                                       "--registry", "none", "--component-dir", temp.path()});
-  EXPECT_EQ(shown.exitStatus, 2) << shown.err;
-  EXPECT_NE(shown.err.find("cannot load the wizard's terminal library: " +
-                           temp.File("libBVLumoraTerm.so")),
-            std::string::npos)
-      << shown.err;
-  EXPECT_EQ(ReadFile(temp.File("o.json")), "{\"properties\": {}}\n");
-}
 
 }  // namespace
 }  // namespace lumora::testing

@@ -88,19 +88,6 @@ TEST_F(Pages, UnchosenVersionIsDetectedFromTheInstalledDriverLibrary) {
   }
 }
 
-TEST_F(Pages, TheFirstVersionChoiceDoesNotRefreshAttributesLaterOnesDo) {
-  Wizard wizard;
-  std::vector<bool> changing;
-  Run(wizard, [&](frmWizard& f) {
-    EXPECT_EQ(f.Left(), 1800) << "the first showing moves the form back";
-    changing.push_back(f.ChangingDTDBVer);
-    UserInput::Choose(f.cboProvidedDrivers, 1);
-    changing.push_back(f.ChangingDTDBVer);
-  });
-  EXPECT_EQ(changing, (std::vector<bool>{true, true})) << "true from the first handled choice";
-  EXPECT_EQ(wizard.DTDBVerNo, 1);
-}
-
 // A session loads its form off the screen and unshown; each session loads a fresh form, and the
 // form of a session gone forgets it.
 TEST_F(Pages, EachSessionLoadsAFreshFormOffScreenAndTheOldOneForgetsItsOwner) {
@@ -125,41 +112,6 @@ TEST_F(Pages, EachSessionLoadsAFreshFormOffScreenAndTheOldOneForgetsItsOwner) {
   EXPECT_EQ(secondForm->OwnerWizard, &second);
   first.reset();
   EXPECT_EQ(secondForm->OwnerWizard, &second);
-  EXPECT_TRUE(host.reports().empty());
-}
-
-// Each way out of the wizard ends it at once: Finish keeps the return code true, Cancel on a step
-// page, Escape on any page and the close box clear it, so that nothing is stored.
-TEST_F(Pages, EveryWayOutButFinishClearsTheReturnCode) {
-  const auto next = [](frmWizard& f, int times) {
-    for (int i = 0; i < times; ++i) UserInput::Click(f.cmdNav(3));
-  };
-  const struct {
-    const char* what;
-    std::function<void(frmWizard&)> play;
-    bool returnCode;
-  } cases[] = {
-      {"Finish on the summary", [&](frmWizard& f) { next(f, 3); }, true},
-      {"Cancel on step 1", [](frmWizard& f) { UserInput::Click(f.cmdNav(1)); }, false},
-      {"Cancel on step 2", [&](frmWizard& f) { next(f, 1), UserInput::Click(f.cmdNav(1)); }, false},
-      {"Escape on step 1", [](frmWizard& f) { UserInput::Key(f, forms::kKeyEscape); }, false},
-      {"Escape on step 2", [&](frmWizard& f) { next(f, 1), UserInput::Key(f, forms::kKeyEscape); },
-       false},
-      {"Escape on the summary",
-       [&](frmWizard& f) { next(f, 2), UserInput::Key(f, forms::kKeyEscape); }, false},
-      {"the close box on the summary", [&](frmWizard& f) { next(f, 2), UserInput::CloseBox(f); },
-       false},
-  };
-  for (const auto& c : cases) {
-    Wizard wizard;
-    bool ended = false;
-    Run(wizard, [&](frmWizard& f) {
-      c.play(f);
-      ended = !f.IsLoaded();
-    });
-    EXPECT_TRUE(ended) << c.what;
-    EXPECT_EQ(wizard.ReturnCode, c.returnCode) << c.what;
-  }
   EXPECT_TRUE(host.reports().empty());
 }
 
