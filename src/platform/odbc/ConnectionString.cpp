@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "contract/Text.h"
+
 namespace lumora::odbc {
 namespace {
 
@@ -13,12 +15,6 @@ bool IsBlank(char c) {
 
 char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return AsciiUpper(c); });
-  return upper;
 }
 
 bool IsKeyCharacter(char c) {
@@ -96,13 +92,13 @@ std::string KeyRefusal(std::string_view key) {
     }
   }
   if (IsDriverManagerKey(key) && !SameKey(key, "Driver")) {
-    return "names a key the driver manager acts on itself (" + AsciiUpper(key) + ")";
+    return "names a key the driver manager acts on itself (" + AsciiUpperCase(key) + ")";
   }
   return {};
 }
 
 bool IsSecretKey(std::string_view key) {
-  const std::string upper = AsciiUpper(TrimmedKey(key));
+  const std::string upper = AsciiUpperCase(TrimmedKey(key));
   if (upper == "PWD" || upper == "PASS" || upper == "PW") return true;
   static constexpr std::array<std::string_view, 6> kWords = {"PASSWORD", "PASSWD", "PASSPHRASE",
                                                              "SECRET",   "TOKEN",  "PWD"};
