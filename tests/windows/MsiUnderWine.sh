@@ -11,15 +11,11 @@
 set -euo pipefail
 msi=$(realpath "$1") stage=$(realpath "$2") built=$(realpath "$3") version=$4
 
-missing=()
 for tool in wine wineserver wineboot wixl; do
-  command -v "$tool" >/dev/null || missing+=("$tool")
+  command -v "$tool" >/dev/null && continue
+  echo "msi-under-wine: missing $tool (./setup installs it)" >&2
+  [[ ${CI:-} == true ]] && exit 1 || exit 77
 done
-if ((${#missing[@]})); then
-  echo "msi-under-wine: missing ${missing[*]} (./setup installs them)" >&2
-  [[ ${CI:-} == true ]] && exit 1
-  exit 77
-fi
 
 dir=$(mktemp -d)
 export WINEPREFIX=$dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -44,7 +40,6 @@ menus=("$WINEPREFIX/drive_c/ProgramData/$programs/Lumora"
   "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$programs/Lumora")
 files=(lumora.exe BVLumora.dll BVLumoraHost.dll BVLumoraWin.dll lumora-odbc-try.exe lumora.ini lumora.chm
   sidepanel.png lumora.png)
-shortcuts=(Lumora.lnk "Lumora Help.lnk")
 clsid='HKCR\CLSID\{AFB22445-A174-40F6-8071-E46B5B17970C}'
 typelib='HKCR\TypeLib\{2B0DA707-39B8-43CF-8EE5-6F740FF91419}\1.0'
 helper='HKCR\CLSID\{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
@@ -70,29 +65,23 @@ rows=(
   'HKCR\BVLumora.DesignObjectFile\CLSID||{D72BF160-C592-46DA-B4FD-F2FAB9529D68}'
   "$helperlib\\0\\win32||${installdir}BVLumoraHost.dll"
 )
-# `reg query` of one value: the key and its line "NAME  REG_SZ  DATA", or its failure.
-query() {  # KEY NAME
-  if [[ -z $2 ]]; then run reg query "$1" /ve /reg:32; else run reg query "$1" /v "$2" /reg:32; fi
-}
 
 start=$SECONDS
 run msiexec /i "$msi" /qn >"$dir/install.log" || fail "msiexec /i: $(cat "$dir/install.log")"
-for file in "${files[@]}"; do
-  [[ -s "$folder/$file" ]] || fail "not installed: $folder/$file"
-done
 menu=${menus[0]}
 [[ -d $menu ]] || menu=${menus[1]}
-for link in "${shortcuts[@]}"; do
-  [[ -s "$menu/$link" ]] || fail "no Start-menu entry: $link in ${menus[*]}"
+for file in "${files[@]/#/$folder/}" "$menu/Lumora.lnk" "$menu/Lumora Help.lnk"; do
+  [[ -s $file ]] || fail "not installed: $file"
 done
 # The entry starts a command prompt that runs the installed program (its arguments are UTF-16).
-tr -d '\0' <"$menu/Lumora.lnk" 2>/dev/null | grep -qaF "cmd.exe" ||
-  fail "Lumora.lnk does not start cmd.exe"
-tr -d '\0' <"$menu/Lumora.lnk" 2>/dev/null | grep -qaF "\"${installdir}lumora.exe\" --help" ||
-  fail "Lumora.lnk does not run ${installdir}lumora.exe"
+for part in cmd.exe "\"${installdir}lumora.exe\" --help"; do
+  tr -d '\0' <"$menu/Lumora.lnk" 2>/dev/null | grep -qaF "$part" || fail "Lumora.lnk lacks $part"
+done
 for row in "${rows[@]}"; do
   IFS='|' read -r key name data <<<"$row"
-  answer=$(query "$key" "$name") || { fail "$key is not there: $answer" && continue; }
+  # `reg query` of one value: the key and its line "NAME  REG_SZ  DATA", or its failure.
+  answer=$(run reg query "$key" ${name:+/v} "${name:-/ve}" /reg:32) ||
+    { fail "$key is not there: $answer" && continue; }
   # Exactly the data: the line ends after it. A key without values only has to be there.
   [[ -z $data ]] || grep -qxF "    ${name:-(Default)}    REG_SZ    $data" <<<"$answer" ||
     fail "$key ${name:-(default)} is not \"$data\": $answer"
@@ -180,9 +169,8 @@ msi=$dir/later.msi
 
 run msiexec /x "$msi" /qn >"$dir/remove.log" || fail "msiexec /x: $(cat "$dir/remove.log")"
 [[ -z $(products) ]] || fail "products left after /x: $(products)"
-[[ -e $folder ]] && fail "left after /x: $(ls -A "$folder")"
-for menu in "${menus[@]}"; do
-  [[ -e $menu ]] && fail "Start-menu folder left after /x: $(ls -A "$menu")"
+for gone in "$folder" "${menus[@]}"; do
+  [[ -e $gone ]] && fail "left after /x: $gone: $(ls -A "$gone")"
 done
 for key in "$clsid" 'HKCR\BVLumora.LumoraCtl' "${typelib%\\1.0}" "$helper" \
   'HKCR\BVLumora.DesignObjectFile' "${helperlib%\\1.0}"; do

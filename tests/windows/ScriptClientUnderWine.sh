@@ -1,11 +1,12 @@
 #!/bin/sh
 # The COM servers with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
 # BVLumora.dll (LumoraCtl) and BVLumoraHost.dll (the host's DesignObjectFile), Wine's cscript runs
-# ScriptClient.js, which makes LumoraCtl and a design object by their ProgIDs, asks every feature path of the build-time table (and an unknown one) on several
-# objects (on one the question fails) and plays the wizard headless to Finish; the answers, the
-# error, the pages and the saved object must equal the Linux build's on the same objects. Then
-# regsvr32 /u of each, and the classes, the ProgIDs and the type libraries are gone from the
-# registry; the same for a per-user registration (/n /i:user).
+# ScriptClient.js, which makes LumoraCtl and a design object by their ProgIDs, asks every feature
+# path of the build-time table (and an unknown one) on several objects (on one the question fails)
+# and plays the wizard headless to Finish; the answers, the error, the pages and the saved object
+# must equal the Linux build's on the same objects. Then regsvr32 /u of each, and the classes, the
+# ProgIDs and the type libraries are gone from the registry; the same for a per-user registration
+# (/n /i:user).
 #   ScriptClientUnderWine.sh EMULATOR BIN_DIR LINUX_LUMORA SOURCE_DIR WORK_DIR
 set -eu
 emulator=$1 bin=$2 linux=$3 source=$4 work=$5
@@ -26,31 +27,31 @@ export LUMORA_WINEPREFIX="$work/prefix"
 trap 'WINEPREFIX="$LUMORA_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true' EXIT
 win() { printf 'Z:%s' "$1" | tr / '\\'; }
 wine_() { "$emulator" "$@" </dev/null; }
+client() { wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$@"; }
 fail=0
-check() {  # check WHAT COMMAND...: the command must succeed
-  what=$1
-  shift
-  "$@" >"$work/check.out" 2>&1 || { echo "FAIL: $what"; cat "$work/check.out"; fail=1; }
-}
-refuse() {  # refuse WHAT COMMAND...: the command must fail
-  what=$1
-  shift
-  if "$@" >"$work/check.out" 2>&1; then echo "FAIL: $what"; cat "$work/check.out"; fail=1; fi
+# expect 0|1 WHAT COMMAND...: the command must succeed (0) or fail (1).
+expect() {
+  want=$1 what=$2
+  shift 2
+  if "$@" >"$work/check.out" 2>&1; then got=0; else got=1; fi
+  [ "$got" = "$want" ] || { echo "FAIL: $what"; cat "$work/check.out"; fail=1; }
 }
 dll=$(win "$bin/BVLumora.dll")
 hostdll=$(win "$bin/BVLumoraHost.dll")
 
-check "regsvr32 registers BVLumora.dll" wine_ regsvr32 /s "$dll"
-check "regsvr32 registers BVLumoraHost.dll" wine_ regsvr32 /s "$hostdll"
-check "the class's server is registered" wine_ reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel
-grep -q Apartment "$work/check.out" || { echo "FAIL: ThreadingModel is not Apartment"; fail=1; }
-check "the ProgID names the class" wine_ reg query 'HKCR\BVLumora.LumoraCtl\CLSID'
-grep -q "$clsid" "$work/check.out" || { echo "FAIL: the ProgID's CLSID"; cat "$work/check.out"; fail=1; }
-check "the type library is registered" wine_ reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win32"
-grep -qi 'BVLumora.dll' "$work/check.out" || { echo "FAIL: the type library's file"; fail=1; }
-check "the helper's server is registered" wine_ reg query "HKCR\\CLSID\\$helper\\InprocServer32" /ve
-grep -qi 'BVLumoraHost.dll' "$work/check.out" || { echo "FAIL: the helper's library"; cat "$work/check.out"; fail=1; }
-check "the helper's type library is registered" wine_ reg query "HKCR\\TypeLib\\$hostlib\\1.0\\0\\win32"
+expect 0 "regsvr32 registers BVLumora.dll" wine_ regsvr32 /s "$dll"
+expect 0 "regsvr32 registers BVLumoraHost.dll" wine_ regsvr32 /s "$hostdll"
+# Each key regsvr32 wrote, and what its values hold.
+while IFS='|' read -r key holds; do
+  expect 0 "$key is registered" wine_ reg query "$key"
+  grep -qi "$holds" "$work/check.out" || { echo "FAIL: $key without $holds"; fail=1; }
+done <<ROWS
+HKCR\\CLSID\\$clsid\\InprocServer32|ThreadingModel *REG_SZ *Apartment
+HKCR\\BVLumora.LumoraCtl\\CLSID|$clsid
+HKCR\\TypeLib\\$libid\\1.0\\0\\win32|BVLumora.dll
+HKCR\\CLSID\\$helper\\InprocServer32|BVLumoraHost.dll
+HKCR\\TypeLib\\$hostlib\\1.0\\0\\win32|BVLumoraHost.dll
+ROWS
 
 # The build-time answers on each object, every feature path of the table and an unknown one.
 cd "$source"
@@ -67,8 +68,8 @@ for object in examples/object.json tests/data/export/every-kind.json \
 '; "$linux" build "$object" $(cat "$work/features.txt")) >"$work/$name.linux" 2>"$work/$name.err" || true
   sed -n 's/^lumora: error \([0-9]*\) in [^:]*:[^:]*: \(.*\) (BVLumora)$/error \1: \2/p' \
     "$work/$name.err" >>"$work/$name.linux"
-  wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$(win "$source/$object")" \
-    "$(win "$work/features.txt")" 2>&1 | tr -d '\r' >"$work/$name.windows" || true
+  client "$(win "$source/$object")" "$(win "$work/features.txt")" 2>&1 | tr -d '\r' \
+    >"$work/$name.windows" || true
   if ! cmp -s "$work/$name.linux" "$work/$name.windows"; then
     echo "FAIL: the answers on $object differ (Linux, then cscript):"
     diff "$work/$name.linux" "$work/$name.windows" || true
@@ -83,8 +84,8 @@ cp examples/object.json "$work/windows.json"
 : >"$work/none.txt"
 "$linux" wizard "$work/linux.json" --script "$work/finish.script" >"$work/wizard.linux" 2>&1 ||
   { echo "FAIL: the Linux wizard"; cat "$work/wizard.linux"; fail=1; }
-wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" "$(win "$work/windows.json")" \
-  "$(win "$work/none.txt")" "$(win "$work/finish.script")" 2>&1 | tr -d '\r' >"$work/wizard.windows" || true
+client "$(win "$work/windows.json")" "$(win "$work/none.txt")" "$(win "$work/finish.script")" \
+  2>&1 | tr -d '\r' >"$work/wizard.windows" || true
 # The same pages dumped on both, then Display's answer.
 { cat "$work/wizard.linux"; echo 'Display: true'; } >"$work/wizard.expected"
 cmp -s "$work/wizard.expected" "$work/wizard.windows" ||
@@ -93,31 +94,28 @@ cmp -s "$work/linux.json" "$work/windows.json" ||
   { echo "FAIL: the saved objects differ"; diff "$work/linux.json" "$work/windows.json"; fail=1; }
 cmp -s examples/object.json "$work/windows.json" && { echo "FAIL: Finish wrote nothing"; fail=1; }
 
-check "regsvr32 /u unregisters BVLumora.dll" wine_ regsvr32 /s /u "$dll"
-check "regsvr32 /u unregisters BVLumoraHost.dll" wine_ regsvr32 /s /u "$hostdll"
-refuse "the class is still registered" wine_ reg query "HKCR\\CLSID\\$clsid"
-refuse "the helper class is still registered" wine_ reg query "HKCR\\CLSID\\$helper"
-refuse "the ProgID is still registered" wine_ reg query 'HKCR\BVLumora.LumoraCtl'
-refuse "the type library is still registered" wine_ reg query "HKCR\\TypeLib\\$libid"
-refuse "the helper's type library is still registered" wine_ reg query "HKCR\\TypeLib\\$hostlib"
-refuse "cscript still makes LumoraCtl" wine_ cscript //nologo "$(win "$source/tests/windows/ScriptClient.js")" \
-  "$(win "$work/windows.json")" "$(win "$work/none.txt")"
+expect 0 "regsvr32 /u unregisters BVLumora.dll" wine_ regsvr32 /s /u "$dll"
+expect 0 "regsvr32 /u unregisters BVLumoraHost.dll" wine_ regsvr32 /s /u "$hostdll"
+for key in "CLSID\\$clsid" "CLSID\\$helper" BVLumora.LumoraCtl "TypeLib\\$libid" "TypeLib\\$hostlib"; do
+  expect 1 "HKCR\\$key is still registered" wine_ reg query "HKCR\\$key"
+done
+expect 1 "cscript still makes LumoraCtl" client "$(win "$work/windows.json")" "$(win "$work/none.txt")"
 
 # For this user only: under HKEY_CURRENT_USER\Software\Classes, and gone again.
 for pair in "$dll $clsid" "$hostdll $helper"; do
   # shellcheck disable=SC2086 # the library, then its class
   set -- $pair
-  check "regsvr32 /n /i:user registers $1 for the user" wine_ regsvr32 /s /n /i:user "$1"
-  check "the user's class $2" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2\\InprocServer32"
-  refuse "a machine class $2 after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$2"
-  check "regsvr32 /u /n /i:user unregisters $1" wine_ regsvr32 /s /u /n /i:user "$1"
-  refuse "the user's class $2 is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2"
+  expect 0 "regsvr32 /n /i:user registers $1 for the user" wine_ regsvr32 /s /n /i:user "$1"
+  expect 0 "the user's class $2" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2\\InprocServer32"
+  expect 1 "a machine class $2 after /i:user" wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$2"
+  expect 0 "regsvr32 /u /n /i:user unregisters $1" wine_ regsvr32 /s /u /n /i:user "$1"
+  expect 1 "the user's class $2 is still registered" wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$2"
 done
 # Windows registers the type library for the user too; Wine's RegisterTypeLibForUser does it for
 # the machine. Either way it goes with /u.
-refuse "the user's type library is still registered" wine_ reg query "HKCU\\Software\\Classes\\TypeLib\\$libid"
-refuse "the type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$libid"
-refuse "the helper's type library is still registered after /i:user" wine_ reg query "HKCR\\TypeLib\\$hostlib"
+for key in "HKCU\\Software\\Classes\\TypeLib\\$libid" "HKCR\\TypeLib\\$libid" "HKCR\\TypeLib\\$hostlib"; do
+  expect 1 "$key is still registered after /i:user" wine_ reg query "$key"
+done
 
 [ "$fail" = 0 ] && echo "the script client's answers equal the Linux build's"
 exit "$fail"

@@ -1,10 +1,11 @@
-/* BVLumora.h and <windows.h> in one translation unit, ours first. */
+/* BVLumora.h and <windows.h> in one translation unit, ours first (as C++: HeaderFirst.cpp). */
+#include "lumora/BVLumora.h"
+
 #include <string.h>
 #include <windows.h>
-#include "lumora/BVLumora.h"
 
 #include "HeaderUse.h"
 
-int LumoraHeaderFirstC(void) {
+int LumoraHeaderFirst(void) {
   return UseHeader();
 }

@@ -1,10 +1,12 @@
-/* BVLumora.h and <windows.h> in one translation unit, the system's first. */
+/* BVLumora.h and <windows.h> in one translation unit, the system's first (as C++:
+ * WindowsFirst.cpp). */
 #include <string.h>
 #include <windows.h>
+
 #include "lumora/BVLumora.h"
 
 #include "HeaderUse.h"
 
-int LumoraWindowsFirstC(void) {
+int LumoraWindowsFirst(void) {
   return UseHeader();
 }
