@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <oleauto.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,34 +22,45 @@ struct Variant {
   ~Variant() { VariantClear(&v); }
 };
 
+// A VARIANT of `type` with its value zero: a null BSTR, object or array.
+VARIANT Kind(VARTYPE type) {
+  VARIANT v{};
+  V_VT(&v) = type;
+  return v;
+}
 VARIANT Str(const wchar_t* text, UINT length) {
-  VARIANT v;
-  V_VT(&v) = VT_BSTR, V_BSTR(&v) = SysAllocStringLen(text, length);
+  VARIANT v = Kind(VT_BSTR);
+  V_BSTR(&v) = SysAllocStringLen(text, length);
   return v;
 }
 VARIANT Str(const wchar_t* text) {
   return Str(text, static_cast<UINT>(wcslen(text)));
 }
-VARIANT Of(VARTYPE type, LONG number) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4, V_I4(&v) = number;
-  if (type != VT_I4) VariantChangeType(&v, &v, 0, type);
+VARIANT Of(VARTYPE type, double number) {
+  VARIANT v = Kind(VT_R8);
+  V_R8(&v) = number;
+  if (type != VT_R8) VariantChangeType(&v, &v, 0, type);
+  return v;
+}
+VARIANT Error(SCODE code) {
+  VARIANT v = Kind(VT_ERROR);
+  V_ERROR(&v) = code;
   return v;
 }
 
-// A one-dimensional SAFEARRAY of `type` from `lower` on, as a script engine makes one; the items
-// are VARIANTs of that type (or of any, for VT_VARIANT), freed here.
-SAFEARRAY* Array(VARTYPE type, std::vector<VARIANT> items, LONG lower = 0) {
+// A one-dimensional SAFEARRAY of `type` from `lower` on, as a script engine makes one, in a
+// VARIANT; the items are VARIANTs of that type (or of any, for VT_VARIANT), freed here.
+VARIANT Array(VARTYPE type, std::vector<VARIANT> items, LONG lower = 0) {
   SAFEARRAYBOUND bound{static_cast<ULONG>(items.size()), lower};
-  SAFEARRAY* array = SafeArrayCreate(type, 1, &bound);
+  VARIANT array = Kind(VT_ARRAY | type);
+  V_ARRAY(&array) = SafeArrayCreate(type, 1, &bound);
   for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
     LONG index = lower + i;
     VARIANT& item = items[i];
     void* element = type == VT_VARIANT ? static_cast<void*>(&item)
                     : type == VT_BSTR  ? static_cast<void*>(V_BSTR(&item))
                                        : static_cast<void*>(&V_BOOL(&item));
-    SafeArrayPutElement(array, &index, element);
+    SafeArrayPutElement(V_ARRAY(&array), &index, element);
     VariantClear(&item);
   }
   return array;
@@ -59,90 +69,64 @@ SAFEARRAY* Array(VARTYPE type, std::vector<VARIANT> items, LONG lower = 0) {
 LONG byReferenceLong = 42;
 
 TEST(AutomationValues, ReadsEachVariantKindOrRefusesIt) {
-  const struct {
+  struct {
     const char* name;
-    std::function<void(VARIANT&)> make;
+    VARIANT given;
     HRESULT result;
     Value value;  // when the result is S_OK
   } rows[] = {
-      {"empty", [](VARIANT&) {}, S_OK, Value()},
-      {"null", [](VARIANT& v) { V_VT(&v) = VT_NULL; }, S_OK, Value::Null()},
-      {"missing optional argument",
-       [](VARIANT& v) { V_VT(&v) = VT_ERROR, V_ERROR(&v) = DISP_E_PARAMNOTFOUND; }, S_OK, Value()},
-      {"other error value", [](VARIANT& v) { V_VT(&v) = VT_ERROR, V_ERROR(&v) = E_FAIL; },
-       DISP_E_TYPEMISMATCH, Value()},
-      {"I2", [](VARIANT& v) { v = Of(VT_I2, -5); }, S_OK, Value::Integer(-5)},
-      {"I4 lowest", [](VARIANT& v) { v = Of(VT_I4, -2147483647 - 1); }, S_OK,
-       Value::Integer(-2147483647 - 1)},
-      {"UI1", [](VARIANT& v) { v = Of(VT_UI1, 200); }, S_OK, Value::Integer(200)},
-      {"UI4 beyond 32 bits", [](VARIANT& v) { V_VT(&v) = VT_UI4, V_UI4(&v) = 2147483648u; },
-       DISP_E_OVERFLOW, Value()},
-      {"R4", [](VARIANT& v) { V_VT(&v) = VT_R4, V_R4(&v) = 1.5f; }, S_OK, Value::Double(1.5)},
-      {"BOOL true", [](VARIANT& v) { v = Of(VT_BOOL, -1); }, S_OK, Value::Boolean(true)},
-      {"BOOL false", [](VARIANT& v) { v = Of(VT_BOOL, 0); }, S_OK, Value::Boolean(false)},
-      {"BSTR with a NUL and accents", [](VARIANT& v) { v = Str(L"Gr\u00fc\u00dfe\0x", 7); }, S_OK,
-       Value::String(std::string("Gr\xc3\xbc\xc3\x9f"
-                                 "e\0x",
-                                 9))},
-      {"null BSTR", [](VARIANT& v) { V_VT(&v) = VT_BSTR, V_BSTR(&v) = nullptr; }, S_OK,
-       Value::String("")},
-      {"array of BSTR from 1",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_BSTR,
-         V_ARRAY(&v) = Array(VT_BSTR, {Str(L"a"), Str(L"\u00e9")}, 1);
-       },
-       S_OK, Value::Strings({"a", "\xc3\xa9"})},
-      {"array of BOOL",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_BOOL,
-         V_ARRAY(&v) = Array(VT_BOOL, {Of(VT_BOOL, -1), Of(VT_BOOL, 0)});
-       },
-       S_OK, Value::Booleans({true, false})},
-      {"array of VARIANT holding strings",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Array(VT_VARIANT, {Str(L"a"), Str(L"b")});
-       },
-       S_OK, Value::Strings({"a", "b"})},
-      {"array of VARIANT holding booleans",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_VARIANT,
-         V_ARRAY(&v) = Array(VT_VARIANT, {Of(VT_BOOL, 0), Of(VT_BOOL, -1)});
-       },
+      {"empty", Kind(VT_EMPTY), S_OK, Value()},
+      {"null", Kind(VT_NULL), S_OK, Value::Null()},
+      {"missing optional argument", Error(DISP_E_PARAMNOTFOUND), S_OK, Value()},
+      {"other error value", Error(E_FAIL), DISP_E_TYPEMISMATCH, Value()},
+      {"I2", Of(VT_I2, -5), S_OK, Value::Integer(-5)},
+      {"I4 lowest", Of(VT_I4, -2147483648.0), S_OK, Value::Integer(-2147483647 - 1)},
+      {"UI1", Of(VT_UI1, 200), S_OK, Value::Integer(200)},
+      {"UI4 beyond 32 bits", Of(VT_UI4, 2147483648.0), DISP_E_OVERFLOW, Value()},
+      {"R4", Of(VT_R4, 1.5), S_OK, Value::Double(1.5)},
+      {"BOOL true", Of(VT_BOOL, -1), S_OK, Value::Boolean(true)},
+      {"BOOL false", Of(VT_BOOL, 0), S_OK, Value::Boolean(false)},
+      {"BSTR with a NUL and accents", Str(L"Gr\u00fc\u00dfe\0x", 7), S_OK,
+       Value::String(std::string("Gr\xc3\xbc\xc3\x9f\x65\0x", 9))},
+      {"null BSTR", Kind(VT_BSTR), S_OK, Value::String("")},
+      {"array of BSTR from 1", Array(VT_BSTR, {Str(L"a"), Str(L"\u00e9")}, 1), S_OK,
+       Value::Strings({"a", "\xc3\xa9"})},
+      {"array of BOOL", Array(VT_BOOL, {Of(VT_BOOL, -1), Of(VT_BOOL, 0)}), S_OK,
+       Value::Booleans({true, false})},
+      {"array of VARIANT holding strings", Array(VT_VARIANT, {Str(L"a"), Str(L"b")}), S_OK,
+       Value::Strings({"a", "b"})},
+      {"array of VARIANT holding booleans", Array(VT_VARIANT, {Of(VT_BOOL, 0), Of(VT_BOOL, -1)}),
        S_OK, Value::Booleans({false, true})},
       {"array of VARIANT holding a number and a string",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_VARIANT,
-         V_ARRAY(&v) = Array(VT_VARIANT, {Of(VT_I4, 7), Str(L"x")});
-       },
-       S_OK, Value::MakeList({Value::Integer(7), Value::String("x")})},
-      {"empty array of VARIANT",
-       [](VARIANT& v) { V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Array(VT_VARIANT, {}); },
-       S_OK, Value::Strings({})},
-      {"array of VARIANT holding a date",
-       [](VARIANT& v) {
-         V_VT(&v) = VT_ARRAY | VT_VARIANT, V_ARRAY(&v) = Array(VT_VARIANT, {Of(VT_DATE, 2)});
-       },
-       DISP_E_TYPEMISMATCH, Value()},
+       Array(VT_VARIANT, {Of(VT_I4, 7), Str(L"x")}), S_OK,
+       Value::MakeList({Value::Integer(7), Value::String("x")})},
+      {"empty array of VARIANT", Array(VT_VARIANT, {}), S_OK, Value::Strings({})},
+      {"array of VARIANT holding a date", Array(VT_VARIANT, {Of(VT_DATE, 2)}), DISP_E_TYPEMISMATCH,
+       Value()},
       {"two-dimensional array of BSTR",
-       [](VARIANT& v) {
+       [] {
          SAFEARRAYBOUND bounds[2] = {{1, 0}, {1, 0}};
-         V_VT(&v) = VT_ARRAY | VT_BSTR, V_ARRAY(&v) = SafeArrayCreate(VT_BSTR, 2, bounds);
-       },
+         VARIANT v = Kind(VT_ARRAY | VT_BSTR);
+         V_ARRAY(&v) = SafeArrayCreate(VT_BSTR, 2, bounds);
+         return v;
+       }(),
        DISP_E_TYPEMISMATCH, Value()},
-      {"date", [](VARIANT& v) { v = Of(VT_DATE, 1); }, DISP_E_TYPEMISMATCH, Value()},
-      {"object", [](VARIANT& v) { V_VT(&v) = VT_DISPATCH, V_DISPATCH(&v) = nullptr; },
-       DISP_E_TYPEMISMATCH, Value()},
+      {"date", Of(VT_DATE, 1), DISP_E_TYPEMISMATCH, Value()},
+      {"object", Kind(VT_DISPATCH), DISP_E_TYPEMISMATCH, Value()},
       {"I4 by reference",
-       [](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_I4, V_I4REF(&v) = &byReferenceLong; }, S_OK,
-       Value::Integer(42)},
+       [] {
+         VARIANT v = Kind(VT_BYREF | VT_I4);
+         V_I4REF(&v) = &byReferenceLong;
+         return v;
+       }(),
+       S_OK, Value::Integer(42)},
   };
-  for (const auto& row : rows) {
-    Variant given;
-    row.make(given.v);
+  for (auto& row : rows) {
     Value value = Value::String("untouched");
-    EXPECT_EQ(FromVariant(given.v, value), row.result) << row.name;
+    EXPECT_EQ(FromVariant(row.given, value), row.result) << row.name;
     // A refused VARIANT leaves the value as it was.
     EXPECT_EQ(value, row.result == S_OK ? row.value : Value::String("untouched")) << row.name;
+    VariantClear(&row.given);
   }
 }
 
@@ -186,14 +170,8 @@ TEST(AutomationValues, TakesTheObjectAVariantHoldsOrNothing) {
     VARIANT given;
     HRESULT result;
   } rows[] = {
-      {"empty", Variant().v, S_OK},
-      {"Nothing",
-       [] {
-         VARIANT v;
-         V_VT(&v) = VT_DISPATCH, V_DISPATCH(&v) = nullptr;
-         return v;
-       }(),
-       S_OK},
+      {"empty", Kind(VT_EMPTY), S_OK},
+      {"Nothing", Kind(VT_DISPATCH), S_OK},
       {"a number", Of(VT_I4, 1), DISP_E_TYPEMISMATCH},
   };
   for (const auto& row : rows) {

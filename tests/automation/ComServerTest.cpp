@@ -44,6 +44,12 @@ const Library& Host() {
   return library;
 }
 
+// Its arguments in a vector, for a table's row.
+template <class Item, class... Items>
+std::vector<Item> List(Items... items) {
+  return {items...};
+}
+
 // A new object of `clsid` for `iid` through the class factory of `dll`.
 template <class Interface>
 Interface* Create(const Library& dll, const GUID& clsid, const IID& iid) {
@@ -63,17 +69,13 @@ TEST(ComServer, EachLibraryEmbedsItsTypeLibrary) {
     const wchar_t* dll;
     const GUID* libid;  // null: BVLumora.h names none
     const char* name;
-    std::vector<std::pair<const GUID*, const char*>> types;
+    const GUID *classId, *interfaceId;
+    const char *className, *interfaceName;
   } rows[] = {
-      {L"BVLumora.dll",
-       &LIBID_BVLumora,
-       "BVLumora",
-       {{&CLSID_LumoraCtl, "LumoraCtl"}, {&IID_ILumoraCtl, "ILumoraCtl"}}},
-      {L"BVLumoraHost.dll",
-       nullptr,
-       "BVLumoraHost",
-       {{&CLSID_DesignObjectFile, "DesignObjectFile"},
-        {&IID_IDesignObjectFile, "IDesignObjectFile"}}},
+      {L"BVLumora.dll", &LIBID_BVLumora, "BVLumora", &CLSID_LumoraCtl, &IID_ILumoraCtl, "LumoraCtl",
+       "ILumoraCtl"},
+      {L"BVLumoraHost.dll", nullptr, "BVLumoraHost", &CLSID_DesignObjectFile,
+       &IID_IDesignObjectFile, "DesignObjectFile", "IDesignObjectFile"},
   };
   for (const auto& row : rows) {
     ITypeLib* library = nullptr;
@@ -87,7 +89,8 @@ TEST(ComServer, EachLibraryEmbedsItsTypeLibrary) {
     library->GetDocumentation(-1, &libraryName, nullptr, nullptr, nullptr);
     EXPECT_EQ(FromBstr(libraryName), row.name);
     SysFreeString(libraryName);
-    for (const auto& [guid, name] : row.types) {
+    for (const auto& [guid, name] :
+         {std::pair{row.classId, row.className}, std::pair{row.interfaceId, row.interfaceName}}) {
       ITypeInfo* info = nullptr;
       ASSERT_EQ(library->GetTypeInfoOfGuid(*guid, &info), S_OK) << name;
       BSTR typeName = nullptr;
@@ -117,17 +120,15 @@ TEST(ComServer, EachClassAnswersItsInterfacesWithOneIdentity) {
   const struct {
     const Library* dll;
     const GUID* clsid;
-    const GUID* other;  // a class the library does not make
-    std::vector<const IID*> interfaces;
+    const GUID* other;                   // a class the library does not make
+    std::vector<const IID*> interfaces;  // each answered with the object's identity
   } rows[] = {
-      {&Component(),
-       &CLSID_LumoraCtl,
-       &CLSID_DesignObjectFile,
-       {&IID_IDispatch, &IID_ILumoraCtl, &IID_IDevWizard, &IID_ISetupDesignObjectBuild}},
-      {&Host(),
-       &CLSID_DesignObjectFile,
-       &CLSID_LumoraCtl,
-       {&IID_IDispatch, &IID_IDesignObjectFile, &IID_IDesignObject, &IID_IHostSite}},
+      {&Component(), &CLSID_LumoraCtl, &CLSID_DesignObjectFile,
+       List<const IID*>(&IID_IDispatch, &IID_ILumoraCtl, &IID_IDevWizard,
+                        &IID_ISetupDesignObjectBuild)},
+      {&Host(), &CLSID_DesignObjectFile, &CLSID_LumoraCtl,
+       List<const IID*>(&IID_IDispatch, &IID_IDesignObjectFile, &IID_IDesignObject,
+                        &IID_IHostSite)},
   };
   for (const auto& row : rows) {
     ASSERT_NE(row.dll->getClassObject, nullptr);
@@ -203,36 +204,17 @@ TEST(ComServer, ScriptsCallThroughIDispatchAndSeeTheComponentsErrors) {
     HRESULT result;  // S_FALSE: the answer false
     const char* described;
   } rows[] = {
-      {"no object: false, not a failure",
-       control,
-       L"IsIncluded",
-       {none, Arg(L"ODBC")},
-       S_FALSE,
-       nullptr},
-      {"an object that is no design object",
-       control,
-       L"IsIncluded",
-       {Arg(control), Arg(L"ODBC")},
-       DISP_E_TYPEMISMATCH,
-       "BVLumora.DesignObjectFile"},
-      {"a design object never opened: the component's failure 91",
-       control,
-       L"IsIncluded",
-       {Arg(object), Arg(L"DTDB 3.5")},
-       MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 91),
-       "call Open"},
-      {"a file that is not there",
-       object,
-       L"Open",
-       {Arg(L"no-such-object.json")},
-       E_FAIL,
-       "no-such-object.json"},
-      {"an object as a property value",
-       object,
-       L"PutProperty",
-       {Arg(L"Drivers"), Arg(control)},
-       DISP_E_TYPEMISMATCH,
-       "Drivers"},
+      {"no object: false, not a failure", control, L"IsIncluded", List<VARIANT>(none, Arg(L"ODBC")),
+       S_FALSE, nullptr},
+      {"an object that is no design object", control, L"IsIncluded",
+       List<VARIANT>(Arg(control), Arg(L"ODBC")), DISP_E_TYPEMISMATCH, "BVLumora.DesignObjectFile"},
+      {"a design object never opened: the component's failure 91", control, L"IsIncluded",
+       List<VARIANT>(Arg(object), Arg(L"DTDB 3.5")),
+       MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 91), "call Open"},
+      {"a file that is not there", object, L"Open", List<VARIANT>(Arg(L"no-such-object.json")),
+       E_FAIL, "no-such-object.json"},
+      {"an object as a property value", object, L"PutProperty",
+       List<VARIANT>(Arg(L"Drivers"), Arg(control)), DISP_E_TYPEMISMATCH, "Drivers"},
   };
   for (const auto& row : rows) {
     std::string description;

@@ -80,12 +80,15 @@ def read_export(path):
 
 
 def read_odbcinst(path):
-    """[(section, [(key, value)])] of an odbcinst.ini, [ODBC] aside."""
+    """[(section, [(key, value)])] of an odbcinst.ini, [ODBC] aside; none when a setting comes
+    before the first section, as unixODBC then ignores the file."""
     sections = []
     for line in map(str.strip, Path(path).read_text().splitlines()):
         if line.startswith("[") and line.endswith("]"):
             sections.append((line[1:-1], []))
-        elif "=" in line and not line.startswith((";", "#")) and sections:
+        elif "=" in line and not line.startswith((";", "#")):
+            if not sections:
+                return []
             sections[-1][1].append(tuple(part.strip() for part in line.split("=", 1)))
     return [(name, entries) for name, entries in sections if name.upper() != "ODBC"]
 
