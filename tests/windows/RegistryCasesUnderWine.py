@@ -35,11 +35,6 @@ HEX_TYPES = {"2": ("REG_EXPAND_SZ", lambda t: t),
              "7": ("REG_MULTI_SZ", lambda t: t.replace("\0", "\\0"))}
 
 
-def skip_or_fail(why):
-    print(f"registry-cases-under-wine: {why}", file=sys.stderr)
-    sys.exit(1 if os.environ.get("CI") == "true" else 77)
-
-
 # ---- the sources: keys with their values' raw text, in file order ---------------------------
 
 def decode(data):
@@ -322,10 +317,11 @@ def main():
         sys.exit(__doc__)
     linux, windows = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
     missing = [t for t in ("wine", "wineserver", "wineboot") if not shutil.which(t)]
-    if missing:
-        skip_or_fail(f"missing {' '.join(missing)} (./setup installs them)")
-    if not linux.exists():
-        skip_or_fail(f"the Linux build's lumora ({linux}) is not built; build the default preset")
+    why = (missing and f"missing {' '.join(missing)} (./setup installs them)") or (
+        not linux.exists() and f"the Linux build's lumora ({linux}) is not built; build it")
+    if why:
+        print(f"registry-cases-under-wine: {why}", file=sys.stderr)
+        sys.exit(1 if os.environ.get("CI") == "true" else 77)
     rows, failures = table(), []
     work = Path(tempfile.mkdtemp(prefix="lumora-registry-cases-"))
     prefix = Prefix(work / "prefix")

@@ -1,12 +1,10 @@
 #!/bin/sh
 # The COM servers with a client no one here wrote: in a fresh Wine prefix, regsvr32 registers
 # BVLumora.dll (LumoraCtl) and BVLumoraHost.dll (the host's DesignObjectFile), Wine's cscript runs
-# ScriptClient.js, which makes LumoraCtl and a design object by their ProgIDs, asks every feature
-# path of the build-time table (and an unknown one) on several objects (on one the question fails)
-# and plays the wizard headless to Finish; the answers, the error, the pages and the saved object
-# must equal the Linux build's on the same objects. Then regsvr32 /u of each, and the classes, the
-# ProgIDs and the type libraries are gone from the registry; the same for a per-user registration
-# (/n /i:user).
+# ScriptClient.js: it makes LumoraCtl and a design object by their ProgIDs, asks every feature path
+# of the build-time table and an unknown one on several objects (one fails) and plays the wizard
+# to Finish; answers, error, pages and saved object equal the Linux build's. regsvr32 /u of each
+# then leaves no class, ProgID or type library; the same for a per-user registration (/n /i:user).
 #   ScriptClientUnderWine.sh EMULATOR BIN_DIR LINUX_LUMORA SOURCE_DIR WORK_DIR
 set -eu
 emulator=$1 bin=$2 linux=$3 source=$4 work=$5

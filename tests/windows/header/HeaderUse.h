@@ -32,13 +32,10 @@ static const LumoraGuid* const kSystemIids[] = {&IID_IUnknown, &IID_IClassFactor
 
 static int UseHeader(void) {
   IDesignObjectVtbl vtbl;
-#ifdef __cplusplus
-  LumoraDllGetClassObjectFn getClassObject = (LumoraDllGetClassObjectFn)(void*)GetProcAddress(
-      LoadLibraryW(L"" LUMORA_LIBRARY_FILE), "DllGetClassObject");
-#else
-  LumoraDllGetClassObjectFn getClassObject = (LumoraDllGetClassObjectFn)GetProcAddress(
-      LoadLibraryW(L"" LUMORA_LIBRARY_FILE), "DllGetClassObject");
-#endif
+  /* Through the one function type that converts to any other in C and C++ alike. */
+  LumoraDllGetClassObjectFn getClassObject =
+      (LumoraDllGetClassObjectFn)(void (*)(void))GetProcAddress(
+          LoadLibraryW(L"" LUMORA_LIBRARY_FILE), "DllGetClassObject");
   memset(&vtbl, 0, sizeof vtbl);
   vtbl.AddRef = NoReference;
   (void)AskBuild;
