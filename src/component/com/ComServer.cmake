@@ -9,3 +9,5 @@ lumora_type_library(BVLumora ${com_dir}/BVLumora.idl BVLumora)
 file(GLOB com_sources CONFIGURE_DEPENDS ${com_dir}/*.cpp)
 target_sources(BVLumora PRIVATE ${com_sources})
 target_link_libraries(BVLumora PRIVATE lumora_automation)
+# Its headers (component/com/...) in the component's layer folder.
+lumora_layer_root(BVLumora ${com_dir} ${PROJECT_SOURCE_DIR}/src PRIVATE)
