@@ -561,6 +561,8 @@ TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
   testing::FaultyFileSystem fs;
   fs.faults = {{"Open", dir.path() + "/", EACCES}};  // what is opened inside it, not itself
   const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
+  EXPECT_EQ(ModeOf(state.File("lumora/recovered")), 0700u);
+  ::chmod(state.File("lumora/recovered").c_str(), 0755);  // made wider since: narrowed again
   ::chmod(dir.path().c_str(), 01777);
   const std::string notShared =
       WriteRecoveryFile(dir.File(longName), "{}", MachineFileSystem(), &object);
