@@ -262,6 +262,20 @@ struct StepFault {
   bool leftover;  // ".o.json.lumora-save" remains
 };
 
+// Puts a row's fault into `fs`: a path "" is the folder itself, and ENOSPC on a Write is a disk
+// that fills after `budget` bytes.
+void Inject(testing::FaultyFileSystem& fs, testing::Fault fault, const TempDir& dir,
+            long long budget) {
+  fault.whole = fault.path.empty();
+  fault.path = fault.whole ? dir.path() : fault.path;
+  if (fault.call == "Write" && fault.error == ENOSPC) {
+    fs.writeBudget = budget;
+    fs.fullFor = fault.path;
+  } else if (!fault.call.empty()) {
+    fs.faults = {fault};
+  }
+}
+
 TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
   const char* kNewText = "/.o.json.lumora-new-";
   const char* kKept = "/.o.json.lumora-save";
@@ -317,15 +331,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     file.PutProperty("Note", Value());
-    testing::Fault fault = row.fault;
-    fault.whole = fault.path.empty();
-    fault.path = fault.whole ? dir.path() : fault.path;
-    if (fault.call == "Write" && fault.error == ENOSPC) {
-      fs.writeBudget = 10;  // a disk that fills part-way
-      fs.fullFor = fault.path;
-    } else {
-      fs.faults = {fault};
-    }
+    Inject(fs, row.fault, dir, 10);
     const std::string error = SaveError(file);
     fs = testing::FaultyFileSystem();
     const std::string now = ReadFile(dir.File("o.json"));
@@ -399,15 +405,7 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
     dir.Write("o.json", "old");
     ::chmod(dir.File("o.json").c_str(), 0640);
     testing::FaultyFileSystem fs;
-    testing::Fault fault = row.fault;
-    fault.whole = fault.path.empty();
-    fault.path = fault.whole ? dir.path() : fault.path;
-    if (fault.call == "Write") {
-      fs.writeBudget = 2;
-      fs.fullFor = fault.path;
-    } else if (!fault.call.empty()) {
-      fs.faults = {fault};
-    }
+    Inject(fs, row.fault, dir, 2);
     const std::string error = testing::MessageOf<HostError>(
         [&] { ReplaceFile(fs, dir.File("o.json"), std::string(1000, 'n')); }, "replaced");
     EXPECT_TRUE(error == "replaced" || error.rfind(dir.File("o.json") + ": ", 0) == 0) << error;
