@@ -204,19 +204,21 @@ std::string SaveError(DesignObjectFile& file) {
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";
 
 // What a file is besides its text: its mode, whether its name is a symbolic link, its link
-// count and its attribute user.kept.
+// count, its owner and group, and its attribute user.kept.
 std::string NatureOf(const std::string& path) {
   struct stat st {};
   ::stat(path.c_str(), &st);
   char kept[4] = {};
   const ssize_t n = ::getxattr(path.c_str(), "user.kept", kept, sizeof kept);
   return std::to_string(st.st_mode & 07777) + (std::filesystem::is_symlink(path) ? " link " : " ") +
-         std::to_string(st.st_nlink) + " " + std::string(kept, n > 0 ? static_cast<size_t>(n) : 0);
+         std::to_string(st.st_nlink) + " " + std::to_string(st.st_uid) + ":" +
+         std::to_string(st.st_gid) + " " + std::string(kept, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 // What a save keeps of the file it replaces: each case prepares the folder and saves DTDBVerNo 1
 // into "o.json"; the file stays what it was, every name of it reads the new text, and no
-// temporary file is left behind. (Without user extended attributes the last case proves nothing.)
+// temporary file is left behind. (Without user extended attributes the fourth case proves
+// nothing, nor the last one where only root may give a file away.)
 TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
   const std::vector<std::function<void(const TempDir&)>> cases = {
       [](const TempDir& d) { ::chmod(d.File("o.json").c_str(), 0640); },
@@ -226,6 +228,7 @@ TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
       },
       [](const TempDir& d) { ::link(d.File("o.json").c_str(), d.File("other").c_str()); },
       [](const TempDir& d) { ::setxattr(d.File("o.json").c_str(), "user.kept", "1", 1, 0); },
+      [](const TempDir& d) { (void)!::chown(d.File("o.json").c_str(), 4321, 4321); },
   };
   for (const auto& prepare : cases) {
     TempDir dir;
