@@ -204,19 +204,21 @@ std::string SaveError(DesignObjectFile& file) {
 const std::string kOld = R"({"properties": {"DTDBVerNo": 0}})";
 
 // What a file is besides its text: its mode, whether its name is a symbolic link, its link
-// count and its attribute user.kept.
+// count, its owner and group, and its attribute user.kept.
 std::string NatureOf(const std::string& path) {
   struct stat st {};
   ::stat(path.c_str(), &st);
   char kept[4] = {};
   const ssize_t n = ::getxattr(path.c_str(), "user.kept", kept, sizeof kept);
   return std::to_string(st.st_mode & 07777) + (std::filesystem::is_symlink(path) ? " link " : " ") +
-         std::to_string(st.st_nlink) + " " + std::string(kept, n > 0 ? static_cast<size_t>(n) : 0);
+         std::to_string(st.st_nlink) + " " + std::to_string(st.st_uid) + ":" +
+         std::to_string(st.st_gid) + " " + std::string(kept, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 // What a save keeps of the file it replaces: each case prepares the folder and saves DTDBVerNo 1
 // into "o.json"; the file stays what it was, every name of it reads the new text, and no
-// temporary file is left behind. (Without user extended attributes the last case proves nothing.)
+// temporary file is left behind. (Without user extended attributes the fourth case proves
+// nothing, nor the last one where only root may give a file away.)
 TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
   const std::vector<std::function<void(const TempDir&)>> cases = {
       [](const TempDir& d) { ::chmod(d.File("o.json").c_str(), 0640); },
@@ -226,6 +228,7 @@ TEST(DesignObjectSave, KeepsTheFileWhatItWas) {
       },
       [](const TempDir& d) { ::link(d.File("o.json").c_str(), d.File("other").c_str()); },
       [](const TempDir& d) { ::setxattr(d.File("o.json").c_str(), "user.kept", "1", 1, 0); },
+      [](const TempDir& d) { (void)!::chown(d.File("o.json").c_str(), 4321, 4321); },
   };
   for (const auto& prepare : cases) {
     TempDir dir;
@@ -261,6 +264,20 @@ struct StepFault {
   After after;
   bool leftover;  // ".o.json.lumora-save" remains
 };
+
+// Puts a row's fault into `fs`: a path "" is the folder itself, and ENOSPC on a Write is a disk
+// that fills after `budget` bytes.
+void Inject(testing::FaultyFileSystem& fs, testing::Fault fault, const TempDir& dir,
+            long long budget) {
+  fault.whole = fault.path.empty();
+  fault.path = fault.whole ? dir.path() : fault.path;
+  if (fault.call == "Write" && fault.error == ENOSPC) {
+    fs.writeBudget = budget;
+    fs.fullFor = fault.path;
+  } else if (!fault.call.empty()) {
+    fs.faults = {fault};
+  }
+}
 
 TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
   const char* kNewText = "/.o.json.lumora-new-";
@@ -317,15 +334,7 @@ TEST(DesignObjectSave, EveryStepThatFailsKeepsTheChoices) {
     DesignObjectFile file = DesignObjectFile::Load(dir.File("o.json"), fs);
     file.PutProperty("DTDBVerNo", Value::Integer(1));
     file.PutProperty("Note", Value());
-    testing::Fault fault = row.fault;
-    fault.whole = fault.path.empty();
-    fault.path = fault.whole ? dir.path() : fault.path;
-    if (fault.call == "Write" && fault.error == ENOSPC) {
-      fs.writeBudget = 10;  // a disk that fills part-way
-      fs.fullFor = fault.path;
-    } else {
-      fs.faults = {fault};
-    }
+    Inject(fs, row.fault, dir, 10);
     const std::string error = SaveError(file);
     fs = testing::FaultyFileSystem();
     const std::string now = ReadFile(dir.File("o.json"));
@@ -399,15 +408,7 @@ TEST(ReplaceFile, EveryStepThatFailsLeavesTheOldFileAndNothingBesideIt) {
     dir.Write("o.json", "old");
     ::chmod(dir.File("o.json").c_str(), 0640);
     testing::FaultyFileSystem fs;
-    testing::Fault fault = row.fault;
-    fault.whole = fault.path.empty();
-    fault.path = fault.whole ? dir.path() : fault.path;
-    if (fault.call == "Write") {
-      fs.writeBudget = 2;
-      fs.fullFor = fault.path;
-    } else if (!fault.call.empty()) {
-      fs.faults = {fault};
-    }
+    Inject(fs, row.fault, dir, 2);
     const std::string error = testing::MessageOf<HostError>(
         [&] { ReplaceFile(fs, dir.File("o.json"), std::string(1000, 'n')); }, "replaced");
     EXPECT_TRUE(error == "replaced" || error.rfind(dir.File("o.json") + ": ", 0) == 0) << error;
@@ -561,6 +562,8 @@ TEST(DesignObjectSave, RecoveryFilesAreNewPrivateAndFit) {
   testing::FaultyFileSystem fs;
   fs.faults = {{"Open", dir.path() + "/", EACCES}};  // what is opened inside it, not itself
   const std::string elsewhere = WriteRecoveryFile(dir.File(longName), "{}", fs, &object);
+  EXPECT_EQ(ModeOf(state.File("lumora/recovered")), 0700u);
+  ::chmod(state.File("lumora/recovered").c_str(), 0755);  // made wider since: narrowed again
   ::chmod(dir.path().c_str(), 01777);
   const std::string notShared =
       WriteRecoveryFile(dir.File(longName), "{}", MachineFileSystem(), &object);

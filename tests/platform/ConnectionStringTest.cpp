@@ -3,59 +3,34 @@
 // the driver manager then does with a string is played end to end in tests/e2e/CheckCommandTest.
 #include <gtest/gtest.h>
 
+#include <span>
+#include <tuple>
+
 #include "platform/odbc/ConnectionString.h"
 
 namespace lumora::odbc {
 namespace {
 
 TEST(ConnectionKeys, PassOnlyAsAnAttributeNameNoneTheDriverManagerActsOnAndSecretsAreKnown) {
-  struct Row {
-    const char* key;
-    bool passes;
-    bool secret;
-  };
-  const Row rows[] = {
-      {"Database", true, false},
-      {"Max Buffer Size", true, false},
-      {"Trusted_Connection", true, false},
-      {"Driver", true, false},
-      {"DRIVER", true, false},
-      {"driver", true, false},
-      {"DriverName", true, false},
-      {" DRIVER", false, false},
-      {"\tdriver", false, false},
-      {"Driver ", false, false},
-      {"DSN", false, false},
-      {"dsn", false, false},
-      {"FileDsn", false, false},
-      {"SAVEFILE", false, false},
-      {"savefile", false, false},
-      {"DMConnAttr", false, false},
-      {"DMEnvAttr", false, false},
-      {"DMStmtAttr", false, false},
-      {"", false, false},
-      {" ", false, false},
-      {"a;b", false, false},
-      {"x{", false, false},
-      {"x}", false, false},
-      {"k\x1b", false, false},
-      {"PWD", true, true},
-      {"pwd", true, true},
-      {"PASS", true, true},
-      {"pw", true, true},
-      {"Password", true, true},
-      {"DB_PASSWD", true, true},
-      {"Passphrase", true, true},
-      {"ClientSecret", true, true},
-      {"TOKEN", true, true},
-      {"AccessToken", true, true},
-      {"Passthrough", true, false},
-      {"PWLength", true, false},
-      {" PWD ", false, true},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(KeyRefusal(row.key).empty(), row.passes) << '"' << row.key << '"';
-    EXPECT_EQ(IsSecretKey(row.key), row.secret) << '"' << row.key << '"';
+  const char* passing[] = {"Database", "Max Buffer Size", "Trusted_Connection", "Driver",  "DRIVER",
+                           "driver",   "DriverName",      "Passthrough",        "PWLength"};
+  const char* refused[] = {" DRIVER",    "\tdriver", "Driver ",  "DSN",        "dsn",
+                           "FileDsn",    "SAVEFILE", "savefile", "DMConnAttr", "DMEnvAttr",
+                           "DMStmtAttr", "",         " ",        "a;b",        "x{",
+                           "x}",         "k\x1b"};
+  const char* secrets[] = {"PWD",       "pwd",        "PASS",         "pw",    "Password",
+                           "DB_PASSWD", "Passphrase", "ClientSecret", "TOKEN", "AccessToken"};
+  const char* refusedSecrets[] = {" PWD "};
+  // Each group of keys, whether they pass, and whether their values are secrets.
+  const std::tuple<std::span<const char*>, bool, bool> groups[] = {{passing, true, false},
+                                                                   {refused, false, false},
+                                                                   {secrets, true, true},
+                                                                   {refusedSecrets, false, true}};
+  for (const auto& [keys, passes, secret] : groups) {
+    for (const char* key : keys) {
+      EXPECT_EQ(KeyRefusal(key).empty(), passes) << '"' << key << '"';
+      EXPECT_EQ(IsSecretKey(key), secret) << '"' << key << '"';
+    }
   }
 }
 
