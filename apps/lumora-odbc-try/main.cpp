@@ -40,6 +40,8 @@
 #include <string>
 #include <vector>
 
+#include "ConnectionAnswer.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 // Built with the address sanitizer (the test builds): a driver's crash is what a try reports, so
 // the sanitizer leaves the fatal signals to their default action instead of turning them into
@@ -125,39 +127,17 @@ int Connect() {
     std::puts("failed\ndiag\t\t0\tthe connection string is longer than 32767 bytes");
     return 1;
   }
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
-      !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
-                                   reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
-      !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
-    std::puts("failed");
-    if (env != SQL_NULL_HENV) PrintDiagnostics(SQL_HANDLE_ENV, env);
-    return 1;
-  }
-  SQLCHAR out[1024];
-  SQLSMALLINT outLength = 0;
-  const SQLRETURN r = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
-                                       static_cast<SQLSMALLINT>(in.size()), out, sizeof out,
-                                       &outLength, SQL_DRIVER_NOPROMPT);
-  std::fill(in.begin(), in.end(), '\0');
-  int status = 1;
-  if (SQL_SUCCEEDED(r)) {
-    std::puts("connected");
-    std::printf("dbms\t%s\t%s\n", Info(dbc, SQL_DBMS_NAME).c_str(),
-                Info(dbc, SQL_DBMS_VER).c_str());
-    std::printf("driver\t%s\t%s\n", Info(dbc, SQL_DRIVER_NAME).c_str(),
-                Info(dbc, SQL_DRIVER_VER).c_str());
-    SQLDisconnect(dbc);
-    status = 0;
-  } else {
-    std::puts("failed");
-    PrintDiagnostics(SQL_HANDLE_DBC, dbc);
-  }
-  std::fflush(stdout);
-  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
-  return status;
+  return AnswerConnection(
+      [&](SQLHDBC dbc) {
+        SQLCHAR out[1024];
+        SQLSMALLINT outLength = 0;
+        const SQLRETURN r = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                                             static_cast<SQLSMALLINT>(in.size()), out, sizeof out,
+                                             &outLength, SQL_DRIVER_NOPROMPT);
+        std::fill(in.begin(), in.end(), '\0');
+        return r;
+      },
+      Info, PrintDiagnostics);
 }
 
 // The text of a /proc file, or "" when it cannot be read (its process has ended).

@@ -16,6 +16,8 @@
 #include <iterator>
 #include <string>
 
+#include "ConnectionAnswer.h"
+
 namespace {
 
 std::wstring Widen(const std::string& text) {
@@ -111,40 +113,18 @@ int Connect() {
     std::puts("failed\ndiag\t\t0\tthe connection string is longer than 32767 characters");
     return 1;
   }
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
-      !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
-                                   reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
-      !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
-    std::puts("failed");
-    if (env != SQL_NULL_HENV) PrintDiagnostics(SQL_HANDLE_ENV, env);
-    return 1;
-  }
-  SQLWCHAR out[1024];
-  SQLSMALLINT outLength = 0;
-  const SQLRETURN r = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
-                                        static_cast<SQLSMALLINT>(wide.size()), out, 1024,
-                                        &outLength, SQL_DRIVER_NOPROMPT);
-  ::SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));
-  ::SecureZeroMemory(out, sizeof out);
-  int status = 1;
-  if (SQL_SUCCEEDED(r)) {
-    std::puts("connected");
-    std::printf("dbms\t%s\t%s\n", Info(dbc, SQL_DBMS_NAME).c_str(),
-                Info(dbc, SQL_DBMS_VER).c_str());
-    std::printf("driver\t%s\t%s\n", Info(dbc, SQL_DRIVER_NAME).c_str(),
-                Info(dbc, SQL_DRIVER_VER).c_str());
-    SQLDisconnect(dbc);
-    status = 0;
-  } else {
-    std::puts("failed");
-    PrintDiagnostics(SQL_HANDLE_DBC, dbc);
-  }
-  std::fflush(stdout);
-  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
-  return status;
+  return AnswerConnection(
+      [&](SQLHDBC dbc) {
+        SQLWCHAR out[1024];
+        SQLSMALLINT outLength = 0;
+        const SQLRETURN r = SQLDriverConnectW(
+            dbc, nullptr, reinterpret_cast<SQLWCHAR*>(wide.data()),
+            static_cast<SQLSMALLINT>(wide.size()), out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
+        ::SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));
+        ::SecureZeroMemory(out, sizeof out);
+        return r;
+      },
+      Info, PrintDiagnostics);
 }
 
 }  // namespace
