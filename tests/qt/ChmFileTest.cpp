@@ -94,8 +94,7 @@ TEST_F(ChmFileTest, shouldNavigateThroughTheContentsPaneAndBack) {
   window.ShowTopic(BuiltHelpFile(), 1);
   auto* contents = window.findChild<QTreeWidget*>("helpContents");
   auto* back = window.findChild<QToolButton*>("helpBack");
-  ASSERT_NE(contents, nullptr);
-  ASSERT_NE(back, nullptr);
+  ASSERT_TRUE(contents && back);
   ASSERT_NE(contents->currentItem(), nullptr);
   EXPECT_EQ(contents->currentItem()->text(0), "Advanced driver attributes");
   // An entry of the pane, and a text its page shows.
