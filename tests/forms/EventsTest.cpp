@@ -104,8 +104,7 @@ TEST_F(FormEvents, TickingRaisesItemCheckWithTheNewStateThenClick) {
     log.push_back("ItemCheck " + item.Text() + (item.Checked() ? " on" : " off"));
   };
   list.OnClick = [&] { log.push_back("Click"); };
-  list.ListItems().Item(1).SetChecked(true);  // in code: no event
-  list.ListItems().Item(1).SetChecked(false);
+  for (const bool on : {true, false}) list.ListItems().Item(1).SetChecked(on);  // in code: no event
   EXPECT_TRUE(log.empty());
   ShowModeless();
   ASSERT_TRUE(UserInput::Tick(list, 1, true));

@@ -2,7 +2,6 @@
 // help window that shows its topics.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>

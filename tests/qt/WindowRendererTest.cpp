@@ -68,8 +68,7 @@ class TestForm : public DesignedForm {
     };
     lvwItems.ColumnHeaders().Add(0, "main", "main", 2800);
     for (const char* text : {"Alpha", "Beta", "Gamma"}) lvwItems.ListItems().Add(0, {}, text);
-    cboKind.AddItem("First");
-    cboKind.AddItem("Second");
+    for (const char* text : {"First", "Second"}) cboKind.AddItem(text);
   }
 
   TextBox& txtName = Get<TextBox>("txtName");
@@ -306,8 +305,7 @@ TEST_F(WindowRendererTest, shouldSendEscapeF1AndEnterToTheFormFirst) {
     QTest::mouseClick(name, Qt::LeftButton);
     QTest::keyClick(name, Qt::Key_F1);
     auto* help = dialog.findChild<QWidget*>("helpWindow");
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
+    ASSERT_TRUE(help != nullptr && help->isVisible());
     QTest::keyClick(name, Qt::Key_Return);
     auto* next = Widget<QPushButton>(dialog, "cmdNext");
     next->setFocus(Qt::TabFocusReason);
