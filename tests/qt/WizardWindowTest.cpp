@@ -31,9 +31,7 @@ using testing::Widget;
 class WizardWindow : public ::testing::Test {
  protected:
   WizardWindow() {
-    HostSettings settings;
-    settings.componentDir = testing::BinDir();
-    settings.registry = "none";
+    const HostSettings settings{.componentDir = testing::BinDir(), .registry = "none"};
     component::Attach(std::make_shared<LocalHostLibrary>(settings), testing::BinDir());
     object_.PutProperty("DTDBVerNo", Value::Integer(0));
     object_.PutProperty("Drivers", Value::Strings({"SQL Server"}));
