@@ -88,7 +88,7 @@ TEST_F(WizardWindow, shouldTickWithTheMouseEnableAdvancedAndStoreTheTick) {
 
 // Without a host window the wizard is a window of its own that wears the application icon: not a
 // dialog, which the X11 platform would make transient for an invisible owner window. Alt+N and
-// Alt+B move through its pages. (Enter on a focused button: WindowRendererTest.)
+// Alt+B move through its pages; Advanced stays disabled on the way back, no driver being ticked.
 TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
   Display([&](QDialog& dialog) {
     ASSERT_NE(dialog.windowHandle(), nullptr);
@@ -104,6 +104,9 @@ TEST_F(WizardWindow, shouldBeAWindowOfItsOwnAndMoveOnWithAltN) {
     QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);  // Back from the summary
     QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{3}, 2000);
     EXPECT_EQ(Widget<QPushButton>(dialog, "cmdNav(3)")->text(), "&Next");
+    QTest::keyClick(&dialog, Qt::Key_B, Qt::AltModifier);  // back on the drivers' page
+    QTRY_COMPARE_WITH_TIMEOUT(Form().CurrentStep, int16_t{0}, 2000);
+    EXPECT_FALSE(Widget<QPushButton>(dialog, "cmdDrvAdv")->isEnabled()) << "no driver is ticked";
   });
 }
 
