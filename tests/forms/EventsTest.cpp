@@ -51,11 +51,8 @@ class FormEvents : public ::testing::Test {
 TEST_F(FormEvents, ComboListIndexRaisesClickInCodeButNotForTheSameIndex) {
   auto& combo = Place<ComboBox>(form, "cboVersion");
   combo.OnClick = [&] { log.push_back("Click " + std::to_string(combo.ListIndex())); };
-  combo.AddItem("3.5");
-  combo.AddItem("4.0");
-  combo.SetListIndex(1);
-  combo.SetListIndex(1);
-  combo.SetListIndex(0);
+  for (const char* version : {"3.5", "4.0"}) combo.AddItem(version);
+  for (const int16_t index : {1, 1, 0}) combo.SetListIndex(index);
   EXPECT_EQ(combo.Text(), "3.5");
   EXPECT_THROW(combo.SetListIndex(2), Failure);
   ShowModeless();
@@ -71,15 +68,14 @@ TEST_F(FormEvents, OptionGroupClearsOthersOfItsContainerWithoutTheirClick) {
   auto& user = Place<OptionButton>(form, "optUser", &frame);
   auto& system = Place<OptionButton>(form, "optSystem", &frame);
   auto& outside = Place<OptionButton>(form, "optOutside");
-  user.OnClick = [&] { log.push_back("user"); };
-  system.OnClick = [&] { log.push_back("system"); };
-  outside.OnClick = [&] { log.push_back("outside"); };
+  for (auto* option : {&user, &system, &outside})
+    option->OnClick = [this, option] { log.push_back(option->Name()); };
   user.SetValue(true);
   outside.SetValue(true);
   system.SetValue(true);
   system.SetValue(true);  // already chosen: nothing
   user.SetValue(false);   // false raises nothing
-  EXPECT_EQ(log, (std::vector<std::string>{"user", "outside", "system"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"optUser", "optOutside", "optSystem"}));
   EXPECT_FALSE(user.Value());
   EXPECT_TRUE(system.Value());
   EXPECT_TRUE(outside.Value());  // another container, another group
@@ -91,13 +87,9 @@ TEST_F(FormEvents, CheckBoxClicksAndTextBoxChangesOnlyWhenTheirValueChanges) {
   auto& box = Place<TextBox>(form, "txtName");
   check.OnClick = [&] { log.push_back(std::to_string(check.Value())); };
   box.OnChange = [&] { log.push_back("'" + box.Text() + "'"); };
-  check.SetValue(kChecked);
-  check.SetValue(kChecked);
-  check.SetValue(kGrayed);
+  for (const CheckValue value : {kChecked, kChecked, kGrayed}) check.SetValue(value);
   EXPECT_THROW(check.SetValue(3), Failure);
-  box.SetText("a");
-  box.SetText("a");
-  box.SetText("");
+  for (const char* text : {"a", "a", ""}) box.SetText(text);
   ShowModeless();
   ASSERT_TRUE(UserInput::Click(check));  // grayed -> checked on a person's click
   ASSERT_TRUE(UserInput::Click(check));  // checked -> unchecked
@@ -112,8 +104,7 @@ TEST_F(FormEvents, TickingRaisesItemCheckWithTheNewStateThenClick) {
     log.push_back("ItemCheck " + item.Text() + (item.Checked() ? " on" : " off"));
   };
   list.OnClick = [&] { log.push_back("Click"); };
-  list.ListItems().Item(1).SetChecked(true);  // in code: no event
-  list.ListItems().Item(1).SetChecked(false);
+  for (const bool on : {true, false}) list.ListItems().Item(1).SetChecked(on);  // in code: no event
   EXPECT_TRUE(log.empty());
   ShowModeless();
   ASSERT_TRUE(UserInput::Tick(list, 1, true));
@@ -143,12 +134,10 @@ TEST_F(FormEvents, KeysReachTheFormFirstWithKeyPreviewAndEscapeClicksCancel) {
   };
   ShowModeless();
   UserInput::Focus(box);
-  UserInput::Key(form, 66);
-  UserInput::Key(form, kKeyEscape);
+  for (const int16_t key : {66, 27}) UserInput::Key(form, key);  // B, Escape
   form.SetKeyPreview(true);
   UserInput::Focus(box);
-  UserInput::Key(form, 66);
-  UserInput::Key(form, 65);
+  for (const int16_t key : {66, 65}) UserInput::Key(form, key);  // B, A
   UserInput::Click(help);
   UserInput::Key(form, kKeyEscape);
   EXPECT_FALSE(form.IsLoaded());
@@ -167,9 +156,8 @@ TEST_F(FormEvents, EnterClicksTheFocusedButtonElseTheDefaultOne) {
   auto& check = Place<CheckBox>(form, "chkOn");
   ok.SetDefault(true);
   cancel.SetCancel(true);
-  for (auto* button : {&ok, &other, &cancel}) {
+  for (auto* button : {&ok, &other, &cancel})
     button->OnClick = [this, button] { log.push_back(button->Name()); };
-  }
   ShowModeless();
   const std::pair<Control*, std::vector<std::string>> cases[] = {
       {&box, {"cmdOk"}}, {&other, {"cmdOther"}}, {&cancel, {"cmdCancel"}},

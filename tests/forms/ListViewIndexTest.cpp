@@ -37,11 +37,7 @@ void ExpectIndexesAgreeWithAWalk(const ListView& list, const std::string& step) 
 TEST(ListViewIndex, AnswersAsAWalkThroughEveryChange) {
   ListView list("lvw", kNoIndex);
   ListItemCollection& items = list.ListItems();
-  struct Step {
-    const char* what;
-    void (*run)(ListItemCollection& items);
-  };
-  const Step steps[] = {
+  const std::pair<const char*, void (*)(ListItemCollection&)> steps[] = {
       {"add a, A, b",
        [](ListItemCollection& i) {
          i.Add(0, "k1", "a");
@@ -70,9 +66,9 @@ TEST(ListViewIndex, AnswersAsAWalkThroughEveryChange) {
          i.Add(0, "k1", "b").SetChecked(true);
        }},
   };
-  for (const Step& step : steps) {
-    step.run(items);
-    ExpectIndexesAgreeWithAWalk(list, step.what);
+  for (const auto& [what, run] : steps) {
+    run(items);
+    ExpectIndexesAgreeWithAWalk(list, what);
   }
 }
 

@@ -2,7 +2,6 @@
 // help window that shows its topics.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -94,8 +93,7 @@ TEST_F(ChmFileTest, shouldNavigateThroughTheContentsPaneAndBack) {
   window.ShowTopic(BuiltHelpFile(), 1);
   auto* contents = window.findChild<QTreeWidget*>("helpContents");
   auto* back = window.findChild<QToolButton*>("helpBack");
-  ASSERT_NE(contents, nullptr);
-  ASSERT_NE(back, nullptr);
+  ASSERT_TRUE(contents && back);
   ASSERT_NE(contents->currentItem(), nullptr);
   EXPECT_EQ(contents->currentItem()->text(0), "Advanced driver attributes");
   // An entry of the pane, and a text its page shows.

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "ModalRun.h"
@@ -67,8 +68,7 @@ class TestForm : public DesignedForm {
     };
     lvwItems.ColumnHeaders().Add(0, "main", "main", 2800);
     for (const char* text : {"Alpha", "Beta", "Gamma"}) lvwItems.ListItems().Add(0, {}, text);
-    cboKind.AddItem("First");
-    cboKind.AddItem("Second");
+    for (const char* text : {"First", "Second"}) cboKind.AddItem(text);
   }
 
   TextBox& txtName = Get<TextBox>("txtName");
@@ -107,8 +107,7 @@ int Px(int twips) {
   return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
-// --- The window follows the runtime
-// ---------------------------------------------------------------
+// --- The window follows the runtime ---
 
 // The window shows every control as the design places it, then follows the changes code makes.
 TEST_F(WindowRendererTest, shouldShowEveryControlAsTheDesignPlacesItAndFollowChangesMadeInCode) {
@@ -187,26 +186,23 @@ TEST_F(WindowRendererTest, shouldShowAPictureWhateverItsNameSaysOfItsFormat) {
   testing::TempDir dir;
   QImage art(7, 5, QImage::Format_RGB32);
   art.fill(Qt::red);
-  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("art.png")), "PNG"));
-  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("art.bmp")), "BMP"));
-  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("png-named.bmp")), "PNG"));
-  ASSERT_TRUE(art.save(QString::fromStdString(dir.File("unnamed")), "PNG"));
+  // A file, the format it is written in (none: not written as an image), whether it shows.
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"art.png", "PNG", true}, {"art.bmp", "BMP", true},       {"png-named.bmp", "PNG", true},
+      {"unnamed", "PNG", true}, {"broken.png", nullptr, false}, {"missing.png", nullptr, false}};
+  for (const auto& [file, format, shown] : cases)
+    ASSERT_TRUE(!format || art.save(QString::fromStdString(dir.File(file)), format)) << file;
   dir.Write("broken.png", "not an image");
-  const struct {
-    const char* file;
-    bool shown;
-  } cases[] = {{"art.png", true}, {"art.bmp", true},     {"png-named.bmp", true},
-               {"unnamed", true}, {"broken.png", false}, {"missing.png", false}};
   auto& image = form_.Get<Image>("imgArt");
   run_.Run(form_, [&](QDialog& dialog) {
     auto* label = Widget<QLabel>(dialog, "imgArt");
-    for (const auto& c : cases) {
-      image.SetPicture(dir.File(c.file));
-      const QPixmap shown = label->pixmap();
-      EXPECT_EQ(!shown.isNull(), c.shown) << c.file;
-      if (c.shown) {
-        EXPECT_EQ(shown.size(), QSize(7, 5)) << c.file;
-        EXPECT_EQ(shown.toImage().pixelColor(3, 2), QColor(Qt::red)) << c.file;
+    for (const auto& [file, format, shown] : cases) {
+      image.SetPicture(dir.File(file));
+      const QPixmap pixmap = label->pixmap();
+      EXPECT_EQ(!pixmap.isNull(), shown) << file;
+      if (shown) {
+        EXPECT_EQ(pixmap.size(), QSize(7, 5)) << file;
+        EXPECT_EQ(pixmap.toImage().pixelColor(3, 2), QColor(Qt::red)) << file;
       }
     }
   });
@@ -234,8 +230,7 @@ TEST_F(WindowRendererTest, shouldClickByMnemonicOnlyWhatAFrameMovedOffItsContain
   });
 }
 
-// --- A person's actions reach the runtime
-// ---------------------------------------------------------
+// --- A person's actions reach the runtime ---
 
 // Multi-line text is stored with classic line ends, and Return there is a new line, not the
 // form's Enter; a text box loses the focus before the button clicked is told of it.
@@ -287,7 +282,7 @@ TEST_F(WindowRendererTest, shouldRaiseTheEventsOfAPersonsTicksChoicesAndClicks) 
     auto* flag = Widget<QCheckBox>(dialog, "chkFlag");
     QTest::mouseClick(flag, Qt::LeftButton, {}, QPoint(8, flag->height() / 2));  // on the box
     EXPECT_EQ(form_.chkFlag.Value(), kChecked);
-    EXPECT_EQ(Widget<QCheckBox>(dialog, "chkFlag")->checkState(), Qt::Checked);
+    EXPECT_EQ(flag->checkState(), Qt::Checked);
     QTest::mouseClick(Widget<QRadioButton>(dialog, "optB"), Qt::LeftButton);
     EXPECT_FALSE(Widget<QRadioButton>(dialog, "optA")->isChecked());
   });
@@ -310,8 +305,7 @@ TEST_F(WindowRendererTest, shouldSendEscapeF1AndEnterToTheFormFirst) {
     QTest::mouseClick(name, Qt::LeftButton);
     QTest::keyClick(name, Qt::Key_F1);
     auto* help = dialog.findChild<QWidget*>("helpWindow");
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
+    ASSERT_TRUE(help != nullptr && help->isVisible());
     QTest::keyClick(name, Qt::Key_Return);
     auto* next = Widget<QPushButton>(dialog, "cmdNext");
     next->setFocus(Qt::TabFocusReason);
@@ -337,11 +331,9 @@ TEST_F(WindowRendererTest, shouldAskTheFormWhenTheCloseBoxIsUsed) {
   };
   run_.Run(form_, [&](QDialog& dialog) {
     dialog.close();
-    EXPECT_TRUE(form_.IsLoaded());
-    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(std::pair(form_.IsLoaded(), dialog.isVisible()), std::pair(true, true));
     dialog.close();
-    EXPECT_FALSE(form_.IsLoaded());
-    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(std::pair(form_.IsLoaded(), dialog.isVisible()), std::pair(false, false));
   });
   EXPECT_TRUE(form_.Logged("Form_QueryUnload 0"));
 }
@@ -402,9 +394,7 @@ TEST_F(WindowRendererTest, shouldKeepTheWindowAnsweringWhileABusyTaskRunsUntilCa
         QTest::mouseClick(Widget<QPushButton>(dialog, "cmdNext"), Qt::LeftButton);
       },
       [&] { form_.Show(ShowMode::Modal); });
-  EXPECT_TRUE(busyCursor);
-  EXPECT_TRUE(dialogShown);
-  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(std::tuple(busyCursor, dialogShown, cancelled), std::tuple(true, true, true));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -40,53 +40,34 @@ const char* const kSale = "\xE8\xB2\xA9";  // a wide character (two cells)
 const char* const kAcute = "e\xCC\x81";    // e and a combining accent (one cell)
 
 TEST_F(Utf8Locale, shouldFitTextToCellsWhateverItsCharacters) {
-  struct Row {
-    std::string text;
-    int cells;
-    bool unicode;
-    std::string fitted;
-  } rows[] = {
+  // The text, the cells it must fill, whether the locale is UTF-8, what is shown.
+  const std::tuple<std::string, int, bool, std::string> rows[] = {
       {"abc", 5, true, "abc  "},
       {"abcdef", 3, true, "abc"},
       {std::string(kSale) + kSale, 3, true, std::string(kSale) + " "},  // no half character
       {std::string(kAcute) + "x", 2, true, std::string(kAcute) + "x"},
-      {"a\xFF"
-       "b",
-       3, true, "a?b"},                // not UTF-8
-      {"a\xE2\x82", 3, true, "a??"},   // cut short: each byte shows
-      {"\x01z", 2, true, "?z"},        // a control character
-      {"\x1b[2Jz", 5, true, "?[2Jz"},  // ESC
-      {"a\xC2\x9B"
-       "2Jb",
-       5, true, "a?2Jb"},  // a C1 control (CSI)
+      {"a\xFFz", 3, true, "a?z"},        // not UTF-8
+      {"a\xE2\x82", 3, true, "a??"},     // cut short: each byte shows
+      {"\x01z", 2, true, "?z"},          // a control character
+      {"\x1b[2Jz", 5, true, "?[2Jz"},    // ESC
+      {"a\xC2\x9BKz", 4, true, "a?Kz"},  // a C1 control (CSI)
       // Bidi controls: each a visible "?", never joined to the letter before it.
-      {"exe\xE2\x80\xAEtxt", 7, true, "exe?txt"},  // U+202E right-to-left override
-      {"a\xE2\x80\xAA"
-       "b\xE2\x80\xAC"
-       "c",
-       5, true, "a?b?c"},  // U+202A embedding, U+202C pop
-      {"a\xE2\x81\xA6"
-       "b\xE2\x81\xA9",
-       4, true, "a?b?"},                                       // U+2066 isolate, U+2069 pop
+      {"exe\xE2\x80\xAEtxt", 7, true, "exe?txt"},              // U+202E right-to-left override
+      {"x\xE2\x80\xAAy\xE2\x80\xACz", 5, true, "x?y?z"},       // U+202A embedding, U+202C pop
+      {"x\xE2\x81\xA6y\xE2\x81\xA9", 4, true, "x?y?"},         // U+2066 isolate, U+2069 pop
       {"a\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", 4, true, "a???"},  // U+200E, U+200F, U+061C
       // Zero-width characters: shown, so that no text hides behind them.
       {"a\xE2\x80\x8B\xE2\x80\x8C\xE2\x80\x8D", 4, true, "a???"},  // U+200B-200D
       {"\xE2\x81\xA0\xEF\xBB\xBFz", 3, true, "??z"},               // U+2060, U+FEFF
       {std::string(kAcute), 3, false, "e? "},  // a locale without UTF-8: ASCII only
   };
-  for (const Row& row : rows) {
-    const std::string fitted = FitCells(row.text, row.cells, row.unicode);
-    EXPECT_EQ(fitted, row.fitted) << row.text;
-  }
+  for (const auto& [text, cells, unicode, fitted] : rows)
+    EXPECT_EQ(FitCells(text, cells, unicode), fitted) << text;
   EXPECT_EQ(CellWidth(std::string("[x] ") + kSale + kAcute), 7);
 }
 
 TEST_F(Utf8Locale, shouldWrapAtSpacesAndLineEnds) {
-  struct Row {
-    std::string text;
-    int cells;
-    std::vector<std::string> lines;
-  } rows[] = {
+  const std::tuple<std::string, int, std::vector<std::string>> rows[] = {
       {"one two three", 7, {"one two", "three"}},
       {"add drivers by name", 11, {"add drivers", "by name"}},  // the break falls on a space
       {"abcdef", 3, {"abc", "def"}},
@@ -94,25 +75,20 @@ TEST_F(Utf8Locale, shouldWrapAtSpacesAndLineEnds) {
       {"x\n  y", 10, {"x", "  y"}},  // a paragraph keeps its own indent
       {std::string(kSale) + kSale + kSale, 4, {std::string(kSale) + kSale, kSale}},
   };
-  for (const Row& row : rows) EXPECT_EQ(WrapCells(row.text, row.cells), row.lines) << row.text;
+  for (const auto& [text, cells, lines] : rows) EXPECT_EQ(WrapCells(text, cells), lines) << text;
 }
 
 TEST(Mnemonics, shouldMarkTheLetterAfterTheAmpersand) {
-  struct Row {
-    std::string caption, shown;
-    int glyph;
-    char letter;
-  } rows[] = {
+  const std::tuple<std::string, std::string, int, char> rows[] = {
       {"&Next", "Next", 0, 'n'},
       {"Save && &Quit", "Save & Quit", 7, 'q'},
       {"Help", "Help", -1, 0},
       {std::string(kSale) + "&A", std::string(kSale) + "A", 1, 'a'},
       {"Trailing&", "Trailing&", -1, 0},
   };
-  for (const Row& row : rows) {
-    const Mnemonic m = ParseMnemonic(row.caption);
-    EXPECT_EQ(std::tie(m.shown, m.glyph, m.letter), std::tie(row.shown, row.glyph, row.letter))
-        << row.caption;
+  for (const auto& [caption, shown, glyph, letter] : rows) {
+    const Mnemonic m = ParseMnemonic(caption);
+    EXPECT_EQ(std::tie(m.shown, m.glyph, m.letter), std::tie(shown, glyph, letter)) << caption;
   }
 }
 
@@ -135,32 +111,26 @@ void Play(TextEdit& edit, const std::string& keys) {
 }
 
 TEST_F(Utf8Locale, shouldEditTextAsAPersonTypes) {
-  struct Row {
-    const char* name;
-    std::string text;
-    bool multiLine;
-    std::string keys;
-    std::string edited;
-    size_t line, column;
-  } rows[] = {
-      {"append a line", "A=1\r\nB=2", true, "vEN'C'='3", "A=1\r\nB=2\r\nC=3", 2, 3},
-      {"split a line", "AB", true, ">N", "A\r\nB", 1, 0},
-      {"join lines by backspace", "A\r\nB", true, "vB", "AB", 0, 1},
-      {"join lines by delete", "A\r\nB", true, "EX", "AB", 0, 1},
-      {"no new line in a one-line box", "AB", false, ">N", "AB", 0, 1},
-      {"up keeps the column within the line", "ABCD\r\nE", true, "vE^", "ABCD\r\nE", 0, 1},
-      {"wide character moves whole", std::string(kSale) + "x", false, ">B", "x", 0, 0},
-      {"left at the start goes up", "AB\r\nC", true, "v<", "AB\r\nC", 0, 2},
-      {"backspace at the start does nothing", "A", false, "HB", "A", 0, 0},
-      {"delete at the end does nothing", "A", false, "EX", "A", 0, 1},
-      {"lone line feeds read as lines", "A\nB", true, "v'x", "A\r\nxB", 1, 1},
-  };
-  for (const Row& row : rows) {
-    TextEdit edit(row.text, row.multiLine, 0, 0);
-    Play(edit, row.keys);
-    EXPECT_EQ(std::tuple(edit.Text(), edit.Line(), edit.Column()),
-              std::tuple(row.edited, row.line, row.column))
-        << row.name;
+  // What is tried, the text, whether it has many lines, the keys, the text after, the cursor.
+  const std::tuple<const char*, std::string, bool, std::string, std::string, size_t, size_t>
+      rows[] = {
+          {"append a line", "A=1\r\nB=2", true, "vEN'C'='3", "A=1\r\nB=2\r\nC=3", 2, 3},
+          {"split a line", "AB", true, ">N", "A\r\nB", 1, 0},
+          {"join lines by backspace", "A\r\nB", true, "vB", "AB", 0, 1},
+          {"join lines by delete", "A\r\nB", true, "EX", "AB", 0, 1},
+          {"no new line in a one-line box", "AB", false, ">N", "AB", 0, 1},
+          {"up keeps the column within the line", "ABCD\r\nE", true, "vE^", "ABCD\r\nE", 0, 1},
+          {"wide character moves whole", std::string(kSale) + "x", false, ">B", "x", 0, 0},
+          {"left at the start goes up", "AB\r\nC", true, "v<", "AB\r\nC", 0, 2},
+          {"backspace at the start does nothing", "A", false, "HB", "A", 0, 0},
+          {"delete at the end does nothing", "A", false, "EX", "A", 0, 1},
+          {"lone line feeds read as lines", "A\nB", true, "v'x", "A\r\nxB", 1, 1},
+      };
+  for (const auto& [name, text, multiLine, keys, edited, line, column] : rows) {
+    TextEdit edit(text, multiLine, 0, 0);
+    Play(edit, keys);
+    EXPECT_EQ(std::tuple(edit.Text(), edit.Line(), edit.Column()), std::tuple(edited, line, column))
+        << name;
   }
 }
 
@@ -174,11 +144,8 @@ TEST_F(Utf8Locale, shouldScrollALineByCells) {
 // The wizard's form: 7380 x 4980 twips of client area onto 78 x 22 cells inside a frame.
 TEST(CellGeometryTest, shouldScaleTheWizardSoThatControlsSideBySideShareARow) {
   const CellGeometry grid(7380, 4980, 78, 22, 1, 1);
-  struct Row {
-    const char* name;
-    int32_t left, top, width, height;
-    CellRect cells;
-  } rows[] = {
+  // The control, its left, top, width and height in twips, the cells it takes.
+  const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t, CellRect> rows[] = {
       {"whole form", 0, 0, 7380, 4980, {1, 1, 22, 78}},
       {"list (eight rows)", 2340, 1230, 4800, 1800, {6, 25, 8, 51}},
       {"combo box", 2340, 3420, 3000, 315, {16, 25, 1, 32}},
@@ -187,9 +154,8 @@ TEST(CellGeometryTest, shouldScaleTheWizardSoThatControlsSideBySideShareARow) {
       {"label just under the line", 2340, 3450, 4800, 240, {16, 25, 1, 51}},
       {"page moved out to the left", -10000, 0, 5280, 4380, {1, -105, 19, 56}},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(grid.Scale(row.left, row.top, row.width, row.height), row.cells) << row.name;
-  }
+  for (const auto& [name, left, top, width, height, cells] : rows)
+    EXPECT_EQ(grid.Scale(left, top, width, height), cells) << name;
 }
 
 void Bounds(forms::Control& c, int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -244,22 +210,16 @@ TEST_F(TabOrderTest, shouldGoThroughContainersByTabIndexOverWhatAPersonCanReach)
 }
 
 TEST_F(TabOrderTest, shouldFindWhatAMnemonicReaches) {
-  struct Row {
-    char letter;
-    forms::Control* control;
-    bool click;
-  } rows[] = {
+  // The letter, what it reaches, whether it clicks that.
+  const std::tuple<char, forms::Control*, bool> rows[] = {
       {'n', &box, false},  // a label moves the focus to the stop after it
       {'g', &go, true},      {'q', &quit, true}, {'s', nullptr, false},  // disabled
       {'a', nullptr, false},                                             // on a page not shown
       {'z', nullptr, false},
   };
-  for (const Row& row : rows) {
-    const MnemonicTarget target = FindMnemonic(form, row.letter);
-    EXPECT_EQ(target.control, row.control) << row.letter;
-    if (row.control != nullptr) {
-      EXPECT_EQ(target.click, row.click) << row.letter;
-    }
+  for (const auto& [letter, control, click] : rows) {
+    const MnemonicTarget target = FindMnemonic(form, letter);
+    EXPECT_EQ(std::pair(target.control, target.click), std::pair(control, click)) << letter;
   }
 }
 

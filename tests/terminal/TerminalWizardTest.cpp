@@ -7,7 +7,6 @@
 // usage-script-and-ui-together and usage-ui-unknown of tests/e2e/cases.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -154,19 +153,15 @@ std::vector<Case> LoadCases() {
       steps->insert(steps->end(), lists.at(first.substr(1)).begin(),
                     lists.at(first.substr(1)).end());
     } else {
-      std::vector<std::string> f;
       // Fields end at " |", and one space after the bar goes with it: "A | | | C" has two empty.
-      size_t from = 0;
-      for (size_t at; (at = line.find(" |", from)) != std::string::npos; from = at + 2) {
-        f.push_back(line.substr(from, at - from));
-      }
-      f.push_back(line.substr(from));
-      for (size_t i = 1; i < f.size(); ++i) {
-        if (f[i].starts_with(' ')) f[i].erase(0, 1);
-      }
-      for (std::string& text : f) {
+      std::vector<std::string> f;
+      for (size_t from = 0, at = 0; at != std::string::npos; from = at + 2) {
+        at = line.find(" |", from);
+        std::string text = line.substr(from, at - from);
+        if (from > 0 && text.starts_with(' ')) text.erase(0, 1);
         if (text.size() > 1 && text.front() == '"' && text.back() == '"')
           text = text.substr(1, text.size() - 2);
+        f.push_back(text);
       }
       f.resize(4);
       steps->push_back({f[0], f[1], f[2], f[3]});
@@ -204,9 +199,7 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
                               "; echo $? > rc; stty -a > after; echo THE-END; sleep 600";
   Tmux tmux(dir, c.cols, c.rows, command);
   std::string seen;
-  if (c.exitStatus != 2) {
-    ASSERT_TRUE(tmux.WaitFor("Lumora", &seen)) << seen;
-  }
+  ASSERT_TRUE(c.exitStatus == 2 || tmux.WaitFor("Lumora", &seen)) << seen;
 
   for (const Step& step : c.steps) {
     const std::string kind = step.action.substr(0, step.action.find(':') + 1);
@@ -227,12 +220,9 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
       const int x = 33 + CellsOf(row->substr(0, row->find(what)));
       const int y = 33 + static_cast<int>(row - lines.begin());
       char press[64];  // a click presses and lets go; the wheel (buttons 4 and 5) only presses
-      if (kind == "click:") {
-        std::snprintf(press, sizeof press, "1b 5b 4d 20 %x %x 1b 5b 4d 23 %x %x", x, y, x, y);
-      } else {
-        std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", kind == "wheel-up:" ? 0x60 : 0x61,
-                      x, y);
-      }
+      const int button = kind == "click:" ? 0x20 : kind == "wheel-up:" ? 0x60 : 0x61;
+      const int n = std::snprintf(press, sizeof press, "1b 5b 4d %x %x %x", button, x, y);
+      if (kind == "click:") std::snprintf(press + n, sizeof press - n, " 1b 5b 4d 23 %x %x", x, y);
       tmux.Run(std::string("send-keys -H ") + press);
     } else if (kind == "bytes:") {
       tmux.Run("send-keys -H " + what);
@@ -252,11 +242,9 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    if (!step.gone.empty()) {
-      EXPECT_TRUE(tmux.WaitFor(step.gone, &seen, false))
-          << "after " << step.action << ", \"" << step.gone << "\" is still on the screen:\n"
-          << seen;
-    }
+    EXPECT_TRUE(step.gone.empty() || tmux.WaitFor(step.gone, &seen, false))
+        << "after " << step.action << ", \"" << step.gone << "\" is still on the screen:\n"
+        << seen;
     if (!step.cursorOn.empty()) {
       // The first cell of the text, in cells from the left, against where tmux has the cursor.
       std::string where, cursor;
@@ -278,22 +266,16 @@ TEST_P(TerminalWizard, shouldShowActAndLeaveTheObjectAndTheTerminalAsAPersonExpe
                       << "not on \"" << step.cursorOn << "\" (" << where << "):\n"
                       << tmux.Screen();
     }
-    if (c.aligned) {
-      for (const std::string& line : Lines(tmux.Screen())) {
-        if (line.find("\xE2\x94\x82") == 0) {
-          EXPECT_EQ(CellsOf(line), c.cols) << line;
-        }
-      }
-    }
+    for (const std::string& line : c.aligned ? Lines(tmux.Screen()) : std::vector<std::string>{})
+      EXPECT_EQ(line.starts_with("\xE2\x94\x82") ? CellsOf(line) : c.cols, c.cols) << line;
     const std::string escapes = tmux.Screen(true);
     const bool coloured =
         std::regex_search(escapes, std::regex("\x1b\\[([0-9;]*;)?(3[0-7]|4[0-7]|38;5|48;5)[;m]"));
     if (!c.colour) {
       EXPECT_FALSE(coloured) << "colours shown under NO_COLOR after " << step.action;
-      if (!step.expect.empty()) {
-        EXPECT_TRUE(std::regex_search(escapes, std::regex("\x1b\\[([0-9;]*;)?7[;m]")))
-            << "no focus in reverse video after " << step.action;
-      }
+      EXPECT_TRUE(step.expect.empty() ||
+                  std::regex_search(escapes, std::regex("\x1b\\[([0-9;]*;)?7[;m]")))
+          << "no focus in reverse video after " << step.action;
     }
   }
 

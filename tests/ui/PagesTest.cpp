@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "platform/forms/Application.h"
 #include "platform/forms/UserInput.h"
@@ -65,25 +66,21 @@ class Pages : public ::testing::Test {
 };
 
 TEST_F(Pages, UnchosenVersionIsDetectedFromTheInstalledDriverLibrary) {
-  struct Case {
-    std::string version;
-    int32_t chosen;  // -1: none, detected
-    int32_t expected;
-  };
-  for (const Case& c :
-       {Case{"4.0.6019.0", 0, 0}, Case{"4.0.6019.0", -1, 1}, Case{"4.00.6019.00", -1, 1},
-        Case{"3.51.1713.0", -1, 0}, Case{"", -1, 0}, Case{"14.0.1", -1, 0}, Case{" 4.0", -1, 0}}) {
-    InstalledVersion(c.version);
+  // The installed version, the version chosen (-1: none, detected), the version shown.
+  const std::tuple<const char*, int32_t, int32_t> cases[] = {
+      {"4.0.6019.0", 0, 0}, {"4.0.6019.0", -1, 1}, {"4.00.6019.00", -1, 1}, {"3.51.1713.0", -1, 0},
+      {"", -1, 0},          {"14.0.1", -1, 0},     {" 4.0", -1, 0}};
+  for (const auto& [version, chosen, expected] : cases) {
+    InstalledVersion(version);
     Wizard wizard;
-    wizard.DTDBVerNo = c.chosen;
+    wizard.DTDBVerNo = chosen;
     int16_t shownIndex = -2;
     Run(wizard, [&](frmWizard& f) { shownIndex = f.cboProvidedDrivers.ListIndex(); });
-    EXPECT_EQ(wizard.DTDBVerNo, c.expected) << c.version;
-    EXPECT_EQ(shownIndex, c.expected) << c.version;
-    EXPECT_EQ(loadedFiles.size(), c.chosen < 0 ? 1u : 0u) << "a chosen version is not detected";
-    if (!loadedFiles.empty()) {
-      EXPECT_EQ(loadedFiles[0], "C:\\Windows\\System32\\odbcjt32.dll");
-    }
+    EXPECT_EQ(std::pair(wizard.DTDBVerNo, int32_t{shownIndex}), std::pair(expected, expected))
+        << version;
+    // A chosen version is not detected.
+    const std::vector<std::string> detected{"C:\\Windows\\System32\\odbcjt32.dll"};
+    EXPECT_EQ(loadedFiles, chosen < 0 ? detected : std::vector<std::string>{});
     loadedFiles.clear();
   }
 }

@@ -89,18 +89,13 @@ class FakeFontQueries : public FontQueries {
 // The form's font from entry 600, and what each control wears on single- and double-byte systems.
 TEST(FormFont, FollowsEntry600AndTheSystemsCodeSet) {
   using forms::Font;
-  struct Case {
-    std::optional<std::string> entry;  // none: the shipped table's
-    bool doubleByteSystem;
-    Font form;
-    const char* control;
-    Font shown;
-  };
   const Font sansSerif{"MS Sans Serif", 8, false, false}, gothic{"MS Gothic", 9, false, true};
   const Font tahoma{"Tahoma", 9.5, true, false}, uiGothic{"MS UI Gothic", 9, false, false};
   const Font sansSerifItalic{"MS Sans Serif", 9, false, true};
   const char* const kGothic = "Name=MS Gothic;Size=9;Bold=0;Italic=1";
-  const Case cases[] = {
+  // Entry 600 (none: the shipped table's), a double-byte system, the form's font, a control and
+  // the font it wears.
+  const std::tuple<std::optional<std::string>, bool, Font, const char*, Font> cases[] = {
       {"Name=Tahoma;Bold=1;Italic=0;Size=9.5", false, tahoma, "lblWords", tahoma},
       {"", false, sansSerif, "txtNoCaption", sansSerif},
       // a single-byte font on a double-byte system: the GUI face one point larger
@@ -112,15 +107,15 @@ TEST(FormFont, FollowsEntry600AndTheSystemsCodeSet) {
   testing::TestHost host;
   auto queries = std::make_shared<FakeFontQueries>();
   SetFontQueries(queries);
-  for (const Case& c : cases) {
+  for (const auto& [entry, doubleByteSystem, formFont, control, shown] : cases) {
     std::optional<ResStringOverlay> overlay;
-    if (c.entry)
-      overlay.emplace(std::vector<std::pair<int32_t, std::optional<std::string>>>{{600, *c.entry}});
-    queries->doubleByteSystem = c.doubleByteSystem;
+    if (entry)
+      overlay.emplace(std::vector<std::pair<int32_t, std::optional<std::string>>>{{600, *entry}});
+    queries->doubleByteSystem = doubleByteSystem;
     forms::DesignedForm form = CaptionsForm();
     ApplyFormFont(form);
-    EXPECT_EQ(form.GetFont(), c.form) << c.entry.value_or("shipped");
-    EXPECT_EQ(form.Find(c.control)->GetFont(), c.shown) << c.entry.value_or("shipped");
+    EXPECT_EQ(form.GetFont(), formFont) << entry.value_or("shipped");
+    EXPECT_EQ(form.Find(control)->GetFont(), shown) << entry.value_or("shipped");
     EXPECT_FALSE(form.Find("imgPicture")->HasFont());  // passed over
   }
   SetFontQueries(nullptr);
