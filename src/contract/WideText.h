@@ -12,6 +12,8 @@ namespace lumora {
 std::wstring Widen(std::string_view utf8);
 // The UTF-8 form of UTF-16 text (a lone surrogate becomes U+FFFD).
 std::string Narrow(std::wstring_view utf16);
+// A command-line argument quoted so that the C runtime's parser reads it back as it was.
+std::wstring QuotedArgument(const std::wstring& argument);
 // The system's message for a Win32 error code, without its line end ("" when it has none).
 std::string SystemErrorText(unsigned long code);
 

@@ -11,23 +11,6 @@
 namespace lumora::testing {
 namespace {
 
-std::wstring Quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
-
 HANDLE Inheritable(const std::string& path, bool write) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   return ::CreateFileW(Widen(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
@@ -43,8 +26,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   dir.Write("in", input);
   HANDLE in = Inheritable(dir.File("in"), false), out = Inheritable(dir.File("out"), true),
          err = Inheritable(dir.File("err"), true);
-  std::wstring commandLine = Quoted(Widen(program));
-  for (const std::string& a : args) commandLine += L" " + Quoted(Widen(a));
+  std::wstring commandLine = QuotedArgument(Widen(program));
+  for (const std::string& a : args) commandLine += L" " + QuotedArgument(Widen(a));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -38,24 +38,6 @@ class Handle {
   HANDLE h_ = nullptr;
 };
 
-// A command-line argument quoted as the C runtime's parser reads it back.
-std::wstring Quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
-
 int SignalOfExceptionCode(DWORD code) {
   switch (code) {
     case EXCEPTION_ACCESS_VIOLATION:
@@ -128,8 +110,8 @@ TryRun RunTryProgram(const std::string& program, const std::vector<std::string>&
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
-  std::wstring commandLine = Quoted(Widen(program));
-  for (const std::string& a : arguments) commandLine += L" " + Quoted(Widen(a));
+  std::wstring commandLine = QuotedArgument(Widen(program));
+  for (const std::string& a : arguments) commandLine += L" " + QuotedArgument(Widen(a));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
