@@ -125,6 +125,15 @@ std::string AsciiUpperCase(std::string_view text) {
   return upper;
 }
 
+size_t AsciiCaseInsensitiveHash::operator()(std::string_view text) const {
+  uint64_t hash = 14695981039346656037u;  // FNV-1a, 64-bit
+  for (char c : text) {
+    hash ^= AsciiUpper(static_cast<unsigned char>(c));
+    hash *= 1099511628211u;
+  }
+  return static_cast<size_t>(hash);
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return AsciiUpper(static_cast<unsigned char>(x)) ==

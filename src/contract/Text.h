@@ -20,6 +20,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // `text` with only a..z upper-cased (the key of a name compared by EqualsIgnoringAsciiCase).
 std::string AsciiUpperCase(std::string_view text);
+// For unordered containers keyed by names that compare ignoring ASCII case, without a copy.
+struct AsciiCaseInsensitiveHash {
+  size_t operator()(std::string_view text) const;
+};
+struct AsciiCaseInsensitiveEqual {
+  bool operator()(std::string_view a, std::string_view b) const {
+    return EqualsIgnoringAsciiCase(a, b);
+  }
+};
 // Whether UCase(text) starts with UCase(prefix); plain ASCII is compared in place.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 

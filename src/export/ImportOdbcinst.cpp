@@ -40,13 +40,13 @@ class IniReader {
     std::vector<ImportedItem> items;
     for (const UnixOdbcSection& section : ini->sections) {
       ImportedItem& item = items.emplace_back();
-      item.name = section.name;
+      item.name = std::string(section.name);
       item.where = path_ + ":" + std::to_string(section.line);
       item.system = system_;
       item.uninstall = drivers_ || section.note != "; on uninstall: keep";
       for (const UnixOdbcEntry& entry : section.entries) {
         if (drivers_ && EqualsIgnoringAsciiCase(entry.key, "UsageCount")) continue;
-        AttributeLine attribute{entry.key, FromLocalPath(entry.value)};
+        AttributeLine attribute{std::string(entry.key), FromLocalPath(std::string(entry.value))};
         if (!drivers_ && EqualsIgnoringAsciiCase(attribute.name, "Driver") &&
             attribute.value.find_first_of("/\\") == std::string::npos) {
           attribute.name = "DriverName";

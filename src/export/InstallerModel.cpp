@@ -21,15 +21,9 @@ bool IsIdentifierChar(char c) {
   return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.';
 }
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
 // `text` upper-cased as UCase does it, appended to `out`; plain ASCII without a copy.
-void AppendUpper(std::string& out, std::string_view text) {
+template <class String>
+void AppendUpper(String& out, std::string_view text) {
   if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
     out += UCase(text);
     return;
@@ -257,7 +251,7 @@ class Builder {
     // name holds).
     size_t length = folder.property.size() + name.size() + 1;
     for (const std::string& f : folder.subfolders) length += f.size() + 1;
-    std::string key;
+    std::pmr::string key(&arena_);
     key.reserve(length);
     key += folder.property;
     key += '\0';
@@ -288,7 +282,7 @@ class Builder {
   // Only the first component of a group is ever made without a folder (a later one is made for a
   // file), so it is the one to take for a folder while it has none.
   size_t ComponentIn(const std::string& base, size_t group, const InstallFolder* folder) {
-    std::string key;
+    std::pmr::string key(&arena_);
     if (group != kNewGroup) {
       if (folder == nullptr) return group;
       InstallComponent& first = model_.components[group];
@@ -314,35 +308,39 @@ class Builder {
   }
 
   // `text` upper-cased for a look-up, in a buffer kept from one to the next.
-  const std::string& Upper(std::string_view text) {
+  const std::pmr::string& Upper(std::string_view text) {
     upper_.clear();
     AppendUpper(upper_, text);
     return upper_;
   }
 
   // The group and the folder, each part ended by a NUL (which no name holds).
-  static std::string FolderKey(const std::string& base, const InstallFolder& folder) {
-    std::string key = base + '\0' + folder.property + '\0';
-    for (const std::string& f : folder.subfolders) key += f + '\0';
+  std::pmr::string FolderKey(const std::string& base, const InstallFolder& folder) {
+    std::pmr::string key(&arena_);
+    key.append(base).append(1, '\0').append(folder.property).append(1, '\0');
+    for (const std::string& f : folder.subfolders) key.append(f).append(1, '\0');
     return key;
   }
 
   const FolderSet& folders_;
   Arch arch_;
+  // The keys of the indexes below, kept until the model is made: one arena holds them all.
+  std::pmr::monotonic_buffer_resource arena_;
   IdentifierPool pool_;
   std::string fixedComponent_;
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_.
-  std::unordered_map<std::string, size_t> fileIndex_;
+  std::pmr::unordered_map<std::pmr::string, size_t> fileIndex_{&arena_};
   static constexpr size_t kNewGroup = static_cast<size_t>(-1);
   std::vector<size_t> groupOf_;  // of each component, its group's first component
   size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
   // FolderKey: the component of that folder, for every component of a group but its first.
-  std::unordered_map<std::string, size_t> byFolder_;
-  std::unordered_map<std::string, size_t> driverComponents_;  // upper-cased name: its component
-  std::string upper_;                                         // see Upper()
+  std::pmr::unordered_map<std::pmr::string, size_t> byFolder_{&arena_};
+  // Upper-cased name: its component.
+  std::pmr::unordered_map<std::pmr::string, size_t> driverComponents_{&arena_};
+  std::pmr::string upper_;  // see Upper()
 };
 
 }  // namespace
@@ -357,8 +355,16 @@ void IdentifierPool::Expect(size_t count) {
   taken_.reserve(count);
 }
 
+std::pmr::string IdentifierPool::LowerCased(std::string_view id) {
+  std::pmr::string key(id, &arena_);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
 bool IdentifierPool::Reserve(const std::string& id) {
-  return taken_.insert(LowerAscii(id)).second;
+  return taken_.insert(LowerCased(id)).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
@@ -382,7 +388,7 @@ std::string IdentifierPool::Make(std::string_view text) {
     begin = 0;
   }
   std::string id(made + begin, std::min(end - begin, kIdentifierMax));
-  std::string key = LowerAscii(id);
+  std::pmr::string key = LowerCased(id);
   if (taken_.insert(key).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -44,8 +45,13 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  std::unordered_set<std::string> taken_;            // lower-cased
-  std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
+  std::pmr::string LowerCased(std::string_view id);
+
+  // Nothing taken is given back, so the names live in one arena until the pool goes.
+  std::pmr::monotonic_buffer_resource arena_;
+  std::pmr::unordered_set<std::pmr::string> taken_{&arena_};  // lower-cased
+  // Lower-cased base: the next number to try.
+  std::pmr::unordered_map<std::pmr::string, int> nextSuffix_{&arena_};
 };
 
 // A folder of the installed system: one of the database's standard folder properties and the

@@ -33,9 +33,8 @@ UnixOdbcFiles LocateUnixOdbcFiles() {
   return files;
 }
 
-UnixOdbcIni AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root,
-                             UnixOdbcReading reading) {
-  UnixOdbcIni ini = ParseUnixOdbcIni(bytes, UnixOdbcFileKind::kDataSources, reading);
+UnixOdbcIni AddOdbcIniToRoot(std::string bytes, RegistryTreeKey& root, UnixOdbcReading reading) {
+  UnixOdbcIni ini = ParseUnixOdbcIni(std::move(bytes), UnixOdbcFileKind::kDataSources, reading);
   if (ini.ignoredAtLine > 0) return ini;
   RegistryTreeKey& odbcIni = RegistryTree::Create(root, kOdbcIniKey);
   RegistryTreeKey& list = odbcIni.ChildOrNew(kListKey);
@@ -47,9 +46,12 @@ UnixOdbcIni AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root,
     RegistryTreeKey& source = RegistryTree::Create(odbcIni, section.name);
     if (&source == &odbcIni || &source == &list) continue;
     const UnixOdbcEntry* driver = section.Find("Driver");
-    list.SetValue(section.name, Value::String(driver != nullptr ? driver->value : ""));
+    list.SetValue(std::string(section.name),
+                  Value::String(std::string(driver != nullptr ? driver->value : "")));
     for (const UnixOdbcEntry& e : section.entries) {
-      if (!source.HasValue(e.key)) source.SetValue(e.key, Value::String(e.value));
+      if (!source.HasValue(e.key)) {
+        source.SetValue(std::string(e.key), Value::String(std::string(e.value)));
+      }
     }
   }
   return ini;
@@ -73,7 +75,7 @@ std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
       if (root == kCurrentUserRoot) reading = UnixOdbcReading::kMerged;  // as an empty user file
       continue;
     }
-    const UnixOdbcIni ini = AddOdbcIniToRoot(*bytes, tree->Root(root), reading);
+    const UnixOdbcIni ini = AddOdbcIniToRoot(std::move(*bytes), tree->Root(root), reading);
     if (ini.ignoredAtLine > 0 && warn) {
       warn(IgnoredFileWarning(*file, ini.ignoredAtLine, UnixOdbcFileKind::kDataSources));
     }

@@ -41,7 +41,7 @@ std::shared_ptr<RegistryTree> LoadUnixOdbcRegistry(const UnixOdbcFiles& files,
 
 // Adds the data sources of one odbc.ini (its bytes, not yet decoded) below `root`; returns what
 // was read (whether unixODBC ignores the file, where an empty name ended it).
-UnixOdbcIni AddOdbcIniToRoot(std::string_view bytes, RegistryTreeKey& root,
+UnixOdbcIni AddOdbcIniToRoot(std::string bytes, RegistryTreeKey& root,
                              UnixOdbcReading reading = UnixOdbcReading::kFirst);
 
 }  // namespace lumora

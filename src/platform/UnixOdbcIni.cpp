@@ -57,10 +57,11 @@ const UnixOdbcEntry* UnixOdbcSection::Find(std::string_view key) const {
   return nullptr;
 }
 
-UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
-                             UnixOdbcReading reading) {
+UnixOdbcIni ParseUnixOdbcIni(std::string bytes, UnixOdbcFileKind kind, UnixOdbcReading reading) {
   UnixOdbcIni ini;
-  const std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  if (!IsValidUtf8(bytes)) bytes = Windows1252ToUtf8(bytes);
+  ini.text = std::make_unique<const std::string>(std::move(bytes));
+  const std::string_view text = *ini.text;
   ForEachLine(text, [&](std::string_view raw, int number) {
     if (!raw.empty() && raw.front() == '[') return false;
     const std::string_view line = TrimOf(raw, kBlanks);
@@ -73,22 +74,23 @@ UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
   const bool merged = reading == UnixOdbcReading::kMerged;
   UnixOdbcSection* section = nullptr;    // null outside a section that counts
   std::string_view previous;             // the line above, trimmed
-  std::unordered_set<std::string> seen;  // the names of the sections taken, ASCII upper case
+  // The names of the sections taken, ASCII case aside.
+  std::unordered_set<std::string_view, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual> seen;
   ForEachLine(text, [&](std::string_view raw, int number) {
     const std::string_view line = TrimOf(raw, kBlanks);
     const std::string_view above = std::exchange(previous, line);
     if (!line.empty() && line.front() == '[' && (!merged || raw.front() == '[')) {
       const size_t close = line.find(']');
-      const std::string name(
-          TrimOf(line.substr(1, close == std::string_view::npos ? line.npos : close - 1), kBlanks));
+      const std::string_view name =
+          TrimOf(line.substr(1, close == std::string_view::npos ? line.npos : close - 1), kBlanks);
       if (name.empty()) {
         ini.endedAtLine = number;
         return false;
       }
       section = nullptr;
       if (IsReserved(name, kind)) return true;
-      if (!seen.insert(AsciiUpperCase(name)).second) return true;
-      ini.sections.push_back({name, number, IsComment(above) ? std::string(above) : "", {}});
+      if (!seen.insert(name).second) return true;
+      ini.sections.push_back({name, number, IsComment(above) ? above : std::string_view(), {}});
       section = &ini.sections.back();
       return true;
     }
@@ -98,11 +100,11 @@ UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
       return true;
     }
     const size_t eq = line.find('=');
-    std::string key(TrimOf(line.substr(0, eq), kBlanks));
+    const std::string_view key = TrimOf(line.substr(0, eq), kBlanks);
     if (key.empty() || section->Find(key) != nullptr) return true;
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : TrimOf(line.substr(eq + 1), kBlanks);
-    section->entries.push_back({std::move(key), std::string(value), number});
+    section->entries.push_back({key, value, number});
     return true;
   });
   return ini;
@@ -118,10 +120,10 @@ std::string IgnoredFileWarning(const std::string& path, int line, UnixOdbcFileKi
 std::optional<UnixOdbcIni> LoadUnixOdbcIni(const std::string& path, UnixOdbcFileKind kind,
                                            UnixOdbcReading reading,
                                            const std::function<void(const std::string&)>& warn) {
-  const std::optional<std::string> bytes = ReadInputFileIfPresent(
+  std::optional<std::string> bytes = ReadInputFileIfPresent(
       path, kind == UnixOdbcFileKind::kDrivers ? "unixODBC drivers" : "unixODBC data sources");
   if (!bytes) return std::nullopt;
-  UnixOdbcIni ini = ParseUnixOdbcIni(*bytes, kind, reading);
+  UnixOdbcIni ini = ParseUnixOdbcIni(std::move(*bytes), kind, reading);
   if (ini.ignoredAtLine > 0 && warn) warn(IgnoredFileWarning(path, ini.ignoredAtLine, kind));
   return ini;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,15 +12,16 @@
 
 namespace lumora {
 
+// Names, keys, values and notes point into the text their UnixOdbcIni holds.
 struct UnixOdbcEntry {
-  std::string key, value;  // blanks (spaces, tabs, CR) around each trimmed
+  std::string_view key, value;  // blanks (spaces, tabs, CR) around each trimmed
   int line = 0;
 };
 
 struct UnixOdbcSection {
-  std::string name;
+  std::string_view name;
   int line = 0;
-  std::string note;  // the comment line right above the section's line, trimmed; "" when none
+  std::string_view note;  // the comment line right above the section's line, trimmed; "" if none
   std::vector<UnixOdbcEntry> entries;  // file order, the first of each key (ASCII case aside)
   const UnixOdbcEntry* Find(std::string_view key) const;  // ignoring ASCII case; null if absent
 };
@@ -38,10 +40,11 @@ struct UnixOdbcIni {
   std::vector<UnixOdbcSection> sections;  // the reserved ones aside, the first of each name
   int ignoredAtLine = 0;  // the line that makes unixODBC ignore the whole file; 0 when read
   int endedAtLine = 0;    // the empty section name "[]" after which nothing more is read
+  std::unique_ptr<const std::string> text;  // the file as UTF-8, which the sections point into
 };
 
 // The sections of one file's bytes (UTF-8 when the whole file is, else Windows-1252).
-UnixOdbcIni ParseUnixOdbcIni(std::string_view bytes, UnixOdbcFileKind kind,
+UnixOdbcIni ParseUnixOdbcIni(std::string bytes, UnixOdbcFileKind kind,
                              UnixOdbcReading reading = UnixOdbcReading::kFirst);
 
 // The file at `path`; nullopt when it does not exist. A file that cannot be read is refused

@@ -23,8 +23,10 @@ namespace {
 std::vector<InstalledDriver> DriversOf(const UnixOdbcIni& ini) {
   std::vector<InstalledDriver> drivers;
   for (const UnixOdbcSection& section : ini.sections) {
-    InstalledDriver& driver = drivers.emplace_back(InstalledDriver{section.name, {}});
-    for (const UnixOdbcEntry& e : section.entries) driver.entries.push_back({e.key, e.value});
+    InstalledDriver& driver = drivers.emplace_back(InstalledDriver{std::string(section.name), {}});
+    for (const UnixOdbcEntry& e : section.entries) {
+      driver.entries.push_back({std::string(e.key), std::string(e.value)});
+    }
   }
   return drivers;
 }
@@ -32,7 +34,7 @@ std::vector<InstalledDriver> DriversOf(const UnixOdbcIni& ini) {
 }  // namespace
 
 std::vector<InstalledDriver> ParseOdbcinstIni(std::string_view text) {
-  return DriversOf(ParseUnixOdbcIni(text, UnixOdbcFileKind::kDrivers));
+  return DriversOf(ParseUnixOdbcIni(std::string(text), UnixOdbcFileKind::kDrivers));
 }
 
 std::vector<InstalledDriver> LoadInstalledDrivers(
