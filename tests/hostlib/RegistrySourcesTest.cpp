@@ -276,6 +276,22 @@ TEST(UnixOdbcRegistry, SectionsBecomeKeysReadAsUnixOdbcReadsThem) {
             (Lines{"Sales=PostgreSQL", "Other=", "Sales\\2024=y", "Caf\xC3\xA9="}));
 }
 
+// What is read points into the text the result holds, which the bytes given and a move of the
+// result leave in place (a file short enough for a string's inline buffer included).
+TEST(UnixOdbcRegistry, WhatIsReadOutlivesTheBytesAndMovesWithTheResult) {
+  for (const std::string& text :
+       {std::string("[a]\nk=v\n"), "[a]\n; " + std::string(64, 'x') + "\nk=v\n"}) {
+    std::vector<UnixOdbcIni> kept;
+    kept.push_back(ParseUnixOdbcIni(std::string(text), UnixOdbcFileKind::kDataSources));
+    kept.reserve(8);  // moves it
+    ASSERT_EQ(kept[0].sections.size(), 1u);
+    EXPECT_EQ(kept[0].sections[0].name, "a");
+    ASSERT_EQ(kept[0].sections[0].entries.size(), 1u);
+    EXPECT_EQ(kept[0].sections[0].entries[0].key, "k");
+    EXPECT_EQ(kept[0].sections[0].entries[0].value, "v");
+  }
+}
+
 // A line unixODBC does not accept before the first section makes it ignore the whole file;
 // the host is told the file and line once.
 TEST(UnixOdbcRegistry, AFileUnixOdbcIgnoresGivesNothingAndOneWarning) {
