@@ -75,8 +75,9 @@ bool SameKey(std::string_view a, std::string_view b) {
 bool IsDriverManagerKey(std::string_view key) {
   static constexpr std::array<std::string_view, 7> kKeys = {
       "DSN", "DRIVER", "FILEDSN", "SAVEFILE", "DMEnvAttr", "DMConnAttr", "DMStmtAttr"};
+  key = TrimmedKey(key);
   return std::any_of(kKeys.begin(), kKeys.end(),
-                     [&](std::string_view k) { return SameKey(key, k); });
+                     [&](std::string_view k) { return EqualsIgnoringAsciiCase(key, k); });
 }
 
 std::string KeyRefusal(std::string_view key) {
