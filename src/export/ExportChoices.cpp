@@ -122,10 +122,9 @@ std::string ProblemOf(const ExportItem& item) {
     return Describe(item) + ": the name holds " + what + ", which no export format carries";
   }
   const std::string_view name = item.name;
-  // (find_first_of would look each character up in the set with a call of its own.)
-  if (name.empty() ||
-      std::any_of(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }) ||
-      TrimOf(name, " ").size() != name.size()) {
+  // (memchr for each: find_first_of("[]") would call it for every character of the name.)
+  if (name.empty() || name.find('[') != std::string_view::npos ||
+      name.find(']') != std::string_view::npos || TrimOf(name, " ").size() != name.size()) {
     return Describe(item) +
            ": an ini section name cannot hold '[', ']' or a line break, nor begin or end with "
            "blanks";

@@ -21,9 +21,15 @@ bool IsIdentifierChar(char c) {
   return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.';
 }
 
+std::string LowerAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
 // `text` upper-cased as UCase does it, appended to `out`; plain ASCII without a copy.
-template <class String>
-void AppendUpper(String& out, std::string_view text) {
+void AppendUpper(std::string& out, std::string_view text) {
   if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
     out += UCase(text);
     return;
@@ -172,7 +178,7 @@ class Builder {
       row.attributes.push_back({line.name, FormattedValue(line.value, folders_, arch_)});
     }
     if (item.kind == ItemKind::kDriver) {
-      driverComponents_.insert_or_assign(Upper(item.name), row.componentAt);
+      *driverComponents_.TryEmplace(Upper(item.name), 0).first = row.componentAt;
     }
     return row;
   }
@@ -199,9 +205,8 @@ class Builder {
     } else if (!fixedComponent_.empty()) {
       row.componentAt = ComponentIn(fixedComponent_, fixedGroup_, nullptr);
       fixedGroup_ = groupOf_[row.componentAt];
-    } else if (auto found = driverComponents_.find(Upper(row.driverDescription));
-               found != driverComponents_.end()) {
-      row.componentAt = found->second;  // the last exported driver of that name
+    } else if (const size_t* found = driverComponents_.Find(Upper(row.driverDescription))) {
+      row.componentAt = *found;  // the last exported driver of that name
     } else {
       if (sharedSources_.empty()) sharedSources_ = pool_.Make("ODBCDataSources");
       row.componentAt = ComponentIn(sharedSources_, sharedGroup_, nullptr);
@@ -222,9 +227,9 @@ class Builder {
     // Each row's id, and at most a file and a component (a setup file and its component
     // besides, for a driver or translator).
     pool_.Expect(rows + 4 * files + choices.dataSources.size());
-    fileIndex_.reserve(2 * files);
+    fileIndex_.Expect(2 * files);
     groupOf_.reserve(rows);
-    driverComponents_.reserve(choices.drivers.size());
+    driverComponents_.Expect(choices.drivers.size());
     files_.reserve(files);
     model_.components.reserve(rows);
     model_.drivers.reserve(choices.drivers.size());
@@ -251,7 +256,7 @@ class Builder {
     // name holds).
     size_t length = folder.property.size() + name.size() + 1;
     for (const std::string& f : folder.subfolders) length += f.size() + 1;
-    std::pmr::string key(&arena_);
+    std::string key;
     key.reserve(length);
     key += folder.property;
     key += '\0';
@@ -260,11 +265,11 @@ class Builder {
       key += '\0';
     }
     AppendUpper(key, name);
-    const auto [found, fresh] = fileIndex_.try_emplace(std::move(key), files_.size());
+    const auto [found, fresh] = fileIndex_.TryEmplace(key, files_.size());
     if (!fresh) {
-      *index = found->second;
-      *component = files_[found->second].componentAt;
-      return files_[found->second].id;
+      *index = *found;
+      *component = files_[*found].componentAt;
+      return files_[*found].id;
     }
     *component = ComponentIn(base, group, &folder);
     // In order: the identifier is made from the name before the name moves.
@@ -282,7 +287,7 @@ class Builder {
   // Only the first component of a group is ever made without a folder (a later one is made for a
   // file), so it is the one to take for a folder while it has none.
   size_t ComponentIn(const std::string& base, size_t group, const InstallFolder* folder) {
-    std::pmr::string key(&arena_);
+    std::string key;
     if (group != kNewGroup) {
       if (folder == nullptr) return group;
       InstallComponent& first = model_.components[group];
@@ -308,39 +313,35 @@ class Builder {
   }
 
   // `text` upper-cased for a look-up, in a buffer kept from one to the next.
-  const std::pmr::string& Upper(std::string_view text) {
+  const std::string& Upper(std::string_view text) {
     upper_.clear();
     AppendUpper(upper_, text);
     return upper_;
   }
 
   // The group and the folder, each part ended by a NUL (which no name holds).
-  std::pmr::string FolderKey(const std::string& base, const InstallFolder& folder) {
-    std::pmr::string key(&arena_);
-    key.append(base).append(1, '\0').append(folder.property).append(1, '\0');
-    for (const std::string& f : folder.subfolders) key.append(f).append(1, '\0');
+  static std::string FolderKey(const std::string& base, const InstallFolder& folder) {
+    std::string key = base + '\0' + folder.property + '\0';
+    for (const std::string& f : folder.subfolders) key += f + '\0';
     return key;
   }
 
   const FolderSet& folders_;
   Arch arch_;
-  // The keys of the indexes below, kept until the model is made: one arena holds them all.
-  std::pmr::monotonic_buffer_resource arena_;
   IdentifierPool pool_;
   std::string fixedComponent_;
   std::string sharedSources_;
   InstallerModel model_;
   std::vector<InstallFile> files_;
   // A file's key (see FileKey): its index in files_.
-  std::pmr::unordered_map<std::pmr::string, size_t> fileIndex_{&arena_};
+  NameIndex fileIndex_;
   static constexpr size_t kNewGroup = static_cast<size_t>(-1);
   std::vector<size_t> groupOf_;  // of each component, its group's first component
   size_t fixedGroup_ = kNewGroup, sharedGroup_ = kNewGroup;  // see ComponentIn
   // FolderKey: the component of that folder, for every component of a group but its first.
-  std::pmr::unordered_map<std::pmr::string, size_t> byFolder_{&arena_};
-  // Upper-cased name: its component.
-  std::pmr::unordered_map<std::pmr::string, size_t> driverComponents_{&arena_};
-  std::pmr::string upper_;  // see Upper()
+  std::unordered_map<std::string, size_t> byFolder_;
+  NameIndex driverComponents_;  // upper-cased name: its component
+  std::string upper_;           // see Upper()
 };
 
 }  // namespace
@@ -352,19 +353,11 @@ bool IdentifierPool::IsValid(std::string_view id) {
 }
 
 void IdentifierPool::Expect(size_t count) {
-  taken_.reserve(count);
-}
-
-std::pmr::string IdentifierPool::LowerCased(std::string_view id) {
-  std::pmr::string key(id, &arena_);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
+  taken_.Expect(count);
 }
 
 bool IdentifierPool::Reserve(const std::string& id) {
-  return taken_.insert(LowerCased(id)).second;
+  return taken_.TryEmplace(LowerAscii(id), 0).second;
 }
 
 std::string IdentifierPool::Make(std::string_view text) {
@@ -388,8 +381,8 @@ std::string IdentifierPool::Make(std::string_view text) {
     begin = 0;
   }
   std::string id(made + begin, std::min(end - begin, kIdentifierMax));
-  std::pmr::string key = LowerCased(id);
-  if (taken_.insert(key).second) return id;
+  std::string key = LowerAscii(id);
+  if (taken_.TryEmplace(key, 0).second) return id;
   // Numbers below the one kept were tried before; they stay taken, as nothing is given back.
   int& n = nextSuffix_.try_emplace(std::move(key), 2).first->second;
   for (;; ++n) {

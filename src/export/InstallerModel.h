@@ -19,16 +19,15 @@
 #pragma once
 
 #include <cstdint>
-#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "export/ExportChoices.h"
 #include "export/ExportWriters.h"
+#include "export/NameIndex.h"
 #include "hostlib/SystemFolderSet.h"
 
 namespace lumora::exporting {
@@ -45,13 +44,8 @@ class IdentifierPool {
   static bool IsValid(std::string_view id);
 
  private:
-  std::pmr::string LowerCased(std::string_view id);
-
-  // Nothing taken is given back, so the names live in one arena until the pool goes.
-  std::pmr::monotonic_buffer_resource arena_;
-  std::pmr::unordered_set<std::pmr::string> taken_{&arena_};  // lower-cased
-  // Lower-cased base: the next number to try.
-  std::pmr::unordered_map<std::pmr::string, int> nextSuffix_{&arena_};
+  NameIndex taken_;                                  // lower-cased
+  std::unordered_map<std::string, int> nextSuffix_;  // lower-cased base: the next number to try
 };
 
 // A folder of the installed system: one of the database's standard folder properties and the
