@@ -38,8 +38,10 @@ class IniReader {
                          "does import");
     }
     std::vector<ImportedItem> items;
+    items.reserve(ini->sections.size());
     for (const UnixOdbcSection& section : ini->sections) {
       ImportedItem& item = items.emplace_back();
+      item.lines.reserve(section.entries.size());
       item.name = std::string(section.name);
       item.where = path_ + ":" + std::to_string(section.line);
       item.system = system_;

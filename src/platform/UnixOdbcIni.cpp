@@ -14,6 +14,7 @@
 //  - the reserved sections are no drivers or data sources.
 #include "platform/UnixOdbcIni.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 
@@ -72,10 +73,19 @@ UnixOdbcIni ParseUnixOdbcIni(std::string bytes, UnixOdbcFileKind kind, UnixOdbcR
   if (ini.ignoredAtLine > 0) return ini;
 
   const bool merged = reading == UnixOdbcReading::kMerged;
-  UnixOdbcSection* section = nullptr;    // null outside a section that counts
-  std::string_view previous;             // the line above, trimmed
+  const auto headers = static_cast<size_t>(std::count(text.begin(), text.end(), '['));
+  ini.sections.reserve(headers);
+  UnixOdbcSection* section = nullptr;  // null outside a section that counts
+  size_t first = 0;                    // in ini.entries, the first of `section`'s entries
+  std::string_view previous;           // the line above, trimmed
   // The names of the sections taken, ASCII case aside.
   std::unordered_set<std::string_view, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual> seen;
+  seen.reserve(headers);
+  // A section's entries are known once the next section begins; `entries` may still move.
+  std::vector<std::pair<size_t, size_t>> spans;  // of each section, its first entry and the count
+  const auto endSection = [&] {
+    if (section != nullptr) spans.emplace_back(first, ini.entries.size() - first);
+  };
   ForEachLine(text, [&](std::string_view raw, int number) {
     const std::string_view line = TrimOf(raw, kBlanks);
     const std::string_view above = std::exchange(previous, line);
@@ -87,11 +97,13 @@ UnixOdbcIni ParseUnixOdbcIni(std::string bytes, UnixOdbcFileKind kind, UnixOdbcR
         ini.endedAtLine = number;
         return false;
       }
+      endSection();
       section = nullptr;
       if (IsReserved(name, kind)) return true;
       if (!seen.insert(name).second) return true;
       ini.sections.push_back({name, number, IsComment(above) ? above : std::string_view(), {}});
       section = &ini.sections.back();
+      first = ini.entries.size();
       return true;
     }
     const bool indented = !raw.empty() && (raw.front() == ' ' || raw.front() == '\t');
@@ -101,12 +113,20 @@ UnixOdbcIni ParseUnixOdbcIni(std::string bytes, UnixOdbcFileKind kind, UnixOdbcR
     }
     const size_t eq = line.find('=');
     const std::string_view key = TrimOf(line.substr(0, eq), kBlanks);
-    if (key.empty() || section->Find(key) != nullptr) return true;
+    const auto taken = [&](const UnixOdbcEntry& e) { return EqualsIgnoringAsciiCase(e.key, key); };
+    if (key.empty() || std::any_of(ini.entries.begin() + static_cast<std::ptrdiff_t>(first),
+                                   ini.entries.end(), taken)) {
+      return true;
+    }
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : TrimOf(line.substr(eq + 1), kBlanks);
-    section->entries.push_back({key, value, number});
+    ini.entries.push_back({key, value, number});
     return true;
   });
+  endSection();
+  for (size_t i = 0; i < ini.sections.size(); ++i) {
+    ini.sections[i].entries = std::span(ini.entries).subspan(spans[i].first, spans[i].second);
+  }
   return ini;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,8 @@ struct UnixOdbcSection {
   std::string_view name;
   int line = 0;
   std::string_view note;  // the comment line right above the section's line, trimmed; "" if none
-  std::vector<UnixOdbcEntry> entries;  // file order, the first of each key (ASCII case aside)
+  // File order, the first of each key (ASCII case aside); a part of UnixOdbcIni::entries.
+  std::span<const UnixOdbcEntry> entries;
   const UnixOdbcEntry* Find(std::string_view key) const;  // ignoring ASCII case; null if absent
 };
 
@@ -38,6 +40,7 @@ enum class UnixOdbcReading {
 
 struct UnixOdbcIni {
   std::vector<UnixOdbcSection> sections;  // the reserved ones aside, the first of each name
+  std::vector<UnixOdbcEntry> entries;     // those of every section, section by section
   int ignoredAtLine = 0;  // the line that makes unixODBC ignore the whole file; 0 when read
   int endedAtLine = 0;    // the empty section name "[]" after which nothing more is read
   std::unique_ptr<const std::string> text;  // the file as UTF-8, which the sections point into
