@@ -12,7 +12,10 @@
 # Last, `lumora import` of N drivers + N data sources (all selected) into a new object from each
 # format export writes: a package (wixl builds it from the fragment's files, export --into fills
 # it), the WiX fragment and the unixODBC templates.
-# Every figure is the fastest of RUNS runs (default 1) in milliseconds. LUMORA_SCALE_SIZES and
+# Every figure is the fastest of RUNS runs (default 1) in milliseconds. With
+# LUMORA_SCALE_BEFORE=OTHER_BUILD every run is made with that build's lumora as well, the two
+# alternating run by run so that both meet the same moment's load, and each cell reads
+# "before / after" (growth too). LUMORA_SCALE_SIZES and
 # LUMORA_SCALE_CATALOGUE_SIZES choose other sizes (four sizes, blank-separated);
 # LUMORA_SCALE_PARTS chooses the parts among "wizard export import" (default: all three).
 # Usage: bench/scale.sh [BUILD_DIR] [RUNS]   (default: build/default)
@@ -23,6 +26,23 @@ runs="${2:-1}"
 lumora="$build/bin/lumora"
 [[ -x "$lumora" ]] || { echo "build the lumora target in $build first" >&2; exit 2; }
 lumora=$(cd "$(dirname "$lumora")" && pwd)/lumora
+programs=("$lumora")  # the builds measured, in the order of a cell's figures
+if [[ -n ${LUMORA_SCALE_BEFORE:-} ]]; then
+  [[ -x "$LUMORA_SCALE_BEFORE/bin/lumora" ]] || { echo "no lumora in $LUMORA_SCALE_BEFORE/bin" >&2; exit 2; }
+  programs=("$(cd "$LUMORA_SCALE_BEFORE/bin" && pwd)/lumora" "$lumora")
+fi
+
+# Keeps, for each build, the fastest of the times given in turn; `fastest_cell` prints them.
+fastest_reset() { fastest=(); }
+fastest_take() {  # INDEX MS
+  [[ -z ${fastest[$1]:-} || $2 -lt ${fastest[$1]} ]] && fastest[$1]=$2
+  return 0
+}
+fastest_cell() {
+  local IFS=/
+  local joined="${fastest[*]}"
+  echo "${joined//\// / }"
+}
 sizes=(${LUMORA_SCALE_SIZES:-1024 4096 16384 32767})
 # Catalogue sizes to run (others print "—"): every slot read parses the whole file again until
 # the profile functions keep a parsed file, so 32,767 slots take over half an hour.
@@ -82,26 +102,28 @@ printf '%s\n' 'click cmdDrvAdv' 'click cmdNav(3)' 'click cmdNav(3)' 'click cmdDS
 
 # The fastest of RUNS runs of one wizard session, in milliseconds; the object is restored first.
 run() {  # OBJECT SCRIPT COMPONENT_DIR EXPECTED_EXIT [--registry SOURCE]
-  local object=$1 script=$2 component=$3 expected=$4 best="" start end status
+  local object=$1 script=$2 component=$3 expected=$4 start end status i
   shift 4
   local registry=("$@")
   [[ ${#registry[@]} -gt 0 ]] || registry=(--registry none)
+  fastest_reset
   for _ in $(seq "$runs"); do
-    cp "$object" "$dir/run.json"
-    start=$(date +%s%N)
-    status=0
-    "$lumora" wizard "$dir/run.json" --script "$script" --component-dir "$component" \
-      "${registry[@]}" > "$dir/out" 2> "$dir/err" || status=$?
-    end=$(date +%s%N)
-    if [[ $status -ne $expected ]]; then
-      echo "lumora wizard $object --script $script: exit $status, expected $expected" >&2
-      head -c 600 "$dir/err" >&2
-      exit 1
-    fi
-    local ms=$(( (end - start) / 1000000 ))
-    [[ -z "$best" || $ms -lt $best ]] && best=$ms
+    for i in "${!programs[@]}"; do
+      cp "$object" "$dir/run.json"
+      start=$(date +%s%N)
+      status=0
+      "${programs[$i]}" wizard "$dir/run.json" --script "$script" --component-dir "$component" \
+        "${registry[@]}" > "$dir/out" 2> "$dir/err" || status=$?
+      end=$(date +%s%N)
+      if [[ $status -ne $expected ]]; then
+        echo "${programs[$i]} wizard $object --script $script: exit $status, expected $expected" >&2
+        head -c 600 "$dir/err" >&2
+        exit 1
+      fi
+      fastest_take "$i" $(( (end - start) / 1000000 ))
+    done
   done
-  echo "$best"
+  fastest_cell
 }
 
 row() {  # LABEL DRIVERS(N|number) SOURCES(N|number) CATALOGUE(shipped|N)
@@ -136,7 +158,12 @@ line() {  # LABEL MS...
   if [[ ${cells[1]} == — || ${cells[3]} == — ]]; then
     echo ' — |'
   else
-    awk -v a="${cells[1]}" -v b="${cells[3]}" 'BEGIN { printf " %.1f× |\n", b / (a > 0 ? a : 1) }'
+    awk -v a="${cells[1]}" -v b="${cells[3]}" 'BEGIN {
+      n = split(a, from, " / "); split(b, to, " / ")
+      printf " "
+      for (i = 1; i <= n; i++) printf "%s%.1f×", (i > 1 ? " / " : ""), to[i] / (from[i] > 0 ? from[i] : 1)
+      printf " |\n"
+    }'
   fi
 }
 
@@ -224,10 +251,12 @@ if [[ ${LUMORA_SCALE_WALL:-0} == 1 ]] || ! perf stat -e task-clock true > /dev/n
   export_clock=wall-clock
 fi
 run_export() {  # OBJECT FORMAT
-  local best="" ms start end
+  local ms start end i
+  fastest_reset
   for _ in $(seq "$runs"); do
+   for i in "${!programs[@]}"; do
     rm -rf "$dir/export-out"
-    local command=("$lumora" export "$1" --format "$2" --out "$dir/export-out" --registry none)
+    local command=("${programs[$i]}" export "$1" --format "$2" --out "$dir/export-out" --registry none)
     start=$(date +%s%N)
     if [[ $export_clock == processor ]]; then
       perf stat -x, -e task-clock -o "$dir/perf" "${command[@]}" > /dev/null 2> "$dir/err"
@@ -238,9 +267,10 @@ run_export() {  # OBJECT FORMAT
     ms=$(( (end - start) / 1000000 ))
     [[ $export_clock == processor ]] &&
       ms=$(awk -F, '/task-clock/ { printf "%d", $1 + 0.5 }' "$dir/perf")
-    [[ -z "$best" || $ms -lt $best ]] && best=$ms
+    fastest_take "$i" "$ms"
+   done
   done
-  echo "$best"
+  fastest_cell
 }
 
 if [[ $parts == *" export "* ]]; then
@@ -283,16 +313,18 @@ if [[ $parts == *" import "* ]]; then
     }' > "$1"
   }
   import_ms() {  # SOURCE: the fastest of RUNS imports into a new object
-    local best="" start end
+    local start end i
+    fastest_reset
     for _ in $(seq "$runs"); do
-      rm -f "$dir/imported.json"
-      start=$(date +%s%N)
-      "$lumora" import "$dir/imported.json" --from "$1" > /dev/null
-      end=$(date +%s%N)
-      local ms=$(( (end - start) / 1000000 ))
-      [[ -z "$best" || $ms -lt $best ]] && best=$ms
+      for i in "${!programs[@]}"; do
+        rm -f "$dir/imported.json"
+        start=$(date +%s%N)
+        "${programs[$i]}" import "$dir/imported.json" --from "$1" > /dev/null
+        end=$(date +%s%N)
+        fastest_take "$i" $(( (end - start) / 1000000 ))
+      done
     done
-    echo "$best"
+    fastest_cell
   }
   declare -A import_cells
   for n in "${sizes[@]}"; do
@@ -305,16 +337,16 @@ if [[ $parts == *" import "* ]]; then
     for i in $(seq 0 15); do echo MZ > "$dir/import/pkg/bench$i.dll"; done
     (cd "$dir/import/pkg" && wixl -o odbc.msi product.wxs files.wxs)
     "$lumora" export "$dir/import/object.json" --format msi --into "$dir/import/pkg/odbc.msi" > /dev/null
-    import_cells[msi]+="$(import_ms "$dir/import/pkg/odbc.msi") "
-    import_cells[wix]+="$(import_ms "$dir/import/wix/lumora-odbc.wxs") "
-    import_cells[odbcinst]+="$(import_ms "$dir/import/ini") "
+    import_cells[msi]+="$(import_ms "$dir/import/pkg/odbc.msi");"
+    import_cells[wix]+="$(import_ms "$dir/import/wix/lumora-odbc.wxs");"
+    import_cells[odbcinst]+="$(import_ms "$dir/import/ini");"
   done
   echo
   printf '| import N drivers + N data sources, ms (fastest of %s) |' "$runs"
   printf ' %s |' "${sizes[@]}"
   printf ' %s → %s |\n|---|---|---|---|---|---|\n' "${sizes[1]}" "${sizes[3]}"
   for format in msi wix odbcinst; do
-    read -r -a cells <<< "${import_cells[$format]}"
+    IFS=';' read -r -a cells <<< "${import_cells[$format]}"
     line "from $format" "${cells[@]}"
   done
 fi
