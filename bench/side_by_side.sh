@@ -20,7 +20,7 @@ for build in "$before" "$after"; do
 done
 
 label() {  # ROUND NAME: prefixes each line read
-  sed "s/^/round $1, $2: /"
+  sed "s|^|round $1, $2: |"
 }
 
 for round in $(seq "$rounds"); do
