@@ -8,7 +8,16 @@
 #include <sqlext.h>
 
 #include <cstdio>
+#include <iostream>
+#include <iterator>
 #include <string>
+
+// The connection string the caller writes on standard input, without its line end.
+inline std::string ReadConnectionString() {
+  std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
+  return in;
+}
 
 // `connect(dbc)` makes the connection and returns SQLDriverConnect's result; `info(dbc, what)`
 // answers SQLGetInfo as one line; `diagnostics(type, handle)` prints a "diag" line per record.

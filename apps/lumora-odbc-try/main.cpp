@@ -35,8 +35,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -120,8 +118,7 @@ int Load(const char* library) {
 }
 
 int Connect() {
-  std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
+  std::string in = ReadConnectionString();
 
   if (in.size() > 32767) {  // what SQLDriverConnect's length can say
     std::puts("failed\ndiag\t\t0\tthe connection string is longer than 32767 bytes");

@@ -12,8 +12,6 @@
 #include <sqlext.h>
 
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <string>
 
 #include "ConnectionAnswer.h"
@@ -105,8 +103,7 @@ int Load(const std::wstring& library) {
 }
 
 int Connect() {
-  std::string in((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  while (!in.empty() && (in.back() == '\n' || in.back() == '\r')) in.pop_back();
+  std::string in = ReadConnectionString();
   std::wstring wide = Widen(in);
   ::SecureZeroMemory(in.data(), in.size());
   if (wide.size() > 32767) {  // what SQLDriverConnect's length can say
